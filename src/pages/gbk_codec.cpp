@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 
 namespace dtu {
 namespace {
@@ -102,8 +103,12 @@ std::pair<char32_t, std::size_t> NextUtf8(std::string_view s, std::size_t pos) {
   return {c, length};
 }
 
-bool IsLeadByte(std::uint8_t b) { return b >= 0x81 && b <= 0xFE; }
-bool IsTrailByte(std::uint8_t b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+bool IsLeadByte(std::uint8_t b) {
+  return b >= 0x81 && b <= 0xFE;
+}
+bool IsTrailByte(std::uint8_t b) {
+  return b >= 0x40 && b <= 0xFE && b != 0x7F;
+}
 
 // The byte length of the GBK character at `pos`: 2 for a lead byte with a trail byte, else 1.
 std::size_t GbkCharLength(std::string_view gbk, std::size_t pos) {
@@ -125,7 +130,8 @@ GbkText Utf8ToGbk(std::string_view utf8) {
       result.bytes += static_cast<char>(c);
     } else if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
       result.bytes += static_cast<char>(c - kEscapeBase);
-    } else if (auto gbk = c == kReplacement ? std::nullopt : ToGbk().Convert(utf8.substr(pos, length))) {
+    } else if (auto gbk =
+                   c == kReplacement ? std::nullopt : ToGbk().Convert(utf8.substr(pos, length))) {
       result.bytes += *gbk;
     } else {
       result.unencodable = c;
@@ -192,8 +198,11 @@ std::string CutUtf8ToGbkLength(std::string_view utf8, std::size_t max) {
 }
 
 std::string DescribeCharacter(char32_t c) {
+  // A value that is no character (a surrogate, beyond U+10FFFF) would make the message invalid
+  // UTF-8; it is shown as the replacement character, its number still given.
+  const bool is_character = c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
   std::string out = "\"";
-  AppendUtf8(out, c);
+  AppendUtf8(out, is_character ? c : kReplacement);
   std::array<char, 16> code{};
   std::snprintf(code.data(), code.size(), "\" (U+%04X)", static_cast<unsigned>(c));
   return out + code.data();

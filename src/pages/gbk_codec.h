@@ -16,8 +16,8 @@ namespace dtu {
 
 // The result of turning UTF-8 text into GBK.
 struct GbkText {
-  std::string bytes;                     // the GBK bytes of the convertible text
-  std::optional<char32_t> unencodable;   // the first character GBK cannot hold, if any
+  std::string bytes;                    // the GBK bytes of the convertible text
+  std::optional<char32_t> unencodable;  // the first character GBK cannot hold, if any
 
   bool ok() const { return !unencodable.has_value(); }
 };
@@ -44,7 +44,8 @@ std::string CutGbk(std::string_view gbk, std::size_t max);
 // Characters GBK cannot hold count as the end of the text.
 std::string CutUtf8ToGbkLength(std::string_view utf8, std::size_t max);
 
-// The name of a character for messages: the character itself and its code point, e.g. "😀" (U+1F600).
+// The name of a character for messages: the character itself and its code point, e.g. "😀"
+// (U+1F600).
 std::string DescribeCharacter(char32_t c);
 
 }  // namespace dtu

@@ -18,7 +18,9 @@ int HexValue(char c) {
   return -1;
 }
 
-bool IsCBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsCBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Skips leading blanks and reads an optional sign; returns the position after them.
 std::size_t SkipBlanksAndSign(std::string_view text, bool& negative) {
@@ -105,7 +107,9 @@ std::uint32_t ParseDecimal(std::string_view text) {
   return result;
 }
 
-std::string FormatDecimal(std::uint64_t value) { return std::to_string(value); }
+std::string FormatDecimal(std::uint64_t value) {
+  return std::to_string(value);
+}
 
 std::array<std::uint8_t, 4> ParseDottedIPv4(std::string_view text) {
   std::array<std::uint8_t, 4> address{};

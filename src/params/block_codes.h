@@ -37,9 +37,18 @@ inline constexpr std::array<ProtocolCode, 15> kProtocolCodes{{
     {"UDP(ESN D2D)", "", ""},
 }};
 
-// Protocols whose bytes 95 to 98 are one identifier rather than device and centre numbers.
+// Protocols for which the summary prints bytes 95 to 98 as one hexadecimal identifier and the
+// network page hides the centre number edit. Only protocol 9 is also edited that way (see
+// ProtocolEditsDeviceId); under 2 and 11 the editor still loads and collects `device_number`
+// and `centre_number` in decimal.
 inline constexpr bool ProtocolUsesDeviceId(std::uint8_t protocol) {
   return protocol == 2 || protocol == 9 || protocol == 11;
+}
+
+// The protocol under which the editor loads and collects bytes 95 to 98 as the hexadecimal
+// `device_id` instead of the decimal device and centre numbers.
+inline constexpr bool ProtocolEditsDeviceId(std::uint8_t protocol) {
+  return protocol == 9;
 }
 
 // Parity of the DTU's own serial port, byte 8.

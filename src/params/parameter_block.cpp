@@ -100,9 +100,13 @@ void ParameterBlock::SetCounted(const CountedSpec& spec, std::span<const std::ui
   Set(spec.length, static_cast<std::uint32_t>(used));
 }
 
-std::uint32_t ParameterBlock::device_id() const { return Get(field::device_id); }
+std::uint32_t ParameterBlock::device_id() const {
+  return Get(field::device_id);
+}
 
-void ParameterBlock::set_device_id(std::uint32_t id) { Set(field::device_id, id); }
+void ParameterBlock::set_device_id(std::uint32_t id) {
+  Set(field::device_id, id);
+}
 
 std::uint16_t BlockChecksum(const ParameterBlock& block) {
   std::uint8_t sum = 0;
@@ -115,7 +119,9 @@ void SealBlock(ParameterBlock& block) {
   block.set_checksum(BlockChecksum(block));
 }
 
-bool VerifyBlock(const ParameterBlock& block) { return block.checksum() == BlockChecksum(block); }
+bool VerifyBlock(const ParameterBlock& block) {
+  return block.checksum() == BlockChecksum(block);
+}
 
 void NormaliseBlock(ParameterBlock& block) {
   for (const FieldSpec& text : kTextFields) block.Area(text).back() = 0;

@@ -48,18 +48,34 @@ class ParameterBlock {
   // Stores at most the area's size in bytes and their count. Bytes past them keep their values.
   void SetCounted(const CountedSpec& spec, std::span<const std::uint8_t> content);
 
-#define DTU_NUMBER_FIELD(type, name)                                          \
-  type name() const { return static_cast<type>(Get(field::name)); }          \
-  void set_##name(type value) { Set(field::name, value); }
-#define DTU_IPV4_FIELD(name)                                                  \
-  Ipv4Bytes name() const { return GetIPv4(field::name); }                    \
-  void set_##name(const Ipv4Bytes& value) { SetIPv4(field::name, value); }
-#define DTU_TEXT_FIELD(name)                                                  \
-  std::string name() const { return GetText(field::name); }                 \
-  void set_##name(std::string_view gbk) { SetText(field::name, gbk); }
-#define DTU_COUNTED_FIELD(name)                                               \
-  std::vector<std::uint8_t> name() const { return GetCounted(counted::name); } \
-  void set_##name(std::span<const std::uint8_t> content) { SetCounted(counted::name, content); }
+#define DTU_NUMBER_FIELD(type, name)            \
+  type name() const {                           \
+    return static_cast<type>(Get(field::name)); \
+  }                                             \
+  void set_##name(type value) {                 \
+    Set(field::name, value);                    \
+  }
+#define DTU_IPV4_FIELD(name)                \
+  Ipv4Bytes name() const {                  \
+    return GetIPv4(field::name);            \
+  }                                         \
+  void set_##name(const Ipv4Bytes& value) { \
+    SetIPv4(field::name, value);            \
+  }
+#define DTU_TEXT_FIELD(name)              \
+  std::string name() const {              \
+    return GetText(field::name);          \
+  }                                       \
+  void set_##name(std::string_view gbk) { \
+    SetText(field::name, gbk);            \
+  }
+#define DTU_COUNTED_FIELD(name)                            \
+  std::vector<std::uint8_t> name() const {                 \
+    return GetCounted(counted::name);                      \
+  }                                                        \
+  void set_##name(std::span<const std::uint8_t> content) { \
+    SetCounted(counted::name, content);                    \
+  }
 
   DTU_NUMBER_FIELD(std::uint16_t, length)
   DTU_NUMBER_FIELD(std::uint16_t, checksum)

@@ -1,0 +1,312 @@
+// dtuctl summary, frame and decode, run as processes on real files.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "pages/hex_text.h"
+#include "params/block_check.h"
+#include "params/parameter_block.h"
+#include "params/parameter_summary.h"
+#include "serial/device_commands.h"
+#include "tools/run_process.h"
+#include "tools/temp_dir.h"
+
+namespace dtu {
+namespace {
+
+using test::ProcessResult;
+using test::ReadAllBytes;
+using test::TempDir;
+using test::WriteAllBytes;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using Bytes = std::vector<std::uint8_t>;
+
+ProcessResult Dtuctl(const std::vector<std::string>& args, std::string_view input = {}) {
+  std::vector<std::string> argv = {DTUCTL_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return test::RunProcess(argv, input);
+}
+
+std::string AsText(const BlockBytes& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// An SMS-mode block with a few known fields and an unterminated SMS centre number.
+ParameterBlock SmsBlock() {
+  ParameterBlock block;
+  block.set_work_mode(1);
+  block.set_sms_mode(0);
+  const std::string_view centre = "+8613800200500";  // all 14 bytes of the field, no 0x00
+  std::copy(centre.begin(), centre.end(), block.Area(field::sms_centre).begin());
+  block.set_baud_rate(9600);
+  block.set_parity(2);
+  block.set_data_bits(8);
+  block.set_stop_bits(1);
+  block.set_frame_mode(0);
+  block.set_frame_delay(100);
+  const std::string_view notice = "ABC";
+  block.set_tcp_notice(Bytes(notice.begin(), notice.end()));
+  SealBlock(block);
+  return block;
+}
+
+// A GPRS block with most of the printed fields set.
+ParameterBlock GprsBlock() {
+  ParameterBlock block;
+  block.set_work_mode(0);
+  block.set_protocol(1);
+  block.set_tcp_reconnect_time(30);
+  block.set_device_number(8000);
+  block.set_centre_number(1);
+  block.set_apn("cmnet");
+  block.set_centre_ip1({192, 168, 1, 10});
+  block.set_port1(5001);
+  block.set_heartbeat_interval(60);
+  block.set_sms_number1("13800000000");
+  block.set_baud_rate(115200);
+  block.set_data_bits(8);
+  block.set_stop_bits(1);
+  block.set_frame_mode(1);
+  block.set_frame_head(Bytes{0x7E, 0x01});
+  block.set_poll_interval(10);
+  block.set_poll_command(Bytes{'R', 'D'});
+  SealBlock(block);
+  return block;
+}
+
+class DtuctlFileCommands : public ::testing::Test {
+ protected:
+  std::string WriteBlockFile(const std::string& name, const ParameterBlock& block) {
+    WriteAllBytes(dir_ / name, block.bytes());
+    return (dir_ / name).string();
+  }
+  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+
+  TempDir dir_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// summary
+
+TEST_F(DtuctlFileCommands, SummaryPrintsTheLoadedBlockLineByLine) {
+  ParameterBlock block = SmsBlock();
+  block.set_length(0);  // not covered by the checksum: the summary takes it as 660
+  const ProcessResult run = Dtuctl({"summary", WriteBlockFile("sms.MTS", block)});
+
+  EXPECT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out,
+            " \n"
+            "-----------基本设置-----------\n"
+            " \n"
+            "●传输模式-->短信模式(GPRS不可用)\n"
+            "●短信模式-->协议模式\n"
+            "●短信中心-->+861380020050\n"  // normalised: the field's last byte became 0x00
+            " \n"
+            "-----------串口设置-----------\n"
+            " \n"
+            "--串口设置-->9600,e,8,1\n"
+            "★传输模式-->透明传输，延时间隔100毫秒\n"
+            "★降低流量-->不启用，传输全部数据\n"
+            "★定时招调-->不启用\n"
+            "★GPRS通知-->不启用\n"
+            "★TCP 通知-->启用 ABC,长度3,TCP  连接成功后，串口发出数据\n"
+            " \n"
+            "-----------数据转发-----------\n"
+            " \n");
+}
+
+TEST_F(DtuctlFileCommands, SummaryMatchesTheSummaryPane) {
+  ParameterBlock block = GprsBlock();
+  const ProcessResult run = Dtuctl({"summary", WriteBlockFile("gprs.MTS", block)});
+  ASSERT_EQ(run.exit_status, 0) << run.err;
+
+  ASSERT_TRUE(PrepareLoadedBlock(block));
+  std::string expected;
+  for (const std::string& line : PrintSummary(block)) expected += line + "\n";
+  EXPECT_EQ(run.out, expected);
+  EXPECT_THAT(run.out, HasSubstr("●协议------>澄川TCP\n"));
+  EXPECT_THAT(run.out, HasSubstr("●中心IP---->192.168.1.10\n"));
+}
+
+TEST_F(DtuctlFileCommands, SummaryRefusesAChecksumMismatch) {
+  ParameterBlock block = SmsBlock();
+  block.bytes()[300] ^= 0x40;
+  const ProcessResult run = Dtuctl({"summary", WriteBlockFile("bad.MTS", block)});
+  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.err, "参数设置有误，请重新设置\n");
+  EXPECT_EQ(run.out, "");
+}
+
+TEST_F(DtuctlFileCommands, FileCommandsReportUnusableFiles) {
+  WriteAllBytes(dir_ / "short.MTS", Bytes(100, 0));
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{PathOf("absent.MTS")}, PathOf("absent.MTS") + ": 无此文件!\n"},
+      {{PathOf("short.MTS")},
+       PathOf("short.MTS") + ": 参数文件只有 100 字节，不足 660 字节，未读取。\n"},
+      {{dir_.path().string()}, dir_.path().string() + ": 读取参数文件失败：Is a directory\n"},
+      {{}, "missing FILE"},
+      {{"a", "b"}, "too many operands"},
+      {{"--verbose", "a"}, "unknown option '--verbose'"},
+  };
+  for (const std::string command : {"summary", "frame"}) {
+    for (const Case& c : cases) {
+      std::vector<std::string> args = {command};
+      args.insert(args.end(), c.args.begin(), c.args.end());
+      SCOPED_TRACE(::testing::PrintToString(args));
+      const ProcessResult run = Dtuctl(args);
+      EXPECT_EQ(run.exit_status, 1);
+      EXPECT_THAT(run.err, HasSubstr(c.message));
+      EXPECT_EQ(run.out, "");
+    }
+  }
+}
+
+TEST_F(DtuctlFileCommands, EveryCommandHasHelp) {
+  for (const std::string command : {"summary", "frame", "decode"}) {
+    SCOPED_TRACE(command);
+    const ProcessResult run = Dtuctl({command, "--help"});
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_THAT(run.out, StartsWith("usage: dtuctl " + command));
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// frame
+
+TEST_F(DtuctlFileCommands, FramePrintsTheSealedBlockBehindTheCommand) {
+  ParameterBlock block;
+  block.set_work_mode(2);
+  block.set_protocol(1);
+  block.bytes()[659] = 0x5C;
+  block.bytes()[3] = 0x77;  // stale checksum and no length: sealing replaces both
+  const std::string path = WriteBlockFile("unsealed.MTS", block);
+
+  const ProcessResult run = Dtuctl({"frame", path});
+  ASSERT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_EQ(run.out.size(), 1334u);
+  EXPECT_THAT(run.out, StartsWith("$$$AT+SETPARA9402"));
+  // work_mode 2, protocol 1 and the last byte 5C: checksum 02 ^ 01 ^ 5C = 5F.
+  EXPECT_THAT(run.out, StartsWith("$$$AT+SETPARA94025F000201"));
+  EXPECT_THAT(run.out, ::testing::EndsWith("005C\n"));
+
+  ParameterBlock sealed = block;
+  EXPECT_EQ(run.out, BuildParameterFrame(sealed) + "\n");
+  EXPECT_EQ(ReadAllBytes(path), Bytes(block.bytes().begin(), block.bytes().end()))
+      << "the file itself is not sealed";
+}
+
+// ---------------------------------------------------------------------------------------------
+// decode
+
+TEST_F(DtuctlFileCommands, DecodeTurnsARepliesDigitsIntoTheBlockBytes) {
+  const ParameterBlock block = GprsBlock();
+  const std::string digits = EncodeHexText(block.bytes());
+  std::string lower = digits;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::vector<std::string> inputs = {
+      "DTUPARA" + digits,
+      digits,
+      "\r\n  DTUPARA" + digits + "\r\n\n",
+      "\t" + lower + " \n",
+  };
+  for (const std::string& input : inputs) {
+    SCOPED_TRACE(input.substr(0, 20));
+    const ProcessResult run = Dtuctl({"decode"}, input);
+    EXPECT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, AsText(block.bytes()));
+  }
+}
+
+TEST_F(DtuctlFileCommands, DecodeWritesAParameterFile) {
+  const ParameterBlock block = GprsBlock();
+  const std::string reply = "DTUPARA" + EncodeHexText(block.bytes()) + "\n";
+
+  const ProcessResult fresh = Dtuctl({"decode", "-o", PathOf("new.MTS")}, reply);
+  ASSERT_EQ(fresh.exit_status, 0) << fresh.err;
+  EXPECT_EQ(fresh.out, "");
+  EXPECT_EQ(ReadAllBytes(dir_ / "new.MTS"), Bytes(block.bytes().begin(), block.bytes().end()));
+
+  // Written as the tool saves: an existing longer file keeps its bytes after 660.
+  WriteAllBytes(dir_ / "long.MTS", Bytes(700, 0xAA));
+  const ProcessResult over = Dtuctl({"decode", "--output", PathOf("long.MTS")}, reply);
+  ASSERT_EQ(over.exit_status, 0) << over.err;
+  Bytes expected(block.bytes().begin(), block.bytes().end());
+  expected.insert(expected.end(), 40, 0xAA);
+  EXPECT_EQ(ReadAllBytes(dir_ / "long.MTS"), expected);
+
+  const ProcessResult summary = Dtuctl({"summary", PathOf("new.MTS")});
+  EXPECT_EQ(summary.exit_status, 0) << summary.err;
+}
+
+TEST_F(DtuctlFileCommands, DecodeRefusesAnythingButOneReply) {
+  const std::string digits = EncodeHexText(GprsBlock().bytes());
+  struct Case {
+    const char* name;
+    std::string input;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"empty input", "", "no hex digits on standard input"},
+      {"the keyword alone", "DTUPARA\n", "no hex digits on standard input"},
+      {"two digits short", "DTUPARA" + digits.substr(2), "expected 1320 hex digits, got 1318"},
+      {"two digits over", digits + "00", "expected 1320 hex digits, got 1322"},
+      {"a non-hex digit", digits.substr(0, 9) + "G" + digits.substr(10),
+       "unexpected 'G' at position 10 of the hex digits"},
+      {"a line break inside", digits.substr(0, 660) + "\n" + digits.substr(660),
+       "unexpected byte 0x0A at position 661"},
+      {"another reply's keyword", "$$$SETOK" + digits, "unexpected '$' at position 1"},
+      {"two replies", "DTUPARA" + digits + "DTUPARA" + digits, "unexpected 'T' at position 1322"},
+      {"binary input", AsText(GprsBlock().bytes()), "unexpected byte 0x94 at position 1"},
+      {"far too much input", std::string(100000, '0'), "input too long"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProcessResult run = Dtuctl({"decode", "-o", PathOf("out.MTS")}, c.input);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_THAT(run.err, HasSubstr(c.message));
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "out.MTS"));
+  }
+}
+
+TEST_F(DtuctlFileCommands, DecodeReportsBadUsageAndUnwritableTargets) {
+  const std::string reply = "DTUPARA" + EncodeHexText(GprsBlock().bytes());
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"-o"}, "option '-o' needs a FILE"},
+      {{"reply.txt"}, "unexpected operand 'reply.txt'"},
+      {{"-x"}, "unknown option '-x'"},
+      {{"-o", PathOf("missing/unit.MTS")},
+       PathOf("missing/unit.MTS") + ": 无法创建或打开参数文件：No such file or directory\n"},
+      {{"-o", dir_.path().string()}, "Is a directory"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"decode"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    SCOPED_TRACE(::testing::PrintToString(args));
+    const ProcessResult run = Dtuctl(args, reply);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_THAT(run.err, HasSubstr(c.message));
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+}  // namespace
+}  // namespace dtu
