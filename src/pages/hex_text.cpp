@@ -114,7 +114,9 @@ std::string FormatDecimal(std::uint64_t value) {
 std::array<std::uint8_t, 4> ParseDottedIPv4(std::string_view text) {
   std::array<std::uint8_t, 4> address{};
   std::size_t position = 0;
-  for (std::uint8_t& byte : address) {
+  // Indexed rather than range-for: GCC 12 at -O3 misreads the unrolled range loop as writing
+  // past the array (-Wstringop-overflow).
+  for (std::size_t pass = 0; pass < address.size(); ++pass) {
     std::string_view component;
     if (const std::size_t dot = text.find('.', position); dot != std::string_view::npos) {
       component = text.substr(position, dot - position);
@@ -123,7 +125,8 @@ std::array<std::uint8_t, 4> ParseDottedIPv4(std::string_view text) {
       component = text.substr(position);
     }
     component = component.substr(0, std::min(component.size(), kDottedComponentLimit));
-    byte = static_cast<std::uint8_t>(static_cast<std::uint32_t>(ParseCDecimal(component)) & 0xFF);
+    address[pass] =
+        static_cast<std::uint8_t>(static_cast<std::uint32_t>(ParseCDecimal(component)) & 0xFF);
   }
   return address;
 }

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+
+namespace dtu {
+
+// Port event bits of the event mask given to SerialPort::OpenPort.
+inline constexpr std::uint32_t kPortEventRxChar = 0x0001;     // character received
+inline constexpr std::uint32_t kPortEventRxFlag = 0x0002;     // event character received
+inline constexpr std::uint32_t kPortEventCts = 0x0008;        // clear-to-send changed
+inline constexpr std::uint32_t kPortEventBreak = 0x0040;      // break
+inline constexpr std::uint32_t kPortEventLineError = 0x0080;  // line-status error
+inline constexpr std::uint32_t kPortEventRing = 0x0100;       // ring
+
+// The notifications a port owner receives. The values are the window message numbers the
+// engine has always used (user messages from 0x0400 on), so they stay recognisable in logs.
+enum class PortMessage : unsigned {
+  PortMsgBreak = 0x0401,       // kPortEventBreak
+  PortMsgCtsChanged = 0x0402,  // kPortEventCts
+  PortMsgLineError = 0x0404,   // kPortEventLineError
+  PortMsgRing = 0x0405,        // kPortEventRing
+  PortMsgRxChar = 0x0407,      // one received byte
+  PortMsgEventChar = 0x0408,   // kPortEventRxFlag
+  PortMsgGone = 0x0410,        // the port vanished or stopped working; the monitor has ended
+};
+
+struct PortNotification {
+  PortMessage message = PortMessage::PortMsgRxChar;
+  std::uint8_t byte = 0;  // the received byte for PortMsgRxChar, otherwise 0
+  int port = 0;           // the port number of the engine that sent it
+};
+
+// The receiver of a port's notifications.
+//
+// NotificationPending() is called on the monitor thread whenever a notification waits for the
+// owner. The owner answers by calling SerialPort::DispatchPending() on its own thread soon
+// (for a GUI: post an event to the UI thread). An owner without a thread of its own may call
+// DispatchPending() right inside NotificationPending(). NotificationPending() must not block
+// and must not call anything of the engine except DispatchPending().
+//
+// HandlePortMessage() is called from inside DispatchPending(), on the thread that called it.
+class PortOwner {
+ public:
+  virtual void NotificationPending() = 0;
+  virtual void HandlePortMessage(const PortNotification& notification) = 0;
+
+ protected:
+  PortOwner() = default;
+  PortOwner(const PortOwner&) = default;
+  PortOwner& operator=(const PortOwner&) = default;
+  ~PortOwner() = default;
+};
+
+}  // namespace dtu

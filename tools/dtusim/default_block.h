@@ -1,0 +1,11 @@
+#pragma once
+
+#include "params/parameter_block.h"
+
+namespace dtusim {
+
+// The sealed block a fresh simulated unit starts with: a GPRS unit on protocol 1 with one
+// centre, plausible network, SMS and serial settings and the usual notices.
+dtu::ParameterBlock MakeDefaultBlock();
+
+}  // namespace dtusim

@@ -1,0 +1,102 @@
+// dtusim: a data transfer unit simulated on a pseudo-terminal, so that the configuration tool can
+// be tried without hardware and tested against a real peer on a real serial line.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dtusim/block_store.h"
+#include "dtusim/default_block.h"
+#include "dtusim/sim_options.h"
+#include "dtusim/sim_platform.h"
+#include "dtusim/sim_runner.h"
+#include "dtusim/simulated_dtu.h"
+
+namespace dtusim {
+namespace {
+
+void Complain(std::string_view what) {
+  std::fprintf(stderr, "dtusim: %.*s\n", static_cast<int>(what.size()), what.data());
+}
+
+// Removes the link at exit, however the run ends.
+class LinkGuard {
+ public:
+  LinkGuard(std::string link, std::string target)
+      : link_(std::move(link)), target_(std::move(target)) {}
+  LinkGuard(const LinkGuard&) = delete;
+  LinkGuard& operator=(const LinkGuard&) = delete;
+  ~LinkGuard() {
+    if (!link_.empty()) RemoveSymlinkTo(link_, target_);
+  }
+
+ private:
+  std::string link_;
+  std::string target_;
+};
+
+std::optional<dtu::ParameterBlock> InitialBlock(const SimOptions& options) {
+  if (!options.state_path) return MakeDefaultBlock();
+  std::string error;
+  auto block = BlockStore(*options.state_path).LoadOrCreate(MakeDefaultBlock(), error);
+  if (!block) Complain("state file: " + error);
+  return block;
+}
+
+SimulatedDtu::StoreBlock StoreFor(const SimOptions& options) {
+  if (!options.state_path) return {};
+  return [store = BlockStore(*options.state_path)](const dtu::ParameterBlock& block) {
+    std::string error;
+    if (store.Save(block, error)) return true;
+    Complain("state file not replaced: " + error);
+    return false;
+  };
+}
+
+int Main(const std::vector<std::string>& args) {
+  const ParsedOptions parsed = ParseSimOptions(args);
+  if (!parsed.options) {
+    Complain(parsed.error);
+    std::fprintf(stderr, "Try 'dtusim --help'.\n");
+    return kExitUsage;
+  }
+  const SimOptions& options = *parsed.options;
+  if (options.help) {
+    std::fputs(std::string(SimUsage()).c_str(), stdout);
+    return kExitOk;
+  }
+
+  const auto block = InitialBlock(options);
+  if (!block) return kExitFailure;
+  std::string error;
+  auto stop = StopSignals::Install(error);
+  auto port = stop ? PtyEndpoint::Open(error) : std::nullopt;
+  if (!port) {
+    Complain(error);
+    return kExitFailure;
+  }
+  std::optional<LinkGuard> link_guard;
+  if (options.link_path) {
+    if (error = ReplaceSymlink(*options.link_path, port->path()); !error.empty()) {
+      Complain("link: " + error);
+      return kExitFailure;
+    }
+    link_guard.emplace(*options.link_path, port->path());
+  }
+
+  SimulatedDtu::Report report;
+  if (options.verbose) report = [](std::string_view what) { Complain(what); };
+  SimulatedDtu dtu(*block, options.status, options.faults, StoreFor(options), report);
+
+  std::printf("%s\n", port->path().c_str());
+  std::fflush(stdout);
+  return SimRunner(options, *port, *stop, dtu).Run();
+}
+
+}  // namespace
+}  // namespace dtusim
+
+int main(int argc, char** argv) {
+  return dtusim::Main(std::vector<std::string>(argv + 1, argv + argc));
+}
