@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 PRESET ?= default
 
-.PHONY: all deps configure build test run bench fuzz format clean
+.PHONY: all deps configure build test test-threads run bench fuzz format clean
 
 all: build
 
@@ -15,11 +15,29 @@ configure: deps
 build: configure
 	@cmake --build --preset $(PRESET) -j$(JOBS)
 
+# Every test, then the serial engine and protocol tests again under ThreadSanitizer.
 test: build
 	@ctest --preset $(PRESET) -j$(JOBS)
+	@$(MAKE) --no-print-directory test-threads
+
+test-threads: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j$(JOBS) --target serial_port_test port_list_test device_link_test
+	@ctest --preset tsan -L serial -j$(JOBS)
 
 run: build
 	@scripts/run-demo build/$(PRESET)
+
+# Benchmarks: the `release` preset, only what they need, then the figures (docs/performance.md).
+bench: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j$(JOBS) --target dtu_bench
+	@build/release/bench/dtu_bench $(BENCH_ARGS)
+
+# Fuzzing: the `fuzz` preset (clang, sanitizers), each target FUZZ_SECONDS seconds.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_BUILD_JOBS=$(JOBS) scripts/run-fuzz
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i
