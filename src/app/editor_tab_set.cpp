@@ -64,10 +64,10 @@ EditorTabSet::~EditorTabSet() = default;
 void EditorTabSet::CreateModeRadios() {
   auto* radio_row = new QHBoxLayout;
   for (std::size_t i = 0; i < kModeRadios.size(); ++i) {
-    const ModeRadio& spec = kModeRadios[i];
-    auto* radio = new QRadioButton(FromUtf8(spec.text), this);
-    radio->setObjectName(QString::number(spec.id));
-    connect(radio, &QRadioButton::clicked, this, [this, mode = spec.mode] { ChooseMode(mode); });
+    const ModeRadio& item = kModeRadios[i];
+    auto* radio = new QRadioButton(FromUtf8(item.text), this);
+    radio->setObjectName(QString::number(item.id));
+    connect(radio, &QRadioButton::clicked, this, [this, mode = item.mode] { ChooseMode(mode); });
     radio_row->addWidget(radio);
     mode_radios_[i] = radio;
   }

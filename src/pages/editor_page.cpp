@@ -53,19 +53,19 @@ void MakeNarrow(QLineEdit& edit) {
 // on the page itself, in the page's columns.
 class PageLayout {
  public:
-  void Place(const ControlSpec& spec, QWidget* widget) {
-    const Cell& cell = spec.cell;
+  void Place(const ControlSpec& item, QWidget* widget) {
+    const Cell& cell = item.cell;
     if (cell.container == kPageArea) {
       columns_[cell.column][cell.row] = widget;
     } else {
       grids_.at(cell.container)
           ->addWidget(widget, cell.row, cell.column, cell.row_span, cell.column_span);
     }
-    if (spec.kind == ControlKind::Group)
-      grids_.emplace(spec.id, static_cast<QGridLayout*>(widget->layout()));
+    if (item.kind == ControlKind::Group)
+      grids_.emplace(item.id, static_cast<QGridLayout*>(widget->layout()));
     // Fields take the spare width; labels, boxes and short numbers keep theirs.
-    const bool stretches = (spec.kind == ControlKind::Edit || spec.kind == ControlKind::List) &&
-                           (spec.flags & kNarrow) == 0;
+    const bool stretches = (item.kind == ControlKind::Edit || item.kind == ControlKind::List) &&
+                           (item.flags & kNarrow) == 0;
     if (stretches && cell.column_span == 1) stretched_[cell.container].insert(cell.column);
   }
 
@@ -102,16 +102,16 @@ class PageLayout {
 
 }  // namespace
 
-EditorPage::EditorPage(const PageSpec& spec, UserMessages& messages, QWidget* parent)
-    : QWidget(parent), messages_(messages), limits_(spec.limits.begin(), spec.limits.end()) {
-  Build(spec);
+EditorPage::EditorPage(const PageSpec& item, UserMessages& messages, QWidget* parent)
+    : QWidget(parent), messages_(messages), limits_(item.limits.begin(), item.limits.end()) {
+  Build(item);
 }
 
 EditorPage::~EditorPage() = default;
 
-void EditorPage::Build(const PageSpec& spec) {
+void EditorPage::Build(const PageSpec& item) {
   PageLayout layout;
-  for (const ControlSpec& control_spec : spec.controls) {
+  for (const ControlSpec& control_spec : item.controls) {
     const int container = control_spec.cell.container;
     if (!layout.Knows(container))
       qFatal("editor page: control %d placed in unknown group %d", control_spec.id, container);
@@ -128,14 +128,14 @@ void EditorPage::Build(const PageSpec& spec) {
     if (control(buddy) == nullptr) qFatal("editor page: label names unknown control %d", buddy);
     label_widget->setBuddy(control(buddy));
   }
-  ApplyTooltips(spec);
-  ConnectFieldChecks(spec);
+  ApplyTooltips(item);
+  ConnectFieldChecks(item);
 }
 
-QWidget* EditorPage::CreateControl(const ControlSpec& spec, QWidget* container) {
-  const QString text = FromUtf8(spec.text);
+QWidget* EditorPage::CreateControl(const ControlSpec& item, QWidget* container) {
+  const QString text = FromUtf8(item.text);
   QWidget* widget = nullptr;
-  switch (spec.kind) {
+  switch (item.kind) {
     case ControlKind::Group: {
       auto* group_box = new QGroupBox(text, container);
       new QGridLayout(group_box);
@@ -147,17 +147,17 @@ QWidget* EditorPage::CreateControl(const ControlSpec& spec, QWidget* container) 
       break;
     case ControlKind::Edit: {
       auto* line = new QLineEdit(container);
-      SetDigitsOnlyValidator(*line, (spec.flags & kDigitsOnly) != 0);
-      line->setReadOnly((spec.flags & kReadOnly) != 0);
-      if (spec.flags & kCentred) line->setAlignment(Qt::AlignCenter);
-      if (spec.flags & kNarrow) MakeNarrow(*line);
+      SetDigitsOnlyValidator(*line, (item.flags & kDigitsOnly) != 0);
+      line->setReadOnly((item.flags & kReadOnly) != 0);
+      if (item.flags & kCentred) line->setAlignment(Qt::AlignCenter);
+      if (item.flags & kNarrow) MakeNarrow(*line);
       widget = line;
       break;
     }
     case ControlKind::List: {
       auto* combo = new QComboBox(container);
-      if (spec.entries != nullptr)
-        for (const std::string& entry : spec.entries()) combo->addItem(FromUtf8(entry));
+      if (item.entries != nullptr)
+        for (const std::string& entry : item.entries()) combo->addItem(FromUtf8(entry));
       combo->setCurrentIndex(-1);  // a page's own lists start without a selection
       widget = combo;
       break;
@@ -169,7 +169,7 @@ QWidget* EditorPage::CreateControl(const ControlSpec& spec, QWidget* container) 
       widget = new QRadioButton(text, container);
       break;
   }
-  widget->setEnabled((spec.flags & kDisabled) == 0);
+  widget->setEnabled((item.flags & kDisabled) == 0);
   return widget;
 }
 
@@ -179,8 +179,8 @@ void EditorPage::Register(int id, QWidget* widget) {
   if (id > 0) widget->setObjectName(QString::number(id));
 }
 
-void EditorPage::ApplyTooltips(const PageSpec& spec) {
-  for (const TooltipSpec& tip : spec.tooltips) {
+void EditorPage::ApplyTooltips(const PageSpec& item) {
+  for (const TooltipSpec& tip : item.tooltips) {
     QWidget* widget = control(tip.id);
     if (widget == nullptr) qFatal("editor page: tooltip for unknown control %d", tip.id);
     widget->setToolTip(TooltipText(tip.text));
@@ -188,13 +188,13 @@ void EditorPage::ApplyTooltips(const PageSpec& spec) {
   }
 }
 
-void EditorPage::ConnectFieldChecks(const PageSpec& spec) {
+void EditorPage::ConnectFieldChecks(const PageSpec& item) {
   for (const auto& [id, widget] : controls_) {
     auto* line = qobject_cast<QLineEdit*>(widget);
     if (line == nullptr || line->isReadOnly()) continue;
     connect(line, &QLineEdit::textChanged, this, [this, id = id] { OnTextChanged(id); });
   }
-  for (const FieldLimit& limit : spec.limits) {
+  for (const FieldLimit& limit : item.limits) {
     if (edit(limit.field) == nullptr)
       qFatal("editor page: limit for unknown field %d", limit.field);
     if (limit.hex_box == 0) continue;

@@ -96,7 +96,7 @@ class EditorPage : public QWidget {
   void returnFocusTo(int id);
 
  protected:
-  EditorPage(const PageSpec& spec, UserMessages& messages, QWidget* parent);
+  EditorPage(const PageSpec& item, UserMessages& messages, QWidget* parent);
 
   // Lists every exchanged control with its member; runs in the direction of `dx`.
   virtual void Exchange(PageExchange& dx) = 0;
@@ -114,11 +114,11 @@ class EditorPage : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Build(const PageSpec& spec);
-  QWidget* CreateControl(const ControlSpec& spec, QWidget* container);
+  void Build(const PageSpec& item);
+  QWidget* CreateControl(const ControlSpec& item, QWidget* container);
   void Register(int id, QWidget* widget);
-  void ApplyTooltips(const PageSpec& spec);
-  void ConnectFieldChecks(const PageSpec& spec);
+  void ApplyTooltips(const PageSpec& item);
+  void ConnectFieldChecks(const PageSpec& item);
   void OnTextChanged(int id);
   void CheckField(int id, std::optional<std::size_t> max_bytes, bool hex);
   const FieldLimit* limitOf(int id) const;

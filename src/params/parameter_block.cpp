@@ -6,9 +6,9 @@
 
 namespace dtu {
 
-std::uint32_t ParameterBlock::Get(const FieldSpec& spec) const {
-  const auto at = [&](std::size_t i) -> std::uint32_t { return bytes_[spec.offset + i]; };
-  switch (spec.type) {
+std::uint32_t ParameterBlock::Get(const FieldSpec& row) const {
+  const auto at = [&](std::size_t i) -> std::uint32_t { return bytes_[row.offset + i]; };
+  switch (row.type) {
     case FieldType::U8:
     case FieldType::Flag:
       return at(0);
@@ -25,11 +25,11 @@ std::uint32_t ParameterBlock::Get(const FieldSpec& spec) const {
   }
 }
 
-void ParameterBlock::Set(const FieldSpec& spec, std::uint32_t value) {
+void ParameterBlock::Set(const FieldSpec& row, std::uint32_t value) {
   const auto put = [&](std::size_t i, std::uint32_t byte) {
-    bytes_[spec.offset + i] = static_cast<std::uint8_t>(byte);
+    bytes_[row.offset + i] = static_cast<std::uint8_t>(byte);
   };
-  switch (spec.type) {
+  switch (row.type) {
     case FieldType::U8:
     case FieldType::Flag:
       put(0, value);
@@ -53,51 +53,51 @@ void ParameterBlock::Set(const FieldSpec& spec, std::uint32_t value) {
   }
 }
 
-std::span<const std::uint8_t> ParameterBlock::Area(const FieldSpec& spec) const {
-  return std::span<const std::uint8_t>(bytes_).subspan(spec.offset, spec.size);
+std::span<const std::uint8_t> ParameterBlock::Area(const FieldSpec& row) const {
+  return std::span<const std::uint8_t>(bytes_).subspan(row.offset, row.size);
 }
 
-std::span<std::uint8_t> ParameterBlock::Area(const FieldSpec& spec) {
-  return std::span<std::uint8_t>(bytes_).subspan(spec.offset, spec.size);
+std::span<std::uint8_t> ParameterBlock::Area(const FieldSpec& row) {
+  return std::span<std::uint8_t>(bytes_).subspan(row.offset, row.size);
 }
 
-Ipv4Bytes ParameterBlock::GetIPv4(const FieldSpec& spec) const {
+Ipv4Bytes ParameterBlock::GetIPv4(const FieldSpec& row) const {
   Ipv4Bytes address{};
-  std::ranges::copy(Area(spec).first(4), address.begin());
+  std::ranges::copy(Area(row).first(4), address.begin());
   return address;
 }
 
-void ParameterBlock::SetIPv4(const FieldSpec& spec, const Ipv4Bytes& address) {
-  std::ranges::copy(address, Area(spec).begin());
+void ParameterBlock::SetIPv4(const FieldSpec& row, const Ipv4Bytes& address) {
+  std::ranges::copy(address, Area(row).begin());
 }
 
-std::string ParameterBlock::GetText(const FieldSpec& spec) const {
-  const auto area = Area(spec);
+std::string ParameterBlock::GetText(const FieldSpec& row) const {
+  const auto area = Area(row);
   const auto end = std::ranges::find(area, std::uint8_t{0});
   return std::string(area.begin(), end);
 }
 
-void ParameterBlock::SetText(const FieldSpec& spec, std::string_view gbk) {
-  const std::size_t length = GbkCutPoint(gbk, spec.size - 1u);
-  auto area = Area(spec);
+void ParameterBlock::SetText(const FieldSpec& row, std::string_view gbk) {
+  const std::size_t length = GbkCutPoint(gbk, row.size - 1u);
+  auto area = Area(row);
   std::copy_n(gbk.begin(), length, area.begin());
   area[length] = 0;
 }
 
-std::vector<std::uint8_t> ParameterBlock::GetCounted(const CountedSpec& spec) const {
-  const auto area = Area(spec.area);
-  const std::size_t used = std::min<std::size_t>(Get(spec.length), area.size());
+std::vector<std::uint8_t> ParameterBlock::GetCounted(const CountedSpec& row) const {
+  const auto area = Area(row.area);
+  const std::size_t used = std::min<std::size_t>(Get(row.length), area.size());
   return std::vector<std::uint8_t>(area.begin(), area.begin() + static_cast<std::ptrdiff_t>(used));
 }
 
-std::string ParameterBlock::GetCountedText(const CountedSpec& spec) const {
-  return GetText(spec.area);
+std::string ParameterBlock::GetCountedText(const CountedSpec& row) const {
+  return GetText(row.area);
 }
 
-void ParameterBlock::SetCounted(const CountedSpec& spec, std::span<const std::uint8_t> content) {
-  const std::size_t used = std::min<std::size_t>(content.size(), spec.area.size);
-  std::copy_n(content.begin(), used, Area(spec.area).begin());
-  Set(spec.length, static_cast<std::uint32_t>(used));
+void ParameterBlock::SetCounted(const CountedSpec& row, std::span<const std::uint8_t> content) {
+  const std::size_t used = std::min<std::size_t>(content.size(), row.area.size);
+  std::copy_n(content.begin(), used, Area(row.area).begin());
+  Set(row.length, static_cast<std::uint32_t>(used));
 }
 
 std::uint32_t ParameterBlock::device_id() const {

@@ -70,7 +70,7 @@ TEST(BlockLayout, RowNamesAreUnique) {
 }
 
 struct LayoutRow {
-  FieldSpec spec;
+  FieldSpec field;
   std::uint16_t offset;
   std::uint16_t size;
   FieldType type;
@@ -144,10 +144,10 @@ TEST(BlockLayout, SpotChecksAgainstTheUnitsRecord) {
       {field::device_id, 95, 4, T::U32BE},
   };
   for (const LayoutRow& row : rows) {
-    SCOPED_TRACE(std::string(row.spec.name));
-    EXPECT_EQ(row.spec.offset, row.offset);
-    EXPECT_EQ(row.spec.size, row.size);
-    EXPECT_EQ(row.spec.type, row.type);
+    SCOPED_TRACE(std::string(row.field.name));
+    EXPECT_EQ(row.field.offset, row.offset);
+    EXPECT_EQ(row.field.size, row.size);
+    EXPECT_EQ(row.field.type, row.type);
   }
 }
 
@@ -200,11 +200,11 @@ TEST(BlockLayout, CountedAreasPairWithTheirLengthBytes) {
       {counted::tcp_notice, {606, 617}},
   };
   EXPECT_EQ(kCountedFields.size(), pairs.size());
-  for (const auto& [spec, offsets] : pairs) {
-    SCOPED_TRACE(std::string(spec.area.name));
-    EXPECT_EQ(spec.area.offset, offsets.first);
-    EXPECT_EQ(spec.length.offset, offsets.second);
-    EXPECT_EQ(spec.length.size, 1);
+  for (const auto& [field, offsets] : pairs) {
+    SCOPED_TRACE(std::string(field.area.name));
+    EXPECT_EQ(field.area.offset, offsets.first);
+    EXPECT_EQ(field.length.offset, offsets.second);
+    EXPECT_EQ(field.length.size, 1);
   }
 }
 
