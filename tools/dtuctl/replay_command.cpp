@@ -9,6 +9,7 @@
 
 #include "command.h"
 #include "command_support.h"
+#include "link_event_text.h"
 #include "params/block_check.h"
 #include "serial/device_link.h"
 
@@ -35,30 +36,6 @@ constexpr std::string_view kHelp =
     "\\xHH, so that every event stays on one line.\n"
     "\n"
     "exit status: 0 replayed, 1 bad usage, unreadable input or unwritable output\n";
-
-// A value may hold any byte but line ends would split the event's line.
-std::string EscapeText(std::string_view text) {
-  std::string escaped;
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\') {
-      escaped += "\\\\";
-    } else if (c == '\r') {
-      escaped += "\\r";
-    } else if (c == '\n') {
-      escaped += "\\n";
-    } else if (c == '\t') {
-      escaped += "\\t";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-      escaped += hex;
-    } else {
-      escaped += c;
-    }
-  }
-  return escaped;
-}
 
 void PrintLine(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);

@@ -1,0 +1,399 @@
+// dtuctl ports, read, write and signal, run as processes against the simulated unit on a real
+// pseudo-terminal: the blocks byte for byte, the printed values, and a clear outcome for every
+// misbehaviour of the unit or the port.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "pages/gbk_codec.h"
+#include "params/block_check.h"
+#include "params/parameter_block.h"
+#include "params/parameter_summary.h"
+#include "params/user_messages.h"
+#include "serial/port_notification.h"
+#include "serial/serial_port.h"
+#include "tools/dtusim_process.h"
+#include "tools/run_process.h"
+#include "tools/temp_dir.h"
+
+namespace dtu {
+namespace {
+
+using test::DtusimProcess;
+using test::ProcessResult;
+using test::ReadAllBytes;
+using test::TempDir;
+using test::WriteAllBytes;
+using ::testing::AllOf;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace fs = std::filesystem;
+
+// Exit statuses of dtuctl.
+constexpr int kOk = 0;
+constexpr int kFailure = 1;
+constexpr int kChecksum = 2;
+constexpr int kRejected = 3;
+constexpr int kTimeout = 4;
+constexpr int kPortMissing = 5;
+constexpr int kPortBusy = 6;
+constexpr int kPortLost = 7;
+constexpr int kPortError = 8;
+
+ProcessResult Dtuctl(const std::vector<std::string>& args) {
+  std::vector<std::string> argv = {DTUCTL_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return test::RunProcess(argv);
+}
+
+// A simulated unit that keeps its block in a state file of its own temporary directory.
+struct Unit {
+  explicit Unit(std::vector<std::string> extra = {})
+      : state(dir / "unit.mts"), sim(DTUSIM_PATH, WithState(extra, state)) {}
+
+  static std::vector<std::string> WithState(std::vector<std::string> args, const fs::path& path) {
+    args.insert(args.begin(), {"--state", path.string()});
+    return args;
+  }
+
+  const std::string& port() const { return sim.port_path(); }
+  Bytes State() const { return ReadAllBytes(state); }
+
+  TempDir dir;
+  fs::path state;
+  DtusimProcess sim;
+};
+
+ParameterBlock BlockOf(const Bytes& bytes) {
+  ParameterBlock block;
+  std::copy_n(bytes.begin(), std::min(bytes.size(), kBlockSize), block.bytes().begin());
+  return block;
+}
+
+Bytes BytesOf(const ParameterBlock& block) {
+  return Bytes(block.bytes().begin(), block.bytes().end());
+}
+
+// The unit's block with a few fields changed and sealed, as a parameter file holds it.
+ParameterBlock ChangedBlock(ParameterBlock block) {
+  block.set_apn("UNINET");
+  block.set_sms_centre(Utf8ToGbk("8613010112500").bytes);
+  block.set_heartbeat_interval(60);
+  SealBlock(block);
+  return block;
+}
+
+std::string SummaryText(ParameterBlock block) {
+  EXPECT_TRUE(PrepareLoadedBlock(block));
+  std::string text;
+  for (const std::string& line : PrintSummary(block)) text += line + "\n";
+  return text;
+}
+
+TEST(DtuctlPortCommands, ReadPrintsTheStatusThenTheSummaryAndSavesTheUnitsBlock) {
+  Unit unit({"--version", "V6.0 标准版", "--gsn", "866123045678901", "--board-serial", "ZB1",
+             "--csca", "+8613800200500", "--rssi", "26", "--ip", "10.71.23.145", "--dns3",
+             "3.3.3.3", "--dns-server2", "8.8.8.8"});
+  const fs::path saved = unit.dir / "read.mts";
+  const ProcessResult read = Dtuctl({"read", "--port", unit.port(), "-o", saved.string()});
+  ASSERT_EQ(read.exit_status, kOk) << read.err;
+  EXPECT_THAT(read.err, IsEmpty());
+  const std::string status =
+      "DTU的IP地址: 10.71.23.145\n"
+      "DNS的IP1地址: 211.136.17.107\n"
+      "DNS的IP2地址: 211.136.20.203\n"
+      "DNS的IP3地址: 3.3.3.3\n"
+      "DNS的IP4地址: 0.0.0.0\n"
+      "DNS的IP5地址: 0.0.0.0\n"
+      "DNS的IP6地址: 0.0.0.0\n"
+      "DNS服务地址1: 211.136.17.107\n"
+      "DNS服务地址2: 8.8.8.8\n"
+      "主板序列号: ZB1\n"
+      "模块序列号: 866123045678901\n"
+      "软件版本: V6.0 标准版\n"
+      "SIM卡固有短信中心: +8613800200500\n"
+      "信号强度: 26\n";
+  EXPECT_EQ(read.out, status + SummaryText(BlockOf(unit.State())));
+  EXPECT_EQ(ReadAllBytes(saved), unit.State()) << "the unit's block byte for byte";
+}
+
+TEST(DtuctlPortCommands, WrittenBlockIsStoredAndReadBack) {
+  Unit unit;
+  const ParameterBlock changed = ChangedBlock(BlockOf(unit.State()));
+  ASSERT_NE(BytesOf(changed), unit.State());
+  const fs::path file = unit.dir / "changed.mts";
+  WriteAllBytes(file, changed.bytes());
+
+  const ProcessResult write = Dtuctl({"write", "--port", unit.port(), file.string()});
+  ASSERT_EQ(write.exit_status, kOk) << write.err;
+  EXPECT_EQ(write.out, "参数设置成功!\n");
+  EXPECT_EQ(unit.State(), BytesOf(changed));
+
+  const fs::path again = unit.dir / "again.mts";
+  const ProcessResult read = Dtuctl({"read", "--port", unit.port(), "-o", again.string()});
+  ASSERT_EQ(read.exit_status, kOk) << read.err;
+  EXPECT_EQ(ReadAllBytes(again), BytesOf(changed));
+  EXPECT_THAT(read.out, HasSubstr("●接入点APN->UNINET\n"));
+  EXPECT_EQ(ReadAllBytes(file), BytesOf(changed)) << "the source file is left alone";
+}
+
+TEST(DtuctlPortCommands, LineSettingsAreTakenInBothSpellings) {
+  Unit unit;
+  const std::vector<std::vector<std::string>> settings{
+      {"--baud", "115200", "--parity", "E", "--data", "7", "--stop", "2"},
+      {"--baud=921600", "--parity=odd", "--data=8", "--stop=1", "--timeout=2.5"},
+  };
+  for (const std::vector<std::string>& line : settings) {
+    const fs::path saved = unit.dir / "read.mts";
+    fs::remove(saved);
+    std::vector<std::string> args{"read", "--port", unit.port(), "-o", saved.string()};
+    args.insert(args.end(), line.begin(), line.end());
+    const ProcessResult read = Dtuctl(args);
+    EXPECT_EQ(read.exit_status, kOk) << line.front() << ": " << read.err;
+    EXPECT_EQ(ReadAllBytes(saved), unit.State()) << line.front();
+  }
+}
+
+struct FaultCase {
+  const char* fault;
+  const char* timeout;  // short where the outcome is waiting; long where it is a safety net
+  int exit_status;
+  const char* message;  // on stderr; empty: stderr stays empty
+};
+
+TEST(DtuctlPortCommands, EveryFaultOfAReadEndsInAClearOutcome) {
+  const std::vector<FaultCase> cases{
+      {"bad-checksum", "30", kChecksum, "参数设置有误，请重新设置"},
+      {"noise", "30", kOk, ""},
+      {"lowercase", "30", kOk, ""},
+      {"chunked", "60", kOk, ""},
+      {"reject", "30", kOk, ""},
+      {"short-block", "1.5", kTimeout, "timed out after 1.5 s"},
+      {"silent", "1", kTimeout, "timed out after 1 s"},
+      {"vanish", "30", kPortLost, "vanished"},
+  };
+  for (const FaultCase& c : cases) {
+    Unit unit({"--fault", c.fault});
+    const Bytes before = unit.State();
+    const fs::path saved = unit.dir / "read.mts";
+    const ProcessResult read =
+        Dtuctl({"read", "--port", unit.port(), "-o", saved.string(), "--timeout", c.timeout});
+    EXPECT_FALSE(read.timed_out) << c.fault;
+    EXPECT_EQ(read.exit_status, c.exit_status) << c.fault << ": " << read.err;
+    EXPECT_EQ(unit.State(), before) << c.fault;
+    if (c.exit_status == kOk) {
+      EXPECT_EQ(ReadAllBytes(saved), before) << c.fault;
+      EXPECT_THAT(read.err, IsEmpty()) << c.fault;
+      EXPECT_THAT(read.out, AllOf(HasSubstr("软件版本: V3.6.2\n"), HasSubstr("信号强度: 23\n"),
+                                  EndsWith(SummaryText(BlockOf(before)))))
+          << c.fault;
+      continue;
+    }
+    EXPECT_FALSE(fs::exists(saved)) << c.fault;
+    EXPECT_THAT(read.err, HasSubstr(c.message)) << c.fault;
+    if (c.exit_status != kChecksum) {
+      EXPECT_THAT(read.err, HasSubstr(unit.port())) << c.fault;
+    }
+  }
+}
+
+TEST(DtuctlPortCommands, EveryFaultOfAWriteEndsInAClearOutcome) {
+  struct WriteCase {
+    FaultCase fault;
+    bool stored;
+  };
+  const std::vector<WriteCase> cases{
+      {{"reject", "30", kRejected, "参数校验失败!"}, false},
+      {{"silent", "1.5", kTimeout, "timed out after 1.5 s"}, false},
+      {{"noise", "30", kOk, ""}, true},
+      {{"chunked", "60", kOk, ""}, true},
+      {{"bad-checksum", "30", kOk, ""}, true},  // spoils only the blocks the unit sends
+  };
+  for (const auto& [c, stored] : cases) {
+    Unit unit({"--fault", c.fault});
+    const Bytes before = unit.State();
+    const ParameterBlock changed = ChangedBlock(BlockOf(before));
+    const fs::path file = unit.dir / "changed.mts";
+    WriteAllBytes(file, changed.bytes());
+    const ProcessResult write =
+        Dtuctl({"write", "--port", unit.port(), "--timeout", c.timeout, file.string()});
+    EXPECT_FALSE(write.timed_out) << c.fault;
+    EXPECT_EQ(write.exit_status, c.exit_status) << c.fault << ": " << write.err;
+    EXPECT_EQ(unit.State(), stored ? BytesOf(changed) : before) << c.fault;
+    if (stored) {
+      EXPECT_EQ(write.out, "参数设置成功!\n") << c.fault;
+      EXPECT_THAT(write.err, IsEmpty()) << c.fault;
+    } else {
+      EXPECT_THAT(write.out, IsEmpty()) << c.fault;
+      EXPECT_THAT(write.err, HasSubstr(c.message)) << c.fault;
+    }
+  }
+}
+
+TEST(DtuctlPortCommands, APortThatVanishesDuringAWriteEndsIt) {
+  Unit unit({"--fault", "vanish"});
+  const fs::path file = unit.dir / "changed.mts";
+  WriteAllBytes(file, ChangedBlock(BlockOf(unit.State())).bytes());
+  const ProcessResult write = Dtuctl({"write", "--port", unit.port(), file.string()});
+  EXPECT_EQ(write.exit_status, kPortLost) << write.err;
+  EXPECT_THAT(write.err,
+              AllOf(HasSubstr(unit.port()), HasSubstr("vanished"), HasSubstr("Input/output error")))
+      << "the system's reason";
+  EXPECT_THAT(write.out, IsEmpty());
+}
+
+TEST(DtuctlPortCommands, SignalPrintsTheUnitsValue) {
+  Unit unit({"--rssi", "17"});
+  const ProcessResult signal = Dtuctl({"signal", "--port", unit.port()});
+  EXPECT_EQ(signal.exit_status, kOk) << signal.err;
+  EXPECT_EQ(signal.out, "信号强度: 17\n");
+
+  Unit silent({"--fault", "silent"});
+  const ProcessResult nothing = Dtuctl({"signal", "--port", silent.port(), "--timeout", "0.5"});
+  EXPECT_EQ(nothing.exit_status, kTimeout);
+  EXPECT_THAT(nothing.out, IsEmpty());
+  EXPECT_THAT(nothing.err, AllOf(HasSubstr("signal strength"), HasSubstr(silent.port())));
+}
+
+TEST(DtuctlPortCommands, PortsListsDevicePaths) {
+  const ProcessResult ports = Dtuctl({"ports"});
+  EXPECT_EQ(ports.exit_status, kOk) << ports.err;
+  std::size_t at = 0;
+  while (at < ports.out.size()) {
+    const std::size_t end = ports.out.find('\n', at);
+    ASSERT_NE(end, std::string::npos) << "every line ends";
+    EXPECT_THAT(ports.out.substr(at, end - at), StartsWith("/dev/"));
+    at = end + 1;
+  }
+  EXPECT_EQ(Dtuctl({"ports", "extra"}).exit_status, kFailure);
+}
+
+TEST(DtuctlPortCommands, PortsThatCannotBeOpenedAreNamedWithTheReason) {
+  TempDir dir;
+  const fs::path plain_file = dir / "plain";
+  WriteAllBytes(plain_file, std::string("not a terminal"));
+  const fs::path dangling = dir / "ttyGone";
+  fs::create_symlink(dir / "nowhere", dangling);
+  WriteAllBytes(dir / "block.mts", ParameterBlock().bytes());
+  struct Case {
+    fs::path port;
+    int exit_status;
+    const char* reason;
+  };
+  const std::vector<Case> cases{
+      {dir / "ttyNone", kPortMissing, "No such file or directory"},
+      {dangling, kPortMissing, "No such file or directory"},
+      {dir.path(), kPortError, "Is a directory"},
+      {plain_file, kPortError, "Inappropriate ioctl for device"},
+  };
+  const std::vector<std::vector<std::string>> commands{
+      {"read", "-o", (dir / "out.mts").string()},
+      {"signal"},
+      {"write", (dir / "block.mts").string()},
+  };
+  for (const Case& c : cases) {
+    for (const std::vector<std::string>& command : commands) {
+      std::vector<std::string> args = command;
+      args.insert(args.begin() + 1, {"--port", c.port.string()});
+      const ProcessResult result = Dtuctl(args);
+      EXPECT_EQ(result.exit_status, c.exit_status) << command.front() << " " << c.port;
+      EXPECT_THAT(result.err, AllOf(HasSubstr(c.port.string()), HasSubstr(c.reason)))
+          << command.front();
+      EXPECT_THAT(result.out, IsEmpty());
+    }
+  }
+  EXPECT_FALSE(fs::exists(dir / "out.mts"));
+}
+
+class SilentOwner : public PortOwner {
+ public:
+  void NotificationPending() override {}
+  void HandlePortMessage(const PortNotification&) override {}
+};
+
+class NoMessages : public UserMessages {
+ public:
+  void Show(MessageKind, std::string_view, std::string_view) override {}
+  Answer Ask(std::string_view, std::string_view, Answer answer) override { return answer; }
+};
+
+TEST(DtuctlPortCommands, APortHeldByAnotherProgramIsBusy) {
+  Unit unit;
+  const fs::path saved = unit.dir / "read.mts";
+  {
+    NoMessages messages;
+    SilentOwner owner;
+    SerialPort holder(messages);
+    ASSERT_TRUE(holder.OpenPort(owner, unit.port(), 9600, 'N', 8, 1, kPortEventRxChar, 4096));
+    const ProcessResult read = Dtuctl({"read", "--port", unit.port(), "-o", saved.string()});
+    EXPECT_EQ(read.exit_status, kPortBusy);
+    EXPECT_THAT(read.err, AllOf(HasSubstr(unit.port()), HasSubstr("busy")));
+    EXPECT_FALSE(fs::exists(saved));
+  }
+  const ProcessResult read = Dtuctl({"read", "--port", unit.port(), "-o", saved.string()});
+  EXPECT_EQ(read.exit_status, kOk) << "free again: " << read.err;
+}
+
+TEST(DtuctlPortCommands, BadCommandLinesAndFilesAreRefusedBeforeTheUnitHearsAnything) {
+  Unit unit;
+  const Bytes before = unit.State();
+  const fs::path short_file = unit.dir / "short.mts";
+  WriteAllBytes(short_file, std::string(100, 'x'));
+  ParameterBlock damaged = ChangedBlock(BlockOf(before));
+  damaged.bytes()[100] ^= 0x01;
+  const fs::path damaged_file = unit.dir / "damaged.mts";
+  WriteAllBytes(damaged_file, damaged.bytes());
+  const std::string port = unit.port();
+  struct Case {
+    std::vector<std::string> args;
+    int exit_status;
+    const char* message;
+  };
+  const std::vector<Case> cases{
+      {{"read"}, kFailure, "missing --port"},
+      {{"read", "--port", port, "--baud", "12345"}, kFailure, "baud rate '12345'"},
+      {{"read", "--port", port, "--parity", "X"}, kFailure, "parity"},
+      {{"read", "--port", port, "--data", "6"}, kFailure, "data bits"},
+      {{"read", "--port", port, "--stop", "3"}, kFailure, "stop bits"},
+      {{"read", "--port", port, "--timeout", "0"}, kFailure, "time limit"},
+      {{"read", "--port", port, "--timeout", "-1"}, kFailure, "time limit"},
+      {{"read", "--port", port, "--timeout", "soon"}, kFailure, "time limit"},
+      {{"read", "--port", port, "--timeout"}, kFailure, "needs a value"},
+      {{"read", "--port", port, "-o"}, kFailure, "needs a FILE"},
+      {{"read", "--port", port, "--verbose"}, kFailure, "unknown option '--verbose'"},
+      {{"signal", "--port", port, "extra"}, kFailure, "unexpected operand 'extra'"},
+      {{"write", "--port", port}, kFailure, "missing FILE"},
+      {{"write", "--port", port, "a", "b"}, kFailure, "too many operands"},
+      {{"write", "--port", port, (unit.dir / "absent.mts").string()}, kFailure, "absent.mts"},
+      {{"write", "--port", port, short_file.string()}, kFailure, "short.mts"},
+      {{"write", "--port", port, damaged_file.string()}, kChecksum, "参数设置有误，请重新设置"},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult result = Dtuctl(c.args);
+    EXPECT_EQ(result.exit_status, c.exit_status) << c.args.back() << ": " << result.err;
+    EXPECT_THAT(result.err, HasSubstr(c.message)) << c.args.back();
+    EXPECT_THAT(result.out, IsEmpty()) << c.args.back();
+  }
+  EXPECT_EQ(unit.State(), before);
+  // The unit still answers: none of the refused commands left anything half sent.
+  EXPECT_EQ(Dtuctl({"signal", "--port", port}).out, "信号强度: 23\n");
+}
+
+TEST(DtuctlPortCommands, EachPortCommandHasHelp) {
+  for (const char* command : {"ports", "read", "write", "signal"}) {
+    const ProcessResult help = Dtuctl({command, "--help"});
+    EXPECT_EQ(help.exit_status, kOk) << command;
+    EXPECT_THAT(help.out, StartsWith(std::string("usage: dtuctl ") + command)) << command;
+  }
+}
+
+}  // namespace
+}  // namespace dtu

@@ -1,0 +1,49 @@
+#include "console_link_sink.h"
+
+#include <cstdio>
+
+#include "link_event_text.h"
+
+namespace dtuctl {
+namespace {
+
+// Flushed at once: a script or a user watching sees each value as the unit sends it.
+void PrintLine(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+void ConsoleLinkSink::Message(dtu::MessageKind kind, std::string_view text,
+                              std::string_view caption) {
+  if (caption == kSettingsCaption) {
+    if (!settings_answer_) settings_answer_ = std::string(text);
+    return;
+  }
+  messages_.Show(kind, text, caption);
+}
+
+void ConsoleLinkSink::SetAddress(int row, std::string_view text) {
+  const std::string_view label = AddressLabel(row);
+  PrintLine(label.empty() ? "address " + std::to_string(row) + ": " + EscapeText(text)
+                          : LabelledLine(label, text));
+}
+
+void ConsoleLinkSink::SetStatusText(int control_id, std::string_view text) {
+  const std::string_view label = StatusLabel(control_id);
+  PrintLine(label.empty() ? "status " + std::to_string(control_id) + ": " + EscapeText(text)
+                          : LabelledLine(label, text));
+}
+
+// The value's text has already been printed as the signal strength status.
+void ConsoleLinkSink::SetSignal(int value) {
+  if (!signal_) signal_ = value;
+}
+
+void ConsoleLinkSink::BlockReceived(const dtu::ParameterBlock& block) {
+  if (!block_) block_ = block;
+}
+
+}  // namespace dtuctl

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "params/parameter_block.h"
+#include "params/user_messages.h"
+#include "serial/device_link.h"
+
+namespace dtuctl {
+
+// The unit's answers to a parameter frame, as the device link reports them (caption
+// kSettingsCaption).
+inline constexpr std::string_view kSettingsCaption = "设置参数";
+inline constexpr std::string_view kSettingsAcceptedMessage = "参数设置成功!";
+inline constexpr std::string_view kSettingsRejectedMessage = "参数校验失败!";
+
+// The console's end of the device link for the commands that talk to a unit. Every status value
+// and address the unit reports is printed on stdout as it arrives, one "label: value" line each
+// (e.g. "软件版本: V3.6.2"). The answer to a parameter frame and a received block are kept for
+// the command to judge; any other message goes to `messages`.
+class ConsoleLinkSink : public dtu::DeviceLinkSink {
+ public:
+  explicit ConsoleLinkSink(dtu::UserMessages& messages) : messages_(messages) {}
+
+  void Message(dtu::MessageKind kind, std::string_view text, std::string_view caption) override;
+  void SetAddress(int row, std::string_view text) override;
+  void SetStatusText(int control_id, std::string_view text) override;
+  void SetSignal(int value) override;
+  void BlockReceived(const dtu::ParameterBlock& block) override;
+
+  // The first block received, exactly as it arrived.
+  const std::optional<dtu::ParameterBlock>& block() const { return block_; }
+  // The text of the first answer to a parameter frame.
+  const std::optional<std::string>& settings_answer() const { return settings_answer_; }
+  // The first signal strength reported.
+  const std::optional<int>& signal() const { return signal_; }
+
+ private:
+  dtu::UserMessages& messages_;
+  std::optional<dtu::ParameterBlock> block_;
+  std::optional<std::string> settings_answer_;
+  std::optional<int> signal_;
+};
+
+}  // namespace dtuctl
