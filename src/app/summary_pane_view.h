@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 
+#include <cstddef>
 #include <string_view>
 
 #include "params/parameter_block.h"
@@ -29,6 +30,15 @@ class SummaryPaneView : public QPlainTextEdit {
 
   // Empties the box (select all, clear), as "读取参数" does.
   void Empty();
+
+ private:
+  // The box's text counted as above. The count is kept up to date through the additions and
+  // taken afresh only after the user (or anyone else) has changed the text.
+  std::size_t GbkBytesInBox();
+
+  std::size_t gbk_bytes_ = 0;
+  bool recount_ = false;    // the text changed since gbk_bytes_ was right
+  bool appending_ = false;  // the change under way is an addition already counted
 };
 
 }  // namespace dtu
