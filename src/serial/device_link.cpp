@@ -16,10 +16,6 @@ constexpr std::string_view kSetOkKeyword = "$$$SETOK";
 constexpr std::string_view kChkErrKeyword = "$$$ChkErr\r";
 constexpr std::string_view kBlockStartKeyword = "DTUPARA";
 
-constexpr std::string_view kAcnOkMessage = "设置验证码成功.";
-constexpr std::string_view kSetOkMessage = "参数设置成功!";
-constexpr std::string_view kChkErrMessage = "参数校验失败!";
-constexpr std::string_view kSetParametersCaption = "设置参数";
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kCarriageReturn = "\r";

@@ -12,6 +12,12 @@
 
 namespace dtu {
 
+// The boxes of the unit's acknowledgements.
+inline constexpr std::string_view kAcnOkMessage = "设置验证码成功.";
+inline constexpr std::string_view kSetOkMessage = "参数设置成功!";
+inline constexpr std::string_view kChkErrMessage = "参数校验失败!";
+inline constexpr std::string_view kSetParametersCaption = "设置参数";
+
 // Where the device link puts what it recognises. The main window implements it (boxes through
 // UserMessages, the status display, the SMS page and LoadBlock); dtuctl and the tests print or
 // record. Every text is UTF-8: values arrive from the unit as GBK and are converted first.

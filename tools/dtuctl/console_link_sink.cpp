@@ -18,7 +18,7 @@ void PrintLine(const std::string& line) {
 
 void ConsoleLinkSink::Message(dtu::MessageKind kind, std::string_view text,
                               std::string_view caption) {
-  if (caption == kSettingsCaption) {
+  if (caption == dtu::kSetParametersCaption) {
     if (!settings_answer_) settings_answer_ = std::string(text);
     return;
   }

@@ -10,12 +10,6 @@
 
 namespace dtuctl {
 
-// The unit's answers to a parameter frame, as the device link reports them (caption
-// kSettingsCaption).
-inline constexpr std::string_view kSettingsCaption = "设置参数";
-inline constexpr std::string_view kSettingsAcceptedMessage = "参数设置成功!";
-inline constexpr std::string_view kSettingsRejectedMessage = "参数校验失败!";
-
 // The console's end of the device link for the commands that talk to a unit. Every status value
 // and address the unit reports is printed on stdout as it arrives, one "label: value" line each
 // (e.g. "软件版本: V3.6.2"). The answer to a parameter frame and a received block are kept for

@@ -73,11 +73,11 @@ std::optional<dtu::ParameterBlock> LoadFileBlock(const std::string& path, Consol
 }
 
 int JudgeAnswer(const std::string& answer, ConsoleMessages& messages) {
-  if (answer == kSettingsAcceptedMessage) {
+  if (answer == dtu::kSetOkMessage) {
     return WriteToStdout(kName, answer + "\n") ? kExitOk : kExitFailure;
   }
   messages.Show(dtu::MessageKind::Information, answer);
-  return answer == kSettingsRejectedMessage ? kExitRejected : kExitFailure;
+  return answer == dtu::kChkErrMessage ? kExitRejected : kExitFailure;
 }
 
 int RunWrite(const std::vector<std::string>& args) {
