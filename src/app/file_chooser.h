@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+namespace dtu {
+
+// Where the parameter-file commands ask the user for a file: the program shows file dialogs,
+// tests answer from a script.
+class FileChooser {
+ public:
+  virtual ~FileChooser() = default;
+
+  // The parameter file to open; nothing when the user cancels.
+  virtual std::optional<std::filesystem::path> ChooseOpen() = 0;
+
+  // The file to save to; nothing when the user cancels. A name given without an extension comes
+  // back with the default one ("bpp") added. The dialog asks nothing about an existing file
+  // (the save command does).
+  virtual std::optional<std::filesystem::path> ChooseSave() = 0;
+};
+
+}  // namespace dtu

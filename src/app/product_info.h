@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string_view>
+
+namespace dtu {
+
+// Who makes this tool and where to find them: the window caption, the logo's link and the About
+// window all take their words from here. The addresses are placeholders until the product has
+// its own.
+
+// The product's version as the window caption and the About window show it.
+inline constexpr std::string_view kVersionText = "6.0";
+
+// The maker's web page, opened by a click on the logo.
+inline constexpr std::string_view kMakerWebPage = "https://dtuconfig.example.org/";
+
+// The maker's name and contact details behind "版本6.0" in the main window's caption.
+inline constexpr std::string_view kMakerName = "DTU配置工具项目组";
+inline constexpr std::string_view kMakerTelephone = "010-00000000";
+inline constexpr std::string_view kMakerFax = "010-00000001";
+
+// The About window's line naming the maker.
+inline constexpr std::string_view kAboutMakerLine = "DTU配置工具项目组 出品";
+
+}  // namespace dtu
