@@ -16,7 +16,6 @@ constexpr std::string_view kSetOkKeyword = "$$$SETOK";
 constexpr std::string_view kChkErrKeyword = "$$$ChkErr\r";
 constexpr std::string_view kBlockStartKeyword = "DTUPARA";
 
-
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kCarriageReturn = "\r";
 
@@ -117,20 +116,62 @@ void DeviceLink::Feed(std::string_view bytes) {
   for (char c : bytes) FeedChar(static_cast<std::uint8_t>(c));
 }
 
+namespace {
+
+// The first bytes of all keywords. While the link is quiet, a byte outside this set leaves every
+// counter at 0 and reaches no field, so all steps before the block step are no-ops for it: it
+// goes straight to the block step. This is what keeps the 1,320 block digits cheap.
+constexpr std::array<bool, 256> KeywordStarts() {
+  std::array<bool, 256> starts{};
+  for (std::string_view keyword :
+       {kAcnOkKeyword, kSetOkKeyword, kChkErrKeyword, kBlockStartKeyword})
+    starts[static_cast<std::uint8_t>(keyword.front())] = true;
+  for (const FieldRule& rule : kFieldRules)
+    starts[static_cast<std::uint8_t>(rule.keyword.front())] = true;
+  return starts;
+}
+constexpr std::array<bool, 256> kKeywordStarts = KeywordStarts();
+
+// MatchStep, skipping the call for the common case where it can change nothing: no progress
+// yet and a byte that does not start the keyword.
+bool Step(std::string_view keyword, char c, int& progress) {
+  if (progress == 0 && c != keyword.front()) return false;
+  return MatchStep(keyword, c, progress);
+}
+
+}  // namespace
+
+void DeviceLink::Recognise(char c, Events& events) {
+  if (state_.quiet && !kKeywordStarts[static_cast<std::uint8_t>(c)]) {
+    CollectBlockChar(c, events);
+    return;
+  }
+  RunSteps(c, events);
+  state_.quiet = IsQuiet();
+}
+
+bool DeviceLink::IsQuiet() const {
+  const State& s = state_;
+  const auto zero = [](int progress) { return progress == 0; };
+  return s.acn_ok_progress == 0 && s.set_ok_progress == 0 && s.chk_err_progress == 0 &&
+         s.block_start_progress == 0 && std::ranges::all_of(s.keyword_progress, zero) &&
+         std::ranges::none_of(s.collecting, [](bool on) { return on; });
+}
+
 // The steps run in a fixed order; a step that "stops" hides the byte from every later step, so
 // later keywords' counters never see it.
-void DeviceLink::Recognise(char c, Events& events) {
+void DeviceLink::RunSteps(char c, Events& events) {
   State& s = state_;
-  if (MatchStep(kAcnOkKeyword, c, s.acn_ok_progress)) {
+  if (Step(kAcnOkKeyword, c, s.acn_ok_progress)) {
     events.push_back({MessageEvent{kAcnOkMessage, {}}});
     return;
   }
-  if (MatchStep(kSetOkKeyword, c, s.set_ok_progress))
+  if (Step(kSetOkKeyword, c, s.set_ok_progress))
     events.push_back({MessageEvent{kSetOkMessage, kSetParametersCaption}});
-  if (MatchStep(kChkErrKeyword, c, s.chk_err_progress))
+  if (Step(kChkErrKeyword, c, s.chk_err_progress))
     events.push_back({MessageEvent{kChkErrMessage, kSetParametersCaption}});
 
-  if (MatchStep(kBlockStartKeyword, c, s.block_start_progress)) {
+  if (Step(kBlockStartKeyword, c, s.block_start_progress)) {
     s.hex_count = 0;
     s.collecting_block = true;
     for (Field f : {kIp, kVersion, kModuleSerial, kSimSmsCentre}) s.collecting[f] = false;
@@ -171,7 +212,7 @@ void DeviceLink::Recognise(char c, Events& events) {
 }
 
 bool DeviceLink::StartOnKeyword(std::size_t field, char c) {
-  if (!MatchStep(kFieldRules[field].keyword, c, state_.keyword_progress[field])) return false;
+  if (!Step(kFieldRules[field].keyword, c, state_.keyword_progress[field])) return false;
   state_.field_index = 0;
   state_.collecting[field] = true;
   return true;
@@ -183,7 +224,7 @@ void DeviceLink::CollectIfActive(std::size_t field, char c, Events& events) {
   // Past the end of the buffer the value is cut: the byte is dropped, the field goes on.
   if (s.field_index < s.field_buffer.size()) s.field_buffer[s.field_index++] = c;
   const FieldRule& rule = kFieldRules[field];
-  if (MatchStep(rule.terminator, c, s.terminator_progress[rule.terminator_counter]))
+  if (Step(rule.terminator, c, s.terminator_progress[rule.terminator_counter]))
     CompleteField(field, rule.terminator.size(), events);
 }
 

@@ -111,6 +111,9 @@ class DeviceLink {
     std::array<char, kFieldBufferSize> field_buffer{};
     std::size_t field_index = 0;
     bool collecting_block = false;
+    // True when every keyword counter is 0 and no field collects: a byte that starts no keyword
+    // then changes nothing before the block step (see Recognise).
+    bool quiet = true;
     std::size_t hex_count = 0;
     std::array<char, kBlockHexSize> hex_buffer{};
   };
@@ -119,6 +122,8 @@ class DeviceLink {
   using Events = std::vector<Event>;
 
   void Recognise(char c, Events& events);
+  void RunSteps(char c, Events& events);
+  bool IsQuiet() const;
   bool StartOnKeyword(std::size_t field, char c);
   void CollectIfActive(std::size_t field, char c, Events& events);
   void CompleteField(std::size_t field, std::size_t terminator_length, Events& events);
