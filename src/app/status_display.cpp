@@ -22,13 +22,13 @@ QString FromUtf8(std::string_view text) {
 
 struct LabelledEdit {
   int id;
-  const char* label;
+  std::string_view label;
 };
 
 constexpr std::array<LabelledEdit, 3> kIdentityEdits{{
-    {kVersionEditId, "软件版本"},
-    {kModuleSerialEditId, "模块序列号"},
-    {kBoardSerialEditId, "主板序列号"},
+    {kVersionEditId, StatusLabel(kVersionEditId)},
+    {kModuleSerialEditId, StatusLabel(kModuleSerialEditId)},
+    {kBoardSerialEditId, StatusLabel(kBoardSerialEditId)},
 }};
 
 // Two address fields the unit's reports never fill; they are kept, hidden, with their labels.
@@ -37,10 +37,6 @@ constexpr std::array<LabelledEdit, 2> kHiddenEdits{{
     {StatusDisplay::kHiddenDtuAddressEditId, "DTU地址(自动分配)"},
 }};
 
-constexpr std::array<const char*, kAddressRowCount> kAddressRowNames{
-    "DTU的IP地址",  "DNS的IP1地址", "DNS的IP2地址", "DNS的IP3地址", "DNS的IP4地址",
-    "DNS的IP5地址", "DNS的IP6地址", "DNS服务地址1", "DNS服务地址2",
-};
 constexpr int kAddressColumnWidth = 120;
 
 }  // namespace
@@ -63,7 +59,7 @@ void StatusDisplay::CreateIdentityGroup(QWidget* parent) {
   identity_group_ = new QGroupBox(parent);  // untitled: the labels name the fields
   auto* row = new QHBoxLayout(identity_group_);
   const auto add = [this, row](const LabelledEdit& item, bool shown) {
-    auto* name = new QLabel(QString::fromUtf8(item.label), identity_group_);
+    auto* name = new QLabel(FromUtf8(item.label), identity_group_);
     QLineEdit* field = AddEdit(item.id, identity_group_);
     name->setBuddy(field);
     name->setVisible(shown);
@@ -76,7 +72,7 @@ void StatusDisplay::CreateIdentityGroup(QWidget* parent) {
 }
 
 void StatusDisplay::CreateSignalGroup(QWidget* parent) {
-  signal_group_ = new QGroupBox(QStringLiteral("信号强度"), parent);
+  signal_group_ = new QGroupBox(FromUtf8(StatusLabel(kSignalEditId)), parent);
   QLineEdit* strength = AddEdit(kSignalEditId, signal_group_);
   strength->setAlignment(Qt::AlignCenter);
   gauge_ = new SignalGauge(signal_group_);
@@ -104,8 +100,7 @@ void StatusDisplay::SetupAddressList(QWidget* parent) {
   address_list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   for (int row = 0; row < kAddressRowCount; ++row) {
     address_list_->setItem(
-        row, 0,
-        new QTableWidgetItem(QString::fromUtf8(kAddressRowNames[static_cast<std::size_t>(row)])));
+        row, 0, new QTableWidgetItem(FromUtf8(kAddressRowNames[static_cast<std::size_t>(row)])));
     address_list_->setItem(row, 1, new QTableWidgetItem);
   }
   address_list_->resizeRowsToContents();

@@ -9,10 +9,17 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "app/about_dialog.h"
 #include "app/editor_tab_set.h"
@@ -155,6 +162,35 @@ class MainWindowTest : public QObject {
     QVERIFY2(text.contains(QStringLiteral("No such file")), qPrintable(text));
     QVERIFY(!window().isPortOpen());
     QCOMPARE(Button(1001)->text(), QStringLiteral("打开"));
+  }
+
+  void theChosenLineSettingsReachThePort() {
+    // A pseudo-terminal stands in for the serial port; its master side shows the line settings
+    // the window put on it (a pseudo-terminal keeps speed and stop bits, not the character size
+    // or parity).
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    QVERIFY(master >= 0);
+    const auto close_master = qScopeGuard([master] { ::close(master); });
+    QVERIFY(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const QString slave = QString::fromLocal8Bit(::ptsname(master));
+
+    List(1000)->setEditText(slave);
+    List(1020)->setCurrentText(QStringLiteral("115200"));
+    List(1088)->setCurrentText(QStringLiteral("EVEN"));
+    List(1089)->setCurrentText(QStringLiteral("7"));
+    List(1090)->setCurrentText(QStringLiteral("2"));
+    Button(1001)->click();
+    QVERIFY(window().isPortOpen());
+    QVERIFY(f_.messages.records.empty());
+    QCOMPARE(Button(1001)->text(), QStringLiteral("关闭串口"));
+    termios line{};
+    QCOMPARE(::tcgetattr(master, &line), 0);
+    QCOMPARE(::cfgetospeed(&line), speed_t{B115200});
+    QVERIFY((line.c_cflag & CSTOPB) != 0);
+
+    Button(1001)->click();
+    QVERIFY(!window().isPortOpen());
+    QCOMPARE(Button(1001)->text(), QStringLiteral("打开串口"));
   }
 
   void statusDisplay() {

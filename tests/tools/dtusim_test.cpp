@@ -16,6 +16,7 @@
 #include "pages/hex_text.h"
 #include "params/parameter_block.h"
 #include "serial/device_commands.h"
+#include "tools/default_unit_status.h"
 #include "tools/dtusim_process.h"
 #include "tools/pty_client.h"
 #include "tools/run_process.h"
@@ -40,14 +41,7 @@ DtusimProcess StartSim(const std::vector<std::string>& args = {}) {
   return DtusimProcess(DTUSIM_PATH, args);
 }
 
-// The default unit's labelled values, as the tool's recogniser expects them.
-const std::string kStatusPart =
-    "\r\n    IP:10.20.30.40\r\n"
-    "DNSIP1:211.136.17.107\r\nDNSIP2:211.136.20.203\r\nDNSIP3:0.0.0.0\r\nDNSIP4:0.0.0.0\r\n"
-    "DNSIP5:0.0.0.0\r\nDNSIP6:0.0.0.0\r\n"
-    "DNSSERVERIP1:211.136.17.107\r\nDNSSERVERIP2:211.136.20.203\r\n"
-    "XuLieHao:DTU2012A0817\r\nGSN:356938035643809\r\n"
-    "VER:V3.6.2\rCSCA:+8613800100500\rRSSI:23\r";
+const std::string kStatusPart(test::kDefaultUnitStatus);
 const std::size_t kReplySize = kStatusPart.size() + 7 + 2 * kBlockSize;
 
 ParameterBlock BlockFromDigits(std::string_view digits) {

@@ -6,7 +6,9 @@
 #include <system_error>
 
 #include "command.h"
+#include "params/block_check.h"
 #include "params/parameter_file.h"
+#include "params/parameter_summary.h"
 
 namespace dtuctl {
 
@@ -49,6 +51,17 @@ std::optional<dtu::ParameterBlock> ReadBlockFile(const std::string& path,
     return std::nullopt;
   }
   return block;
+}
+
+int PrintLoadedSummary(std::string_view name, dtu::ParameterBlock block,
+                       dtu::UserMessages& messages) {
+  if (!dtu::PrepareLoadedBlock(block)) {
+    messages.Show(dtu::MessageKind::Plain, dtu::kBlockMismatchMessage);
+    return kExitChecksum;
+  }
+  std::string text;
+  for (const std::string& line : dtu::PrintSummary(block)) text += line + "\n";
+  return WriteToStdout(name, text) ? kExitOk : kExitFailure;
 }
 
 bool WriteToStdout(std::string_view name, std::string_view bytes) {

@@ -28,6 +28,13 @@ std::optional<std::string> SingleFileOperand(std::string_view name,
 std::optional<dtu::ParameterBlock> ReadBlockFile(const std::string& path,
                                                  dtu::UserMessages& messages);
 
+// Prints the summary of `block` as the tool shows it after loading it: the length word taken as
+// 660, the checksum verified and the block normalised, one line per summary line. Returns
+// kExitOk, kExitChecksum after showing the mismatch message, or kExitFailure when standard output
+// could not be written.
+int PrintLoadedSummary(std::string_view name, dtu::ParameterBlock block,
+                       dtu::UserMessages& messages);
+
 // Writes the bytes to standard output and flushes it; false (after a message on stderr) when the
 // output could not be written, e.g. a closed pipe or a full disk.
 bool WriteToStdout(std::string_view name, std::string_view bytes);

@@ -9,13 +9,10 @@
 #include <map>
 
 #include "command_support.h"
+#include "serial/line_settings.h"
 
 namespace dtuctl {
 namespace {
-
-// The rates the main window offers.
-constexpr std::array<int, 14> kBaudRates{110,   300,   600,   1200,   2400,   4800,   9600,
-                                         19200, 38400, 57600, 115200, 230400, 460800, 921600};
 
 // A day: longer than any answer can take, short enough to stay far from overflow.
 constexpr double kMaxTimeoutSeconds = 86400;
@@ -48,7 +45,7 @@ const std::map<std::string, ValueSetter, std::less<>>& ValueOptions() {
       {"--baud",
        [](PortOptions& o, const std::string& v) -> std::string {
          const std::optional<int> baud = ParseInt(v);
-         if (!baud || std::ranges::find(kBaudRates, *baud) == kBaudRates.end())
+         if (!baud || !dtu::IsSupportedBaudRate(*baud))
            return "unsupported baud rate '" + v + "' (see --help for the rates)";
          o.baud_rate = *baud;
          return {};

@@ -7,9 +7,7 @@
 #include "command_support.h"
 #include "console_link_sink.h"
 #include "console_messages.h"
-#include "params/block_check.h"
 #include "params/parameter_file.h"
-#include "params/parameter_summary.h"
 #include "port_options.h"
 #include "port_session.h"
 #include "serial/device_commands.h"
@@ -69,14 +67,8 @@ std::optional<std::optional<std::string>> ParseOutput(const std::vector<std::str
 // Prints the summary of an accepted block and saves it when asked; the exit status.
 int Deliver(const dtu::ParameterBlock& received, const std::optional<std::string>& output,
             ConsoleMessages& messages) {
-  dtu::ParameterBlock shown = received;
-  if (!dtu::PrepareLoadedBlock(shown)) {
-    messages.Show(dtu::MessageKind::Plain, dtu::kBlockMismatchMessage);
-    return kExitChecksum;
-  }
-  std::string text;
-  for (const std::string& line : dtu::PrintSummary(shown)) text += line + "\n";
-  if (!WriteToStdout(kName, text)) return kExitFailure;
+  if (const int status = PrintLoadedSummary(kName, received, messages); status != kExitOk)
+    return status;
   if (!output) return kExitOk;
 
   // The unit's own bytes, so that the file verifies when it is opened again; only the length

@@ -5,8 +5,6 @@
 #include "command.h"
 #include "command_support.h"
 #include "console_messages.h"
-#include "params/block_check.h"
-#include "params/parameter_summary.h"
 
 namespace dtuctl {
 namespace {
@@ -30,14 +28,7 @@ int RunSummary(const std::vector<std::string>& args) {
   ConsoleMessages messages;
   std::optional<dtu::ParameterBlock> block = ReadBlockFile(*path, messages);
   if (!block) return kExitFailure;
-  if (!dtu::PrepareLoadedBlock(*block)) {
-    messages.Show(dtu::MessageKind::Plain, dtu::kBlockMismatchMessage);
-    return kExitChecksum;
-  }
-
-  std::string text;
-  for (const std::string& line : dtu::PrintSummary(*block)) text += line + "\n";
-  return WriteToStdout(kName, text) ? kExitOk : kExitFailure;
+  return PrintLoadedSummary(kName, *block, messages);
 }
 
 const RegisterCommand kRegistered{
