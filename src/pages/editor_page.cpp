@@ -298,8 +298,12 @@ void EditorPage::HexDisplayToggle(bool checked, int field_id) {
   // The members first, as every click on the page does. A refused entry has shown its message;
   // the conversion still follows the box the user has just set.
   ExchangeToMembers();
-  if (const auto converted = HexToggledText(text(field_id).toStdString(), checked))
+  if (const auto converted = HexToggledText(text(field_id).toStdString(), checked)) {
     setText(field_id, QString::fromStdString(*converted));
+    // The member took the text before the conversion; left so, the next exchange towards the
+    // controls would write the old form back in the new mode (a dump read as plain text).
+    exchangeOneToMember(field_id);
+  }
 }
 
 void EditorPage::setFieldVisible(int id, bool visible) {

@@ -75,7 +75,7 @@ class EditorPage : public QWidget {
 
   // The reaction to a click on a "16进制" box whose new state is `checked`: copies the page into
   // its members, then shows the field's bytes as a hex dump (checked) or reads the dump back as
-  // text (cleared).
+  // text (cleared); the field's member then takes the converted text.
   void HexDisplayToggle(bool checked, int field_id);
 
   // Shows or hides a control together with the static that names it.

@@ -921,6 +921,23 @@ class BlockTransferTest : public QObject {
     QCOMPARE(working_.GetText(f), Gbk(stored.toStdString()));
   }
 
+  // A packet shown as text after its box was cleared stays what it is through the next load's
+  // exchange towards the controls: no length message, no dump taken for text.
+  void loadAfterClearingAHexBoxSaysNothing() {
+    ParameterBlock b = BaseBlock();
+    std::vector<std::uint8_t> packet(20, 0x41);
+    b.set_register_data(packet);
+    QVERIFY(Load(b));
+    QVERIFY(Collect());  // the members now hold the dump
+    gprs().box(1237)->click();
+    QCOMPARE(gprs().text(1223), QString(20, QLatin1Char('A')));
+    QVERIFY(messages_.records.empty());
+    QVERIFY(Load(BaseBlock()));
+    QVERIFY2(messages_.records.empty(),
+             messages_.records.empty() ? "" : messages_.records.front().text.c_str());
+    QCOMPARE(gprs().text(1223), QStringLiteral("7E 01 02 "));
+  }
+
   void registrationDumpStoresItsBytes() {
     gprs().box(1237)->click();
     gprs().setText(1223, QStringLiteral("7E 01 02"));

@@ -150,14 +150,7 @@ class EditorTabSetTest : public QObject {
     QCOMPARE(bar()->tabText(0), QStringLiteral("GPRS参数"));
   }
 
-  void serialGroupsFollowTheMode_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("tags");
-    QTest::addColumn<bool>("notices");
-    QTest::newRow("gprs") << 0 << false << true;
-    QTest::newRow("sms") << 1 << false << false;
-    QTest::newRow("dual") << 2 << true << true;
-  }
+  void serialGroupsFollowTheMode_data() { AddModeGroupRows(); }
   void serialGroupsFollowTheMode() {
     QFETCH(int, mode);
     QFETCH(bool, tags);

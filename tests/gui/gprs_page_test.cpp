@@ -155,15 +155,10 @@ std::vector<ExpectedControl> ExpectedControls() {
 
 }  // namespace
 
-class GprsPageTest : public QObject {
+class GprsPageTest : public QObject, public PageFixture<GprsPage> {
   Q_OBJECT
 
  private:
-  ScriptedMessages messages_;
-  std::unique_ptr<GprsPage> page_;
-
-  QLineEdit* edit(int id) { return page_->edit(id); }
-
   // Moves the focus from a field to the next one as the Tab key does, and lets the page react.
   void Leave(int id) {
     QWidget* field = page_->control(id);
@@ -173,22 +168,11 @@ class GprsPageTest : public QObject {
   }
 
  private slots:
-  void init() {
-    messages_ = ScriptedMessages();
-    page_ = std::make_unique<GprsPage>(messages_);
-  }
-  void cleanup() { page_.reset(); }
+  void init() { CreatePage(); }
+  void cleanup() { DestroyPage(); }
 
-  void controls_data() {
-    QTest::addColumn<int>("row");
-    const auto expected = ExpectedControls();
-    for (std::size_t i = 0; i < expected.size(); ++i)
-      QTest::newRow(QByteArray::number(expected[i].id).constData()) << static_cast<int>(i);
-  }
-  void controls() {
-    QFETCH(int, row);
-    CheckControl(*page_, ExpectedControls()[static_cast<std::size_t>(row)]);
-  }
+  void controls_data() { AddControlRows(ExpectedControls()); }
+  void controls() { CheckControlRow(*page_, ExpectedControls()); }
 
   void everyControlIdIsExpected() { CheckIdSet(*page_, ExpectedControls()); }
 
@@ -341,6 +325,29 @@ class GprsPageTest : public QObject {
     page_->box(1237)->click();
     QCOMPARE(page_->members().apn, std::string("APN2"));
     QCOMPARE(page_->members().register_hex, 1);
+  }
+
+  // The field's member follows the conversion: an exchange towards the controls afterwards (a
+  // range check's reset, a load) must not put the dump back as plain text.
+  void hexToggleKeepsTheFieldMemberCurrent_data() {
+    QTest::addColumn<int>("box");
+    QTest::addColumn<int>("field");
+    QTest::newRow("registration") << 1237 << 1223;
+    QTest::newRow("heartbeat") << 1236 << 1124;
+  }
+  void hexToggleKeepsTheFieldMemberCurrent() {
+    QFETCH(int, box);
+    QFETCH(int, field);
+    edit(field)->setText(QStringLiteral("AB"));
+    page_->box(box)->click();
+    page_->box(box)->click();
+    QCOMPARE(edit(field)->text(), QStringLiteral("AB"));
+    page_->ExchangeToControls();
+    QCOMPARE(edit(field)->text(), QStringLiteral("AB"));
+    page_->box(box)->click();
+    page_->ExchangeToControls();
+    QCOMPARE(edit(field)->text(), QStringLiteral("41 42 "));
+    QVERIFY(messages_.records.empty());
   }
 
   void hexToggleFollowsTheBoxWhenAnEntryIsRefused() {

@@ -12,10 +12,12 @@
 #include <QTest>
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "pages/editor_page.h"
+#include "scripted_messages.h"
 
 namespace dtu::test {
 
@@ -99,6 +101,30 @@ inline void CheckControl(const EditorPage& page, const ExpectedControl& expected
   }
 }
 
+// The rows of a data-driven control check: one row per expected control, named by its ID.
+inline void AddControlRows(const std::vector<ExpectedControl>& expected) {
+  QTest::addColumn<int>("row");
+  for (std::size_t i = 0; i < expected.size(); ++i)
+    QTest::newRow(QByteArray::number(expected[i].id).constData()) << static_cast<int>(i);
+}
+
+// Checks the control of the current row of AddControlRows.
+inline void CheckControlRow(const EditorPage& page, const std::vector<ExpectedControl>& expected) {
+  QFETCH(int, row);
+  CheckControl(page, expected[static_cast<std::size_t>(row)]);
+}
+
+// The rows of the serial page's group visibility per channel mode: the dual-channel marker
+// groups ("tags") and the notice groups.
+inline void AddModeGroupRows() {
+  QTest::addColumn<int>("mode");
+  QTest::addColumn<bool>("tags");
+  QTest::addColumn<bool>("notices");
+  QTest::newRow("gprs") << 0 << false << true;
+  QTest::newRow("sms") << 1 << false << false;
+  QTest::newRow("dual") << 2 << true << true;
+}
+
 // Every control ID of the page is expected, and every expected one is there.
 inline void CheckIdSet(const EditorPage& page, const std::vector<ExpectedControl>& expected) {
   std::vector<int> ids;
@@ -107,6 +133,23 @@ inline void CheckIdSet(const EditorPage& page, const std::vector<ExpectedControl
   const std::vector<int> actual = page.controlIds();
   QCOMPARE(QList<int>(actual.begin(), actual.end()), QList<int>(ids.begin(), ids.end()));
 }
+
+// What a page test holds: a fresh page with its own scripted messages for each test function
+// (CreatePage from the test's init, DestroyPage from its cleanup).
+template <typename Page>
+class PageFixture {
+ protected:
+  void CreatePage() {
+    messages_ = ScriptedMessages();
+    page_ = std::make_unique<Page>(messages_);
+  }
+  void DestroyPage() { page_.reset(); }
+
+  QLineEdit* edit(int id) { return page_->edit(id); }
+
+  ScriptedMessages messages_;
+  std::unique_ptr<Page> page_;
+};
 
 // Types text into a field key by key, as the user would (one key per character, Chinese
 // characters included, as an input method delivers them).

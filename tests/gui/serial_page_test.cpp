@@ -132,32 +132,15 @@ std::vector<ExpectedControl> ExpectedControls() {
 
 }  // namespace
 
-class SerialPageTest : public QObject {
+class SerialPageTest : public QObject, public PageFixture<SerialPage> {
   Q_OBJECT
 
- private:
-  ScriptedMessages messages_;
-  std::unique_ptr<SerialPage> page_;
-
-  QLineEdit* edit(int id) { return page_->edit(id); }
-
  private slots:
-  void init() {
-    messages_ = ScriptedMessages();
-    page_ = std::make_unique<SerialPage>(messages_);
-  }
-  void cleanup() { page_.reset(); }
+  void init() { CreatePage(); }
+  void cleanup() { DestroyPage(); }
 
-  void controls_data() {
-    QTest::addColumn<int>("row");
-    const auto expected = ExpectedControls();
-    for (std::size_t i = 0; i < expected.size(); ++i)
-      QTest::newRow(QByteArray::number(expected[i].id).constData()) << static_cast<int>(i);
-  }
-  void controls() {
-    QFETCH(int, row);
-    CheckControl(*page_, ExpectedControls()[static_cast<std::size_t>(row)]);
-  }
+  void controls_data() { AddControlRows(ExpectedControls()); }
+  void controls() { CheckControlRow(*page_, ExpectedControls()); }
 
   void everyControlIdIsExpected() { CheckIdSet(*page_, ExpectedControls()); }
 
@@ -311,12 +294,7 @@ class SerialPageTest : public QObject {
   }
 
   void groupsFollowTheMode_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("tags");
-    QTest::addColumn<bool>("notices");
-    QTest::newRow("gprs") << 0 << false << true;
-    QTest::newRow("sms") << 1 << false << false;
-    QTest::newRow("dual") << 2 << true << true;
+    AddModeGroupRows();
     QTest::newRow("unknown") << 7 << false << true;
   }
   void groupsFollowTheMode() {

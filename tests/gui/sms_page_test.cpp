@@ -92,30 +92,15 @@ std::vector<ExpectedControl> ExpectedControls() {
 
 }  // namespace
 
-class SmsPageTest : public QObject {
+class SmsPageTest : public QObject, public PageFixture<SmsPage> {
   Q_OBJECT
 
- private:
-  ScriptedMessages messages_;
-  std::unique_ptr<SmsPage> page_;
-
  private slots:
-  void init() {
-    messages_ = ScriptedMessages();
-    page_ = std::make_unique<SmsPage>(messages_);
-  }
-  void cleanup() { page_.reset(); }
+  void init() { CreatePage(); }
+  void cleanup() { DestroyPage(); }
 
-  void controls_data() {
-    QTest::addColumn<int>("row");
-    const auto expected = ExpectedControls();
-    for (std::size_t i = 0; i < expected.size(); ++i)
-      QTest::newRow(QByteArray::number(expected[i].id).constData()) << static_cast<int>(i);
-  }
-  void controls() {
-    QFETCH(int, row);
-    CheckControl(*page_, ExpectedControls()[static_cast<std::size_t>(row)]);
-  }
+  void controls_data() { AddControlRows(ExpectedControls()); }
+  void controls() { CheckControlRow(*page_, ExpectedControls()); }
 
   void everyControlIdIsExpected() { CheckIdSet(*page_, ExpectedControls()); }
 
