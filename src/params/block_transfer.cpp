@@ -397,23 +397,23 @@ class PageCollector {
 
   // A counted field: an empty text leaves it alone (a notice is cleared instead); otherwise the
   // dump's bytes or the text's own bytes, at most the area's size.
-  bool Counted(int id, int hex_box, const CountedSpec& spec, EmptyText empty) {
+  bool Counted(int id, int hex_box, const CountedSpec& area_row, EmptyText empty) {
     const std::string text = Utf8Text(id);
     if (text.empty()) {
       if (empty == EmptyText::ClearsField) {
-        block_.Set(spec.length, 0);
-        block_.Area(spec.area)[0] = 0;
+        block_.Set(area_row.length, 0);
+        block_.Area(area_row.area)[0] = 0;
       }
       return true;
     }
     const std::optional<std::string> gbk = Gbk(id, text);
     if (!gbk) return false;
     if (page_.isChecked(hex_box)) {
-      block_.SetCounted(spec, ParseHexDump(*gbk));
+      block_.SetCounted(area_row, ParseHexDump(*gbk));
     } else {
-      const std::string cut = CutGbk(*gbk, spec.area.size);
+      const std::string cut = CutGbk(*gbk, area_row.area.size);
       const auto* data = reinterpret_cast<const std::uint8_t*>(cut.data());
-      block_.SetCounted(spec, std::span<const std::uint8_t>(data, cut.size()));
+      block_.SetCounted(area_row, std::span<const std::uint8_t>(data, cut.size()));
     }
     return true;
   }
