@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -95,5 +97,14 @@ struct PageSpec {
   std::span<const TooltipSpec> tooltips;
   std::span<const FieldLimit> limits;
 };
+
+// One table from several parts, in order (a page's rows built by helper functions).
+template <std::size_t... N>
+constexpr auto Join(const std::array<ControlSpec, N>&... parts) {
+  std::array<ControlSpec, (N + ...)> all{};
+  std::size_t next = 0;
+  ((std::copy(parts.begin(), parts.end(), all.begin() + next), next += N), ...);
+  return all;
+}
 
 }  // namespace dtu

@@ -50,14 +50,6 @@ constexpr std::array<ControlSpec, 3> DomainRow(int i) {
           CheckBox(kDomainEnabled[i], "启用", At(kCentreGroup, row, 3))};
 }
 
-template <std::size_t... N>
-constexpr auto Join(const std::array<ControlSpec, N>&... parts) {
-  std::array<ControlSpec, (N + ...)> all{};
-  std::size_t next = 0;
-  ((std::copy(parts.begin(), parts.end(), all.begin() + next), next += N), ...);
-  return all;
-}
-
 constexpr std::array kHead = std::to_array<ControlSpec>({
     GroupBox(kOperatorGroup, "运营商相关", At(kPageArea, 0, 0)),
     Label(0, "接入点名称（APN）", kApn, At(kOperatorGroup, 0, 0)),

@@ -42,14 +42,6 @@ constexpr std::array<ControlSpec, 3> HexRow(int group, int row, int label_id, st
           CheckBox(hex_box, "16进制", At(group, row, 2))};
 }
 
-template <std::size_t... N>
-constexpr auto Join(const std::array<ControlSpec, N>&... parts) {
-  std::array<ControlSpec, (N + ...)> all{};
-  std::size_t next = 0;
-  ((std::copy(parts.begin(), parts.end(), all.begin() + next), next += N), ...);
-  return all;
-}
-
 constexpr std::array kLeftColumn = std::to_array<ControlSpec>({
     GroupBox(kPortGroup, "设备串口", At(kPageArea, 0, 0)),
     List(kBaudRate, &BaudRateEntries, At(kPortGroup, 0, 0)),
