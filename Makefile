@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 PRESET ?= default
 
-.PHONY: all deps configure build test test-threads run bench fuzz format clean
+.PHONY: all deps configure build test test-threads run screenshots bench fuzz format clean
 
 all: build
 
@@ -27,6 +27,10 @@ test-threads: deps
 
 run: build
 	@scripts/run-demo build/$(PRESET)
+
+# The README's pictures, rendered offscreen into docs/.
+screenshots: configure
+	@cmake --build --preset $(PRESET) -j$(JOBS) --target screenshots
 
 # Benchmarks: the `release` preset, only what they need, then the figures (docs/performance.md).
 bench: deps

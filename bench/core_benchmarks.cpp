@@ -13,13 +13,13 @@
 #include "dtusim/device_status.h"
 #include "dtusim/reply_builder.h"
 #include "line_rate.h"
-#include "pages/gbk_codec.h"
-#include "pages/hex_text.h"
-#include "params/block_check.h"
-#include "params/parameter_block.h"
-#include "params/parameter_summary.h"
-#include "params/summary_pane.h"
-#include "serial/device_link.h"
+#include "core/text/gbk_codec.h"
+#include "core/text/hex_text.h"
+#include "core/block/block_check.h"
+#include "core/block/parameter_block.h"
+#include "core/block/parameter_summary.h"
+#include "core/block/summary_pane.h"
+#include "core/device/device_link.h"
 
 namespace {
 

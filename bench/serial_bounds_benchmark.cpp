@@ -19,10 +19,10 @@
 #include <thread>
 
 #include "line_rate.h"
-#include "params/user_messages.h"
+#include "core/user_messages.h"
 #include "pty_pattern.h"
-#include "serial/notification_handover.h"
-#include "serial/port_notification.h"
+#include "core/serial/notification_handover.h"
+#include "core/serial/port_notification.h"
 
 namespace {
 

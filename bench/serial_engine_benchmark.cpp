@@ -22,10 +22,10 @@
 #include <thread>
 
 #include "line_rate.h"
-#include "params/user_messages.h"
+#include "core/user_messages.h"
 #include "pty_pattern.h"
-#include "serial/port_notification.h"
-#include "serial/serial_port.h"
+#include "core/serial/port_notification.h"
+#include "core/serial/serial_port.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "pages/gbk_codec.h"
-#include "pages/hex_text.h"
-#include "params/parameter_block.h"
-#include "serial/device_link.h"
-#include "serial/status_ids.h"
+#include "core/text/gbk_codec.h"
+#include "core/text/hex_text.h"
+#include "core/block/parameter_block.h"
+#include "core/device/device_link.h"
+#include "core/device/status_ids.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "pages/gbk_codec.h"
-#include "params/summary_pane.h"
+#include "core/text/gbk_codec.h"
+#include "core/block/summary_pane.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "pages/hex_text.h"
+#include "core/text/hex_text.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "pages/gbk_codec.h"
-#include "pages/hex_text.h"
-#include "params/block_check.h"
-#include "params/parameter_summary.h"
-#include "params/summary_pane.h"
-#include "serial/device_commands.h"
+#include "core/text/gbk_codec.h"
+#include "core/text/hex_text.h"
+#include "core/block/block_check.h"
+#include "core/block/parameter_summary.h"
+#include "core/block/summary_pane.h"
+#include "core/device/device_commands.h"
 
 namespace dtu::fuzz {
 namespace {

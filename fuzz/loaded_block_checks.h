@@ -1,6 +1,6 @@
 #pragma once
 
-#include "params/parameter_block.h"
+#include "core/block/parameter_block.h"
 
 namespace dtu::fuzz {
 

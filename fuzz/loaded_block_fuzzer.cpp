@@ -8,7 +8,7 @@
 
 #include "fuzz_check.h"
 #include "loaded_block_checks.h"
-#include "params/parameter_block.h"
+#include "core/block/parameter_block.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   dtu::ParameterBlock block;

@@ -15,7 +15,7 @@
 
 #include "fuzz_check.h"
 #include "loaded_block_checks.h"
-#include "params/parameter_file.h"
+#include "core/block/parameter_file.h"
 
 namespace {
 

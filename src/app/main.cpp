@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/config_app.h"
+#include "gui/window/config_app.h"
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "pages/hex_text.h"
-#include "params/block_check.h"
-#include "params/parameter_block.h"
-#include "params/parameter_summary.h"
-#include "serial/device_commands.h"
-#include "tools/run_process.h"
-#include "tools/temp_dir.h"
+#include "core/text/hex_text.h"
+#include "core/block/block_check.h"
+#include "core/block/parameter_block.h"
+#include "core/block/parameter_summary.h"
+#include "core/device/device_commands.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
 
 namespace dtu {
 namespace {

@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "pages/gbk_codec.h"
-#include "params/block_check.h"
-#include "params/parameter_block.h"
-#include "params/parameter_summary.h"
-#include "params/user_messages.h"
-#include "serial/port_notification.h"
-#include "serial/serial_port.h"
-#include "tools/dtusim_process.h"
-#include "tools/run_process.h"
-#include "tools/temp_dir.h"
+#include "core/text/gbk_codec.h"
+#include "core/block/block_check.h"
+#include "core/block/parameter_block.h"
+#include "core/block/parameter_summary.h"
+#include "core/user_messages.h"
+#include "core/serial/port_notification.h"
+#include "core/serial/serial_port.h"
+#include "support/dtusim_process.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
 
 namespace dtu {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "params/parameter_block.h"
-#include "serial/device_commands.h"
-#include "tools/run_process.h"
-#include "tools/temp_dir.h"
+#include "core/block/parameter_block.h"
+#include "core/device/device_commands.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
 
 namespace dtu {
 namespace {

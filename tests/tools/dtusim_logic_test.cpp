@@ -15,12 +15,12 @@
 #include "dtusim/reply_builder.h"
 #include "dtusim/sim_options.h"
 #include "dtusim/simulated_dtu.h"
-#include "pages/gbk_codec.h"
-#include "pages/hex_text.h"
-#include "params/parameter_block.h"
-#include "serial/device_commands.h"
-#include "tools/default_unit_status.h"
-#include "tools/temp_dir.h"
+#include "core/text/gbk_codec.h"
+#include "core/text/hex_text.h"
+#include "core/block/parameter_block.h"
+#include "core/device/device_commands.h"
+#include "support/default_unit_status.h"
+#include "support/temp_dir.h"
 
 namespace dtusim {
 namespace {

@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "pages/gbk_codec.h"
-#include "pages/hex_text.h"
-#include "params/parameter_block.h"
-#include "serial/device_commands.h"
-#include "tools/default_unit_status.h"
-#include "tools/dtusim_process.h"
-#include "tools/pty_client.h"
-#include "tools/run_process.h"
-#include "tools/temp_dir.h"
+#include "core/text/gbk_codec.h"
+#include "core/text/hex_text.h"
+#include "core/block/parameter_block.h"
+#include "core/device/device_commands.h"
+#include "support/default_unit_status.h"
+#include "support/dtusim_process.h"
+#include "support/pty_client.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
 
 namespace dtu {
 namespace {

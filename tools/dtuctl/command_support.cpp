@@ -6,9 +6,9 @@
 #include <system_error>
 
 #include "command.h"
-#include "params/block_check.h"
-#include "params/parameter_file.h"
-#include "params/parameter_summary.h"
+#include "core/block/block_check.h"
+#include "core/block/parameter_file.h"
+#include "core/block/parameter_summary.h"
 
 namespace dtuctl {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "params/parameter_block.h"
-#include "params/user_messages.h"
+#include "core/block/parameter_block.h"
+#include "core/user_messages.h"
 
 namespace dtuctl {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "params/parameter_block.h"
-#include "params/user_messages.h"
-#include "serial/device_link.h"
+#include "core/block/parameter_block.h"
+#include "core/user_messages.h"
+#include "core/device/device_link.h"
 
 namespace dtuctl {
 

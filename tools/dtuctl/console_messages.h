@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "params/user_messages.h"
+#include "core/user_messages.h"
 
 namespace dtuctl {
 

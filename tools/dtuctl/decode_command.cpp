@@ -10,8 +10,8 @@
 #include "command.h"
 #include "command_support.h"
 #include "console_messages.h"
-#include "pages/hex_text.h"
-#include "params/parameter_file.h"
+#include "core/text/hex_text.h"
+#include "core/block/parameter_file.h"
 
 namespace dtuctl {
 namespace {

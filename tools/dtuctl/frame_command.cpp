@@ -5,7 +5,7 @@
 #include "command.h"
 #include "command_support.h"
 #include "console_messages.h"
-#include "serial/device_commands.h"
+#include "core/device/device_commands.h"
 
 namespace dtuctl {
 namespace {

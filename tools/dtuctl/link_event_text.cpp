@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#include "serial/status_ids.h"
+#include "core/device/status_ids.h"
 
 namespace dtuctl {
 

@@ -9,7 +9,7 @@
 #include <map>
 
 #include "command_support.h"
-#include "serial/line_settings.h"
+#include "core/serial/line_settings.h"
 
 namespace dtuctl {
 namespace {

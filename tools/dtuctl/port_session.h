@@ -9,8 +9,8 @@
 
 #include "console_messages.h"
 #include "port_options.h"
-#include "serial/port_notification.h"
-#include "serial/serial_port.h"
+#include "core/serial/port_notification.h"
+#include "core/serial/serial_port.h"
 
 namespace dtuctl {
 

@@ -5,7 +5,7 @@
 
 #include "command.h"
 #include "command_support.h"
-#include "serial/port_list.h"
+#include "core/serial/port_list.h"
 
 namespace dtuctl {
 namespace {

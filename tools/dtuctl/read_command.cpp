@@ -7,11 +7,11 @@
 #include "command_support.h"
 #include "console_link_sink.h"
 #include "console_messages.h"
-#include "params/parameter_file.h"
+#include "core/block/parameter_file.h"
 #include "port_options.h"
 #include "port_session.h"
-#include "serial/device_commands.h"
-#include "serial/device_link.h"
+#include "core/device/device_commands.h"
+#include "core/device/device_link.h"
 
 namespace dtuctl {
 namespace {

@@ -10,8 +10,8 @@
 #include "command.h"
 #include "command_support.h"
 #include "link_event_text.h"
-#include "params/block_check.h"
-#include "serial/device_link.h"
+#include "core/block/block_check.h"
+#include "core/device/device_link.h"
 
 namespace dtuctl {
 namespace {

@@ -9,8 +9,8 @@
 #include "console_messages.h"
 #include "port_options.h"
 #include "port_session.h"
-#include "serial/device_commands.h"
-#include "serial/device_link.h"
+#include "core/device/device_commands.h"
+#include "core/device/device_link.h"
 
 namespace dtuctl {
 namespace {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "params/parameter_block.h"
+#include "core/block/parameter_block.h"
 
 namespace dtusim {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "params/block_layout.h"
-#include "serial/device_commands.h"
+#include "core/block/block_layout.h"
+#include "core/device/device_commands.h"
 
 namespace dtusim {
 namespace {

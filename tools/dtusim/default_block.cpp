@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-#include "pages/gbk_codec.h"
+#include "core/text/gbk_codec.h"
 
 namespace dtusim {
 namespace {

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <utility>
 
-#include "pages/hex_text.h"
+#include "core/text/hex_text.h"
 
 namespace dtusim {
 

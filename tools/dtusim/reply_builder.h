@@ -8,7 +8,7 @@
 #include "dtusim/device_status.h"
 #include "dtusim/fault.h"
 #include "dtusim/reply.h"
-#include "params/parameter_block.h"
+#include "core/block/parameter_block.h"
 
 namespace dtusim {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <map>
 
-#include "pages/gbk_codec.h"
+#include "core/text/gbk_codec.h"
 
 namespace dtusim {
 namespace {

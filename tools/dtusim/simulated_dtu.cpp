@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "pages/hex_text.h"
+#include "core/text/hex_text.h"
 
 namespace dtusim {
 

@@ -10,7 +10,7 @@
 #include "dtusim/fault.h"
 #include "dtusim/reply.h"
 #include "dtusim/reply_builder.h"
-#include "params/parameter_block.h"
+#include "core/block/parameter_block.h"
 
 namespace dtusim {
 

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/block/parameter_block.h"
+
+namespace dtu {
+
+// A parameter file holds the raw 660 bytes of one block: no header, no trailer. These functions
+// do the file input and output; the window asks its questions and shows the messages.
+
+// Texts of the save and open dialogs' exchanges with the user.
+inline constexpr std::string_view kNoSuchFileMessage = "无此文件!";
+inline constexpr std::string_view kOverwriteQuestionSuffix = " 已存在,覆盖?";
+inline constexpr std::string_view kSaveFileCaption = "保存文件";
+
+enum class FileStatus {
+  Ok,
+  NotFound,     // the file does not exist: show kNoSuchFileMessage
+  TooShort,     // fewer than 660 bytes: nothing taken from it
+  ReadFailed,   // the file exists but could not be read
+  WriteFailed,  // the file could not be created or fully written
+};
+
+struct FileResult {
+  FileStatus status = FileStatus::Ok;
+  std::string message;  // UTF-8, ready to show; empty when the operation succeeded
+
+  bool ok() const { return status == FileStatus::Ok; }
+};
+
+// Reads the first 660 bytes of the file at `path` into `block`. A longer file's bytes after 660
+// are ignored. The block is replaced only on success: a shorter file is refused as a whole
+// rather than merged into whatever the block held before.
+FileResult ReadParameterFile(const std::filesystem::path& path, ParameterBlock& block);
+
+// True when `path` can be opened for reading and writing without creating it: the save then
+// asks OverwriteQuestion(path) before WriteParameterFile.
+bool ParameterFileExists(const std::filesystem::path& path);
+
+// The question asked before an existing file is overwritten (caption kSaveFileCaption).
+std::string OverwriteQuestion(const std::filesystem::path& path);
+
+// Writes the block's 660 bytes as they are (the caller seals it first) to the start of the file,
+// creating it if needed. An existing longer file is not shortened: its bytes after 660 stay. The
+// data is flushed to the disk before success is reported.
+FileResult WriteParameterFile(const std::filesystem::path& path, const ParameterBlock& block);
+
+}  // namespace dtu

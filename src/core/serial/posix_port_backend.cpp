@@ -1,0 +1,358 @@
+#include "core/serial/posix_port_backend.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+namespace dtu {
+namespace {
+
+constexpr std::array<std::pair<int, speed_t>, 14> kSpeeds = {{
+    {110, B110},
+    {300, B300},
+    {600, B600},
+    {1200, B1200},
+    {2400, B2400},
+    {4800, B4800},
+    {9600, B9600},
+    {19200, B19200},
+    {38400, B38400},
+    {57600, B57600},
+    {115200, B115200},
+    {230400, B230400},
+    {460800, B460800},
+    {921600, B921600},
+}};
+
+// How often the drain wait looks at the output queue.
+constexpr int kDrainPollMs = 10;
+
+std::optional<speed_t> SpeedFor(int baud_rate) {
+  for (const auto& [rate, speed] : kSpeeds) {
+    if (rate == baud_rate) return speed;
+  }
+  return std::nullopt;
+}
+
+int BaudRateOf(speed_t speed) {
+  for (const auto& [rate, known] : kSpeeds) {
+    if (known == speed) return rate;
+  }
+  return 0;
+}
+
+tcflag_t DataBitsFlag(int data_bits) {
+  switch (data_bits) {
+    case 5:
+      return CS5;
+    case 6:
+      return CS6;
+    case 7:
+      return CS7;
+    default:
+      return CS8;
+  }
+}
+
+int DataBitsOf(tcflag_t cflag) {
+  switch (cflag & CSIZE) {
+    case CS5:
+      return 5;
+    case CS6:
+      return 6;
+    case CS7:
+      return 7;
+    default:
+      return 8;
+  }
+}
+
+void CloseFd(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+void SignalEvent(int fd) {
+  if (fd < 0) return;
+  const std::uint64_t one = 1;
+  // A full counter still reads as signalled, so a failed write loses nothing.
+  [[maybe_unused]] const ssize_t n = ::write(fd, &one, sizeof one);
+}
+
+// strerror_r comes in two flavours; these pick the text out of either.
+[[maybe_unused]] std::string TextFromStrerror(const char* text, const char* /*buffer*/) {
+  return text;
+}
+[[maybe_unused]] std::string TextFromStrerror(int result, const char* buffer) {
+  return result == 0 ? std::string(buffer) : std::string("Unknown error");
+}
+
+}  // namespace
+
+std::unique_ptr<PortBackend> MakePlatformPortBackend() {
+  return std::make_unique<PosixPortBackend>();
+}
+
+PosixPortBackend::~PosixPortBackend() {
+  Close();
+  CloseWakeups();
+}
+
+int PosixPortBackend::CreateWakeups() {
+  CloseWakeups();
+  shutdown_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (shutdown_fd_ < 0) return errno;
+  write_fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (write_fd_ < 0) {
+    const int error = errno;
+    CloseWakeups();
+    return error;
+  }
+  return 0;
+}
+
+void PosixPortBackend::CloseWakeups() {
+  CloseFd(shutdown_fd_);
+  CloseFd(write_fd_);
+}
+
+void PosixPortBackend::SignalShutdown() {
+  SignalEvent(shutdown_fd_);
+}
+
+void PosixPortBackend::SignalWrite() {
+  SignalEvent(write_fd_);
+}
+
+void PosixPortBackend::ClearWrite() {
+  std::uint64_t count = 0;
+  [[maybe_unused]] const ssize_t n = ::read(write_fd_, &count, sizeof count);
+}
+
+int PosixPortBackend::Open(const std::string& device) {
+  Close();
+  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno;
+  // The lock first: a port someone else holds must not lose that holder's TIOCEXCL when we
+  // back out.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    ::close(fd);
+    return error == EWOULDBLOCK ? EBUSY : error;
+  }
+  if (::ioctl(fd, TIOCEXCL) != 0) {
+    const int error = errno;  // ENOTTY: not a terminal device
+    ::close(fd);
+    return error;
+  }
+  port_fd_ = fd;
+  return 0;
+}
+
+void PosixPortBackend::Close() {
+  if (port_fd_ < 0) return;
+  ::ioctl(port_fd_, TIOCNXCL);
+  CloseFd(port_fd_);
+}
+
+bool PosixPortBackend::IsOpen() const {
+  return port_fd_ >= 0;
+}
+
+int PosixPortBackend::SetTimeouts(std::chrono::milliseconds timeout) {
+  if (timeout.count() < 0) return EINVAL;
+  timeout_ms_ = static_cast<int>(timeout.count());
+  return 0;
+}
+
+int PosixPortBackend::SetEventMask(std::uint32_t mask) {
+  event_mask_ = mask;
+  return 0;
+}
+
+int PosixPortBackend::ReadLineSettings(LineSettings& settings) {
+  if (::tcgetattr(port_fd_, &driver_settings_) != 0) return errno;
+  const tcflag_t cflag = driver_settings_.c_cflag;
+  settings.baud_rate = BaudRateOf(::cfgetospeed(&driver_settings_));
+  settings.parity = (cflag & PARENB) == 0 ? 'N' : ((cflag & PARODD) != 0 ? 'O' : 'E');
+  settings.data_bits = DataBitsOf(cflag);
+  settings.stop_bits = (cflag & CSTOPB) != 0 ? 2 : 1;
+  settings.rts_asserted = false;
+  return 0;
+}
+
+int PosixPortBackend::WriteLineSettings(const LineSettings& settings) {
+  const std::optional<termios> line = LineTermios(driver_settings_, settings);
+  if (!line) return EINVAL;
+  if (::tcsetattr(port_fd_, TCSANOW, &*line) != 0) return errno;
+  if (settings.rts_asserted) {
+    // Pseudo-terminals have no modem lines and refuse this; nothing is lost by that.
+    int rts = TIOCM_RTS;
+    ::ioctl(port_fd_, TIOCMBIS, &rts);
+  }
+  return 0;
+}
+
+std::optional<termios> PosixPortBackend::LineTermios(const termios& driver,
+                                                     const LineSettings& settings) {
+  const std::optional<speed_t> speed = SpeedFor(settings.baud_rate);
+  if (!speed) return std::nullopt;
+  termios line = driver;
+  ::cfmakeraw(&line);
+  line.c_iflag &= ~(IXON | IXOFF | IXANY);
+  line.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+  line.c_cflag |= CLOCAL | CREAD | DataBitsFlag(settings.data_bits);
+  if (settings.parity == 'O') line.c_cflag |= PARENB | PARODD;
+  if (settings.parity == 'E') line.c_cflag |= PARENB;
+  if (settings.stop_bits == 2) line.c_cflag |= CSTOPB;
+  line.c_cc[VMIN] = 0;
+  line.c_cc[VTIME] = 0;
+  ::cfsetispeed(&line, *speed);
+  ::cfsetospeed(&line, *speed);
+  return line;
+}
+
+int PosixPortBackend::Purge() {
+  return ::tcflush(port_fd_, TCIOFLUSH) == 0 ? 0 : errno;
+}
+
+int PosixPortBackend::DiscardInput() {
+  return ::tcflush(port_fd_, TCIFLUSH) == 0 ? 0 : errno;
+}
+
+PortWaitResult PosixPortBackend::Wait() {
+  const short port_events = event_mask_ != 0 ? POLLIN : 0;
+  std::array<pollfd, 3> fds{{
+      {shutdown_fd_, POLLIN, 0},
+      {port_fd_, port_events, 0},
+      {write_fd_, POLLIN, 0},
+  }};
+  if (::poll(fds.data(), fds.size(), -1) < 0) return {PortWakeup::Failed, errno};
+  if (fds[0].revents != 0) return {PortWakeup::Shutdown, 0};
+  const short port = fds[1].revents;
+  if ((port & POLLNVAL) != 0) return {PortWakeup::Hangup, EBADF};
+  if ((port & (POLLHUP | POLLERR)) != 0) return {PortWakeup::Hangup, EIO};
+  if ((port & POLLIN) != 0) return {PortWakeup::Comm, 0};
+  if (fds[2].revents != 0) return {PortWakeup::Write, 0};
+  return {PortWakeup::Spurious, 0};
+}
+
+int PosixPortBackend::QueuedInput(std::size_t& count) {
+  int queued = 0;
+  if (::ioctl(port_fd_, FIONREAD, &queued) != 0) return errno;
+  count = queued > 0 ? static_cast<std::size_t>(queued) : 0;
+  return 0;
+}
+
+PortIoResult PosixPortBackend::ReadByte(std::uint8_t& byte) {
+  bool pending = false;
+  for (;;) {
+    const ssize_t n = ::read(port_fd_, &byte, 1);
+    if (n == 1) return {0, pending ? IoStage::Completion : IoStage::Start, 1};
+    // End of file on a terminal means it hung up.
+    if (n == 0) return {EIO, pending ? IoStage::Completion : IoStage::Start, 0};
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN) return {errno, pending ? IoStage::Completion : IoStage::Start, 0};
+    if (pending) return {0, IoStage::Completion, 0};
+    pending = true;
+    int error = 0;
+    switch (AwaitPort(POLLIN, error)) {
+      case Readiness::Ready:
+        continue;
+      case Readiness::Hangup:
+        return {EIO, IoStage::Completion, 0};
+      case Readiness::Failed:
+        return {error, IoStage::Completion, 0};
+      case Readiness::TimedOut:
+      case Readiness::Shutdown:
+        return {0, IoStage::Completion, 0};
+    }
+  }
+}
+
+PortIoResult PosixPortBackend::Write(std::string_view data) {
+  PortIoResult result;
+  bool pending = false;
+  while (result.transferred < data.size()) {
+    const ssize_t n =
+        ::write(port_fd_, data.data() + result.transferred, data.size() - result.transferred);
+    if (n > 0) {
+      result.transferred += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) {
+      result.error = errno;
+      result.stage = pending || result.transferred > 0 ? IoStage::Completion : IoStage::Start;
+      return result;
+    }
+    pending = true;
+    int error = 0;
+    switch (AwaitPort(POLLOUT, error)) {
+      case Readiness::Ready:
+        continue;
+      case Readiness::Hangup:
+        return {EIO, IoStage::Completion, result.transferred};
+      case Readiness::Failed:
+        return {error, IoStage::Completion, result.transferred};
+      case Readiness::TimedOut:
+      case Readiness::Shutdown:
+        return result;
+    }
+  }
+  AwaitDrained();
+  return result;
+}
+
+PosixPortBackend::Readiness PosixPortBackend::AwaitPort(short events, int& error) const {
+  std::array<pollfd, 2> fds{{{port_fd_, events, 0}, {shutdown_fd_, POLLIN, 0}}};
+  for (;;) {
+    const int ready = ::poll(fds.data(), fds.size(), timeout_ms_);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) {
+      error = errno;
+      return Readiness::Failed;
+    }
+    if (ready == 0) return Readiness::TimedOut;
+    if (fds[1].revents != 0) return Readiness::Shutdown;
+    if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return Readiness::Hangup;
+    return Readiness::Ready;
+  }
+}
+
+// write() only hands the bytes to the driver. A write counts as done once they have left
+// the port, so that the purge ahead of the next write cannot cut this one short.
+void PosixPortBackend::AwaitDrained() const {
+  using Clock = std::chrono::steady_clock;
+  int last_queued = -1;
+  Clock::time_point last_progress = Clock::now();
+  for (;;) {
+    int queued = 0;
+    if (::ioctl(port_fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+    const Clock::time_point now = Clock::now();
+    if (queued != last_queued) {
+      last_queued = queued;
+      last_progress = now;
+    } else if (now - last_progress >= std::chrono::milliseconds(timeout_ms_)) {
+      return;
+    }
+    pollfd shutdown{shutdown_fd_, POLLIN, 0};
+    if (::poll(&shutdown, 1, kDrainPollMs) > 0) return;
+  }
+}
+
+std::string PosixPortBackend::ErrorText(int code) const {
+  std::array<char, 256> buffer{};
+  return TextFromStrerror(::strerror_r(code, buffer.data(), buffer.size()), buffer.data());
+}
+
+}  // namespace dtu

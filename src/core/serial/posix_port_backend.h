@@ -1,0 +1,70 @@
+#pragma once
+
+#include <termios.h>
+
+#include <optional>
+
+#include "core/serial/port_backend.h"
+
+namespace dtu {
+
+// The serial port on POSIX: a terminal device driven through termios, non-blocking I/O and
+// poll; the wake-ups are eventfds. Every operating-system call of the serial engine lives in
+// this class.
+//
+// Opening: O_RDWR | O_NOCTTY | O_NONBLOCK, no O_CREAT; an advisory lock (flock LOCK_EX)
+// keeps out other programs that honour it, root included, and TIOCEXCL keeps out every
+// other non-root opener. A held lock is reported as EBUSY.
+class PosixPortBackend : public PortBackend {
+ public:
+  PosixPortBackend() = default;
+  ~PosixPortBackend() override;
+  PosixPortBackend(const PosixPortBackend&) = delete;
+  PosixPortBackend& operator=(const PosixPortBackend&) = delete;
+
+  int CreateWakeups() override;
+  void SignalShutdown() override;
+  void SignalWrite() override;
+  void ClearWrite() override;
+
+  int Open(const std::string& device) override;
+  void Close() override;
+  bool IsOpen() const override;
+
+  int SetTimeouts(std::chrono::milliseconds timeout) override;
+  int SetEventMask(std::uint32_t mask) override;
+  int ReadLineSettings(LineSettings& settings) override;
+  int WriteLineSettings(const LineSettings& settings) override;
+  int Purge() override;
+  int DiscardInput() override;
+
+  PortWaitResult Wait() override;
+  int QueuedInput(std::size_t& count) override;
+  PortIoResult ReadByte(std::uint8_t& byte) override;
+  PortIoResult Write(std::string_view data) override;
+
+  std::string ErrorText(int code) const override;
+
+  // The terminal settings that put `settings` on a line whose driver had `driver`: raw,
+  // receiver on, modem control lines ignored, no flow control, reads that never block.
+  // Nothing for a baud rate the line cannot take.
+  static std::optional<termios> LineTermios(const termios& driver, const LineSettings& settings);
+
+ private:
+  enum class Readiness { Ready, TimedOut, Shutdown, Hangup, Failed };
+
+  // Waits up to the time-out for `events` on the port, or for shutdown.
+  Readiness AwaitPort(short events, int& error) const;
+  // Waits until the output queue has drained, giving up after a time-out without progress.
+  void AwaitDrained() const;
+  void CloseWakeups();
+
+  int port_fd_ = -1;
+  int shutdown_fd_ = -1;
+  int write_fd_ = -1;
+  int timeout_ms_ = 1000;
+  std::uint32_t event_mask_ = 0;
+  termios driver_settings_{};  // as read by ReadLineSettings()
+};
+
+}  // namespace dtu

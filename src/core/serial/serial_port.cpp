@@ -1,0 +1,323 @@
+#include "core/serial/serial_port.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <system_error>
+#include <utility>
+
+#include "core/serial/line_settings.h"
+#include "core/serial/notification_handover.h"
+#include "core/serial/port_error_report.h"
+#include "core/serial/port_list.h"
+
+namespace dtu {
+namespace {
+
+// Bounds every single read, write and stall of a write.
+constexpr std::chrono::milliseconds kPortTimeout{1000};
+
+// This many failures of the wait or the read in a row, without a byte read in between, mean
+// the port no longer works: the monitor reports the first and ends after the last.
+constexpr int kConsecutiveFailureLimit = 8;
+
+// The line events a comm wake-up announces, in the order they are sent.
+constexpr std::array<std::pair<std::uint32_t, PortMessage>, 5> kLineEvents = {{
+    {kPortEventCts, PortMessage::PortMsgCtsChanged},
+    {kPortEventRxFlag, PortMessage::PortMsgEventChar},
+    {kPortEventBreak, PortMessage::PortMsgBreak},
+    {kPortEventLineError, PortMessage::PortMsgLineError},
+    {kPortEventRing, PortMessage::PortMsgRing},
+}};
+
+// Errors after which the port is not coming back.
+bool MeansPortGone(int error) {
+  return error == EIO || error == ENXIO || error == ENODEV || error == EBADF;
+}
+
+std::string_view ReadOperation(IoStage stage) {
+  return stage == IoStage::Start ? "ReadFile()" : "GetOverlappedResults() in ReadFile()";
+}
+
+std::string_view WriteOperation(IoStage stage) {
+  return stage == IoStage::Start ? "WriteFile()" : "GetOverlappedResults() in WriteFile()";
+}
+
+}  // namespace
+
+// Counts failures of the monitor in a row.
+class SerialPort::FailureCount {
+ public:
+  // Counts one failure; true when it is the first of a run (the one to report).
+  bool Add() { return ++count_ == 1; }
+  bool Exhausted() const { return count_ >= kConsecutiveFailureLimit; }
+  void Reset() { count_ = 0; }
+
+ private:
+  int count_ = 0;
+};
+
+PortOpenFailure PortOpenError::kind() const {
+  switch (code) {
+    case 0:
+      return PortOpenFailure::None;
+    case ENOENT:
+      return PortOpenFailure::Missing;
+    case EBUSY:
+      return PortOpenFailure::Busy;
+    default:
+      return PortOpenFailure::Other;
+  }
+}
+
+SerialPort::SerialPort(UserMessages& messages) : SerialPort(messages, nullptr) {}
+
+SerialPort::SerialPort(UserMessages& messages, std::unique_ptr<PortBackend> backend)
+    : messages_(messages), backend_(backend ? std::move(backend) : MakePlatformPortBackend()) {}
+
+SerialPort::~SerialPort() {
+  StopMonitor();
+  std::lock_guard lock(io_mutex_);
+  backend_->Close();
+}
+
+bool SerialPort::OpenPort(PortOwner& owner, std::string_view device, int baud_rate, char parity,
+                          int data_bits, int stop_bits, std::uint32_t event_mask,
+                          int write_buffer_size) {
+  StopMonitor();
+
+  owner_ = &owner;
+  port_number_ = PortNumberFromName(device);
+  event_mask_ = event_mask;
+  max_text_size_ = write_buffer_size > 0 ? static_cast<std::size_t>(write_buffer_size) - 1 : 0;
+  open_error_ = {};
+  {
+    std::lock_guard lock(text_mutex_);
+    pending_text_.clear();
+  }
+
+  std::lock_guard lock(io_mutex_);
+  backend_->Close();
+  open_ = false;
+
+  std::array<char, 50> line_text{};
+  std::snprintf(line_text.data(), line_text.size(), "baud=%d parity=%c data=%d stop=%d", baud_rate,
+                parity, data_bits, stop_bits);
+
+  int error = backend_->CreateWakeups();
+  if (error == 0) error = backend_->Open(std::string(device));
+  if (error != 0) {
+    open_error_ = {error, backend_->ErrorText(error)};
+    return false;
+  }
+  open_ = true;
+  Configure(line_text.data());
+  backend_->Purge();
+  return true;
+}
+
+// Each step runs only if the one before succeeded; the first failure is reported.
+void SerialPort::Configure(std::string_view line_text) {
+  if (const int error = backend_->SetTimeouts(kPortTimeout); error != 0) {
+    return ReportError("SetCommTimeouts()", error);
+  }
+  if (const int error = backend_->SetEventMask(event_mask_); error != 0) {
+    return ReportError("SetCommMask()", error);
+  }
+  LineSettings settings;
+  if (const int error = backend_->ReadLineSettings(settings); error != 0) {
+    return ReportError("GetCommState()", error);
+  }
+  settings.rts_asserted = true;
+  if (const int error = ApplyLineText(line_text, settings); error != 0) {
+    return ReportError("BuildCommDCB()", error);
+  }
+  if (const int error = backend_->WriteLineSettings(settings); error != 0) {
+    return ReportError("SetCommState()", error);
+  }
+}
+
+void SerialPort::ReportError(std::string_view operation, int error) {
+  messages_.Show(MessageKind::Error,
+                 FormatPortErrorReport(operation, backend_->ErrorText(error), port_number_),
+                 kPortErrorCaption);
+}
+
+bool SerialPort::StartMonitor() {
+  if (!open_ || owner_ == nullptr) return false;
+  if (alive_.load()) return true;
+  StopMonitor();  // one that ended by itself
+
+  // Set before the thread starts: an owner may dispatch from the monitor thread.
+  handover_ = std::make_shared<NotificationHandover>(*owner_, messages_);
+  std::promise<void> started;
+  std::future<void> running = started.get_future();
+  try {
+    monitor_ = std::jthread([this, handover = handover_, &started] {
+      alive_.store(true);
+      {
+        std::lock_guard lock(io_mutex_);
+        backend_->Purge();
+      }
+      started.set_value();
+      MonitorThread(*handover);
+      alive_.store(false);
+    });
+  } catch (const std::system_error&) {
+    handover_.reset();
+    return false;
+  }
+  running.wait();
+  return true;
+}
+
+void SerialPort::StopMonitor() {
+  if (!monitor_.joinable()) return;
+  handover_->RequestStop();
+  backend_->SignalShutdown();
+  monitor_.join();
+  handover_.reset();
+}
+
+void SerialPort::SendText(std::string_view text) {
+  text = text.substr(0, std::min(text.find('\0'), text.size()));
+  text = text.substr(0, std::min(text.size(), max_text_size_));
+  if (text.empty() || !open_) return;
+  {
+    std::lock_guard lock(text_mutex_);
+    pending_text_.assign(text);
+  }
+  backend_->SignalWrite();
+}
+
+void SerialPort::DispatchPending() {
+  // The copy keeps the hand-over alive should the handler destroy this engine.
+  const std::shared_ptr<NotificationHandover> handover = handover_;
+  if (handover) handover->Dispatch();
+}
+
+void SerialPort::MonitorThread(NotificationHandover& handover) {
+  FailureCount failures;
+  for (;;) {
+    const PortWaitResult wait = backend_->Wait();
+    Flow flow = Flow::Continue;
+    switch (wait.wakeup) {
+      case PortWakeup::Shutdown:
+        return;
+      case PortWakeup::Comm:
+        flow = OnCommWakeup(handover, failures);
+        break;
+      case PortWakeup::Write:
+        flow = WritePending(handover);
+        break;
+      case PortWakeup::Hangup:
+        flow = EndAsGone(handover, "WaitCommEvent()", wait.error);
+        break;
+      case PortWakeup::Failed:
+        if (wait.error != EINTR)
+          flow = OnFailure(handover, failures, "WaitCommEvent()", wait.error);
+        break;
+      case PortWakeup::Spurious:
+        break;
+    }
+    if (flow == Flow::Stop) return;
+  }
+}
+
+// Every wake-up announces every configured line event; the test is on the configured mask,
+// not on what happened.
+SerialPort::Flow SerialPort::OnCommWakeup(NotificationHandover& handover, FailureCount& failures) {
+  for (const auto& [bit, message] : kLineEvents) {
+    if ((event_mask_ & bit) != 0 && !Notify(handover, message)) return Flow::Stop;
+  }
+  if ((event_mask_ & kPortEventRxChar) != 0) return ReceiveChars(handover, failures);
+  // Nobody reads this input; left queued it would keep the port readable and the monitor
+  // spinning. The next write would purge it anyway.
+  std::lock_guard lock(io_mutex_);
+  backend_->DiscardInput();
+  return Flow::Continue;
+}
+
+// Reads and delivers one byte at a time until the input queue is empty.
+SerialPort::Flow SerialPort::ReceiveChars(NotificationHandover& handover, FailureCount& failures) {
+  for (;;) {
+    std::uint8_t byte = 0;
+    PortIoResult read;
+    {
+      std::lock_guard lock(io_mutex_);
+      std::size_t queued = 0;
+      if (const int error = backend_->QueuedInput(queued); error != 0) {
+        read = {error, IoStage::Start, 0};
+      } else if (queued == 0) {
+        return Flow::Continue;
+      } else {
+        read = backend_->ReadByte(byte);
+      }
+    }
+    if (read.error != 0) {
+      if (OnFailure(handover, failures, ReadOperation(read.stage), read.error) == Flow::Stop) {
+        return Flow::Stop;
+      }
+      continue;
+    }
+    if (read.transferred == 0) return Flow::Continue;
+    failures.Reset();
+    if (!Notify(handover, PortMessage::PortMsgRxChar, byte)) return Flow::Stop;
+  }
+}
+
+// Every write starts with clean queues: whatever the port still holds is purged first.
+SerialPort::Flow SerialPort::WritePending(NotificationHandover& handover) {
+  backend_->ClearWrite();
+  std::string text;
+  {
+    std::lock_guard lock(text_mutex_);
+    text.swap(pending_text_);
+  }
+  if (text.empty()) return Flow::Continue;
+
+  PortIoResult written;
+  {
+    std::lock_guard lock(io_mutex_);
+    backend_->Purge();
+    written = backend_->Write(text);
+  }
+  // A write cut short by a time-out is not an error; a failed one is reported, not retried.
+  if (written.error == 0) return Flow::Continue;
+  if (MeansPortGone(written.error)) {
+    return EndAsGone(handover, WriteOperation(written.stage), written.error);
+  }
+  return ReportFromMonitor(handover, WriteOperation(written.stage), written.error) ? Flow::Continue
+                                                                                   : Flow::Stop;
+}
+
+SerialPort::Flow SerialPort::OnFailure(NotificationHandover& handover, FailureCount& failures,
+                                       std::string_view operation, int error) {
+  if (MeansPortGone(error)) return EndAsGone(handover, operation, error);
+  if (failures.Add() && !ReportFromMonitor(handover, operation, error)) return Flow::Stop;
+  if (!failures.Exhausted()) return Flow::Continue;
+  Notify(handover, PortMessage::PortMsgGone);
+  return Flow::Stop;
+}
+
+// One report, then the owner learns that the port is gone, and the monitor ends.
+SerialPort::Flow SerialPort::EndAsGone(NotificationHandover& handover, std::string_view operation,
+                                       int error) {
+  if (ReportFromMonitor(handover, operation, error)) Notify(handover, PortMessage::PortMsgGone);
+  return Flow::Stop;
+}
+
+bool SerialPort::Notify(NotificationHandover& handover, PortMessage message, std::uint8_t byte) {
+  return handover.Deliver({PortNotification{message, byte, port_number_}, {}});
+}
+
+bool SerialPort::ReportFromMonitor(NotificationHandover& handover, std::string_view operation,
+                                   int error) {
+  return handover.Deliver(
+      {{}, FormatPortErrorReport(operation, backend_->ErrorText(error), port_number_)});
+}
+
+}  // namespace dtu

@@ -1,0 +1,130 @@
+#pragma once
+
+// SerialPort: one serial port owned by one owner (the main window, or the command line).
+//
+// Threads. There are two: the owner's thread and the monitor thread the engine starts.
+// - The owner's thread constructs the engine and calls OpenPort, StartMonitor, SendText,
+//   DispatchPending and the accessors, and destroys the engine.
+// - The monitor thread waits for port input, shutdown and write requests, reads the input
+//   one byte at a time and carries out the writes. For each notification it calls
+//   owner.NotificationPending() and then waits until the owner's thread has handled it:
+//   the owner calls DispatchPending() on its own thread, which calls
+//   owner.HandlePortMessage() (or shows an error report raised on the monitor thread through
+//   UserMessages) on that thread. Only then is the next byte read. An owner without a thread
+//   of its own may call DispatchPending() from inside NotificationPending().
+// - One lock is held around the port's input and output calls and never while a
+//   notification is being handled.
+// - Destruction (and OpenPort on a running engine) stops the monitor and joins it, breaking a
+//   wait for the owner at once; it may happen on the owner's thread at any time, also from
+//   inside HandlePortMessage(). It must not happen on the monitor thread.
+// - DispatchPending() with nothing waiting does nothing.
+// - A port that vanishes (or keeps failing) is reported once; the owner then receives
+//   PortMsgGone and the monitor ends. The owner destroys the engine when it likes.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "core/user_messages.h"
+#include "core/serial/port_backend.h"
+#include "core/serial/port_notification.h"
+
+namespace dtu {
+
+class NotificationHandover;
+
+// Why a port could not be opened.
+enum class PortOpenFailure {
+  None,     // it was opened
+  Missing,  // no such device (ENOENT)
+  Busy,     // another program holds it (EBUSY)
+  Other,
+};
+
+struct PortOpenError {
+  int code = 0;      // errno of the failure, 0 after a successful open
+  std::string text;  // the system's text for it
+
+  PortOpenFailure kind() const;
+};
+
+class SerialPort {
+ public:
+  // Configuration failures are reported through `messages`, which must outlive the engine.
+  explicit SerialPort(UserMessages& messages);
+  SerialPort(UserMessages& messages, std::unique_ptr<PortBackend> backend);
+  virtual ~SerialPort();
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
+
+  // Opens and configures `device` (e.g. "/dev/ttyUSB0"); the port number of every
+  // notification and report is the number at the end of that name. Parity is 'N', 'O' or
+  // 'E'. A text sent later is cut to write_buffer_size - 1 bytes. Stops a monitor still
+  // running from an earlier open first. Returns false, showing nothing, when the device
+  // cannot be opened (see open_error()); a later configuration step that fails is reported
+  // to the user and the port stays open with true returned.
+  bool OpenPort(PortOwner& owner, std::string_view device, int baud_rate, char parity,
+                int data_bits, int stop_bits, std::uint32_t event_mask, int write_buffer_size);
+
+  // Starts the monitor thread; true once it runs. False when no port is open or the thread
+  // could not be created. Input that arrived before it runs is discarded.
+  bool StartMonitor();
+
+  // Makes `text`, up to its first NUL, the pending write and wakes the monitor, which writes
+  // it after discarding whatever both queues of the port still hold. A newer text replaces
+  // one whose write has not started. An empty text sends nothing. Returns at once.
+  void SendText(std::string_view text);
+
+  // Owner's thread: hands the notification the monitor waits on, if any, to the owner.
+  void DispatchPending();
+
+  const PortOpenError& open_error() const { return open_error_; }
+  // True from a successful OpenPort until destruction (also after PortMsgGone).
+  bool IsOpen() const { return open_; }
+  // True while the monitor thread runs (it also ends by itself when the port vanishes).
+  bool IsMonitoring() const { return alive_.load(); }
+  int port_number() const { return port_number_; }
+
+ private:
+  enum class Flow { Continue, Stop };
+  class FailureCount;
+
+  void StopMonitor();
+  void ReportError(std::string_view operation, int error);
+  void Configure(std::string_view line_text);
+
+  void MonitorThread(NotificationHandover& handover);
+  Flow OnCommWakeup(NotificationHandover& handover, FailureCount& failures);
+  Flow ReceiveChars(NotificationHandover& handover, FailureCount& failures);
+  Flow WritePending(NotificationHandover& handover);
+  Flow OnFailure(NotificationHandover& handover, FailureCount& failures, std::string_view operation,
+                 int error);
+  Flow EndAsGone(NotificationHandover& handover, std::string_view operation, int error);
+  bool Notify(NotificationHandover& handover, PortMessage message, std::uint8_t byte = 0);
+  bool ReportFromMonitor(NotificationHandover& handover, std::string_view operation, int error);
+
+  UserMessages& messages_;
+  std::unique_ptr<PortBackend> backend_;
+  std::mutex io_mutex_;  // held around the port's input and output calls
+  std::atomic<bool> alive_{false};
+
+  // Set by OpenPort while no monitor runs; read by the monitor.
+  PortOwner* owner_ = nullptr;
+  int port_number_ = 0;
+  std::uint32_t event_mask_ = 0;
+  std::size_t max_text_size_ = 0;
+  bool open_ = false;
+  PortOpenError open_error_;
+
+  std::mutex text_mutex_;
+  std::string pending_text_;  // guarded by text_mutex_; empty: nothing to write
+
+  std::shared_ptr<NotificationHandover> handover_;
+  std::jthread monitor_;
+};
+
+}  // namespace dtu

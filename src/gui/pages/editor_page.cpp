@@ -1,0 +1,407 @@
+#include "gui/pages/editor_page.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QTimer>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <set>
+
+#include "core/editing/field_rules.h"
+#include "gui/pages/page_exchange.h"
+
+namespace dtu {
+namespace {
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Tooltip texts carry Windows line breaks; a widget's tooltip holds plain line breaks.
+QString TooltipText(std::string_view text) {
+  return FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+void SetDigitsOnlyValidator(QLineEdit& edit, bool digits_only) {
+  auto* validator = edit.findChild<QRegularExpressionValidator*>();
+  if (validator == nullptr && digits_only)
+    validator =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), &edit);
+  edit.setValidator(digits_only ? validator : nullptr);
+}
+
+// A short number (a port, a count) needs room for about seven digits.
+void MakeNarrow(QLineEdit& edit) {
+  edit.setMaximumWidth(edit.fontMetrics().horizontalAdvance(QString(7, QLatin1Char('0'))) + 16);
+}
+
+// Places a page's widgets as its table says: in the grid of their group, or, for the groups
+// on the page itself, in the page's columns.
+class PageLayout {
+ public:
+  void Place(const ControlSpec& item, QWidget* widget) {
+    const Cell& cell = item.cell;
+    if (cell.container == kPageArea) {
+      columns_[cell.column][cell.row] = widget;
+    } else {
+      grids_.at(cell.container)
+          ->addWidget(widget, cell.row, cell.column, cell.row_span, cell.column_span);
+    }
+    if (item.kind == ControlKind::Group)
+      grids_.emplace(item.id, static_cast<QGridLayout*>(widget->layout()));
+    // Fields take the spare width; labels, boxes and short numbers keep theirs.
+    const bool stretches = (item.kind == ControlKind::Edit || item.kind == ControlKind::List) &&
+                           (item.flags & kNarrow) == 0;
+    if (stretches && cell.column_span == 1) stretched_[cell.container].insert(cell.column);
+  }
+
+  bool Knows(int container) const {
+    return container == kPageArea || grids_.find(container) != grids_.end();
+  }
+
+  void Finish(QWidget& page) {
+    for (const auto& [container, columns] : stretched_)
+      for (int column : columns) grids_.at(container)->setColumnStretch(column, 1);
+    ArrangeColumns(page);
+  }
+
+ private:
+  // The page's groups stand in columns, each column as tall as its own groups: a short group
+  // beside a tall one keeps its height. The columns share the spare width among their groups
+  // (no stretch factors: a column whose groups are all hidden must get no width at all); a
+  // page of one column keeps its natural width.
+  void ArrangeColumns(QWidget& page) {
+    auto* row = new QHBoxLayout(&page);
+    for (const auto& [column, groups] : columns_) {
+      auto* stack = new QVBoxLayout;
+      for (const auto& [order, widget] : groups) stack->addWidget(widget);
+      stack->setAlignment(Qt::AlignTop);
+      row->addLayout(stack);
+    }
+    if (columns_.size() == 1) row->addStretch(1);
+  }
+
+  std::map<int, QGridLayout*> grids_;               // by group key
+  std::map<int, std::set<int>> stretched_;          // group key -> columns holding fields
+  std::map<int, std::map<int, QWidget*>> columns_;  // page column -> order -> group
+};
+
+}  // namespace
+
+EditorPage::EditorPage(const PageSpec& item, UserMessages& messages, QWidget* parent)
+    : QWidget(parent), messages_(messages), limits_(item.limits.begin(), item.limits.end()) {
+  Build(item);
+}
+
+EditorPage::~EditorPage() = default;
+
+void EditorPage::Build(const PageSpec& item) {
+  PageLayout layout;
+  for (const ControlSpec& control_spec : item.controls) {
+    const int container = control_spec.cell.container;
+    if (!layout.Knows(container))
+      qFatal("editor page: control %d placed in unknown group %d", control_spec.id, container);
+    QWidget* widget =
+        CreateControl(control_spec, container == kPageArea ? this : control(container));
+    Register(control_spec.id, widget);
+    layout.Place(control_spec, widget);
+    if (control_spec.kind == ControlKind::Label && control_spec.buddy != 0)
+      labels_for_[control_spec.buddy] = static_cast<QLabel*>(widget);
+    if (control_spec.flags & kHidden) widget->setVisible(false);
+  }
+  layout.Finish(*this);
+  for (const auto& [buddy, label_widget] : labels_for_) {
+    if (control(buddy) == nullptr) qFatal("editor page: label names unknown control %d", buddy);
+    label_widget->setBuddy(control(buddy));
+  }
+  ApplyTooltips(item);
+  ConnectFieldChecks(item);
+}
+
+QWidget* EditorPage::CreateControl(const ControlSpec& item, QWidget* container) {
+  const QString text = FromUtf8(item.text);
+  QWidget* widget = nullptr;
+  switch (item.kind) {
+    case ControlKind::Group: {
+      auto* group_box = new QGroupBox(text, container);
+      new QGridLayout(group_box);
+      widget = group_box;
+      break;
+    }
+    case ControlKind::Label:
+      widget = new QLabel(text, container);
+      break;
+    case ControlKind::Edit: {
+      auto* line = new QLineEdit(container);
+      SetDigitsOnlyValidator(*line, (item.flags & kDigitsOnly) != 0);
+      line->setReadOnly((item.flags & kReadOnly) != 0);
+      if (item.flags & kCentred) line->setAlignment(Qt::AlignCenter);
+      if (item.flags & kNarrow) MakeNarrow(*line);
+      widget = line;
+      break;
+    }
+    case ControlKind::List: {
+      auto* combo = new QComboBox(container);
+      if (item.entries != nullptr)
+        for (const std::string& entry : item.entries()) combo->addItem(FromUtf8(entry));
+      combo->setCurrentIndex(-1);  // a page's own lists start without a selection
+      widget = combo;
+      break;
+    }
+    case ControlKind::CheckBox:
+      widget = new QCheckBox(text, container);
+      break;
+    case ControlKind::Radio:
+      widget = new QRadioButton(text, container);
+      break;
+  }
+  widget->setEnabled((item.flags & kDisabled) == 0);
+  return widget;
+}
+
+void EditorPage::Register(int id, QWidget* widget) {
+  if (id == 0) return;  // a static without an ID
+  if (!controls_.emplace(id, widget).second) qFatal("editor page: control ID %d appears twice", id);
+  if (id > 0) widget->setObjectName(QString::number(id));
+}
+
+void EditorPage::ApplyTooltips(const PageSpec& item) {
+  for (const TooltipSpec& tip : item.tooltips) {
+    QWidget* widget = control(tip.id);
+    if (widget == nullptr) qFatal("editor page: tooltip for unknown control %d", tip.id);
+    widget->setToolTip(TooltipText(tip.text));
+    widget->installEventFilter(this);
+  }
+}
+
+void EditorPage::ConnectFieldChecks(const PageSpec& item) {
+  for (const auto& [id, widget] : controls_) {
+    auto* line = qobject_cast<QLineEdit*>(widget);
+    if (line == nullptr || line->isReadOnly()) continue;
+    connect(line, &QLineEdit::textChanged, this, [this, id = id] { OnTextChanged(id); });
+  }
+  for (const FieldLimit& limit : item.limits) {
+    if (edit(limit.field) == nullptr)
+      qFatal("editor page: limit for unknown field %d", limit.field);
+    if (limit.hex_box == 0) continue;
+    QCheckBox* hex_box = box(limit.hex_box);
+    if (hex_box == nullptr) qFatal("editor page: unknown hex box %d", limit.hex_box);
+    // The box's member follows the box at once, whoever changes it, so that everything that
+    // reads the member (the command length, the collection of the page) sees the current mode.
+    connect(hex_box, &QCheckBox::toggled, this,
+            [this, box_id = limit.hex_box] { exchangeOneToMember(box_id); });
+    connect(hex_box, &QCheckBox::clicked, this,
+            [this, field = limit.field](bool checked) { HexDisplayToggle(checked, field); });
+  }
+}
+
+QWidget* EditorPage::control(int id) const {
+  const auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+QLineEdit* EditorPage::edit(int id) const {
+  return qobject_cast<QLineEdit*>(control(id));
+}
+QComboBox* EditorPage::list(int id) const {
+  return qobject_cast<QComboBox*>(control(id));
+}
+QCheckBox* EditorPage::box(int id) const {
+  return qobject_cast<QCheckBox*>(control(id));
+}
+QRadioButton* EditorPage::radio(int id) const {
+  return qobject_cast<QRadioButton*>(control(id));
+}
+QLabel* EditorPage::label(int id) const {
+  return qobject_cast<QLabel*>(control(id));
+}
+QGroupBox* EditorPage::group(int id) const {
+  return qobject_cast<QGroupBox*>(control(id));
+}
+
+QLabel* EditorPage::labelFor(int id) const {
+  const auto found = labels_for_.find(id);
+  return found == labels_for_.end() ? nullptr : found->second;
+}
+
+std::vector<int> EditorPage::controlIds() const {
+  std::vector<int> ids;
+  for (const auto& [id, widget] : controls_)
+    if (id > 0) ids.push_back(id);
+  return ids;
+}
+
+QString EditorPage::text(int id) const {
+  QLineEdit* line = edit(id);
+  Q_ASSERT_X(line != nullptr, "EditorPage::text", "not an edit");
+  return line != nullptr ? line->text() : QString();
+}
+
+void EditorPage::setText(int id, const QString& text) {
+  if (QLineEdit* line = edit(id)) line->setText(text);
+}
+
+bool EditorPage::isChecked(int id) const {
+  const auto* button = qobject_cast<QAbstractButton*>(control(id));
+  return button != nullptr && button->isChecked();
+}
+
+void EditorPage::setChecked(int id, bool checked) {
+  if (auto* button = qobject_cast<QAbstractButton*>(control(id))) button->setChecked(checked);
+}
+
+bool EditorPage::ExchangeToMembers() {
+  PageExchange dx(*this, PageExchange::Direction::ToMembers);
+  Exchange(dx);
+  return dx.ok();
+}
+
+void EditorPage::ExchangeToControls() {
+  PageExchange dx(*this, PageExchange::Direction::ToControls);
+  Exchange(dx);
+}
+
+void EditorPage::exchangeOneToMember(int id) {
+  PageExchange dx(*this, PageExchange::Direction::ToMembers, id);
+  Exchange(dx);
+}
+
+void EditorPage::CheckFieldLength(int id, std::size_t max_bytes, bool hex) {
+  CheckField(id, max_bytes, hex);
+}
+
+void EditorPage::CheckField(int id, std::optional<std::size_t> max_bytes, bool hex) {
+  const FieldCheck check = CheckFieldText(text(id).toStdString(), max_bytes, hex);
+  // Rewriting the field raises its change notification again; that second check finds the
+  // text within its limit and does nothing.
+  if (check.rewrite) setText(id, QString::fromStdString(check.text));
+  if (check.refused)
+    messages_.Show(MessageKind::Warning, UnencodableCharacterMessage(*check.refused));
+  if (check.cut) messages_.Show(MessageKind::Warning, MaxLengthMessage(*max_bytes));
+}
+
+void EditorPage::HexDisplayToggle(bool checked, int field_id) {
+  // The members first, as every click on the page does. A refused entry has shown its message;
+  // the conversion still follows the box the user has just set.
+  ExchangeToMembers();
+  if (const auto converted = HexToggledText(text(field_id).toStdString(), checked)) {
+    setText(field_id, QString::fromStdString(*converted));
+    // The member took the text before the conversion; left so, the next exchange towards the
+    // controls would write the old form back in the new mode (a dump read as plain text).
+    exchangeOneToMember(field_id);
+  }
+}
+
+void EditorPage::setFieldVisible(int id, bool visible) {
+  if (QWidget* widget = control(id)) widget->setVisible(visible);
+  if (QLabel* name = labelFor(id)) name->setVisible(visible);
+}
+
+void EditorPage::setDigitsOnly(int id, bool digits_only) {
+  if (QLineEdit* line = edit(id)) SetDigitsOnlyValidator(*line, digits_only);
+}
+
+int EditorPage::checkedRadio(std::initializer_list<int> ids) const {
+  int index = 0;
+  for (int id : ids) {
+    if (isChecked(id)) return index;
+    ++index;
+  }
+  return -1;
+}
+
+void EditorPage::checkRadio(std::initializer_list<int> ids, int index) {
+  // An exclusive radio button refuses to be cleared directly; lift the rule while setting.
+  int position = 0;
+  for (int id : ids) {
+    if (QRadioButton* button = radio(id)) {
+      button->setAutoExclusive(false);
+      button->setChecked(position == index);
+      button->setAutoExclusive(true);
+    }
+    ++position;
+  }
+}
+
+void EditorPage::returnFocusTo(int id) {
+  QWidget* widget = control(id);
+  if (widget == nullptr) return;
+  returning_focus_ = true;
+  widget->setFocus(Qt::OtherFocusReason);
+  if (auto* line = qobject_cast<QLineEdit*>(widget)) line->selectAll();
+  returning_focus_ = false;
+}
+
+void EditorPage::AfterTextChange(int) {}
+
+void EditorPage::FieldLeft(int) {}
+
+void EditorPage::watchLeaving(std::initializer_list<int> ids) {
+  for (int id : ids) {
+    QWidget* widget = control(id);
+    if (widget == nullptr) qFatal("editor page: cannot watch unknown control %d", id);
+    watched_fields_.push_back(id);
+    widget->installEventFilter(this);
+  }
+}
+
+void EditorPage::OnTextChanged(int id) {
+  if (const FieldLimit* limit = limitOf(id)) {
+    CheckFieldLength(id, limit->max_bytes, limit->hex_box != 0 && isChecked(limit->hex_box));
+  } else {
+    CheckField(id, std::nullopt, false);  // no byte limit, but only text GBK can hold
+  }
+  AfterTextChange(id);
+}
+
+const FieldLimit* EditorPage::limitOf(int id) const {
+  for (const FieldLimit& limit : limits_)
+    if (limit.field == id) return &limit;
+  return nullptr;
+}
+
+bool EditorPage::eventFilter(QObject* watched, QEvent* event) {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr) return QWidget::eventFilter(watched, event);
+  if (event->type() == QEvent::ToolTip && !widget->toolTip().isEmpty())
+    return ShowWrappedTooltip(widget, event);
+  if (event->type() == QEvent::FocusOut && !returning_focus_) {
+    // A message box or a menu taking the focus is not the user leaving the field.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    const int id = widget->objectName().toInt();
+    const bool is_watched =
+        std::find(watched_fields_.begin(), watched_fields_.end(), id) != watched_fields_.end();
+    if (is_watched && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+      // Run once the focus has settled on its new field, so that a check that returns the focus
+      // does not fight the move in progress.
+      QTimer::singleShot(0, this, [this, id] { FieldLeft(id); });
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+bool EditorPage::ShowWrappedTooltip(QWidget* widget, QEvent* event) {
+  // The long tooltips read better wrapped; the widget keeps the plain text.
+  const QString html =
+      QStringLiteral("<p>") +
+      widget->toolTip().toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
+      QStringLiteral("</p>");
+  QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), html, widget);
+  return true;
+}
+
+}  // namespace dtu

@@ -1,0 +1,271 @@
+#include "gui/pages/gprs_page.h"
+
+#include <QCheckBox>
+#include <QRadioButton>
+
+#include <string_view>
+
+#include "core/editing/field_rules.h"
+#include "core/text/hex_text.h"
+#include "gui/pages/page_exchange.h"
+#include "core/block/block_codes.h"
+#include "core/block/block_layout.h"
+
+namespace dtu {
+namespace {
+
+using namespace gprs_id;
+
+// Groups without a control ID.
+constexpr int kOperatorGroup = -1;
+constexpr int kProtocolGroup = -2;
+constexpr int kHeartbeatGroup = -3;
+constexpr int kCentreGroup = -4;
+
+std::vector<std::string> ProtocolEntries() {
+  std::vector<std::string> entries;
+  for (const ProtocolCode& code : kProtocolCodes) entries.emplace_back(code.list_entry);
+  return entries;
+}
+
+constexpr std::array<std::string_view, 6> kCentreIpNames{"主中心IP", "第二IP", "第三IP",
+                                                         "第四IP",   "第五IP", "心跳IP"};
+constexpr std::array<std::string_view, 6> kDomainNames{
+    "主中心域名", "第二中心域名", "第三中心域名", "第四中心域名", "第五中心域名", "第六中心域名"};
+
+// One row of the centre table: address with its label, port with its label.
+constexpr std::array<ControlSpec, 4> CentreRow(int i) {
+  const int row = 1 + i;
+  return {Label(kCentreIpLabel[i], kCentreIpNames[i], kCentreIp[i], At(kCentreGroup, row, 0)),
+          Edit(kCentreIp[i], At(kCentreGroup, row, 1)),
+          Label(kPortLabel[i], "端口", kPort[i], At(kCentreGroup, row, 2)),
+          Edit(kPort[i], At(kCentreGroup, row, 3), kDigitsOnly | kNarrow)};
+}
+
+// One row of the domain table: name with its label and its "启用" box.
+constexpr std::array<ControlSpec, 3> DomainRow(int i) {
+  const int row = 10 + i;
+  return {Label(kDomainLabel[i], kDomainNames[i], kDomain[i], At(kCentreGroup, row, 0)),
+          Edit(kDomain[i], At(kCentreGroup, row, 1, 2)),
+          CheckBox(kDomainEnabled[i], "启用", At(kCentreGroup, row, 3))};
+}
+
+constexpr std::array kHead = std::to_array<ControlSpec>({
+    GroupBox(kOperatorGroup, "运营商相关", At(kPageArea, 0, 0)),
+    Label(0, "接入点名称（APN）", kApn, At(kOperatorGroup, 0, 0)),
+    Edit(kApn, At(kOperatorGroup, 0, 1)),
+    Label(0, "服务代码", kDialCode, At(kOperatorGroup, 1, 0)),
+    Edit(kDialCode, At(kOperatorGroup, 1, 1)),
+    Label(0, "PPP用户名", kPppUser, At(kOperatorGroup, 2, 0)),
+    Edit(kPppUser, At(kOperatorGroup, 2, 1)),
+    Label(0, "PPP用户密码", kPppPassword, At(kOperatorGroup, 3, 0)),
+    Edit(kPppPassword, At(kOperatorGroup, 3, 1)),
+    CheckBox(kKxcProvidesIp, "KXC提供IP(仅限KXUDP和KXTCP)", At(kOperatorGroup, 4, 0, 2),
+             kHidden | kDisabled),
+
+    GroupBox(kProtocolGroup, "协议相关", At(kPageArea, 1, 0)),
+    Label(0, "协议类型", kProtocol, At(kProtocolGroup, 0, 0)),
+    List(kProtocol, &ProtocolEntries, At(kProtocolGroup, 0, 1, 3)),
+    Label(0, "设备编号", kDeviceNumber, At(kProtocolGroup, 1, 0)),
+    Edit(kDeviceNumber, At(kProtocolGroup, 1, 1), kDigitsOnly),
+    Label(0, "项目编号", kProjectNumber, At(kProtocolGroup, 1, 2)),
+    Edit(kProjectNumber, At(kProtocolGroup, 1, 3)),
+    Label(0, "接收编号", kCentreNumber, At(kProtocolGroup, 2, 0)),
+    Edit(kCentreNumber, At(kProtocolGroup, 2, 1), kDigitsOnly),
+    Label(0, "接收数目", kReceiverCount, At(kProtocolGroup, 2, 2)),
+    Edit(kReceiverCount, At(kProtocolGroup, 2, 3)),
+    Label(0, "手机号码", kSimNumber, At(kProtocolGroup, 3, 0)),
+    Edit(kSimNumber, At(kProtocolGroup, 3, 1, 3), kDigitsOnly),
+
+    GroupBox(kHeartbeatGroup, "", At(kPageArea, 2, 0)),
+    Label(kHeartbeatIntervalLabel, "心跳间隔(秒)", kHeartbeatInterval, At(kHeartbeatGroup, 0, 0)),
+    Edit(kHeartbeatInterval, At(kHeartbeatGroup, 0, 1), kDigitsOnly | kNarrow),
+    CheckBox(kHeartbeatTwice, "心跳连发两次", At(kHeartbeatGroup, 0, 2), kHidden | kDisabled),
+    CheckBox(kCustomPackets, "启用自定义注册包、心跳包", At(kHeartbeatGroup, 1, 0, 3)),
+    Label(kRegisterDataLabel, "自定义注册包数据：", kRegisterData, At(kHeartbeatGroup, 2, 0)),
+    Edit(kRegisterData, At(kHeartbeatGroup, 2, 1)),
+    CheckBox(kRegisterHex, "16进制", At(kHeartbeatGroup, 2, 2)),
+    Label(kHeartbeatDataLabel, "自定义心跳数据：", kHeartbeatData, At(kHeartbeatGroup, 3, 0)),
+    Edit(kHeartbeatData, At(kHeartbeatGroup, 3, 1)),
+    CheckBox(kHeartbeatHex, "16进制", At(kHeartbeatGroup, 3, 2)),
+    Label(kHeartbeatRetriesLabel, "重发次数", kHeartbeatRetries, At(kHeartbeatGroup, 4, 0),
+          kHidden),
+    Edit(kHeartbeatRetries, At(kHeartbeatGroup, 4, 1), kDigitsOnly | kNarrow | kHidden | kDisabled),
+    Label(kTcpReconnectTimeLabel, "TCP重连接时间(秒)", kTcpReconnectTime, At(kHeartbeatGroup, 5, 0),
+          kHidden),
+    Edit(kTcpReconnectTime, At(kHeartbeatGroup, 5, 1), kDigitsOnly | kNarrow | kHidden),
+
+    GroupBox(kCentreGroup, "中心IP地址参数", At(kPageArea, 0, 1)),
+    Radio(kMainAndBackup, "主备方式", At(kCentreGroup, 0, 0)),
+    Radio(kGroupSend, "群发方式", At(kCentreGroup, 0, 1)),
+    Label(0, "IP数目", kIpCount, At(kCentreGroup, 0, 2)),
+    Edit(kIpCount, At(kCentreGroup, 0, 3), kNarrow),
+});
+
+constexpr std::array kDns = std::to_array<ControlSpec>({
+    CheckBox(kFixedDns, "不使用自动获取的DNS，使用下面设置的DNS", At(kCentreGroup, 7, 0, 4)),
+    Label(0, "首选 DNS 服务器", kDnsPrimary, At(kCentreGroup, 8, 0)),
+    Edit(kDnsPrimary, At(kCentreGroup, 8, 1, 2)),
+    Label(0, "备用 DNS 服务器", kDnsSecondary, At(kCentreGroup, 9, 0)),
+    Edit(kDnsSecondary, At(kCentreGroup, 9, 1, 2)),
+});
+
+// Every control of the page, in page order.
+constexpr auto kControls =
+    Join(kHead, CentreRow(0), CentreRow(1), CentreRow(2), CentreRow(3), CentreRow(4), CentreRow(5),
+         kDns, DomainRow(0), DomainRow(1), DomainRow(2), DomainRow(3), DomainRow(4), DomainRow(5));
+
+constexpr std::string_view kCentreIpTip =
+    "中心IP：澄川UDP协议最多支持向3个中心发送和接收数据，其他协议下中心IP2和IP3无效";
+constexpr std::string_view kDnsTip =
+    "DNS：使用DNS解析，设备可解析设定的服务器域名，解析成功后可和获得的IP地址进行收发数据。";
+constexpr std::string_view kDeviceNumberTip =
+    "设备编号:设备的编号（范围1－65535），用于设备的识别，在透传方式和澄川协议下需要设置此参数。";
+
+constexpr std::array kTooltips = std::to_array<TooltipSpec>({
+    {kCentreIp[0], kCentreIpTip},
+    {kCentreIp[1], kCentreIpTip},
+    {kCentreIp[2], kCentreIpTip},
+    {kSimNumber, "SIM卡号码:用于设备的识别，在透传方式和组态王方式下需要设置此参数。"},
+    {kHeartbeatInterval, "心跳间隔：UDP建议30秒，TCP建议60秒。最小5秒，最大65536秒"},
+    {kDomain[0], kDnsTip},
+    {kDomainEnabled[0], kDnsTip},
+    {kHeartbeatRetries,
+     "重发次数：对于需要心跳回应的协议，本参数表示几次没收到回应设备就要重新拨号"},
+    {kDeviceNumber, kDeviceNumberTip},
+    {kCentreNumber, kDeviceNumberTip},
+    {kTcpReconnectTime,
+     "TCP重连接时间:设备检测到服务器断开后，多长时间后再重新连接，默认20S，设置长了可减少流量，但有"
+     "可能影响重上线的速度。"},
+    {kHeartbeatTwice, "UDP协议使用此选项，可解决单次心跳无法唤醒网络的问题，"},
+});
+
+// Each text field is held to what its block field can store.
+constexpr std::array kLimits = std::to_array<FieldLimit>({
+    {kApn, TextCapacity(field::apn)},
+    {kDialCode, TextCapacity(field::dial_code)},
+    {kPppUser, TextCapacity(field::ppp_user)},
+    {kPppPassword, TextCapacity(field::ppp_password)},
+    {kSimNumber, TextCapacity(field::sim_number)},
+    {kDomain[0], TextCapacity(field::domain1)},
+    {kDomain[1], TextCapacity(field::domain2)},
+    {kDomain[2], TextCapacity(field::domain3)},
+    {kDomain[3], TextCapacity(field::domain4)},
+    {kDomain[4], TextCapacity(field::domain5)},
+    {kDomain[5], TextCapacity(field::domain6)},
+    {kRegisterData, CountedCapacity(field::register_data), kRegisterHex},
+    {kHeartbeatData, CountedCapacity(field::heartbeat_data), kHeartbeatHex},
+});
+
+constexpr PageSpec kPageSpec{kControls, kTooltips, kLimits};
+
+// The checks run when the user leaves a field: the range, its message and caption, and the
+// value the field is reset to.
+struct RangeCheck {
+  int id;
+  std::uint32_t GprsMembers::*member;
+  std::uint32_t min;
+  std::uint32_t max;
+  std::string_view text;
+  std::string_view caption;
+  std::uint32_t reset;
+};
+
+constexpr std::array kRangeChecks = std::to_array<RangeCheck>({
+    {kTcpReconnectTime, &GprsMembers::tcp_reconnect_time, 20, 60, "请输入20到60之间的数",
+     "TCP 连接时间", 30},
+    {kHeartbeatInterval, &GprsMembers::heartbeat_interval, 5, 3600, "请输入5到3600之间的数",
+     "心跳时间间隔", 30},
+    {kHeartbeatRetries, &GprsMembers::heartbeat_retries, 3, 10, "请输入3到10之间的数",
+     "重拨好号前心跳不回应次数", 5},
+});
+
+constexpr std::int32_t kMaxReceiveNumber = 65535;
+constexpr std::string_view kReceiveNumberMessage = "最大数值为65535！";
+
+}  // namespace
+
+GprsPage::GprsPage(UserMessages& messages, QWidget* parent)
+    : EditorPage(kPageSpec, messages, parent) {
+  ExchangeToControls();
+  radio(kMainAndBackup)->setChecked(true);
+  members_.ip_mode = 1;
+
+  connect(radio(kMainAndBackup), &QRadioButton::clicked, this, [this] { members_.ip_mode = 1; });
+  connect(radio(kGroupSend), &QRadioButton::clicked, this, [this] { members_.ip_mode = 2; });
+  for (int id : {kDomainEnabled[0], kKxcProvidesIp})
+    connect(box(id), &QCheckBox::clicked, this, [this] { ExchangeToMembers(); });
+  watchLeaving(
+      {kPort[0], kPort[1], kPort[2], kHeartbeatInterval, kHeartbeatRetries, kTcpReconnectTime});
+}
+
+void GprsPage::Exchange(PageExchange& dx) {
+  // A "16进制" box comes before its field, so that a field written from its member is checked
+  // in the mode its member says.
+  GprsMembers& m = members_;
+  dx.Text(kApn, m.apn);
+  dx.Text(kDialCode, m.dial_code);
+  dx.Text(kPppUser, m.ppp_user);
+  dx.Text(kPppPassword, m.ppp_password);
+  dx.Check(kKxcProvidesIp, m.kxc_provides_ip);
+  dx.Index(kProtocol, m.protocol);
+  dx.Text(kDeviceNumber, m.device_number);
+  dx.Text(kCentreNumber, m.centre_number);
+  dx.Byte(kReceiverCount, m.receiver_count, 1, 32);
+  dx.Text(kSimNumber, m.sim_number);
+  dx.Unsigned(kHeartbeatInterval, m.heartbeat_interval);
+  dx.Check(kHeartbeatTwice, m.heartbeat_twice);
+  dx.Check(kCustomPackets, m.custom_packets);
+  dx.Check(kRegisterHex, m.register_hex);
+  dx.Text(kRegisterData, m.register_data);
+  dx.Check(kHeartbeatHex, m.heartbeat_hex);
+  dx.Text(kHeartbeatData, m.heartbeat_data);
+  dx.Unsigned(kHeartbeatRetries, m.heartbeat_retries);
+  dx.Unsigned(kTcpReconnectTime, m.tcp_reconnect_time);
+  dx.Text(kIpCount, m.ip_count);
+  for (std::size_t i = 0; i < kCentreIp.size(); ++i) {
+    dx.Text(kCentreIp[i], m.centre_ip[i]);
+    dx.Unsigned(kPort[i], m.port[i]);
+  }
+  dx.Check(kFixedDns, m.fixed_dns);
+  for (std::size_t i = 0; i < kDomain.size(); ++i) {
+    dx.Text(kDomain[i], m.domain[i]);
+    dx.Check(kDomainEnabled[i], m.domain_enabled[i]);
+  }
+}
+
+void GprsPage::AfterTextChange(int id) {
+  if (id == kCentreNumber) CheckReceiveNumber();
+}
+
+void GprsPage::CheckReceiveNumber() {
+  QString number = text(kCentreNumber);
+  if (ParseCDecimal(number.toStdString()) <= kMaxReceiveNumber) return;
+  number.chop(1);
+  setText(kCentreNumber, number);
+  messages().Show(MessageKind::Warning, kReceiveNumberMessage);
+}
+
+void GprsPage::FieldLeft(int id) {
+  if (id == kPort[0] || id == kPort[1] || id == kPort[2]) {
+    ExchangeToMembers();
+  } else {
+    CheckRange(id);
+  }
+}
+
+void GprsPage::CheckRange(int id) {
+  const auto check = std::find_if(kRangeChecks.begin(), kRangeChecks.end(),
+                                  [id](const RangeCheck& c) { return c.id == id; });
+  if (check == kRangeChecks.end()) return;
+  // A refused entry has said so and holds the focus; the members are not current, so nothing
+  // is tested or written back.
+  if (!ExchangeToMembers()) return;
+  std::uint32_t& value = members_.*(check->member);
+  if (value >= check->min && value <= check->max) return;
+  messages().Show(MessageKind::Warning, check->text, check->caption);
+  value = check->reset;
+  ExchangeToControls();
+}
+
+}  // namespace dtu

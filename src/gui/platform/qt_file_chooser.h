@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+#include "core/file_chooser.h"
+
+class QFileDialog;
+
+namespace dtu {
+
+// Parameter files are offered under one filter, "配置文件(*.MTS)"; a name saved without an
+// extension gets "bpp".
+inline constexpr const char* kParameterFileFilter = "配置文件(*.MTS)";
+inline constexpr const char* kParameterFileDefaultSuffix = "bpp";
+
+// The file dialogs of the parameter-file commands: Qt's own dialogs (not the desktop's), modal to
+// the owner window.
+class QtFileChooser : public FileChooser {
+ public:
+  explicit QtFileChooser(QWidget* owner = nullptr) : owner_(owner) {}
+  void setOwner(QWidget* owner) { owner_ = owner; }
+
+  std::optional<std::filesystem::path> ChooseOpen() override;
+  std::optional<std::filesystem::path> ChooseSave() override;
+
+  // The dialogs as they are shown, for inspection.
+  static std::unique_ptr<QFileDialog> CreateOpenDialog(QWidget* owner);
+  static std::unique_ptr<QFileDialog> CreateSaveDialog(QWidget* owner);
+
+ private:
+  static std::optional<std::filesystem::path> Run(QFileDialog& dialog);
+
+  QPointer<QWidget> owner_;
+};
+
+}  // namespace dtu

@@ -1,0 +1,675 @@
+#include "gui/window/block_transfer.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTabBar>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "gui/window/editor_tab_set.h"
+#include "gui/window/summary_pane_view.h"
+#include "core/text/gbk_codec.h"
+#include "gui/pages/gprs_page.h"
+#include "core/text/hex_text.h"
+#include "gui/pages/serial_page.h"
+#include "gui/pages/sms_page.h"
+#include "core/block/block_check.h"
+#include "core/block/block_codes.h"
+
+namespace dtu {
+namespace {
+
+constexpr std::string_view kPollIntervalMessage = "串口自动发送命令间隔最小5秒!";
+constexpr std::string_view kFrameDelayMessage = "触发模式延时最小20ms!";
+
+constexpr std::uint32_t kMinPollInterval = 5;       // seconds; 0 switches the command off
+constexpr std::uint32_t kMinFrameDelay = 20;        // milliseconds
+constexpr std::uint32_t kMinTcpReconnectTime = 20;  // seconds
+constexpr std::uint32_t kTcpReconnectFallback = 30;
+constexpr std::uint32_t kNumberFallback = 8000;  // stored for a device or centre number of 0
+constexpr std::uint8_t kNoSelection = 255;       // a list without selection, as a byte
+
+// ---------------------------------------------------------------------------------------------
+// Loading
+
+QString FromUtf8(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+void ShowText(EditorPage& page, int id, std::string_view gbk) {
+  page.setText(id, FromUtf8(GbkToUtf8(gbk)));
+}
+
+void ShowNumber(EditorPage& page, int id, std::uint64_t value) {
+  page.setText(id, FromUtf8(FormatDecimal(value)));
+}
+
+void ShowAddress(EditorPage& page, int id, const Ipv4Bytes& address) {
+  page.setText(id, FromUtf8(FormatDottedIPv4(address)));
+}
+
+// A byte field as a hex dump; its "16进制" box is checked before, so that the field's length
+// check counts the dump's bytes rather than its characters.
+void ShowDump(EditorPage& page, int id, const std::vector<std::uint8_t>& bytes) {
+  page.setText(id, FromUtf8(FormatHexDump(bytes)));
+}
+
+// A flag through the box's member and then the box itself. Only 1 means on.
+void ShowFlag(EditorPage& page, int id, int& member, std::uint8_t flag) {
+  member = flag == 1 ? 1 : 0;
+  page.setChecked(id, member != 0);
+}
+
+// Selects entry `index`; an index the list does not have leaves it without selection.
+void SelectEntry(QComboBox& list, int index) {
+  list.setCurrentIndex(index >= 0 && index < list.count() ? index : -1);
+}
+
+void LoadGprsPage(GprsPage& page, const ParameterBlock& b) {
+  using namespace gprs_id;
+  GprsMembers& m = page.members();
+
+  m.receiver_count = b.receiver_count();
+  page.ExchangeToControls();
+  page.setChecked(kHeartbeatHex, true);
+  page.setChecked(kRegisterHex, true);
+
+  // Any stored mode but 1 sends to every centre; it stays 0 until a mode button is clicked.
+  const bool main_and_backup = b.ip_mode() == 1;
+  page.checkRadio({kMainAndBackup, kGroupSend}, main_and_backup ? 0 : 1);
+  m.ip_mode = main_and_backup ? 1 : 0;
+
+  SelectEntry(*page.list(kProtocol), b.protocol());
+
+  ShowText(page, kSimNumber, b.sim_number());
+  ShowText(page, kPppUser, b.ppp_user());
+  ShowText(page, kPppPassword, b.ppp_password());
+  ShowText(page, kApn, b.apn());
+  ShowText(page, kDialCode, b.dial_code());
+
+  const std::array addresses{b.centre_ip1(), b.centre_ip2(), b.centre_ip3(),
+                             b.centre_ip4(), b.centre_ip5(), b.heartbeat_ip()};
+  for (std::size_t i = 0; i < addresses.size(); ++i) ShowAddress(page, kCentreIp[i], addresses[i]);
+  ShowAddress(page, kDnsPrimary, b.dns_primary());
+  ShowAddress(page, kDnsSecondary, b.dns_secondary());
+
+  ShowNumber(page, kIpCount, b.ip_count());
+  const std::array ports{b.port1(), b.port2(), b.port3(), b.port4(), b.port5(), b.port6()};
+  for (std::size_t i = 0; i < ports.size(); ++i) ShowNumber(page, kPort[i], ports[i]);
+
+  ShowNumber(page, kProjectNumber, b.project_number());
+
+  // Under protocol 9 bytes 95 to 98 are one hexadecimal identifier, typed with its letters.
+  const bool device_id = ProtocolEditsDeviceId(b.protocol());
+  page.setDigitsOnly(kDeviceNumber, !device_id);
+  if (device_id) {
+    page.setText(kDeviceNumber, FromUtf8(FormatUpperHex(b.device_id())));
+  } else {
+    ShowNumber(page, kDeviceNumber, b.device_number());
+    ShowNumber(page, kCentreNumber, b.centre_number());
+  }
+  // These protocols have no centre number; the field stays hidden for the rest of the run.
+  if (ProtocolUsesDeviceId(b.protocol())) page.setFieldVisible(kCentreNumber, false);
+
+  ShowNumber(page, kTcpReconnectTime, b.tcp_reconnect_time());
+  ShowNumber(page, kHeartbeatInterval, b.heartbeat_interval());
+  ShowNumber(page, kHeartbeatRetries, b.heartbeat_retries());
+
+  const std::array domains{b.domain1(), b.domain2(), b.domain3(),
+                           b.domain4(), b.domain5(), b.domain6()};
+  for (std::size_t i = 0; i < domains.size(); ++i) ShowText(page, kDomain[i], domains[i]);
+
+  const std::array enabled{b.domain1_enabled(), b.domain2_enabled(), b.domain3_enabled(),
+                           b.domain4_enabled(), b.domain5_enabled(), b.domain6_enabled()};
+  for (std::size_t i = 0; i < enabled.size(); ++i)
+    ShowFlag(page, kDomainEnabled[i], m.domain_enabled[i], enabled[i]);
+  ShowFlag(page, kCustomPackets, m.custom_packets, b.custom_packets());
+  ShowFlag(page, kFixedDns, m.fixed_dns, b.fixed_dns());
+  ShowFlag(page, kHeartbeatTwice, m.heartbeat_twice, b.heartbeat_twice());
+
+  ShowDump(page, kHeartbeatData, b.heartbeat_data());
+  ShowDump(page, kRegisterData, b.register_data());
+}
+
+void LoadSmsPage(SmsPage& page, const ParameterBlock& b) {
+  using namespace sms_id;
+  SmsMembers& m = page.members();
+  ShowText(page, kSmsCentre, b.sms_centre());
+  const std::array numbers{b.sms_number1(), b.sms_number2(), b.sms_number3(), b.sms_number4(),
+                           b.sms_number5()};
+  for (std::size_t i = 0; i < numbers.size(); ++i) ShowText(page, kNumber[i], numbers[i]);
+  SelectEntry(*page.list(kMode), b.sms_mode());
+  SelectEntry(*page.list(kCoding), b.sms_coding());
+  SelectEntry(*page.list(kOutputNumber), b.sms_output_number());
+  ShowFlag(page, kAcceptAll, m.accept_all, b.sms_accept_all());
+  ShowFlag(page, kDualTargetsOnly, m.dual_targets_only, b.dual_sms_targets_only());
+}
+
+// The entry of a list of numbers ("8", "7"...) for a value, or nothing for a value the list
+// leaves as it is. 6 data bits would be a third entry the list lacks: no selection.
+std::optional<int> DataBitsEntry(std::uint8_t bits) {
+  switch (bits) {
+    case 8:
+      return 0;
+    case 7:
+      return 1;
+    case 6:
+      return -1;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<int> StopBitsEntry(std::uint8_t bits) {
+  if (bits == 1 || bits == 2) return bits - 1;
+  return std::nullopt;
+}
+
+void LoadSerialPage(SerialPage& page, const ParameterBlock& b) {
+  using namespace serial_id;
+  SerialMembers& m = page.members();
+
+  if (const auto entry = BaudRateIndex(b.baud_rate()))
+    page.list(kBaudRate)->setCurrentIndex(static_cast<int>(*entry));
+  if (b.parity() < kParityNames.size()) page.list(kParity)->setCurrentIndex(b.parity());
+  if (const auto entry = DataBitsEntry(b.data_bits()))
+    page.list(kDataBits)->setCurrentIndex(*entry);
+  if (const auto entry = StopBitsEntry(b.stop_bits()))
+    page.list(kStopBits)->setCurrentIndex(*entry);
+
+  ShowFlag(page, kTimedReceive, m.timed_receive, b.timed_receive());
+  ShowNumber(page, kTimedReceiveInterval, b.timed_receive_interval());
+
+  page.setChecked(kPollCommandHex, true);
+  ShowDump(page, kPollCommand, b.poll_command());
+  ShowNumber(page, kPollInterval, b.poll_interval());
+  ShowNumber(page, kPollCommandLength, b.poll_command_len());
+  ShowNumber(page, kFrameDelay, b.frame_delay());
+
+  for (int hex_box :
+       {kFrameHeadHex, kFrameTailHex, kGprsRxTagHex, kGprsTxTagHex, kSmsRxTagHex, kSmsTxTagHex})
+    page.setChecked(hex_box, true);
+  ShowDump(page, kFrameHead, b.frame_head());
+  ShowDump(page, kFrameTail, b.frame_tail());
+
+  page.checkRadio({kByDelay, kByHeadAndTail}, b.frame_mode() != 0 ? 1 : 0);
+
+  ShowDump(page, kGprsRxTag, b.gprs_rx_tag());
+  ShowDump(page, kGprsTxTag, b.gprs_tx_tag());
+  ShowDump(page, kSmsRxTag, b.sms_rx_tag());
+  ShowDump(page, kSmsTxTag, b.sms_tx_tag());
+
+  page.setChecked(kGprsNoticeHex, true);
+  page.setChecked(kTcpNoticeHex, true);
+  ShowDump(page, kGprsNotice, b.gprs_notice());
+  ShowDump(page, kTcpNotice, b.tcp_notice());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Collecting
+
+// How a number field's text is read.
+enum class Reading {
+  TrailingDigits,  // ParseDecimal: the value of the trailing run of digits
+  CDecimal,        // the C library's decimal reading; also the dialog's integer reading
+  CHexadecimal,    // the C library's unsigned hexadecimal reading
+};
+
+// The number a reading finds in a text, as the user wrote it: its sign and its digits without
+// leading zeros (none for 0). Kept as text so that no value too large for any field wraps.
+struct WrittenNumber {
+  bool negative = false;
+  std::string digits;
+  int base = 10;
+};
+
+bool IsDecimalDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool IsHexDigit(char c) {
+  return IsDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+bool IsCBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+std::string WithoutLeadingZeros(std::string_view digits) {
+  const std::size_t first = digits.find_first_not_of('0');
+  return first == std::string_view::npos ? std::string() : std::string(digits.substr(first));
+}
+
+WrittenNumber FindNumber(std::string_view text, Reading reading) {
+  WrittenNumber number;
+  if (reading == Reading::TrailingDigits) {
+    std::size_t start = text.size();
+    while (start > 0 && IsDecimalDigit(text[start - 1])) --start;
+    number.digits = WithoutLeadingZeros(text.substr(start));
+    return number;
+  }
+  std::size_t pos = 0;
+  while (pos < text.size() && IsCBlank(text[pos])) ++pos;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    number.negative = text[pos] == '-';
+    ++pos;
+  }
+  const bool hex = reading == Reading::CHexadecimal;
+  if (hex && pos + 2 < text.size() && text[pos] == '0' &&
+      (text[pos + 1] == 'x' || text[pos + 1] == 'X') && IsHexDigit(text[pos + 2]))
+    pos += 2;
+  std::size_t end = pos;
+  while (end < text.size() && (hex ? IsHexDigit(text[end]) : IsDecimalDigit(text[end]))) ++end;
+  number.digits = WithoutLeadingZeros(text.substr(pos, end - pos));
+  if (hex) {
+    number.base = 16;
+    for (char& c : number.digits)
+      if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (number.digits.empty()) number.negative = false;  // "-0" is 0
+  return number;
+}
+
+// The value when it lies within 0 to `max`.
+std::optional<std::uint32_t> ValueWithin(const WrittenNumber& number, std::uint32_t max) {
+  if (number.negative) return std::nullopt;
+  constexpr std::size_t kMaxDigits = 12;  // more than any 32-bit value needs in either base
+  if (number.digits.size() > kMaxDigits) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : number.digits) {
+    const int digit = IsDecimalDigit(c) ? c - '0' : c - 'A' + 10;
+    value = value * static_cast<std::uint64_t>(number.base) + static_cast<std::uint64_t>(digit);
+  }
+  if (value > max) return std::nullopt;
+  return static_cast<std::uint32_t>(value);
+}
+
+std::string FormatInBase(std::uint32_t value, int base) {
+  return base == 16 ? FormatUpperHex(value) : FormatDecimal(value);
+}
+
+// "端口的数值 70000 超出范围（最大 65535）。"
+std::string RangeMessage(std::string_view name, const WrittenNumber& number, std::uint32_t max) {
+  constexpr std::size_t kShownDigits = 20;
+  std::string shown = number.digits.empty() ? std::string("0") : number.digits;
+  if (shown.size() > kShownDigits) shown = shown.substr(0, kShownDigits) + "…";
+  std::string message = std::string(name) + "的数值 ";
+  if (number.negative) return message + "-" + shown + " 超出范围（最小 0）。";
+  return message + shown + " 超出范围（最大 " + FormatInBase(max, number.base) + "）。";
+}
+
+std::string UnencodableTextMessage(std::string_view name, char32_t c) {
+  return std::string(name) + "中的字符 " + DescribeCharacter(c) + " 无法用GBK编码保存，请修改。";
+}
+
+// The largest value a number field of the block holds.
+std::uint32_t WidthMax(const FieldSpec& field) {
+  switch (field.type) {
+    case FieldType::U8:
+    case FieldType::Flag:
+      return 0xFF;
+    case FieldType::U16:
+    case FieldType::U16BE:
+      return 0xFFFF;
+    default:
+      return 0xFFFFFFFF;
+  }
+}
+
+// Removes the blanks the C library knows from both ends.
+std::string TrimBlanks(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsCBlank(text[begin])) ++begin;
+  while (end > begin && IsCBlank(text[end - 1])) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+std::uint8_t SelectedIndexByte(const QComboBox& list) {
+  const int index = list.currentIndex();
+  return index < 0 ? kNoSelection : static_cast<std::uint8_t>(index);
+}
+
+enum class Blanks { Keep, Trim };
+enum class EmptyText { LeavesField, ClearsField };
+
+// Reads the fields of one page into the block. Every refusal says what is wrong, brings the
+// field's page forward when it has a tab, and puts the focus on the field.
+class PageCollector {
+ public:
+  PageCollector(EditorTabSet& tabs, EditorPage& page, UserMessages& messages, ParameterBlock& block)
+      : tabs_(tabs), page_(page), messages_(messages), block_(block) {}
+
+  ParameterBlock& block() { return block_; }
+
+  std::uint8_t Flag(int id) const { return page_.isChecked(id) ? 1 : 0; }
+
+  void Address(int id, const FieldSpec& field) {
+    block_.SetIPv4(field, ParseDottedIPv4(Utf8Text(id)));
+  }
+
+  // A number read from a field's text; refused when it does not fit 0 to `max`.
+  std::optional<std::uint32_t> Number(int id, Reading reading, std::uint32_t max) {
+    return NumberIn(id, Utf8Text(id), reading, max);
+  }
+
+  std::optional<std::uint32_t> NumberIn(int id, std::string_view text, Reading reading,
+                                        std::uint32_t max) {
+    const WrittenNumber number = FindNumber(text, reading);
+    const std::optional<std::uint32_t> value = ValueWithin(number, max);
+    if (!value) Refuse(id, RangeMessage(FieldName(id), number, max));
+    return value;
+  }
+
+  // A number already read by the page's exchange.
+  std::optional<std::uint32_t> Member(int id, std::uint32_t value, std::uint32_t max) {
+    WrittenNumber number;
+    number.digits = FormatDecimal(value);
+    if (value <= max) return value;
+    Refuse(id, RangeMessage(FieldName(id), number, max));
+    return std::nullopt;
+  }
+
+  // A number stored as it is read, in the field's own width.
+  bool StoreNumber(int id, Reading reading, const FieldSpec& field) {
+    const auto value = Number(id, reading, WidthMax(field));
+    if (value) block_.Set(field, *value);
+    return value.has_value();
+  }
+
+  // A text field: the field's text in GBK, cut to the field's capacity at a character boundary.
+  bool Text(int id, const FieldSpec& field, Blanks blanks = Blanks::Keep) {
+    std::string text = Utf8Text(id);
+    if (blanks == Blanks::Trim) text = TrimBlanks(text);
+    const std::optional<std::string> gbk = Gbk(id, text);
+    if (gbk) block_.SetText(field, *gbk);
+    return gbk.has_value();
+  }
+
+  // A counted field: an empty text leaves it alone (a notice is cleared instead); otherwise the
+  // dump's bytes or the text's own bytes, at most the area's size.
+  bool Counted(int id, int hex_box, const CountedSpec& area_row, EmptyText empty) {
+    const std::string text = Utf8Text(id);
+    if (text.empty()) {
+      if (empty == EmptyText::ClearsField) {
+        block_.Set(area_row.length, 0);
+        block_.Area(area_row.area)[0] = 0;
+      }
+      return true;
+    }
+    const std::optional<std::string> gbk = Gbk(id, text);
+    if (!gbk) return false;
+    if (page_.isChecked(hex_box)) {
+      block_.SetCounted(area_row, ParseHexDump(*gbk));
+    } else {
+      const std::string cut = CutGbk(*gbk, area_row.area.size);
+      const auto* data = reinterpret_cast<const std::uint8_t*>(cut.data());
+      block_.SetCounted(area_row, std::span<const std::uint8_t>(data, cut.size()));
+    }
+    return true;
+  }
+
+  void Refuse(int id, std::string_view message) {
+    messages_.Show(MessageKind::Warning, message);
+    BringPageForward();
+    page_.returnFocusTo(id);
+  }
+
+  // The page's exchange, which says itself what it refuses and puts the focus there; the page
+  // is brought forward so that the focus reaches the field.
+  bool Exchange() {
+    if (page_.ExchangeToMembers()) return true;
+    BringPageForward();
+    return false;
+  }
+
+  // Selects the tab that leads to the page, when the current mode gives it one.
+  void BringPageForward() {
+    QTabBar* bar = tabs_.tabBar();
+    if (&page_ == &tabs_.serialPage()) {
+      bar->setCurrentIndex(1);
+      return;
+    }
+    const bool sms_tab = bar->tabText(0) == QStringLiteral("短信参数");
+    if (sms_tab == (&page_ == &tabs_.smsPage())) bar->setCurrentIndex(0);
+  }
+
+ private:
+  std::string Utf8Text(int id) const { return page_.text(id).toStdString(); }
+
+  std::optional<std::string> Gbk(int id, std::string_view utf8) {
+    GbkText gbk = Utf8ToGbk(utf8);
+    if (!gbk.ok()) {
+      Refuse(id, UnencodableTextMessage(FieldName(id), *gbk.unencodable));
+      return std::nullopt;
+    }
+    return std::move(gbk.bytes);
+  }
+
+  // The name the user knows the field by: its label, else the title of its group.
+  std::string FieldName(int id) const {
+    if (const QLabel* name = page_.labelFor(id)) return name->text().toStdString();
+    for (const QWidget* w = page_.control(id); w != nullptr; w = w->parentWidget())
+      if (const auto* group = qobject_cast<const QGroupBox*>(w); group && !group->title().isEmpty())
+        return group->title().toStdString();
+    return "控件" + std::to_string(id);
+  }
+
+  EditorTabSet& tabs_;
+  EditorPage& page_;
+  UserMessages& messages_;
+  ParameterBlock& block_;
+};
+
+bool CollectGprsPage(PageCollector& c, GprsPage& page) {
+  using namespace gprs_id;
+  // A refused entry leaves the members after it unread: collecting them would store stale
+  // values, so the refusal ends the collection.
+  if (!c.Exchange()) return false;
+  const GprsMembers& m = page.members();
+  ParameterBlock& b = c.block();
+
+  b.set_fixed_dns(c.Flag(kFixedDns));
+  b.set_ip_mode(static_cast<std::uint8_t>(m.ip_mode));
+
+  if (!c.Text(kApn, field::apn, Blanks::Trim) ||
+      !c.Text(kDialCode, field::dial_code, Blanks::Trim) || !c.Text(kPppUser, field::ppp_user) ||
+      !c.Text(kPppPassword, field::ppp_password))
+    return false;
+
+  constexpr std::array kAddressFields{field::centre_ip1, field::centre_ip2, field::centre_ip3,
+                                      field::centre_ip4, field::centre_ip5, field::heartbeat_ip};
+  for (std::size_t i = 0; i < kAddressFields.size(); ++i)
+    c.Address(kCentreIp[i], kAddressFields[i]);
+
+  b.set_receiver_count(m.receiver_count);
+  if (!c.StoreNumber(kIpCount, Reading::TrailingDigits, field::ip_count)) return false;
+
+  constexpr std::array kPortFields{field::port1, field::port2, field::port3,
+                                   field::port4, field::port5, field::port6};
+  for (std::size_t i = 0; i < kPortFields.size(); ++i)
+    if (!c.StoreNumber(kPort[i], Reading::TrailingDigits, kPortFields[i])) return false;
+
+  c.Address(kDnsPrimary, field::dns_primary);
+  c.Address(kDnsSecondary, field::dns_secondary);
+
+  b.set_protocol(SelectedIndexByte(*page.list(kProtocol)));
+  if (!c.Text(kSimNumber, field::sim_number)) return false;
+
+  const auto reconnect = c.Number(kTcpReconnectTime, Reading::CDecimal, 0xFFFF);
+  if (!reconnect) return false;
+  b.set_tcp_reconnect_time(static_cast<std::uint16_t>(
+      *reconnect < kMinTcpReconnectTime ? kTcpReconnectFallback : *reconnect));
+
+  constexpr std::array kEnabledFields{field::domain1_enabled, field::domain2_enabled,
+                                      field::domain3_enabled, field::domain4_enabled,
+                                      field::domain5_enabled, field::domain6_enabled};
+  for (std::size_t i = 0; i < kEnabledFields.size(); ++i)
+    b.Set(kEnabledFields[i], c.Flag(kDomainEnabled[i]));
+  b.set_custom_packets(c.Flag(kCustomPackets));
+
+  constexpr std::array kDomainFields{field::domain1, field::domain2, field::domain3,
+                                     field::domain4, field::domain5, field::domain6};
+  for (std::size_t i = 0; i < kDomainFields.size(); ++i)
+    if (!c.Text(kDomain[i], kDomainFields[i])) return false;
+
+  // A project number of 0 keeps the one the block has.
+  const auto project = c.Number(kProjectNumber, Reading::CDecimal, 0xFFFF);
+  if (!project) return false;
+  if (*project != 0) b.set_project_number(static_cast<std::uint16_t>(*project));
+
+  if (ProtocolEditsDeviceId(b.protocol())) {
+    const auto id = c.Number(kDeviceNumber, Reading::CHexadecimal, 0xFFFFFFFF);
+    if (!id) return false;
+    b.set_device_id(*id);
+  } else {
+    // A device or centre number of 0 is stored as 8000.
+    const auto device = c.Number(kDeviceNumber, Reading::CDecimal, 0xFFFF);
+    if (!device) return false;
+    b.set_device_number(static_cast<std::uint16_t>(*device == 0 ? kNumberFallback : *device));
+    const auto centre = c.Number(kCentreNumber, Reading::CDecimal, 0xFFFF);
+    if (!centre) return false;
+    b.set_centre_number(static_cast<std::uint16_t>(*centre == 0 ? kNumberFallback : *centre));
+  }
+
+  const auto interval = c.Member(kHeartbeatInterval, m.heartbeat_interval, 0xFFFF);
+  if (!interval) return false;
+  b.set_heartbeat_interval(static_cast<std::uint16_t>(*interval));
+  b.set_heartbeat_twice(c.Flag(kHeartbeatTwice));
+
+  // The heartbeat retries are shown but never collected: the block keeps its own.
+  return c.Counted(kHeartbeatData, kHeartbeatHex, counted::heartbeat_data,
+                   EmptyText::LeavesField) &&
+         c.Counted(kRegisterData, kRegisterHex, counted::register_data, EmptyText::LeavesField);
+}
+
+bool CollectSmsPage(PageCollector& c, SmsPage& page) {
+  using namespace sms_id;
+  if (!c.Exchange()) return false;
+  ParameterBlock& b = c.block();
+  b.set_sms_mode(SelectedIndexByte(*page.list(kMode)));
+  b.set_sms_coding(SelectedIndexByte(*page.list(kCoding)));
+  b.set_sms_output_number(SelectedIndexByte(*page.list(kOutputNumber)));
+
+  if (!c.Text(kSmsCentre, field::sms_centre)) return false;
+  constexpr std::array kNumberFields{field::sms_number1, field::sms_number2, field::sms_number3,
+                                     field::sms_number4, field::sms_number5};
+  for (std::size_t i = 0; i < kNumberFields.size(); ++i)
+    if (!c.Text(kNumber[i], kNumberFields[i])) return false;
+
+  b.set_sms_accept_all(c.Flag(kAcceptAll));
+  b.set_dual_sms_targets_only(c.Flag(kDualTargetsOnly));
+  return true;
+}
+
+bool CollectSerialPage(PageCollector& c, SerialPage& page) {
+  using namespace serial_id;
+  if (!c.Exchange()) return false;
+  ParameterBlock& b = c.block();
+
+  b.set_frame_mode(page.isChecked(kByDelay) ? 0 : 1);
+
+  const auto list_number = [&](int id, const FieldSpec& field) {
+    const auto value = c.NumberIn(id, page.list(id)->currentText().toStdString(),
+                                  Reading::TrailingDigits, WidthMax(field));
+    if (value) b.Set(field, *value);
+    return value.has_value();
+  };
+  if (!list_number(kBaudRate, field::baud_rate)) return false;
+  b.set_parity(SelectedIndexByte(*page.list(kParity)));
+  if (!list_number(kDataBits, field::data_bits) || !list_number(kStopBits, field::stop_bits))
+    return false;
+
+  b.set_timed_receive(c.Flag(kTimedReceive));
+  if (!c.StoreNumber(kTimedReceiveInterval, Reading::CDecimal, field::timed_receive_interval))
+    return false;
+
+  const auto poll_interval = c.Number(kPollInterval, Reading::TrailingDigits, 0xFFFF);
+  if (!poll_interval) return false;
+  if (*poll_interval != 0 && *poll_interval < kMinPollInterval) {
+    c.Refuse(kPollInterval, kPollIntervalMessage);
+    return false;
+  }
+  b.set_poll_interval(static_cast<std::uint16_t>(*poll_interval));
+
+  if (!c.Counted(kPollCommand, kPollCommandHex, counted::poll_command, EmptyText::LeavesField))
+    return false;
+
+  // Refused in either framing mode.
+  const auto frame_delay = c.Number(kFrameDelay, Reading::TrailingDigits, 0xFFFF);
+  if (!frame_delay) return false;
+  if (*frame_delay < kMinFrameDelay) {
+    c.Refuse(kFrameDelay, kFrameDelayMessage);
+    return false;
+  }
+  b.set_frame_delay(static_cast<std::uint16_t>(*frame_delay));
+
+  if (!c.Counted(kFrameHead, kFrameHeadHex, counted::frame_head, EmptyText::LeavesField) ||
+      !c.Counted(kFrameTail, kFrameTailHex, counted::frame_tail, EmptyText::LeavesField))
+    return false;
+
+  // The page keeps "长度" equal to the command's byte count; it replaces the count stored with
+  // the command. It never claims more bytes than the area holds.
+  const auto command_length = c.Number(kPollCommandLength, Reading::TrailingDigits, 0xFF);
+  if (!command_length) return false;
+  b.set_poll_command_len(static_cast<std::uint8_t>(
+      std::min<std::uint32_t>(*command_length, field::poll_command.size)));
+
+  return c.Counted(kGprsRxTag, kGprsRxTagHex, counted::gprs_rx_tag, EmptyText::LeavesField) &&
+         c.Counted(kGprsTxTag, kGprsTxTagHex, counted::gprs_tx_tag, EmptyText::LeavesField) &&
+         c.Counted(kSmsRxTag, kSmsRxTagHex, counted::sms_rx_tag, EmptyText::LeavesField) &&
+         c.Counted(kSmsTxTag, kSmsTxTagHex, counted::sms_tx_tag, EmptyText::LeavesField) &&
+         c.Counted(kGprsNotice, kGprsNoticeHex, counted::gprs_notice, EmptyText::ClearsField) &&
+         c.Counted(kTcpNotice, kTcpNoticeHex, counted::tcp_notice, EmptyText::ClearsField);
+}
+
+}  // namespace
+
+BlockTransfer::BlockTransfer(EditorTabSet& tabs, SummaryPaneView& summary, UserMessages& messages)
+    : tabs_(tabs), summary_(summary), messages_(messages) {}
+
+bool BlockTransfer::LoadBlock(const ParameterBlock& incoming, ParameterBlock& working) {
+  // Checked on a copy: a block that fails keeps the working block, the tabs and the pages as
+  // they were.
+  ParameterBlock block = incoming;
+  if (!PrepareLoadedBlock(block)) {
+    messages_.Show(MessageKind::Plain, kBlockMismatchMessage);
+    return false;
+  }
+  working = block;
+
+  const std::uint8_t mode = working.work_mode();
+  tabs_.RebuildTabSet(mode);
+  tabs_.ShowSelectedPage(mode);
+  LoadGprsPage(tabs_.gprsPage(), working);
+  LoadSmsPage(tabs_.smsPage(), working);
+  LoadSerialPage(tabs_.serialPage(), working);
+  tabs_.CheckModeRadio(mode);
+  tabs_.serialPage().ShowGroupsForMode(mode);
+  summary_.AppendSummary(working);
+  return true;
+}
+
+bool BlockTransfer::CollectBlock(ParameterBlock& working) {
+  PageCollector gprs(tabs_, tabs_.gprsPage(), messages_, working);
+  if (!CollectGprsPage(gprs, tabs_.gprsPage())) return false;
+  PageCollector sms(tabs_, tabs_.smsPage(), messages_, working);
+  if (!CollectSmsPage(sms, tabs_.smsPage())) return false;
+  PageCollector serial(tabs_, tabs_.serialPage(), messages_, working);
+  if (!CollectSerialPage(serial, tabs_.serialPage())) return false;
+
+  if (const auto mode = tabs_.CheckedMode()) working.set_work_mode(*mode);
+  working.set_length(static_cast<std::uint16_t>(kBlockSize));
+  return true;
+}
+
+}  // namespace dtu

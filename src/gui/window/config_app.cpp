@@ -1,0 +1,76 @@
+#include "gui/window/config_app.h"
+
+#include <QCommandLineParser>
+
+#include "gui/platform/app_images.h"
+#include "gui/window/main_config_dialog.h"
+#include "gui/platform/qt_file_chooser.h"
+#include "gui/platform/qt_user_messages.h"
+
+namespace dtu {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: dtuconfig [--port PATH]...\n"
+    "\n"
+    "Configures GPRS/SMS data transfer units (DTUs) over a serial port.\n"
+    "\n"
+    "Options:\n"
+    "  --port PATH   also list the serial port PATH (a device, a /dev/serial/by-id/ link or a\n"
+    "                pseudo-terminal); repeatable, the first one given is selected\n"
+    "  -h, --help    print this text\n";
+
+}  // namespace
+
+ConfigApp::ConfigApp(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QStringLiteral("dtuconfig"));
+  setApplicationVersion(QStringLiteral("6.0"));
+  setWindowIcon(AppIcon());
+}
+
+ParsedArguments ConfigApp::ParseArguments(const QStringList& arguments) {
+  ParsedArguments parsed;
+  const auto fail = [&parsed](const QString& complaint) {
+    parsed.outcome = ParsedArguments::Outcome::Error;
+    parsed.text = complaint;
+    return parsed;
+  };
+  QCommandLineParser parser;
+  const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")},
+                                       QStringLiteral("Print this text."));
+  const QCommandLineOption port_option(
+      QStringLiteral("port"),
+      QStringLiteral("Also list the serial port PATH (repeatable); the first one given is "
+                     "selected."),
+      QStringLiteral("PATH"));
+  parser.addOption(help_option);
+  parser.addOption(port_option);
+  if (!parser.parse(arguments)) return fail(parser.errorText());
+  if (parser.isSet(help_option)) {
+    parsed.outcome = ParsedArguments::Outcome::Help;
+    parsed.text = QString::fromUtf8(kUsage);
+    return parsed;
+  }
+  if (!parser.positionalArguments().isEmpty())
+    return fail(
+        QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().front()));
+  for (const QString& port : parser.values(port_option)) {
+    if (port.trimmed().isEmpty()) return fail(QStringLiteral("--port needs a path."));
+    parsed.options.ports.push_back(port.toStdString());
+  }
+  return parsed;
+}
+
+int ConfigApp::Run(const ConfigOptions& options) {
+  QtUserMessages messages;
+  QtFileChooser files;
+  MainWindowEnvironment environment;
+  environment.extra_ports = options.ports;
+  MainConfigDialog window(messages, files, std::move(environment));
+  messages.setOwner(&window);
+  files.setOwner(&window);
+  window.exec();  // closing the window, however, ends the program normally
+  return 0;
+}
+
+}  // namespace dtu

@@ -1,0 +1,453 @@
+#include "gui/window/main_config_dialog.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <utility>
+
+#include "gui/window/about_dialog.h"
+#include "gui/platform/app_images.h"
+#include "gui/window/editor_tab_set.h"
+#include "gui/window/parameter_file_commands.h"
+#include "gui/window/port_combo_box.h"
+#include "gui/window/port_connection.h"
+#include "core/product_info.h"
+#include "gui/window/signal_gauge.h"
+#include "gui/window/startup_values.h"
+#include "gui/window/status_display.h"
+#include "gui/window/summary_pane_view.h"
+#include "gui/pages/gprs_page.h"
+#include "gui/pages/serial_page.h"
+#include "gui/pages/sms_page.h"
+#include "core/block/block_codes.h"
+#include "gui/window/block_transfer.h"
+#include "core/device/device_commands.h"
+#include "core/serial/port_list.h"
+#include "core/device/status_ids.h"
+
+namespace dtu {
+namespace {
+
+using namespace main_id;
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToUtf8(const QString& text) {
+  return text.toUtf8().toStdString();
+}
+
+constexpr int kDefaultBaudIndex = 6;  // "9600" of the unit's own rates, 110 to 921600
+
+QStringList BaudRateEntries() {
+  QStringList entries;
+  for (const std::uint32_t rate : kBaudRates) entries << QString::number(rate);
+  return entries;
+}
+
+QComboBox* CreateList(int id, const QStringList& entries, QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(QString::number(id));
+  list->addItems(entries);
+  return list;
+}
+
+QPushButton* CreateButton(int id, std::string_view caption, QWidget* parent) {
+  auto* button = new QPushButton(FromUtf8(caption), parent);
+  button->setObjectName(QString::number(id));
+  // Enter presses no button in this window, not even the focused one.
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  return button;
+}
+
+}  // namespace
+
+MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
+                                   MainWindowEnvironment environment, QWidget* parent)
+    : QDialog(parent), messages_(messages), files_(files), environment_(std::move(environment)) {
+  if (!environment_.list_ports) environment_.list_ports = [] { return ListSerialPorts(); };
+  if (!environment_.open_url)
+    environment_.open_url = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+
+  setWindowTitle(Caption());
+  setWindowIcon(AppIcon());
+  setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+  CreateMenu();
+  QWidget* port_group = CreatePortGroup();
+  QWidget* logo = CreateLogo();
+  status_ = new StatusDisplay(this);
+  tabs_ = new EditorTabSet(working_block_, messages_, this);
+  summary_ = new SummaryPaneView(this);
+  summary_->setObjectName(QString::number(kSummaryPane));
+  CreateButtons();
+  LayOut(port_group, logo);
+
+  transfer_ = std::make_unique<BlockTransfer>(*tabs_, *summary_, messages_);
+  file_commands_ =
+      std::make_unique<ParameterFileCommands>(working_block_, *transfer_, messages_, files_);
+  port_ = std::make_unique<PortConnection>(
+      messages_, [this](const PortNotification& n) { OnPortNotification(n); });
+
+  ApplyStartupState();
+}
+
+MainConfigDialog::~MainConfigDialog() {
+  // Stop the monitor before the pages, the link and the block it feeds go away.
+  ClosePort();
+}
+
+// ---- start-up -----------------------------------------------------------------------------
+
+void MainConfigDialog::CreateMenu() {
+  menu_bar_ = new QMenuBar(this);
+  QMenu* file_menu = menu_bar_->addMenu(QStringLiteral("文件(&F)"));
+  const auto add = [this, file_menu](int id, const char* text, auto slot) {
+    QAction* item = file_menu->addAction(QString::fromUtf8(text));
+    item->setObjectName(QString::number(id));
+    item->setData(id);
+    connect(item, &QAction::triggered, this, slot);
+  };
+  add(kOpenFileCommand, "打开参数文件(&O)", &MainConfigDialog::OpenParameterFile);
+  add(kSaveFileCommand, "保存参数(&S)", &MainConfigDialog::SaveParameterFile);
+  file_menu->addSeparator();
+  add(kExitCommand, "退出程序(&Q)", &QDialog::accept);
+
+  // Qt offers no way into the title bar's system menu, so the About item has a menu of its own.
+  QMenu* help_menu = menu_bar_->addMenu(QStringLiteral("帮助(&H)"));
+  about_action_ = help_menu->addAction(FromUtf8(kAboutItem));
+  about_action_->setObjectName(QStringLiteral("about"));
+  connect(about_action_, &QAction::triggered, this, &MainConfigDialog::ShowAbout);
+}
+
+QWidget* MainConfigDialog::CreatePortGroup() {
+  auto* group = new QGroupBox(QStringLiteral("串口"), this);
+  port_list_ = new PortComboBox(environment_.list_ports, environment_.extra_ports, group);
+  baud_list_ = CreateList(kBaudList, BaudRateEntries(), group);
+  // The parity's first letter is what the engine takes: 'N', 'O' or 'E'.
+  parity_list_ = CreateList(
+      kParityList, {QStringLiteral("NONE"), QStringLiteral("ODD"), QStringLiteral("EVEN")}, group);
+  data_bits_list_ = CreateList(kDataBitsList, {QStringLiteral("8"), QStringLiteral("7")}, group);
+  stop_bits_list_ = CreateList(kStopBitsList, {QStringLiteral("1"), QStringLiteral("2")}, group);
+  open_button_ = CreateButton(kOpenButton, kOpenCaptionInitial, group);
+  connect(open_button_, &QPushButton::clicked, this, &MainConfigDialog::OpenOrClosePort);
+
+  port_list_->setToolTip(QStringLiteral("串口设备，也可直接输入路径"));
+  baud_list_->setToolTip(QStringLiteral("波特率"));
+  parity_list_->setToolTip(QStringLiteral("校验位"));
+  data_bits_list_->setToolTip(QStringLiteral("数据位"));
+  stop_bits_list_->setToolTip(QStringLiteral("停止位"));
+
+  auto* row = new QHBoxLayout(group);
+  row->addWidget(port_list_, 3);
+  row->addWidget(baud_list_, 1);
+  row->addWidget(parity_list_, 1);
+  row->addWidget(data_bits_list_);
+  row->addWidget(stop_bits_list_);
+  row->addWidget(open_button_);
+  return group;
+}
+
+QWidget* MainConfigDialog::CreateLogo() {
+  logo_ = new QLabel(this);
+  logo_->setObjectName(QString::number(kLogo));
+  logo_->setPixmap(MakerLogo());
+  logo_->setCursor(Qt::PointingHandCursor);
+  logo_->setToolTip(MakerWebPage().toString());
+  logo_->installEventFilter(this);
+  return logo_;
+}
+
+void MainConfigDialog::CreateButtons() {
+  read_button_ = CreateButton(kReadButton, "读取参数", this);
+  write_button_ = CreateButton(kWriteButton, "设置参数", this);
+  connect(read_button_, &QPushButton::clicked, this, &MainConfigDialog::ReadParameters);
+  connect(write_button_, &QPushButton::clicked, this, &MainConfigDialog::WriteParameters);
+  connect(status_->gauge(), &SignalGauge::clicked, this, &MainConfigDialog::RequestSignal);
+}
+
+void MainConfigDialog::LayOut(QWidget* port_group, QWidget* logo) {
+  // Left: the port, the unit's identity and the editor. Right, as wide as the address list:
+  // the signal, the addresses, the read and write buttons and the summary.
+  auto* top_row = new QHBoxLayout;
+  top_row->addWidget(port_group, 1);
+  top_row->addWidget(logo, 0, Qt::AlignCenter);
+
+  // The tab set's own margins would only widen the gap above the mode radios.
+  if (QLayout* editor = tabs_->layout()) editor->setContentsMargins(0, 0, 0, 0);
+  auto* left = new QVBoxLayout;
+  left->addLayout(top_row);
+  left->addWidget(status_->identityGroup());
+  left->addWidget(tabs_, 1);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(read_button_);
+  buttons->addWidget(write_button_);
+
+  auto* right_column = new QWidget(this);
+  right_column->setFixedWidth(status_->addressList()->sizeHint().width());
+  auto* right = new QVBoxLayout(right_column);
+  right->setContentsMargins(0, 0, 0, 0);
+  right->addWidget(status_->signalGroup());
+  right->addWidget(status_->addressList());
+  right->addLayout(buttons);
+  right->addWidget(summary_, 1);
+
+  auto* columns = new QHBoxLayout(this);
+  columns->setMenuBar(menu_bar_);
+  columns->addLayout(left, 1);
+  columns->addWidget(right_column);
+}
+
+void MainConfigDialog::ApplyStartupState() {
+  // The first listed port (the first one named on the command line, if any) and 9600 8N1.
+  const int first_extra =
+      environment_.extra_ports.empty()
+          ? -1
+          : port_list_->findText(QString::fromStdString(environment_.extra_ports.front()));
+  port_list_->setCurrentIndex(first_extra >= 0 ? first_extra : (port_list_->count() > 0 ? 0 : -1));
+  stop_bits_list_->setCurrentIndex(0);
+  data_bits_list_->setCurrentIndex(0);
+  parity_list_->setCurrentIndex(0);
+  baud_list_->setCurrentIndex(kDefaultBaudIndex);
+
+  WriteStartupValues(tabs_->gprsPage(), tabs_->smsPage(), tabs_->serialPage());
+  tabs_->CheckModeRadio(0);
+  working_block_.set_work_mode(0);
+  tabs_->ShowSelectedPage(0);
+}
+
+QUrl MainConfigDialog::MakerWebPage() {
+  return QUrl(FromUtf8(kMakerWebPage));
+}
+
+QString MainConfigDialog::Caption() {
+  return QStringLiteral("版本") + FromUtf8(kVersionText) + QStringLiteral("  ") +
+         FromUtf8(kMakerName) + QStringLiteral("  ") + FromUtf8(kMakerWebPage) +
+         QStringLiteral("  电话：") + FromUtf8(kMakerTelephone) + QStringLiteral("  传真：") +
+         FromUtf8(kMakerFax);
+}
+
+// ---- lookup -------------------------------------------------------------------------------
+
+QWidget* MainConfigDialog::control(int id) const {
+  switch (id) {
+    case kPortList:
+      return port_list_;
+    case kBaudList:
+      return baud_list_;
+    case kParityList:
+      return parity_list_;
+    case kDataBitsList:
+      return data_bits_list_;
+    case kStopBitsList:
+      return stop_bits_list_;
+    case kOpenButton:
+      return open_button_;
+    case kLogo:
+      return logo_;
+    case kReadButton:
+      return read_button_;
+    case kWriteButton:
+      return write_button_;
+    case kSummaryPane:
+      return summary_;
+    default:
+      break;
+  }
+  if (QWidget* found = status_->control(id)) return found;
+  return tabs_->control(id);
+}
+
+QAction* MainConfigDialog::action(int command_id) const {
+  for (QAction* menu : menu_bar_->actions())
+    if (menu->menu() != nullptr)
+      for (QAction* item : menu->menu()->actions())
+        if (!item->isSeparator() && item->data().toInt() == command_id) return item;
+  return nullptr;
+}
+
+bool MainConfigDialog::isPortOpen() const {
+  return port_->IsOpen();
+}
+
+// ---- port ---------------------------------------------------------------------------------
+
+void MainConfigDialog::OpenOrClosePort() {
+  if (port_->IsOpen()) {
+    ClosePort();
+    open_button_->setText(FromUtf8(kOpenCaptionAfterClose));
+    return;
+  }
+  if (OpenPort()) open_button_->setText(FromUtf8(kCloseCaption));
+}
+
+bool MainConfigDialog::OpenPort() {
+  PortSettings settings;
+  settings.device = port_list_->portName();
+  if (settings.device.empty()) {
+    messages_.Show(MessageKind::Warning, kNoPortChosenMessage);
+    return false;
+  }
+  settings.baud_rate = baud_list_->currentText().toInt();
+  settings.parity = parity_list_->currentText().at(0).toLatin1();
+  settings.data_bits = data_bits_list_->currentText().toInt();
+  settings.stop_bits = stop_bits_list_->currentText().toInt();
+
+  std::string reason;
+  if (port_->Open(settings, reason)) return true;
+  const QString text = QStringLiteral("无法打开串口 %1：%2")
+                           .arg(QString::fromStdString(settings.device), FromUtf8(reason));
+  messages_.Show(MessageKind::Warning, ToUtf8(text));
+  return false;
+}
+
+void MainConfigDialog::ClosePort() {
+  if (port_) port_->Close();
+}
+
+void MainConfigDialog::OnPortNotification(const PortNotification& notification) {
+  switch (notification.message) {
+    case PortMessage::PortMsgRxChar:
+      link_.FeedChar(notification.byte);
+      break;
+    case PortMessage::PortMsgGone:
+      OnPortGone();
+      break;
+    default:
+      break;  // the window watches received characters only
+  }
+}
+
+void MainConfigDialog::OnPortGone() {
+  // The engine has stopped monitoring; release the port so that it can be opened again.
+  const std::string device = port_->device();
+  ClosePort();
+  open_button_->setText(FromUtf8(kOpenCaptionAfterClose));
+  const QString text = QStringLiteral("串口 %1 已断开。").arg(QString::fromStdString(device));
+  messages_.Show(MessageKind::Warning, ToUtf8(text));
+}
+
+bool MainConfigDialog::RequireOpenPort() {
+  if (port_->IsOpen()) return true;
+  messages_.Show(MessageKind::Information, kOpenPortFirstMessage);
+  return false;
+}
+
+// ---- commands -----------------------------------------------------------------------------
+
+void MainConfigDialog::ReadParameters() {
+  if (!RequireOpenPort()) return;
+  summary_->Empty();
+  port_->Send(kGetParametersCommand);
+}
+
+void MainConfigDialog::WriteParameters() {
+  if (!RequireOpenPort()) return;
+  if (!transfer_->CollectBlock(working_block_)) return;
+  if (messages_.Ask(kConfirmWriteQuestion, {}, Answer::No) != Answer::Yes) return;
+  const std::string frame = BuildParameterFrame(working_block_);
+  // The port may have gone while the question was open.
+  if (!port_->Send(frame)) messages_.Show(MessageKind::Information, kOpenPortFirstMessage);
+}
+
+void MainConfigDialog::RequestSignal() {
+  if (!RequireOpenPort()) return;
+  port_->Send(kGetSignalCommand);
+}
+
+void MainConfigDialog::OpenParameterFile() {
+  file_commands_->Open();
+}
+
+void MainConfigDialog::SaveParameterFile() {
+  file_commands_->Save();
+}
+
+void MainConfigDialog::ShowAbout() {
+  AboutDialog::Show(this);
+}
+
+void MainConfigDialog::OpenMakerWebPage() {
+  environment_.open_url(MakerWebPage());
+  raise();
+  activateWindow();
+}
+
+// ---- device link ----------------------------------------------------------------------------
+
+void MainConfigDialog::Message(MessageKind kind, std::string_view text, std::string_view caption) {
+  messages_.Show(kind, text, caption);
+}
+
+void MainConfigDialog::SetAddress(int row, std::string_view text) {
+  status_->SetAddress(row, text);
+}
+
+void MainConfigDialog::SetStatusText(int control_id, std::string_view text) {
+  if (control_id == kSimSmsCentreEditId) {
+    // The member too: the page's next exchange towards its controls must not bring back an
+    // older value.
+    SmsPage& sms = tabs_->smsPage();
+    sms.members().sim_sms_centre = std::string(text);
+    sms.setText(kSimSmsCentreEditId, FromUtf8(text));
+    return;
+  }
+  status_->SetStatusText(control_id, text);
+}
+
+void MainConfigDialog::SetSignal(int value) {
+  status_->SetSignal(value);
+}
+
+void MainConfigDialog::BlockReceived(const ParameterBlock& block) {
+  transfer_->LoadBlock(block, working_block_);
+}
+
+// ---- window -------------------------------------------------------------------------------
+
+void MainConfigDialog::done(int result) {
+  // However the window closes, the port is released first.
+  ClosePort();
+  QDialog::done(result);
+}
+
+void MainConfigDialog::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+      // Neither presses a button nor closes the window.
+      event->accept();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
+  }
+}
+
+bool MainConfigDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == logo_ && event->type() == QEvent::MouseButtonPress) {
+    const auto* press = static_cast<QMouseEvent*>(event);
+    if (press->button() == Qt::LeftButton && press->buttons() == Qt::LeftButton) {
+      OpenMakerWebPage();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace dtu

@@ -1,0 +1,168 @@
+#pragma once
+
+#include <QDialog>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/block/parameter_block.h"
+#include "core/user_messages.h"
+#include "core/device/device_link.h"
+#include "core/serial/port_notification.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenuBar;
+class QPushButton;
+
+namespace dtu {
+
+class BlockTransfer;
+class EditorTabSet;
+class FileChooser;
+class ParameterFileCommands;
+class PortComboBox;
+class PortConnection;
+class StatusDisplay;
+class SummaryPaneView;
+
+// Control and command IDs of the main window.
+namespace main_id {
+constexpr int kPortList = 1000;
+constexpr int kBaudList = 1020;
+constexpr int kParityList = 1088;
+constexpr int kDataBitsList = 1089;
+constexpr int kStopBitsList = 1090;
+constexpr int kOpenButton = 1001;
+constexpr int kLogo = 1196;
+constexpr int kReadButton = 1036;
+constexpr int kWriteButton = 1076;
+constexpr int kSummaryPane = 1097;
+constexpr int kOpenFileCommand = 32771;  // "打开参数文件(&O)"
+constexpr int kSaveFileCommand = 32776;  // "保存参数(&S)"
+constexpr int kExitCommand = 32783;      // "退出程序(&Q)"
+}  // namespace main_id
+
+// Texts of the main window that tests and other parts refer to.
+inline constexpr std::string_view kOpenCaptionInitial = "打开";
+inline constexpr std::string_view kOpenCaptionAfterClose = "打开串口";
+inline constexpr std::string_view kCloseCaption = "关闭串口";
+inline constexpr std::string_view kConfirmWriteQuestion = "确定设置参数吗?";
+inline constexpr std::string_view kAboutItem = "关于GPRS设备配置软件";
+inline constexpr std::string_view kOpenPortFirstMessage = "请先打开串口。";
+inline constexpr std::string_view kNoPortChosenMessage = "请先选择或输入串口。";
+
+// What the window needs from its surroundings, replaceable in tests.
+struct MainWindowEnvironment {
+  std::vector<std::string> extra_ports;  // from the command line: listed, the first selected
+  std::function<std::vector<std::string>()> list_ports;  // default: this machine's serial ports
+  std::function<void(const QUrl&)> open_url;             // default: the desktop's browser
+};
+
+// The one main window: port controls, the unit's status, the channel mode and the editor pages,
+// the read and write buttons, the summary pane and the file menu. It owns the working block, the
+// serial engine while the port is open, and feeds every received byte to the device link, whose
+// findings it shows.
+//
+// Every message box goes through the UserMessages given; the file dialogs through the
+// FileChooser. Both must outlive the window.
+class MainConfigDialog : public QDialog, private DeviceLinkSink {
+  Q_OBJECT
+
+ public:
+  MainConfigDialog(UserMessages& messages, FileChooser& files, MainWindowEnvironment environment,
+                   QWidget* parent = nullptr);
+  ~MainConfigDialog() override;
+
+  // The control with this ID (see main_id, the status display's and the tab set's IDs), or
+  // nullptr. Menu commands by their IDs through action().
+  QWidget* control(int id) const;
+  QAction* action(int command_id) const;
+  QAction* aboutAction() const { return about_action_; }
+  QMenuBar* menuBar() const { return menu_bar_; }
+
+  EditorTabSet& tabs() const { return *tabs_; }
+  StatusDisplay& status() const { return *status_; }
+  SummaryPaneView& summary() const { return *summary_; }
+  PortComboBox& portList() const { return *port_list_; }
+
+  ParameterBlock& workingBlock() { return working_block_; }
+  bool isPortOpen() const;
+
+  // The commands, as the buttons and menu items run them.
+  void OpenOrClosePort();
+  void ReadParameters();
+  void WriteParameters();
+  void RequestSignal();
+  void OpenParameterFile();
+  void SaveParameterFile();
+  void ShowAbout();
+  void OpenMakerWebPage();
+
+  // The address of the maker's web page the logo leads to.
+  static QUrl MakerWebPage();
+  // "版本6.0" followed by the maker's contact details.
+  static QString Caption();
+
+  void done(int result) override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Start-up.
+  void CreateMenu();
+  QWidget* CreatePortGroup();
+  QWidget* CreateLogo();
+  void CreateButtons();
+  void LayOut(QWidget* port_group, QWidget* logo);
+  void ApplyStartupState();
+
+  // Port.
+  bool OpenPort();
+  void ClosePort();
+  void OnPortNotification(const PortNotification& notification);
+  void OnPortGone();
+  bool RequireOpenPort();
+
+  // DeviceLinkSink
+  void Message(MessageKind kind, std::string_view text, std::string_view caption) override;
+  void SetAddress(int row, std::string_view text) override;
+  void SetStatusText(int control_id, std::string_view text) override;
+  void SetSignal(int value) override;
+  void BlockReceived(const ParameterBlock& block) override;
+
+  UserMessages& messages_;
+  FileChooser& files_;
+  MainWindowEnvironment environment_;
+  ParameterBlock working_block_;
+
+  QMenuBar* menu_bar_ = nullptr;  // widgets are owned by Qt's parent chain
+  QAction* about_action_ = nullptr;
+  EditorTabSet* tabs_ = nullptr;
+  StatusDisplay* status_ = nullptr;
+  SummaryPaneView* summary_ = nullptr;
+  PortComboBox* port_list_ = nullptr;
+  QComboBox* baud_list_ = nullptr;
+  QComboBox* parity_list_ = nullptr;
+  QComboBox* data_bits_list_ = nullptr;
+  QComboBox* stop_bits_list_ = nullptr;
+  QPushButton* open_button_ = nullptr;
+  QLabel* logo_ = nullptr;
+  QPushButton* read_button_ = nullptr;
+  QPushButton* write_button_ = nullptr;
+
+  std::unique_ptr<BlockTransfer> transfer_;
+  std::unique_ptr<ParameterFileCommands> file_commands_;
+  DeviceLink link_{*this};
+  // Last: the engine is stopped before anything its notifications reach goes away.
+  std::unique_ptr<PortConnection> port_;
+};
+
+}  // namespace dtu

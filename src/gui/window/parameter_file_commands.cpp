@@ -1,0 +1,48 @@
+#include "gui/window/parameter_file_commands.h"
+
+#include <optional>
+
+#include "core/file_chooser.h"
+#include "gui/window/block_transfer.h"
+#include "core/block/parameter_file.h"
+
+namespace dtu {
+
+ParameterFileCommands::ParameterFileCommands(ParameterBlock& working, BlockTransfer& transfer,
+                                             UserMessages& messages, FileChooser& chooser)
+    : working_(working), transfer_(transfer), messages_(messages), chooser_(chooser) {}
+
+void ParameterFileCommands::Save() {
+  if (!transfer_.CollectBlock(working_)) return;
+  SealBlock(working_);
+
+  const std::optional<std::filesystem::path> path = chooser_.ChooseSave();
+  if (!path) return;
+  if (ParameterFileExists(*path) &&
+      messages_.Ask(OverwriteQuestion(*path), kSaveFileCaption, Answer::No) != Answer::Yes)
+    return;
+
+  const FileResult written = WriteParameterFile(*path, working_);
+  if (!written.ok()) messages_.Show(MessageKind::Warning, written.message, kSaveFileCaption);
+}
+
+void ParameterFileCommands::Open() {
+  std::optional<ParameterBlock> from_file;
+  if (const std::optional<std::filesystem::path> path = chooser_.ChooseOpen()) {
+    ParameterBlock block = working_;
+    const FileResult read = ReadParameterFile(*path, block);
+    if (read.ok()) {
+      from_file = block;
+    } else if (read.status == FileStatus::NotFound) {
+      messages_.Show(MessageKind::Warning, kNoSuchFileMessage);
+    } else {
+      messages_.Show(MessageKind::Warning, read.message);
+    }
+  }
+  // The editor shows a block after every open, also a cancelled or failed one. A copy is handed
+  // in, so that the block being loaded is never the one being replaced.
+  const ParameterBlock incoming = from_file ? *from_file : working_;
+  transfer_.LoadBlock(incoming, working_);
+}
+
+}  // namespace dtu

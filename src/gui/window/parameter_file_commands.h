@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/block/parameter_block.h"
+#include "core/user_messages.h"
+
+namespace dtu {
+
+class BlockTransfer;
+class FileChooser;
+
+// The file menu's two commands on the working block: "保存参数(&S)" collects the pages and writes
+// the sealed block to a parameter file, "打开参数文件(&O)" reads one and shows it.
+class ParameterFileCommands {
+ public:
+  // All four must outlive this object.
+  ParameterFileCommands(ParameterBlock& working, BlockTransfer& transfer, UserMessages& messages,
+                        FileChooser& chooser);
+
+  // Collects the pages; a refused collection ends the save (its message was shown), so that no
+  // block that could never be opened again is written. Then seals the block, asks for a file
+  // name, asks before overwriting an existing file ("<path> 已存在,覆盖?", caption "保存文件")
+  // and writes the 660 bytes over the start of the file. A failed write is reported.
+  void Save();
+
+  // Asks for a file and reads it: a missing file says "无此文件!", a short or unreadable one is
+  // refused with the reason. Then, whatever happened, the editor shows a block again: the file's
+  // block when it was read, otherwise the working block as it is.
+  void Open();
+
+ private:
+  ParameterBlock& working_;
+  BlockTransfer& transfer_;
+  UserMessages& messages_;
+  FileChooser& chooser_;
+};
+
+}  // namespace dtu

@@ -1,0 +1,68 @@
+#include "gui/window/port_connection.h"
+
+#include <utility>
+
+#include "core/serial/serial_port.h"
+
+namespace dtu {
+namespace {
+
+constexpr std::uint32_t kWindowEventMask = kPortEventRxChar;
+constexpr int kWriteBufferSize = 4096;
+
+}  // namespace
+
+PortConnection::PortConnection(UserMessages& messages, Handler handler, QObject* parent)
+    : QObject(parent), messages_(messages), handler_(std::move(handler)) {}
+
+PortConnection::~PortConnection() {
+  // The engine goes first: once it is destroyed its monitor thread has ended, so no further
+  // call can be posted to this object while it is being destroyed.
+  Close();
+}
+
+bool PortConnection::Open(const PortSettings& settings, std::string& reason) {
+  Close();
+  auto engine = std::make_unique<SerialPort>(messages_);
+  if (!engine->OpenPort(*this, settings.device, settings.baud_rate, settings.parity,
+                        settings.data_bits, settings.stop_bits, kWindowEventMask,
+                        kWriteBufferSize)) {
+    reason = engine->open_error().text;
+    return false;
+  }
+  if (!engine->StartMonitor()) {
+    reason = "the port's monitor thread could not be started";
+    return false;
+  }
+  engine_ = std::move(engine);
+  device_ = settings.device;
+  return true;
+}
+
+void PortConnection::Close() {
+  engine_.reset();
+  device_.clear();
+}
+
+bool PortConnection::Send(std::string_view text) {
+  if (!engine_) return false;
+  engine_->SendText(text);
+  return true;
+}
+
+void PortConnection::NotificationPending() {
+  // Monitor thread: only post, never touch the engine or the window here.
+  QMetaObject::invokeMethod(this, &PortConnection::DispatchOnOwnThread, Qt::QueuedConnection);
+}
+
+void PortConnection::DispatchOnOwnThread() {
+  // A call posted by an engine that has since been closed finds nothing (or, after a new open,
+  // nothing waiting): DispatchPending with nothing pending does nothing.
+  if (engine_) engine_->DispatchPending();
+}
+
+void PortConnection::HandlePortMessage(const PortNotification& notification) {
+  if (handler_) handler_(notification);
+}
+
+}  // namespace dtu

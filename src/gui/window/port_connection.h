@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/user_messages.h"
+#include "core/serial/port_notification.h"
+
+namespace dtu {
+
+class SerialPort;
+
+// The line settings the window's port controls produce.
+struct PortSettings {
+  std::string device;  // e.g. "/dev/ttyUSB0"
+  int baud_rate = 9600;
+  char parity = 'N';  // 'N', 'O' or 'E'
+  int data_bits = 8;
+  int stop_bits = 1;
+};
+
+// The window's side of the serial engine: owns the engine while the port is open and brings its
+// notifications to the user-interface thread. The engine's monitor thread announces each
+// notification with NotificationPending(); that posts a call to this object's thread, which lets
+// the engine hand the notification over there (DispatchPending), so the handler always runs on
+// the user-interface thread, one notification at a time, in order. Engine reports raised on the
+// monitor thread are shown the same way, through the UserMessages given here.
+//
+// Closing (or destroying this object) destroys the engine, which stops its monitor at once even
+// while a notification waits: a reply that is still streaming in never holds up a close.
+class PortConnection : public QObject, public PortOwner {
+  Q_OBJECT
+
+ public:
+  using Handler = std::function<void(const PortNotification&)>;
+
+  // `messages` must outlive this object; `handler` runs on this object's thread and may call
+  // Close().
+  PortConnection(UserMessages& messages, Handler handler, QObject* parent = nullptr);
+  ~PortConnection() override;
+
+  // Opens the port and starts monitoring it (character-received events only, a 4096-byte write
+  // buffer). Returns false with `reason` set to the system's words when the port cannot be
+  // opened or monitored; the connection then stays closed.
+  bool Open(const PortSettings& settings, std::string& reason);
+  void Close();
+  bool IsOpen() const { return engine_ != nullptr; }
+  // The device of the open port (empty when closed).
+  const std::string& device() const { return device_; }
+
+  // Hands the text to the engine; false (nothing sent) when the port is closed.
+  bool Send(std::string_view text);
+
+  // PortOwner
+  void NotificationPending() override;
+  void HandlePortMessage(const PortNotification& notification) override;
+
+ private:
+  void DispatchOnOwnThread();
+
+  UserMessages& messages_;
+  Handler handler_;
+  std::unique_ptr<SerialPort> engine_;
+  std::string device_;
+};
+
+}  // namespace dtu

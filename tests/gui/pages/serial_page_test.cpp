@@ -1,0 +1,351 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include "support/gui_test_support.h"
+#include "gui/pages/serial_page.h"
+#include "support/scripted_messages.h"
+
+namespace dtu::test {
+namespace {
+
+constexpr const char* kHeadTailTip =
+    "包头包尾：接收到了设定的包头和包尾，则认为一个数据包接收完成，并进行相应的处理，包头包尾之间可"
+    "允"
+    "许时间停顿。在业务数据没有和包头包尾重复的情况下可使用此模式，反之则不要使用。";
+constexpr const char* kPollTip =
+    "串口定时输出命令：设备串口定时输出设定的命令，可用于定时召唤下位机的数据,"
+    "定时设为0则停止此功能。";
+constexpr const char* kTimedTip =
+    "串口接收数据定时处理：可定时处理串口收到的数据，在下位机数据量很大的情况下，此功能可定时去处理"
+    "数"
+    "据，每个定时间隔处理一次，可减少无线数据流量。";
+
+const char* const kPort = "设备串口";
+const char* const kPoll = "串口定时输出命令";
+const char* const kFraming = "串口接收数据处理方式";
+const char* const kRx = "串口接收：数据通道选择标识     双通道方式";
+const char* const kTx = "串口输出：数据来源标识输出    双通道方式";
+const char* const kGprsNotice = "GPRS入网通知";
+const char* const kTcpNotice = "TCP连接通知";
+
+std::vector<ExpectedControl> ExpectedControls() {
+  return {
+      {1120,
+       'L',
+       "",
+       kPort,
+       kShown,
+       "",
+       {"110", "300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200",
+        "230400", "460800", "921600"}},
+      {1121, 'L', "", kPort, kShown, "", {"无校验", "奇校验", "偶校验"}},
+      {1122, 'L', "", kPort, kShown, "", {"8", "7"}},
+      {1123, 'L', "", kPort, kShown, "", {"1", "2"}},
+      {1116, 'E', "定时", kPoll, kDigits, kPollTip, {}},
+      {1109, 'E', "命令", kPoll, kShown, kPollTip, {}},
+      {1135, 'C', "16进制", kPoll, kShown, "", {}},
+      {1134, 'E', "长度", kPoll, kReadOnlyEdit, "", {}},
+      {1147, 'C', "定时接收", kFraming, kShown, kTimedTip, {}},
+      {1148, 'E', "时间(秒)", kFraming, kDigits, kTimedTip, {}},
+      {1110,
+       'R',
+       "延时分包",
+       kFraming,
+       kShown,
+       "时间分包：在一个数据字节后若个毫秒内没有收到数据，则认为一个数据包接收完成，并进行相应的处"
+       "理。",
+       {}},
+      {1111, 'R', "包头包尾", kFraming, kShown, kHeadTailTip, {}},
+      {1113, 'E', "延时(毫秒)", kFraming, kDigits, "", {}},
+      {1005, 'E', "包头", kFraming, kShown, kHeadTailTip, {}},
+      {1028, 'C', "16进制", kFraming, kShown, "", {}},
+      {1006, 'E', "包尾", kFraming, kShown, kHeadTailTip, {}},
+      {1029, 'C', "16进制", kFraming, kShown, "", {}},
+      {1182, 'G', kRx, "<none>", kShown, "", {}},
+      {1181,
+       'E',
+       "GPRS",
+       kRx,
+       kShown,
+       "双通道方式下，串口收到的数据前面几个字节用来识别无线通道。例：此命令识别为AT+"
+       "1，则串口接收到的"
+       "整个数据包为：AT+1xxxx  表示把xxxx通过短信通道发送到GPRS应用中心的IP地址上。",
+       {}},
+      {1184, 'S', "GPRS", kRx, kShown, "", {}},
+      {1177, 'C', "16进制", kRx, kShown, "", {}},
+      {1098,
+       'E',
+       "短信",
+       kRx,
+       kShown,
+       "双通道方式下，串口收到的数据前面几个字节用来识别无线通道。例：此命令识别为AT+"
+       "2，则串口接收到的"
+       "整个数据包为：AT+28613800000000:xxxx  表示把xxxx通过短信通道发送到8613800000000的手机上。",
+       {}},
+      {1185, 'S', "短信", kRx, kShown, "", {}},
+      {1178, 'C', "16进制", kRx, kShown, "", {}},
+      {1183, 'G', kTx, "<none>", kShown, "", {}},
+      {1099,
+       'E',
+       "GPRS",
+       kTx,
+       kShown,
+       "双通道方式下,收到GPRS数据后先输出此命令。例：此识别为AT+1，串口输出：AT+1xxxx  "
+       "表示收到了来自"
+       "GPRS应用中欣IP地址的数据xxxx。",
+       {}},
+      {1186, 'S', "GPRS", kTx, kShown, "", {}},
+      {1179, 'C', "16进制", kTx, kShown, "", {}},
+      {1100,
+       'E',
+       "短信",
+       kTx,
+       kShown,
+       "双通道方式下,收到短信数据后先输出此命令。例：此识别为AT+2，串口输出：AT+28613800000000:"
+       "xxxx  "
+       "表示收到了来自手机号28613800000000的短信数据xxxx。如果短信参数中输出包含号码设为不包含，则"
+       "输出："
+       "AT+2xxxx",
+       {}},
+      {1187, 'S', "短信", kTx, kShown, "", {}},
+      {1180, 'C', "16进制", kTx, kShown, "", {}},
+      {1199, 'G', kGprsNotice, "<none>", kShown, "", {}},
+      {1196, 'E', "内容", kGprsNotice, kShown, "GPRS入网后将从串口发出此内容，最大8字节。", {}},
+      {1200, 'S', "内容", kGprsNotice, kShown, "", {}},
+      {1136, 'C', "16进制", kGprsNotice, kShown, "", {}},
+      {1201, 'G', kTcpNotice, "<none>", kShown, "", {}},
+      {1114,
+       'E',
+       "内容",
+       kTcpNotice,
+       kShown,
+       "TCP协议连接到服务器后将从串口发出此内容，最大8字节。",
+       {}},
+      {1202, 'S', "内容", kTcpNotice, kShown, "", {}},
+      {1137, 'C', "16进制", kTcpNotice, kShown, "", {}},
+  };
+}
+
+}  // namespace
+
+class SerialPageTest : public QObject, public PageFixture<SerialPage> {
+  Q_OBJECT
+
+ private slots:
+  void init() { CreatePage(); }
+  void cleanup() { DestroyPage(); }
+
+  void controls_data() { AddControlRows(ExpectedControls()); }
+  void controls() { CheckControlRow(*page_, ExpectedControls()); }
+
+  void everyControlIdIsExpected() { CheckIdSet(*page_, ExpectedControls()); }
+
+  void ownDefaults() {
+    QCOMPARE(edit(1196)->text(), QStringLiteral("GPRSOK\r\n"));
+    QCOMPARE(edit(1114)->text(), QStringLiteral("TCPOK\r\n"));
+    for (int id : {1116, 1109, 1134, 1148, 1113, 1005, 1006, 1181, 1098, 1099, 1100})
+      QCOMPARE(edit(id)->text(), QString());
+    for (int id : {1120, 1121, 1122, 1123}) QCOMPARE(page_->list(id)->currentIndex(), -1);
+    QVERIFY(!page_->radio(1110)->isChecked());
+    QVERIFY(!page_->radio(1111)->isChecked());
+    QCOMPARE(page_->members().frame_mode, -1);
+    QVERIFY(messages_.records.empty());
+  }
+
+  // Every byte field is held to its block field, in bytes also in hex mode.
+  void lengthLimits_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("hex_box");
+    QTest::addColumn<int>("max");
+    const std::vector<std::tuple<const char*, int, int, int>> fields{
+        {"head", 1005, 1028, 8},       {"tail", 1006, 1029, 8},
+        {"command", 1109, 1135, 10},   {"gprs rx tag", 1181, 1177, 8},
+        {"sms rx tag", 1098, 1178, 8}, {"gprs tx tag", 1099, 1179, 8},
+        {"sms tx tag", 1100, 1180, 8}, {"gprs notice", 1196, 1136, 10},
+        {"tcp notice", 1114, 1137, 10}};
+    for (const auto& [name, id, hex_box, max] : fields) {
+      QTest::addRow("%s text", name) << id << 0 << max;
+      QTest::addRow("%s hex", name) << id << hex_box << max;
+    }
+  }
+  void lengthLimits() {
+    QFETCH(int, id);
+    QFETCH(int, hex_box);
+    QFETCH(int, max);
+    edit(id)->clear();
+    if (hex_box != 0) page_->box(hex_box)->click();
+    const QString unit = hex_box != 0 ? QStringLiteral("3A ") : QStringLiteral("x");
+    edit(id)->insert(unit.repeated(max));
+    QCOMPARE(edit(id)->text(), unit.repeated(max));
+    QVERIFY(messages_.records.empty());
+    Type(edit(id), QStringLiteral("3"));
+    const QString kept = hex_box != 0 ? QStringLiteral("3A").repeated(max) : unit.repeated(max);
+    QCOMPARE(edit(id)->text(), kept);
+    QCOMPARE(messages_.records.size(), std::size_t{1});
+    QCOMPARE(Q(messages_.records[0].text), QStringLiteral("最大长度%1个字节！").arg(max));
+  }
+
+  void packetHeadNinthCharacter() {
+    Type(edit(1005), QStringLiteral("#########"));
+    QCOMPARE(edit(1005)->text(), QStringLiteral("########"));
+    QCOMPARE(messages_.texts(), std::vector<std::string>{"最大长度8个字节！"});
+  }
+
+  void packetHeadHexCut() {
+    page_->box(1028)->click();
+    edit(1005)->setText(QStringLiteral("01 02 03 04 05 06 07 08 "));
+    QCOMPARE(edit(1005)->text(), QStringLiteral("01 02 03 04 05 06 07 08 "));
+    QVERIFY(messages_.records.empty());
+    edit(1005)->setText(QStringLiteral("01 02 03 04 05 06 07 08 09"));
+    QCOMPARE(edit(1005)->text(), QStringLiteral("0102030405060708"));
+    QCOMPARE(messages_.texts(), std::vector<std::string>{"最大长度8个字节！"});
+  }
+
+  void packetHeadHexTyped() {
+    page_->box(1028)->click();
+    Type(edit(1005), QStringLiteral("23 24 25 26 27 28 29 2A 2B"));
+    QCOMPARE(edit(1005)->text(), QStringLiteral("232425262728292A"));
+    // Each of the two keys past the limit is refused with the message.
+    QCOMPARE(messages_.texts(), std::vector<std::string>(2, "最大长度8个字节！"));
+  }
+
+  void commandLength_data() {
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("length");
+    QTest::newRow("text") << false << "Read"
+                          << "4";
+    QTest::newRow("chinese") << false << "读取"
+                             << "4";
+    QTest::newRow("empty") << false << ""
+                           << "0";
+    QTest::newRow("dump") << true << "52 65 61 64 "
+                          << "4";
+    QTest::newRow("three bytes") << true << "52 65 61"
+                                 << "3";
+    QTest::newRow("half a byte") << true << "52 65 6"
+                                 << "2";
+  }
+  void commandLength() {
+    QFETCH(bool, hex);
+    QFETCH(QString, command);
+    QFETCH(QString, length);
+    edit(1109)->setText(QStringLiteral("x"));
+    if (hex) page_->box(1135)->click();
+    edit(1109)->setText(command);
+    QCOMPARE(edit(1134)->text(), length);
+  }
+
+  void commandLengthFollowsABoxSetWithoutAClick() {
+    // As when a loaded block checks the box and fills the field.
+    page_->setChecked(1135, true);
+    QCOMPARE(page_->members().poll_command_hex, 1);
+    edit(1109)->setText(QStringLiteral("52 65 61 "));
+    QCOMPARE(edit(1134)->text(), QStringLiteral("3"));
+  }
+
+  void commandLengthAfterToggle() {
+    edit(1109)->setText(QStringLiteral("Read"));
+    page_->box(1135)->click();
+    QCOMPARE(edit(1109)->text(), QStringLiteral("52 65 61 64 "));
+    QCOMPARE(edit(1134)->text(), QStringLiteral("4"));
+    page_->box(1135)->click();
+    QCOMPARE(edit(1109)->text(), QStringLiteral("Read"));
+    QCOMPARE(edit(1134)->text(), QStringLiteral("4"));
+  }
+
+  void hexToggles_data() {
+    QTest::addColumn<int>("box");
+    QTest::addColumn<int>("field");
+    const std::vector<std::pair<int, int>> pairs{{1028, 1005}, {1029, 1006}, {1135, 1109},
+                                                 {1177, 1181}, {1178, 1098}, {1179, 1099},
+                                                 {1180, 1100}, {1136, 1196}, {1137, 1114}};
+    for (const auto& [box, field] : pairs) QTest::addRow("%d-%d", box, field) << box << field;
+  }
+  void hexToggles() {
+    QFETCH(int, box);
+    QFETCH(int, field);
+    edit(field)->setText(QStringLiteral("AB"));
+    page_->box(box)->click();
+    QCOMPARE(edit(field)->text(), QStringLiteral("41 42 "));
+    page_->box(box)->click();
+    QCOMPARE(edit(field)->text(), QStringLiteral("AB"));
+    page_->box(box)->click();
+    edit(field)->setText(QStringLiteral("0D 0A "));
+    page_->box(box)->click();
+    QCOMPARE(edit(field)->text(), QStringLiteral("\r\n"));
+    page_->box(box)->click();
+    edit(field)->setText(QStringLiteral("41 00 42 "));
+    page_->box(box)->click();
+    QCOMPARE(edit(field)->text(), QStringLiteral("A"));
+    QVERIFY(messages_.records.empty());
+  }
+
+  void gprsNoticeAsHex() {
+    page_->box(1136)->click();
+    QCOMPARE(edit(1196)->text(), QStringLiteral("47 50 52 53 4F 4B 0D 0A "));
+    QCOMPARE(page_->members().gprs_notice_hex, 1);
+    page_->box(1136)->click();
+    QCOMPARE(edit(1196)->text(), QStringLiteral("GPRSOK\r\n"));
+  }
+
+  void groupsFollowTheMode_data() {
+    AddModeGroupRows();
+    QTest::newRow("unknown") << 7 << false << true;
+  }
+  void groupsFollowTheMode() {
+    QFETCH(int, mode);
+    QFETCH(bool, tags);
+    QFETCH(bool, notices);
+    edit(1181)->setText(QStringLiteral("AT+9"));
+    page_->ShowGroupsForMode(static_cast<std::uint8_t>(mode));
+    for (int id :
+         {1182, 1183, 1181, 1177, 1098, 1178, 1099, 1179, 1100, 1180, 1184, 1185, 1186, 1187})
+      QCOMPARE(page_->control(id)->isVisibleTo(page_.get()), tags);
+    for (int id : {1199, 1201, 1196, 1136, 1200, 1114, 1137, 1202})
+      QCOMPARE(page_->control(id)->isVisibleTo(page_.get()), notices);
+    for (int id : {1120, 1121, 1109, 1135, 1110, 1111, 1005, 1006, 1147})
+      QVERIFY(page_->control(id)->isVisibleTo(page_.get()));
+    // Hidden fields keep their values and are still exchanged.
+    QCOMPARE(edit(1181)->text(), QStringLiteral("AT+9"));
+    QVERIFY(page_->ExchangeToMembers());
+    QCOMPARE(page_->members().gprs_rx_tag, std::string("AT+9"));
+  }
+
+  void exchangeCoversEveryField() {
+    page_->box(1147)->click();  // a click on 定时接收 exchanges at once
+    QCOMPARE(page_->members().timed_receive, 1);
+    page_->radio(1111)->click();
+    edit(1113)->setText(QStringLiteral("200"));
+    QVERIFY(page_->ExchangeToMembers());
+    QCOMPARE(page_->members().frame_mode, 1);
+    QCOMPARE(page_->members().frame_delay, std::string("200"));
+
+    SerialMembers& m = page_->members();
+    m.frame_mode = -1;
+    m.frame_head = "7E ";
+    m.frame_head_hex = 1;
+    m.tcp_notice = "CONNECT";
+    page_->ExchangeToControls();
+    QVERIFY(!page_->radio(1110)->isChecked());
+    QVERIFY(!page_->radio(1111)->isChecked());
+    QVERIFY(page_->box(1028)->isChecked());
+    QCOMPARE(edit(1005)->text(), QStringLiteral("7E "));
+    QCOMPARE(edit(1114)->text(), QStringLiteral("CONNECT"));
+  }
+
+  void emojiIsRefused() {
+    edit(1196)->insert(QString::fromUtf8("OK\xF0\x9F\x98\x80"));
+    QCOMPARE(edit(1196)->text(), QStringLiteral("GPRSOK\r\nOK"));
+    QCOMPARE(messages_.records.size(), std::size_t{1});
+  }
+};
+
+}  // namespace dtu::test
+
+QTEST_MAIN(dtu::test::SerialPageTest)
+#include "serial_page_test.moc"

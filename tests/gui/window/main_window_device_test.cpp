@@ -1,0 +1,322 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "gui/window/editor_tab_set.h"
+#include "gui/platform/qt_user_messages.h"
+#include "gui/window/signal_gauge.h"
+#include "gui/window/status_display.h"
+#include "gui/window/summary_pane_view.h"
+#include "support/device_test_support.h"
+#include "support/main_window_fixture.h"
+#include "core/text/gbk_codec.h"
+#include "gui/pages/gprs_page.h"
+#include "gui/pages/serial_page.h"
+#include "gui/pages/sms_page.h"
+
+namespace dtu::test {
+
+namespace fs = std::filesystem;
+
+// A safety net for a reply that never comes, not a speed limit.
+constexpr std::chrono::milliseconds kWait(20000);
+
+// The main window talking to dtusim: reading, writing, the gauge, the unit's faults, and closing
+// while a reply is still coming in.
+class MainWindowDeviceTest : public QObject {
+  Q_OBJECT
+
+ private:
+  MainWindowFixture f_;
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<DtusimProcess> sim_;
+
+  MainConfigDialog& window() { return *f_.window; }
+  fs::path StatePath() const { return fs::path(dir_->path().toStdString()) / "unit.state"; }
+  QString Text(int id) { return qobject_cast<QLineEdit*>(window().control(id))->text(); }
+  QPushButton* Button(int id) { return qobject_cast<QPushButton*>(window().control(id)); }
+  QTableWidget* Addresses() { return qobject_cast<QTableWidget*>(window().control(1219)); }
+  GprsPage& gprs() { return window().tabs().gprsPage(); }
+
+  bool Shown(std::string_view text) {
+    const auto texts = f_.messages.texts();
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+  }
+
+  // Starts the unit with a state file of its own and opens its port in the window.
+  void Connect(std::vector<std::string> args = {}) {
+    args.insert(args.end(), {"--state", StatePath().string()});
+    sim_ = StartSimulator(args);
+    OpenPortOf(window(), sim_->port_path());
+    QVERIFY2(window().isPortOpen(),
+             f_.messages.texts().empty() ? "" : f_.messages.texts()[0].c_str());
+    QCOMPARE(Button(1001)->text(), QStringLiteral("关闭串口"));
+    QVERIFY(WaitFor([&] { return fs::exists(StatePath()); }, kWait));
+  }
+
+  std::vector<std::uint8_t> Bytes(const ParameterBlock& block) {
+    return {block.bytes().begin(), block.bytes().end()};
+  }
+
+  // Asks for the signal strength and waits for the answer: the unit answers commands in the
+  // order they came, so everything sent before has been dealt with once it arrives.
+  void RoundTrip() {
+    window().status().SetStatusText(1192, "");
+    QTest::mouseClick(window().control(1194), Qt::LeftButton);
+    QVERIFY(WaitFor([&] { return !Text(1192).isEmpty(); }, kWait));
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    f_.messages = ScriptedMessages();
+    f_.files = ScriptedFileChooser();
+    f_.Create();
+  }
+  void cleanup() {
+    f_.Destroy();
+    sim_.reset();
+    dir_.reset();
+  }
+
+  void readFillsEverything() {
+    Connect();
+    window().summary().AppendSummaryLine("earlier");
+    Button(1036)->click();
+    QVERIFY(WaitFor([&] { return window().summary().toPlainText().size() > 100; }, kWait));
+    QVERIFY(!window().summary().toPlainText().contains(QStringLiteral("earlier")));
+    QVERIFY(f_.messages.records.empty());
+
+    QCOMPARE(Text(1145), QStringLiteral("V3.6.2"));
+    QCOMPARE(Text(1144), QStringLiteral("356938035643809"));
+    QCOMPARE(Text(1241), QStringLiteral("DTU2012A0817"));
+    QCOMPARE(Text(1192), QStringLiteral("23"));
+    QCOMPARE(window().status().signal(), 23);
+    QCOMPARE(window().tabs().smsPage().text(1165), QStringLiteral("+8613800100500"));
+    const QStringList addresses{"10.20.30.40", "211.136.17.107", "211.136.20.203",
+                                "0.0.0.0",     "0.0.0.0",        "0.0.0.0",
+                                "0.0.0.0",     "211.136.17.107", "211.136.20.203"};
+    for (int row = 0; row < 9; ++row)
+      QCOMPARE(Addresses()->item(row, 1)->text(), addresses.at(row));
+
+    // The unit's block is the working block and on the pages.
+    const ParameterBlock unit = ReadBlockFile(StatePath());
+    QCOMPARE(Bytes(window().workingBlock()), Bytes(unit));
+    QCOMPARE(gprs().text(1151), QString::fromStdString(GbkToUtf8(unit.apn())));
+    QCOMPARE(window().tabs().CheckedMode(), std::optional<std::uint8_t>(unit.work_mode()));
+
+    // Closing the port keeps what was shown.
+    Button(1001)->click();
+    QVERIFY(!window().isPortOpen());
+    QCOMPARE(Button(1001)->text(), QStringLiteral("打开串口"));
+    QCOMPARE(Text(1145), QStringLiteral("V3.6.2"));
+  }
+
+  void theGaugeAsksForTheSignal() {
+    Connect({"--rssi", "9"});
+    QTest::mouseClick(window().control(1194), Qt::LeftButton);
+    WaitFor([&] { return Text(1192) == QStringLiteral("9"); }, kWait);
+    QCOMPARE(Text(1192), QStringLiteral("9"));
+    QCOMPARE(window().status().signal(), 9);
+    QVERIFY(window().summary().toPlainText().isEmpty());  // no block was asked for
+  }
+
+  void aConfirmedWriteReachesTheUnit() {
+    Connect();
+    gprs().setText(1151, QStringLiteral("written.apn"));
+    window().tabs().serialPage().setText(1113, QStringLiteral("300"));
+    f_.messages.answers.push_back(Answer::Yes);
+    Button(1076)->click();
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+    QVERIFY(f_.messages.records[0].question);
+    QCOMPARE(f_.messages.records[0].text, std::string("确定设置参数吗?"));
+    QCOMPARE(f_.messages.records[0].caption, std::string());  // the application's title
+    QVERIFY(WaitFor([&] { return Shown("参数设置成功!"); }, kWait));
+    QCOMPARE(f_.messages.records.back().caption, std::string("设置参数"));
+
+    // What was sent is the sealed working block, now the unit's state.
+    WaitFor([&] { return Bytes(ReadBlockFile(StatePath())) == Bytes(window().workingBlock()); },
+            kWait);
+    QCOMPARE(Bytes(ReadBlockFile(StatePath())), Bytes(window().workingBlock()));
+    const ParameterBlock unit = ReadBlockFile(StatePath());
+    QVERIFY(VerifyBlock(unit));
+    QCOMPARE(unit.length(), std::uint16_t{660});
+    QCOMPARE(unit.apn(), std::string("written.apn"));
+    QCOMPARE(unit.frame_delay(), std::uint16_t{300});
+  }
+
+  void answeringNoSendsNothing() {
+    Connect();
+    const std::vector<std::uint8_t> before = Bytes(ReadBlockFile(StatePath()));
+    gprs().setText(1151, QStringLiteral("never.sent"));
+    Button(1076)->click();  // no answer scripted: the question's default, No, is taken
+    QCOMPARE(f_.messages.texts(), (std::vector<std::string>{"确定设置参数吗?"}));
+    RoundTrip();
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+    QCOMPARE(Bytes(ReadBlockFile(StatePath())), before);
+  }
+
+  void aRefusedCollectionAsksNothing() {
+    Connect();
+    const std::vector<std::uint8_t> before = Bytes(ReadBlockFile(StatePath()));
+    window().tabs().serialPage().setText(1113, QStringLiteral("19"));
+    f_.messages.answers.push_back(Answer::Yes);
+    Button(1076)->click();
+    QCOMPARE(f_.messages.texts(), (std::vector<std::string>{"触发模式延时最小20ms!"}));
+    RoundTrip();
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+    QCOMPARE(Bytes(ReadBlockFile(StatePath())), before);
+  }
+
+  void aBlockWithAWrongChecksumChangesNothing() {
+    Connect({"--fault", "bad-checksum"});
+    gprs().setText(1151, QStringLiteral("typed.apn"));
+    const std::vector<std::uint8_t> before = Bytes(window().workingBlock());
+    Button(1036)->click();
+    QVERIFY(WaitFor([&] { return Shown("参数设置有误，请重新设置"); }, kWait));
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+    QCOMPARE(gprs().text(1151), QStringLiteral("typed.apn"));
+    QCOMPARE(Bytes(window().workingBlock()), before);
+    QVERIFY(window().summary().toPlainText().isEmpty());
+    QCOMPARE(Text(1145), QStringLiteral("V3.6.2"));  // the labelled values still count
+  }
+
+  void aRejectedFrameIsReported() {
+    Connect({"--fault", "reject"});
+    const std::vector<std::uint8_t> before = Bytes(ReadBlockFile(StatePath()));
+    f_.messages.answers.push_back(Answer::Yes);
+    Button(1076)->click();
+    QVERIFY(WaitFor([&] { return Shown("参数校验失败!"); }, kWait));
+    QCOMPARE(f_.messages.records.back().caption, std::string("设置参数"));
+    QVERIFY(!Shown("参数设置成功!"));
+    QCOMPARE(Bytes(ReadBlockFile(StatePath())), before);
+  }
+
+  void otherLineSettingsOpenToo() {
+    sim_ = StartSimulator({"--state", StatePath().string()});
+    qobject_cast<QComboBox*>(window().control(1020))->setCurrentText(QStringLiteral("115200"));
+    qobject_cast<QComboBox*>(window().control(1088))->setCurrentText(QStringLiteral("EVEN"));
+    qobject_cast<QComboBox*>(window().control(1089))->setCurrentText(QStringLiteral("7"));
+    qobject_cast<QComboBox*>(window().control(1090))->setCurrentText(QStringLiteral("2"));
+    OpenPortOf(window(), sim_->port_path());
+    QVERIFY(window().isPortOpen());
+    QVERIFY(f_.messages.records.empty());
+  }
+
+  void aPortNamedOnTheCommandLineIsSelected() {
+    sim_ = StartSimulator({"--state", StatePath().string()});
+    f_.Destroy();
+    f_.Create({sim_->port_path()});
+    Button(1001)->click();
+    QVERIFY(window().isPortOpen());
+    RoundTrip();
+    QCOMPARE(Text(1192), QStringLiteral("23"));
+  }
+
+  void closingThePortDuringAReply() {
+    Connect({"--baud", "9600"});  // about two seconds for a whole reply
+    Button(1036)->click();
+    QVERIFY(WaitFor([&] { return !Addresses()->item(0, 1)->text().isEmpty(); }, kWait));
+    {
+      Watchdog watchdog(std::chrono::seconds(20), "closing the port during a reply");
+      Button(1001)->click();
+    }
+    QVERIFY(!window().isPortOpen());
+    QCOMPARE(Button(1001)->text(), QStringLiteral("打开串口"));
+    // Nothing more arrives: the block never completes.
+    WaitFor([] { return false; }, std::chrono::milliseconds(300));
+    QVERIFY(window().summary().toPlainText().isEmpty());
+    QVERIFY(f_.messages.records.empty());
+
+    // The port opens again and works.
+    OpenPortOf(window(), sim_->port_path());
+    QVERIFY(window().isPortOpen());
+    RoundTrip();
+  }
+
+  void closingTheWindowDuringAReply() {
+    Connect({"--baud", "9600"});
+    window().show();
+    Button(1036)->click();
+    QVERIFY(WaitFor([&] { return !Addresses()->item(0, 1)->text().isEmpty(); }, kWait));
+    Watchdog watchdog(std::chrono::seconds(20), "closing the window during a reply");
+    QVERIFY(window().close());
+    QVERIFY(!window().isPortOpen());
+  }
+
+  void destroyingTheWindowDuringAReply() {
+    Connect({"--baud", "9600"});
+    Button(1036)->click();
+    QVERIFY(WaitFor([&] { return !Addresses()->item(0, 1)->text().isEmpty(); }, kWait));
+    {
+      Watchdog watchdog(std::chrono::seconds(20), "destroying the window during a reply");
+      f_.Destroy();
+    }
+    WaitFor([] { return false; }, std::chrono::milliseconds(100));  // posted calls find nothing
+  }
+
+  void aVanishingPortIsClosed() {
+    Connect({"--fault", "vanish"});
+    const std::string path = sim_->port_path();
+    Button(1036)->click();
+    QVERIFY(WaitFor([&] { return !window().isPortOpen(); }, kWait));
+    QCOMPARE(Button(1001)->text(), QStringLiteral("打开串口"));
+    // The engine's own report (once), then the window's word that the port is gone.
+    QCOMPARE(f_.messages.records.size(), std::size_t{2});
+    QCOMPARE(f_.messages.records[0].caption, std::string("Application Error"));
+    QCOMPARE(f_.messages.records[1].text, "串口 " + path + " 已断开。");
+    QCOMPARE(sim_->WaitForExit(std::chrono::seconds(10)), 3);
+    // Opening it again names the reason it is not there.
+    Button(1001)->click();
+    QVERIFY(!window().isPortOpen());
+    QVERIFY(QString::fromStdString(f_.messages.records.back().text)
+                .startsWith(QStringLiteral("无法打开串口 ")));
+  }
+
+  // With real message boxes: each runs its own event loop while the unit's reply waits, and the
+  // link goes on once it is closed.
+  void realMessageBoxesWhileRepliesArrive() {
+    f_.Destroy();
+    QtUserMessages boxes;
+    MainConfigDialog window(boxes, f_.files, MainWindowEnvironment{});
+    boxes.setOwner(&window);
+    window.show();
+    QStringList seen;
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, [&seen] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || !box->isVisible()) return;
+      seen << box->text();
+      QAbstractButton* button = box->button(QMessageBox::Yes);
+      if (button == nullptr) button = box->button(QMessageBox::Ok);
+      if (button != nullptr) button->click();
+    });
+    answerer.start(20);
+
+    sim_ = StartSimulator({"--state", StatePath().string()});
+    OpenPortOf(window, sim_->port_path());
+    QVERIFY(window.isPortOpen());
+    qobject_cast<QPushButton*>(window.control(1076))->click();  // asks, then sends
+    QVERIFY(WaitFor([&] { return seen.size() >= 2; }, kWait));
+    QCOMPARE(seen, (QStringList{"确定设置参数吗?", "参数设置成功!"}));
+
+    qobject_cast<QPushButton*>(window.control(1036))->click();
+    QVERIFY(WaitFor([&] { return window.summary().toPlainText().size() > 100; }, kWait));
+    QCOMPARE(qobject_cast<QLineEdit*>(window.control(1145))->text(), QStringLiteral("V3.6.2"));
+    QCOMPARE(seen.size(), 2);
+  }
+};
+
+}  // namespace dtu::test
+
+QTEST_MAIN(dtu::test::MainWindowDeviceTest)
+#include "main_window_device_test.moc"

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QApplication>
+#include <QUrl>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/window/main_config_dialog.h"
+#include "support/scripted_file_chooser.h"
+#include "support/scripted_messages.h"
+
+namespace dtu::test {
+
+// A main window with scripted surroundings: recorded messages, scripted file dialogs, a port
+// list the test controls and a browser that only records the pages it was asked to open.
+struct MainWindowFixture {
+  ScriptedMessages messages;
+  ScriptedFileChooser files;
+  std::vector<std::string> machine_ports;
+  std::vector<QUrl> opened_urls;
+  int port_scans = 0;
+  std::unique_ptr<MainConfigDialog> window;
+
+  void Create(std::vector<std::string> command_line_ports = {}) {
+    MainWindowEnvironment environment;
+    environment.extra_ports = std::move(command_line_ports);
+    environment.list_ports = [this] {
+      ++port_scans;
+      return machine_ports;
+    };
+    environment.open_url = [this](const QUrl& url) { opened_urls.push_back(url); };
+    window = std::make_unique<MainConfigDialog>(messages, files, std::move(environment));
+  }
+
+  void Destroy() { window.reset(); }
+};
+
+}  // namespace dtu::test

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <optional>
+
+#include "core/file_chooser.h"
+
+namespace dtu::test {
+
+// File choices for tests: each dialog takes the next answer of its queue (nothing = the user
+// cancelled; an empty queue cancels too) and counts how often it was shown.
+class ScriptedFileChooser : public FileChooser {
+ public:
+  std::optional<std::filesystem::path> ChooseOpen() override {
+    ++open_dialogs;
+    return Next(open_answers);
+  }
+
+  std::optional<std::filesystem::path> ChooseSave() override {
+    ++save_dialogs;
+    return Next(save_answers);
+  }
+
+  std::deque<std::optional<std::filesystem::path>> open_answers;
+  std::deque<std::optional<std::filesystem::path>> save_answers;
+  int open_dialogs = 0;
+  int save_dialogs = 0;
+
+ private:
+  static std::optional<std::filesystem::path> Next(
+      std::deque<std::optional<std::filesystem::path>>& answers) {
+    if (answers.empty()) return std::nullopt;
+    std::optional<std::filesystem::path> answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+}  // namespace dtu::test
