@@ -19,7 +19,11 @@ inline constexpr std::string_view kMakerName = "DTU配置工具项目组";
 inline constexpr std::string_view kMakerTelephone = "010-00000000";
 inline constexpr std::string_view kMakerFax = "010-00000001";
 
-// The About window's line naming the maker.
-inline constexpr std::string_view kAboutMakerLine = "DTU配置工具项目组 出品";
+// The About window's line naming the maker and the licence (LICENSE, MIT).
+inline constexpr std::string_view kAboutMakerLine = "DTU配置工具项目组 出品，按 MIT 许可证发布";
+
+// The installed desktop entry's name without ".desktop" (also the AppStream ID): desktops match
+// the running window to its menu entry and icon by it.
+inline constexpr std::string_view kDesktopFileName = "org.example.dtuconfig";
 
 }  // namespace dtu

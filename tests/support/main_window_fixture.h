@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QUrl>
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,9 +25,11 @@ struct MainWindowFixture {
   int port_scans = 0;
   std::unique_ptr<MainConfigDialog> window;
 
-  void Create(std::vector<std::string> command_line_ports = {}) {
+  void Create(std::vector<std::string> command_line_ports = {},
+              std::optional<std::filesystem::path> start_file = std::nullopt) {
     MainWindowEnvironment environment;
     environment.extra_ports = std::move(command_line_ports);
+    environment.start_file = std::move(start_file);
     environment.list_ports = [this] {
       ++port_scans;
       return machine_ports;

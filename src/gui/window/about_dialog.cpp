@@ -3,9 +3,9 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include "gui/platform/app_images.h"
 #include "core/product_info.h"
 #include "core/user_messages.h"
+#include "gui/platform/app_images.h"
 
 namespace dtu {
 namespace {

@@ -1,19 +1,26 @@
 #include "gui/window/config_app.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 
+#include "core/product_info.h"
 #include "gui/platform/app_images.h"
-#include "gui/window/main_config_dialog.h"
 #include "gui/platform/qt_file_chooser.h"
 #include "gui/platform/qt_user_messages.h"
+#include "gui/window/main_config_dialog.h"
 
 namespace dtu {
 namespace {
 
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 constexpr const char* kUsage =
-    "Usage: dtuconfig [--port PATH]...\n"
+    "Usage: dtuconfig [--port PATH]... [FILE]\n"
     "\n"
-    "Configures GPRS/SMS data transfer units (DTUs) over a serial port.\n"
+    "Configures GPRS/SMS data transfer units (DTUs) over a serial port. FILE, a parameter\n"
+    "file (*.MTS, *.bpp), is opened at start as the file menu opens it.\n"
     "\n"
     "Options:\n"
     "  --port PATH   also list the serial port PATH (a device, a /dev/serial/by-id/ link or a\n"
@@ -24,7 +31,9 @@ constexpr const char* kUsage =
 
 ConfigApp::ConfigApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("dtuconfig"));
-  setApplicationVersion(QStringLiteral("6.0"));
+  setApplicationVersion(FromUtf8(kVersionText));
+  // Lets the desktop show the installed entry's name and icon for the running window.
+  setDesktopFileName(FromUtf8(kDesktopFileName));
   setWindowIcon(AppIcon());
 }
 
@@ -51,9 +60,12 @@ ParsedArguments ConfigApp::ParseArguments(const QStringList& arguments) {
     parsed.text = QString::fromUtf8(kUsage);
     return parsed;
   }
-  if (!parser.positionalArguments().isEmpty())
-    return fail(
-        QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().front()));
+  const QStringList files = parser.positionalArguments();
+  if (files.size() > 1) return fail(QStringLiteral("Unexpected argument '%1'.").arg(files[1]));
+  if (!files.isEmpty()) {
+    if (files.front().isEmpty()) return fail(QStringLiteral("The file name is empty."));
+    parsed.options.file = std::filesystem::path(QFile::encodeName(files.front()).toStdString());
+  }
   for (const QString& port : parser.values(port_option)) {
     if (port.trimmed().isEmpty()) return fail(QStringLiteral("--port needs a path."));
     parsed.options.ports.push_back(port.toStdString());
@@ -66,6 +78,7 @@ int ConfigApp::Run(const ConfigOptions& options) {
   QtFileChooser files;
   MainWindowEnvironment environment;
   environment.extra_ports = options.ports;
+  environment.start_file = options.file;
   MainConfigDialog window(messages, files, std::move(environment));
   messages.setOwner(&window);
   files.setOwner(&window);

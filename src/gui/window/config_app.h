@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QStringList>
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,7 +12,8 @@ namespace dtu {
 
 // What the command line asks for.
 struct ConfigOptions {
-  std::vector<std::string> ports;  // --port PATH, in the order given
+  std::vector<std::string> ports;             // --port PATH, in the order given
+  std::optional<std::filesystem::path> file;  // FILE: the parameter file to open at start
 };
 
 struct ParsedArguments {
@@ -28,8 +31,8 @@ class ConfigApp : public QApplication {
  public:
   ConfigApp(int& argc, char** argv);
 
-  // Reads "--port PATH" (repeatable; "--port=PATH" too) and --help from the arguments, the
-  // program's name first.
+  // Reads "--port PATH" (repeatable; "--port=PATH" too), --help and at most one parameter FILE
+  // from the arguments, the program's name first.
   static ParsedArguments ParseArguments(const QStringList& arguments);
 
   // Shows the main window and returns when it has closed (the program's exit status).

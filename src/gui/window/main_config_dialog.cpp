@@ -12,29 +12,30 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <utility>
 
-#include "gui/window/about_dialog.h"
+#include "core/block/block_codes.h"
+#include "core/device/device_commands.h"
+#include "core/device/status_ids.h"
+#include "core/product_info.h"
+#include "core/serial/port_list.h"
+#include "gui/pages/gprs_page.h"
+#include "gui/pages/serial_page.h"
+#include "gui/pages/sms_page.h"
 #include "gui/platform/app_images.h"
+#include "gui/window/about_dialog.h"
+#include "gui/window/block_transfer.h"
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/parameter_file_commands.h"
 #include "gui/window/port_combo_box.h"
 #include "gui/window/port_connection.h"
-#include "core/product_info.h"
 #include "gui/window/signal_gauge.h"
 #include "gui/window/startup_values.h"
 #include "gui/window/status_display.h"
 #include "gui/window/summary_pane_view.h"
-#include "gui/pages/gprs_page.h"
-#include "gui/pages/serial_page.h"
-#include "gui/pages/sms_page.h"
-#include "core/block/block_codes.h"
-#include "gui/window/block_transfer.h"
-#include "core/device/device_commands.h"
-#include "core/serial/port_list.h"
-#include "core/device/status_ids.h"
 
 namespace dtu {
 namespace {
@@ -229,6 +230,10 @@ void MainConfigDialog::ApplyStartupState() {
   tabs_->CheckModeRadio(0);
   working_block_.set_work_mode(0);
   tabs_->ShowSelectedPage(0);
+
+  // Opened from the event loop, so that the window is up before any message about the file.
+  if (environment_.start_file)
+    QTimer::singleShot(0, this, [this] { OpenParameterFileAt(*environment_.start_file); });
 }
 
 QUrl MainConfigDialog::MakerWebPage() {
@@ -372,6 +377,10 @@ void MainConfigDialog::RequestSignal() {
 
 void MainConfigDialog::OpenParameterFile() {
   file_commands_->Open();
+}
+
+void MainConfigDialog::OpenParameterFileAt(const std::filesystem::path& path) {
+  file_commands_->Open(path);
 }
 
 void MainConfigDialog::SaveParameterFile() {

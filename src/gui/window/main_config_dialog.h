@@ -3,16 +3,18 @@
 #include <QDialog>
 #include <QUrl>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/block/parameter_block.h"
-#include "core/user_messages.h"
 #include "core/device/device_link.h"
 #include "core/serial/port_notification.h"
+#include "core/user_messages.h"
 
 class QAction;
 class QComboBox;
@@ -62,6 +64,9 @@ struct MainWindowEnvironment {
   std::vector<std::string> extra_ports;  // from the command line: listed, the first selected
   std::function<std::vector<std::string>()> list_ports;  // default: this machine's serial ports
   std::function<void(const QUrl&)> open_url;             // default: the desktop's browser
+  // A parameter file to open as soon as the window's event loop runs (the program's FILE
+  // argument), as if it had been chosen in the file menu's open dialog.
+  std::optional<std::filesystem::path> start_file;
 };
 
 // The one main window: port controls, the unit's status, the channel mode and the editor pages,
@@ -100,6 +105,8 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   void WriteParameters();
   void RequestSignal();
   void OpenParameterFile();
+  // Opens the given parameter file as "打开参数文件(&O)" opens the file chosen in its dialog.
+  void OpenParameterFileAt(const std::filesystem::path& path);
   void SaveParameterFile();
   void ShowAbout();
   void OpenMakerWebPage();

@@ -2,9 +2,9 @@
 
 #include <optional>
 
+#include "core/block/parameter_file.h"
 #include "core/file_chooser.h"
 #include "gui/window/block_transfer.h"
-#include "core/block/parameter_file.h"
 
 namespace dtu {
 
@@ -27,8 +27,16 @@ void ParameterFileCommands::Save() {
 }
 
 void ParameterFileCommands::Open() {
+  Load(chooser_.ChooseOpen());
+}
+
+void ParameterFileCommands::Open(const std::filesystem::path& path) {
+  Load(path);
+}
+
+void ParameterFileCommands::Load(const std::optional<std::filesystem::path>& path) {
   std::optional<ParameterBlock> from_file;
-  if (const std::optional<std::filesystem::path> path = chooser_.ChooseOpen()) {
+  if (path) {
     ParameterBlock block = working_;
     const FileResult read = ReadParameterFile(*path, block);
     if (read.ok()) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
+
 #include "core/block/parameter_block.h"
 #include "core/user_messages.h"
 
@@ -27,7 +30,13 @@ class ParameterFileCommands {
   // block when it was read, otherwise the working block as it is.
   void Open();
 
+  // Reads the given file exactly as Open() reads the one chosen in its dialog.
+  void Open(const std::filesystem::path& path);
+
  private:
+  // Open's reading and showing; nothing to read when the dialog was cancelled.
+  void Load(const std::optional<std::filesystem::path>& path);
+
   ParameterBlock& working_;
   BlockTransfer& transfer_;
   UserMessages& messages_;

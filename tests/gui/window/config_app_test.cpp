@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QTest>
 
 #include "gui/window/config_app.h"
@@ -14,34 +15,50 @@ class ConfigAppTest : public QObject {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("outcome");
     QTest::addColumn<QStringList>("ports");
+    QTest::addColumn<QString>("file");  // empty: none
     const QString me = QStringLiteral("dtuconfig");
-    QTest::newRow("none") << QStringList{me} << int(Outcome::Run) << QStringList{};
+    const QString none;
+    QTest::newRow("none") << QStringList{me} << int(Outcome::Run) << QStringList{} << none;
     QTest::newRow("one port") << QStringList{me, "--port", "/dev/pts/3"} << int(Outcome::Run)
-                              << QStringList{"/dev/pts/3"};
+                              << QStringList{"/dev/pts/3"} << none;
     QTest::newRow("repeated, in order")
         << QStringList{me, "--port", "/tmp/b", "--port=/dev/ttyUSB0"} << int(Outcome::Run)
-        << QStringList{"/tmp/b", "/dev/ttyUSB0"};
-    QTest::newRow("help") << QStringList{me, "--help"} << int(Outcome::Help) << QStringList{};
+        << QStringList{"/tmp/b", "/dev/ttyUSB0"} << none;
+    QTest::newRow("help") << QStringList{me, "--help"} << int(Outcome::Help) << QStringList{}
+                          << none;
     QTest::newRow("port without path")
-        << QStringList{me, "--port"} << int(Outcome::Error) << QStringList{};
+        << QStringList{me, "--port"} << int(Outcome::Error) << QStringList{} << none;
     QTest::newRow("empty path") << QStringList{me, "--port="} << int(Outcome::Error)
-                                << QStringList{};
+                                << QStringList{} << none;
     QTest::newRow("unknown option")
-        << QStringList{me, "--baud", "9600"} << int(Outcome::Error) << QStringList{};
-    QTest::newRow("stray argument")
-        << QStringList{me, "/dev/ttyS0"} << int(Outcome::Error) << QStringList{};
+        << QStringList{me, "--baud", "9600"} << int(Outcome::Error) << QStringList{} << none;
+    QTest::newRow("a file") << QStringList{me, "/tmp/站点一.MTS"} << int(Outcome::Run)
+                            << QStringList{} << "/tmp/站点一.MTS";
+    QTest::newRow("a port and a file")
+        << QStringList{me, "unit.bpp", "--port", "/dev/pts/3"} << int(Outcome::Run)
+        << QStringList{"/dev/pts/3"} << "unit.bpp";
+    QTest::newRow("a file after --")
+        << QStringList{me, "--", "-odd.bpp"} << int(Outcome::Run) << QStringList{} << "-odd.bpp";
+    QTest::newRow("two files") << QStringList{me, "a.MTS", "b.MTS"} << int(Outcome::Error)
+                               << QStringList{} << none;
+    QTest::newRow("empty file name")
+        << QStringList{me, ""} << int(Outcome::Error) << QStringList{} << none;
   }
 
   void arguments() {
     QFETCH(QStringList, arguments);
     QFETCH(int, outcome);
     QFETCH(QStringList, ports);
+    QFETCH(QString, file);
     const ParsedArguments parsed = ConfigApp::ParseArguments(arguments);
     QCOMPARE(int(parsed.outcome), outcome);
     QStringList parsed_ports;
     for (const std::string& port : parsed.options.ports)
       parsed_ports << QString::fromStdString(port);
     QCOMPARE(parsed_ports, ports);
+    const QString parsed_file =
+        parsed.options.file ? QFile::decodeName(parsed.options.file->c_str()) : QString();
+    QCOMPARE(parsed_file, file);
     if (parsed.outcome != Outcome::Run) QVERIFY(!parsed.text.isEmpty());
     if (parsed.outcome == Outcome::Help) QVERIFY(parsed.text.contains(QStringLiteral("--port")));
   }

@@ -9,13 +9,13 @@
 #include <iterator>
 #include <vector>
 
-#include "gui/window/editor_tab_set.h"
-#include "gui/platform/qt_file_chooser.h"
-#include "gui/window/summary_pane_view.h"
-#include "support/main_window_fixture.h"
+#include "core/block/parameter_block.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
-#include "core/block/parameter_block.h"
+#include "gui/platform/qt_file_chooser.h"
+#include "gui/window/editor_tab_set.h"
+#include "gui/window/summary_pane_view.h"
+#include "support/main_window_fixture.h"
 
 namespace dtu::test {
 
@@ -235,6 +235,29 @@ class ParameterFileCommandsTest : public QObject {
     QVERIFY(f_.messages.records.empty());
     QCOMPARE(gprs().text(1151), QStringLiteral("saved.apn"));
     QVERIFY(!window().summary().toPlainText().isEmpty());
+  }
+
+  // ---- a file named on the command line ----
+
+  void aStartFileOpensOnceTheWindowRuns() {
+    gprs().setText(1151, QStringLiteral("from.start"));
+    const fs::path path = Path("start.MTS");
+    Save(path);
+    f_.Destroy();
+    f_.Create({}, path);
+    QCOMPARE(gprs().text(1151), QStringLiteral("CMNET"));  // not before the event loop runs
+    QTRY_COMPARE(gprs().text(1151), QStringLiteral("from.start"));
+    QCOMPARE(WorkingBytes(), ReadAll(path));
+    QVERIFY(!window().summary().toPlainText().isEmpty());
+    QCOMPARE(f_.files.open_dialogs, 0);
+    QVERIFY(f_.messages.records.empty());
+  }
+
+  void aMissingStartFileSaysSo() {
+    f_.Destroy();
+    f_.Create({}, Path("gone.bpp"));
+    QTRY_COMPARE(f_.messages.texts(), (std::vector<std::string>{"无此文件!"}));
+    QCOMPARE(f_.files.open_dialogs, 0);
   }
 };
 
