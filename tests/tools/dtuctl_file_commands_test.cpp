@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "core/text/hex_text.h"
 #include "core/block/block_check.h"
 #include "core/block/parameter_block.h"
 #include "core/block/parameter_summary.h"
 #include "core/device/device_commands.h"
+#include "core/text/hex_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -244,8 +244,9 @@ TEST_F(DtuctlFileCommands, DecodeWritesAParameterFile) {
   WriteAllBytes(dir_ / "long.MTS", Bytes(700, 0xAA));
   const ProcessResult over = Dtuctl({"decode", "--output", PathOf("long.MTS")}, reply);
   ASSERT_EQ(over.exit_status, 0) << over.err;
-  Bytes expected(block.bytes().begin(), block.bytes().end());
-  expected.insert(expected.end(), 40, 0xAA);
+  // Built at its full size: GCC 12's optimiser reports a false array bound on insert().
+  Bytes expected(700, 0xAA);
+  std::copy(block.bytes().begin(), block.bytes().end(), expected.begin());
   EXPECT_EQ(ReadAllBytes(dir_ / "long.MTS"), expected);
 
   const ProcessResult summary = Dtuctl({"summary", PathOf("new.MTS")});
