@@ -2,7 +2,8 @@
 JOBS ?= $(shell nproc)
 PRESET ?= default
 
-.PHONY: all deps configure build test test-threads run screenshots bench fuzz format clean
+.PHONY: all deps configure build test test-threads run screenshots bench fuzz format clean \
+	release-installed install package
 
 all: build
 
@@ -43,8 +44,25 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_BUILD_JOBS=$(JOBS) scripts/run-fuzz
 
+# Installing and packaging: the `release` preset, only what is installed.
+INSTALLED_TARGETS = dtuconfig dtuctl dtusim dtu_manual_pages
+release-installed: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j$(JOBS) --target $(INSTALLED_TARGETS)
+
+# `make install [DESTDIR=DIR] [PREFIX=/usr]`; the prefix is /usr/local unless PREFIX says.
+install: release-installed
+	@DESTDIR="$(DESTDIR)" cmake --install build/release $(if $(PREFIX),--prefix "$(PREFIX)")
+
+# The Debian package, built with CPack into build/release/package and copied here.
+package: release-installed
+	@rm -f build/release/package/*.deb dtuconfig_*.deb
+	@cpack --config build/release/CPackConfig.cmake -B build/release/package >/dev/null
+	@cp build/release/package/*.deb .
+	@echo "make package: $$(cd build/release/package && ls *.deb)"
+
 format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
-	@rm -rf build
+	@rm -rf build dtuconfig_*.deb
