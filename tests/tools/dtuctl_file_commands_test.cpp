@@ -16,12 +16,15 @@
 #include "core/text/hex_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
+#include "support/sample_blocks.h"
 
 namespace dtu {
 namespace {
 
+using test::GprsBlock;
 using test::ProcessResult;
 using test::ReadAllBytes;
+using test::SmsBlock;
 using test::TempDir;
 using test::WriteAllBytes;
 using ::testing::HasSubstr;
@@ -36,49 +39,6 @@ ProcessResult Dtuctl(const std::vector<std::string>& args, std::string_view inpu
 
 std::string AsText(const BlockBytes& bytes) {
   return std::string(bytes.begin(), bytes.end());
-}
-
-// An SMS-mode block with a few known fields and an unterminated SMS centre number.
-ParameterBlock SmsBlock() {
-  ParameterBlock block;
-  block.set_work_mode(1);
-  block.set_sms_mode(0);
-  const std::string_view centre = "+8613800200500";  // all 14 bytes of the field, no 0x00
-  std::copy(centre.begin(), centre.end(), block.Area(field::sms_centre).begin());
-  block.set_baud_rate(9600);
-  block.set_parity(2);
-  block.set_data_bits(8);
-  block.set_stop_bits(1);
-  block.set_frame_mode(0);
-  block.set_frame_delay(100);
-  const std::string_view notice = "ABC";
-  block.set_tcp_notice(Bytes(notice.begin(), notice.end()));
-  SealBlock(block);
-  return block;
-}
-
-// A GPRS block with most of the printed fields set.
-ParameterBlock GprsBlock() {
-  ParameterBlock block;
-  block.set_work_mode(0);
-  block.set_protocol(1);
-  block.set_tcp_reconnect_time(30);
-  block.set_device_number(8000);
-  block.set_centre_number(1);
-  block.set_apn("cmnet");
-  block.set_centre_ip1({192, 168, 1, 10});
-  block.set_port1(5001);
-  block.set_heartbeat_interval(60);
-  block.set_sms_number1("13800000000");
-  block.set_baud_rate(115200);
-  block.set_data_bits(8);
-  block.set_stop_bits(1);
-  block.set_frame_mode(1);
-  block.set_frame_head(Bytes{0x7E, 0x01});
-  block.set_poll_interval(10);
-  block.set_poll_command(Bytes{'R', 'D'});
-  SealBlock(block);
-  return block;
 }
 
 class DtuctlFileCommands : public ::testing::Test {

@@ -62,6 +62,10 @@ inline constexpr char ParitySummaryLetter(std::uint8_t parity) {
   return parity < letters.size() ? letters[parity] : '?';
 }
 
+// The data and stop bits the serial page's lists offer, in list order.
+inline constexpr std::array<std::uint32_t, 2> kDataBitsChoices{8, 7};
+inline constexpr std::array<std::uint32_t, 2> kStopBitsChoices{1, 2};
+
 // How the DTU cuts its serial input into packets, byte 11.
 enum class FrameMode : std::uint8_t { ByDelay = 0, ByHeadAndTail = 1 };
 inline constexpr std::array<std::string_view, 2> kFrameModeNames{"延时分包", "包头包尾"};

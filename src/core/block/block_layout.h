@@ -31,6 +31,20 @@ struct FieldSpec {
   FieldType type;
 };
 
+// The largest value a number field holds: what its width allows (a flag is a byte like any other).
+constexpr std::uint32_t FieldMaxValue(const FieldSpec& row) {
+  switch (row.type) {
+    case FieldType::U8:
+    case FieldType::Flag:
+      return 0xFF;
+    case FieldType::U16:
+    case FieldType::U16BE:
+      return 0xFFFF;
+    default:
+      return 0xFFFFFFFF;
+  }
+}
+
 // A counted byte area together with the byte that says how many of its bytes are used.
 struct CountedSpec {
   FieldSpec area;

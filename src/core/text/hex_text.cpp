@@ -136,6 +136,25 @@ std::string FormatDottedIPv4(const std::array<std::uint8_t, 4>& address) {
          FormatDecimal(address[2]) + '.' + FormatDecimal(address[3]);
 }
 
+std::optional<std::array<std::uint8_t, 4>> ParseDottedQuad(std::string_view text) {
+  std::array<std::uint8_t, 4> address{};
+  for (std::size_t part = 0; part < address.size(); ++part) {
+    if (part > 0) {
+      if (text.empty() || text.front() != '.') return std::nullopt;
+      text.remove_prefix(1);
+    }
+    std::size_t digits = 0;
+    unsigned value = 0;
+    while (digits < text.size() && digits < 4 && text[digits] >= '0' && text[digits] <= '9')
+      value = value * 10 + static_cast<unsigned>(text[digits++] - '0');
+    if (digits == 0 || digits > 3 || value > 255) return std::nullopt;
+    address[part] = static_cast<std::uint8_t>(value);
+    text.remove_prefix(digits);
+  }
+  if (!text.empty()) return std::nullopt;
+  return address;
+}
+
 bool MatchStep(std::string_view keyword, char c, int& progress) {
   if (keyword.empty()) return false;
   // A counter outside the keyword (never set so by this function) starts afresh.

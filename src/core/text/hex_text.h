@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include <optional>
 
 namespace dtu {
 
@@ -54,6 +55,10 @@ std::array<std::uint8_t, 4> ParseDottedIPv4(std::string_view text);
 
 // "a.b.c.d" in decimal.
 std::string FormatDottedIPv4(const std::array<std::uint8_t, 4>& address);
+
+// The strict reading of an address: exactly four decimal numbers from 0 to 255 (one to three
+// digits each) joined by dots, nothing before, between or after; nothing for any other text.
+std::optional<std::array<std::uint8_t, 4>> ParseDottedQuad(std::string_view text);
 
 // One step of a streaming keyword search: feed one received character with the keyword's own
 // progress counter (starting at 0). Returns true on the character that completes the keyword and

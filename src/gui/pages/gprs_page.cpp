@@ -10,6 +10,8 @@
 #include "gui/pages/page_exchange.h"
 #include "core/block/block_codes.h"
 #include "core/block/block_layout.h"
+#include "core/editing/field_labels.h"
+#include "core/editing/page_rules.h"
 
 namespace dtu {
 namespace {
@@ -28,85 +30,97 @@ std::vector<std::string> ProtocolEntries() {
   return entries;
 }
 
-constexpr std::array<std::string_view, 6> kCentreIpNames{"主中心IP", "第二IP", "第三IP",
-                                                         "第四IP",   "第五IP", "心跳IP"};
-constexpr std::array<std::string_view, 6> kDomainNames{
-    "主中心域名", "第二中心域名", "第三中心域名", "第四中心域名", "第五中心域名", "第六中心域名"};
+// The block fields behind the rows of the centre and domain tables.
+constexpr std::array kCentreIpFields{field::centre_ip1, field::centre_ip2, field::centre_ip3,
+                                     field::centre_ip4, field::centre_ip5, field::heartbeat_ip};
+constexpr std::array kPortFields{field::port1, field::port2, field::port3,
+                                 field::port4, field::port5, field::port6};
+constexpr std::array kDomainFields{field::domain1, field::domain2, field::domain3,
+                                   field::domain4, field::domain5, field::domain6};
+constexpr std::array kDomainEnabledFields{field::domain1_enabled, field::domain2_enabled,
+                                          field::domain3_enabled, field::domain4_enabled,
+                                          field::domain5_enabled, field::domain6_enabled};
 
 // One row of the centre table: address with its label, port with its label.
 constexpr std::array<ControlSpec, 4> CentreRow(int i) {
   const int row = 1 + i;
-  return {Label(kCentreIpLabel[i], kCentreIpNames[i], kCentreIp[i], At(kCentreGroup, row, 0)),
+  return {Label(kCentreIpLabel[i], FieldLabel(kCentreIpFields[i]), kCentreIp[i],
+                At(kCentreGroup, row, 0)),
           Edit(kCentreIp[i], At(kCentreGroup, row, 1)),
-          Label(kPortLabel[i], "端口", kPort[i], At(kCentreGroup, row, 2)),
+          Label(kPortLabel[i], FieldLabel(kPortFields[i]), kPort[i], At(kCentreGroup, row, 2)),
           Edit(kPort[i], At(kCentreGroup, row, 3), kDigitsOnly | kNarrow)};
 }
 
 // One row of the domain table: name with its label and its "启用" box.
 constexpr std::array<ControlSpec, 3> DomainRow(int i) {
   const int row = 10 + i;
-  return {Label(kDomainLabel[i], kDomainNames[i], kDomain[i], At(kCentreGroup, row, 0)),
-          Edit(kDomain[i], At(kCentreGroup, row, 1, 2)),
-          CheckBox(kDomainEnabled[i], "启用", At(kCentreGroup, row, 3))};
+  return {
+      Label(kDomainLabel[i], FieldLabel(kDomainFields[i]), kDomain[i], At(kCentreGroup, row, 0)),
+      Edit(kDomain[i], At(kCentreGroup, row, 1, 2)),
+      CheckBox(kDomainEnabled[i], FieldLabel(kDomainEnabledFields[i]), At(kCentreGroup, row, 3))};
 }
 
 constexpr std::array kHead = std::to_array<ControlSpec>({
     GroupBox(kOperatorGroup, "运营商相关", At(kPageArea, 0, 0)),
-    Label(0, "接入点名称（APN）", kApn, At(kOperatorGroup, 0, 0)),
+    Label(0, FieldLabel(field::apn), kApn, At(kOperatorGroup, 0, 0)),
     Edit(kApn, At(kOperatorGroup, 0, 1)),
-    Label(0, "服务代码", kDialCode, At(kOperatorGroup, 1, 0)),
+    Label(0, FieldLabel(field::dial_code), kDialCode, At(kOperatorGroup, 1, 0)),
     Edit(kDialCode, At(kOperatorGroup, 1, 1)),
-    Label(0, "PPP用户名", kPppUser, At(kOperatorGroup, 2, 0)),
+    Label(0, FieldLabel(field::ppp_user), kPppUser, At(kOperatorGroup, 2, 0)),
     Edit(kPppUser, At(kOperatorGroup, 2, 1)),
-    Label(0, "PPP用户密码", kPppPassword, At(kOperatorGroup, 3, 0)),
+    Label(0, FieldLabel(field::ppp_password), kPppPassword, At(kOperatorGroup, 3, 0)),
     Edit(kPppPassword, At(kOperatorGroup, 3, 1)),
     CheckBox(kKxcProvidesIp, "KXC提供IP(仅限KXUDP和KXTCP)", At(kOperatorGroup, 4, 0, 2),
              kHidden | kDisabled),
 
     GroupBox(kProtocolGroup, "协议相关", At(kPageArea, 1, 0)),
-    Label(0, "协议类型", kProtocol, At(kProtocolGroup, 0, 0)),
+    Label(0, FieldLabel(field::protocol), kProtocol, At(kProtocolGroup, 0, 0)),
     List(kProtocol, &ProtocolEntries, At(kProtocolGroup, 0, 1, 3)),
-    Label(0, "设备编号", kDeviceNumber, At(kProtocolGroup, 1, 0)),
+    Label(0, FieldLabel(field::device_number), kDeviceNumber, At(kProtocolGroup, 1, 0)),
     Edit(kDeviceNumber, At(kProtocolGroup, 1, 1), kDigitsOnly),
-    Label(0, "项目编号", kProjectNumber, At(kProtocolGroup, 1, 2)),
+    Label(0, FieldLabel(field::project_number), kProjectNumber, At(kProtocolGroup, 1, 2)),
     Edit(kProjectNumber, At(kProtocolGroup, 1, 3)),
-    Label(0, "接收编号", kCentreNumber, At(kProtocolGroup, 2, 0)),
+    Label(0, FieldLabel(field::centre_number), kCentreNumber, At(kProtocolGroup, 2, 0)),
     Edit(kCentreNumber, At(kProtocolGroup, 2, 1), kDigitsOnly),
-    Label(0, "接收数目", kReceiverCount, At(kProtocolGroup, 2, 2)),
+    Label(0, FieldLabel(field::receiver_count), kReceiverCount, At(kProtocolGroup, 2, 2)),
     Edit(kReceiverCount, At(kProtocolGroup, 2, 3)),
-    Label(0, "手机号码", kSimNumber, At(kProtocolGroup, 3, 0)),
+    Label(0, FieldLabel(field::sim_number), kSimNumber, At(kProtocolGroup, 3, 0)),
     Edit(kSimNumber, At(kProtocolGroup, 3, 1, 3), kDigitsOnly),
 
     GroupBox(kHeartbeatGroup, "", At(kPageArea, 2, 0)),
-    Label(kHeartbeatIntervalLabel, "心跳间隔(秒)", kHeartbeatInterval, At(kHeartbeatGroup, 0, 0)),
+    Label(kHeartbeatIntervalLabel, FieldLabel(field::heartbeat_interval), kHeartbeatInterval,
+          At(kHeartbeatGroup, 0, 0)),
     Edit(kHeartbeatInterval, At(kHeartbeatGroup, 0, 1), kDigitsOnly | kNarrow),
-    CheckBox(kHeartbeatTwice, "心跳连发两次", At(kHeartbeatGroup, 0, 2), kHidden | kDisabled),
-    CheckBox(kCustomPackets, "启用自定义注册包、心跳包", At(kHeartbeatGroup, 1, 0, 3)),
-    Label(kRegisterDataLabel, "自定义注册包数据：", kRegisterData, At(kHeartbeatGroup, 2, 0)),
+    CheckBox(kHeartbeatTwice, FieldLabel(field::heartbeat_twice), At(kHeartbeatGroup, 0, 2),
+             kHidden | kDisabled),
+    CheckBox(kCustomPackets, FieldLabel(field::custom_packets), At(kHeartbeatGroup, 1, 0, 3)),
+    Label(kRegisterDataLabel, FieldLabel(field::register_data), kRegisterData,
+          At(kHeartbeatGroup, 2, 0)),
     Edit(kRegisterData, At(kHeartbeatGroup, 2, 1)),
     CheckBox(kRegisterHex, "16进制", At(kHeartbeatGroup, 2, 2)),
-    Label(kHeartbeatDataLabel, "自定义心跳数据：", kHeartbeatData, At(kHeartbeatGroup, 3, 0)),
+    Label(kHeartbeatDataLabel, FieldLabel(field::heartbeat_data), kHeartbeatData,
+          At(kHeartbeatGroup, 3, 0)),
     Edit(kHeartbeatData, At(kHeartbeatGroup, 3, 1)),
     CheckBox(kHeartbeatHex, "16进制", At(kHeartbeatGroup, 3, 2)),
-    Label(kHeartbeatRetriesLabel, "重发次数", kHeartbeatRetries, At(kHeartbeatGroup, 4, 0),
-          kHidden),
+    Label(kHeartbeatRetriesLabel, FieldLabel(field::heartbeat_retries), kHeartbeatRetries,
+          At(kHeartbeatGroup, 4, 0), kHidden),
     Edit(kHeartbeatRetries, At(kHeartbeatGroup, 4, 1), kDigitsOnly | kNarrow | kHidden | kDisabled),
-    Label(kTcpReconnectTimeLabel, "TCP重连接时间(秒)", kTcpReconnectTime, At(kHeartbeatGroup, 5, 0),
-          kHidden),
+    Label(kTcpReconnectTimeLabel, FieldLabel(field::tcp_reconnect_time), kTcpReconnectTime,
+          At(kHeartbeatGroup, 5, 0), kHidden),
     Edit(kTcpReconnectTime, At(kHeartbeatGroup, 5, 1), kDigitsOnly | kNarrow | kHidden),
 
     GroupBox(kCentreGroup, "中心IP地址参数", At(kPageArea, 0, 1)),
     Radio(kMainAndBackup, "主备方式", At(kCentreGroup, 0, 0)),
     Radio(kGroupSend, "群发方式", At(kCentreGroup, 0, 1)),
-    Label(0, "IP数目", kIpCount, At(kCentreGroup, 0, 2)),
+    Label(0, FieldLabel(field::ip_count), kIpCount, At(kCentreGroup, 0, 2)),
     Edit(kIpCount, At(kCentreGroup, 0, 3), kNarrow),
 });
 
 constexpr std::array kDns = std::to_array<ControlSpec>({
-    CheckBox(kFixedDns, "不使用自动获取的DNS，使用下面设置的DNS", At(kCentreGroup, 7, 0, 4)),
-    Label(0, "首选 DNS 服务器", kDnsPrimary, At(kCentreGroup, 8, 0)),
+    CheckBox(kFixedDns, FieldLabel(field::fixed_dns), At(kCentreGroup, 7, 0, 4)),
+    Label(0, FieldLabel(field::dns_primary), kDnsPrimary, At(kCentreGroup, 8, 0)),
     Edit(kDnsPrimary, At(kCentreGroup, 8, 1, 2)),
-    Label(0, "备用 DNS 服务器", kDnsSecondary, At(kCentreGroup, 9, 0)),
+    Label(0, FieldLabel(field::dns_secondary), kDnsSecondary, At(kCentreGroup, 9, 0)),
     Edit(kDnsSecondary, At(kCentreGroup, 9, 1, 2)),
 });
 
@@ -159,25 +173,18 @@ constexpr std::array kLimits = std::to_array<FieldLimit>({
 
 constexpr PageSpec kPageSpec{kControls, kTooltips, kLimits};
 
-// The checks run when the user leaves a field: the range, its message and caption, and the
-// value the field is reset to.
+// The checks run when the user leaves a field: the field's rule with its range, message,
+// caption and the value the field is reset to.
 struct RangeCheck {
   int id;
   std::uint32_t GprsMembers::*member;
-  std::uint32_t min;
-  std::uint32_t max;
-  std::string_view text;
-  std::string_view caption;
-  std::uint32_t reset;
+  RangeRule rule;
 };
 
 constexpr std::array kRangeChecks = std::to_array<RangeCheck>({
-    {kTcpReconnectTime, &GprsMembers::tcp_reconnect_time, 20, 60, "请输入20到60之间的数",
-     "TCP 连接时间", 30},
-    {kHeartbeatInterval, &GprsMembers::heartbeat_interval, 5, 3600, "请输入5到3600之间的数",
-     "心跳时间间隔", 30},
-    {kHeartbeatRetries, &GprsMembers::heartbeat_retries, 3, 10, "请输入3到10之间的数",
-     "重拨好号前心跳不回应次数", 5},
+    {kTcpReconnectTime, &GprsMembers::tcp_reconnect_time, page_rule::kTcpReconnectTime},
+    {kHeartbeatInterval, &GprsMembers::heartbeat_interval, page_rule::kHeartbeatInterval},
+    {kHeartbeatRetries, &GprsMembers::heartbeat_retries, page_rule::kHeartbeatRetries},
 });
 
 constexpr std::int32_t kMaxReceiveNumber = 65535;
@@ -211,7 +218,9 @@ void GprsPage::Exchange(PageExchange& dx) {
   dx.Index(kProtocol, m.protocol);
   dx.Text(kDeviceNumber, m.device_number);
   dx.Text(kCentreNumber, m.centre_number);
-  dx.Byte(kReceiverCount, m.receiver_count, 1, 32);
+  dx.Byte(kReceiverCount, m.receiver_count,
+          static_cast<std::uint8_t>(page_rule::kReceiverCount.min),
+          static_cast<std::uint8_t>(page_rule::kReceiverCount.max));
   dx.Text(kSimNumber, m.sim_number);
   dx.Unsigned(kHeartbeatInterval, m.heartbeat_interval);
   dx.Check(kHeartbeatTwice, m.heartbeat_twice);
@@ -262,9 +271,9 @@ void GprsPage::CheckRange(int id) {
   // is tested or written back.
   if (!ExchangeToMembers()) return;
   std::uint32_t& value = members_.*(check->member);
-  if (value >= check->min && value <= check->max) return;
-  messages().Show(MessageKind::Warning, check->text, check->caption);
-  value = check->reset;
+  if (check->rule.Holds(value)) return;
+  messages().Show(MessageKind::Warning, check->rule.message, check->rule.caption);
+  value = check->rule.reset;
   ExchangeToControls();
 }
 

@@ -9,6 +9,7 @@
 #include "gui/pages/page_exchange.h"
 #include "core/block/block_codes.h"
 #include "core/block/block_layout.h"
+#include "core/editing/field_labels.h"
 
 namespace dtu {
 namespace {
@@ -20,26 +21,30 @@ constexpr int kPortGroup = -1;
 constexpr int kPollGroup = -2;
 constexpr int kFramingGroup = -3;
 
-std::vector<std::string> BaudRateEntries() {
-  std::vector<std::string> entries;
-  for (std::uint32_t baud : kBaudRates) entries.push_back(std::to_string(baud));
-  return entries;
-}
 std::vector<std::string> ParityEntries() {
   return {kParityNames.begin(), kParityNames.end()};
 }
+template <std::size_t N>
+std::vector<std::string> NumberEntries(const std::array<std::uint32_t, N>& numbers) {
+  std::vector<std::string> entries;
+  for (std::uint32_t number : numbers) entries.push_back(std::to_string(number));
+  return entries;
+}
+std::vector<std::string> BaudRateEntries() {
+  return NumberEntries(kBaudRates);
+}
 std::vector<std::string> DataBitsEntries() {
-  return {"8", "7"};
+  return NumberEntries(kDataBitsChoices);
 }
 std::vector<std::string> StopBitsEntries() {
-  return {"1", "2"};
+  return NumberEntries(kStopBitsChoices);
 }
 
 // A field with its label and its "16进制" box on one row of a group.
-constexpr std::array<ControlSpec, 3> HexRow(int group, int row, int label_id, std::string_view name,
-                                            int field, int hex_box) {
-  return {Label(label_id, name, field, At(group, row, 0)), Edit(field, At(group, row, 1)),
-          CheckBox(hex_box, "16进制", At(group, row, 2))};
+constexpr std::array<ControlSpec, 3> HexRow(int group, int row, int label_id,
+                                            const FieldSpec& block_field, int field, int hex_box) {
+  return {Label(label_id, FieldLabel(block_field), field, At(group, row, 0)),
+          Edit(field, At(group, row, 1)), CheckBox(hex_box, "16进制", At(group, row, 2))};
 }
 
 constexpr std::array kLeftColumn = std::to_array<ControlSpec>({
@@ -50,26 +55,27 @@ constexpr std::array kLeftColumn = std::to_array<ControlSpec>({
     List(kStopBits, &StopBitsEntries, At(kPortGroup, 0, 3)),
 
     GroupBox(kPollGroup, "串口定时输出命令", At(kPageArea, 1, 0)),
-    Label(0, "定时", kPollInterval, At(kPollGroup, 0, 0)),
+    Label(0, FieldLabel(field::poll_interval), kPollInterval, At(kPollGroup, 0, 0)),
     Edit(kPollInterval, At(kPollGroup, 0, 1), kDigitsOnly),
-    Label(0, "命令", kPollCommand, At(kPollGroup, 1, 0)),
+    Label(0, FieldLabel(field::poll_command), kPollCommand, At(kPollGroup, 1, 0)),
     Edit(kPollCommand, At(kPollGroup, 1, 1)),
     CheckBox(kPollCommandHex, "16进制", At(kPollGroup, 1, 2)),
     Label(0, "长度", kPollCommandLength, At(kPollGroup, 2, 0)),
     Edit(kPollCommandLength, At(kPollGroup, 2, 1), kReadOnly),
 
     GroupBox(kFramingGroup, "串口接收数据处理方式", At(kPageArea, 2, 0)),
-    CheckBox(kTimedReceive, "定时接收", At(kFramingGroup, 0, 0)),
-    Label(0, "时间(秒)", kTimedReceiveInterval, At(kFramingGroup, 0, 1)),
+    CheckBox(kTimedReceive, FieldLabel(field::timed_receive), At(kFramingGroup, 0, 0)),
+    Label(0, FieldLabel(field::timed_receive_interval), kTimedReceiveInterval,
+          At(kFramingGroup, 0, 1)),
     Edit(kTimedReceiveInterval, At(kFramingGroup, 0, 2), kDigitsOnly),
     Radio(kByDelay, "延时分包", At(kFramingGroup, 1, 0)),
-    Label(0, "延时(毫秒)", kFrameDelay, At(kFramingGroup, 1, 1)),
+    Label(0, FieldLabel(field::frame_delay), kFrameDelay, At(kFramingGroup, 1, 1)),
     Edit(kFrameDelay, At(kFramingGroup, 1, 2), kDigitsOnly | kCentred),
     Radio(kByHeadAndTail, "包头包尾", At(kFramingGroup, 2, 0)),
-    Label(0, "包头", kFrameHead, At(kFramingGroup, 3, 1)),
+    Label(0, FieldLabel(field::frame_head), kFrameHead, At(kFramingGroup, 3, 1)),
     Edit(kFrameHead, At(kFramingGroup, 3, 2)),
     CheckBox(kFrameHeadHex, "16进制", At(kFramingGroup, 3, 3)),
-    Label(0, "包尾", kFrameTail, At(kFramingGroup, 4, 1)),
+    Label(0, FieldLabel(field::frame_tail), kFrameTail, At(kFramingGroup, 4, 1)),
     Edit(kFrameTail, At(kFramingGroup, 4, 2)),
     CheckBox(kFrameTailHex, "16进制", At(kFramingGroup, 4, 3)),
 });
@@ -82,14 +88,14 @@ constexpr std::array kGroups = std::to_array<ControlSpec>({
 });
 
 // Every control of the page, in page order.
-constexpr auto kControls =
-    Join(kLeftColumn, kGroups,
-         HexRow(kRxTagGroup, 0, kGprsRxTagLabel, "GPRS", kGprsRxTag, kGprsRxTagHex),
-         HexRow(kRxTagGroup, 1, kSmsRxTagLabel, "短信", kSmsRxTag, kSmsRxTagHex),
-         HexRow(kTxTagGroup, 0, kGprsTxTagLabel, "GPRS", kGprsTxTag, kGprsTxTagHex),
-         HexRow(kTxTagGroup, 1, kSmsTxTagLabel, "短信", kSmsTxTag, kSmsTxTagHex),
-         HexRow(kGprsNoticeGroup, 0, kGprsNoticeLabel, "内容", kGprsNotice, kGprsNoticeHex),
-         HexRow(kTcpNoticeGroup, 0, kTcpNoticeLabel, "内容", kTcpNotice, kTcpNoticeHex));
+constexpr auto kControls = Join(
+    kLeftColumn, kGroups,
+    HexRow(kRxTagGroup, 0, kGprsRxTagLabel, field::gprs_rx_tag, kGprsRxTag, kGprsRxTagHex),
+    HexRow(kRxTagGroup, 1, kSmsRxTagLabel, field::sms_rx_tag, kSmsRxTag, kSmsRxTagHex),
+    HexRow(kTxTagGroup, 0, kGprsTxTagLabel, field::gprs_tx_tag, kGprsTxTag, kGprsTxTagHex),
+    HexRow(kTxTagGroup, 1, kSmsTxTagLabel, field::sms_tx_tag, kSmsTxTag, kSmsTxTagHex),
+    HexRow(kGprsNoticeGroup, 0, kGprsNoticeLabel, field::gprs_notice, kGprsNotice, kGprsNoticeHex),
+    HexRow(kTcpNoticeGroup, 0, kTcpNoticeLabel, field::tcp_notice, kTcpNotice, kTcpNoticeHex));
 
 constexpr std::string_view kHeadTailTip =
     "包头包尾：接收到了设定的包头和包尾，则认为一个数据包接收完成，并进行相应的处理，包头包尾之间可"

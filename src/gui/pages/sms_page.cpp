@@ -6,6 +6,7 @@
 #include "gui/pages/page_exchange.h"
 #include "core/block/block_codes.h"
 #include "core/block/block_layout.h"
+#include "core/editing/field_labels.h"
 
 namespace dtu {
 namespace {
@@ -28,11 +29,11 @@ std::vector<std::string> OutputNumberEntries() {
   return Entries(kSmsOutputNumberEntries);
 }
 
-constexpr std::array<std::string_view, 5> kNumberNames{
-    "群发手机号码1", "群发手机号码2", "群发手机号码3", "群发手机号码4", "群发手机号码5"};
+constexpr std::array kNumberFields{field::sms_number1, field::sms_number2, field::sms_number3,
+                                   field::sms_number4, field::sms_number5};
 
 constexpr ControlSpec NumberLabel(int i) {
-  return Label(kNumberLabel[i], kNumberNames[i], kNumber[i], At(kNumbersGroup, i, 0));
+  return Label(kNumberLabel[i], FieldLabel(kNumberFields[i]), kNumber[i], At(kNumbersGroup, i, 0));
 }
 constexpr ControlSpec NumberEdit(int i) {
   return Edit(kNumber[i], At(kNumbersGroup, i, 1), kDigitsOnly);
@@ -40,9 +41,9 @@ constexpr ControlSpec NumberEdit(int i) {
 
 constexpr std::array kControls = std::to_array<ControlSpec>({
     GroupBox(kSmsGroup, "短信", At(kPageArea, 0, 0)),
-    Label(kModeLabel, "模式选择", kMode, At(kSmsGroup, 0, 0)),
+    Label(kModeLabel, FieldLabel(field::sms_mode), kMode, At(kSmsGroup, 0, 0)),
     List(kMode, &ModeEntries, At(kSmsGroup, 0, 1)),
-    Label(0, "设置短信中心", kSmsCentre, At(kSmsGroup, 1, 0)),
+    Label(0, FieldLabel(field::sms_centre), kSmsCentre, At(kSmsGroup, 1, 0)),
     Edit(kSmsCentre, At(kSmsGroup, 1, 1), kDigitsOnly),
     GroupBox(kNumbersGroup, "授权号码", At(kSmsGroup, 2, 0, 2)),
     NumberLabel(0),
@@ -55,14 +56,15 @@ constexpr std::array kControls = std::to_array<ControlSpec>({
     NumberEdit(3),
     NumberLabel(4),
     NumberEdit(4),
-    CheckBox(kAcceptAll, "接收来自目标号码外的短信", At(kSmsGroup, 3, 0, 2)),
-    Label(kCodingLabel, "短信编码", kCoding, At(kSmsGroup, 4, 0)),
+    CheckBox(kAcceptAll, FieldLabel(field::sms_accept_all), At(kSmsGroup, 3, 0, 2)),
+    Label(kCodingLabel, FieldLabel(field::sms_coding), kCoding, At(kSmsGroup, 4, 0)),
     List(kCoding, &CodingEntries, At(kSmsGroup, 4, 1)),
     Label(0, "SIM卡固有短信中心", kSimSmsCentre, At(kSmsGroup, 5, 0)),
     Edit(kSimSmsCentre, At(kSmsGroup, 5, 1), kDigitsOnly | kReadOnly),
-    Label(kOutputNumberLabel, "输出包含号码", kOutputNumber, At(kSmsGroup, 6, 0), kHidden),
+    Label(kOutputNumberLabel, FieldLabel(field::sms_output_number), kOutputNumber,
+          At(kSmsGroup, 6, 0), kHidden),
     List(kOutputNumber, &OutputNumberEntries, At(kSmsGroup, 6, 1), kHidden),
-    CheckBox(kDualTargetsOnly, "双通道方式短信仅发向设定的目标号码", At(kSmsGroup, 7, 0, 2),
+    CheckBox(kDualTargetsOnly, FieldLabel(field::dual_sms_targets_only), At(kSmsGroup, 7, 0, 2),
              kHidden),
 });
 

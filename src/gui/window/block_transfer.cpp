@@ -24,17 +24,11 @@
 #include "gui/pages/sms_page.h"
 #include "core/block/block_check.h"
 #include "core/block/block_codes.h"
+#include "core/editing/page_rules.h"
 
 namespace dtu {
 namespace {
 
-constexpr std::string_view kPollIntervalMessage = "串口自动发送命令间隔最小5秒!";
-constexpr std::string_view kFrameDelayMessage = "触发模式延时最小20ms!";
-
-constexpr std::uint32_t kMinPollInterval = 5;       // seconds; 0 switches the command off
-constexpr std::uint32_t kMinFrameDelay = 20;        // milliseconds
-constexpr std::uint32_t kMinTcpReconnectTime = 20;  // seconds
-constexpr std::uint32_t kTcpReconnectFallback = 30;
 constexpr std::uint32_t kNumberFallback = 8000;  // stored for a device or centre number of 0
 constexpr std::uint8_t kNoSelection = 255;       // a list without selection, as a byte
 
@@ -311,20 +305,6 @@ std::string UnencodableTextMessage(std::string_view name, char32_t c) {
   return std::string(name) + "中的字符 " + DescribeCharacter(c) + " 无法用GBK编码保存，请修改。";
 }
 
-// The largest value a number field of the block holds.
-std::uint32_t WidthMax(const FieldSpec& field) {
-  switch (field.type) {
-    case FieldType::U8:
-    case FieldType::Flag:
-      return 0xFF;
-    case FieldType::U16:
-    case FieldType::U16BE:
-      return 0xFFFF;
-    default:
-      return 0xFFFFFFFF;
-  }
-}
-
 // Removes the blanks the C library knows from both ends.
 std::string TrimBlanks(std::string_view text) {
   std::size_t begin = 0;
@@ -381,7 +361,7 @@ class PageCollector {
 
   // A number stored as it is read, in the field's own width.
   bool StoreNumber(int id, Reading reading, const FieldSpec& field) {
-    const auto value = Number(id, reading, WidthMax(field));
+    const auto value = Number(id, reading, FieldMaxValue(field));
     if (value) block_.Set(field, *value);
     return value.has_value();
   }
@@ -507,8 +487,10 @@ bool CollectGprsPage(PageCollector& c, GprsPage& page) {
 
   const auto reconnect = c.Number(kTcpReconnectTime, Reading::CDecimal, 0xFFFF);
   if (!reconnect) return false;
-  b.set_tcp_reconnect_time(static_cast<std::uint16_t>(
-      *reconnect < kMinTcpReconnectTime ? kTcpReconnectFallback : *reconnect));
+  // A time under the page's minimum is stored as the value the page resets the field to.
+  const RangeRule& rule = page_rule::kTcpReconnectTime;
+  b.set_tcp_reconnect_time(
+      static_cast<std::uint16_t>(*reconnect < rule.min ? rule.reset : *reconnect));
 
   constexpr std::array kEnabledFields{field::domain1_enabled, field::domain2_enabled,
                                       field::domain3_enabled, field::domain4_enabled,
@@ -580,7 +562,7 @@ bool CollectSerialPage(PageCollector& c, SerialPage& page) {
 
   const auto list_number = [&](int id, const FieldSpec& field) {
     const auto value = c.NumberIn(id, page.list(id)->currentText().toStdString(),
-                                  Reading::TrailingDigits, WidthMax(field));
+                                  Reading::TrailingDigits, FieldMaxValue(field));
     if (value) b.Set(field, *value);
     return value.has_value();
   };
@@ -595,8 +577,8 @@ bool CollectSerialPage(PageCollector& c, SerialPage& page) {
 
   const auto poll_interval = c.Number(kPollInterval, Reading::TrailingDigits, 0xFFFF);
   if (!poll_interval) return false;
-  if (*poll_interval != 0 && *poll_interval < kMinPollInterval) {
-    c.Refuse(kPollInterval, kPollIntervalMessage);
+  if (!page_rule::kPollInterval.Holds(*poll_interval)) {
+    c.Refuse(kPollInterval, page_rule::kPollInterval.message);
     return false;
   }
   b.set_poll_interval(static_cast<std::uint16_t>(*poll_interval));
@@ -607,8 +589,8 @@ bool CollectSerialPage(PageCollector& c, SerialPage& page) {
   // Refused in either framing mode.
   const auto frame_delay = c.Number(kFrameDelay, Reading::TrailingDigits, 0xFFFF);
   if (!frame_delay) return false;
-  if (*frame_delay < kMinFrameDelay) {
-    c.Refuse(kFrameDelay, kFrameDelayMessage);
+  if (!page_rule::kFrameDelay.Holds(*frame_delay)) {
+    c.Refuse(kFrameDelay, page_rule::kFrameDelay.message);
     return false;
   }
   b.set_frame_delay(static_cast<std::uint16_t>(*frame_delay));

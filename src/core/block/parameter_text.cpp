@@ -1,0 +1,523 @@
+#include "core/block/parameter_text.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+#include <utility>
+
+#include "core/text/escaped_text.h"
+#include "core/text/hex_text.h"
+
+namespace dtu {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// How a member's value is written.
+enum class MemberKind {
+  Number,    // a JSON number within the field's width
+  Address,   // "a.b.c.d"
+  Text,      // an escaped string
+  Counted,   // {"hex", "text", "length", "after"}
+  Bytes,     // hex digits: the reserved areas
+  DeviceId,  // bytes 95 to 98 as one hexadecimal identifier
+};
+
+struct Member {
+  std::string_view name;
+  MemberKind kind;
+  FieldSpec row;
+  CountedSpec counted{};  // for MemberKind::Counted
+};
+
+constexpr std::string_view kFormatKey = "format";
+constexpr std::string_view kVersionKey = "version";
+constexpr std::string_view kAbsent = "-";
+constexpr std::size_t kShownValueLimit = 80;
+
+// ---- The members --------------------------------------------------------------------------
+
+std::optional<CountedSpec> CountedArea(const FieldSpec& row) {
+  for (const CountedSpec& counted : kCountedFields)
+    if (counted.area.offset == row.offset) return counted;
+  return std::nullopt;
+}
+
+bool IsCountByte(const FieldSpec& row) {
+  return std::ranges::any_of(kCountedFields, [&](const CountedSpec& counted) {
+    return counted.length.offset == row.offset;
+  });
+}
+
+MemberKind KindOf(const FieldSpec& row) {
+  switch (row.type) {
+    case FieldType::IPv4:
+      return MemberKind::Address;
+    case FieldType::Text:
+      return MemberKind::Text;
+    case FieldType::Counted:
+      return MemberKind::Counted;
+    case FieldType::Reserved:
+      return MemberKind::Bytes;
+    default:
+      return MemberKind::Number;
+  }
+}
+
+// Every member in block order, taken from the layout: the length and checksum words and the
+// count bytes (written with their areas) are no members; the identifier stands before the two
+// numbers it overlays.
+std::vector<Member> BuildMembers() {
+  std::vector<Member> members;
+  for (const FieldSpec& row : kBlockLayout) {
+    if (row.offset == field::length.offset || row.offset == field::checksum.offset ||
+        IsCountByte(row))
+      continue;
+    if (row.offset == field::device_id.offset)
+      members.push_back({field::device_id.name, MemberKind::DeviceId, field::device_id});
+    Member member{row.name, KindOf(row), row};
+    if (const std::optional<CountedSpec> counted = CountedArea(row)) member.counted = *counted;
+    members.push_back(member);
+  }
+  return members;
+}
+
+const std::vector<Member>& Members() {
+  static const std::vector<Member> members = BuildMembers();
+  return members;
+}
+
+const Member* FindMember(std::string_view name) {
+  for (const Member& member : Members())
+    if (member.name == name) return &member;
+  return nullptr;
+}
+
+bool IsDeviceNumber(const Member& member) {
+  return member.row.offset == field::device_number.offset ||
+         member.row.offset == field::centre_number.offset;
+}
+
+// Whether the text form of `block` writes this member.
+bool Written(const Member& member, const ParameterBlock& block) {
+  const bool device_id = ProtocolEditsDeviceId(block.protocol());
+  if (member.kind == MemberKind::DeviceId) return device_id;
+  return !(IsDeviceNumber(member) && device_id);
+}
+
+// ---- Export -------------------------------------------------------------------------------
+
+std::string_view AsChars(std::span<const std::uint8_t> bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// The bytes without the 0x00 bytes at their end.
+std::span<const std::uint8_t> WithoutTrailingZeros(std::span<const std::uint8_t> bytes) {
+  std::size_t end = bytes.size();
+  while (end > 0 && bytes[end - 1] == 0) --end;
+  return bytes.first(end);
+}
+
+// "41 42 43": upper-case pairs, one space between.
+std::string HexPairs(std::span<const std::uint8_t> bytes) {
+  std::string dump = FormatHexDump(bytes);
+  if (!dump.empty()) dump.pop_back();
+  return dump;
+}
+
+Json CountedValue(const ParameterBlock& block, const CountedSpec& counted) {
+  const std::span<const std::uint8_t> area = block.Area(counted.area);
+  const std::uint32_t count = block.Get(counted.length);
+  const std::size_t used = std::min<std::size_t>(count, area.size());
+  Json value = Json::object();
+  value["hex"] = HexPairs(area.first(used));
+  value["text"] = EscapeGbk(AsChars(area.first(used)));
+  if (count > area.size()) value["length"] = count;
+  const std::span<const std::uint8_t> after = WithoutTrailingZeros(area.subspan(used));
+  if (!after.empty()) value["after"] = HexPairs(after);
+  return value;
+}
+
+Json MemberValue(const ParameterBlock& block, const Member& member) {
+  switch (member.kind) {
+    case MemberKind::Number:
+      return block.Get(member.row);
+    case MemberKind::Address:
+      return FormatDottedIPv4(block.GetIPv4(member.row));
+    case MemberKind::Text:
+      return EscapeGbk(AsChars(WithoutTrailingZeros(block.Area(member.row))));
+    case MemberKind::Counted:
+      return CountedValue(block, member.counted);
+    case MemberKind::Bytes:
+      return HexPairs(WithoutTrailingZeros(block.Area(member.row)));
+    case MemberKind::DeviceId:
+      return FormatUpperHex(block.device_id());
+  }
+  return nullptr;
+}
+
+// ---- Import: reading values ---------------------------------------------------------------
+
+// A value as a message shows it: its JSON, cut at a character boundary when long.
+std::string Shown(const Json& value) {
+  std::string text = value.dump();
+  if (text.size() <= kShownValueLimit) return text;
+  std::size_t cut = kShownValueLimit;
+  while (cut > 0 && (static_cast<std::uint8_t>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut) + "…";
+}
+
+std::string Refusal(std::string_view name, const Json& value, std::string_view rule) {
+  return "成员 " + std::string(name) + " 的值 " + Shown(value) + " 无效：" + std::string(rule);
+}
+
+std::string HexRule(std::size_t size) {
+  return "应为十六进制数字（每字节两位，字节间可有空格），最多 " + std::to_string(size) + " 字节";
+}
+
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// Hex digit pairs, blanks allowed between pairs; nothing for any other text.
+std::optional<std::vector<std::uint8_t>> ParseHexPairs(std::string_view text) {
+  std::string digits;
+  std::size_t run = 0;  // digits since the last blank: a pair may not be split
+  for (char c : text) {
+    if (c == ' ' || c == '\t') {
+      if (run % 2 != 0) return std::nullopt;
+      run = 0;
+    } else if (IsHexDigit(c)) {
+      digits += c;
+      ++run;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (run % 2 != 0) return std::nullopt;
+  return DecodeHexText(digits);
+}
+
+// Hex pairs that fit `size` bytes, or the refusal.
+std::optional<std::vector<std::uint8_t>> ReadHex(const Json& value, std::size_t size,
+                                                 std::string_view name, std::string& error) {
+  std::optional<std::vector<std::uint8_t>> bytes;
+  if (value.is_string()) bytes = ParseHexPairs(value.get_ref<const std::string&>());
+  if (!bytes || bytes->size() > size) {
+    error = Refusal(name, value, HexRule(size));
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+// Fills an area with the bytes and 0x00 after them; the bytes fit.
+void FillArea(std::span<std::uint8_t> area, std::span<const std::uint8_t> bytes) {
+  std::ranges::fill(area, std::uint8_t{0});
+  std::ranges::copy(bytes, area.begin());
+}
+
+std::string ApplyNumber(ParameterBlock& block, const Member& member, const Json& value) {
+  const std::uint32_t max = FieldMaxValue(member.row);
+  if (!value.is_number_unsigned() || value.get<std::uint64_t>() > max)
+    return Refusal(member.name, value, "应为 0 到 " + std::to_string(max) + " 的整数");
+  block.Set(member.row, static_cast<std::uint32_t>(value.get<std::uint64_t>()));
+  return {};
+}
+
+std::string ApplyAddress(ParameterBlock& block, const Member& member, const Json& value) {
+  std::optional<Ipv4Bytes> address;
+  if (value.is_string()) address = ParseDottedQuad(value.get_ref<const std::string&>());
+  if (!address)
+    return Refusal(member.name, value, "应为以点分隔的四个 0 到 255 的数，如 \"192.168.1.10\"");
+  block.SetIPv4(member.row, *address);
+  return {};
+}
+
+std::string ApplyText(ParameterBlock& block, const Member& member, const Json& value) {
+  if (!value.is_string()) return Refusal(member.name, value, "应为字符串");
+  const UnescapedGbk text = UnescapeGbk(value.get_ref<const std::string&>());
+  if (!text.ok()) return Refusal(member.name, value, text.problem);
+  if (text.bytes.size() > member.row.size)
+    return Refusal(member.name, value,
+                   "GBK 编码后有 " + std::to_string(text.bytes.size()) + " 字节，字段只有 " +
+                       std::to_string(member.row.size) + " 字节");
+  const auto* data = reinterpret_cast<const std::uint8_t*>(text.bytes.data());
+  FillArea(block.Area(member.row), {data, text.bytes.size()});
+  return {};
+}
+
+std::string ApplyBytes(ParameterBlock& block, const Member& member, const Json& value) {
+  std::string error;
+  const auto bytes = ReadHex(value, member.row.size, member.name, error);
+  if (bytes) FillArea(block.Area(member.row), *bytes);
+  return error;
+}
+
+std::string ApplyDeviceId(ParameterBlock& block, const Member& member, const Json& value) {
+  const bool fits = value.is_string() && !value.get_ref<const std::string&>().empty() &&
+                    value.get_ref<const std::string&>().size() <= 8 &&
+                    std::ranges::all_of(value.get_ref<const std::string&>(), IsHexDigit);
+  if (!fits) return Refusal(member.name, value, "应为 1 到 8 位十六进制数字");
+  block.set_device_id(ParseCHexadecimal(value.get_ref<const std::string&>()));
+  return {};
+}
+
+// A counted area: its used bytes ("hex", or the value itself as a string), the count byte when
+// it says more than the area holds ("length"), and the bytes kept past the used ones ("after").
+std::string ApplyCounted(ParameterBlock& block, const Member& member, const Json& value) {
+  const CountedSpec& counted = member.counted;
+  const std::size_t size = counted.area.size;
+  std::string error;
+  if (value.is_string()) {
+    const auto used = ReadHex(value, size, member.name, error);
+    if (!used) return error;
+    FillArea(block.Area(counted.area), *used);
+    block.Set(counted.length, static_cast<std::uint32_t>(used->size()));
+    return {};
+  }
+  if (!value.is_object())
+    return Refusal(member.name, value, HexRule(size) + "；或像导出时那样的 {\"hex\": ...} 对象");
+  for (const auto& part : value.items())
+    if (part.key() != "hex" && part.key() != "text" && part.key() != "length" &&
+        part.key() != "after")
+      return Refusal(member.name, value,
+                     "\"" + part.key() + "\" 未知：只能有 hex、text、length、after");
+  if (!value.contains("hex")) return Refusal(member.name, value, "缺少 \"hex\"");
+
+  const std::string part_name = std::string(member.name) + " 中";
+  const auto used = ReadHex(value.at("hex"), size, part_name + " hex", error);
+  if (!used) return error;
+  std::uint32_t count = static_cast<std::uint32_t>(used->size());
+  if (value.contains("length")) {
+    const Json& length = value.at("length");
+    const bool valid = length.is_number_unsigned() && length.get<std::uint64_t>() <= 0xFF &&
+                       std::min<std::uint64_t>(length.get<std::uint64_t>(), size) == used->size();
+    if (!valid)
+      return Refusal(part_name + " length", length,
+                     "应为 0 到 255 的整数，超过 " + std::to_string(size) +
+                         " 时 hex 须占满区域，否则须等于 hex 的字节数 " +
+                         std::to_string(used->size()));
+    count = static_cast<std::uint32_t>(length.get<std::uint64_t>());
+  }
+  std::vector<std::uint8_t> area = *used;
+  if (value.contains("after")) {
+    const auto after = ReadHex(value.at("after"), size - used->size(), part_name + " after", error);
+    if (!after) return error;
+    area.insert(area.end(), after->begin(), after->end());
+  }
+  FillArea(block.Area(counted.area), area);
+  block.Set(counted.length, count);
+  return {};
+}
+
+std::string ApplyMember(ParameterBlock& block, const Member& member, const Json& value) {
+  switch (member.kind) {
+    case MemberKind::Number:
+      return ApplyNumber(block, member, value);
+    case MemberKind::Address:
+      return ApplyAddress(block, member, value);
+    case MemberKind::Text:
+      return ApplyText(block, member, value);
+    case MemberKind::Counted:
+      return ApplyCounted(block, member, value);
+    case MemberKind::Bytes:
+      return ApplyBytes(block, member, value);
+    case MemberKind::DeviceId:
+      return ApplyDeviceId(block, member, value);
+  }
+  return {};
+}
+
+// ---- Import: the whole object ---------------------------------------------------------------
+
+TextImport Refused(std::string error) {
+  TextImport result;
+  result.error = std::move(error);
+  return result;
+}
+
+std::string UnknownMember(std::string_view name) {
+  std::string message = "未知成员 " + std::string(name);
+  if (name == field::length.name || name == field::checksum.name)
+    message += "：长度和校验和由导入计算，不能给出";
+  return message;
+}
+
+std::string CheckHeader(const Json& object) {
+  const std::string format_key(kFormatKey);
+  const std::string version_key(kVersionKey);
+  if (object.contains(format_key) && object.at(format_key) != std::string(kTextFormTag))
+    return "format 应为 \"" + std::string(kTextFormTag) + "\"，而不是 " +
+           Shown(object.at(format_key));
+  if (object.contains(version_key) && object.at(version_key) != kTextFormVersion)
+    return "version " + Shown(object.at(version_key)) + " 不受支持：本程序读写版本 " +
+           std::to_string(kTextFormVersion);
+  return {};
+}
+
+// Bytes 95 to 98 are given once: either as the identifier or as the two numbers.
+std::string CheckDeviceBytes(const std::set<std::string_view>& given) {
+  if (given.contains(field::device_id.name) &&
+      (given.contains(field::device_number.name) || given.contains(field::centre_number.name)))
+    return "device_id 与 device_number、centre_number 是同一组字节，只能给出其一";
+  return {};
+}
+
+// Every field given, the first missing named in block order; the identifier stands in for the
+// two numbers.
+std::string CheckComplete(const std::set<std::string_view>& given) {
+  for (const Member& member : Members()) {
+    if (member.kind == MemberKind::DeviceId || given.contains(member.name)) continue;
+    if (IsDeviceNumber(member) && given.contains(field::device_id.name)) continue;
+    return "缺少成员 " + std::string(member.name);
+  }
+  return {};
+}
+
+// The layout rows the given members write, in block order.
+std::vector<std::string> GivenRows(const std::set<std::string_view>& given) {
+  std::vector<std::string> rows;
+  for (const FieldSpec& row : kBlockLayout) {
+    const bool by_id =
+        given.contains(field::device_id.name) &&
+        (row.offset == field::device_number.offset || row.offset == field::centre_number.offset);
+    if (given.contains(row.name) || by_id) rows.emplace_back(row.name);
+  }
+  return rows;
+}
+
+TextImport ApplyObject(const Json& object, const std::optional<ParameterBlock>& base) {
+  if (std::string error = CheckHeader(object); !error.empty()) return Refused(error);
+  ParameterBlock block = base.value_or(ParameterBlock());
+  std::set<std::string_view> given;
+  for (const auto& item : object.items()) {
+    const std::string& name = item.key();
+    if (name == kFormatKey || name == kVersionKey) continue;
+    const Member* member = FindMember(name);
+    if (member == nullptr) return Refused(UnknownMember(name));
+    if (std::string error = ApplyMember(block, *member, item.value()); !error.empty())
+      return Refused(error);
+    given.insert(member->name);
+  }
+  if (std::string error = CheckDeviceBytes(given); !error.empty()) return Refused(error);
+  if (!base)
+    if (std::string error = CheckComplete(given); !error.empty()) return Refused(error);
+
+  SealBlock(block);
+  TextImport result;
+  result.block = block;
+  result.rows = GivenRows(given);
+  return result;
+}
+
+// The parser's message without its library prefix, and with any byte outside ASCII (it may quote
+// part of a broken character) shown as '?'.
+std::string SyntaxMessage(const nlohmann::json::parse_error& error) {
+  std::string text = error.what();
+  if (const std::size_t end = text.find("] "); text.starts_with("[json.") && end != text.npos)
+    text.erase(0, end + 2);
+  for (char& c : text)
+    if (static_cast<std::uint8_t>(c) >= 0x80) c = '?';
+  return "不是有效的 JSON 文本：" + text;
+}
+
+// A VALUE of an assignment as its member reads it.
+std::optional<Json> AssignedValue(const Member& member, const std::string& text) {
+  const bool json_object = member.kind == MemberKind::Counted && text.starts_with("{");
+  if (member.kind == MemberKind::Number || json_object) {
+    Json parsed = Json::parse(text, nullptr, false);
+    if (!parsed.is_discarded()) return parsed;
+    if (json_object) return std::nullopt;
+  }
+  return Json(text);
+}
+
+}  // namespace
+
+std::vector<TextMember> BlockTextMembers(const ParameterBlock& block) {
+  std::vector<TextMember> members;
+  for (const Member& member : Members())
+    if (Written(member, block))
+      members.push_back({std::string(member.name), MemberValue(block, member).dump()});
+  return members;
+}
+
+std::string ExportBlockText(const ParameterBlock& block) {
+  std::string text = "{\n";
+  text += "  " + Json(std::string(kFormatKey)).dump() + ": " +
+          Json(std::string(kTextFormTag)).dump() + ",\n";
+  text += "  " + Json(std::string(kVersionKey)).dump() + ": " + Json(kTextFormVersion).dump();
+  for (const TextMember& member : BlockTextMembers(block))
+    text += ",\n  " + Json(member.name).dump() + ": " + member.value;
+  return text + "\n}\n";
+}
+
+TextImport ImportBlockText(std::string_view text, const std::optional<ParameterBlock>& base) {
+  if (text.size() > kTextFormLimit)
+    return Refused("文本太长：参数块的文本形式只有几千字节，最多读 " +
+                   std::to_string(kTextFormLimit) + " 字节");
+  // Repeated members would otherwise quietly keep one of their values.
+  std::string repeated;
+  std::set<std::string> keys;
+  const auto note_keys = [&](int depth, Json::parse_event_t event, Json& parsed) {
+    if (depth == 1 && event == Json::parse_event_t::key && repeated.empty() &&
+        !keys.insert(parsed.get<std::string>()).second)
+      repeated = parsed.get<std::string>();
+    return true;
+  };
+  Json object;
+  try {
+    object = Json::parse(text, note_keys);
+  } catch (const nlohmann::json::parse_error& error) {
+    return Refused(SyntaxMessage(error));
+  }
+  if (!object.is_object()) return Refused("文本应是一个 JSON 对象 {...}");
+  if (!repeated.empty()) return Refused("成员 " + repeated + " 出现了不止一次");
+  return ApplyObject(object, base);
+}
+
+TextImport SetBlockFields(const ParameterBlock& base, std::span<const std::string> assignments) {
+  Json object = Json::object();
+  for (const std::string& assignment : assignments) {
+    const std::size_t equals = assignment.find('=');
+    if (equals == std::string::npos)
+      return Refused("赋值 \"" + assignment + "\" 应写作 NAME=VALUE");
+    const std::string name = assignment.substr(0, equals);
+    const Member* member = FindMember(name);
+    if (member == nullptr) return Refused(UnknownMember(name));
+    if (object.contains(name)) return Refused("成员 " + name + " 赋值了不止一次");
+    const std::optional<Json> value = AssignedValue(*member, assignment.substr(equals + 1));
+    if (!value)
+      return Refused("成员 " + name + " 的值不是有效的 JSON 对象：" +
+                     assignment.substr(equals + 1));
+    object[name] = *value;
+  }
+  return ApplyObject(object, base);
+}
+
+bool LooksLikeBlockText(std::string_view bytes) {
+  const std::size_t first = bytes.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos && bytes[first] == '{';
+}
+
+std::vector<MemberDifference> DiffBlockTexts(const ParameterBlock& first,
+                                             const ParameterBlock& second) {
+  const std::vector<TextMember> a = BlockTextMembers(first);
+  const std::vector<TextMember> b = BlockTextMembers(second);
+  const auto value_of = [](const std::vector<TextMember>& members, std::string_view name) {
+    const auto found = std::ranges::find(members, name, &TextMember::name);
+    return found == members.end() ? std::string(kAbsent) : found->value;
+  };
+  std::vector<MemberDifference> differences;
+  for (const Member& member : Members()) {
+    std::string in_first = value_of(a, member.name);
+    std::string in_second = value_of(b, member.name);
+    if (in_first != in_second)
+      differences.push_back({std::string(member.name), std::move(in_first), std::move(in_second)});
+  }
+  return differences;
+}
+
+}  // namespace dtu
