@@ -5,16 +5,13 @@
 #include "link_event_text.h"
 
 namespace dtuctl {
-namespace {
 
 // Flushed at once: a script or a user watching sees each value as the unit sends it.
-void PrintLine(const std::string& line) {
-  std::fwrite(line.data(), 1, line.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+void ConsoleLinkSink::PrintLine(const std::string& line) const {
+  std::fwrite(line.data(), 1, line.size(), status_out_);
+  std::fputc('\n', status_out_);
+  std::fflush(status_out_);
 }
-
-}  // namespace
 
 void ConsoleLinkSink::Message(dtu::MessageKind kind, std::string_view text,
                               std::string_view caption) {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <cstdio>
 
 #include "core/block/parameter_block.h"
 #include "core/user_messages.h"
@@ -11,12 +12,14 @@
 namespace dtuctl {
 
 // The console's end of the device link for the commands that talk to a unit. Every status value
-// and address the unit reports is printed on stdout as it arrives, one "label: value" line each
-// (e.g. "软件版本: V3.6.2"). The answer to a parameter frame and a received block are kept for
-// the command to judge; any other message goes to `messages`.
+// and address the unit reports is printed as it arrives, one "label: value" line each (e.g.
+// "软件版本: V3.6.2"), on stdout or, for a command whose output is the block itself, on stderr.
+// The answer to a parameter frame and a received block are kept for the command to judge; any
+// other message goes to `messages`.
 class ConsoleLinkSink : public dtu::DeviceLinkSink {
  public:
-  explicit ConsoleLinkSink(dtu::UserMessages& messages) : messages_(messages) {}
+  explicit ConsoleLinkSink(dtu::UserMessages& messages, std::FILE* status_out = stdout)
+      : messages_(messages), status_out_(status_out) {}
 
   void Message(dtu::MessageKind kind, std::string_view text, std::string_view caption) override;
   void SetAddress(int row, std::string_view text) override;
@@ -32,7 +35,10 @@ class ConsoleLinkSink : public dtu::DeviceLinkSink {
   const std::optional<int>& signal() const { return signal_; }
 
  private:
+  void PrintLine(const std::string& line) const;
+
   dtu::UserMessages& messages_;
+  std::FILE* status_out_;
   std::optional<dtu::ParameterBlock> block_;
   std::optional<std::string> settings_answer_;
   std::optional<int> signal_;

@@ -48,4 +48,18 @@ std::string OverwriteQuestion(const std::filesystem::path& path);
 // data is flushed to the disk before success is reported.
 FileResult WriteParameterFile(const std::filesystem::path& path, const ParameterBlock& block);
 
+// Replaces the parameter file at `path`, which must exist, by the block without ever leaving it
+// half written: the block goes into a new file beside it, which is flushed to the disk and then
+// renamed over it. On any failure the old file stays as it was. A link is followed, so that the
+// file it leads to is replaced; the file keeps its permissions.
+FileResult ReplaceParameterFile(const std::filesystem::path& path, const ParameterBlock& block);
+
+// Reads a whole text file (a block's text form) of at most `limit` bytes; a longer one is
+// refused unread.
+FileResult ReadTextFile(const std::filesystem::path& path, std::string& text, std::size_t limit);
+
+// Writes `text` as the whole content of the file, creating or emptying it first, and flushes it
+// to the disk.
+FileResult WriteTextFile(const std::filesystem::path& path, std::string_view text);
+
 }  // namespace dtu

@@ -1,0 +1,205 @@
+// dtuctl export, import, set and diff, run as processes on real files and against the
+// simulated unit: the text form gives back every byte, a refused value changes nothing.
+#include <sys/stat.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/block/parameter_block.h"
+#include "support/dtusim_process.h"
+#include "support/run_process.h"
+#include "support/sample_blocks.h"
+#include "support/temp_dir.h"
+
+namespace dtu {
+namespace {
+
+using test::ProcessResult;
+using test::ReadAllBytes;
+using test::WriteAllBytes;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using Bytes = std::vector<std::uint8_t>;
+namespace fs = std::filesystem;
+
+constexpr int kDiffers = 9;
+
+ProcessResult Dtuctl(const std::vector<std::string>& args, std::string_view input = {}) {
+  std::vector<std::string> argv = {DTUCTL_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return test::RunProcess(argv, input);
+}
+
+ParameterBlock RandomSealedBlock(std::mt19937& random) {
+  std::uniform_int_distribution<int> byte(0, 255);
+  ParameterBlock block;
+  for (std::uint8_t& b : block.bytes()) b = static_cast<std::uint8_t>(byte(random));
+  SealBlock(block);
+  return block;
+}
+
+class DtuctlTextCommands : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const ParameterBlock& block) {
+    WriteAllBytes(dir_ / name, block.bytes());
+    return Path(name);
+  }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  Bytes Read(const std::string& name) const { return ReadAllBytes(dir_ / name); }
+
+  // export F | import - -o G
+  void ExpectRoundTrip(const std::string& file) {
+    const ProcessResult exported = Dtuctl({"export", file});
+    ASSERT_EQ(exported.exit_status, 0) << exported.err;
+    const ProcessResult imported = Dtuctl({"import", "-", "-o", Path("back.MTS")}, exported.out);
+    ASSERT_EQ(imported.exit_status, 0) << imported.err;
+    EXPECT_EQ(ReadAllBytes(file), Read("back.MTS"));
+    fs::remove(dir_ / "back.MTS");
+  }
+
+  test::TempDir dir_;
+};
+
+TEST_F(DtuctlTextCommands, ExportThenImportGivesBackTheFile) {
+  ExpectRoundTrip(Write("gprs.MTS", test::GprsBlock()));
+  ExpectRoundTrip(Write("sms.MTS", test::SmsBlock()));
+  ParameterBlock base = test::BaseBlock();
+  SealBlock(base);
+  ExpectRoundTrip(Write("base.MTS", base));
+  ExpectRoundTrip(Write("pattern.MTS", test::PatternBlock(7, 3)));
+  std::mt19937 random(7);
+  for (int i = 0; i < 10; ++i) ExpectRoundTrip(Write("random.MTS", RandomSealedBlock(random)));
+}
+
+TEST_F(DtuctlTextCommands, ExportsTheUnitsBlockAndTheTextFile) {
+  test::TempDir unit_dir;
+  const fs::path state = unit_dir / "unit.mts";
+  test::DtusimProcess unit(DTUSIM_PATH, {"--state", state.string()});
+  const ProcessResult exported =
+      Dtuctl({"export", "--port", unit.port_path(), "-o", Path("u.json")});
+  ASSERT_EQ(exported.exit_status, 0) << exported.err;
+  EXPECT_EQ(exported.out, "") << "status values go to stderr";
+  const ProcessResult imported = Dtuctl({"import", Path("u.json"), "-o", Path("u.MTS")});
+  ASSERT_EQ(imported.exit_status, 0) << imported.err;
+  EXPECT_EQ(Read("u.MTS"), ReadAllBytes(state));
+}
+
+TEST_F(DtuctlTextCommands, ImportRefusesABadMemberAndWritesNothing) {
+  const std::string base = Write("base.MTS", test::GprsBlock());
+  const ProcessResult refused =
+      Dtuctl({"import", "-", "-o", Path("out.MTS"), "--base", base}, R"({"port1": 70000})");
+  EXPECT_EQ(refused.exit_status, 1);
+  EXPECT_THAT(refused.err, HasSubstr("成员 port1 的值 70000 无效：应为 0 到 65535 的整数"));
+  EXPECT_FALSE(fs::exists(dir_ / "out.MTS"));
+
+  const ProcessResult incomplete = Dtuctl({"import", "-", "-o", Path("out.MTS")}, "{}");
+  EXPECT_EQ(incomplete.exit_status, 1);
+  EXPECT_THAT(incomplete.err, HasSubstr("缺少成员 work_mode"));
+
+  const ProcessResult warned = Dtuctl({"import", "-", "-o", Path("out.MTS"), "--base", base},
+                                      R"({"heartbeat_interval": 4})");
+  EXPECT_EQ(warned.exit_status, 0) << warned.err;
+  EXPECT_EQ(warned.err, "警告：heartbeat_interval 的值 4 不合页面的规则：请输入5到3600之间的数\n");
+  ParameterBlock expected = test::GprsBlock();
+  expected.set_heartbeat_interval(4);
+  SealBlock(expected);
+  EXPECT_EQ(Read("out.MTS"), Bytes(expected.bytes().begin(), expected.bytes().end()));
+}
+
+TEST_F(DtuctlTextCommands, SetChangesExactlyTheNamedFields) {
+  const std::string file = Write("F.MTS", test::GprsBlock());
+  const Bytes before = Read("F.MTS");
+  const ProcessResult set = Dtuctl({"set", file, "apn=cmiot", "port1=6001", "-o", Path("H.MTS")});
+  ASSERT_EQ(set.exit_status, 0) << set.err;
+  EXPECT_EQ(Read("F.MTS"), before);
+
+  ParameterBlock expected = test::GprsBlock();
+  expected.set_apn("cmiot");
+  expected.set_port1(6001);
+  SealBlock(expected);
+  EXPECT_EQ(Read("H.MTS"), Bytes(expected.bytes().begin(), expected.bytes().end()));
+
+  const ProcessResult diff = Dtuctl({"diff", file, Path("H.MTS")});
+  EXPECT_EQ(diff.exit_status, kDiffers);
+  EXPECT_EQ(diff.out,
+            "port1 (端口): 5001 -> 6001\n"
+            "apn (接入点名称（APN）): \"cmnet\" -> \"cmiot\"\n");
+  const ProcessResult same = Dtuctl({"diff", file, file});
+  EXPECT_EQ(same.exit_status, 0);
+  EXPECT_EQ(same.out, "");
+}
+
+TEST_F(DtuctlTextCommands, RefusedSetLeavesTheFileAsItWas) {
+  const std::string file = Write("F.MTS", test::GprsBlock());
+  const Bytes before = Read("F.MTS");
+  const ProcessResult set = Dtuctl({"set", file, "port2=7000", "centre_ip1=300.1.1.1"});
+  EXPECT_EQ(set.exit_status, 1);
+  EXPECT_THAT(set.err, HasSubstr("成员 centre_ip1 的值 \"300.1.1.1\" 无效"));
+  EXPECT_EQ(Read("F.MTS"), before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(DtuctlTextCommands, SetReplacesTheFileWholeAndKeepsItsPermissions) {
+  const std::string file = Write("F.MTS", test::GprsBlock());
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  fs::create_symlink(file, dir_ / "link.MTS");
+  const ProcessResult set = Dtuctl({"set", Path("link.MTS"), "sms_number2=13900000000"});
+  ASSERT_EQ(set.exit_status, 0) << set.err;
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.MTS"));
+  ParameterBlock expected = test::GprsBlock();
+  expected.set_sms_number2("13900000000");
+  SealBlock(expected);
+  EXPECT_EQ(Read("F.MTS"), Bytes(expected.bytes().begin(), expected.bytes().end()));
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 2);
+}
+
+TEST_F(DtuctlTextCommands, DiffReadsTextFormsAndRefusesBrokenFiles) {
+  const std::string file = Write("F.MTS", test::GprsBlock());
+  ASSERT_EQ(Dtuctl({"export", file, "-o", Path("F.json")}).exit_status, 0);
+  EXPECT_EQ(Dtuctl({"diff", Path("F.json"), file}).exit_status, 0);
+
+  ParameterBlock broken = test::GprsBlock();
+  broken.bytes()[300] ^= 1;
+  const std::string bad = Write("bad.MTS", broken);
+  for (const std::string command : {"diff", "export"}) {
+    SCOPED_TRACE(command);
+    std::vector<std::string> args = {command, bad};
+    if (command == "diff") args.push_back(file);
+    const ProcessResult run = Dtuctl(args);
+    EXPECT_EQ(run.exit_status, 2);
+    EXPECT_EQ(run.err, bad + ": 参数设置有误，请重新设置\n");
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+TEST_F(DtuctlTextCommands, EveryCommandHasHelpAndRefusesBadUsage) {
+  const std::vector<std::vector<std::string>> bad_usage = {{"export"},
+                                                           {"export", "a", "b"},
+                                                           {"import", "a"},
+                                                           {"import", "-o", "x"},
+                                                           {"set", "a"},
+                                                           {"diff", "a"},
+                                                           {"diff", "--all", "a", "b"},
+                                                           {"import", "a", "-o"}};
+  for (const std::vector<std::string>& args : bad_usage) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    const ProcessResult run = Dtuctl(args);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_THAT(run.err, HasSubstr("usage: dtuctl " + args.front()));
+  }
+  for (const std::string command : {"export", "import", "set", "diff"}) {
+    const ProcessResult run = Dtuctl({command, "--help"});
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_THAT(run.out, StartsWith("usage: dtuctl " + command));
+  }
+}
+
+}  // namespace
+}  // namespace dtu

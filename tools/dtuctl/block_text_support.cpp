@@ -1,0 +1,117 @@
+#include "block_text_support.h"
+
+#include <array>
+#include <cstdio>
+
+#include "command.h"
+#include "command_support.h"
+#include "core/block/block_check.h"
+#include "core/block/parameter_file.h"
+#include "core/editing/page_rules.h"
+
+namespace dtuctl {
+namespace {
+
+std::optional<std::string> ReadStandardInput(dtu::UserMessages& messages) {
+  std::string text;
+  std::array<char, 4096> buffer;
+  while (text.size() <= dtu::kTextFormLimit) {
+    const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), stdin);
+    text.append(buffer.data(), n);
+    if (n < buffer.size()) break;
+  }
+  if (std::ferror(stdin)) {
+    messages.Show(dtu::MessageKind::Error, "无法读取标准输入");
+    return std::nullopt;
+  }
+  return text;
+}
+
+}  // namespace
+
+BlockSource ReadCheckedBlockFile(const std::string& path, dtu::UserMessages& messages) {
+  std::optional<dtu::ParameterBlock> block = ReadBlockFile(path, messages);
+  if (!block) return {std::nullopt, kExitFailure};
+  if (!dtu::VerifyBlock(*block)) {
+    messages.Show(dtu::MessageKind::Plain, path + ": " + std::string(dtu::kBlockMismatchMessage));
+    return {std::nullopt, kExitChecksum};
+  }
+  return {block, kExitOk};
+}
+
+BlockSource ReadBlockOrText(const std::string& path, dtu::UserMessages& messages) {
+  std::string text;
+  const dtu::FileResult read = dtu::ReadTextFile(path, text, dtu::kTextFormLimit);
+  // A parameter file is no text form; one too long to be a text form may still be one.
+  if (read.ok() && dtu::LooksLikeBlockText(text)) {
+    const dtu::TextImport imported = dtu::ImportBlockText(text, std::nullopt);
+    if (!imported.ok()) {
+      messages.Show(dtu::MessageKind::Error, path + ": " + imported.error);
+      return {std::nullopt, kExitFailure};
+    }
+    return {imported.block, kExitOk};
+  }
+  return ReadCheckedBlockFile(path, messages);
+}
+
+std::optional<std::string> ReadTextOperand(const std::string& path, dtu::UserMessages& messages) {
+  if (path == "-") return ReadStandardInput(messages);
+  std::string text;
+  const dtu::FileResult read = dtu::ReadTextFile(path, text, dtu::kTextFormLimit);
+  if (!read.ok()) {
+    messages.Show(dtu::MessageKind::Error, path + ": " + read.message);
+    return std::nullopt;
+  }
+  return text;
+}
+
+std::optional<dtu::ParameterBlock> TakeImport(const dtu::TextImport& imported,
+                                              std::string_view source,
+                                              dtu::UserMessages& messages) {
+  if (!imported.ok()) {
+    const std::string prefix = source.empty() ? "" : std::string(source) + ": ";
+    messages.Show(dtu::MessageKind::Error, prefix + imported.error);
+    return std::nullopt;
+  }
+  for (const std::string& warning : dtu::PageRuleWarnings(*imported.block, imported.rows))
+    messages.Show(dtu::MessageKind::Information, "警告：" + warning);
+  return imported.block;
+}
+
+bool TakeOutputOption(std::string_view name, std::vector<std::string>& args, std::string_view usage,
+                      std::optional<std::string>& output) {
+  std::vector<std::string> rest;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] != "-o" && args[i] != "--output") {
+      rest.push_back(args[i]);
+      continue;
+    }
+    if (i + 1 == args.size() || args[i + 1].empty()) {
+      UsageError(name, "option '" + args[i] + "' needs a FILE", usage);
+      return false;
+    }
+    output = args[++i];
+  }
+  args = std::move(rest);
+  return true;
+}
+
+bool HasUnknownOption(std::string_view name, const std::vector<std::string>& args,
+                      std::string_view usage) {
+  for (const std::string& arg : args) {
+    if (arg.size() > 1 && arg[0] == '-') {
+      UsageError(name, "unknown option '" + arg + "'", usage);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool SaveBlock(const std::string& path, const dtu::ParameterBlock& block,
+               dtu::UserMessages& messages) {
+  const dtu::FileResult written = dtu::WriteParameterFile(path, block);
+  if (!written.ok()) messages.Show(dtu::MessageKind::Error, path + ": " + written.message);
+  return written.ok();
+}
+
+}  // namespace dtuctl

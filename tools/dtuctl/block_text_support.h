@@ -1,0 +1,51 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/block/parameter_block.h"
+#include "core/block/parameter_text.h"
+#include "core/user_messages.h"
+
+namespace dtuctl {
+
+// What the commands on a block's text form (export, import, set, diff) share.
+
+// A block a command works on, or the exit status that ends the command.
+struct BlockSource {
+  std::optional<dtu::ParameterBlock> block;
+  int status = 0;
+};
+
+// Reads a parameter file and verifies its checksum, leaving every byte as it is: a file whose
+// checksum does not hold is refused with "参数设置有误，请重新设置" (status 2), as the tool refuses
+// to open it.
+BlockSource ReadCheckedBlockFile(const std::string& path, dtu::UserMessages& messages);
+
+// Reads A or B of diff: a text form (imported whole, without base) or a parameter file.
+BlockSource ReadBlockOrText(const std::string& path, dtu::UserMessages& messages);
+
+// The whole text at `path`, or standard input for "-"; nothing after a message.
+std::optional<std::string> ReadTextOperand(const std::string& path, dtu::UserMessages& messages);
+
+// Shows the import's refusal, or its warnings about the pages' rules ("警告：..."), and returns
+// the block when there is one.
+std::optional<dtu::ParameterBlock> TakeImport(const dtu::TextImport& imported,
+                                              std::string_view source, dtu::UserMessages& messages);
+
+// Takes "-o FILE" / "--output FILE" out of `args`; the other arguments stay, in order. False
+// after a usage message when the option lacks its FILE.
+bool TakeOutputOption(std::string_view name, std::vector<std::string>& args, std::string_view usage,
+                      std::optional<std::string>& output);
+
+// True after a usage message when an argument is an option the command does not know.
+bool HasUnknownOption(std::string_view name, const std::vector<std::string>& args,
+                      std::string_view usage);
+
+// Writes a block to a parameter file as the tool saves it; false after a message.
+bool SaveBlock(const std::string& path, const dtu::ParameterBlock& block,
+               dtu::UserMessages& messages);
+
+}  // namespace dtuctl
