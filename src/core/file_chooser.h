@@ -18,6 +18,11 @@ class FileChooser {
   // back with the default one ("bpp") added. The dialog asks nothing about an existing file
   // (the save command does).
   virtual std::optional<std::filesystem::path> ChooseSave() = 0;
+
+  // The same for a text file holding a block's text form; a name saved without an extension
+  // gets "json".
+  virtual std::optional<std::filesystem::path> ChooseTextOpen() = 0;
+  virtual std::optional<std::filesystem::path> ChooseTextSave() = 0;
 };
 
 }  // namespace dtu

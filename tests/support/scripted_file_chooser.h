@@ -22,10 +22,23 @@ class ScriptedFileChooser : public FileChooser {
     return Next(save_answers);
   }
 
+  // Text files take their answers from the same queues and are counted apart.
+  std::optional<std::filesystem::path> ChooseTextOpen() override {
+    ++text_open_dialogs;
+    return Next(open_answers);
+  }
+
+  std::optional<std::filesystem::path> ChooseTextSave() override {
+    ++text_save_dialogs;
+    return Next(save_answers);
+  }
+
   std::deque<std::optional<std::filesystem::path>> open_answers;
   std::deque<std::optional<std::filesystem::path>> save_answers;
   int open_dialogs = 0;
   int save_dialogs = 0;
+  int text_open_dialogs = 0;
+  int text_save_dialogs = 0;
 
  private:
   static std::optional<std::filesystem::path> Next(

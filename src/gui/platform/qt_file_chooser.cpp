@@ -6,27 +6,28 @@
 namespace dtu {
 namespace {
 
-std::unique_ptr<QFileDialog> CreateDialog(QWidget* owner, QFileDialog::AcceptMode mode) {
+std::unique_ptr<QFileDialog> CreateDialog(QWidget* owner, QFileDialog::AcceptMode mode, bool text) {
   auto dialog = std::make_unique<QFileDialog>(owner);
   dialog->setOption(QFileDialog::DontUseNativeDialog, true);
-  dialog->setNameFilter(QString::fromUtf8(kParameterFileFilter));
+  dialog->setNameFilter(QString::fromUtf8(text ? kTextFileFilter : kParameterFileFilter));
   dialog->setAcceptMode(mode);
   return dialog;
 }
 
 }  // namespace
 
-std::unique_ptr<QFileDialog> QtFileChooser::CreateOpenDialog(QWidget* owner) {
-  auto dialog = CreateDialog(owner, QFileDialog::AcceptOpen);
+std::unique_ptr<QFileDialog> QtFileChooser::CreateOpenDialog(QWidget* owner, bool text) {
+  auto dialog = CreateDialog(owner, QFileDialog::AcceptOpen, text);
   dialog->setFileMode(QFileDialog::ExistingFile);
   return dialog;
 }
 
-std::unique_ptr<QFileDialog> QtFileChooser::CreateSaveDialog(QWidget* owner) {
-  auto dialog = CreateDialog(owner, QFileDialog::AcceptSave);
+std::unique_ptr<QFileDialog> QtFileChooser::CreateSaveDialog(QWidget* owner, bool text) {
+  auto dialog = CreateDialog(owner, QFileDialog::AcceptSave, text);
   dialog->setFileMode(QFileDialog::AnyFile);
-  dialog->setDefaultSuffix(QString::fromLatin1(kParameterFileDefaultSuffix));
-  // The save command asks its own question about an existing file.
+  dialog->setDefaultSuffix(
+      QString::fromLatin1(text ? kTextFileDefaultSuffix : kParameterFileDefaultSuffix));
+  // The save commands ask their own question about an existing file.
   dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
   return dialog;
 }
@@ -45,6 +46,16 @@ std::optional<std::filesystem::path> QtFileChooser::ChooseOpen() {
 
 std::optional<std::filesystem::path> QtFileChooser::ChooseSave() {
   const auto dialog = CreateSaveDialog(owner_);
+  return Run(*dialog);
+}
+
+std::optional<std::filesystem::path> QtFileChooser::ChooseTextOpen() {
+  const auto dialog = CreateOpenDialog(owner_, true);
+  return Run(*dialog);
+}
+
+std::optional<std::filesystem::path> QtFileChooser::ChooseTextSave() {
+  const auto dialog = CreateSaveDialog(owner_, true);
   return Run(*dialog);
 }
 

@@ -15,6 +15,9 @@ namespace dtu {
 // extension gets "bpp".
 inline constexpr const char* kParameterFileFilter = "配置文件(*.MTS)";
 inline constexpr const char* kParameterFileDefaultSuffix = "bpp";
+// A block's text form: "参数文本(*.json)", saved with "json" when no extension is given.
+inline constexpr const char* kTextFileFilter = "参数文本(*.json)";
+inline constexpr const char* kTextFileDefaultSuffix = "json";
 
 // The file dialogs of the parameter-file commands: Qt's own dialogs (not the desktop's), modal to
 // the owner window.
@@ -25,10 +28,13 @@ class QtFileChooser : public FileChooser {
 
   std::optional<std::filesystem::path> ChooseOpen() override;
   std::optional<std::filesystem::path> ChooseSave() override;
+  std::optional<std::filesystem::path> ChooseTextOpen() override;
+  std::optional<std::filesystem::path> ChooseTextSave() override;
 
-  // The dialogs as they are shown, for inspection.
-  static std::unique_ptr<QFileDialog> CreateOpenDialog(QWidget* owner);
-  static std::unique_ptr<QFileDialog> CreateSaveDialog(QWidget* owner);
+  // The dialogs as they are shown, for inspection: for parameter files, or with `text` for
+  // text forms.
+  static std::unique_ptr<QFileDialog> CreateOpenDialog(QWidget* owner, bool text = false);
+  static std::unique_ptr<QFileDialog> CreateSaveDialog(QWidget* owner, bool text = false);
 
  private:
   static std::optional<std::filesystem::path> Run(QFileDialog& dialog);

@@ -30,6 +30,7 @@
 #include "gui/window/block_transfer.h"
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/parameter_file_commands.h"
+#include "gui/window/parameter_text_commands.h"
 #include "gui/window/port_combo_box.h"
 #include "gui/window/port_connection.h"
 #include "gui/window/signal_gauge.h"
@@ -101,6 +102,8 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
   transfer_ = std::make_unique<BlockTransfer>(*tabs_, *summary_, messages_);
   file_commands_ =
       std::make_unique<ParameterFileCommands>(working_block_, *transfer_, messages_, files_);
+  text_commands_ =
+      std::make_unique<ParameterTextCommands>(working_block_, *transfer_, messages_, files_);
   port_ = std::make_unique<PortConnection>(
       messages_, [this](const PortNotification& n) { OnPortNotification(n); });
 
@@ -117,14 +120,16 @@ MainConfigDialog::~MainConfigDialog() {
 void MainConfigDialog::CreateMenu() {
   menu_bar_ = new QMenuBar(this);
   QMenu* file_menu = menu_bar_->addMenu(QStringLiteral("文件(&F)"));
-  const auto add = [this, file_menu](int id, const char* text, auto slot) {
-    QAction* item = file_menu->addAction(QString::fromUtf8(text));
+  const auto add = [this, file_menu](int id, std::string_view text, auto slot) {
+    QAction* item = file_menu->addAction(FromUtf8(text));
     item->setObjectName(QString::number(id));
     item->setData(id);
     connect(item, &QAction::triggered, this, slot);
   };
   add(kOpenFileCommand, "打开参数文件(&O)", &MainConfigDialog::OpenParameterFile);
   add(kSaveFileCommand, "保存参数(&S)", &MainConfigDialog::SaveParameterFile);
+  add(kExportTextCommand, kExportTextItem, &MainConfigDialog::ExportParameterText);
+  add(kImportTextCommand, kImportTextItem, &MainConfigDialog::ImportParameterText);
   file_menu->addSeparator();
   add(kExitCommand, "退出程序(&Q)", &QDialog::accept);
 
@@ -385,6 +390,14 @@ void MainConfigDialog::OpenParameterFileAt(const std::filesystem::path& path) {
 
 void MainConfigDialog::SaveParameterFile() {
   file_commands_->Save();
+}
+
+void MainConfigDialog::ExportParameterText() {
+  text_commands_->Export();
+}
+
+void MainConfigDialog::ImportParameterText() {
+  text_commands_->Import();
 }
 
 void MainConfigDialog::ShowAbout() {

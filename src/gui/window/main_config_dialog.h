@@ -28,6 +28,7 @@ class BlockTransfer;
 class EditorTabSet;
 class FileChooser;
 class ParameterFileCommands;
+class ParameterTextCommands;
 class PortComboBox;
 class PortConnection;
 class StatusDisplay;
@@ -45,9 +46,11 @@ constexpr int kLogo = 1196;
 constexpr int kReadButton = 1036;
 constexpr int kWriteButton = 1076;
 constexpr int kSummaryPane = 1097;
-constexpr int kOpenFileCommand = 32771;  // "打开参数文件(&O)"
-constexpr int kSaveFileCommand = 32776;  // "保存参数(&S)"
-constexpr int kExitCommand = 32783;      // "退出程序(&Q)"
+constexpr int kOpenFileCommand = 32771;    // "打开参数文件(&O)"
+constexpr int kSaveFileCommand = 32776;    // "保存参数(&S)"
+constexpr int kExportTextCommand = 32790;  // "导出文本..."
+constexpr int kImportTextCommand = 32791;  // "导入文本..."
+constexpr int kExitCommand = 32783;        // "退出程序(&Q)"
 }  // namespace main_id
 
 // Texts of the main window that tests and other parts refer to.
@@ -108,6 +111,8 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   // Opens the given parameter file as "打开参数文件(&O)" opens the file chosen in its dialog.
   void OpenParameterFileAt(const std::filesystem::path& path);
   void SaveParameterFile();
+  void ExportParameterText();
+  void ImportParameterText();
   void ShowAbout();
   void OpenMakerWebPage();
 
@@ -167,6 +172,7 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
 
   std::unique_ptr<BlockTransfer> transfer_;
   std::unique_ptr<ParameterFileCommands> file_commands_;
+  std::unique_ptr<ParameterTextCommands> text_commands_;
   DeviceLink link_{*this};
   // Last: the engine is stopped before anything its notifications reach goes away.
   std::unique_ptr<PortConnection> port_;

@@ -288,14 +288,18 @@ class MainWindowTest : public QObject {
     QVERIFY(menus.size() >= 1);
     QCOMPARE(menus.at(0)->text(), QStringLiteral("文件(&F)"));
     const QList<QAction*> items = menus.at(0)->menu()->actions();
-    QCOMPARE(items.size(), 4);
+    QCOMPARE(items.size(), 6);
     QCOMPARE(items.at(0)->text(), QStringLiteral("打开参数文件(&O)"));
     QCOMPARE(items.at(0), window().action(32771));
     QCOMPARE(items.at(1)->text(), QStringLiteral("保存参数(&S)"));
     QCOMPARE(items.at(1), window().action(32776));
-    QVERIFY(items.at(2)->isSeparator());
-    QCOMPARE(items.at(3)->text(), QStringLiteral("退出程序(&Q)"));
-    QCOMPARE(items.at(3), window().action(32783));
+    QCOMPARE(items.at(2)->text(), QStringLiteral("导出文本..."));
+    QCOMPARE(items.at(2), window().action(32790));
+    QCOMPARE(items.at(3)->text(), QStringLiteral("导入文本..."));
+    QCOMPARE(items.at(3), window().action(32791));
+    QVERIFY(items.at(4)->isSeparator());
+    QCOMPARE(items.at(5)->text(), QStringLiteral("退出程序(&Q)"));
+    QCOMPARE(items.at(5), window().action(32783));
     QCOMPARE(window().aboutAction()->text(), QStringLiteral("关于GPRS设备配置软件"));
   }
 

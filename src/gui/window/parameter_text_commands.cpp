@@ -1,0 +1,58 @@
+#include "gui/window/parameter_text_commands.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/block/parameter_file.h"
+#include "core/block/parameter_text.h"
+#include "core/editing/page_rules.h"
+#include "core/file_chooser.h"
+#include "gui/window/block_transfer.h"
+
+namespace dtu {
+
+ParameterTextCommands::ParameterTextCommands(ParameterBlock& working, BlockTransfer& transfer,
+                                             UserMessages& messages, FileChooser& chooser)
+    : working_(working), transfer_(transfer), messages_(messages), chooser_(chooser) {}
+
+void ParameterTextCommands::Export() {
+  if (!transfer_.CollectBlock(working_)) return;
+  SealBlock(working_);
+
+  const std::optional<std::filesystem::path> path = chooser_.ChooseTextSave();
+  if (!path) return;
+  if (ParameterFileExists(*path) &&
+      messages_.Ask(OverwriteQuestion(*path), kSaveFileCaption, Answer::No) != Answer::Yes)
+    return;
+
+  const FileResult written = WriteTextFile(*path, ExportBlockText(working_));
+  if (!written.ok()) messages_.Show(MessageKind::Warning, written.message, kSaveFileCaption);
+}
+
+void ParameterTextCommands::Import() {
+  const std::optional<std::filesystem::path> path = chooser_.ChooseTextOpen();
+  if (!path) return;
+  std::string text;
+  const FileResult read = ReadTextFile(*path, text, kTextFormLimit);
+  if (!read.ok()) {
+    messages_.Show(MessageKind::Warning, read.message, kImportTextCaption);
+    return;
+  }
+  const TextImport imported = ImportBlockText(text, working_);
+  if (!imported.ok()) {
+    messages_.Show(MessageKind::Warning, imported.error, kImportTextCaption);
+    return;
+  }
+  const std::vector<std::string> warnings = PageRuleWarnings(*imported.block, imported.rows);
+  if (!warnings.empty()) {
+    std::string message(kRulesBrokenMessage);
+    for (const std::string& warning : warnings) message += "\n" + warning;
+    messages_.Show(MessageKind::Warning, message, kImportTextCaption);
+  }
+  // A copy is handed in, as for an opened file: the block loaded is never the one replaced.
+  const ParameterBlock incoming = *imported.block;
+  transfer_.LoadBlock(incoming, working_);
+}
+
+}  // namespace dtu

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/block/parameter_block.h"
+#include "core/user_messages.h"
+
+namespace dtu {
+
+class BlockTransfer;
+class FileChooser;
+
+// Texts of the two text commands of the file menu.
+inline constexpr std::string_view kExportTextItem = "导出文本...";
+inline constexpr std::string_view kImportTextItem = "导入文本...";
+inline constexpr std::string_view kImportTextCaption = "导入文本";
+inline constexpr std::string_view kRulesBrokenMessage =
+    "文本中的以下值不合页面的规则，已照原值导入：";
+
+// The file menu's commands on a block's text form (core/block/parameter_text.h), beside the
+// parameter-file commands and through the same steps.
+class ParameterTextCommands {
+ public:
+  // All four must outlive this object.
+  ParameterTextCommands(ParameterBlock& working, BlockTransfer& transfer, UserMessages& messages,
+                        FileChooser& chooser);
+
+  // "导出文本...": collects the pages as saving does (a refused collection ends the export),
+  // seals the block, asks for a file name, asks before overwriting an existing file and writes
+  // the block's text form. A failed write is reported.
+  void Export();
+
+  // "导入文本...": asks for a text file and reads it over the working block (a text that gives
+  // every field replaces it whole; one that gives a few changes only those). A refused text says
+  // why and changes nothing. Values the pages would not accept are listed in one warning and
+  // kept. The block is then shown as an opened parameter file is.
+  void Import();
+
+ private:
+  ParameterBlock& working_;
+  BlockTransfer& transfer_;
+  UserMessages& messages_;
+  FileChooser& chooser_;
+};
+
+}  // namespace dtu
