@@ -160,9 +160,10 @@ Json MemberValue(const ParameterBlock& block, const Member& member) {
 
 // ---- Import: reading values ---------------------------------------------------------------
 
-// A value as a message shows it: its JSON, cut at a character boundary when long.
+// A value as a message shows it: its JSON, cut at a character boundary when long. A string
+// from the command line may be no UTF-8: its broken bytes show as U+FFFD.
 std::string Shown(const Json& value) {
-  std::string text = value.dump();
+  std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
   if (text.size() <= kShownValueLimit) return text;
   std::size_t cut = kShownValueLimit;
   while (cut > 0 && (static_cast<std::uint8_t>(text[cut]) & 0xC0) == 0x80) --cut;
@@ -339,7 +340,7 @@ TextImport Refused(std::string error) {
 }
 
 std::string UnknownMember(std::string_view name) {
-  std::string message = "未知成员 " + std::string(name);
+  std::string message = "未知成员 " + Shown(Json(std::string(name)));
   if (name == field::length.name || name == field::checksum.name)
     message += "：长度和校验和由导入计算，不能给出";
   return message;
@@ -483,15 +484,15 @@ TextImport SetBlockFields(const ParameterBlock& base, std::span<const std::strin
   for (const std::string& assignment : assignments) {
     const std::size_t equals = assignment.find('=');
     if (equals == std::string::npos)
-      return Refused("赋值 \"" + assignment + "\" 应写作 NAME=VALUE");
+      return Refused("赋值 " + Shown(Json(assignment)) + " 应写作 NAME=VALUE");
     const std::string name = assignment.substr(0, equals);
     const Member* member = FindMember(name);
     if (member == nullptr) return Refused(UnknownMember(name));
     if (object.contains(name)) return Refused("成员 " + name + " 赋值了不止一次");
     const std::optional<Json> value = AssignedValue(*member, assignment.substr(equals + 1));
     if (!value)
-      return Refused("成员 " + name + " 的值不是有效的 JSON 对象：" +
-                     assignment.substr(equals + 1));
+      return Refused("成员 " + name + " 的值 " + Shown(Json(assignment.substr(equals + 1))) +
+                     " 不是有效的 JSON 对象");
     object[name] = *value;
   }
   return ApplyObject(object, base);

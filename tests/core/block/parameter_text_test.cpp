@@ -201,7 +201,7 @@ TEST(ParameterText, RefusesWhatAFieldCannotHold) {
       {"reserved", R"({"reserved7": "00 00"})", true, "最多 1 字节"},
       {"identifier", R"({"device_id": "123456789"})", true, "应为 1 到 8 位十六进制数字"},
       {"bytes given twice", R"({"device_id": "1", "centre_number": 2})", true, "只能给出其一"},
-      {"unknown member", R"({"colour": "blue"})", true, "未知成员 colour"},
+      {"unknown member", R"({"colour": "blue"})", true, "未知成员 \"colour\""},
       {"sealed words", R"({"checksum": 0})", true, "长度和校验和由导入计算"},
       {"repeated member", R"({"port1": 1, "port1": 2})", true, "成员 port1 出现了不止一次"},
       {"format", R"({"format": "other"})", true, "format 应为 \"dtuconfig-parameters\""},
@@ -256,7 +256,7 @@ TEST(ParameterText, RefusedAssignmentsNameTheProblem) {
       {"centre_ip1=300.1.1.1", "成员 centre_ip1 的值 \"300.1.1.1\" 无效"},
       {"port1=lots", "成员 port1 的值 \"lots\" 无效"},
       {"apn", "应写作 NAME=VALUE"},
-      {"colour=blue", "未知成员 colour"},
+      {"colour=blue", "未知成员 \"colour\""},
       {"frame_head={\"hex\":", "不是有效的 JSON 对象"},
   };
   for (const auto& [assignment, message] : rows) {
