@@ -403,13 +403,14 @@ TextImport ApplyObject(const Json& object, const std::optional<ParameterBlock>& 
     given.insert(member->name);
   }
   if (std::string error = CheckDeviceBytes(given); !error.empty()) return Refused(error);
-  if (!base)
-    if (std::string error = CheckComplete(given); !error.empty()) return Refused(error);
+  std::string missing = CheckComplete(given);
+  if (!base && !missing.empty()) return Refused(missing);
 
   SealBlock(block);
   TextImport result;
   result.block = block;
   result.rows = GivenRows(given);
+  result.complete = missing.empty();
   return result;
 }
 

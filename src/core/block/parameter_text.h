@@ -36,6 +36,7 @@ struct TextImport {
   std::optional<ParameterBlock> block;  // sealed; present when the text was accepted
   std::string error;                    // the first refusal: the member, its value and the rule
   std::vector<std::string> rows;        // the layout rows the text gave values to, in block order
+  bool complete = false;                // the text gave every field: the base made no difference
 
   bool ok() const { return block.has_value(); }
 };

@@ -30,6 +30,18 @@ void ParameterTextCommands::Export() {
   if (!written.ok()) messages_.Show(MessageKind::Warning, written.message, kSaveFileCaption);
 }
 
+std::optional<TextImport> ParameterTextCommands::ReadOverWindow(const std::string& text) {
+  TextImport imported = ImportBlockText(text, working_);
+  // A few fields go over the values the pages show, which the working block may not hold yet.
+  if (imported.ok() && !imported.complete) {
+    if (!transfer_.CollectBlock(working_)) return std::nullopt;
+    imported = ImportBlockText(text, working_);
+  }
+  if (imported.ok()) return imported;
+  messages_.Show(MessageKind::Warning, imported.error, kImportTextCaption);
+  return std::nullopt;
+}
+
 void ParameterTextCommands::Import() {
   const std::optional<std::filesystem::path> path = chooser_.ChooseTextOpen();
   if (!path) return;
@@ -39,19 +51,16 @@ void ParameterTextCommands::Import() {
     messages_.Show(MessageKind::Warning, read.message, kImportTextCaption);
     return;
   }
-  const TextImport imported = ImportBlockText(text, working_);
-  if (!imported.ok()) {
-    messages_.Show(MessageKind::Warning, imported.error, kImportTextCaption);
-    return;
-  }
-  const std::vector<std::string> warnings = PageRuleWarnings(*imported.block, imported.rows);
+  const std::optional<TextImport> imported = ReadOverWindow(text);
+  if (!imported) return;
+  const std::vector<std::string> warnings = PageRuleWarnings(*imported->block, imported->rows);
   if (!warnings.empty()) {
     std::string message(kRulesBrokenMessage);
     for (const std::string& warning : warnings) message += "\n" + warning;
     messages_.Show(MessageKind::Warning, message, kImportTextCaption);
   }
   // A copy is handed in, as for an opened file: the block loaded is never the one replaced.
-  const ParameterBlock incoming = *imported.block;
+  const ParameterBlock incoming = *imported->block;
   transfer_.LoadBlock(incoming, working_);
 }
 

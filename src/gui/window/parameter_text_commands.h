@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "core/block/parameter_block.h"
+#include "core/block/parameter_text.h"
 #include "core/user_messages.h"
 
 namespace dtu {
@@ -28,13 +32,17 @@ class ParameterTextCommands {
   // the block's text form. A failed write is reported.
   void Export();
 
-  // "导入文本...": asks for a text file and reads it over the working block (a text that gives
-  // every field replaces it whole; one that gives a few changes only those). A refused text says
-  // why and changes nothing. Values the pages would not accept are listed in one warning and
-  // kept. The block is then shown as an opened parameter file is.
+  // "导入文本...": asks for a text file and reads it. A text that gives every field replaces the
+  // working block whole; one that gives a few fields changes only those of what the pages show,
+  // which are collected first (a refused collection ends the import). A refused text says why
+  // and changes nothing. Values the pages would not accept are listed in one warning and kept.
+  // The block is then shown as an opened parameter file is.
   void Import();
 
  private:
+  // The text read over what the window holds, or nothing after a message.
+  std::optional<TextImport> ReadOverWindow(const std::string& text);
+
   ParameterBlock& working_;
   BlockTransfer& transfer_;
   UserMessages& messages_;

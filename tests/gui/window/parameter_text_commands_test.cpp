@@ -118,17 +118,25 @@ class ParameterTextCommandsTest : public QObject {
     QVERIFY(window().workingBlock().bytes() == block.bytes());
     QCOMPARE(window().tabs().gprsPage().edit(gprs_id::kApn)->text(), QStringLiteral("CMNET"));
     QVERIFY(!window().summary().toPlainText().isEmpty());
+  }
 
-    // A few members change only their fields of what the window holds.
+  // A few members change only their fields of what the pages show, even before any block was
+  // loaded (the working block then still holds zeros).
+  void aTemplateChangesTheFieldsThePagesShow() {
     WriteAll(Path("template.json"), R"({"apn": "cmiot", "port1": 6001})");
     Import(Path("template.json"));
-    ParameterBlock expected = block;
-    std::ranges::fill(expected.Area(field::apn), std::uint8_t{0});
-    expected.set_apn("cmiot");
-    expected.set_port1(6001);
-    SealBlock(expected);
-    QVERIFY(window().workingBlock().bytes() == expected.bytes());
+    QVERIFY(f_.messages.records.empty());
+    const ParameterBlock& working = window().workingBlock();
+    QCOMPARE(working.apn(), std::string("cmiot"));
+    QCOMPARE(working.port1(), std::uint16_t{6001});
+    QCOMPARE(working.dial_code(), std::string("*99***1#"));  // a start-up value of the page
+    QVERIFY(VerifyBlock(working));
+    QCOMPARE(window().tabs().gprsPage().edit(gprs_id::kApn)->text(), QStringLiteral("cmiot"));
     QCOMPARE(window().tabs().gprsPage().edit(gprs_id::kPort[0])->text(), QStringLiteral("6001"));
+
+    window().tabs().serialPage().edit(serial_id::kFrameDelay)->setText(QStringLiteral("5"));
+    Import(Path("template.json"));
+    QCOMPARE(f_.messages.texts(), std::vector<std::string>{"触发模式延时最小20ms!"});
   }
 
   void aRefusedTextChangesNothing() {
