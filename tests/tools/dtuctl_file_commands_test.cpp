@@ -15,8 +15,8 @@
 #include "core/device/device_commands.h"
 #include "core/text/hex_text.h"
 #include "support/run_process.h"
-#include "support/temp_dir.h"
 #include "support/sample_blocks.h"
+#include "support/temp_dir.h"
 
 namespace dtu {
 namespace {

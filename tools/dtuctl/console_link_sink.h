@@ -1,13 +1,13 @@
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <cstdio>
 
 #include "core/block/parameter_block.h"
-#include "core/user_messages.h"
 #include "core/device/device_link.h"
+#include "core/user_messages.h"
 
 namespace dtuctl {
 

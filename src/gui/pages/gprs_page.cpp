@@ -5,13 +5,13 @@
 
 #include <string_view>
 
-#include "core/editing/field_rules.h"
-#include "core/text/hex_text.h"
-#include "gui/pages/page_exchange.h"
 #include "core/block/block_codes.h"
 #include "core/block/block_layout.h"
 #include "core/editing/field_labels.h"
+#include "core/editing/field_rules.h"
 #include "core/editing/page_rules.h"
+#include "core/text/hex_text.h"
+#include "gui/pages/page_exchange.h"
 
 namespace dtu {
 namespace {

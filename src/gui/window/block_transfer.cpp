@@ -15,16 +15,16 @@
 #include <utility>
 #include <vector>
 
-#include "gui/window/editor_tab_set.h"
-#include "gui/window/summary_pane_view.h"
-#include "core/text/gbk_codec.h"
-#include "gui/pages/gprs_page.h"
-#include "core/text/hex_text.h"
-#include "gui/pages/serial_page.h"
-#include "gui/pages/sms_page.h"
 #include "core/block/block_check.h"
 #include "core/block/block_codes.h"
 #include "core/editing/page_rules.h"
+#include "core/text/gbk_codec.h"
+#include "core/text/hex_text.h"
+#include "gui/pages/gprs_page.h"
+#include "gui/pages/serial_page.h"
+#include "gui/pages/sms_page.h"
+#include "gui/window/editor_tab_set.h"
+#include "gui/window/summary_pane_view.h"
 
 namespace dtu {
 namespace {

@@ -15,22 +15,22 @@
 #include <string>
 #include <vector>
 
-#include "gui/window/editor_tab_set.h"
-#include "gui/window/startup_values.h"
-#include "gui/window/summary_pane_view.h"
-#include "support/gui_test_support.h"
+#include "core/block/block_check.h"
+#include "core/block/block_codes.h"
+#include "core/block/block_layout.h"
+#include "core/block/parameter_block.h"
+#include "core/block/parameter_summary.h"
 #include "core/text/gbk_codec.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
-#include "core/block/block_check.h"
-#include "core/block/block_codes.h"
-#include "core/block/block_layout.h"
 #include "gui/window/block_transfer.h"
-#include "core/block/parameter_block.h"
-#include "core/block/parameter_summary.h"
-#include "support/scripted_messages.h"
+#include "gui/window/editor_tab_set.h"
+#include "gui/window/startup_values.h"
+#include "gui/window/summary_pane_view.h"
+#include "support/gui_test_support.h"
 #include "support/sample_blocks.h"
+#include "support/scripted_messages.h"
 
 namespace dtu::test {
 namespace {

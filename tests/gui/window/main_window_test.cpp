@@ -21,6 +21,9 @@
 
 #include <cstdlib>
 
+#include "gui/pages/gprs_page.h"
+#include "gui/pages/serial_page.h"
+#include "gui/pages/sms_page.h"
 #include "gui/window/about_dialog.h"
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/port_combo_box.h"
@@ -29,9 +32,6 @@
 #include "gui/window/summary_pane_view.h"
 #include "support/gui_test_support.h"
 #include "support/main_window_fixture.h"
-#include "gui/pages/gprs_page.h"
-#include "gui/pages/serial_page.h"
-#include "gui/pages/sms_page.h"
 
 namespace dtu::test {
 
