@@ -8,20 +8,27 @@
 
 namespace dtu {
 
+std::optional<std::filesystem::path> PrepareSave(
+    ParameterBlock& working, BlockTransfer& transfer, UserMessages& messages,
+    const std::function<std::optional<std::filesystem::path>()>& choose) {
+  if (!transfer.CollectBlock(working)) return std::nullopt;
+  SealBlock(working);
+
+  std::optional<std::filesystem::path> path = choose();
+  if (path && ParameterFileExists(*path) &&
+      messages.Ask(OverwriteQuestion(*path), kSaveFileCaption, Answer::No) != Answer::Yes)
+    return std::nullopt;
+  return path;
+}
+
 ParameterFileCommands::ParameterFileCommands(ParameterBlock& working, BlockTransfer& transfer,
                                              UserMessages& messages, FileChooser& chooser)
     : working_(working), transfer_(transfer), messages_(messages), chooser_(chooser) {}
 
 void ParameterFileCommands::Save() {
-  if (!transfer_.CollectBlock(working_)) return;
-  SealBlock(working_);
-
-  const std::optional<std::filesystem::path> path = chooser_.ChooseSave();
+  const std::optional<std::filesystem::path> path =
+      PrepareSave(working_, transfer_, messages_, [this] { return chooser_.ChooseSave(); });
   if (!path) return;
-  if (ParameterFileExists(*path) &&
-      messages_.Ask(OverwriteQuestion(*path), kSaveFileCaption, Answer::No) != Answer::Yes)
-    return;
-
   const FileResult written = WriteParameterFile(*path, working_);
   if (!written.ok()) messages_.Show(MessageKind::Warning, written.message, kSaveFileCaption);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "core/block/parameter_block.h"
@@ -10,6 +11,14 @@ namespace dtu {
 
 class BlockTransfer;
 class FileChooser;
+
+// The steps every save of the working block starts with: collects the pages (a refused
+// collection ends the save, its message shown), seals the block, asks for a file with `choose`
+// and, when that file exists, whether to overwrite it ("<path> 已存在,覆盖?", caption "保存文件").
+// The file to write the block to, or nothing when the save ends here.
+std::optional<std::filesystem::path> PrepareSave(
+    ParameterBlock& working, BlockTransfer& transfer, UserMessages& messages,
+    const std::function<std::optional<std::filesystem::path>()>& choose);
 
 // The file menu's two commands on the working block: "保存参数(&S)" collects the pages and writes
 // the sealed block to a parameter file, "打开参数文件(&O)" reads one and shows it.

@@ -9,6 +9,7 @@
 #include "core/editing/page_rules.h"
 #include "core/file_chooser.h"
 #include "gui/window/block_transfer.h"
+#include "gui/window/parameter_file_commands.h"
 
 namespace dtu {
 
@@ -17,15 +18,9 @@ ParameterTextCommands::ParameterTextCommands(ParameterBlock& working, BlockTrans
     : working_(working), transfer_(transfer), messages_(messages), chooser_(chooser) {}
 
 void ParameterTextCommands::Export() {
-  if (!transfer_.CollectBlock(working_)) return;
-  SealBlock(working_);
-
-  const std::optional<std::filesystem::path> path = chooser_.ChooseTextSave();
+  const std::optional<std::filesystem::path> path =
+      PrepareSave(working_, transfer_, messages_, [this] { return chooser_.ChooseTextSave(); });
   if (!path) return;
-  if (ParameterFileExists(*path) &&
-      messages_.Ask(OverwriteQuestion(*path), kSaveFileCaption, Answer::No) != Answer::Yes)
-    return;
-
   const FileResult written = WriteTextFile(*path, ExportBlockText(working_));
   if (!written.ok()) messages_.Show(MessageKind::Warning, written.message, kSaveFileCaption);
 }

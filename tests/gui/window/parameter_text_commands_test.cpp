@@ -4,8 +4,6 @@
 #include <QTest>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "core/block/parameter_text.h"
@@ -17,6 +15,7 @@
 #include "gui/window/summary_pane_view.h"
 #include "support/main_window_fixture.h"
 #include "support/sample_blocks.h"
+#include "support/temp_dir.h"
 
 namespace dtu::test {
 
@@ -34,12 +33,10 @@ class ParameterTextCommandsTest : public QObject {
   fs::path Path(const char* name) const { return fs::path(dir_->path().toStdString()) / name; }
 
   static std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<std::uint8_t> bytes = ReadAllBytes(path);
+    return {bytes.begin(), bytes.end()};
   }
-  static void WriteAll(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-  }
+  static void WriteAll(const fs::path& path, const std::string& text) { WriteAllBytes(path, text); }
 
   void Export(const fs::path& path) {
     f_.files.save_answers.push_back(path);
