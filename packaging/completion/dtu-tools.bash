@@ -8,7 +8,8 @@
 
 # ---- dtuctl -----------------------------------------------------------------------------------
 
-declare -ga _dtu_dtuctl_commands=(decode frame ports read replay signal summary write)
+declare -ga _dtu_dtuctl_commands=(decode diff export frame import ports read replay set signal summary
+  write)
 
 # The options of the commands that talk to a unit over a serial port.
 declare -g _dtu_dtuctl_line_options="--port --baud --parity --data --stop --timeout"
@@ -16,10 +17,14 @@ declare -g _dtu_dtuctl_line_options="--port --baud --parity --data --stop --time
 # Each command's options (besides -h and --help, which every command takes).
 declare -gA _dtu_dtuctl_options=(
   [decode]="-o --output"
+  [diff]=""
+  [export]="$_dtu_dtuctl_line_options -o --output"
   [frame]=""
+  [import]="-o --output --base"
   [ports]=""
   [read]="$_dtu_dtuctl_line_options -o --output"
   [replay]=""
+  [set]="-o --output"
   [signal]="$_dtu_dtuctl_line_options"
   [summary]=""
   [write]="$_dtu_dtuctl_line_options"
@@ -28,8 +33,12 @@ declare -gA _dtu_dtuctl_options=(
 # What each command takes besides its options: @file for a file name, words to offer as they
 # are; a command not listed takes nothing.
 declare -gA _dtu_dtuctl_operands=(
+  [diff]="@file"
+  [export]="@file"
   [frame]="@file"
+  [import]="@file -"
   [replay]="@file -"
+  [set]="@file"
   [summary]="@file"
   [write]="@file"
 )
@@ -45,6 +54,7 @@ declare -gA _dtu_dtuctl_values=(
   [--timeout]="@none"
   [-o]="@file"
   [--output]="@file"
+  [--base]="@file"
 )
 
 # ---- dtusim (no commands: its one list is under its own name) -------------------------------
