@@ -1,5 +1,7 @@
 #include "console_messages.h"
 
+#include <string>
+
 namespace dtuctl {
 
 void ConsoleMessages::Show(dtu::MessageKind kind, std::string_view text, std::string_view caption) {
@@ -17,10 +19,11 @@ dtu::Answer ConsoleMessages::Ask(std::string_view text, std::string_view caption
 void ConsoleMessages::PrintLine(std::string_view caption, std::string_view text,
                                 std::string_view tail) {
   // The application's title is the caption of every box that names none; it says nothing here.
-  if (!caption.empty() && caption != dtu::kAppTitle)
-    std::fprintf(out_, "[%.*s] ", static_cast<int>(caption.size()), caption.data());
-  std::fprintf(out_, "%.*s%.*s\n", static_cast<int>(text.size()), text.data(),
-               static_cast<int>(tail.size()), tail.data());
+  std::string line;
+  if (!caption.empty() && caption != dtu::kAppTitle) line.append("[").append(caption).append("] ");
+  line.append(text).append(tail).append("\n");
+  // Written as bytes: a text may hold any byte, and an empty view may point nowhere.
+  std::fwrite(line.data(), 1, line.size(), out_);
   std::fflush(out_);
 }
 
