@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <string_view>
 
 namespace dtu {
 
@@ -23,11 +22,8 @@ struct LineSettings {
 
 bool IsSupportedBaudRate(int baud_rate);
 
-// Applies a line text such as "baud=9600 parity=N data=8 stop=1" to `settings`: each
-// "key=value" word present replaces that setting, settings not named stay as they are.
-// Returns 0, or EINVAL (settings unchanged) for an unknown key, a malformed word or a value
-// the port cannot take (a baud rate outside kSupportedBaudRates, parity other than N/O/E,
-// data bits outside 5..8, stop bits other than 1 or 2).
-int ApplyLineText(std::string_view text, LineSettings& settings);
+// True when a port can take every setting: a baud rate of kSupportedBaudRates, parity N, O
+// or E, 5 to 8 data bits, 1 or 2 stop bits.
+bool IsValidLineSettings(const LineSettings& settings);
 
 }  // namespace dtu

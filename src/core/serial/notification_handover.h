@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "core/user_messages.h"
 #include "core/serial/port_notification.h"
+#include "core/user_messages.h"
 
 namespace dtu {
 

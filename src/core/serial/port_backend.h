@@ -15,23 +15,29 @@ namespace dtu {
 // Shutdown, Comm (port input or line events), Write wins. Hangup: the port vanished.
 enum class PortWakeup { Shutdown, Comm, Write, Hangup, Failed, Spurious };
 
-struct PortWaitResult {
-  PortWakeup wakeup = PortWakeup::Spurious;
-  int error = 0;  // errno for Failed and Hangup
+// A failed call of the system: its errno and its name as this system knows it ("read()",
+// "tcsetattr()"), for the report that tells the user what failed. error 0: nothing failed.
+struct PortFailure {
+  int error = 0;
+  std::string_view call;
+
+  explicit operator bool() const { return error != 0; }
 };
 
-// Where a read or write failed: when it was started, or while it was completing.
-enum class IoStage { Start, Completion };
+struct PortWaitResult {
+  PortWakeup wakeup = PortWakeup::Spurious;
+  PortFailure failure;  // for Failed and Hangup
+};
 
 struct PortIoResult {
-  int error = 0;  // 0 or errno
-  IoStage stage = IoStage::Start;
+  PortFailure failure;
   std::size_t transferred = 0;
 };
 
 // The operating-system side of a serial port: the port itself plus the two wake-ups
-// (shutdown, write) the monitor waits on together with the port. Every call returns 0 or
-// the errno of the failure. SerialPort drives it; one implementation per platform.
+// (shutdown, write) the monitor waits on together with the port. Calls that can fail return
+// 0 or the errno of the failure, or, where the user is told, the PortFailure naming the call.
+// SerialPort drives it; one implementation per platform.
 //
 // Threads: Signal* may be called on any thread at any time after CreateWakeups(). Wait,
 // ClearWrite, QueuedInput, ReadByte, Write, Purge and DiscardInput are called by the monitor
@@ -53,10 +59,12 @@ class PortBackend {
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
 
-  virtual int SetTimeouts(std::chrono::milliseconds timeout) = 0;
-  virtual int SetEventMask(std::uint32_t mask) = 0;
-  virtual int ReadLineSettings(LineSettings& settings) = 0;
-  virtual int WriteLineSettings(const LineSettings& settings) = 0;
+  // The time-out of each single wait within a read or write, and the port events that wake
+  // the monitor; both only take effect in later calls.
+  virtual void SetTimeouts(std::chrono::milliseconds timeout) = 0;
+  virtual void SetEventMask(std::uint32_t mask) = 0;
+  // Puts `settings` on the line, on top of whatever else the driver has set.
+  virtual PortFailure ApplyLineSettings(const LineSettings& settings) = 0;
 
   // Discards both the input and the output queue.
   virtual int Purge() = 0;
@@ -66,7 +74,7 @@ class PortBackend {
   // Waits without time limit for a wake-up. Port input wakes it only while the event mask
   // is not 0.
   virtual PortWaitResult Wait() = 0;
-  virtual int QueuedInput(std::size_t& count) = 0;
+  virtual PortFailure QueuedInput(std::size_t& count) = 0;
   // Reads one byte; transferred 0 with no error when none arrived within the time-out.
   virtual PortIoResult ReadByte(std::uint8_t& byte) = 0;
   // Writes `data`, waiting at most the time-out for each stall and until it has left the

@@ -1,20 +1,14 @@
 #include "core/serial/port_error_report.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
-#include <string>
+#include <initializer_list>
 
 namespace dtu {
 namespace {
 
-// Formats into `buffer` (which may be null when `size` is 0); returns what snprintf returns.
-int FormatReport(char* buffer, std::size_t size, const std::string& operation,
-                 std::string_view text, int port_number) {
-  return std::snprintf(buffer, size,
-                       "WARNING:  %s Failed with the following error: \n%.*s\nPort: %d\n",
-                       operation.c_str(), static_cast<int>(text.size()), text.data(), port_number);
-}
+constexpr std::string_view kCut = "...";
+// A device path takes at most this many bytes of the report, so that the system text still fits.
+constexpr std::size_t kDeviceRoom = 64;
 
 // The longest prefix of `text` of at most `limit` bytes that does not split a UTF-8 character.
 std::string_view Utf8Prefix(std::string_view text, std::size_t limit) {
@@ -24,25 +18,39 @@ std::string_view Utf8Prefix(std::string_view text, std::size_t limit) {
   return text.substr(0, end);
 }
 
+// The longest suffix of `text` of at most `limit` bytes that does not split a UTF-8 character.
+std::string_view Utf8Suffix(std::string_view text, std::size_t limit) {
+  if (text.size() <= limit) return text;
+  std::size_t start = text.size() - limit;
+  while (start < text.size() && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) ++start;
+  return text.substr(start);
+}
+
+std::string Joined(std::initializer_list<std::string_view> parts) {
+  std::string joined;
+  for (const std::string_view part : parts) joined.append(part);
+  return joined;
+}
+
 }  // namespace
 
-std::string FormatPortErrorReport(std::string_view operation, std::string_view system_text,
-                                  int port_number) {
-  const std::string name(operation);
-  // "%.*s" stops at a NUL; measure only what will be printed.
+std::string FormatPortErrorReport(std::string_view call, std::string_view system_text,
+                                  std::string_view device) {
+  constexpr std::size_t kCapacity = kPortErrorReportSize - 1;
+  // The system text ends at a NUL, as any C string would.
   system_text = system_text.substr(0, std::min(system_text.find('\0'), system_text.size()));
 
-  std::array<char, kPortErrorReportSize> report{};
-  // An empty text that still points somewhere: "%.*s" must not be given a null pointer.
-  const int frame = FormatReport(nullptr, 0, name, std::string_view(""), port_number);
-  if (frame < 0) return {};
-  const std::size_t capacity = report.size() - 1;
-  const std::size_t room =
-      capacity > static_cast<std::size_t>(frame) ? capacity - static_cast<std::size_t>(frame) : 0;
-  const int written =
-      FormatReport(report.data(), report.size(), name, Utf8Prefix(system_text, room), port_number);
-  if (written < 0) return {};
-  return std::string(report.data(), std::min(static_cast<std::size_t>(written), capacity));
+  const std::string head = Joined({"WARNING:  ", call, " Failed with the following error: \n"});
+  const std::string tail =
+      device.size() <= kDeviceRoom
+          ? Joined({"\nPort: ", device, "\n"})
+          : Joined({"\nPort: ", kCut, Utf8Suffix(device, kDeviceRoom - kCut.size()), "\n"});
+  const std::size_t frame = head.size() + tail.size();
+  const std::size_t room = kCapacity > frame ? kCapacity - frame : 0;
+  std::string report = head + std::string(Utf8Prefix(system_text, room)) + tail;
+  // Only a call name beyond any sense could still overflow; the report never does.
+  if (report.size() > kCapacity) report.resize(kCapacity);
+  return report;
 }
 
 }  // namespace dtu

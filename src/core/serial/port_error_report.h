@@ -12,11 +12,12 @@ inline constexpr std::string_view kPortErrorCaption = "Application Error";
 // The report never needs more than this many bytes, its terminating NUL included.
 inline constexpr std::size_t kPortErrorReportSize = 200;
 
-// Composes the report of a failed port operation:
-//   "WARNING:  <operation> Failed with the following error: \n<system text>\nPort: <n>\n"
-// A system text too long for the report is shortened (at a UTF-8 character boundary); the
-// frame around it is kept whole.
-std::string FormatPortErrorReport(std::string_view operation, std::string_view system_text,
-                                  int port_number);
+// Composes the report of a failed system call on a port:
+//   "WARNING:  <call> Failed with the following error: \n<system text>\nPort: <device>\n"
+// e.g. "WARNING:  read() Failed with the following error: \nInput/output error\nPort:
+// /dev/ttyUSB0\n". A system text too long for the report is shortened (at a UTF-8 character
+// boundary); a device path too long keeps its end behind "...", the name that tells ports apart.
+std::string FormatPortErrorReport(std::string_view call, std::string_view system_text,
+                                  std::string_view device);
 
 }  // namespace dtu

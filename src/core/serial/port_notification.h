@@ -12,16 +12,15 @@ inline constexpr std::uint32_t kPortEventBreak = 0x0040;      // break
 inline constexpr std::uint32_t kPortEventLineError = 0x0080;  // line-status error
 inline constexpr std::uint32_t kPortEventRing = 0x0100;       // ring
 
-// The notifications a port owner receives. The values are the window message numbers the
-// engine has always used (user messages from 0x0400 on), so they stay recognisable in logs.
-enum class PortMessage : unsigned {
-  PortMsgBreak = 0x0401,       // kPortEventBreak
-  PortMsgCtsChanged = 0x0402,  // kPortEventCts
-  PortMsgLineError = 0x0404,   // kPortEventLineError
-  PortMsgRing = 0x0405,        // kPortEventRing
-  PortMsgRxChar = 0x0407,      // one received byte
-  PortMsgEventChar = 0x0408,   // kPortEventRxFlag
-  PortMsgGone = 0x0410,        // the port vanished or stopped working; the monitor has ended
+// The kinds of notification a port owner receives.
+enum class PortMessage {
+  PortMsgBreak,       // kPortEventBreak
+  PortMsgCtsChanged,  // kPortEventCts
+  PortMsgLineError,   // kPortEventLineError
+  PortMsgRing,        // kPortEventRing
+  PortMsgRxChar,      // one received byte
+  PortMsgEventChar,   // kPortEventRxFlag
+  PortMsgGone,        // the port vanished or stopped working; the monitor has ended
 };
 
 struct PortNotification {

@@ -7,6 +7,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -43,13 +44,6 @@ std::optional<speed_t> SpeedFor(int baud_rate) {
   return std::nullopt;
 }
 
-int BaudRateOf(speed_t speed) {
-  for (const auto& [rate, known] : kSpeeds) {
-    if (known == speed) return rate;
-  }
-  return 0;
-}
-
 tcflag_t DataBitsFlag(int data_bits) {
   switch (data_bits) {
     case 5:
@@ -60,19 +54,6 @@ tcflag_t DataBitsFlag(int data_bits) {
       return CS7;
     default:
       return CS8;
-  }
-}
-
-int DataBitsOf(tcflag_t cflag) {
-  switch (cflag & CSIZE) {
-    case CS5:
-      return 5;
-    case CS6:
-      return 6;
-    case CS7:
-      return 7;
-    default:
-      return 8;
   }
 }
 
@@ -168,44 +149,34 @@ bool PosixPortBackend::IsOpen() const {
   return port_fd_ >= 0;
 }
 
-int PosixPortBackend::SetTimeouts(std::chrono::milliseconds timeout) {
-  if (timeout.count() < 0) return EINVAL;
-  timeout_ms_ = static_cast<int>(timeout.count());
-  return 0;
+void PosixPortBackend::SetTimeouts(std::chrono::milliseconds timeout) {
+  timeout_ms_ = static_cast<int>(std::max<std::chrono::milliseconds::rep>(timeout.count(), 0));
 }
 
-int PosixPortBackend::SetEventMask(std::uint32_t mask) {
+void PosixPortBackend::SetEventMask(std::uint32_t mask) {
   event_mask_ = mask;
-  return 0;
 }
 
-int PosixPortBackend::ReadLineSettings(LineSettings& settings) {
-  if (::tcgetattr(port_fd_, &driver_settings_) != 0) return errno;
-  const tcflag_t cflag = driver_settings_.c_cflag;
-  settings.baud_rate = BaudRateOf(::cfgetospeed(&driver_settings_));
-  settings.parity = (cflag & PARENB) == 0 ? 'N' : ((cflag & PARODD) != 0 ? 'O' : 'E');
-  settings.data_bits = DataBitsOf(cflag);
-  settings.stop_bits = (cflag & CSTOPB) != 0 ? 2 : 1;
-  settings.rts_asserted = false;
-  return 0;
-}
-
-int PosixPortBackend::WriteLineSettings(const LineSettings& settings) {
-  const std::optional<termios> line = LineTermios(driver_settings_, settings);
-  if (!line) return EINVAL;
-  if (::tcsetattr(port_fd_, TCSANOW, &*line) != 0) return errno;
+PortFailure PosixPortBackend::ApplyLineSettings(const LineSettings& settings) {
+  termios driver{};
+  if (::tcgetattr(port_fd_, &driver) != 0) return {errno, "tcgetattr()"};
+  // The rate is refused where the system would refuse it: there is no speed for it.
+  if (!SpeedFor(settings.baud_rate)) return {EINVAL, "cfsetspeed()"};
+  const std::optional<termios> line = LineTermios(driver, settings);
+  if (!line) return {EINVAL, "tcsetattr()"};
+  if (::tcsetattr(port_fd_, TCSANOW, &*line) != 0) return {errno, "tcsetattr()"};
   if (settings.rts_asserted) {
     // Pseudo-terminals have no modem lines and refuse this; nothing is lost by that.
     int rts = TIOCM_RTS;
     ::ioctl(port_fd_, TIOCMBIS, &rts);
   }
-  return 0;
+  return {};
 }
 
 std::optional<termios> PosixPortBackend::LineTermios(const termios& driver,
                                                      const LineSettings& settings) {
   const std::optional<speed_t> speed = SpeedFor(settings.baud_rate);
-  if (!speed) return std::nullopt;
+  if (!speed || !IsValidLineSettings(settings)) return std::nullopt;
   termios line = driver;
   ::cfmakeraw(&line);
   line.c_iflag &= ~(IXON | IXOFF | IXANY);
@@ -236,52 +207,51 @@ PortWaitResult PosixPortBackend::Wait() {
       {port_fd_, port_events, 0},
       {write_fd_, POLLIN, 0},
   }};
-  if (::poll(fds.data(), fds.size(), -1) < 0) return {PortWakeup::Failed, errno};
-  if (fds[0].revents != 0) return {PortWakeup::Shutdown, 0};
+  if (::poll(fds.data(), fds.size(), -1) < 0) return {PortWakeup::Failed, {errno, "poll()"}};
+  if (fds[0].revents != 0) return {PortWakeup::Shutdown, {}};
   const short port = fds[1].revents;
-  if ((port & POLLNVAL) != 0) return {PortWakeup::Hangup, EBADF};
-  if ((port & (POLLHUP | POLLERR)) != 0) return {PortWakeup::Hangup, EIO};
-  if ((port & POLLIN) != 0) return {PortWakeup::Comm, 0};
-  if (fds[2].revents != 0) return {PortWakeup::Write, 0};
-  return {PortWakeup::Spurious, 0};
+  if ((port & POLLNVAL) != 0) return {PortWakeup::Hangup, {EBADF, "poll()"}};
+  if ((port & (POLLHUP | POLLERR)) != 0) return {PortWakeup::Hangup, {EIO, "poll()"}};
+  if ((port & POLLIN) != 0) return {PortWakeup::Comm, {}};
+  if (fds[2].revents != 0) return {PortWakeup::Write, {}};
+  return {PortWakeup::Spurious, {}};
 }
 
-int PosixPortBackend::QueuedInput(std::size_t& count) {
+PortFailure PosixPortBackend::QueuedInput(std::size_t& count) {
   int queued = 0;
-  if (::ioctl(port_fd_, FIONREAD, &queued) != 0) return errno;
+  if (::ioctl(port_fd_, FIONREAD, &queued) != 0) return {errno, "ioctl(FIONREAD)"};
   count = queued > 0 ? static_cast<std::size_t>(queued) : 0;
-  return 0;
+  return {};
 }
 
 PortIoResult PosixPortBackend::ReadByte(std::uint8_t& byte) {
-  bool pending = false;
+  bool waited = false;
   for (;;) {
     const ssize_t n = ::read(port_fd_, &byte, 1);
-    if (n == 1) return {0, pending ? IoStage::Completion : IoStage::Start, 1};
+    if (n == 1) return {{}, 1};
     // End of file on a terminal means it hung up.
-    if (n == 0) return {EIO, pending ? IoStage::Completion : IoStage::Start, 0};
+    if (n == 0) return {{EIO, "read()"}, 0};
     if (errno == EINTR) continue;
-    if (errno != EAGAIN) return {errno, pending ? IoStage::Completion : IoStage::Start, 0};
-    if (pending) return {0, IoStage::Completion, 0};
-    pending = true;
+    if (errno != EAGAIN) return {{errno, "read()"}, 0};
+    if (waited) return {};
+    waited = true;
     int error = 0;
     switch (AwaitPort(POLLIN, error)) {
       case Readiness::Ready:
         continue;
       case Readiness::Hangup:
-        return {EIO, IoStage::Completion, 0};
+        return {{EIO, "poll()"}, 0};
       case Readiness::Failed:
-        return {error, IoStage::Completion, 0};
+        return {{error, "poll()"}, 0};
       case Readiness::TimedOut:
       case Readiness::Shutdown:
-        return {0, IoStage::Completion, 0};
+        return {};
     }
   }
 }
 
 PortIoResult PosixPortBackend::Write(std::string_view data) {
   PortIoResult result;
-  bool pending = false;
   while (result.transferred < data.size()) {
     const ssize_t n =
         ::write(port_fd_, data.data() + result.transferred, data.size() - result.transferred);
@@ -291,19 +261,19 @@ PortIoResult PosixPortBackend::Write(std::string_view data) {
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN) {
-      result.error = errno;
-      result.stage = pending || result.transferred > 0 ? IoStage::Completion : IoStage::Start;
+      result.failure = {errno, "write()"};
       return result;
     }
-    pending = true;
     int error = 0;
     switch (AwaitPort(POLLOUT, error)) {
       case Readiness::Ready:
         continue;
       case Readiness::Hangup:
-        return {EIO, IoStage::Completion, result.transferred};
+        result.failure = {EIO, "poll()"};
+        return result;
       case Readiness::Failed:
-        return {error, IoStage::Completion, result.transferred};
+        result.failure = {error, "poll()"};
+        return result;
       case Readiness::TimedOut:
       case Readiness::Shutdown:
         return result;

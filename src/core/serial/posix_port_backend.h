@@ -31,15 +31,14 @@ class PosixPortBackend : public PortBackend {
   void Close() override;
   bool IsOpen() const override;
 
-  int SetTimeouts(std::chrono::milliseconds timeout) override;
-  int SetEventMask(std::uint32_t mask) override;
-  int ReadLineSettings(LineSettings& settings) override;
-  int WriteLineSettings(const LineSettings& settings) override;
+  void SetTimeouts(std::chrono::milliseconds timeout) override;
+  void SetEventMask(std::uint32_t mask) override;
+  PortFailure ApplyLineSettings(const LineSettings& settings) override;
   int Purge() override;
   int DiscardInput() override;
 
   PortWaitResult Wait() override;
-  int QueuedInput(std::size_t& count) override;
+  PortFailure QueuedInput(std::size_t& count) override;
   PortIoResult ReadByte(std::uint8_t& byte) override;
   PortIoResult Write(std::string_view data) override;
 
@@ -47,7 +46,7 @@ class PosixPortBackend : public PortBackend {
 
   // The terminal settings that put `settings` on a line whose driver had `driver`: raw,
   // receiver on, modem control lines ignored, no flow control, reads that never block.
-  // Nothing for a baud rate the line cannot take.
+  // Nothing for settings the line cannot take (see IsValidLineSettings).
   static std::optional<termios> LineTermios(const termios& driver, const LineSettings& settings);
 
  private:
@@ -64,7 +63,6 @@ class PosixPortBackend : public PortBackend {
   int write_fd_ = -1;
   int timeout_ms_ = 1000;
   std::uint32_t event_mask_ = 0;
-  termios driver_settings_{};  // as read by ReadLineSettings()
 };
 
 }  // namespace dtu

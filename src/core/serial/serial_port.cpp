@@ -4,7 +4,6 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <future>
 #include <system_error>
 #include <utility>
@@ -36,14 +35,6 @@ constexpr std::array<std::pair<std::uint32_t, PortMessage>, 5> kLineEvents = {{
 // Errors after which the port is not coming back.
 bool MeansPortGone(int error) {
   return error == EIO || error == ENXIO || error == ENODEV || error == EBADF;
-}
-
-std::string_view ReadOperation(IoStage stage) {
-  return stage == IoStage::Start ? "ReadFile()" : "GetOverlappedResults() in ReadFile()";
-}
-
-std::string_view WriteOperation(IoStage stage) {
-  return stage == IoStage::Start ? "WriteFile()" : "GetOverlappedResults() in WriteFile()";
 }
 
 }  // namespace
@@ -91,6 +82,7 @@ bool SerialPort::OpenPort(PortOwner& owner, std::string_view device, int baud_ra
 
   owner_ = &owner;
   port_number_ = PortNumberFromName(device);
+  device_ = device;
   event_mask_ = event_mask;
   max_text_size_ = write_buffer_size > 0 ? static_cast<std::size_t>(write_buffer_size) - 1 : 0;
   open_error_ = {};
@@ -103,10 +95,6 @@ bool SerialPort::OpenPort(PortOwner& owner, std::string_view device, int baud_ra
   backend_->Close();
   open_ = false;
 
-  std::array<char, 50> line_text{};
-  std::snprintf(line_text.data(), line_text.size(), "baud=%d parity=%c data=%d stop=%d", baud_rate,
-                parity, data_bits, stop_bits);
-
   int error = backend_->CreateWakeups();
   if (error == 0) error = backend_->Open(std::string(device));
   if (error != 0) {
@@ -114,36 +102,24 @@ bool SerialPort::OpenPort(PortOwner& owner, std::string_view device, int baud_ra
     return false;
   }
   open_ = true;
-  Configure(line_text.data());
+  Configure({baud_rate, parity, data_bits, stop_bits, true});
   backend_->Purge();
   return true;
 }
 
-// Each step runs only if the one before succeeded; the first failure is reported.
-void SerialPort::Configure(std::string_view line_text) {
-  if (const int error = backend_->SetTimeouts(kPortTimeout); error != 0) {
-    return ReportError("SetCommTimeouts()", error);
-  }
-  if (const int error = backend_->SetEventMask(event_mask_); error != 0) {
-    return ReportError("SetCommMask()", error);
-  }
-  LineSettings settings;
-  if (const int error = backend_->ReadLineSettings(settings); error != 0) {
-    return ReportError("GetCommState()", error);
-  }
-  settings.rts_asserted = true;
-  if (const int error = ApplyLineText(line_text, settings); error != 0) {
-    return ReportError("BuildCommDCB()", error);
-  }
-  if (const int error = backend_->WriteLineSettings(settings); error != 0) {
-    return ReportError("SetCommState()", error);
-  }
+// A line the port cannot take is reported; the port stays open as it was.
+void SerialPort::Configure(const LineSettings& settings) {
+  backend_->SetTimeouts(kPortTimeout);
+  backend_->SetEventMask(event_mask_);
+  if (const PortFailure failure = backend_->ApplyLineSettings(settings)) ReportError(failure);
 }
 
-void SerialPort::ReportError(std::string_view operation, int error) {
-  messages_.Show(MessageKind::Error,
-                 FormatPortErrorReport(operation, backend_->ErrorText(error), port_number_),
-                 kPortErrorCaption);
+void SerialPort::ReportError(const PortFailure& failure) {
+  messages_.Show(MessageKind::Error, Report(failure), kPortErrorCaption);
+}
+
+std::string SerialPort::Report(const PortFailure& failure) const {
+  return FormatPortErrorReport(failure.call, backend_->ErrorText(failure.error), device_);
 }
 
 bool SerialPort::StartMonitor() {
@@ -214,11 +190,10 @@ void SerialPort::MonitorThread(NotificationHandover& handover) {
         flow = WritePending(handover);
         break;
       case PortWakeup::Hangup:
-        flow = EndAsGone(handover, "WaitCommEvent()", wait.error);
+        flow = EndAsGone(handover, wait.failure);
         break;
       case PortWakeup::Failed:
-        if (wait.error != EINTR)
-          flow = OnFailure(handover, failures, "WaitCommEvent()", wait.error);
+        if (wait.failure.error != EINTR) flow = OnFailure(handover, failures, wait.failure);
         break;
       case PortWakeup::Spurious:
         break;
@@ -249,18 +224,16 @@ SerialPort::Flow SerialPort::ReceiveChars(NotificationHandover& handover, Failur
     {
       std::lock_guard lock(io_mutex_);
       std::size_t queued = 0;
-      if (const int error = backend_->QueuedInput(queued); error != 0) {
-        read = {error, IoStage::Start, 0};
+      if (const PortFailure failure = backend_->QueuedInput(queued)) {
+        read = {failure, 0};
       } else if (queued == 0) {
         return Flow::Continue;
       } else {
         read = backend_->ReadByte(byte);
       }
     }
-    if (read.error != 0) {
-      if (OnFailure(handover, failures, ReadOperation(read.stage), read.error) == Flow::Stop) {
-        return Flow::Stop;
-      }
+    if (read.failure) {
+      if (OnFailure(handover, failures, read.failure) == Flow::Stop) return Flow::Stop;
       continue;
     }
     if (read.transferred == 0) return Flow::Continue;
@@ -286,27 +259,23 @@ SerialPort::Flow SerialPort::WritePending(NotificationHandover& handover) {
     written = backend_->Write(text);
   }
   // A write cut short by a time-out is not an error; a failed one is reported, not retried.
-  if (written.error == 0) return Flow::Continue;
-  if (MeansPortGone(written.error)) {
-    return EndAsGone(handover, WriteOperation(written.stage), written.error);
-  }
-  return ReportFromMonitor(handover, WriteOperation(written.stage), written.error) ? Flow::Continue
-                                                                                   : Flow::Stop;
+  if (!written.failure) return Flow::Continue;
+  if (MeansPortGone(written.failure.error)) return EndAsGone(handover, written.failure);
+  return ReportFromMonitor(handover, written.failure) ? Flow::Continue : Flow::Stop;
 }
 
 SerialPort::Flow SerialPort::OnFailure(NotificationHandover& handover, FailureCount& failures,
-                                       std::string_view operation, int error) {
-  if (MeansPortGone(error)) return EndAsGone(handover, operation, error);
-  if (failures.Add() && !ReportFromMonitor(handover, operation, error)) return Flow::Stop;
+                                       const PortFailure& failure) {
+  if (MeansPortGone(failure.error)) return EndAsGone(handover, failure);
+  if (failures.Add() && !ReportFromMonitor(handover, failure)) return Flow::Stop;
   if (!failures.Exhausted()) return Flow::Continue;
   Notify(handover, PortMessage::PortMsgGone);
   return Flow::Stop;
 }
 
 // One report, then the owner learns that the port is gone, and the monitor ends.
-SerialPort::Flow SerialPort::EndAsGone(NotificationHandover& handover, std::string_view operation,
-                                       int error) {
-  if (ReportFromMonitor(handover, operation, error)) Notify(handover, PortMessage::PortMsgGone);
+SerialPort::Flow SerialPort::EndAsGone(NotificationHandover& handover, const PortFailure& failure) {
+  if (ReportFromMonitor(handover, failure)) Notify(handover, PortMessage::PortMsgGone);
   return Flow::Stop;
 }
 
@@ -314,10 +283,8 @@ bool SerialPort::Notify(NotificationHandover& handover, PortMessage message, std
   return handover.Deliver({PortNotification{message, byte, port_number_}, {}});
 }
 
-bool SerialPort::ReportFromMonitor(NotificationHandover& handover, std::string_view operation,
-                                   int error) {
-  return handover.Deliver(
-      {{}, FormatPortErrorReport(operation, backend_->ErrorText(error), port_number_)});
+bool SerialPort::ReportFromMonitor(NotificationHandover& handover, const PortFailure& failure) {
+  return handover.Deliver({{}, Report(failure)});
 }
 
 }  // namespace dtu

@@ -29,9 +29,9 @@
 #include <string_view>
 #include <thread>
 
-#include "core/user_messages.h"
 #include "core/serial/port_backend.h"
 #include "core/serial/port_notification.h"
+#include "core/user_messages.h"
 
 namespace dtu {
 
@@ -62,8 +62,8 @@ class SerialPort {
   SerialPort& operator=(const SerialPort&) = delete;
 
   // Opens and configures `device` (e.g. "/dev/ttyUSB0"); the port number of every
-  // notification and report is the number at the end of that name. Parity is 'N', 'O' or
-  // 'E'. A text sent later is cut to write_buffer_size - 1 bytes. Stops a monitor still
+  // notification is the number at the end of that name, reports name the device. Parity is
+  // 'N', 'O' or 'E'. A text sent later is cut to write_buffer_size - 1 bytes. Stops a monitor still
   // running from an earlier open first. Returns false, showing nothing, when the device
   // cannot be opened (see open_error()); a later configuration step that fails is reported
   // to the user and the port stays open with true returned.
@@ -94,18 +94,19 @@ class SerialPort {
   class FailureCount;
 
   void StopMonitor();
-  void ReportError(std::string_view operation, int error);
-  void Configure(std::string_view line_text);
+  void ReportError(const PortFailure& failure);
+  void Configure(const LineSettings& settings);
 
   void MonitorThread(NotificationHandover& handover);
   Flow OnCommWakeup(NotificationHandover& handover, FailureCount& failures);
   Flow ReceiveChars(NotificationHandover& handover, FailureCount& failures);
   Flow WritePending(NotificationHandover& handover);
-  Flow OnFailure(NotificationHandover& handover, FailureCount& failures, std::string_view operation,
-                 int error);
-  Flow EndAsGone(NotificationHandover& handover, std::string_view operation, int error);
+  Flow OnFailure(NotificationHandover& handover, FailureCount& failures,
+                 const PortFailure& failure);
+  Flow EndAsGone(NotificationHandover& handover, const PortFailure& failure);
   bool Notify(NotificationHandover& handover, PortMessage message, std::uint8_t byte = 0);
-  bool ReportFromMonitor(NotificationHandover& handover, std::string_view operation, int error);
+  bool ReportFromMonitor(NotificationHandover& handover, const PortFailure& failure);
+  std::string Report(const PortFailure& failure) const;
 
   UserMessages& messages_;
   std::unique_ptr<PortBackend> backend_;
@@ -115,6 +116,7 @@ class SerialPort {
   // Set by OpenPort while no monitor runs; read by the monitor.
   PortOwner* owner_ = nullptr;
   int port_number_ = 0;
+  std::string device_;
   std::uint32_t event_mask_ = 0;
   std::size_t max_text_size_ = 0;
   bool open_ = false;

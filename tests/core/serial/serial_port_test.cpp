@@ -34,9 +34,9 @@ std::string SystemText(int error) {
   return std::strerror(error);
 }
 
-std::string Report(std::string_view operation, int error, int port) {
-  return "WARNING:  " + std::string(operation) + " Failed with the following error: \n" +
-         SystemText(error) + "\nPort: " + std::to_string(port) + "\n";
+std::string Report(std::string_view call, int error, std::string_view device) {
+  return "WARNING:  " + std::string(call) + " Failed with the following error: \n" +
+         SystemText(error) + "\nPort: " + std::string(device) + "\n";
 }
 
 bool OpenDefault(SerialPort& port, PortOwner& owner, const std::string& device,
@@ -574,98 +574,54 @@ TEST(SerialPortOpen, ReportsWhyADeviceCannotBeOpened) {
 // ---------------------------------------------------------------------------------------------
 // Error reports
 
-enum class Step { Timeouts, EventMask, ReadLine, WriteLine };
-
-// A real port whose configuration step `failing` fails with `error`.
-class FailingStepBackend : public PosixPortBackend {
+// A real port whose line settings fail to apply with `failure`.
+class FailingLineBackend : public PosixPortBackend {
  public:
-  FailingStepBackend(std::optional<Step> failing, int error) : failing_(failing), error_(error) {}
-  const std::vector<Step>& calls() const { return calls_; }
-
-  int SetTimeouts(std::chrono::milliseconds timeout) override {
-    return Run(Step::Timeouts, [&] { return PosixPortBackend::SetTimeouts(timeout); });
-  }
-  int SetEventMask(std::uint32_t mask) override {
-    return Run(Step::EventMask, [&] { return PosixPortBackend::SetEventMask(mask); });
-  }
-  int ReadLineSettings(LineSettings& settings) override {
-    return Run(Step::ReadLine, [&] { return PosixPortBackend::ReadLineSettings(settings); });
-  }
-  int WriteLineSettings(const LineSettings& settings) override {
-    return Run(Step::WriteLine, [&] { return PosixPortBackend::WriteLineSettings(settings); });
+  explicit FailingLineBackend(PortFailure failure) : failure_(failure) {}
+  PortFailure ApplyLineSettings(const LineSettings& settings) override {
+    return failure_ ? failure_ : PosixPortBackend::ApplyLineSettings(settings);
   }
 
  private:
-  int Run(Step step, const std::function<int()>& real) {
-    calls_.push_back(step);
-    return failing_ == step ? error_ : real();
-  }
-
-  std::optional<Step> failing_;
-  int error_;
-  std::vector<Step> calls_;
+  PortFailure failure_;
 };
 
-TEST(SerialPortReports, AFailingConfigurationStepIsReportedAndThePortStaysOpen) {
+TEST(SerialPortReports, ALineThePortCannotTakeIsReportedAndThePortStaysOpen) {
   struct Case {
-    std::optional<Step> failing;
+    PortFailure injected;  // none: the real port refuses
     int baud;
-    const char* name;  // of the device, ending in the port number
-    std::string_view operation;
+    char parity;
+    std::string_view call;
     int error;
-    std::vector<Step> calls;
   };
-  const std::vector<Step> all = {Step::Timeouts, Step::EventMask, Step::ReadLine, Step::WriteLine};
   const Case cases[] = {
-      {Step::Timeouts, 9600, "ttyUSB3", "SetCommTimeouts()", EINVAL, {Step::Timeouts}},
-      {Step::EventMask,
-       9600,
-       "ttyUSB3",
-       "SetCommMask()",
-       EINVAL,
-       {Step::Timeouts, Step::EventMask}},
-      {Step::ReadLine,
-       9600,
-       "ttyUSB3",
-       "GetCommState()",
-       EIO,
-       {Step::Timeouts, Step::EventMask, Step::ReadLine}},
-      {std::nullopt,
-       12345,
-       "ttyUSB3",
-       "BuildCommDCB()",
-       EINVAL,
-       {Step::Timeouts, Step::EventMask, Step::ReadLine}},
-      {Step::WriteLine, 9600, "COM3", "SetCommState()", EIO, all},
+      {{}, 12345, 'N', "cfsetspeed()", EINVAL},
+      {{}, 9600, 'X', "tcsetattr()", EINVAL},
+      {{EIO, "tcgetattr()"}, 9600, 'N', "tcgetattr()", EIO},
+      {{EIO, "tcsetattr()"}, 9600, 'N', "tcsetattr()", EIO},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.operation));
+    SCOPED_TRACE(std::string(c.call));
     PtyPair pty;
-    TempDir dir;
-    const std::filesystem::path device = dir.path() / c.name;
-    std::filesystem::create_symlink(pty.path(), device);
     RecordingMessages messages;
     RecordingOwner owner;
-    auto backend = std::make_unique<FailingStepBackend>(c.failing, c.error);
-    const FailingStepBackend& steps = *backend;
-    SerialPort port(messages, std::move(backend));
+    SerialPort port(messages, std::make_unique<FailingLineBackend>(c.injected));
 
-    EXPECT_TRUE(port.OpenPort(owner, device.string(), c.baud, 'N', 8, 1, kPortEventRxChar,
+    EXPECT_TRUE(port.OpenPort(owner, pty.path(), c.baud, c.parity, 8, 1, kPortEventRxChar,
                               kWriteBufferSize));
     EXPECT_TRUE(port.IsOpen());
-    EXPECT_EQ(steps.calls(), c.calls);
     const std::vector<RecordingMessages::Shown> shown = messages.shown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].kind, MessageKind::Error);
     EXPECT_EQ(shown[0].caption, "Application Error");
-    EXPECT_EQ(shown[0].text, Report(c.operation, c.error, 3));
+    EXPECT_EQ(shown[0].text, Report(c.call, c.error, pty.path()));
     EXPECT_TRUE(port.StartMonitor());
   }
 }
 
 TEST(PortErrorReport, ShortensTheSystemTextToFitAndKeepsTheFrame) {
-  const std::string head = "WARNING:  ReadFile() Failed with the following error: \n";
-  const std::string tail = "\nPort: 12\n";
+  const std::string head = "WARNING:  read() Failed with the following error: \n";
+  const std::string tail = "\nPort: /dev/ttyUSB12\n";
   const std::size_t room = kPortErrorReportSize - 1 - head.size() - tail.size();
   std::string chinese;
   while (chinese.size() < 300) chinese += "设备";  // 3 bytes a character
@@ -683,10 +639,19 @@ TEST(PortErrorReport, ShortensTheSystemTextToFitAndKeepsTheFrame) {
       {std::string("cut\0here", 8), "cut"},
   };
   for (const Case& c : cases) {
-    const std::string report = FormatPortErrorReport("ReadFile()", c.system_text, 12);
+    const std::string report = FormatPortErrorReport("read()", c.system_text, "/dev/ttyUSB12");
     EXPECT_EQ(report, head + c.expected_text + tail);
     EXPECT_LT(report.size(), kPortErrorReportSize);
   }
+}
+
+TEST(PortErrorReport, ADevicePathTooLongKeepsItsEnd) {
+  const std::string device = "/dev/serial/by-id/" + std::string(300, 'x') + "-if00-port0";
+  const std::string report = FormatPortErrorReport("poll()", "Input/output error", device);
+  EXPECT_LT(report.size(), kPortErrorReportSize);
+  EXPECT_TRUE(report.starts_with(
+      "WARNING:  poll() Failed with the following error: \nInput/output error\nPort: ...xxx"));
+  EXPECT_TRUE(report.ends_with("xxx-if00-port0\n"));
 }
 
 // Reports raised by the monitor reach the user on the owner's thread.
@@ -710,19 +675,11 @@ class FailingIoBackend : public PosixPortBackend {
 };
 
 TEST(SerialPortReports, AFailedWriteIsReportedOnTheOwnersThreadEachTime) {
-  struct Case {
-    IoStage stage;
-    std::string_view operation;
-  };
-  const Case cases[] = {
-      {IoStage::Start, "WriteFile()"},
-      {IoStage::Completion, "GetOverlappedResults() in WriteFile()"},
-  };
-  for (const Case& c : cases) {
+  for (const std::string_view call : {"write()", "poll()"}) {
     PtyPair pty;
     RecordingMessages messages;
     RecordingOwner owner;
-    SerialPort port(messages, std::make_unique<FailingIoBackend>(PortIoResult{EINVAL, c.stage, 0},
+    SerialPort port(messages, std::make_unique<FailingIoBackend>(PortIoResult{{EINVAL, call}, 0},
                                                                  std::nullopt));
     ASSERT_TRUE(OpenDefault(port, owner, pty.path()));
     ASSERT_TRUE(port.StartMonitor());
@@ -732,7 +689,7 @@ TEST(SerialPortReports, AFailedWriteIsReportedOnTheOwnersThreadEachTime) {
     port.SendText("b");
     ASSERT_TRUE(owner.PumpUntil(port, [&] { return messages.shown().size() == 2; }));
     for (const RecordingMessages::Shown& shown : messages.shown()) {
-      EXPECT_EQ(shown.text, Report(c.operation, EINVAL, PortNumberFromName(pty.path())));
+      EXPECT_EQ(shown.text, Report(call, EINVAL, pty.path()));
       EXPECT_EQ(shown.caption, "Application Error");
       EXPECT_EQ(shown.kind, MessageKind::Error);
       EXPECT_EQ(shown.thread, std::this_thread::get_id());
@@ -746,16 +703,16 @@ TEST(SerialPortReports, ALongSystemTextIsShortenedInAMonitorReport) {
   PtyPair pty;
   RecordingMessages messages;
   RecordingOwner owner;
-  SerialPort port(messages, std::make_unique<FailingIoBackend>(
-                                PortIoResult{EPERM, IoStage::Start, 0}, std::nullopt));
+  SerialPort port(messages, std::make_unique<FailingIoBackend>(PortIoResult{{EPERM, "write()"}, 0},
+                                                               std::nullopt));
   ASSERT_TRUE(OpenDefault(port, owner, pty.path()));
   ASSERT_TRUE(port.StartMonitor());
   port.SendText("a");
   ASSERT_TRUE(owner.PumpUntil(port, [&] { return messages.shown().size() == 1; }));
   const std::string text = messages.shown()[0].text;
   EXPECT_EQ(text.size(), kPortErrorReportSize - 1);
-  EXPECT_TRUE(text.starts_with("WARNING:  WriteFile() Failed with the following error: \neee"));
-  EXPECT_TRUE(text.ends_with("e\nPort: " + std::to_string(PortNumberFromName(pty.path())) + "\n"));
+  EXPECT_TRUE(text.starts_with("WARNING:  write() Failed with the following error: \neee"));
+  EXPECT_TRUE(text.ends_with("e\nPort: " + pty.path() + "\n"));
 }
 
 TEST(SerialPortReports, ReadsThatKeepFailingEndTheMonitorWithOneReport) {
@@ -763,7 +720,7 @@ TEST(SerialPortReports, ReadsThatKeepFailingEndTheMonitorWithOneReport) {
   RecordingMessages messages;
   RecordingOwner owner;
   SerialPort port(messages, std::make_unique<FailingIoBackend>(
-                                std::nullopt, PortIoResult{EINVAL, IoStage::Start, 0}));
+                                std::nullopt, PortIoResult{{EINVAL, "read()"}, 0}));
   ASSERT_TRUE(OpenDefault(port, owner, pty.path()));
   ASSERT_TRUE(port.StartMonitor());
   pty.Write("a");
@@ -772,7 +729,7 @@ TEST(SerialPortReports, ReadsThatKeepFailingEndTheMonitorWithOneReport) {
   ASSERT_TRUE(AwaitMonitorEnd(port));
   port.DispatchPending();
   ASSERT_EQ(messages.shown().size(), 1u);
-  EXPECT_EQ(messages.shown()[0].text, Report("ReadFile()", EINVAL, PortNumberFromName(pty.path())));
+  EXPECT_EQ(messages.shown()[0].text, Report("read()", EINVAL, pty.path()));
   EXPECT_EQ(owner.CountOf(PortMessage::PortMsgGone), 1);
   EXPECT_EQ(owner.CountOf(PortMessage::PortMsgRxChar), 0);
 }
@@ -796,8 +753,7 @@ TEST(SerialPortReports, AVanishedPortIsReportedOnceAndAnnouncedAsGone) {
   const std::vector<RecordingMessages::Shown> shown = messages.shown();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].kind, MessageKind::Error);
-  EXPECT_TRUE(
-      shown[0].text.ends_with("\nPort: " + std::to_string(PortNumberFromName(pty.path())) + "\n"));
+  EXPECT_TRUE(shown[0].text.ends_with("\nInput/output error\nPort: " + pty.path() + "\n"));
   EXPECT_EQ(owner.CountOf(PortMessage::PortMsgGone), 1);
   EXPECT_EQ(owner.notifications().back().message, PortMessage::PortMsgGone);
 }
@@ -817,7 +773,7 @@ TEST(SerialPortReports, AVanishedPortNobodyDispatchesForStillShutsDown) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Names and line texts
+// Names and line settings
 
 TEST(PortNumberFromName, IsTheNumberAtTheEndOfTheName) {
   const std::pair<std::string_view, int> cases[] = {
@@ -836,32 +792,15 @@ TEST(PortNumberFromName, IsTheNumberAtTheEndOfTheName) {
   for (const auto& [name, number] : cases) EXPECT_EQ(PortNumberFromName(name), number) << name;
 }
 
-TEST(ApplyLineText, TakesWhatThePortCanDoAndRejectsTheRest) {
-  struct Case {
-    std::string_view text;
-    int result;
-    LineSettings expected;
+TEST(LineSettings, ValidOnlyWhatAPortCanTake) {
+  const std::pair<LineSettings, bool> cases[] = {
+      {{9600, 'N', 8, 1, true}, true},  {{921600, 'O', 5, 2, false}, true},
+      {{110, 'E', 6, 1, true}, true},   {{12345, 'N', 8, 1, true}, false},
+      {{9600, 'n', 8, 1, true}, false}, {{9600, 'N', 9, 1, true}, false},
+      {{9600, 'N', 4, 1, true}, false}, {{9600, 'N', 8, 3, true}, false},
   };
-  const LineSettings before{4800, 'E', 7, 2, true};
-  const Case cases[] = {
-      {"baud=9600 parity=N data=8 stop=1", 0, {9600, 'N', 8, 1, true}},
-      {"baud=921600 parity=O data=5 stop=2", 0, {921600, 'O', 5, 2, true}},
-      {"baud=110 parity=e data=6 stop=1", 0, {110, 'E', 6, 1, true}},
-      {"baud=115200", 0, {115200, 'E', 7, 2, true}},
-      {"", 0, before},
-      {"baud=12345 parity=N data=8 stop=1", EINVAL, before},
-      {"baud=9600 parity=X data=8 stop=1", EINVAL, before},
-      {"baud=9600 parity= data=8 stop=1", EINVAL, before},
-      {"baud=9600 parity=N data=9 stop=1", EINVAL, before},
-      {"baud=9600 parity=N data=8 stop=3", EINVAL, before},
-      {"baud=9600 parity=N data=8 stop=1 xon=on", EINVAL, before},
-      {"baud=96OO", EINVAL, before},
-      {"baud", EINVAL, before},
-  };
-  for (const Case& c : cases) {
-    LineSettings settings = before;
-    EXPECT_EQ(ApplyLineText(c.text, settings), c.result) << c.text;
-    EXPECT_EQ(settings, c.expected) << c.text;
+  for (const auto& [settings, valid] : cases) {
+    EXPECT_EQ(IsValidLineSettings(settings), valid) << settings.baud_rate << settings.parity;
   }
 }
 
