@@ -6,14 +6,14 @@
 
 namespace dtu {
 
-NotificationHandover::NotificationHandover(PortOwner& owner, UserMessages& messages)
-    : owner_(owner), messages_(messages) {}
+NotificationHandover::NotificationHandover(PortOwner& owner, UserMessages& messages, int port)
+    : owner_(owner), messages_(messages), port_(port) {}
 
-bool NotificationHandover::Deliver(Item item) {
+bool NotificationHandover::Deliver(Batch batch) {
   {
     std::lock_guard lock(mutex_);
     if (stop_) return false;
-    pending_ = std::move(item);
+    pending_ = std::move(batch);
   }
   owner_.NotificationPending();
   std::unique_lock lock(mutex_);
@@ -26,24 +26,36 @@ bool NotificationHandover::Deliver(Item item) {
 }
 
 void NotificationHandover::Dispatch() {
-  Item item;
+  Batch batch;
   {
     std::lock_guard lock(mutex_);
     if (!pending_ || in_flight_) return;
-    item = std::move(*pending_);
+    batch = std::move(*pending_);
     pending_.reset();
     in_flight_ = true;
   }
-  if (item.report.empty()) {
-    owner_.HandlePortMessage(item.notification);
-  } else {
-    messages_.Show(MessageKind::Error, item.report, kPortErrorCaption);
-  }
+  Handle(batch);
   {
     std::lock_guard lock(mutex_);
     in_flight_ = false;
   }
   handled_.notify_all();
+}
+
+// Before each notification: a handler may have stopped the engine (closed the port).
+void NotificationHandover::Handle(const Batch& batch) {
+  if (!batch.report.empty()) {
+    messages_.Show(MessageKind::Error, batch.report, kPortErrorCaption);
+    return;
+  }
+  for (const PortMessage event : batch.events) {
+    if (stop_.load()) return;
+    owner_.HandlePortMessage({event, 0, port_});
+  }
+  for (const std::uint8_t byte : batch.bytes) {
+    if (stop_.load()) return;
+    owner_.HandlePortMessage({PortMessage::PortMsgRxChar, byte, port_});
+  }
 }
 
 void NotificationHandover::RequestStop() {

@@ -1,50 +1,65 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/serial/port_notification.h"
 #include "core/user_messages.h"
 
 namespace dtu {
 
-// Hands one notification at a time from the monitor thread to the owner's thread and lets
-// the monitor wait until the owner has handled it. A stop request ends every wait at once,
-// so neither thread can keep the other waiting for ever.
+// Hands batches of notifications from the monitor thread to the owner's thread and lets the
+// monitor wait until the owner has handled the whole batch. The owner's thread takes a batch
+// apart: one notification at a time, in order, each handled before the next. A stop request
+// ends every wait at once and drops what is left of the batch being handled, so neither
+// thread can keep the other waiting for ever.
 //
 // Each monitor run has its own hand-over, shared by the engine, the monitor and a running
 // Dispatch(): a Dispatch() whose handler destroys the engine finishes on the hand-over alone.
 class NotificationHandover {
  public:
-  // A notification for the owner, or, when `report` is not empty, an error report to show.
-  struct Item {
-    PortNotification notification;
+  // What one wake-up of the monitor has for the owner: the line events first, then one
+  // PortMsgRxChar per byte; or, when `report` is not empty, only an error report to show.
+  struct Batch {
+    std::vector<PortMessage> events;
+    std::vector<std::uint8_t> bytes;
     std::string report;
+
+    bool empty() const { return events.empty() && bytes.empty() && report.empty(); }
   };
 
-  NotificationHandover(PortOwner& owner, UserMessages& messages);
+  // `port` is the port number every notification carries.
+  NotificationHandover(PortOwner& owner, UserMessages& messages, int port);
 
-  // Monitor thread: offers `item` to the owner and waits until it has been handled.
-  // Returns false, the item undelivered or its handling abandoned, once a stop was requested.
-  bool Deliver(Item item);
+  // Monitor thread: offers `batch` to the owner and waits until all of it has been handled.
+  // Returns false, the batch undelivered or its handling cut short, once a stop was requested.
+  bool Deliver(Batch batch);
 
-  // Owner's thread: hands the waiting item, if any, to the owner (reports go to the user
-  // messages). Calls made while an item is being handled find nothing to do.
+  // Owner's thread: hands the waiting batch, if any, to the owner one notification at a time
+  // (reports go to the user messages). Calls made while a batch is being handled (from inside
+  // a handler) find nothing to do.
   void Dispatch();
 
-  // Any thread: ends the current and every later Deliver().
+  // Any thread: ends the current and every later Deliver(), and the handling of a batch after
+  // the notification in hand.
   void RequestStop();
 
  private:
+  void Handle(const Batch& batch);
+
   PortOwner& owner_;
   UserMessages& messages_;
+  const int port_;
   std::mutex mutex_;
   std::condition_variable handled_;
-  std::optional<Item> pending_;
+  std::optional<Batch> pending_;
   bool in_flight_ = false;
-  bool stop_ = false;
+  std::atomic<bool> stop_{false};  // written under mutex_; read without it between notifications
 };
 
 }  // namespace dtu

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -40,7 +41,7 @@ struct PortIoResult {
 // SerialPort drives it; one implementation per platform.
 //
 // Threads: Signal* may be called on any thread at any time after CreateWakeups(). Wait,
-// ClearWrite, QueuedInput, ReadByte, Write, Purge and DiscardInput are called by the monitor
+// ClearWrite, ReadQueued, Write, Purge and DiscardInput are called by the monitor
 // thread while it runs (the others never at the same time); everything else is called only
 // while no monitor runs.
 class PortBackend {
@@ -74,9 +75,9 @@ class PortBackend {
   // Waits without time limit for a wake-up. Port input wakes it only while the event mask
   // is not 0.
   virtual PortWaitResult Wait() = 0;
-  virtual PortFailure QueuedInput(std::size_t& count) = 0;
-  // Reads one byte; transferred 0 with no error when none arrived within the time-out.
-  virtual PortIoResult ReadByte(std::uint8_t& byte) = 0;
+  // Reads what the input queue holds, up to buffer.size() bytes, without waiting;
+  // transferred 0 with no error when it is empty.
+  virtual PortIoResult ReadQueued(std::span<std::uint8_t> buffer) = 0;
   // Writes `data`, waiting at most the time-out for each stall and until it has left the
   // port. A write cut short by a stall or by shutdown returns the count written, no error.
   virtual PortIoResult Write(std::string_view data) = 0;

@@ -217,36 +217,15 @@ PortWaitResult PosixPortBackend::Wait() {
   return {PortWakeup::Spurious, {}};
 }
 
-PortFailure PosixPortBackend::QueuedInput(std::size_t& count) {
-  int queued = 0;
-  if (::ioctl(port_fd_, FIONREAD, &queued) != 0) return {errno, "ioctl(FIONREAD)"};
-  count = queued > 0 ? static_cast<std::size_t>(queued) : 0;
-  return {};
-}
-
-PortIoResult PosixPortBackend::ReadByte(std::uint8_t& byte) {
-  bool waited = false;
+PortIoResult PosixPortBackend::ReadQueued(std::span<std::uint8_t> buffer) {
   for (;;) {
-    const ssize_t n = ::read(port_fd_, &byte, 1);
-    if (n == 1) return {{}, 1};
+    const ssize_t n = ::read(port_fd_, buffer.data(), buffer.size());
+    if (n > 0) return {{}, static_cast<std::size_t>(n)};
     // End of file on a terminal means it hung up.
     if (n == 0) return {{EIO, "read()"}, 0};
     if (errno == EINTR) continue;
-    if (errno != EAGAIN) return {{errno, "read()"}, 0};
-    if (waited) return {};
-    waited = true;
-    int error = 0;
-    switch (AwaitPort(POLLIN, error)) {
-      case Readiness::Ready:
-        continue;
-      case Readiness::Hangup:
-        return {{EIO, "poll()"}, 0};
-      case Readiness::Failed:
-        return {{error, "poll()"}, 0};
-      case Readiness::TimedOut:
-      case Readiness::Shutdown:
-        return {};
-    }
+    if (errno == EAGAIN) return {};
+    return {{errno, "read()"}, 0};
   }
 }
 

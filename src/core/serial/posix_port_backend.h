@@ -38,8 +38,7 @@ class PosixPortBackend : public PortBackend {
   int DiscardInput() override;
 
   PortWaitResult Wait() override;
-  PortFailure QueuedInput(std::size_t& count) override;
-  PortIoResult ReadByte(std::uint8_t& byte) override;
+  PortIoResult ReadQueued(std::span<std::uint8_t> buffer) override;
   PortIoResult Write(std::string_view data) override;
 
   std::string ErrorText(int code) const override;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <cstddef>
 #include <future>
 #include <system_error>
 #include <utility>
@@ -18,6 +19,9 @@ namespace {
 
 // Bounds every single read, write and stall of a write.
 constexpr std::chrono::milliseconds kPortTimeout{1000};
+
+// The most one read takes from the port's input queue: one batch for the owner.
+constexpr std::size_t kBatchSize = 4096;
 
 // This many failures of the wait or the read in a row, without a byte read in between, mean
 // the port no longer works: the monitor reports the first and ends after the last.
@@ -128,7 +132,7 @@ bool SerialPort::StartMonitor() {
   StopMonitor();  // one that ended by itself
 
   // Set before the thread starts: an owner may dispatch from the monitor thread.
-  handover_ = std::make_shared<NotificationHandover>(*owner_, messages_);
+  handover_ = std::make_shared<NotificationHandover>(*owner_, messages_, port_number_);
   std::promise<void> started;
   std::future<void> running = started.get_future();
   try {
@@ -185,6 +189,9 @@ void SerialPort::MonitorThread(NotificationHandover& handover) {
         return;
       case PortWakeup::Comm:
         flow = OnCommWakeup(handover, failures);
+        // A unit that never pauses keeps the port readable: a write waiting meanwhile goes out
+        // between two batches.
+        if (flow == Flow::Continue && WriteWaiting()) flow = WritePending(handover);
         break;
       case PortWakeup::Write:
         flow = WritePending(handover);
@@ -202,44 +209,40 @@ void SerialPort::MonitorThread(NotificationHandover& handover) {
   }
 }
 
-// Every wake-up announces every configured line event; the test is on the configured mask,
-// not on what happened.
+// One batch per wake-up: every configured line event (the test is on the configured mask, not
+// on what happened), then whatever one read finds queued. Nothing more is read before the
+// owner has handled the batch, so the engine never reads ahead by more than one batch.
 SerialPort::Flow SerialPort::OnCommWakeup(NotificationHandover& handover, FailureCount& failures) {
+  NotificationHandover::Batch batch;
   for (const auto& [bit, message] : kLineEvents) {
-    if ((event_mask_ & bit) != 0 && !Notify(handover, message)) return Flow::Stop;
+    if ((event_mask_ & bit) != 0) batch.events.push_back(message);
   }
-  if ((event_mask_ & kPortEventRxChar) != 0) return ReceiveChars(handover, failures);
-  // Nobody reads this input; left queued it would keep the port readable and the monitor
-  // spinning. The next write would purge it anyway.
-  std::lock_guard lock(io_mutex_);
-  backend_->DiscardInput();
-  return Flow::Continue;
+  if ((event_mask_ & kPortEventRxChar) == 0) {
+    if (!batch.empty() && !handover.Deliver(std::move(batch))) return Flow::Stop;
+    // Nobody reads this input; left queued it would keep the port readable and the monitor
+    // spinning. The next write would purge it anyway.
+    std::lock_guard lock(io_mutex_);
+    backend_->DiscardInput();
+    return Flow::Continue;
+  }
+
+  std::array<std::uint8_t, kBatchSize> buffer;
+  PortIoResult read;
+  {
+    std::lock_guard lock(io_mutex_);
+    read = backend_->ReadQueued(buffer);
+  }
+  if (read.transferred > 0) {
+    failures.Reset();
+    batch.bytes.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(read.transferred));
+  }
+  if (!batch.empty() && !handover.Deliver(std::move(batch))) return Flow::Stop;
+  return read.failure ? OnFailure(handover, failures, read.failure) : Flow::Continue;
 }
 
-// Reads and delivers one byte at a time until the input queue is empty.
-SerialPort::Flow SerialPort::ReceiveChars(NotificationHandover& handover, FailureCount& failures) {
-  for (;;) {
-    std::uint8_t byte = 0;
-    PortIoResult read;
-    {
-      std::lock_guard lock(io_mutex_);
-      std::size_t queued = 0;
-      if (const PortFailure failure = backend_->QueuedInput(queued)) {
-        read = {failure, 0};
-      } else if (queued == 0) {
-        return Flow::Continue;
-      } else {
-        read = backend_->ReadByte(byte);
-      }
-    }
-    if (read.failure) {
-      if (OnFailure(handover, failures, read.failure) == Flow::Stop) return Flow::Stop;
-      continue;
-    }
-    if (read.transferred == 0) return Flow::Continue;
-    failures.Reset();
-    if (!Notify(handover, PortMessage::PortMsgRxChar, byte)) return Flow::Stop;
-  }
+bool SerialPort::WriteWaiting() {
+  std::lock_guard lock(text_mutex_);
+  return !pending_text_.empty();
 }
 
 // Every write starts with clean queues: whatever the port still holds is purged first.
@@ -279,12 +282,12 @@ SerialPort::Flow SerialPort::EndAsGone(NotificationHandover& handover, const Por
   return Flow::Stop;
 }
 
-bool SerialPort::Notify(NotificationHandover& handover, PortMessage message, std::uint8_t byte) {
-  return handover.Deliver({PortNotification{message, byte, port_number_}, {}});
+bool SerialPort::Notify(NotificationHandover& handover, PortMessage message) {
+  return handover.Deliver({{message}, {}, {}});
 }
 
 bool SerialPort::ReportFromMonitor(NotificationHandover& handover, const PortFailure& failure) {
-  return handover.Deliver({{}, Report(failure)});
+  return handover.Deliver({{}, {}, Report(failure)});
 }
 
 }  // namespace dtu

@@ -6,16 +6,23 @@
 // - The owner's thread constructs the engine and calls OpenPort, StartMonitor, SendText,
 //   DispatchPending and the accessors, and destroys the engine.
 // - The monitor thread waits for port input, shutdown and write requests, reads the input
-//   one byte at a time and carries out the writes. For each notification it calls
-//   owner.NotificationPending() and then waits until the owner's thread has handled it:
-//   the owner calls DispatchPending() on its own thread, which calls
-//   owner.HandlePortMessage() (or shows an error report raised on the monitor thread through
-//   UserMessages) on that thread. Only then is the next byte read. An owner without a thread
-//   of its own may call DispatchPending() from inside NotificationPending().
+//   and carries out the writes. Each wake-up by input makes one batch: the configured line
+//   events and what one read finds queued (up to 4 KiB). For each batch it calls
+//   owner.NotificationPending() once and then waits until the owner's thread has handled all
+//   of it: the owner calls DispatchPending() on its own thread, which calls
+//   owner.HandlePortMessage() once per notification, one byte each, in order, each call
+//   returning before the next is made (or shows an error report raised on the monitor thread
+//   through UserMessages). Only then is more input read, so the engine never holds more than
+//   one batch that the owner has not seen. A DispatchPending() from inside a handler finds
+//   nothing to do; the batch goes on when the handler returns. An owner without a thread of
+//   its own may call DispatchPending() from inside NotificationPending().
+// - A write is carried out when the monitor wakes for it, or after a batch when a text is
+//   waiting, so a unit that never stops sending cannot hold it up. Input not yet read is
+//   discarded before every write.
 // - One lock is held around the port's input and output calls and never while a
 //   notification is being handled.
 // - Destruction (and OpenPort on a running engine) stops the monitor and joins it, breaking a
-//   wait for the owner at once; it may happen on the owner's thread at any time, also from
+//   wait for the owner at once and dropping the rest of a batch being handled; it may happen on the owner's thread at any time, also from
 //   inside HandlePortMessage(). It must not happen on the monitor thread.
 // - DispatchPending() with nothing waiting does nothing.
 // - A port that vanishes (or keeps failing) is reported once; the owner then receives
@@ -99,12 +106,12 @@ class SerialPort {
 
   void MonitorThread(NotificationHandover& handover);
   Flow OnCommWakeup(NotificationHandover& handover, FailureCount& failures);
-  Flow ReceiveChars(NotificationHandover& handover, FailureCount& failures);
+  bool WriteWaiting();
   Flow WritePending(NotificationHandover& handover);
   Flow OnFailure(NotificationHandover& handover, FailureCount& failures,
                  const PortFailure& failure);
   Flow EndAsGone(NotificationHandover& handover, const PortFailure& failure);
-  bool Notify(NotificationHandover& handover, PortMessage message, std::uint8_t byte = 0);
+  bool Notify(NotificationHandover& handover, PortMessage message);
   bool ReportFromMonitor(NotificationHandover& handover, const PortFailure& failure);
   std::string Report(const PortFailure& failure) const;
 

@@ -10,6 +10,7 @@
 #include <future>
 #include <memory>
 #include <random>
+#include <span>
 
 #include "core/serial/line_settings.h"
 #include "core/serial/port_error_report.h"
@@ -120,6 +121,66 @@ TEST(SerialPortReceive, EveryWakeupSendsTheConfiguredLineEventsBeforeTheBytes) {
                                       PortMessage::PortMsgRing, PortMessage::PortMsgRxChar}));
 }
 
+// Counts the bytes the engine has taken from the port.
+class CountingReadsBackend : public PosixPortBackend {
+ public:
+  PortIoResult ReadQueued(std::span<std::uint8_t> buffer) override {
+    const PortIoResult read = PosixPortBackend::ReadQueued(buffer);
+    taken_ += read.transferred;
+    return read;
+  }
+  std::size_t taken() const { return taken_; }
+
+ private:
+  std::atomic<std::size_t> taken_{0};
+};
+
+TEST(SerialPortReceive, ReadsNoFurtherAheadThanOneBatchTheOwnerHasNotHandled) {
+  constexpr std::size_t kBatch = 4096;
+  PtyPair pty;
+  RecordingMessages messages;
+  RecordingOwner owner;
+  auto backend = std::make_unique<CountingReadsBackend>();
+  const CountingReadsBackend& reads = *backend;
+  SerialPort port(messages, std::move(backend));
+  ASSERT_TRUE(OpenDefault(port, owner, pty.path()));
+  ASSERT_TRUE(port.StartMonitor());
+
+  const std::string sent(3 * kBatch, 'r');
+  std::jthread unit([&] { pty.Write(sent); });
+  for (int calls = 1; calls <= 2; ++calls) {
+    ASSERT_TRUE(owner.AwaitPendingCalls(calls));
+    std::this_thread::sleep_for(50ms);  // time to read ahead, were it to
+    EXPECT_EQ(owner.pending_calls(), calls);
+    EXPECT_LE(reads.taken(), owner.received().size() + kBatch);
+    port.DispatchPending();
+  }
+  ASSERT_TRUE(owner.PumpUntil(port, [&] { return owner.received().size() == sent.size(); }));
+}
+
+TEST(SerialPortReceive, ADispatchFromInsideAHandlerDoesNothingAndTheBatchGoesOn) {
+  PtyPair pty;
+  RecordingMessages messages;
+  RecordingOwner owner;
+  SerialPort port(messages);
+  int depth = 0;
+  int deepest = 0;
+  owner.on_message = [&](const PortNotification&) {
+    ++depth;
+    deepest = std::max(deepest, depth);
+    port.DispatchPending();  // as a modal box's event loop would
+    --depth;
+  };
+  ASSERT_TRUE(OpenDefault(port, owner, pty.path()));
+  ASSERT_TRUE(port.StartMonitor());
+
+  const std::string sent = "0123456789abcdefghij";
+  pty.Write(sent);
+  ASSERT_TRUE(owner.PumpUntil(port, [&] { return owner.received().size() >= sent.size(); }));
+  EXPECT_EQ(owner.received(), sent);
+  EXPECT_EQ(deepest, 1);
+}
+
 TEST(SerialPortReceive, WithoutTheCharacterBitInputIsNotDeliveredAndWritesStillGoOut) {
   PtyPair pty;
   RecordingMessages messages;
@@ -199,9 +260,7 @@ class InputBeforePurgeBackend : public PosixPortBackend {
     if (armed_.exchange(false)) {
       pty_.Write("junk");
       pty_.AwaitSlaveQueued(4);
-      std::size_t queued = 0;
-      QueuedInput(queued);
-      queued_at_purge_ = static_cast<int>(queued);
+      queued_at_purge_ = pty_.SlaveQueued();
     }
     return PosixPortBackend::Purge();
   }
@@ -231,6 +290,48 @@ TEST(SerialPortSend, DiscardsInputNotYetReadBeforeWriting) {
   pty.Write("M");
   ASSERT_TRUE(owner.PumpUntil(port, [&] { return !owner.received().empty(); }));
   EXPECT_EQ(owner.received(), "M");
+}
+
+// A unit that sends without pause: the master side is kept full of bytes until stopped.
+class FloodingUnit {
+ public:
+  explicit FloodingUnit(const PtyPair& pty)
+      : thread_([&pty](std::stop_token stop) {
+          pty.SetMasterNonBlocking();
+          const std::string chunk(512, 'f');
+          while (!stop.stop_requested()) {
+            if (::write(pty.master(), chunk.data(), chunk.size()) < 0) {
+              pollfd out{pty.master(), POLLOUT, 0};
+              ::poll(&out, 1, 5);
+            }
+          }
+        }) {}
+
+ private:
+  std::jthread thread_;
+};
+
+TEST(SerialPortSend, WritesGoOutWhileTheUnitNeverStopsSending) {
+  Watchdog watchdog(120s, "writing to a flooding unit");
+  PtyPair pty;
+  RecordingMessages messages;
+  RecordingOwner owner;
+  SerialPort port(messages);
+  ASSERT_TRUE(OpenDefault(port, owner, pty.path()));
+  ASSERT_TRUE(port.StartMonitor());
+  FloodingUnit unit(pty);
+  ASSERT_TRUE(owner.PumpUntil(port, [&] { return owner.received().size() > 10000; }));
+
+  for (int i = 0; i < 20; ++i) {
+    const std::string command = "$$$AT+GET1?#" + std::to_string(i);
+    port.SendText(command);
+    auto written = std::async(std::launch::async, [&] { return pty.Read(command.size()); });
+    ASSERT_TRUE(owner.PumpUntil(
+        port, [&] { return written.wait_for(0s) == std::future_status::ready; }))
+        << "command " << i;
+    EXPECT_EQ(written.get(), command);
+  }
+  EXPECT_TRUE(messages.shown().empty());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -662,8 +763,8 @@ class FailingIoBackend : public PosixPortBackend {
   PortIoResult Write(std::string_view data) override {
     return write_ ? *write_ : PosixPortBackend::Write(data);
   }
-  PortIoResult ReadByte(std::uint8_t& byte) override {
-    return read_ ? *read_ : PosixPortBackend::ReadByte(byte);
+  PortIoResult ReadQueued(std::span<std::uint8_t> buffer) override {
+    return read_ ? *read_ : PosixPortBackend::ReadQueued(buffer);
   }
   std::string ErrorText(int code) const override {
     return code == EPERM ? std::string(400, 'e') : PosixPortBackend::ErrorText(code);
