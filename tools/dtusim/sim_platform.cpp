@@ -132,6 +132,12 @@ std::optional<PtyEndpoint> PtyEndpoint::Open(std::string& error) {
   pty.master_ = UniqueFd(master);
   pty.slave_ = UniqueFd(slave);
 
+  // Open to every user, as a serial port shared by the users of a machine is: the simulated
+  // unit may be tried by someone other than who started it.
+  if (fchmod(slave, 0666) != 0) {
+    error = ErrorText("fchmod", errno);
+    return std::nullopt;
+  }
   termios settings{};
   if (tcgetattr(slave, &settings) != 0) {
     error = ErrorText("tcgetattr", errno);

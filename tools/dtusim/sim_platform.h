@@ -58,9 +58,9 @@ struct PortTransfer {
 };
 
 // The master side of a pseudo-terminal whose slave side is the simulated unit's serial port.
-// The slave is configured raw (no echo, no line editing, no CR/LF translation, 8 bits) and held
-// open as well, so that the port stays usable between clients: without a slave open the master
-// reports a hang-up that cannot be waited away.
+// The slave is open to every user, configured raw (no echo, no line editing, no CR/LF
+// translation, 8 bits) and held open as well, so that the port stays usable between clients:
+// without a slave open the master reports a hang-up that cannot be waited away.
 class PtyEndpoint {
  public:
   static std::optional<PtyEndpoint> Open(std::string& error);

@@ -5,6 +5,8 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -55,6 +57,14 @@ tcflag_t DataBitsFlag(int data_bits) {
     default:
       return CS8;
   }
+}
+
+// Unix 98 pseudo-terminal slaves (/dev/pts/N) have majors 136 to 143.
+bool IsPseudoTerminal(int fd) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode)) return false;
+  const unsigned int device_major = major(status.st_rdev);
+  return device_major >= 136 && device_major <= 143;
 }
 
 void CloseFd(int& fd) {
@@ -130,8 +140,16 @@ int PosixPortBackend::Open(const std::string& device) {
     ::close(fd);
     return error == EWOULDBLOCK ? EBUSY : error;
   }
-  if (::ioctl(fd, TIOCEXCL) != 0) {
+  if (!::isatty(fd)) {
     const int error = errno;  // ENOTTY: not a terminal device
+    ::close(fd);
+    return error;
+  }
+  // A pseudo-terminal outlives a program killed while holding it (the simulated unit keeps its
+  // side open), and so would the exclusive flag; the lock goes with the program.
+  exclusive_ = !IsPseudoTerminal(fd);
+  if (exclusive_ && ::ioctl(fd, TIOCEXCL) != 0) {
+    const int error = errno;
     ::close(fd);
     return error;
   }
@@ -141,7 +159,7 @@ int PosixPortBackend::Open(const std::string& device) {
 
 void PosixPortBackend::Close() {
   if (port_fd_ < 0) return;
-  ::ioctl(port_fd_, TIOCNXCL);
+  if (exclusive_) ::ioctl(port_fd_, TIOCNXCL);
   CloseFd(port_fd_);
 }
 

@@ -13,8 +13,9 @@ namespace dtu {
 // this class.
 //
 // Opening: O_RDWR | O_NOCTTY | O_NONBLOCK, no O_CREAT; an advisory lock (flock LOCK_EX)
-// keeps out other programs that honour it, root included, and TIOCEXCL keeps out every
-// other non-root opener. A held lock is reported as EBUSY.
+// keeps out other programs that honour it, root included, and on a real port TIOCEXCL keeps
+// out every other non-root opener. A pseudo-terminal gets the lock only: its exclusive flag
+// would stay set after a program killed while holding it. A held lock is reported as EBUSY.
 class PosixPortBackend : public PortBackend {
  public:
   PosixPortBackend() = default;
@@ -58,6 +59,7 @@ class PosixPortBackend : public PortBackend {
   void CloseWakeups();
 
   int port_fd_ = -1;
+  bool exclusive_ = false;  // TIOCEXCL set by Open()
   int shutdown_fd_ = -1;
   int write_fd_ = -1;
   int timeout_ms_ = 1000;

@@ -326,8 +326,8 @@ TEST(SerialPortSend, WritesGoOutWhileTheUnitNeverStopsSending) {
     const std::string command = "$$$AT+GET1?#" + std::to_string(i);
     port.SendText(command);
     auto written = std::async(std::launch::async, [&] { return pty.Read(command.size()); });
-    ASSERT_TRUE(owner.PumpUntil(
-        port, [&] { return written.wait_for(0s) == std::future_status::ready; }))
+    ASSERT_TRUE(
+        owner.PumpUntil(port, [&] { return written.wait_for(0s) == std::future_status::ready; }))
         << "command " << i;
     EXPECT_EQ(written.get(), command);
   }
@@ -630,6 +630,19 @@ TEST(SerialPortOpen, ASecondEngineFindsThePortBusy) {
   first.reset();
   EXPECT_TRUE(OpenDefault(second, owner, pty.path()));
   EXPECT_EQ(second.open_error().kind(), PortOpenFailure::None);
+}
+
+// Its exclusive flag would outlast a program killed while holding it: the lock goes with it.
+TEST(SerialPortOpen, APseudoTerminalIsLockedButNotMadeExclusive) {
+  PtyPair pty;
+  RecordingMessages messages;
+  RecordingOwner owner;
+  SerialPort port(messages);
+  ASSERT_TRUE(OpenDefault(port, owner, pty.path()));
+  int exclusive = -1;
+  ASSERT_EQ(::ioctl(pty.slave(), TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);
+  EXPECT_NE(::flock(pty.slave(), LOCK_EX | LOCK_NB), 0);
 }
 
 TEST(SerialPortOpen, APortLockedByAnotherProgramIsBusy) {
