@@ -21,11 +21,11 @@
 #include <string_view>
 #include <thread>
 
-#include "line_rate.h"
-#include "core/user_messages.h"
-#include "pty_pattern.h"
 #include "core/serial/port_notification.h"
 #include "core/serial/serial_port.h"
+#include "core/user_messages.h"
+#include "line_rate.h"
+#include "pty_pattern.h"
 
 namespace {
 

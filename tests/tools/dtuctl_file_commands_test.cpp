@@ -251,7 +251,7 @@ TEST_F(DtuctlFileCommands, DecodeReportsBadUsageAndUnwritableTargets) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {{"-o"}, "option '-o' needs a FILE"},
+      {{"-o"}, "option '--output' needs a value"},
       {{"reply.txt"}, "unexpected operand 'reply.txt'"},
       {{"-x"}, "unknown option '-x'"},
       {{"-o", PathOf("missing/unit.MTS")},

@@ -1,21 +1,30 @@
 // dtuctl ports, read, write and signal, run as processes against the simulated unit on a real
 // pseudo-terminal: the blocks byte for byte, the printed values, and a clear outcome for every
 // misbehaviour of the unit or the port.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "core/text/gbk_codec.h"
 #include "core/block/block_check.h"
 #include "core/block/parameter_block.h"
 #include "core/block/parameter_summary.h"
-#include "core/user_messages.h"
 #include "core/serial/port_notification.h"
 #include "core/serial/serial_port.h"
+#include "core/text/gbk_codec.h"
+#include "core/user_messages.h"
+#include "support/child_process.h"
 #include "support/dtusim_process.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -23,6 +32,8 @@
 namespace dtu {
 namespace {
 
+using test::ChildEnd;
+using test::ChildProcess;
 using test::DtusimProcess;
 using test::ProcessResult;
 using test::ReadAllBytes;
@@ -342,6 +353,129 @@ TEST(DtuctlPortCommands, APortHeldByAnotherProgramIsBusy) {
   EXPECT_EQ(read.exit_status, kOk) << "free again: " << read.err;
 }
 
+// A descriptor of the test's own, closed when it goes.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() { Close(); }
+  int get() const { return fd_; }
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+// What another program finds when it opens the port: someone's advisory lock, or the exclusive
+// flag that keeps every program but root's out.
+struct PortState {
+  bool locked = false;
+  bool exclusive = false;
+};
+
+PortState StateOf(const std::string& port) {
+  const Fd fd(::open(port.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  PortState state;
+  int exclusive = 0;
+  state.exclusive = ::ioctl(fd.get(), TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+  state.locked = ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0;
+  return state;
+}
+
+bool AwaitLocked(const std::string& port) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!StateOf(port).locked) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+TEST(DtuctlPortCommands, AnInterruptedCommandLeavesThePortFreeForEveryone) {
+  Unit unit({"--fault", "silent"});
+  const Fd null(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+  struct Case {
+    int signal_number;
+    ChildEnd end;
+  };
+  const Case cases[] = {
+      {SIGINT, {130, 0}},
+      {SIGTERM, {143, 0}},
+      {SIGHUP, {129, 0}},
+      {SIGKILL, {-1, SIGKILL}},  // nothing can be closed: nothing may be left behind either
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.signal_number);
+    ChildProcess read({DTUCTL_PATH, "read", "--port", unit.port(), "--timeout", "60"}, null.get(),
+                      null.get());
+    ASSERT_TRUE(AwaitLocked(unit.port()));
+    read.Signal(c.signal_number);
+    const ChildEnd end = read.Wait();
+    EXPECT_EQ(end.exit_status, c.end.exit_status);
+    EXPECT_EQ(end.term_signal, c.end.term_signal);
+    const PortState after = StateOf(unit.port());
+    EXPECT_FALSE(after.locked);
+    EXPECT_FALSE(after.exclusive);
+  }
+}
+
+TEST(DtuctlPortCommands, OutputThatIsLostIsAFailureAndTheBlockIsSavedFirst) {
+  Unit unit;
+  const fs::path err = unit.dir / "stderr.txt";
+  {
+    const Fd full(::open("/dev/full", O_WRONLY | O_CLOEXEC));
+    const Fd err_file(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    ChildProcess signal({DTUCTL_PATH, "signal", "--port", unit.port()}, full.get(), err_file.get());
+    EXPECT_EQ(signal.Wait().exit_status, kFailure);
+  }
+  const Bytes complaint = ReadAllBytes(err);
+  EXPECT_THAT(std::string(complaint.begin(), complaint.end()),
+              HasSubstr("cannot write to standard output: No space left on device"));
+
+  // A reader that has gone, as `| head -1` leaves it: the block is saved, and the command ends
+  // quietly instead of being killed.
+  std::array<int, 2> ends{};
+  ASSERT_EQ(::pipe2(ends.data(), O_CLOEXEC), 0);
+  Fd read_end(ends[0]);
+  Fd write_end(ends[1]);
+  read_end.Close();
+  const fs::path saved = unit.dir / "read.mts";
+  const Fd err_file(::open(err.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+  ChildProcess read({DTUCTL_PATH, "read", "--port", unit.port(), "--output=" + saved.string()},
+                    write_end.get(), err_file.get());
+  write_end.Close();
+  const ChildEnd end = read.Wait();
+  EXPECT_EQ(end.term_signal, 0);
+  EXPECT_EQ(end.exit_status, kFailure);
+  EXPECT_EQ(ReadAllBytes(saved), unit.State());
+  EXPECT_THAT(ReadAllBytes(err), IsEmpty());
+}
+
+TEST(DtuctlPortCommands, BothToolsTakeEveryOptionInEitherSpelling) {
+  TempDir dir;
+  const fs::path link = dir / "ttyDTU";
+  DtusimProcess sim(DTUSIM_PATH, {"--link=" + link.string(), "--rssi=19", "--fault", "noise"});
+  const ProcessResult signal = Dtuctl({"signal", "--port=" + link.string(), "--timeout=10"});
+  EXPECT_EQ(signal.exit_status, kOk) << signal.err;
+  EXPECT_EQ(signal.out, "信号强度: 19\n");
+
+  const fs::path saved = dir / "read.mts";
+  const std::vector<std::vector<std::string>> outputs{
+      {"--output=" + saved.string()}, {"--output", saved.string()}, {"-o", saved.string()}};
+  for (const std::vector<std::string>& output : outputs) {
+    fs::remove(saved);
+    std::vector<std::string> args{"read", "--port", link.string()};
+    args.insert(args.end(), output.begin(), output.end());
+    const ProcessResult read = Dtuctl(args);
+    EXPECT_EQ(read.exit_status, kOk) << output.front() << ": " << read.err;
+    EXPECT_EQ(ReadAllBytes(saved).size(), kBlockSize) << output.front();
+  }
+}
+
 TEST(DtuctlPortCommands, BadCommandLinesAndFilesAreRefusedBeforeTheUnitHearsAnything) {
   Unit unit;
   const Bytes before = unit.State();
@@ -367,7 +501,7 @@ TEST(DtuctlPortCommands, BadCommandLinesAndFilesAreRefusedBeforeTheUnitHearsAnyt
       {{"read", "--port", port, "--timeout", "-1"}, kFailure, "time limit"},
       {{"read", "--port", port, "--timeout", "soon"}, kFailure, "time limit"},
       {{"read", "--port", port, "--timeout"}, kFailure, "needs a value"},
-      {{"read", "--port", port, "-o"}, kFailure, "needs a FILE"},
+      {{"read", "--port", port, "-o"}, kFailure, "option '--output' needs a value"},
       {{"read", "--port", port, "--verbose"}, kFailure, "unknown option '--verbose'"},
       {{"signal", "--port", port, "extra"}, kFailure, "unexpected operand 'extra'"},
       {{"write", "--port", port}, kFailure, "missing FILE"},

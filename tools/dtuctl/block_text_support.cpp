@@ -78,35 +78,6 @@ std::optional<dtu::ParameterBlock> TakeImport(const dtu::TextImport& imported,
   return imported.block;
 }
 
-bool TakeOutputOption(std::string_view name, std::vector<std::string>& args, std::string_view usage,
-                      std::optional<std::string>& output) {
-  std::vector<std::string> rest;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] != "-o" && args[i] != "--output") {
-      rest.push_back(args[i]);
-      continue;
-    }
-    if (i + 1 == args.size() || args[i + 1].empty()) {
-      UsageError(name, "option '" + args[i] + "' needs a FILE", usage);
-      return false;
-    }
-    output = args[++i];
-  }
-  args = std::move(rest);
-  return true;
-}
-
-bool HasUnknownOption(std::string_view name, const std::vector<std::string>& args,
-                      std::string_view usage) {
-  for (const std::string& arg : args) {
-    if (arg.size() > 1 && arg[0] == '-') {
-      UsageError(name, "unknown option '" + arg + "'", usage);
-      return true;
-    }
-  }
-  return false;
-}
-
 bool SaveBlock(const std::string& path, const dtu::ParameterBlock& block,
                dtu::UserMessages& messages) {
   const dtu::FileResult written = dtu::WriteParameterFile(path, block);

@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/block/parameter_block.h"
 #include "core/block/parameter_text.h"
@@ -34,15 +33,6 @@ std::optional<std::string> ReadTextOperand(const std::string& path, dtu::UserMes
 // the block when there is one.
 std::optional<dtu::ParameterBlock> TakeImport(const dtu::TextImport& imported,
                                               std::string_view source, dtu::UserMessages& messages);
-
-// Takes "-o FILE" / "--output FILE" out of `args`; the other arguments stay, in order. False
-// after a usage message when the option lacks its FILE.
-bool TakeOutputOption(std::string_view name, std::vector<std::string>& args, std::string_view usage,
-                      std::optional<std::string>& output);
-
-// True after a usage message when an argument is an option the command does not know.
-bool HasUnknownOption(std::string_view name, const std::vector<std::string>& args,
-                      std::string_view usage);
 
 // Writes a block to a parameter file as the tool saves it; false after a message.
 bool SaveBlock(const std::string& path, const dtu::ParameterBlock& block,

@@ -1,15 +1,19 @@
 #pragma once
 
-#include <string>
+#include <memory>
 #include <string_view>
 #include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace dtuctl {
 
 // Exit statuses shared by every command.
 enum ExitStatus : int {
   kExitOk = 0,
-  kExitFailure = 1,      // bad usage, unreadable file and other plain failures
+  kExitFailure = 1,      // bad usage, unreadable file, output that could not be written
   kExitChecksum = 2,     // a block whose checksum does not match
   kExitRejected = 3,     // the unit answered "$$$ChkErr\r"
   kExitTimeout = 4,      // no answer within the time limit
@@ -18,24 +22,36 @@ enum ExitStatus : int {
   kExitPortLost = 7,     // the port vanished while in use
   kExitPortError = 8,    // the port could not be opened for another reason
   kExitDiffers = 9,      // diff: the two parameter sets differ
+  kExitBySignal = 128,   // plus the number of the signal that ended a command early
 };
 
-// One sub-command of dtuctl: `run` gets the arguments after the command's name.
-struct Command {
+// One sub-command of dtuctl. Define() declares its description, options, operands and footer
+// on its own parser (the help is generated from them); Run() does the work once the command
+// line has been parsed into the members Define() bound.
+class Command {
+ public:
+  virtual ~Command() = default;
+  virtual void Define(CLI::App& parser) = 0;
+  virtual int Run() = 0;
+};
+
+struct CommandEntry {
   std::string_view name;
   std::string_view summary;  // one line for the command list
-  int (*run)(const std::vector<std::string>& args);
+  std::unique_ptr<Command> (*make)();
 };
+
+std::vector<CommandEntry>& Commands();
 
 // Every command registers itself from its own source file:
-//   const dtuctl::RegisterCommand kRegistered{{"summary", "print ...", RunSummary}};
-std::vector<Command>& Commands();
-
+//   const dtuctl::RegisterCommand<SummaryCommand> kRegistered{"summary", "print ..."};
+template <typename CommandType>
 struct RegisterCommand {
-  explicit RegisterCommand(Command command) { Commands().push_back(command); }
+  RegisterCommand(std::string_view name, std::string_view summary) {
+    Commands().push_back({name, summary, []() -> std::unique_ptr<Command> {
+                            return std::make_unique<CommandType>();
+                          }});
+  }
 };
-
-// True when the arguments ask for help ("-h" or "--help").
-bool WantsHelp(const std::vector<std::string>& args);
 
 }  // namespace dtuctl

@@ -1,5 +1,7 @@
 #include "command_support.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cerrno>
 #include <cstdio>
 #include <string>
@@ -11,35 +13,21 @@
 #include "core/block/parameter_summary.h"
 
 namespace dtuctl {
+namespace {
 
-int UsageError(std::string_view name, std::string_view problem, std::string_view usage) {
-  std::fprintf(stderr, "dtuctl %.*s: %.*s\n%.*s", static_cast<int>(name.size()), name.data(),
-               static_cast<int>(problem.size()), problem.data(), static_cast<int>(usage.size()),
-               usage.data());
-  return kExitFailure;
+bool g_stdout_lost = false;
+
+}  // namespace
+
+void AddFileOperand(CLI::App& parser, std::string& path) {
+  parser.add_option("FILE", path)->required();
 }
 
-int PrintHelp(std::string_view help) {
-  std::fwrite(help.data(), 1, help.size(), stdout);
-  return kExitOk;
-}
-
-std::optional<std::string> SingleFileOperand(std::string_view name,
-                                             const std::vector<std::string>& args,
-                                             std::string_view usage) {
-  std::vector<std::string> operands;
-  for (const std::string& arg : args) {
-    if (arg.size() > 1 && arg[0] == '-') {
-      UsageError(name, "unknown option '" + arg + "'", usage);
-      return std::nullopt;
-    }
-    operands.push_back(arg);
-  }
-  if (operands.size() != 1) {
-    UsageError(name, operands.empty() ? "missing FILE" : "too many operands", usage);
-    return std::nullopt;
-  }
-  return operands.front();
+CLI::Option* AddOutputOption(CLI::App& parser, std::string& path, const std::string& description) {
+  return parser.add_option("-o,--output", path, description)
+      ->option_text("FILE")
+      ->check(CLI::Validator(
+          [](const std::string& v) { return v.empty() ? "the file name is empty" : ""; }, ""));
 }
 
 std::optional<dtu::ParameterBlock> ReadBlockFile(const std::string& path,
@@ -59,20 +47,33 @@ int PrintLoadedSummary(std::string_view name, dtu::ParameterBlock block,
     messages.Show(dtu::MessageKind::Plain, dtu::kBlockMismatchMessage);
     return kExitChecksum;
   }
+  return PrintSummaryOf(name, block) ? kExitOk : kExitFailure;
+}
+
+bool PrintSummaryOf(std::string_view name, const dtu::ParameterBlock& loaded) {
   std::string text;
-  for (const std::string& line : dtu::PrintSummary(block)) text += line + "\n";
-  return WriteToStdout(name, text) ? kExitOk : kExitFailure;
+  for (const std::string& line : dtu::PrintSummary(loaded)) text += line + "\n";
+  return WriteToStdout(name, text);
 }
 
 bool WriteToStdout(std::string_view name, std::string_view bytes) {
+  if (g_stdout_lost) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
   const int write_error = errno;
   if (written && std::fflush(stdout) == 0) return true;
+  g_stdout_lost = true;
   const int error = written ? errno : write_error;
-  std::fprintf(stderr, "dtuctl %.*s: cannot write to standard output: %s\n",
-               static_cast<int>(name.size()), name.data(),
-               std::generic_category().message(error).c_str());
+  if (error != EPIPE) {
+    const std::string problem =
+        "dtuctl " + std::string(name) +
+        ": cannot write to standard output: " + std::generic_category().message(error) + "\n";
+    std::fwrite(problem.data(), 1, problem.size(), stderr);
+  }
   return false;
+}
+
+bool StdoutLost() {
+  return g_stdout_lost;
 }
 
 }  // namespace dtuctl

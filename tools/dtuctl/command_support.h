@@ -3,26 +3,24 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/block/parameter_block.h"
 #include "core/user_messages.h"
 
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
+
 namespace dtuctl {
 
-// Helpers shared by the commands that work on parameter files.
+// Helpers shared by the commands.
 
-// Prints "dtuctl NAME: problem" and the command's usage on stderr; returns kExitFailure.
-int UsageError(std::string_view name, std::string_view problem, std::string_view usage);
+// The one FILE operand of a command that works on a parameter file.
+void AddFileOperand(CLI::App& parser, std::string& path);
 
-// Prints a command's help text on stdout; returns kExitOk.
-int PrintHelp(std::string_view help);
-
-// The one FILE operand of a command that takes nothing else, or nothing after reporting a usage
-// error (unknown option, missing or extra operand).
-std::optional<std::string> SingleFileOperand(std::string_view name,
-                                             const std::vector<std::string>& args,
-                                             std::string_view usage);
+// "-o, --output FILE": where a command saves what it produced; empty when not given.
+CLI::Option* AddOutputOption(CLI::App& parser, std::string& path, const std::string& description);
 
 // Reads the parameter file at `path`; on failure shows "path: reason" and returns nothing.
 std::optional<dtu::ParameterBlock> ReadBlockFile(const std::string& path,
@@ -35,8 +33,16 @@ std::optional<dtu::ParameterBlock> ReadBlockFile(const std::string& path,
 int PrintLoadedSummary(std::string_view name, dtu::ParameterBlock block,
                        dtu::UserMessages& messages);
 
-// Writes the bytes to standard output and flushes it; false (after a message on stderr) when the
-// output could not be written, e.g. a closed pipe or a full disk.
+// Prints the summary of a block already readied with dtu::PrepareLoadedBlock; false when standard
+// output could not be written.
+bool PrintSummaryOf(std::string_view name, const dtu::ParameterBlock& loaded);
+
+// Writes the bytes to standard output and flushes it; false when they could not be written, e.g.
+// to a full disk or a closed pipe. After a failure nothing more is written. A closed pipe (the
+// reader has all it wanted) ends the output quietly; any other failure is reported once on stderr.
 bool WriteToStdout(std::string_view name, std::string_view bytes);
+
+// True once some output could not be written: the command then ends with kExitFailure.
+bool StdoutLost();
 
 }  // namespace dtuctl

@@ -1,15 +1,18 @@
 #include "console_link_sink.h"
 
-#include <cstdio>
-
+#include "command_support.h"
 #include "link_event_text.h"
 
 namespace dtuctl {
 
 // Flushed at once: a script or a user watching sees each value as the unit sends it.
 void ConsoleLinkSink::PrintLine(const std::string& line) const {
-  std::fwrite(line.data(), 1, line.size(), status_out_);
-  std::fputc('\n', status_out_);
+  if (status_out_ == stdout) {
+    WriteToStdout(command_, line + "\n");
+    return;
+  }
+  const std::string ended = line + "\n";
+  std::fwrite(ended.data(), 1, ended.size(), status_out_);
   std::fflush(status_out_);
 }
 

@@ -15,11 +15,13 @@ namespace dtuctl {
 // and address the unit reports is printed as it arrives, one "label: value" line each (e.g.
 // "软件版本: V3.6.2"), on stdout or, for a command whose output is the block itself, on stderr.
 // The answer to a parameter frame and a received block are kept for the command to judge; any
-// other message goes to `messages`.
+// other message goes to `messages`. `command` names the command in a message about output that
+// could not be written.
 class ConsoleLinkSink : public dtu::DeviceLinkSink {
  public:
-  explicit ConsoleLinkSink(dtu::UserMessages& messages, std::FILE* status_out = stdout)
-      : messages_(messages), status_out_(status_out) {}
+  ConsoleLinkSink(std::string_view command, dtu::UserMessages& messages,
+                  std::FILE* status_out = stdout)
+      : command_(command), messages_(messages), status_out_(status_out) {}
 
   void Message(dtu::MessageKind kind, std::string_view text, std::string_view caption) override;
   void SetAddress(int row, std::string_view text) override;
@@ -37,6 +39,7 @@ class ConsoleLinkSink : public dtu::DeviceLinkSink {
  private:
   void PrintLine(const std::string& line) const;
 
+  std::string command_;
   dtu::UserMessages& messages_;
   std::FILE* status_out_;
   std::optional<dtu::ParameterBlock> block_;

@@ -1,4 +1,6 @@
 // dtuctl decode [-o FILE]: turns a unit's "DTUPARA" reply back into the 660 bytes of its block.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -10,57 +12,26 @@
 #include "command.h"
 #include "command_support.h"
 #include "console_messages.h"
-#include "core/text/hex_text.h"
 #include "core/block/parameter_file.h"
+#include "core/text/hex_text.h"
 
 namespace dtuctl {
 namespace {
 
 constexpr std::string_view kName = "decode";
-constexpr std::string_view kUsage = "usage: dtuctl decode [-o FILE]\n";
-constexpr std::string_view kHelp =
-    "usage: dtuctl decode [-o FILE]\n"
-    "\n"
-    "Reads a unit's parameter reply from standard input: \"DTUPARA\" followed by 1320 hex\n"
-    "digits, or the 1320 digits alone. White space before and after is ignored; anything else\n"
-    "is refused. Writes the 660 bytes of the block unchanged to standard output, or with -o to\n"
-    "FILE as a parameter file (an existing file is overwritten from its start and not\n"
-    "shortened, as the tool saves).\n"
-    "\n"
-    "  -o, --output FILE   write the parameter file FILE instead of standard output\n"
-    "\n"
-    "exit status: 0 written, 1 bad input or the output could not be written\n";
+constexpr std::string_view kDescription =
+    R"(Reads a unit's parameter reply from standard input: "DTUPARA" followed by 1320 hex
+digits, or the 1320 digits alone. White space before and after is ignored; anything else
+is refused. Writes the 660 bytes of the block unchanged to standard output, or with -o to
+FILE as a parameter file (an existing file is overwritten from its start and not
+shortened, as the tool saves).)";
+constexpr std::string_view kFooter =
+    "exit status: 0 written, 1 bad input or the output could not be written";
 
 constexpr std::string_view kReplyKeyword = "DTUPARA";
 constexpr std::size_t kHexDigits = 2 * dtu::kBlockSize;
 // A reply is 1327 bytes; much more than that is not a reply, and is not read to its end.
 constexpr std::size_t kInputLimit = 64 * 1024;
-
-struct Options {
-  std::optional<std::string> output;
-};
-
-std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
-  Options options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "-o" || arg == "--output") {
-      if (i + 1 == args.size() || args[i + 1].empty()) {
-        UsageError(kName, "option '" + arg + "' needs a FILE", kUsage);
-        return std::nullopt;
-      }
-      options.output = args[++i];
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      UsageError(kName, "unknown option '" + arg + "'", kUsage);
-      return std::nullopt;
-    } else {
-      UsageError(kName, "unexpected operand '" + arg + "' (the reply is read from standard input)",
-                 kUsage);
-      return std::nullopt;
-    }
-  }
-  return options;
-}
 
 // Standard input up to kInputLimit + 1 bytes (enough to tell that it is too long).
 std::optional<std::string> ReadStandardInput() {
@@ -120,45 +91,54 @@ ReplyDigits ExtractDigits(std::string_view input) {
 }
 
 int Fail(std::string_view problem) {
-  std::fprintf(stderr, "dtuctl decode: %.*s\n", static_cast<int>(problem.size()), problem.data());
+  const std::string line = "dtuctl decode: " + std::string(problem) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
   return kExitFailure;
 }
 
-int RunDecode(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) return PrintHelp(kHelp);
-  const std::optional<Options> options = ParseOptions(args);
-  if (!options) return kExitFailure;
-
-  const std::optional<std::string> input = ReadStandardInput();
-  if (!input) return Fail("cannot read standard input");
-  if (input->size() > kInputLimit)
-    return Fail("input too long: a parameter reply is " +
-                std::to_string(kReplyKeyword.size() + kHexDigits) + " bytes");
-  const ReplyDigits reply = ExtractDigits(*input);
-  if (!reply.problem.empty()) return Fail(reply.problem);
-
-  const std::vector<std::uint8_t> decoded = dtu::DecodeHexText(reply.digits);
-  dtu::BlockBytes bytes{};
-  std::copy(decoded.begin(), decoded.end(), bytes.begin());
-  const dtu::ParameterBlock block(bytes);
-
-  if (!options->output) {
-    const auto& raw = block.bytes();
-    return WriteToStdout(kName, {reinterpret_cast<const char*>(raw.data()), raw.size()})
-               ? kExitOk
-               : kExitFailure;
+class DecodeCommand final : public Command {
+ public:
+  void Define(CLI::App& parser) override {
+    parser.description(std::string(kDescription));
+    AddOutputOption(parser, output_, "write the parameter file FILE instead of standard output");
+    parser.footer(std::string(kFooter));
   }
-  const dtu::FileResult result = dtu::WriteParameterFile(*options->output, block);
-  if (!result.ok()) {
-    ConsoleMessages messages;
-    messages.Show(dtu::MessageKind::Error, *options->output + ": " + result.message);
-    return kExitFailure;
-  }
-  return kExitOk;
-}
 
-const RegisterCommand kRegistered{
-    {kName, "turn a DTUPARA reply on standard input into the 660 block bytes", RunDecode}};
+  int Run() override {
+    const std::optional<std::string> input = ReadStandardInput();
+    if (!input) return Fail("cannot read standard input");
+    if (input->size() > kInputLimit)
+      return Fail("input too long: a parameter reply is " +
+                  std::to_string(kReplyKeyword.size() + kHexDigits) + " bytes");
+    const ReplyDigits reply = ExtractDigits(*input);
+    if (!reply.problem.empty()) return Fail(reply.problem);
+
+    const std::vector<std::uint8_t> decoded = dtu::DecodeHexText(reply.digits);
+    dtu::BlockBytes bytes{};
+    std::copy(decoded.begin(), decoded.end(), bytes.begin());
+    const dtu::ParameterBlock block(bytes);
+
+    if (output_.empty()) {
+      const auto& raw = block.bytes();
+      return WriteToStdout(kName, {reinterpret_cast<const char*>(raw.data()), raw.size()})
+                 ? kExitOk
+                 : kExitFailure;
+    }
+    const dtu::FileResult result = dtu::WriteParameterFile(output_, block);
+    if (!result.ok()) {
+      ConsoleMessages messages;
+      messages.Show(dtu::MessageKind::Error, output_ + ": " + result.message);
+      return kExitFailure;
+    }
+    return kExitOk;
+  }
+
+ private:
+  std::string output_;
+};
+
+const RegisterCommand<DecodeCommand> kRegistered{
+    kName, "turn a DTUPARA reply on standard input into the 660 block bytes"};
 
 }  // namespace
 }  // namespace dtuctl

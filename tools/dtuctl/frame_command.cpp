@@ -1,6 +1,7 @@
 // dtuctl frame FILE: the frame that writes a parameter file's block to a unit.
+#include <CLI/CLI.hpp>
+
 #include <string>
-#include <vector>
 
 #include "command.h"
 #include "command_support.h"
@@ -11,29 +12,34 @@ namespace dtuctl {
 namespace {
 
 constexpr std::string_view kName = "frame";
-constexpr std::string_view kUsage = "usage: dtuctl frame FILE\n";
-constexpr std::string_view kHelp =
-    "usage: dtuctl frame FILE\n"
-    "\n"
-    "Prints the frame that writes the parameter file's block to a unit: \"$$$AT+SETPARA\" and the\n"
-    "1320 hex digits of the sealed block (length 660 and checksum set), then one newline.\n"
-    "The checksum stored in the file is not examined; sealing replaces it.\n"
-    "\n"
-    "exit status: 0 printed, 1 file missing, too short or unreadable\n";
+constexpr std::string_view kDescription =
+    R"(Prints the frame that writes the parameter file's block to a unit: "$$$AT+SETPARA" and the
+1320 hex digits of the sealed block (length 660 and checksum set), then one newline.
+The checksum stored in the file is not examined; sealing replaces it.)";
+constexpr std::string_view kFooter =
+    "exit status: 0 printed, 1 file missing, too short or unreadable";
 
-int RunFrame(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) return PrintHelp(kHelp);
-  const std::optional<std::string> path = SingleFileOperand(kName, args, kUsage);
-  if (!path) return kExitFailure;
+class FrameCommand final : public Command {
+ public:
+  void Define(CLI::App& parser) override {
+    parser.description(std::string(kDescription));
+    AddFileOperand(parser, path_);
+    parser.footer(std::string(kFooter));
+  }
 
-  ConsoleMessages messages;
-  std::optional<dtu::ParameterBlock> block = ReadBlockFile(*path, messages);
-  if (!block) return kExitFailure;
-  return WriteToStdout(kName, dtu::BuildParameterFrame(*block) + "\n") ? kExitOk : kExitFailure;
-}
+  int Run() override {
+    ConsoleMessages messages;
+    std::optional<dtu::ParameterBlock> block = ReadBlockFile(path_, messages);
+    if (!block) return kExitFailure;
+    return WriteToStdout(kName, dtu::BuildParameterFrame(*block) + "\n") ? kExitOk : kExitFailure;
+  }
 
-const RegisterCommand kRegistered{
-    {kName, "print the $$$AT+SETPARA frame of a parameter file", RunFrame}};
+ private:
+  std::string path_;
+};
+
+const RegisterCommand<FrameCommand> kRegistered{
+    kName, "print the $$$AT+SETPARA frame of a parameter file"};
 
 }  // namespace
 }  // namespace dtuctl

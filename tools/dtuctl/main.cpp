@@ -1,56 +1,116 @@
 // dtuctl: the command-line face of the configuration tool, for scripts and for trying it out.
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "command.h"
+#include "command_line/help_formatter.h"
+#include "command_line/parse_problem.h"
+#include "command_support.h"
+#include "interrupt_signals.h"
 
 namespace dtuctl {
 
-std::vector<Command>& Commands() {
-  static std::vector<Command> commands;
+std::vector<CommandEntry>& Commands() {
+  static std::vector<CommandEntry> commands;
   return commands;
-}
-
-bool WantsHelp(const std::vector<std::string>& args) {
-  return std::ranges::any_of(args, [](const std::string& a) { return a == "-h" || a == "--help"; });
 }
 
 }  // namespace dtuctl
 
 namespace {
 
-void PrintUsage(std::FILE* out) {
-  std::fprintf(out, "usage: dtuctl COMMAND [ARGS...]\n\n"
-                    "Reads, writes and inspects the parameters of data transfer units.\n\n"
-                    "commands:\n");
-  auto commands = dtuctl::Commands();
-  std::ranges::sort(commands, {}, &dtuctl::Command::name);
-  for (const dtuctl::Command& command : commands)
-    std::fprintf(out, "  %-10.*s %.*s\n", static_cast<int>(command.name.size()),
-                 command.name.data(), static_cast<int>(command.summary.size()),
-                 command.summary.data());
-  std::fprintf(out, "\n'dtuctl COMMAND --help' describes a command.\n");
+// Where option descriptions start in a command's help.
+constexpr std::size_t kHelpColumn = 22;
+
+void Print(std::FILE* out, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), out);
+}
+
+struct DefinedCommand {
+  CLI::App* parser;
+  std::unique_ptr<dtuctl::Command> command;
+};
+
+// The parser of the whole command line: one sub-command parser per registered command, in the
+// order of their names.
+std::vector<DefinedCommand> DefineCommands(CLI::App& app) {
+  auto formatter = std::make_shared<dtu::cli::HelpFormatter>(kHelpColumn, true);
+  dtu::cli::PrepareParser(app, formatter);
+  app.description("Reads, writes and inspects the parameters of data transfer units.");
+  app.footer("'dtuctl COMMAND --help' describes a command.");
+  app.require_subcommand(0, 1);
+
+  auto entries = dtuctl::Commands();
+  std::ranges::sort(entries, {}, &dtuctl::CommandEntry::name);
+  std::vector<DefinedCommand> defined;
+  for (const dtuctl::CommandEntry& entry : entries) {
+    CLI::App* parser = app.add_subcommand(std::string(entry.name));
+    formatter->Summarise(std::string(entry.name), std::string(entry.summary));
+    std::unique_ptr<dtuctl::Command> command = entry.make();
+    command->Define(*parser);
+    dtu::cli::MoveHelpLast(*parser);
+    defined.push_back({parser, std::move(command)});
+  }
+  return defined;
+}
+
+// Prints why the command line was refused, and the usage of the command it was for.
+int Refuse(const CLI::App& app, const CLI::ParseError& error) {
+  const auto& formatter = static_cast<const dtu::cli::HelpFormatter&>(*app.get_formatter());
+  const auto& chosen = app.get_subcommands();
+  if (chosen.empty()) {
+    const std::vector<std::string> extras = app.remaining();
+    const std::string problem = extras.empty() ? dtu::cli::DescribeParseError(app, error)
+                                               : "unknown command '" + extras.front() + "'";
+    Print(stderr, "dtuctl: " + problem + "\n\n" + app.help());
+    return dtuctl::kExitFailure;
+  }
+  const CLI::App& command = *chosen.front();
+  Print(stderr, "dtuctl " + command.get_name() + ": " +
+                    dtu::cli::DescribeParseError(command, error) + "\n" +
+                    formatter.Usage(command, "dtuctl " + command.get_name()));
+  return dtuctl::kExitFailure;
+}
+
+int Run(int argc, char** argv) {
+  CLI::App app("", "dtuctl");
+  std::vector<DefinedCommand> commands = DefineCommands(app);
+  if (argc == 2 && std::string_view(argv[1]) == "help") {
+    Print(stdout, app.help());
+    return dtuctl::kExitOk;
+  }
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    Print(stdout, app.help());
+    return dtuctl::kExitOk;
+  } catch (const CLI::ParseError& error) {
+    return Refuse(app, error);
+  }
+  for (DefinedCommand& defined : commands) {
+    if (defined.parser->parsed()) return defined.command->Run();
+  }
+  Print(stderr, app.help());
+  return dtuctl::kExitFailure;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) {
-    PrintUsage(stderr);
-    return dtuctl::kExitFailure;
-  }
-  if (args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
-    PrintUsage(stdout);
-    return dtuctl::kExitOk;
-  }
-  for (const dtuctl::Command& command : dtuctl::Commands()) {
-    if (command.name == args[0])
-      return command.run(std::vector<std::string>(args.begin() + 1, args.end()));
-  }
-  std::fprintf(stderr, "dtuctl: unknown command '%s'\n\n", args[0].c_str());
-  PrintUsage(stderr);
-  return dtuctl::kExitFailure;
+  // A closed pipe shows as a failed write (EPIPE): a command saves its work and ends quietly
+  // instead of being killed half-way.
+  std::signal(SIGPIPE, SIG_IGN);
+  int status = Run(argc, argv);
+  if (status == dtuctl::kExitOk && dtuctl::StdoutLost()) status = dtuctl::kExitFailure;
+  // A signal that ended a command early decides how it ended, once its port is closed.
+  if (const int signal_number = dtuctl::InterruptSignals::Caught(); signal_number != 0)
+    status = dtuctl::kExitBySignal + signal_number;
+  return status;
 }

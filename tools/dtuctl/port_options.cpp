@@ -1,14 +1,14 @@
 #include "port_options.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <charconv>
-#include <cstdio>
 #include <functional>
-#include <map>
+#include <optional>
+#include <string_view>
 
-#include "command_support.h"
 #include "core/serial/line_settings.h"
 
 namespace dtuctl {
@@ -31,113 +31,101 @@ std::string Upper(std::string_view text) {
   return upper;
 }
 
-// Applies one option's value; returns the problem, empty when the value is good.
-using ValueSetter = std::function<std::string(PortOptions&, const std::string&)>;
+// A check on an option's value: the problem in the tool's words, empty when the value is good.
+// It may also put the value into the form the option is stored from.
+CLI::Validator Check(std::function<std::string(std::string&)> check) {
+  return CLI::Validator(std::move(check), "");
+}
 
-const std::map<std::string, ValueSetter, std::less<>>& ValueOptions() {
-  static const std::map<std::string, ValueSetter, std::less<>> options{
-      {"--port",
-       [](PortOptions& o, const std::string& v) -> std::string {
-         if (v.empty()) return "the port name is empty";
-         o.device = v;
-         return {};
-       }},
-      {"--baud",
-       [](PortOptions& o, const std::string& v) -> std::string {
-         const std::optional<int> baud = ParseInt(v);
-         if (!baud || !dtu::IsSupportedBaudRate(*baud))
-           return "unsupported baud rate '" + v + "' (see --help for the rates)";
-         o.baud_rate = *baud;
-         return {};
-       }},
-      {"--parity",
-       [](PortOptions& o, const std::string& v) -> std::string {
-         const std::string p = Upper(v);
-         if (p == "N" || p == "NONE") {
-           o.parity = 'N';
-         } else if (p == "O" || p == "ODD") {
-           o.parity = 'O';
-         } else if (p == "E" || p == "EVEN") {
-           o.parity = 'E';
-         } else {
-           return "parity must be N, O or E, not '" + v + "'";
-         }
-         return {};
-       }},
-      {"--data",
-       [](PortOptions& o, const std::string& v) -> std::string {
-         const std::optional<int> bits = ParseInt(v);
-         if (!bits || (*bits != 7 && *bits != 8))
-           return "data bits must be 8 or 7, not '" + v + "'";
-         o.data_bits = *bits;
-         return {};
-       }},
-      {"--stop",
-       [](PortOptions& o, const std::string& v) -> std::string {
-         const std::optional<int> bits = ParseInt(v);
-         if (!bits || (*bits != 1 && *bits != 2))
-           return "stop bits must be 1 or 2, not '" + v + "'";
-         o.stop_bits = *bits;
-         return {};
-       }},
-      {"--timeout",
-       [](PortOptions& o, const std::string& v) -> std::string {
-         double seconds = 0;
-         const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), seconds);
-         // The comparison also refuses "nan".
-         if (ec != std::errc() || end != v.data() + v.size() ||
-             !(seconds > 0 && seconds <= kMaxTimeoutSeconds))
-           return "the time limit must be a number of seconds above 0 and at most 86400, not '" +
-                  v + "'";
-         o.timeout_seconds = seconds;
-         return {};
-       }},
-  };
-  return options;
+std::string CheckPort(std::string& v) {
+  return v.empty() ? "the port name is empty" : "";
+}
+
+std::string CheckBaud(std::string& v) {
+  const std::optional<int> baud = ParseInt(v);
+  if (!baud || !dtu::IsSupportedBaudRate(*baud))
+    return "unsupported baud rate '" + v + "' (see --help for the rates)";
+  return {};
+}
+
+// Also turns the spelled-out names into their letter.
+std::string CheckParity(std::string& v) {
+  const std::string p = Upper(v);
+  if (p == "N" || p == "NONE") {
+    v = "N";
+  } else if (p == "O" || p == "ODD") {
+    v = "O";
+  } else if (p == "E" || p == "EVEN") {
+    v = "E";
+  } else {
+    return "parity must be N, O or E, not '" + v + "'";
+  }
+  return {};
+}
+
+std::string CheckDataBits(std::string& v) {
+  const std::optional<int> bits = ParseInt(v);
+  if (!bits || (*bits != 7 && *bits != 8)) return "data bits must be 8 or 7, not '" + v + "'";
+  return {};
+}
+
+std::string CheckStopBits(std::string& v) {
+  const std::optional<int> bits = ParseInt(v);
+  if (!bits || (*bits != 1 && *bits != 2)) return "stop bits must be 1 or 2, not '" + v + "'";
+  return {};
+}
+
+std::string CheckTimeout(std::string& v) {
+  double seconds = 0;
+  const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), seconds);
+  // The comparison also refuses "nan".
+  if (ec != std::errc() || end != v.data() + v.size() ||
+      !(seconds > 0 && seconds <= kMaxTimeoutSeconds))
+    return "the time limit must be a number of seconds above 0 and at most 86400, not '" + v + "'";
+  return {};
 }
 
 }  // namespace
 
-std::optional<PortOptions> ParsePortOptions(std::string_view name,
-                                            const std::vector<std::string>& args,
-                                            std::string_view usage,
-                                            std::vector<std::string>& rest) {
-  PortOptions options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const std::size_t equals = arg.find('=');
-    const std::string option = arg.starts_with("--") ? arg.substr(0, equals) : arg;
-    const auto setter = ValueOptions().find(option);
-    if (setter == ValueOptions().end()) {
-      rest.push_back(arg);
-      continue;
-    }
-    std::string value;
-    if (equals != std::string::npos) {
-      value = arg.substr(equals + 1);
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
-    } else {
-      UsageError(name, "option '" + option + "' needs a value", usage);
-      return std::nullopt;
-    }
-    if (const std::string problem = setter->second(options, value); !problem.empty()) {
-      UsageError(name, problem, usage);
-      return std::nullopt;
-    }
-  }
-  if (options.device.empty()) {
-    UsageError(name, "missing --port DEV", usage);
-    return std::nullopt;
-  }
-  return options;
+CLI::Option* AddPortOptions(CLI::App& parser, PortOptions& options) {
+  CLI::Option* port = parser.add_option("--port", options.device);
+  port->required()
+      ->option_text("DEV")
+      ->description("the serial port the unit is on (required), e.g. /dev/ttyUSB0")
+      ->check(Check(CheckPort));
+  parser.add_option("--baud", options.baud_rate)
+      ->option_text("N")
+      ->description(
+          "line rate: 110, 300, 600, 1200, 2400, 4800, 9600 (default),\n"
+          "19200, 38400, 57600, 115200, 230400, 460800 or 921600")
+      ->check(Check(CheckBaud));
+  parser
+      .add_option_function<std::string>(
+          "--parity", [&options](const std::string& v) { options.parity = v.front(); })
+      ->option_text("N|O|E")
+      ->description("none (default), odd or even")
+      ->transform(Check(CheckParity));
+  parser.add_option("--data", options.data_bits)
+      ->option_text("8|7")
+      ->description("data bits (default 8)")
+      ->check(Check(CheckDataBits));
+  parser.add_option("--stop", options.stop_bits)
+      ->option_text("1|2")
+      ->description("stop bits (default 1)")
+      ->check(Check(CheckStopBits));
+  parser.add_option("--timeout", options.timeout_seconds)
+      ->option_text("S")
+      ->description(
+          "seconds to wait for the unit's answer, counted from the moment the\n"
+          "command is sent (default 5; fractions allowed)")
+      ->check(Check(CheckTimeout));
+  return port;
 }
 
 std::string DescribeLine(const PortOptions& options) {
-  std::array<char, 64> text{};
-  std::snprintf(text.data(), text.size(), "baud=%d parity=%c data=%d stop=%d", options.baud_rate,
-                options.parity, options.data_bits, options.stop_bits);
-  return text.data();
+  return "baud=" + std::to_string(options.baud_rate) + " parity=" + options.parity +
+         " data=" + std::to_string(options.data_bits) +
+         " stop=" + std::to_string(options.stop_bits);
 }
 
 }  // namespace dtuctl

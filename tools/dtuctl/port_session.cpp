@@ -1,5 +1,12 @@
 #include "port_session.h"
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 
@@ -12,18 +19,39 @@ namespace {
 constexpr int kWriteBufferSize = 4096;
 
 std::string FormatSeconds(double seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", seconds);
-  return text;
+  std::array<char, 32> text{};
+  std::snprintf(text.data(), text.size(), "%g", seconds);
+  return text.data();
 }
 
 }  // namespace
+
+PortSession::Wakeup::Wakeup() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+PortSession::Wakeup::~Wakeup() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void PortSession::Wakeup::Signal() const {
+  const std::uint64_t one = 1;
+  // A full counter still reads as signalled, so a failed write loses nothing.
+  [[maybe_unused]] const ssize_t n = ::write(fd_, &one, sizeof one);
+}
+
+void PortSession::Wakeup::Clear() const {
+  std::uint64_t count = 0;
+  [[maybe_unused]] const ssize_t n = ::read(fd_, &count, sizeof count);
+}
 
 PortSession::PortSession(std::string_view command, ConsoleMessages& messages)
     : command_(command), messages_(messages), port_(messages) {}
 
 int PortSession::Open(const PortOptions& options) {
   options_ = options;
+  if (wakeup_.fd() < 0) {
+    Complain("cannot watch " + options.device + ": no event descriptor left");
+    return kExitPortError;
+  }
   const int problems_before = messages_.problems();
   if (!port_.OpenPort(*this, options.device, options.baud_rate, options.parity, options.data_bits,
                       options.stop_bits, dtu::kPortEventRxChar, kWriteBufferSize)) {
@@ -56,64 +84,76 @@ int PortSession::Open(const PortOptions& options) {
 
 PortSession::Outcome PortSession::Exchange(std::string_view text, const ByteHandler& on_byte,
                                            const FinishedTest& finished) {
-  const auto limit = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+  using Clock = std::chrono::steady_clock;
+  const auto limit = std::chrono::duration_cast<Clock::duration>(
       std::chrono::duration<double>(options_.timeout_seconds));
-  const auto deadline = std::chrono::steady_clock::now() + limit;
+  const auto deadline = Clock::now() + limit;
   on_byte_ = &on_byte;
+  finished_ = &finished;
   port_.SendText(text);
 
   Outcome outcome = Outcome::Finished;
-  std::unique_lock lock(mutex_);
   while (!finished()) {
     if (port_lost_) {
       outcome = Outcome::PortLost;
       break;
     }
+    if (InterruptSignals::Caught() != 0) {
+      outcome = Outcome::Interrupted;
+      break;
+    }
     // Checked before waiting, so that a unit that never stops talking still times out.
-    if (std::chrono::steady_clock::now() >= deadline ||
-        !wakeup_.wait_until(lock, deadline, [this] { return notification_waiting_; })) {
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero()) {
       outcome = Outcome::TimedOut;
       break;
     }
-    notification_waiting_ = false;
-    lock.unlock();
+    AwaitWakeup(static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count()));
     port_.DispatchPending();
-    lock.lock();
   }
   on_byte_ = nullptr;
+  finished_ = nullptr;
   return outcome;
 }
 
+void PortSession::AwaitWakeup(int milliseconds) {
+  std::array<pollfd, 2> fds{{{wakeup_.fd(), POLLIN, 0}, {interrupts_.fd(), POLLIN, 0}}};
+  if (::poll(fds.data(), fds.size(), milliseconds) > 0 && fds[0].revents != 0) wakeup_.Clear();
+}
+
 int PortSession::ReportUnfinished(Outcome outcome, std::string_view awaited) const {
-  if (outcome == Outcome::PortLost) {
-    Complain("the port " + options_.device + " vanished while waiting for " + std::string(awaited));
-    return kExitPortLost;
+  switch (outcome) {
+    case Outcome::Interrupted:
+      return kExitBySignal + InterruptSignals::Caught();
+    case Outcome::PortLost:
+      Complain("the port " + options_.device + " vanished while waiting for " +
+               std::string(awaited));
+      return kExitPortLost;
+    default:
+      Complain("timed out after " + FormatSeconds(options_.timeout_seconds) + " s waiting for " +
+               std::string(awaited) + " from " + options_.device);
+      return kExitTimeout;
   }
-  Complain("timed out after " + FormatSeconds(options_.timeout_seconds) + " s waiting for " +
-           std::string(awaited) + " from " + options_.device);
-  return kExitTimeout;
 }
 
 // Monitor thread: only wakes the command's thread.
 void PortSession::NotificationPending() {
-  {
-    std::lock_guard lock(mutex_);
-    notification_waiting_ = true;
-  }
-  wakeup_.notify_one();
+  wakeup_.Signal();
 }
 
 // The command's thread, inside DispatchPending().
 void PortSession::HandlePortMessage(const dtu::PortNotification& notification) {
   if (notification.message == dtu::PortMessage::PortMsgGone) {
     port_lost_ = true;
-  } else if (notification.message == dtu::PortMessage::PortMsgRxChar && on_byte_ != nullptr) {
+  } else if (notification.message == dtu::PortMessage::PortMsgRxChar && on_byte_ != nullptr &&
+             !(*finished_)()) {
     (*on_byte_)(notification.byte);
   }
 }
 
 void PortSession::Complain(const std::string& problem) const {
-  std::fprintf(stderr, "dtuctl %s: %s\n", command_.c_str(), problem.c_str());
+  const std::string line = "dtuctl " + command_ + ": " + problem + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
 }
 

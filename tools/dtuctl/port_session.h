@@ -1,32 +1,33 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <string_view>
 
 #include "console_messages.h"
-#include "port_options.h"
 #include "core/serial/port_notification.h"
 #include "core/serial/serial_port.h"
+#include "interrupt_signals.h"
+#include "port_options.h"
 
 namespace dtuctl {
 
 // One conversation of a command with a unit: opens the port, sends a command and feeds the
 // received bytes, on the command's own thread, to a handler until the awaited answer is
-// complete, the time limit has passed or the port is gone.
+// complete, the time limit has passed, the port is gone or the command is interrupted.
 //
-// The monitor thread only signals that a notification waits; the command's thread picks it up
+// The monitor thread only signals that notifications wait; the command's thread picks them up
 // with DispatchPending(), so the recogniser and all printing run on that thread, and the engine
-// is only ever destroyed there.
+// is only ever destroyed there. SIGINT, SIGTERM and SIGHUP end the exchange while the port is
+// open; the port is closed (and left free for others) before the command ends.
 class PortSession final : public dtu::PortOwner {
  public:
   enum class Outcome {
-    Finished,  // the handler saw what it waited for
-    TimedOut,  // the time limit passed first
-    PortLost,  // the port vanished first (the engine has reported why)
+    Finished,     // the handler saw what it waited for
+    TimedOut,     // the time limit passed first
+    PortLost,     // the port vanished first (the engine has reported why)
+    Interrupted,  // a signal asked the command to end
   };
   using ByteHandler = std::function<void(std::uint8_t)>;
   using FinishedTest = std::function<bool()>;
@@ -44,30 +45,49 @@ class PortSession final : public dtu::PortOwner {
   int Open(const PortOptions& options);
 
   // Sends `text` and then hands every received byte to `on_byte` until `finished()` holds,
-  // the time limit (counted from the send) passes or the port is lost.
+  // the time limit (counted from the send) passes, the port is lost or a signal arrives. Bytes
+  // that arrive after `finished()` holds are not handed on.
   Outcome Exchange(std::string_view text, const ByteHandler& on_byte, const FinishedTest& finished);
 
-  // For an exchange that did not finish: prints why, naming the port and what was `awaited`,
-  // and returns kExitTimeout or kExitPortLost.
+  // For an exchange that did not finish: prints why, naming the port and what was `awaited`
+  // (nothing for an interruption), and returns kExitTimeout, kExitPortLost or kExitBySignal plus
+  // the signal's number.
   int ReportUnfinished(Outcome outcome, std::string_view awaited) const;
 
  private:
   void NotificationPending() override;
   void HandlePortMessage(const dtu::PortNotification& notification) override;
   void Complain(const std::string& problem) const;
+  // Waits until the monitor has something, a signal arrives or `milliseconds` pass.
+  void AwaitWakeup(int milliseconds);
+
+  // An eventfd the monitor thread signals when notifications wait.
+  class Wakeup {
+   public:
+    Wakeup();
+    ~Wakeup();
+    Wakeup(const Wakeup&) = delete;
+    Wakeup& operator=(const Wakeup&) = delete;
+    int fd() const { return fd_; }
+    void Signal() const;
+    void Clear() const;
+
+   private:
+    int fd_;
+  };
 
   std::string command_;
   ConsoleMessages& messages_;
   PortOptions options_;
-
-  std::mutex mutex_;
-  std::condition_variable wakeup_;
-  bool notification_waiting_ = false;  // guarded by mutex_
+  Wakeup wakeup_;
 
   // The command's thread only.
   const ByteHandler* on_byte_ = nullptr;
+  const FinishedTest* finished_ = nullptr;
   bool port_lost_ = false;
 
+  // Before the port: the signals are taken over until it is closed.
+  InterruptSignals interrupts_;
   // Last, so that it goes first: its monitor has stopped before the members it signals go.
   dtu::SerialPort port_;
 };

@@ -1,7 +1,7 @@
 // dtuctl ports: the serial ports of this machine, as the main window lists them.
-#include <cstdio>
+#include <CLI/CLI.hpp>
+
 #include <string>
-#include <vector>
 
 #include "command.h"
 #include "command_support.h"
@@ -11,24 +11,27 @@ namespace dtuctl {
 namespace {
 
 constexpr std::string_view kName = "ports";
-constexpr std::string_view kUsage = "usage: dtuctl ports\n";
-constexpr std::string_view kHelp =
-    "usage: dtuctl ports\n"
-    "\n"
-    "Prints the serial ports found on this machine, one device path per line, in the order the\n"
-    "main window lists them. Prints nothing when there are none.\n"
-    "\n"
-    "exit status: 0 listed (also when none were found), 1 bad usage or unwritable output\n";
+constexpr std::string_view kDescription =
+    R"(Prints the serial ports found on this machine, one device path per line, in the order the
+main window lists them. Prints nothing when there are none.)";
+constexpr std::string_view kFooter =
+    "exit status: 0 listed (also when none were found), 1 bad usage or unwritable output";
 
-int RunPorts(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) return PrintHelp(kHelp);
-  if (!args.empty()) return UsageError(kName, "unexpected argument '" + args.front() + "'", kUsage);
-  std::string text;
-  for (const std::string& port : dtu::ListSerialPorts()) text += port + "\n";
-  return WriteToStdout(kName, text) ? kExitOk : kExitFailure;
-}
+class PortsCommand final : public Command {
+ public:
+  void Define(CLI::App& parser) override {
+    parser.description(std::string(kDescription));
+    parser.footer(std::string(kFooter));
+  }
 
-const RegisterCommand kRegistered{{kName, "list the serial ports of this machine", RunPorts}};
+  int Run() override {
+    std::string text;
+    for (const std::string& port : dtu::ListSerialPorts()) text += port + "\n";
+    return WriteToStdout(kName, text) ? kExitOk : kExitFailure;
+  }
+};
+
+const RegisterCommand<PortsCommand> kRegistered{kName, "list the serial ports of this machine"};
 
 }  // namespace
 }  // namespace dtuctl

@@ -1,5 +1,7 @@
 // dtuctl replay [FILE|-]: runs captured bytes from a unit through the device link and prints what
 // the tool would show, one line per event.
+#include <CLI/CLI.hpp>
+
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -9,33 +11,30 @@
 
 #include "command.h"
 #include "command_support.h"
-#include "link_event_text.h"
 #include "core/block/block_check.h"
 #include "core/device/device_link.h"
+#include "link_event_text.h"
 
 namespace dtuctl {
 namespace {
 
 constexpr std::string_view kName = "replay";
-constexpr std::string_view kUsage = "usage: dtuctl replay [FILE|-]\n";
-constexpr std::string_view kHelp =
-    "usage: dtuctl replay [FILE|-]\n"
-    "\n"
-    "Feeds the bytes of FILE (standard input for \"-\" or no FILE), as a unit would send them,\n"
-    "to the tool's reply recogniser and prints one line per event, in arrival order:\n"
-    "\n"
-    "  message TEXT            a box the tool would show (acknowledgements, block mismatch)\n"
-    "  address ROW TEXT        address list row 0 to 8 (IP, DNSIP1-6, DNSSERVERIP1-2)\n"
-    "  status ID TEXT          1145 version, 1144 module serial, 1241 board serial,\n"
-    "                          1192 signal strength, 1165 the SIM card's SMS centre\n"
-    "  signal VALUE            the signal strength passed to the gauge\n"
-    "  block accepted          a \"DTUPARA\" block whose checksum matches\n"
-    "  block rejected          one that does not (after message 参数设置有误，请重新设置)\n"
-    "\n"
-    "Texts are UTF-8. In TEXT a backslash is written \\\\ and control bytes as \\r, \\n, \\t or\n"
-    "\\xHH, so that every event stays on one line.\n"
-    "\n"
-    "exit status: 0 replayed, 1 bad usage, unreadable input or unwritable output\n";
+constexpr std::string_view kDescription =
+    R"(Feeds the bytes of FILE (standard input for "-" or no FILE), as a unit would send them,
+to the tool's reply recogniser and prints one line per event, in arrival order:
+
+  message TEXT            a box the tool would show (acknowledgements, block mismatch)
+  address ROW TEXT        address list row 0 to 8 (IP, DNSIP1-6, DNSSERVERIP1-2)
+  status ID TEXT          1145 version, 1144 module serial, 1241 board serial,
+                          1192 signal strength, 1165 the SIM card's SMS centre
+  signal VALUE            the signal strength passed to the gauge
+  block accepted          a "DTUPARA" block whose checksum matches
+  block rejected          one that does not (after message 参数设置有误，请重新设置)
+
+Texts are UTF-8. In TEXT a backslash is written \\ and control bytes as \r, \n, \t or
+\xHH, so that every event stays on one line.)";
+constexpr std::string_view kFooter =
+    "exit status: 0 replayed, 1 bad usage, unreadable input or unwritable output";
 
 void PrintLine(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
@@ -84,39 +83,41 @@ bool Replay(std::FILE* input, dtu::DeviceLink& link) {
   return std::ferror(input) == 0;
 }
 
-int RunReplay(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) return PrintHelp(kHelp);
-  std::vector<std::string> operands;
-  for (const std::string& arg : args) {
-    if (arg.size() > 1 && arg[0] == '-')
-      return UsageError(kName, "unknown option '" + arg + "'", kUsage);
-    operands.push_back(arg);
-  }
-  if (operands.size() > 1) return UsageError(kName, "too many operands", kUsage);
-  const std::string path = operands.empty() ? "-" : operands.front();
-
-  FilePtr file;
-  std::FILE* input = stdin;
-  if (path != "-") {
-    file.reset(std::fopen(path.c_str(), "rb"));
-    if (!file) return Fail(path + ": " + std::generic_category().message(errno));
-    input = file.get();
+class ReplayCommand final : public Command {
+ public:
+  void Define(CLI::App& parser) override {
+    parser.description(std::string(kDescription));
+    parser.add_option("FILE", path_)->option_text("FILE|-");
+    parser.footer(std::string(kFooter));
   }
 
-  PrintingSink sink;
-  dtu::DeviceLink link(sink);
-  const bool read_ok = Replay(input, link);
-  const int read_error = errno;
-  if (std::fflush(stdout) != 0 || std::ferror(stdout))
-    return Fail("cannot write to standard output: " + std::generic_category().message(errno));
-  if (!read_ok)
-    return Fail((path == "-" ? std::string("standard input") : path) +
-                ": cannot read: " + std::generic_category().message(read_error));
-  return kExitOk;
-}
+  int Run() override {
+    FilePtr file;
+    std::FILE* input = stdin;
+    if (path_ != "-") {
+      file.reset(std::fopen(path_.c_str(), "rb"));
+      if (!file) return Fail(path_ + ": " + std::generic_category().message(errno));
+      input = file.get();
+    }
 
-const RegisterCommand kRegistered{
-    {kName, "show what the tool recognises in bytes captured from a unit", RunReplay}};
+    PrintingSink sink;
+    dtu::DeviceLink link(sink);
+    const bool read_ok = Replay(input, link);
+    const int read_error = errno;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+      return Fail("cannot write to standard output: " + std::generic_category().message(errno));
+    if (!read_ok)
+      return Fail((path_ == "-" ? std::string("standard input") : path_) +
+                  ": cannot read: " + std::generic_category().message(read_error));
+    return kExitOk;
+  }
+
+ private:
+  std::string path_ = "-";
+};
+
+const RegisterCommand<ReplayCommand> kRegistered{
+    kName, "show what the tool recognises in bytes captured from a unit"};
 
 }  // namespace
 }  // namespace dtuctl

@@ -17,7 +17,8 @@ namespace dtusim {
 namespace {
 
 void Complain(std::string_view what) {
-  std::fprintf(stderr, "dtusim: %.*s\n", static_cast<int>(what.size()), what.data());
+  const std::string line = "dtusim: " + std::string(what) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
 // Removes the link at exit, however the run ends.
@@ -63,7 +64,8 @@ int Main(const std::vector<std::string>& args) {
   }
   const SimOptions& options = *parsed.options;
   if (options.help) {
-    std::fputs(std::string(SimUsage()).c_str(), stdout);
+    const std::string usage = SimUsage();
+    std::fwrite(usage.data(), 1, usage.size(), stdout);
     return kExitOk;
   }
 

@@ -1,205 +1,180 @@
 #include "dtusim/sim_options.h"
 
+#include <CLI/CLI.hpp>
+
 #include <charconv>
 #include <functional>
-#include <map>
+#include <memory>
 
+#include "command_line/help_formatter.h"
+#include "command_line/parse_problem.h"
 #include "core/text/gbk_codec.h"
 
 namespace dtusim {
 namespace {
 
-constexpr std::string_view kUsage =
-    R"(usage: dtusim [OPTIONS]
-
-Simulates a data transfer unit on a pseudo-terminal. The first line on standard output is the
+constexpr std::string_view kDescription =
+    R"(Simulates a data transfer unit on a pseudo-terminal. The first line on standard output is the
 terminal's path (e.g. /dev/pts/5); open it as the serial port. Runs until SIGINT or SIGTERM.
+Every user of the machine may open the terminal, as they may a shared serial port.
 
 Commands it answers (no line end needed): "$$$AT+GETPARA?", "$$$AT+SETPARA" followed by the
 1,320 hex digits of a block, "$$$AT+GET1?". Everything else is ignored. A frame's 1,320
 characters are taken as they come, except that a '$' among them cuts the frame off: it is
-answered "$$$ChkErr\r" and the '$' starts the next command.
+answered "$$$ChkErr\r" and the '$' starts the next command.)";
 
-options:
-  --link PATH            also make PATH a symbolic link to the terminal (replaced if it exists,
-                         removed at exit)
-  --state FILE           keep the 660-byte parameter block in FILE: created with default values
-                         when absent, replaced atomically after every accepted write; without it
-                         the block lives in memory only
-  --baud N               pace the answers at N baud, 10 bits per byte (default 0: no pacing)
-  --exit-after-idle S    stop (status 0) after S seconds without a byte in either direction
-  --verbose              report every command on standard error
-  --fault NAME           misbehave on purpose; repeatable. NAME is one of:
-      bad-checksum       the block sent carries a wrong checksum
-      noise              junk bytes (never part of a keyword) between the values and around
-                         every answer
-      lowercase          the block's hex digits in lower case
-      chunked            answers cut into 7-byte pieces with 20 ms pauses
-      short-block        only the first 1,000 of the block's 1,320 digits, then nothing
-      silent             ignore every command: no answer, nothing stored
-      vanish             close the terminal after half of the first answer and exit (status 3)
-      reject             answer every parameter frame "$$$ChkErr\r" and keep the old block
-  -h, --help             print this text
+constexpr std::string_view kFaultHelp = R"(misbehave on purpose; repeatable. NAME is one of:
+bad-checksum  the block sent carries a wrong checksum
+noise         junk bytes (never part of a keyword) between the values and
+              around every answer
+lowercase     the block's hex digits in lower case
+chunked       answers cut into 7-byte pieces with 20 ms pauses
+short-block   only the first 1,000 of the block's 1,320 digits, then nothing
+silent        ignore every command: no answer, nothing stored
+vanish        close the terminal after half of the first answer and exit
+              (status 3)
+reject        answer every parameter frame "$$$ChkErr\r" and keep the old block)";
 
-status values reported (UTF-8 text without line ends, sent in GBK):
-  --version TEXT         firmware version, "VER:"          (default V3.6.2)
-  --gsn TEXT             module serial number, "GSN:"      (default 356938035643809)
-  --board-serial TEXT    board serial number, "XuLieHao:"  (default DTU2012A0817)
-  --csca TEXT            SIM card's SMS centre, "CSCA:"    (default +8613800100500)
-  --rssi TEXT            signal strength, "RSSI:"          (default 23)
-  --ip TEXT              the unit's IP address, "IP:"      (default 10.20.30.40)
-  --dns1 ... --dns6 TEXT DNS addresses, "DNSIP1:" to "DNSIP6:" (defaults 211.136.17.107,
-                         211.136.20.203, then 0.0.0.0)
-  --dns-server1 TEXT, --dns-server2 TEXT
-                         DNS servers, "DNSSERVERIP1:", "DNSSERVERIP2:" (defaults
-                         211.136.17.107, 211.136.20.203)
+constexpr std::string_view kFooter =
+    R"(exit status: 0 stopped by a signal or when idle, 1 failure (terminal, state file, link),
+2 bad command line, 3 the port vanished on purpose (fault vanish).)";
 
-exit status: 0 stopped by a signal or when idle, 1 failure (terminal, state file, link),
-2 bad command line, 3 the port vanished on purpose (fault vanish).
-)";
+constexpr std::string_view kOptionsGroup = "options";
+constexpr std::string_view kStatusGroup =
+    "status values reported (UTF-8 text without line ends, sent in GBK)";
 
-// A status value must not hold a line end: the tool would end the value there and read the rest
-// as something else.
-bool HoldsLineEnd(std::string_view text) {
-  return text.find_first_of("\r\n") != std::string_view::npos;
+// Where option descriptions start in the help.
+constexpr std::size_t kHelpColumn = 25;
+
+// A check on an option's value: the problem, empty when the value is good. It may also put the
+// value into the form the option is stored in.
+CLI::Validator Check(std::function<std::string(std::string&)> check) {
+  return CLI::Validator(std::move(check), "");
 }
 
-std::optional<unsigned> ParseBaud(std::string_view text) {
+std::string CheckPath(std::string& v) {
+  return v.empty() ? "the path is empty" : "";
+}
+
+std::string CheckBaud(std::string& v) {
   unsigned value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value > kMaxBaud)
-    return std::nullopt;
-  return value;
-}
-
-std::optional<double> ParseSeconds(std::string_view text) {
-  double value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || !(value > 0) || value > 1e6)
-    return std::nullopt;
-  return value;
-}
-
-// Applies one option's value; returns an error text, empty on success.
-using ValueSetter = std::function<std::string(SimOptions&, const std::string&)>;
-
-// A status value as the unit sends it: GBK, like every text on the line. Returns an error text,
-// empty on success.
-std::string ToStatusText(const std::string& utf8, std::string& gbk) {
-  if (HoldsLineEnd(utf8)) return "status values cannot hold line ends";
-  const dtu::GbkText converted = dtu::Utf8ToGbk(utf8);
-  if (!converted.ok())
-    return "the value holds " + dtu::DescribeCharacter(*converted.unencodable) +
-           ", which GBK cannot hold";
-  gbk = converted.bytes;
+  const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), value);
+  if (ec != std::errc() || end != v.data() + v.size() || value > kMaxBaud)
+    return "the baud rate must be a whole number from 0 to 4000000";
   return {};
 }
 
-ValueSetter StatusText(std::string DeviceStatus::*member) {
-  return
-      [member](SimOptions& o, const std::string& v) { return ToStatusText(v, o.status.*member); };
+std::string CheckSeconds(std::string& v) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), value);
+  if (ec != std::errc() || end != v.data() + v.size() || !(value > 0) || value > 1e6)
+    return "the idle time must be a positive number of seconds";
+  return {};
 }
 
-ValueSetter DnsText(std::size_t index, bool server) {
-  return [index, server](SimOptions& o, const std::string& v) {
-    return ToStatusText(v, server ? o.status.dns_server[index] : o.status.dns[index]);
-  };
+std::string CheckFault(std::string& v) {
+  return FaultFromName(v) ? "" : "unknown fault '" + v + "'";
 }
 
-using ValueOptionTable = std::map<std::string, ValueSetter, std::less<>>;
-
-ValueOptionTable BuildValueOptions() {
-  ValueOptionTable table{
-      {"--link",
-       [](SimOptions& o, const std::string& v) -> std::string {
-         if (v.empty()) return "the link path is empty";
-         o.link_path = v;
-         return {};
-       }},
-      {"--state",
-       [](SimOptions& o, const std::string& v) -> std::string {
-         if (v.empty()) return "the state file path is empty";
-         o.state_path = v;
-         return {};
-       }},
-      {"--baud",
-       [](SimOptions& o, const std::string& v) -> std::string {
-         const auto baud = ParseBaud(v);
-         if (!baud) return "the baud rate must be a whole number from 0 to 4000000";
-         o.baud = *baud;
-         return {};
-       }},
-      {"--exit-after-idle",
-       [](SimOptions& o, const std::string& v) -> std::string {
-         const auto seconds = ParseSeconds(v);
-         if (!seconds) return "the idle time must be a positive number of seconds";
-         o.exit_after_idle = seconds;
-         return {};
-       }},
-      {"--fault",
-       [](SimOptions& o, const std::string& v) -> std::string {
-         const auto fault = FaultFromName(v);
-         if (!fault) return "unknown fault '" + v + "'";
-         o.faults.insert(*fault);
-         return {};
-       }},
-      {"--version", StatusText(&DeviceStatus::version)},
-      {"--gsn", StatusText(&DeviceStatus::gsn)},
-      {"--board-serial", StatusText(&DeviceStatus::board_serial)},
-      {"--csca", StatusText(&DeviceStatus::csca)},
-      {"--rssi", StatusText(&DeviceStatus::rssi)},
-      {"--ip", StatusText(&DeviceStatus::ip)},
-      {"--dns-server1", DnsText(0, true)},
-      {"--dns-server2", DnsText(1, true)},
-  };
-  for (std::size_t i = 0; i < 6; ++i)
-    table.emplace("--dns" + std::to_string(i + 1), DnsText(i, false));
-  return table;
+// A status value as the unit sends it: GBK, like every text on the line. A value must not hold
+// a line end: the tool would end the value there and read the rest as something else.
+std::string ToStatusText(std::string& v) {
+  if (v.find_first_of("\r\n") != std::string::npos) return "status values cannot hold line ends";
+  const dtu::GbkText converted = dtu::Utf8ToGbk(v);
+  if (!converted.ok())
+    return "the value holds " + dtu::DescribeCharacter(*converted.unencodable) +
+           ", which GBK cannot hold";
+  v = converted.bytes;
+  return {};
 }
 
-const ValueOptionTable& ValueOptions() {
-  static const ValueOptionTable table = BuildValueOptions();
-  return table;
+void AddStatusOption(CLI::App& app, const std::string& name, std::string& value,
+                     const std::string& description) {
+  app.add_option(name, value, description + " (default " + value + ")")
+      ->option_text("TEXT")
+      ->group(std::string(kStatusGroup))
+      ->transform(Check(ToStatusText));
 }
 
-ParsedOptions Refuse(std::string error) {
-  return {std::nullopt, std::move(error)};
+struct Parser {
+  CLI::App app{std::string(kDescription), "dtusim"};
+  std::vector<std::string> faults;
+};
+
+// Declares every option on `parser`, their values going into `options`.
+void Define(Parser& parser, SimOptions& options) {
+  CLI::App& app = parser.app;
+  dtu::cli::PrepareParser(app, std::make_shared<dtu::cli::HelpFormatter>(kHelpColumn, false));
+  app.footer(std::string(kFooter));
+  app.option_defaults()->group(std::string(kOptionsGroup));
+  app.add_option("--link", options.link_path,
+                 "also make PATH a symbolic link to the terminal (replaced if it exists,\n"
+                 "removed at exit)")
+      ->option_text("PATH")
+      ->check(Check(CheckPath));
+  app.add_option("--state", options.state_path,
+                 "keep the 660-byte parameter block in FILE: created with default values\n"
+                 "when absent, replaced atomically after every accepted write; without it\n"
+                 "the block lives in memory only")
+      ->option_text("FILE")
+      ->check(Check(CheckPath));
+  app.add_option("--baud", options.baud,
+                 "pace the answers at N baud, 10 bits per byte (default 0: no pacing)")
+      ->option_text("N")
+      ->check(Check(CheckBaud));
+  app.add_option("--exit-after-idle", options.exit_after_idle,
+                 "stop (status 0) after S seconds without a byte in either direction")
+      ->option_text("S")
+      ->check(Check(CheckSeconds));
+  app.add_flag("--verbose", options.verbose, "report every command on standard error");
+  app.add_option("--fault", parser.faults, std::string(kFaultHelp))
+      ->option_text("NAME")
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->check(Check(CheckFault));
+  dtu::cli::MoveHelpLast(app, std::string(kOptionsGroup));
+
+  DeviceStatus& status = options.status;
+  AddStatusOption(app, "--version", status.version, "firmware version, \"VER:\"");
+  AddStatusOption(app, "--gsn", status.gsn, "module serial number, \"GSN:\"");
+  AddStatusOption(app, "--board-serial", status.board_serial, "board serial number, \"XuLieHao:\"");
+  AddStatusOption(app, "--csca", status.csca, "SIM card's SMS centre, \"CSCA:\"");
+  AddStatusOption(app, "--rssi", status.rssi, "signal strength, \"RSSI:\"");
+  AddStatusOption(app, "--ip", status.ip, "the unit's IP address, \"IP:\"");
+  for (std::size_t i = 0; i < status.dns.size(); ++i) {
+    const std::string n = std::to_string(i + 1);
+    AddStatusOption(app, "--dns" + n, status.dns[i], "DNS address, \"DNSIP" + n + ":\"");
+  }
+  for (std::size_t i = 0; i < status.dns_server.size(); ++i) {
+    const std::string n = std::to_string(i + 1);
+    AddStatusOption(app, "--dns-server" + n, status.dns_server[i],
+                    "DNS server, \"DNSSERVERIP" + n + ":\"");
+  }
 }
 
 }  // namespace
 
 ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
   SimOptions options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "-h" || arg == "--help") {
-      options.help = true;
-      continue;
-    }
-    if (arg == "--verbose") {
-      options.verbose = true;
-      continue;
-    }
-    std::string name = arg;
-    std::optional<std::string> value;
-    if (const auto equals = arg.find('='); arg.starts_with("--") && equals != std::string::npos) {
-      name = arg.substr(0, equals);
-      value = arg.substr(equals + 1);
-    }
-    const auto setter = ValueOptions().find(name);
-    if (setter == ValueOptions().end()) return Refuse("unknown option '" + arg + "'");
-    if (!value) {
-      if (i + 1 >= args.size()) return Refuse("option '" + name + "' needs a value");
-      value = args[++i];
-    }
-    if (std::string error = setter->second(options, *value); !error.empty())
-      return Refuse(name + ": " + error);
+  Parser parser;
+  Define(parser, options);
+  // CLI11 takes the arguments last first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    parser.app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    options.help = true;
+  } catch (const CLI::ParseError& error) {
+    return {std::nullopt, dtu::cli::DescribeParseError(parser.app, error)};
   }
+  for (const std::string& name : parser.faults) options.faults.insert(*FaultFromName(name));
   return {std::move(options), {}};
 }
 
-std::string_view SimUsage() {
-  return kUsage;
+std::string SimUsage() {
+  SimOptions defaults;
+  Parser parser;
+  Define(parser, defaults);
+  return parser.app.help();
 }
 
 }  // namespace dtusim

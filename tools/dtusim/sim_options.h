@@ -42,7 +42,7 @@ struct ParsedOptions {
 // Reads the arguments after the program name. Accepts "--name value" and "--name=value".
 ParsedOptions ParseSimOptions(const std::vector<std::string>& args);
 
-// The text --help prints.
-std::string_view SimUsage();
+// The text --help prints, generated from the options ParseSimOptions takes.
+std::string SimUsage();
 
 }  // namespace dtusim

@@ -234,7 +234,8 @@ SerialPort::Flow SerialPort::OnCommWakeup(NotificationHandover& handover, Failur
   }
   if (read.transferred > 0) {
     failures.Reset();
-    batch.bytes.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(read.transferred));
+    batch.bytes.assign(buffer.begin(),
+                       buffer.begin() + static_cast<std::ptrdiff_t>(read.transferred));
   }
   if (!batch.empty() && !handover.Deliver(std::move(batch))) return Flow::Stop;
   return read.failure ? OnFailure(handover, failures, read.failure) : Flow::Continue;

@@ -22,8 +22,9 @@
 // - One lock is held around the port's input and output calls and never while a
 //   notification is being handled.
 // - Destruction (and OpenPort on a running engine) stops the monitor and joins it, breaking a
-//   wait for the owner at once and dropping the rest of a batch being handled; it may happen on the owner's thread at any time, also from
-//   inside HandlePortMessage(). It must not happen on the monitor thread.
+//   wait for the owner at once and dropping the rest of a batch being handled; it may happen on the
+//   owner's thread at any time, also from inside HandlePortMessage(). It must not happen on the
+//   monitor thread.
 // - DispatchPending() with nothing waiting does nothing.
 // - A port that vanishes (or keeps failing) is reported once; the owner then receives
 //   PortMsgGone and the monitor ends. The owner destroys the engine when it likes.
