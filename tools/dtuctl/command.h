@@ -25,32 +25,39 @@ enum ExitStatus : int {
   kExitBySignal = 128,   // plus the number of the signal that ended a command early
 };
 
-// One sub-command of dtuctl. Define() declares its description, options, operands and footer
-// on its own parser (the help is generated from them); Run() does the work once the command
-// line has been parsed into the members Define() bound.
+// What the help says about a command: its name, the one line of the command list, the text
+// under its usage line and the text after its options (the exit statuses).
+struct CommandText {
+  std::string_view name;
+  std::string_view summary;
+  std::string_view description;
+  std::string_view footer;
+};
+
+// One sub-command of dtuctl. Define() declares its options and operands on its own parser,
+// binding them to members; Run() does the work once the command line has been parsed into them.
 class Command {
  public:
   virtual ~Command() = default;
-  virtual void Define(CLI::App& parser) = 0;
+  virtual void Define(CLI::App& /*parser*/) {}
   virtual int Run() = 0;
 };
 
 struct CommandEntry {
-  std::string_view name;
-  std::string_view summary;  // one line for the command list
+  CommandText text;
   std::unique_ptr<Command> (*make)();
 };
 
 std::vector<CommandEntry>& Commands();
 
 // Every command registers itself from its own source file:
-//   const dtuctl::RegisterCommand<SummaryCommand> kRegistered{"summary", "print ..."};
+//   const dtuctl::RegisterCommand<SummaryCommand> kRegistered{
+//       {"summary", "print ...", kDescription, kFooter}};
 template <typename CommandType>
 struct RegisterCommand {
-  RegisterCommand(std::string_view name, std::string_view summary) {
-    Commands().push_back({name, summary, []() -> std::unique_ptr<Command> {
-                            return std::make_unique<CommandType>();
-                          }});
+  explicit RegisterCommand(CommandText text) {
+    Commands().push_back(
+        {text, []() -> std::unique_ptr<Command> { return std::make_unique<CommandType>(); }});
   }
 };
 

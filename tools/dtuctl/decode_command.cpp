@@ -99,9 +99,7 @@ int Fail(std::string_view problem) {
 class DecodeCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.description(std::string(kDescription));
     AddOutputOption(parser, output_, "write the parameter file FILE instead of standard output");
-    parser.footer(std::string(kFooter));
   }
 
   int Run() override {
@@ -138,7 +136,8 @@ class DecodeCommand final : public Command {
 };
 
 const RegisterCommand<DecodeCommand> kRegistered{
-    kName, "turn a DTUPARA reply on standard input into the 660 block bytes"};
+    {kName, "turn a DTUPARA reply on standard input into the 660 block bytes", kDescription,
+     kFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -37,10 +37,8 @@ std::string DifferenceLine(const dtu::MemberDifference& difference) {
 class DiffCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.description(std::string(kDescription));
     parser.add_option("A", first_)->required();
     parser.add_option("B", second_)->required();
-    parser.footer(std::string(kFooter));
   }
 
   int Run() override {
@@ -62,7 +60,7 @@ class DiffCommand final : public Command {
 };
 
 const RegisterCommand<DiffCommand> kRegistered{
-    kName, "show the fields in which two parameter files or texts differ"};
+    {kName, "show the fields in which two parameter files or texts differ", kDescription, kFooter}};
 
 }  // namespace
 }  // namespace dtuctl

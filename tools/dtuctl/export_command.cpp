@@ -13,7 +13,6 @@
 #include "core/block/parameter_file.h"
 #include "core/block/parameter_text.h"
 #include "core/device/device_commands.h"
-#include "core/device/device_link.h"
 #include "port_options.h"
 #include "port_session.h"
 
@@ -35,14 +34,10 @@ mismatch, 4 no complete block in time, 5 no such port, 6 port busy, 7 port vanis
 // The block the unit on the port sends, checked as `read` checks it.
 BlockSource ReadUnitBlock(const PortOptions& port, ConsoleMessages& messages) {
   ConsoleLinkSink sink(kName, messages, stderr);
-  dtu::DeviceLink link(sink);
-  PortSession session(kName, messages);
-  if (const int status = session.Open(port); status != kExitOk) return {std::nullopt, status};
-  const PortSession::Outcome outcome = session.Exchange(
-      dtu::kGetParametersCommand, [&](std::uint8_t byte) { link.FeedChar(byte); },
-      [&] { return sink.block().has_value(); });
-  if (outcome != PortSession::Outcome::Finished)
-    return {std::nullopt, session.ReportUnfinished(outcome, "a complete parameter block")};
+  const int status = AskUnit(
+      kName, port, dtu::kGetParametersCommand, messages, sink,
+      [&] { return sink.block().has_value(); }, "a complete parameter block");
+  if (status != kExitOk) return {std::nullopt, status};
   if (!dtu::VerifyBlock(*sink.block())) {
     messages.Show(dtu::MessageKind::Plain, dtu::kBlockMismatchMessage);
     return {std::nullopt, kExitChecksum};
@@ -53,12 +48,10 @@ BlockSource ReadUnitBlock(const PortOptions& port, ConsoleMessages& messages) {
 class ExportCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.description(std::string(kDescription));
     parser.add_option("FILE", file_);
     AddOutputOption(parser, output_, "write the text to OUT instead of standard output")
         ->option_text("OUT");
-    AddPortOptions(parser, port_)->required(false);
-    parser.footer(std::string(kFooter));
+    AddPortOptions(parser, port_, false);
     // Exactly one source: the file or the unit.
     parser.callback([this] {
       if (file_.empty() && port_.device.empty()) throw CLI::ValidationError("missing FILE");
@@ -87,7 +80,8 @@ class ExportCommand final : public Command {
 };
 
 const RegisterCommand<ExportCommand> kRegistered{
-    kName, "write a parameter file or a unit's block as editable text (JSON)"};
+    {kName, "write a parameter file or a unit's block as editable text (JSON)", kDescription,
+     kFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -1,11 +1,6 @@
 // dtuctl frame FILE: the frame that writes a parameter file's block to a unit.
-#include <CLI/CLI.hpp>
-
-#include <string>
-
-#include "command.h"
+#include "block_file_command.h"
 #include "command_support.h"
-#include "console_messages.h"
 #include "core/device/device_commands.h"
 
 namespace dtuctl {
@@ -19,27 +14,15 @@ The checksum stored in the file is not examined; sealing replaces it.)";
 constexpr std::string_view kFooter =
     "exit status: 0 printed, 1 file missing, too short or unreadable";
 
-class FrameCommand final : public Command {
- public:
-  void Define(CLI::App& parser) override {
-    parser.description(std::string(kDescription));
-    AddFileOperand(parser, path_);
-    parser.footer(std::string(kFooter));
+class FrameCommand final : public BlockFileCommand {
+ protected:
+  int RunOn(dtu::ParameterBlock block, ConsoleMessages&) override {
+    return WriteToStdout(kName, dtu::BuildParameterFrame(block) + "\n") ? kExitOk : kExitFailure;
   }
-
-  int Run() override {
-    ConsoleMessages messages;
-    std::optional<dtu::ParameterBlock> block = ReadBlockFile(path_, messages);
-    if (!block) return kExitFailure;
-    return WriteToStdout(kName, dtu::BuildParameterFrame(*block) + "\n") ? kExitOk : kExitFailure;
-  }
-
- private:
-  std::string path_;
 };
 
 const RegisterCommand<FrameCommand> kRegistered{
-    kName, "print the $$$AT+SETPARA frame of a parameter file"};
+    {kName, "print the $$$AT+SETPARA frame of a parameter file", kDescription, kFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -32,7 +32,6 @@ written, 2 BASE's checksum does not match)";
 class ImportCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.description(std::string(kDescription));
     parser.add_option("TEXT", text_)->required();
     AddOutputOption(parser, output_, "the parameter file to write (required)")->required();
     parser
@@ -41,7 +40,6 @@ class ImportCommand final : public Command {
                     "fields, so a few lines make a template; without it every field must\n"
                     "be given")
         ->option_text("BASE");
-    parser.footer(std::string(kFooter));
   }
 
   int Run() override {
@@ -68,7 +66,7 @@ class ImportCommand final : public Command {
 };
 
 const RegisterCommand<ImportCommand> kRegistered{
-    kName, "turn a parameter set's text form back into a parameter file"};
+    {kName, "turn a parameter set's text form back into a parameter file", kDescription, kFooter}};
 
 }  // namespace
 }  // namespace dtuctl

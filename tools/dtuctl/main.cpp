@@ -48,11 +48,14 @@ std::vector<DefinedCommand> DefineCommands(CLI::App& app) {
   app.require_subcommand(0, 1);
 
   auto entries = dtuctl::Commands();
-  std::ranges::sort(entries, {}, &dtuctl::CommandEntry::name);
+  std::ranges::sort(entries, {}, [](const dtuctl::CommandEntry& e) { return e.text.name; });
   std::vector<DefinedCommand> defined;
   for (const dtuctl::CommandEntry& entry : entries) {
-    CLI::App* parser = app.add_subcommand(std::string(entry.name));
-    formatter->Summarise(std::string(entry.name), std::string(entry.summary));
+    const dtuctl::CommandText& text = entry.text;
+    CLI::App* parser = app.add_subcommand(std::string(text.name));
+    formatter->Summarise(std::string(text.name), std::string(text.summary));
+    parser->description(std::string(text.description));
+    parser->footer(std::string(text.footer));
     std::unique_ptr<dtuctl::Command> command = entry.make();
     command->Define(*parser);
     dtu::cli::MoveHelpLast(*parser);

@@ -63,16 +63,14 @@ std::string CheckParity(std::string& v) {
   return {};
 }
 
-std::string CheckDataBits(std::string& v) {
-  const std::optional<int> bits = ParseInt(v);
-  if (!bits || (*bits != 7 && *bits != 8)) return "data bits must be 8 or 7, not '" + v + "'";
-  return {};
-}
-
-std::string CheckStopBits(std::string& v) {
-  const std::optional<int> bits = ParseInt(v);
-  if (!bits || (*bits != 1 && *bits != 2)) return "stop bits must be 1 or 2, not '" + v + "'";
-  return {};
+// A number of bits that must be `first` or `second`.
+CLI::Validator CheckBits(std::string what, int first, int second) {
+  return Check([=](std::string& v) -> std::string {
+    const std::optional<int> bits = ParseInt(v);
+    if (bits && (*bits == first || *bits == second)) return {};
+    return what + " must be " + std::to_string(first) + " or " + std::to_string(second) +
+           ", not '" + v + "'";
+  });
 }
 
 std::string CheckTimeout(std::string& v) {
@@ -87,11 +85,12 @@ std::string CheckTimeout(std::string& v) {
 
 }  // namespace
 
-CLI::Option* AddPortOptions(CLI::App& parser, PortOptions& options) {
-  CLI::Option* port = parser.add_option("--port", options.device);
-  port->required()
+void AddPortOptions(CLI::App& parser, PortOptions& options, bool port_required) {
+  parser.add_option("--port", options.device)
+      ->required(port_required)
       ->option_text("DEV")
-      ->description("the serial port the unit is on (required), e.g. /dev/ttyUSB0")
+      ->description(std::string("the serial port the unit is on") +
+                    (port_required ? " (required)" : "") + ", e.g. /dev/ttyUSB0")
       ->check(Check(CheckPort));
   parser.add_option("--baud", options.baud_rate)
       ->option_text("N")
@@ -108,18 +107,17 @@ CLI::Option* AddPortOptions(CLI::App& parser, PortOptions& options) {
   parser.add_option("--data", options.data_bits)
       ->option_text("8|7")
       ->description("data bits (default 8)")
-      ->check(Check(CheckDataBits));
+      ->check(CheckBits("data bits", 8, 7));
   parser.add_option("--stop", options.stop_bits)
       ->option_text("1|2")
       ->description("stop bits (default 1)")
-      ->check(Check(CheckStopBits));
+      ->check(CheckBits("stop bits", 1, 2));
   parser.add_option("--timeout", options.timeout_seconds)
       ->option_text("S")
       ->description(
           "seconds to wait for the unit's answer, counted from the moment the\n"
           "command is sent (default 5; fractions allowed)")
       ->check(Check(CheckTimeout));
-  return port;
 }
 
 std::string DescribeLine(const PortOptions& options) {

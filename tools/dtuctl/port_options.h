@@ -4,7 +4,6 @@
 
 namespace CLI {
 class App;
-class Option;
 }  // namespace CLI
 
 namespace dtuctl {
@@ -19,9 +18,10 @@ struct PortOptions {
   double timeout_seconds = 5;  // how long to wait for the unit's answer
 };
 
-// Declares --port (required), --baud, --parity, --data, --stop and --timeout on `parser`, each
-// checked as it is parsed, their values going into `options`. Returns --port.
-CLI::Option* AddPortOptions(CLI::App& parser, PortOptions& options);
+// Declares --port, --baud, --parity, --data, --stop and --timeout on `parser`, each checked as it
+// is parsed, their values going into `options`. --port is required unless the command can do
+// without a unit (`port_required` false).
+void AddPortOptions(CLI::App& parser, PortOptions& options, bool port_required = true);
 
 // "baud=9600 parity=N data=8 stop=1": the line settings in one phrase for messages.
 std::string DescribeLine(const PortOptions& options);

@@ -157,4 +157,16 @@ void PortSession::Complain(const std::string& problem) const {
   std::fflush(stderr);
 }
 
+int AskUnit(std::string_view command, const PortOptions& port, std::string_view text,
+            ConsoleMessages& messages, dtu::DeviceLinkSink& sink,
+            const PortSession::FinishedTest& answered, std::string_view awaited) {
+  dtu::DeviceLink link(sink);
+  PortSession session(command, messages);
+  if (const int status = session.Open(port); status != kExitOk) return status;
+  const PortSession::Outcome outcome = session.Exchange(
+      text, [&](std::uint8_t byte) { link.FeedChar(byte); }, answered);
+  return outcome == PortSession::Outcome::Finished ? kExitOk
+                                                   : session.ReportUnfinished(outcome, awaited);
+}
+
 }  // namespace dtuctl

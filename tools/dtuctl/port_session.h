@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "console_messages.h"
+#include "core/device/device_link.h"
 #include "core/serial/port_notification.h"
 #include "core/serial/serial_port.h"
 #include "interrupt_signals.h"
@@ -91,5 +92,13 @@ class PortSession final : public dtu::PortOwner {
   // Last, so that it goes first: its monitor has stopped before the members it signals go.
   dtu::SerialPort port_;
 };
+
+// One question to a unit, as read, write and signal ask it: opens the port, sends `text` and
+// feeds what comes back to a device link reporting to `sink` until `answered()` holds. Returns
+// kExitOk when it did; otherwise, after saying why (naming what was `awaited`), the exit status
+// of what went wrong. The port is closed again before it returns.
+int AskUnit(std::string_view command, const PortOptions& port, std::string_view text,
+            ConsoleMessages& messages, dtu::DeviceLinkSink& sink,
+            const PortSession::FinishedTest& answered, std::string_view awaited);
 
 }  // namespace dtuctl

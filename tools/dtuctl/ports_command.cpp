@@ -1,6 +1,4 @@
 // dtuctl ports: the serial ports of this machine, as the main window lists them.
-#include <CLI/CLI.hpp>
-
 #include <string>
 
 #include "command.h"
@@ -19,11 +17,6 @@ constexpr std::string_view kFooter =
 
 class PortsCommand final : public Command {
  public:
-  void Define(CLI::App& parser) override {
-    parser.description(std::string(kDescription));
-    parser.footer(std::string(kFooter));
-  }
-
   int Run() override {
     std::string text;
     for (const std::string& port : dtu::ListSerialPorts()) text += port + "\n";
@@ -31,7 +24,8 @@ class PortsCommand final : public Command {
   }
 };
 
-const RegisterCommand<PortsCommand> kRegistered{kName, "list the serial ports of this machine"};
+const RegisterCommand<PortsCommand> kRegistered{
+    {kName, "list the serial ports of this machine", kDescription, kFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -10,7 +10,6 @@
 #include "core/block/block_check.h"
 #include "core/block/parameter_file.h"
 #include "core/device/device_commands.h"
-#include "core/device/device_link.h"
 #include "port_options.h"
 #include "port_session.h"
 
@@ -38,24 +37,17 @@ complete block in time, 5 no such port, 6 port busy, 7 port vanished, 8 port unu
 class ReadCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.description(std::string(kDescription));
     AddPortOptions(parser, port_);
     AddOutputOption(parser, output_, std::string(kOutputHelp));
-    parser.footer(std::string(kFooter));
   }
 
   int Run() override {
     ConsoleMessages messages;
     ConsoleLinkSink sink(kName, messages);
-    dtu::DeviceLink link(sink);
-    PortSession session(kName, messages);
-    if (const int status = session.Open(port_); status != kExitOk) return status;
-    const PortSession::Outcome outcome = session.Exchange(
-        dtu::kGetParametersCommand, [&](std::uint8_t byte) { link.FeedChar(byte); },
-        [&] { return sink.block().has_value(); });
-    if (outcome != PortSession::Outcome::Finished)
-      return session.ReportUnfinished(outcome, "a complete parameter block");
-    return Deliver(*sink.block(), messages);
+    const int status = AskUnit(
+        kName, port_, dtu::kGetParametersCommand, messages, sink,
+        [&] { return sink.block().has_value(); }, "a complete parameter block");
+    return status == kExitOk ? Deliver(*sink.block(), messages) : status;
   }
 
  private:
@@ -87,7 +79,7 @@ class ReadCommand final : public Command {
 };
 
 const RegisterCommand<ReadCommand> kRegistered{
-    kName, "read a unit's parameters and status over a serial port"};
+    {kName, "read a unit's parameters and status over a serial port", kDescription, kFooter}};
 
 }  // namespace
 }  // namespace dtuctl

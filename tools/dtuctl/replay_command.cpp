@@ -86,9 +86,7 @@ bool Replay(std::FILE* input, dtu::DeviceLink& link) {
 class ReplayCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.description(std::string(kDescription));
     parser.add_option("FILE", path_)->option_text("FILE|-");
-    parser.footer(std::string(kFooter));
   }
 
   int Run() override {
@@ -117,7 +115,7 @@ class ReplayCommand final : public Command {
 };
 
 const RegisterCommand<ReplayCommand> kRegistered{
-    kName, "show what the tool recognises in bytes captured from a unit"};
+    {kName, "show what the tool recognises in bytes captured from a unit", kDescription, kFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -32,12 +32,10 @@ constexpr std::string_view kFooter =
 class SetCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.description(std::string(kDescription));
     AddFileOperand(parser, file_);
     parser.add_option("ASSIGNMENTS", assignments_)->option_text("NAME=VALUE...")->required();
     AddOutputOption(parser, output_, "write the changed block to OUT and leave FILE as it is")
         ->option_text("OUT");
-    parser.footer(std::string(kFooter));
   }
 
   int Run() override {
@@ -61,7 +59,7 @@ class SetCommand final : public Command {
 };
 
 const RegisterCommand<SetCommand> kRegistered{
-    kName, "change fields of a parameter file by name (NAME=VALUE)"};
+    {kName, "change fields of a parameter file by name (NAME=VALUE)", kDescription, kFooter}};
 
 }  // namespace
 }  // namespace dtuctl

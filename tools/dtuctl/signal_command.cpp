@@ -7,7 +7,6 @@
 #include "console_link_sink.h"
 #include "console_messages.h"
 #include "core/device/device_commands.h"
-#include "core/device/device_link.h"
 #include "port_options.h"
 #include "port_session.h"
 
@@ -25,24 +24,14 @@ constexpr std::string_view kFooter =
 
 class SignalCommand final : public Command {
  public:
-  void Define(CLI::App& parser) override {
-    parser.description(std::string(kDescription));
-    AddPortOptions(parser, port_);
-    parser.footer(std::string(kFooter));
-  }
+  void Define(CLI::App& parser) override { AddPortOptions(parser, port_); }
 
   int Run() override {
     ConsoleMessages messages;
     ConsoleLinkSink sink(kName, messages);
-    dtu::DeviceLink link(sink);
-    PortSession session(kName, messages);
-    if (const int status = session.Open(port_); status != kExitOk) return status;
-    const PortSession::Outcome outcome = session.Exchange(
-        dtu::kGetSignalCommand, [&](std::uint8_t byte) { link.FeedChar(byte); },
-        [&] { return sink.signal().has_value(); });
-    if (outcome != PortSession::Outcome::Finished)
-      return session.ReportUnfinished(outcome, "the signal strength");
-    return kExitOk;
+    return AskUnit(
+        kName, port_, dtu::kGetSignalCommand, messages, sink,
+        [&] { return sink.signal().has_value(); }, "the signal strength");
   }
 
  private:
@@ -50,7 +39,7 @@ class SignalCommand final : public Command {
 };
 
 const RegisterCommand<SignalCommand> kRegistered{
-    kName, "ask a unit for its signal strength over a serial port"};
+    {kName, "ask a unit for its signal strength over a serial port", kDescription, kFooter}};
 
 }  // namespace
 }  // namespace dtuctl

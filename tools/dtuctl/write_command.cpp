@@ -12,7 +12,6 @@
 #include "console_messages.h"
 #include "core/block/block_check.h"
 #include "core/device/device_commands.h"
-#include "core/device/device_link.h"
 #include "port_options.h"
 #include "port_session.h"
 
@@ -60,10 +59,8 @@ int JudgeAnswer(const std::string& answer, ConsoleMessages& messages) {
 class WriteCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.description(std::string(kDescription));
     AddPortOptions(parser, port_);
     AddFileOperand(parser, path_);
-    parser.footer(std::string(kFooter));
   }
 
   int Run() override {
@@ -74,15 +71,10 @@ class WriteCommand final : public Command {
     const std::string frame = dtu::BuildParameterFrame(*block);
 
     ConsoleLinkSink sink(kName, messages);
-    dtu::DeviceLink link(sink);
-    PortSession session(kName, messages);
-    if (status = session.Open(port_); status != kExitOk) return status;
-    const PortSession::Outcome outcome = session.Exchange(
-        frame, [&](std::uint8_t byte) { link.FeedChar(byte); },
-        [&] { return sink.settings_answer().has_value(); });
-    if (outcome != PortSession::Outcome::Finished)
-      return session.ReportUnfinished(outcome, "the unit's answer to the parameter frame");
-    return JudgeAnswer(*sink.settings_answer(), messages);
+    status = AskUnit(
+        kName, port_, frame, messages, sink, [&] { return sink.settings_answer().has_value(); },
+        "the unit's answer to the parameter frame");
+    return status == kExitOk ? JudgeAnswer(*sink.settings_answer(), messages) : status;
   }
 
  private:
@@ -91,7 +83,7 @@ class WriteCommand final : public Command {
 };
 
 const RegisterCommand<WriteCommand> kRegistered{
-    kName, "write a parameter file's block to a unit over a serial port"};
+    {kName, "write a parameter file's block to a unit over a serial port", kDescription, kFooter}};
 
 }  // namespace
 }  // namespace dtuctl
