@@ -15,6 +15,7 @@
 #include "dtusim/default_block.h"
 #include "dtusim/device_status.h"
 #include "dtusim/reply_builder.h"
+#include "line_rate.h"
 #include "support/dtusim_process.h"
 #include "support/run_process.h"
 
@@ -76,22 +77,10 @@ head -c "$2" <&3 >/dev/null)";
                     std::to_string(Unit().reply_size)});
 }
 
-double Min(const std::vector<double>& v) {
-  return *std::min_element(v.begin(), v.end());
-}
-double Max(const std::vector<double>& v) {
-  return *std::max_element(v.begin(), v.end());
-}
-
-// Ten runs per repetition, five repetitions: the figures are the median and the range of the
-// five.
+// Ten runs per repetition.
 void AsProgramRuns(benchmark::internal::Benchmark* benchmark) {
-  benchmark->UseManualTime()
-      ->Unit(benchmark::kMillisecond)
-      ->Iterations(10)
-      ->Repetitions(5)
-      ->ComputeStatistics("min", Min)
-      ->ComputeStatistics("max", Max);
+  benchmark->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+  dtu::bench::WithRange(benchmark);
 }
 
 BENCHMARK(BM_ShellClientRead)->Apply(AsProgramRuns);

@@ -2,7 +2,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <vector>
 
 namespace dtu::bench {
 
@@ -17,6 +19,16 @@ inline void ReportLineRate(benchmark::State& state, std::size_t bytes_per_iterat
                           static_cast<std::int64_t>(bytes_per_iteration));
   state.counters["x_921600_baud"] = benchmark::Counter(
       bytes / kFastestLineBytesPerSecond, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Five repetitions, reported each and as mean, median, spread, min and max: the figures in
+// docs/performance.md are the median and the range.
+inline void WithRange(benchmark::internal::Benchmark* benchmark) {
+  benchmark->Repetitions(5)
+      ->ComputeStatistics("min",
+                          [](const std::vector<double>& v) { return *std::ranges::min_element(v); })
+      ->ComputeStatistics(
+          "max", [](const std::vector<double>& v) { return *std::ranges::max_element(v); });
 }
 
 }  // namespace dtu::bench

@@ -90,7 +90,10 @@ BENCHMARK(BM_PtyOneBytePerRead)->UseRealTime()->Unit(benchmark::kMillisecond);
 void BM_PtyBulkRead(benchmark::State& state) {
   RunPtyRead(state, 4096, false);
 }
-BENCHMARK(BM_PtyBulkRead)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PtyBulkRead)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(dtu::bench::WithRange);
 
 class NoMessages final : public dtu::UserMessages {
  public:
