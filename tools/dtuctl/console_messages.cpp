@@ -6,7 +6,7 @@ namespace dtuctl {
 
 void ConsoleMessages::Show(dtu::MessageKind kind, std::string_view text, std::string_view caption) {
   if (kind == dtu::MessageKind::Warning || kind == dtu::MessageKind::Error) ++problems_;
-  PrintLine(caption, text, "");  // not {}: printf must not be given a null pointer
+  PrintLine(caption, text, {});
 }
 
 dtu::Answer ConsoleMessages::Ask(std::string_view text, std::string_view caption,
