@@ -7,7 +7,7 @@ namespace dtu::cli {
 namespace {
 
 // Usage lines are wrapped before this width; continuation lines start under the first item.
-constexpr std::size_t kUsageWidth = 92;
+constexpr std::size_t kUsageWidth = 90;
 constexpr std::string_view kDefaultGroup = "Options";
 
 std::string Names(const CLI::Option& option) {

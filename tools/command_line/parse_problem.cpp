@@ -9,10 +9,7 @@ namespace {
 
 std::string MissingItem(const CLI::App& parser) {
   for (const CLI::Option* option : parser.get_options()) {
-    if (option->get_required() && option->count() == 0) {
-      std::string item = UsageItem(*option);
-      return "missing " + item;
-    }
+    if (option->get_required() && option->count() == 0) return "missing " + UsageItem(*option);
   }
   return {};
 }
