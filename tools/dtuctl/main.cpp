@@ -39,8 +39,9 @@ struct DefinedCommand {
 };
 
 // The parser of the whole command line: one sub-command parser per registered command, in the
-// order of their names.
-std::vector<DefinedCommand> DefineCommands(CLI::App& app) {
+// order of their names. Only the command named by `chosen` declares its options: the others are
+// needed only for the list of commands, and a short command should not pay for declaring all.
+std::vector<DefinedCommand> DefineCommands(CLI::App& app, std::string_view chosen) {
   auto formatter = std::make_shared<dtu::cli::HelpFormatter>(kHelpColumn, true);
   dtu::cli::PrepareParser(app, formatter);
   app.description("Reads, writes and inspects the parameters of data transfer units.");
@@ -54,6 +55,7 @@ std::vector<DefinedCommand> DefineCommands(CLI::App& app) {
     const dtuctl::CommandText& text = entry.text;
     CLI::App* parser = app.add_subcommand(std::string(text.name));
     formatter->Summarise(std::string(text.name), std::string(text.summary));
+    if (text.name != chosen) continue;
     parser->description(std::string(text.description));
     parser->footer(std::string(text.footer));
     std::unique_ptr<dtuctl::Command> command = entry.make();
@@ -84,7 +86,7 @@ int Refuse(const CLI::App& app, const CLI::ParseError& error) {
 
 int Run(int argc, char** argv) {
   CLI::App app("", "dtuctl");
-  std::vector<DefinedCommand> commands = DefineCommands(app);
+  std::vector<DefinedCommand> commands = DefineCommands(app, argc > 1 ? argv[1] : "");
   if (argc == 2 && std::string_view(argv[1]) == "help") {
     Print(stdout, app.help());
     return dtuctl::kExitOk;
