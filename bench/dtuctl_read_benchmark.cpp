@@ -1,14 +1,15 @@
 // `dtuctl read` against the simulated unit pacing its answers at 921,600 baud, and beside it, in
 // the same run and against the same unit, a shell client doing the same exchange: stty puts the
 // terminal in raw mode, printf sends the command, head -c takes the reply's bytes. Each figure is
-// the wall time of one whole run of the program, from its start to its end, as a multiple of the
-// reply's time on the wire (x_wire_time): 1 would mean no time at all beyond the line's.
+// the wall time of one whole run of a program, from its start to its end, as a multiple of the
+// reply's time on the wire: 1 would mean no time at all beyond the line's.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,49 +42,62 @@ PacedUnit& Unit() {
   return unit;
 }
 
-// Runs `argv` once per iteration, timing each run, and reports the time against the wire time.
-void RunClient(benchmark::State& state, const std::vector<std::string>& argv) {
+// One run of a program, in seconds; nothing when it failed.
+std::optional<double> TimedRun(const std::vector<std::string>& argv, std::string& error) {
+  const auto start = std::chrono::steady_clock::now();
+  const dtu::test::ProcessResult run = dtu::test::RunProcess(argv);
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  if (run.exit_status != 0) {
+    error = argv.front() + " failed: " + run.err;
+    return std::nullopt;
+  }
+  return took.count();
+}
+
+// Each iteration runs, one right after the other so that both meet the same machine: the shell
+// client, then dtuctl read (the time measured), then /bin/true, the least any program started
+// here costs. Counters, as multiples of the wire time: x_wire_time (dtuctl), shell_x_wire_time,
+// and floor_x_wire_time, the wire time plus the start of /bin/true: what a client would take that
+// cost nothing but its own start.
+void BM_DtuctlRead(benchmark::State& state) {
   const PacedUnit& unit = Unit();
   if (unit.sim.port_path().empty()) {
     state.SkipWithError("the simulated unit did not start");
     return;
   }
-  double total = 0;
-  for (auto _ : state) {
-    const auto start = std::chrono::steady_clock::now();
-    const dtu::test::ProcessResult run = dtu::test::RunProcess(argv);
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    if (run.exit_status != 0) {
-      state.SkipWithError(("the client failed: " + run.err).c_str());
-      break;
-    }
-    state.SetIterationTime(took.count());
-    total += took.count();
-  }
-  const auto runs = static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
-  state.counters["x_wire_time"] = total / runs / unit.wire_seconds;
-  state.counters["wire_ms"] = unit.wire_seconds * 1000;
-}
-
-void BM_DtuctlRead(benchmark::State& state) {
-  RunClient(state, {DTUCTL_PATH, "read", "--port", Unit().sim.port_path()});
-}
-
-void BM_ShellClientRead(benchmark::State& state) {
   const char* script =
       R"(stty -F "$1" raw -echo 921600 && exec 3<>"$1" && printf '%s' '$$$AT+GETPARA?' >&3 &&
 head -c "$2" <&3 >/dev/null)";
-  RunClient(state, {"/bin/sh", "-c", script, "sh", Unit().sim.port_path(),
-                    std::to_string(Unit().reply_size)});
+  const std::vector<std::string> shell = {
+      "/bin/sh", "-c", script, "sh", unit.sim.port_path(), std::to_string(unit.reply_size)};
+  const std::vector<std::string> dtuctl = {DTUCTL_PATH, "read", "--port", unit.sim.port_path()};
+  double dtuctl_total = 0;
+  double shell_total = 0;
+  double floor_total = 0;
+  std::string error;
+  for (auto _ : state) {
+    const std::optional<double> shell_time = TimedRun(shell, error);
+    const std::optional<double> dtuctl_time = TimedRun(dtuctl, error);
+    const std::optional<double> floor_time = TimedRun({"/bin/true"}, error);
+    if (!shell_time || !dtuctl_time || !floor_time) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+    state.SetIterationTime(*dtuctl_time);
+    dtuctl_total += *dtuctl_time;
+    shell_total += *shell_time;
+    floor_total += *floor_time + unit.wire_seconds;
+  }
+  const auto runs = static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+  state.counters["x_wire_time"] = dtuctl_total / runs / unit.wire_seconds;
+  state.counters["shell_x_wire_time"] = shell_total / runs / unit.wire_seconds;
+  state.counters["floor_x_wire_time"] = floor_total / runs / unit.wire_seconds;
+  state.counters["wire_ms"] = unit.wire_seconds * 1000;
 }
-
-// Ten runs per repetition.
-void AsProgramRuns(benchmark::internal::Benchmark* benchmark) {
-  benchmark->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
-  dtu::bench::WithRange(benchmark);
-}
-
-BENCHMARK(BM_ShellClientRead)->Apply(AsProgramRuns);
-BENCHMARK(BM_DtuctlRead)->Apply(AsProgramRuns);
+BENCHMARK(BM_DtuctlRead)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Apply(dtu::bench::WithRange);
 
 }  // namespace
