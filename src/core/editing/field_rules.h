@@ -15,10 +15,10 @@ namespace dtu {
 
 // How many bytes a field of the block can take from the editor: a text field keeps one byte
 // for its terminating 0x00, a counted field is used whole.
-constexpr std::size_t TextCapacity(const FieldSpec& text_field) {
+constexpr std::size_t TextCapacity(const FieldRow& text_field) {
   return text_field.size - 1u;
 }
-constexpr std::size_t CountedCapacity(const FieldSpec& counted_area) {
+constexpr std::size_t CountedCapacity(const FieldRow& counted_area) {
   return counted_area.size;
 }
 

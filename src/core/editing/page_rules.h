@@ -20,7 +20,7 @@ namespace dtu {
 
 // A number field the pages keep within a range.
 struct RangeRule {
-  FieldSpec field;
+  FieldRow field;
   std::uint32_t min = 0;
   std::uint32_t max = 0;
   bool zero_switches_off = false;  // 0 is allowed besides the range: it switches the feature off
@@ -58,7 +58,7 @@ inline constexpr std::array kRangeRules{page_rule::kHeartbeatInterval, page_rule
 // A field the pages offer as a list (or a row of radio buttons): either the index of an entry,
 // 0 to `entries` - 1, or one of `values` (the baud rates, data and stop bits).
 struct ChoiceRule {
-  FieldSpec field;
+  FieldRow field;
   std::size_t entries = 0;
   std::span<const std::uint32_t> values;
 };

@@ -53,7 +53,7 @@ void MakeNarrow(QLineEdit& edit) {
 // on the page itself, in the page's columns.
 class PageLayout {
  public:
-  void Place(const ControlSpec& item, QWidget* widget) {
+  void Place(const ControlEntry& item, QWidget* widget) {
     const Cell& cell = item.cell;
     if (cell.container == kPageArea) {
       columns_[cell.column][cell.row] = widget;
@@ -102,26 +102,25 @@ class PageLayout {
 
 }  // namespace
 
-EditorPage::EditorPage(const PageSpec& item, UserMessages& messages, QWidget* parent)
+EditorPage::EditorPage(const PageTable& item, UserMessages& messages, QWidget* parent)
     : QWidget(parent), messages_(messages), limits_(item.limits.begin(), item.limits.end()) {
   Build(item);
 }
 
 EditorPage::~EditorPage() = default;
 
-void EditorPage::Build(const PageSpec& item) {
+void EditorPage::Build(const PageTable& item) {
   PageLayout layout;
-  for (const ControlSpec& control_spec : item.controls) {
-    const int container = control_spec.cell.container;
+  for (const ControlEntry& entry : item.controls) {
+    const int container = entry.cell.container;
     if (!layout.Knows(container))
-      qFatal("editor page: control %d placed in unknown group %d", control_spec.id, container);
-    QWidget* widget =
-        CreateControl(control_spec, container == kPageArea ? this : control(container));
-    Register(control_spec.id, widget);
-    layout.Place(control_spec, widget);
-    if (control_spec.kind == ControlKind::Label && control_spec.buddy != 0)
-      labels_for_[control_spec.buddy] = static_cast<QLabel*>(widget);
-    if (control_spec.flags & kHidden) widget->setVisible(false);
+      qFatal("editor page: control %d placed in unknown group %d", entry.id, container);
+    QWidget* widget = CreateControl(entry, container == kPageArea ? this : control(container));
+    Register(entry.id, widget);
+    layout.Place(entry, widget);
+    if (entry.kind == ControlKind::Label && entry.buddy != 0)
+      labels_for_[entry.buddy] = static_cast<QLabel*>(widget);
+    if (entry.flags & kHidden) widget->setVisible(false);
   }
   layout.Finish(*this);
   for (const auto& [buddy, label_widget] : labels_for_) {
@@ -132,7 +131,7 @@ void EditorPage::Build(const PageSpec& item) {
   ConnectFieldChecks(item);
 }
 
-QWidget* EditorPage::CreateControl(const ControlSpec& item, QWidget* container) {
+QWidget* EditorPage::CreateControl(const ControlEntry& item, QWidget* container) {
   const QString text = FromUtf8(item.text);
   QWidget* widget = nullptr;
   switch (item.kind) {
@@ -179,8 +178,8 @@ void EditorPage::Register(int id, QWidget* widget) {
   if (id > 0) widget->setObjectName(QString::number(id));
 }
 
-void EditorPage::ApplyTooltips(const PageSpec& item) {
-  for (const TooltipSpec& tip : item.tooltips) {
+void EditorPage::ApplyTooltips(const PageTable& item) {
+  for (const TooltipEntry& tip : item.tooltips) {
     QWidget* widget = control(tip.id);
     if (widget == nullptr) qFatal("editor page: tooltip for unknown control %d", tip.id);
     widget->setToolTip(TooltipText(tip.text));
@@ -188,7 +187,7 @@ void EditorPage::ApplyTooltips(const PageSpec& item) {
   }
 }
 
-void EditorPage::ConnectFieldChecks(const PageSpec& item) {
+void EditorPage::ConnectFieldChecks(const PageTable& item) {
   for (const auto& [id, widget] : controls_) {
     auto* line = qobject_cast<QLineEdit*>(widget);
     if (line == nullptr || line->isReadOnly()) continue;

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/editing/control_spec.h"
+#include "core/editing/page_table.h"
 #include "core/user_messages.h"
 
 class QCheckBox;
@@ -24,7 +24,7 @@ namespace dtu {
 class PageExchange;
 
 // The common part of the three editor pages. A page is built from its declarative table
-// (`PageSpec`): every control carries its numeric ID, and everything else addresses it by that
+// (`PageTable`): every control carries its numeric ID, and everything else addresses it by that
 // ID. IDs are unique within a page (checked at construction) and repeat across pages.
 //
 // Values travel between controls and the page's members only through the data exchange: one
@@ -96,7 +96,7 @@ class EditorPage : public QWidget {
   void returnFocusTo(int id);
 
  protected:
-  EditorPage(const PageSpec& item, UserMessages& messages, QWidget* parent);
+  EditorPage(const PageTable& item, UserMessages& messages, QWidget* parent);
 
   // Lists every exchanged control with its member; runs in the direction of `dx`.
   virtual void Exchange(PageExchange& dx) = 0;
@@ -114,11 +114,11 @@ class EditorPage : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Build(const PageSpec& item);
-  QWidget* CreateControl(const ControlSpec& item, QWidget* container);
+  void Build(const PageTable& item);
+  QWidget* CreateControl(const ControlEntry& item, QWidget* container);
   void Register(int id, QWidget* widget);
-  void ApplyTooltips(const PageSpec& item);
-  void ConnectFieldChecks(const PageSpec& item);
+  void ApplyTooltips(const PageTable& item);
+  void ConnectFieldChecks(const PageTable& item);
   void OnTextChanged(int id);
   void CheckField(int id, std::optional<std::size_t> max_bytes, bool hex);
   const FieldLimit* limitOf(int id) const;

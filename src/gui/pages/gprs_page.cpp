@@ -42,7 +42,7 @@ constexpr std::array kDomainEnabledFields{field::domain1_enabled, field::domain2
                                           field::domain5_enabled, field::domain6_enabled};
 
 // One row of the centre table: address with its label, port with its label.
-constexpr std::array<ControlSpec, 4> CentreRow(int i) {
+constexpr std::array<ControlEntry, 4> CentreRow(int i) {
   const int row = 1 + i;
   return {Label(kCentreIpLabel[i], FieldLabel(kCentreIpFields[i]), kCentreIp[i],
                 At(kCentreGroup, row, 0)),
@@ -52,7 +52,7 @@ constexpr std::array<ControlSpec, 4> CentreRow(int i) {
 }
 
 // One row of the domain table: name with its label and its "启用" box.
-constexpr std::array<ControlSpec, 3> DomainRow(int i) {
+constexpr std::array<ControlEntry, 3> DomainRow(int i) {
   const int row = 10 + i;
   return {
       Label(kDomainLabel[i], FieldLabel(kDomainFields[i]), kDomain[i], At(kCentreGroup, row, 0)),
@@ -60,7 +60,7 @@ constexpr std::array<ControlSpec, 3> DomainRow(int i) {
       CheckBox(kDomainEnabled[i], FieldLabel(kDomainEnabledFields[i]), At(kCentreGroup, row, 3))};
 }
 
-constexpr std::array kHead = std::to_array<ControlSpec>({
+constexpr std::array kHead = std::to_array<ControlEntry>({
     GroupBox(kOperatorGroup, "运营商相关", At(kPageArea, 0, 0)),
     Label(0, FieldLabel(field::apn), kApn, At(kOperatorGroup, 0, 0)),
     Edit(kApn, At(kOperatorGroup, 0, 1)),
@@ -116,7 +116,7 @@ constexpr std::array kHead = std::to_array<ControlSpec>({
     Edit(kIpCount, At(kCentreGroup, 0, 3), kNarrow),
 });
 
-constexpr std::array kDns = std::to_array<ControlSpec>({
+constexpr std::array kDns = std::to_array<ControlEntry>({
     CheckBox(kFixedDns, FieldLabel(field::fixed_dns), At(kCentreGroup, 7, 0, 4)),
     Label(0, FieldLabel(field::dns_primary), kDnsPrimary, At(kCentreGroup, 8, 0)),
     Edit(kDnsPrimary, At(kCentreGroup, 8, 1, 2)),
@@ -136,7 +136,7 @@ constexpr std::string_view kDnsTip =
 constexpr std::string_view kDeviceNumberTip =
     "设备编号:设备的编号（范围1－65535），用于设备的识别，在透传方式和澄川协议下需要设置此参数。";
 
-constexpr std::array kTooltips = std::to_array<TooltipSpec>({
+constexpr std::array kTooltips = std::to_array<TooltipEntry>({
     {kCentreIp[0], kCentreIpTip},
     {kCentreIp[1], kCentreIpTip},
     {kCentreIp[2], kCentreIpTip},
@@ -171,7 +171,7 @@ constexpr std::array kLimits = std::to_array<FieldLimit>({
     {kHeartbeatData, CountedCapacity(field::heartbeat_data), kHeartbeatHex},
 });
 
-constexpr PageSpec kPageSpec{kControls, kTooltips, kLimits};
+constexpr PageTable kPageTable{kControls, kTooltips, kLimits};
 
 // The checks run when the user leaves a field: the field's rule with its range, message,
 // caption and the value the field is reset to.
@@ -193,7 +193,7 @@ constexpr std::string_view kReceiveNumberMessage = "最大数值为65535！";
 }  // namespace
 
 GprsPage::GprsPage(UserMessages& messages, QWidget* parent)
-    : EditorPage(kPageSpec, messages, parent) {
+    : EditorPage(kPageTable, messages, parent) {
   ExchangeToControls();
   radio(kMainAndBackup)->setChecked(true);
   members_.ip_mode = 1;

@@ -41,13 +41,13 @@ std::vector<std::string> StopBitsEntries() {
 }
 
 // A field with its label and its "16进制" box on one row of a group.
-constexpr std::array<ControlSpec, 3> HexRow(int group, int row, int label_id,
-                                            const FieldSpec& block_field, int field, int hex_box) {
+constexpr std::array<ControlEntry, 3> HexRow(int group, int row, int label_id,
+                                             const FieldRow& block_field, int field, int hex_box) {
   return {Label(label_id, FieldLabel(block_field), field, At(group, row, 0)),
           Edit(field, At(group, row, 1)), CheckBox(hex_box, "16进制", At(group, row, 2))};
 }
 
-constexpr std::array kLeftColumn = std::to_array<ControlSpec>({
+constexpr std::array kLeftColumn = std::to_array<ControlEntry>({
     GroupBox(kPortGroup, "设备串口", At(kPageArea, 0, 0)),
     List(kBaudRate, &BaudRateEntries, At(kPortGroup, 0, 0)),
     List(kParity, &ParityEntries, At(kPortGroup, 0, 1)),
@@ -80,7 +80,7 @@ constexpr std::array kLeftColumn = std::to_array<ControlSpec>({
     CheckBox(kFrameTailHex, "16进制", At(kFramingGroup, 4, 3)),
 });
 
-constexpr std::array kGroups = std::to_array<ControlSpec>({
+constexpr std::array kGroups = std::to_array<ControlEntry>({
     GroupBox(kRxTagGroup, "串口接收：数据通道选择标识     双通道方式", At(kPageArea, 0, 1)),
     GroupBox(kTxTagGroup, "串口输出：数据来源标识输出    双通道方式", At(kPageArea, 1, 1)),
     GroupBox(kGprsNoticeGroup, "GPRS入网通知", At(kPageArea, 2, 1)),
@@ -109,7 +109,7 @@ constexpr std::string_view kTimedReceiveTip =
     "数"
     "据，每个定时间隔处理一次，可减少无线数据流量。";
 
-constexpr std::array kTooltips = std::to_array<TooltipSpec>({
+constexpr std::array kTooltips = std::to_array<TooltipEntry>({
     {kFrameHead, kHeadTailTip},
     {kFrameTail, kHeadTailTip},
     {kByHeadAndTail, kHeadTailTip},
@@ -156,7 +156,7 @@ constexpr std::array kLimits = std::to_array<FieldLimit>({
     {kTcpNotice, CountedCapacity(field::tcp_notice), kTcpNoticeHex},
 });
 
-constexpr PageSpec kPageSpec{kControls, kTooltips, kLimits};
+constexpr PageTable kPageTable{kControls, kTooltips, kLimits};
 
 constexpr std::uint8_t kSmsMode = 1;
 constexpr std::uint8_t kDualMode = 2;
@@ -164,7 +164,7 @@ constexpr std::uint8_t kDualMode = 2;
 }  // namespace
 
 SerialPage::SerialPage(UserMessages& messages, QWidget* parent)
-    : EditorPage(kPageSpec, messages, parent) {
+    : EditorPage(kPageTable, messages, parent) {
   ExchangeToControls();
   connect(box(kTimedReceive), &QCheckBox::clicked, this, [this] { ExchangeToMembers(); });
 }

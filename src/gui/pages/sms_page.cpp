@@ -32,14 +32,14 @@ std::vector<std::string> OutputNumberEntries() {
 constexpr std::array kNumberFields{field::sms_number1, field::sms_number2, field::sms_number3,
                                    field::sms_number4, field::sms_number5};
 
-constexpr ControlSpec NumberLabel(int i) {
+constexpr ControlEntry NumberLabel(int i) {
   return Label(kNumberLabel[i], FieldLabel(kNumberFields[i]), kNumber[i], At(kNumbersGroup, i, 0));
 }
-constexpr ControlSpec NumberEdit(int i) {
+constexpr ControlEntry NumberEdit(int i) {
   return Edit(kNumber[i], At(kNumbersGroup, i, 1), kDigitsOnly);
 }
 
-constexpr std::array kControls = std::to_array<ControlSpec>({
+constexpr std::array kControls = std::to_array<ControlEntry>({
     GroupBox(kSmsGroup, "短信", At(kPageArea, 0, 0)),
     Label(kModeLabel, FieldLabel(field::sms_mode), kMode, At(kSmsGroup, 0, 0)),
     List(kMode, &ModeEntries, At(kSmsGroup, 0, 1)),
@@ -72,7 +72,7 @@ constexpr std::string_view kNumberTip =
     "授权号码：GPRS和双通道方式下，用来配置设备参数的手机号码。短信工作方式下仅用于终端模式的目标手"
     "机号码";
 
-constexpr std::array kTooltips = std::to_array<TooltipSpec>({
+constexpr std::array kTooltips = std::to_array<TooltipEntry>({
     {kMode,
      "短信模式：仅在短信工作方式下使用。\r\n中心模式：作为中心设备，可接收其他设备发来的短信，并可"
      "向"
@@ -105,12 +105,12 @@ constexpr std::array kLimits = std::to_array<FieldLimit>({
     {kNumber[4], TextCapacity(field::sms_number5)},
 });
 
-constexpr PageSpec kPageSpec{kControls, kTooltips, kLimits};
+constexpr PageTable kPageTable{kControls, kTooltips, kLimits};
 
 }  // namespace
 
 SmsPage::SmsPage(UserMessages& messages, QWidget* parent)
-    : EditorPage(kPageSpec, messages, parent) {
+    : EditorPage(kPageTable, messages, parent) {
   ExchangeToControls();
 }
 

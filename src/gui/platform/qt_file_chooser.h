@@ -31,8 +31,8 @@ class QtFileChooser : public FileChooser {
   std::optional<std::filesystem::path> ChooseTextOpen() override;
   std::optional<std::filesystem::path> ChooseTextSave() override;
 
-  // The dialogs as they are shown, for inspection: for parameter files, or with `text` for
-  // text forms.
+  // The dialogs as they are shown, built apart so that tests can examine them: for parameter
+  // files, or with `text` for text forms.
   static std::unique_ptr<QFileDialog> CreateOpenDialog(QWidget* owner, bool text = false);
   static std::unique_ptr<QFileDialog> CreateSaveDialog(QWidget* owner, bool text = false);
 

@@ -333,7 +333,7 @@ class PageCollector {
 
   std::uint8_t Flag(int id) const { return page_.isChecked(id) ? 1 : 0; }
 
-  void Address(int id, const FieldSpec& field) {
+  void Address(int id, const FieldRow& field) {
     block_.SetIPv4(field, ParseDottedIPv4(Utf8Text(id)));
   }
 
@@ -360,14 +360,14 @@ class PageCollector {
   }
 
   // A number stored as it is read, in the field's own width.
-  bool StoreNumber(int id, Reading reading, const FieldSpec& field) {
+  bool StoreNumber(int id, Reading reading, const FieldRow& field) {
     const auto value = Number(id, reading, FieldMaxValue(field));
     if (value) block_.Set(field, *value);
     return value.has_value();
   }
 
   // A text field: the field's text in GBK, cut to the field's capacity at a character boundary.
-  bool Text(int id, const FieldSpec& field, Blanks blanks = Blanks::Keep) {
+  bool Text(int id, const FieldRow& field, Blanks blanks = Blanks::Keep) {
     std::string text = Utf8Text(id);
     if (blanks == Blanks::Trim) text = TrimBlanks(text);
     const std::optional<std::string> gbk = Gbk(id, text);
@@ -377,7 +377,7 @@ class PageCollector {
 
   // A counted field: an empty text leaves it alone (a notice is cleared instead); otherwise the
   // dump's bytes or the text's own bytes, at most the area's size.
-  bool Counted(int id, int hex_box, const CountedSpec& area_row, EmptyText empty) {
+  bool Counted(int id, int hex_box, const CountedRow& area_row, EmptyText empty) {
     const std::string text = Utf8Text(id);
     if (text.empty()) {
       if (empty == EmptyText::ClearsField) {
@@ -560,7 +560,7 @@ bool CollectSerialPage(PageCollector& c, SerialPage& page) {
 
   b.set_frame_mode(page.isChecked(kByDelay) ? 0 : 1);
 
-  const auto list_number = [&](int id, const FieldSpec& field) {
+  const auto list_number = [&](int id, const FieldRow& field) {
     const auto value = c.NumberIn(id, page.list(id)->currentText().toStdString(),
                                   Reading::TrailingDigits, FieldMaxValue(field));
     if (value) b.Set(field, *value);

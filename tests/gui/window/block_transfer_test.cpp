@@ -77,12 +77,12 @@ ParameterBlock AsCollected(ParameterBlock b) {
   if (b.sms_output_number() > 1) b.set_sms_output_number(255);
   if (b.data_bits() == 6) b.set_data_bits(0);  // the list has no third entry: no text
   // Only 1 means on; a check box writes 0 or 1.
-  for (const FieldSpec& flag : kBlockLayout)
+  for (const FieldRow& flag : kBlockLayout)
     if (flag.type == FieldType::Flag && flag.name != "sms_output_number" && b.Get(flag) != 1)
       b.Set(flag, 0);
   if (b.frame_mode() != 0) b.set_frame_mode(1);
   // An empty notice is cleared: length 0 and first byte 0.
-  for (const CountedSpec& notice : {counted::gprs_notice, counted::tcp_notice})
+  for (const CountedRow& notice : {counted::gprs_notice, counted::tcp_notice})
     if (b.Get(notice.length) == 0) b.Area(notice.area)[0] = 0;
   b.set_length(static_cast<std::uint16_t>(kBlockSize));
   return b;
@@ -94,8 +94,8 @@ void ScrambleEditorFields(ParameterBlock& b) {
   const auto flip = [](std::uint8_t& byte) { byte = static_cast<std::uint8_t>(~byte); };
   const bool project_kept = b.project_number() == 0;  // 0 leaves the field as it is
   std::vector<std::size_t> used;
-  for (const CountedSpec& c : kCountedFields) used.push_back(b.GetCounted(c).size());
-  for (const FieldSpec& f : kBlockLayout) {
+  for (const CountedRow& c : kCountedFields) used.push_back(b.GetCounted(c).size());
+  for (const FieldRow& f : kBlockLayout) {
     const bool number = f.type == FieldType::U8 || f.type == FieldType::Flag ||
                         f.type == FieldType::U16 || f.type == FieldType::U16BE ||
                         f.type == FieldType::U32 || f.type == FieldType::IPv4;
@@ -105,23 +105,23 @@ void ScrambleEditorFields(ParameterBlock& b) {
     if (f.name == "project_number" && project_kept) continue;
     for (std::uint8_t& byte : b.Area(f)) flip(byte);
   }
-  for (const FieldSpec& text : kTextFields) {
+  for (const FieldRow& text : kTextFields) {
     const std::size_t end = b.GetText(text).size();  // the text and its terminator
     auto area = b.Area(text);
     for (std::size_t i = 0; i <= end && i < area.size(); ++i) area[i] = 0xFF;
   }
   for (std::size_t k = 0; k < kCountedFields.size(); ++k) {
-    const CountedSpec& c = kCountedFields[k];
+    const CountedRow& c = kCountedFields[k];
     auto area = b.Area(c.area);
     for (std::size_t i = 0; i < used[k]; ++i) flip(area[i]);
     if (used[k] > 0) b.Set(c.length, 0xEE);
   }
-  for (const CountedSpec& notice : {counted::gprs_notice, counted::tcp_notice})
+  for (const CountedRow& notice : {counted::gprs_notice, counted::tcp_notice})
     if (b.Get(notice.length) == 0) flip(b.Area(notice.area)[0]);
 }
 
 std::string FieldAt(std::size_t offset) {
-  for (const FieldSpec& f : kBlockLayout)
+  for (const FieldRow& f : kBlockLayout)
     if (offset >= f.offset && offset < f.offset + f.size) return std::string(f.name);
   return "?";
 }
@@ -165,7 +165,7 @@ class RandomBlocks {
     b.set_baud_rate(kBaudRates[Below(kBaudRates.size())]);
     b.set_frame_delay(static_cast<std::uint16_t>(20 + Below(65536 - 20)));
     b.set_poll_interval(Below(4) == 0 ? 0 : static_cast<std::uint16_t>(5 + Below(65536 - 5)));
-    for (const FieldSpec& flag : kBlockLayout)
+    for (const FieldRow& flag : kBlockLayout)
       if (flag.type == FieldType::Flag) b.Set(flag, Below(3));  // 2 is not on
     b.set_ip_mode(static_cast<std::uint8_t>(Below(4)));
     b.set_sms_mode(static_cast<std::uint8_t>(Below(4)));
@@ -175,12 +175,12 @@ class RandomBlocks {
     if (Below(8) == 0) b.set_centre_number(0);
     if (Below(8) == 0) b.set_project_number(0);
     if (Below(8) == 0) b.set_tcp_reconnect_time(static_cast<std::uint16_t>(Below(20)));
-    for (const FieldSpec& text : kTextFields) {
+    for (const FieldRow& text : kTextFields) {
       // Blanks around the APN and the dial string are removed on collection.
       const bool trimmed = text.name == "apn" || text.name == "dial_code";
       b.SetText(text, Gbk(Text(text.size - 1u, !trimmed)));
     }
-    for (const CountedSpec& area : kCountedFields)
+    for (const CountedRow& area : kCountedFields)
       b.Set(area.length, Below(4) == 0 ? Below(256) : Below(area.area.size + 1u));
     SealBlock(b);
     return b;
@@ -841,9 +841,7 @@ class BlockTransferTest : public QObject {
       gprs().edit(id)->setText(text);
     }
     QVERIFY(Collect());
-    const FieldSpec& f = id == 1151   ? field::apn
-                         : id == 1122 ? field::domain3
-                                      : field::ppp_password;
+    const FieldRow& f = id == 1151 ? field::apn : id == 1122 ? field::domain3 : field::ppp_password;
     QCOMPARE(working_.GetText(f), Gbk(stored.toStdString()));
   }
 

@@ -48,7 +48,7 @@ constexpr Cell At(int container, int row, int column, int column_span = 1, int r
 // The entries of a drop-down list, in list order.
 using ListEntries = std::vector<std::string> (*)();
 
-struct ControlSpec {
+struct ControlEntry {
   ControlKind kind = ControlKind::Label;
   int id = 0;             // control ID; 0 for a static without one; a negative key for a group
   std::string_view text;  // caption of a group, label, check box or radio button
@@ -58,28 +58,28 @@ struct ControlSpec {
   ListEntries entries = nullptr;  // a drop-down list: its entries
 };
 
-constexpr ControlSpec GroupBox(int key, std::string_view title, Cell cell, unsigned flags = 0) {
+constexpr ControlEntry GroupBox(int key, std::string_view title, Cell cell, unsigned flags = 0) {
   return {ControlKind::Group, key, title, cell, flags, 0, nullptr};
 }
-constexpr ControlSpec Label(int id, std::string_view text, int buddy, Cell cell,
-                            unsigned flags = 0) {
+constexpr ControlEntry Label(int id, std::string_view text, int buddy, Cell cell,
+                             unsigned flags = 0) {
   return {ControlKind::Label, id, text, cell, flags, buddy, nullptr};
 }
-constexpr ControlSpec Edit(int id, Cell cell, unsigned flags = 0) {
+constexpr ControlEntry Edit(int id, Cell cell, unsigned flags = 0) {
   return {ControlKind::Edit, id, {}, cell, flags, 0, nullptr};
 }
-constexpr ControlSpec List(int id, ListEntries entries, Cell cell, unsigned flags = 0) {
+constexpr ControlEntry List(int id, ListEntries entries, Cell cell, unsigned flags = 0) {
   return {ControlKind::List, id, {}, cell, flags, 0, entries};
 }
-constexpr ControlSpec CheckBox(int id, std::string_view text, Cell cell, unsigned flags = 0) {
+constexpr ControlEntry CheckBox(int id, std::string_view text, Cell cell, unsigned flags = 0) {
   return {ControlKind::CheckBox, id, text, cell, flags, 0, nullptr};
 }
-constexpr ControlSpec Radio(int id, std::string_view text, Cell cell, unsigned flags = 0) {
+constexpr ControlEntry Radio(int id, std::string_view text, Cell cell, unsigned flags = 0) {
   return {ControlKind::Radio, id, text, cell, flags, 0, nullptr};
 }
 
 // The text shown when the mouse rests on a control; "\r\n" inside it is a line break.
-struct TooltipSpec {
+struct TooltipEntry {
   int id = 0;
   std::string_view text;
 };
@@ -92,16 +92,16 @@ struct FieldLimit {
   int hex_box = 0;
 };
 
-struct PageSpec {
-  std::span<const ControlSpec> controls;
-  std::span<const TooltipSpec> tooltips;
+struct PageTable {
+  std::span<const ControlEntry> controls;
+  std::span<const TooltipEntry> tooltips;
   std::span<const FieldLimit> limits;
 };
 
 // One table from several parts, in order (a page's rows built by helper functions).
 template <std::size_t... N>
-constexpr auto Join(const std::array<ControlSpec, N>&... parts) {
-  std::array<ControlSpec, (N + ...)> all{};
+constexpr auto Join(const std::array<ControlEntry, N>&... parts) {
+  std::array<ControlEntry, (N + ...)> all{};
   std::size_t next = 0;
   ((std::copy(parts.begin(), parts.end(), all.begin() + next), next += N), ...);
   return all;
