@@ -59,11 +59,11 @@ constexpr std::array<FieldRule, kFieldTotal> kFieldRules{{
     {"DNSIP6:", kLineEnd, 5, true, kDnsIp6Row},
     {"DNSSERVERIP1:", kLineEnd, kSharedTerminator, true, kDnsServer1Row},
     {"DNSSERVERIP2:", kLineEnd, kSharedTerminator, true, kDnsServer2Row},
-    {"XuLieHao:", kLineEnd, kSharedTerminator, false, kBoardSerialEditId},
-    {"GSN:", kLineEnd, kSharedTerminator, false, kModuleSerialEditId},
-    {"VER:", kCarriageReturn, kSharedTerminator, false, kVersionEditId},
-    {"CSCA:", kCarriageReturn, kSharedTerminator, false, kSimSmsCentreEditId},
-    {"RSSI:", kCarriageReturn, kSharedTerminator, false, kSignalEditId},
+    {"XuLieHao:", kLineEnd, kSharedTerminator, false, main_id::kBoardSerial},
+    {"GSN:", kLineEnd, kSharedTerminator, false, main_id::kModuleSerial},
+    {"VER:", kCarriageReturn, kSharedTerminator, false, main_id::kVersion},
+    {"CSCA:", kCarriageReturn, kSharedTerminator, false, sms_id::kSimSmsCentre},
+    {"RSSI:", kCarriageReturn, kSharedTerminator, false, main_id::kSignalText},
 }};
 
 // Fields handled by the loop of the seventh step, after the IP field and before VER.

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/block/parameter_block.h"
-#include "core/user_messages.h"
 #include "core/device/status_ids.h"
+#include "core/user_messages.h"
 
 namespace dtu {
 
@@ -31,8 +31,8 @@ class DeviceLinkSink {
   // Column 1 of the address list row `row` (AddressRow, 0 to 8).
   virtual void SetAddress(int row, std::string_view text) = 0;
 
-  // The text of a status control: kVersionEditId, kModuleSerialEditId, kBoardSerialEditId,
-  // kSignalEditId, or kSimSmsCentreEditId, which is the SMS page's edit for the SIM card's own
+  // The text of a status control: main_id::kVersion, kModuleSerial, kBoardSerial,
+  // kSignalText, or sms_id::kSimSmsCentre, which is the SMS page's edit for the SIM card's own
   // SMS centre (the receiver routes it there).
   virtual void SetStatusText(int control_id, std::string_view text) = 0;
 

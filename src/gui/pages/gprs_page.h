@@ -11,15 +11,14 @@
 namespace dtu {
 
 // The network page's members. Exchanged with the controls: everything except `ip_mode` (set by
-// the two mode radios), the project number 1240 and the DNS servers 1224 and 1225 (read from
-// their controls).
+// the two mode radios), the project number and the two DNS servers (read from their controls).
 struct GprsMembers {
   std::string apn;
   std::string dial_code;
   std::string ppp_user;
   std::string ppp_password;
   int kxc_provides_ip = 0;
-  int protocol = 0;  // index in list 1127
+  int protocol = 0;  // index in the protocol list
   std::string device_number;
   std::string centre_number;
   std::uint8_t receiver_count = 1;  // 1 to 32

@@ -12,30 +12,30 @@ namespace dtu {
 // as the index of the checked button. The four lists are not members: their selections are read
 // and set on the lists themselves.
 struct SerialMembers {
-  std::string poll_interval;           // 1116
-  std::string poll_command;            // 1109
-  int poll_command_hex = 0;            // 1135
-  std::string poll_command_length;     // 1134
-  int timed_receive = 0;               // 1147
-  std::string timed_receive_interval;  // 1148
-  int frame_mode = -1;                 // 0 "延时分包" 1110, 1 "包头包尾" 1111, -1 neither
-  std::string frame_delay;             // 1113
-  std::string frame_head;              // 1005
-  int frame_head_hex = 0;              // 1028
-  std::string frame_tail;              // 1006
-  int frame_tail_hex = 0;              // 1029
-  std::string gprs_rx_tag;             // 1181
-  int gprs_rx_tag_hex = 0;             // 1177
-  std::string sms_rx_tag;              // 1098
-  int sms_rx_tag_hex = 0;              // 1178
-  std::string gprs_tx_tag;             // 1099
-  int gprs_tx_tag_hex = 0;             // 1179
-  std::string sms_tx_tag;              // 1100
-  int sms_tx_tag_hex = 0;              // 1180
-  std::string gprs_notice = "GPRSOK\r\n";  // 1196
-  int gprs_notice_hex = 0;                 // 1136
-  std::string tcp_notice = "TCPOK\r\n";    // 1114
-  int tcp_notice_hex = 0;                  // 1137
+  std::string poll_interval;
+  std::string poll_command;
+  int poll_command_hex = 0;
+  std::string poll_command_length;
+  int timed_receive = 0;
+  std::string timed_receive_interval;
+  int frame_mode = -1;  // 0 "延时分包", 1 "包头包尾", -1 neither
+  std::string frame_delay;
+  std::string frame_head;
+  int frame_head_hex = 0;
+  std::string frame_tail;
+  int frame_tail_hex = 0;
+  std::string gprs_rx_tag;
+  int gprs_rx_tag_hex = 0;
+  std::string sms_rx_tag;
+  int sms_rx_tag_hex = 0;
+  std::string gprs_tx_tag;
+  int gprs_tx_tag_hex = 0;
+  std::string sms_tx_tag;
+  int sms_tx_tag_hex = 0;
+  std::string gprs_notice = "GPRSOK\r\n";
+  int gprs_notice_hex = 0;
+  std::string tcp_notice = "TCPOK\r\n";
+  int tcp_notice_hex = 0;
 };
 
 // The device serial and data page: the unit's serial format, packet splitting, the timed

@@ -11,11 +11,11 @@ namespace dtu {
 // The SMS page's members. The three lists are not members: their selections are read and set
 // on the lists themselves.
 struct SmsMembers {
-  std::string sim_sms_centre;         // 1165, written when the unit reports it
-  std::array<std::string, 5> number;  // 1156, 1157, 1158, 1160, 1161
-  std::string sms_centre;             // 1159
-  int accept_all = 0;                 // 1188
-  int dual_targets_only = 0;          // 1191
+  std::string sim_sms_centre;  // written when the unit reports it
+  std::array<std::string, 5> number;
+  std::string sms_centre;
+  int accept_all = 0;
+  int dual_targets_only = 0;
 };
 
 // The SMS page: mode, SMS centre, the five authorised numbers, coding, and the two settings it

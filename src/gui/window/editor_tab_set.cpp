@@ -9,10 +9,11 @@
 
 #include <string_view>
 
+#include "core/block/parameter_block.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
-#include "core/block/parameter_block.h"
+#include "gui/window/main_window_ids.h"
 
 // The tab images live in a static library; their resources must be registered by name.
 static void RegisterTabImages() {
@@ -22,7 +23,7 @@ static void RegisterTabImages() {
 namespace dtu {
 namespace {
 
-using namespace tab_set_id;
+using namespace main_id;
 
 // Images 0 to 4 are the bitmaps 154, 155, 156, 157 and 160 of the original artwork set.
 constexpr std::array<const char*, 5> kImageFiles{":/tabs/tab_device.png", ":/tabs/tab_sms.png",
@@ -42,9 +43,9 @@ struct ModeRadio {
   std::uint8_t mode;
 };
 constexpr std::array<ModeRadio, 3> kModeRadios{{
-    {kGprsRadio, "GPRS", kGprsMode},
-    {kSmsRadio, "短信", kSmsMode},
-    {kDualRadio, "双通道", kDualMode},
+    {kGprsModeRadio, "GPRS", kGprsMode},
+    {kSmsModeRadio, "短信", kSmsMode},
+    {kDualModeRadio, "双通道", kDualMode},
 }};
 
 QString FromUtf8(std::string_view text) {
@@ -83,7 +84,7 @@ void EditorTabSet::CreatePages(UserMessages& messages) {
   for (std::size_t i = 0; i < images_.size(); ++i) images_[i] = QIcon(kImageFiles[i]);
 
   tab_bar_ = new QTabBar(this);
-  tab_bar_->setObjectName(QString::number(kTabControl));
+  tab_bar_->setObjectName(QString::number(kPageTabs));
   tab_bar_->setIconSize(QSize(16, 16));
   tab_bar_->setExpanding(false);
   tab_bar_->setDrawBase(false);
@@ -113,7 +114,7 @@ void EditorTabSet::CreatePages(UserMessages& messages) {
 }
 
 QWidget* EditorTabSet::control(int id) const {
-  if (id == kTabControl) return tab_bar_;
+  if (id == kPageTabs) return tab_bar_;
   return modeRadio(id);
 }
 

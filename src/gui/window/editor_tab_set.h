@@ -18,14 +18,6 @@ class SerialPage;
 class SmsPage;
 class UserMessages;
 
-// Control IDs of the tab set.
-namespace tab_set_id {
-constexpr int kTabControl = 1175;
-constexpr int kGprsRadio = 1162;  // channel mode 0
-constexpr int kSmsRadio = 1163;   // channel mode 1
-constexpr int kDualRadio = 1176;  // channel mode 2: present, never shown
-}  // namespace tab_set_id
-
 // The editor: the three pages behind a bar of two tabs that follows the channel mode, and the
 // channel-mode radio buttons. The channel mode is not kept here: it is `work_mode` of the
 // working block the main window hands in (by reference, for the life of the tab set). Clicking
@@ -44,7 +36,7 @@ class EditorTabSet : public QWidget {
   SmsPage& smsPage() const { return *sms_page_; }
   SerialPage& serialPage() const { return *serial_page_; }
 
-  // The tab bar 1175 and the mode radios 1162, 1163, 1176 by ID; nullptr for other IDs.
+  // The tab bar main_id::kPageTabs and the three mode radios by ID; nullptr for other IDs.
   QWidget* control(int id) const;
   QTabBar* tabBar() const { return tab_bar_; }
   QRadioButton* modeRadio(int id) const;
@@ -61,8 +53,8 @@ class EditorTabSet : public QWidget {
   // serial page's groups follow the mode.
   void ShowSelectedPage(std::uint8_t work_mode);
 
-  // Checks the radio of a mode (0, 1, 2: 1162, 1163, 1176) without the click reaction; other
-  // values leave the radios alone.
+  // Checks the radio of a mode (0, 1, 2) without the click reaction; other values leave the
+  // radios alone.
   void CheckModeRadio(std::uint8_t work_mode);
 
   // The mode of the checked radio, or nothing when none is checked.

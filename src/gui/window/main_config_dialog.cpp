@@ -19,7 +19,6 @@
 
 #include "core/block/block_codes.h"
 #include "core/device/device_commands.h"
-#include "core/device/status_ids.h"
 #include "core/product_info.h"
 #include "core/serial/port_list.h"
 #include "gui/pages/gprs_page.h"
@@ -95,7 +94,6 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
   status_ = new StatusDisplay(this);
   tabs_ = new EditorTabSet(working_block_, messages_, this);
   summary_ = new SummaryPaneView(this);
-  summary_->setObjectName(QString::number(kSummaryPane));
   CreateButtons();
   LayOut(port_group, logo);
 
@@ -421,12 +419,12 @@ void MainConfigDialog::SetAddress(int row, std::string_view text) {
 }
 
 void MainConfigDialog::SetStatusText(int control_id, std::string_view text) {
-  if (control_id == kSimSmsCentreEditId) {
+  if (control_id == sms_id::kSimSmsCentre) {
     // The member too: the page's next exchange towards its controls must not bring back an
     // older value.
     SmsPage& sms = tabs_->smsPage();
     sms.members().sim_sms_centre = std::string(text);
-    sms.setText(kSimSmsCentreEditId, FromUtf8(text));
+    sms.setText(sms_id::kSimSmsCentre, FromUtf8(text));
     return;
   }
   status_->SetStatusText(control_id, text);

@@ -15,6 +15,7 @@
 #include "core/device/device_link.h"
 #include "core/serial/port_notification.h"
 #include "core/user_messages.h"
+#include "gui/window/main_window_ids.h"
 
 class QAction;
 class QComboBox;
@@ -33,25 +34,6 @@ class PortComboBox;
 class PortConnection;
 class StatusDisplay;
 class SummaryPaneView;
-
-// Control and command IDs of the main window.
-namespace main_id {
-constexpr int kPortList = 1000;
-constexpr int kBaudList = 1020;
-constexpr int kParityList = 1088;
-constexpr int kDataBitsList = 1089;
-constexpr int kStopBitsList = 1090;
-constexpr int kOpenButton = 1001;
-constexpr int kLogo = 1196;
-constexpr int kReadButton = 1036;
-constexpr int kWriteButton = 1076;
-constexpr int kSummaryPane = 1097;
-constexpr int kOpenFileCommand = 32771;    // "打开参数文件(&O)"
-constexpr int kSaveFileCommand = 32776;    // "保存参数(&S)"
-constexpr int kExportTextCommand = 32790;  // "导出文本..."
-constexpr int kImportTextCommand = 32791;  // "导入文本..."
-constexpr int kExitCommand = 32783;        // "退出程序(&Q)"
-}  // namespace main_id
 
 // Texts of the main window that tests and other parts refer to.
 inline constexpr std::string_view kOpenCaptionInitial = "打开";
@@ -87,8 +69,8 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
                    QWidget* parent = nullptr);
   ~MainConfigDialog() override;
 
-  // The control with this ID (see main_id, the status display's and the tab set's IDs), or
-  // nullptr. Menu commands by their IDs through action().
+  // The control with this ID (see main_id), or nullptr. Menu commands by their IDs through
+  // action().
   QWidget* control(int id) const;
   QAction* action(int command_id) const;
   QAction* aboutAction() const { return about_action_; }

@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <utility>
 
+#include "gui/window/main_window_ids.h"
+
 namespace dtu {
 
 PortComboBox::PortComboBox(PortLister list_ports, std::vector<std::string> extra_ports,
                            QWidget* parent)
     : QComboBox(parent), list_ports_(std::move(list_ports)), extra_ports_(std::move(extra_ports)) {
-  setObjectName(QString::number(kControlId));
+  setObjectName(QString::number(main_id::kPortList));
   setEditable(true);
   setInsertPolicy(QComboBox::NoInsert);  // Enter must not grow the list with typed paths
   setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

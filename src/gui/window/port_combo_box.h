@@ -8,7 +8,7 @@
 
 namespace dtu {
 
-// The serial-port list, control 1000: the ports of this machine plus any the command line named,
+// The serial-port list: the ports of this machine plus any the command line named,
 // editable so that any other path (a /dev/serial/by-id/ link, a pseudo-terminal) can be typed.
 // Each time the list drops down the machine's ports are listed again, so that an adapter plugged
 // in after start-up appears; the user's choice or typed text stays as it was.
@@ -16,8 +16,6 @@ class PortComboBox : public QComboBox {
   Q_OBJECT
 
  public:
-  static constexpr int kControlId = 1000;
-
   using PortLister = std::function<std::vector<std::string>()>;
 
   // `list_ports` lists the machine's ports (normally ListSerialPorts); `extra_ports` are listed

@@ -7,6 +7,7 @@
 
 #include "core/block/parameter_summary.h"
 #include "core/block/summary_pane.h"
+#include "gui/window/main_window_ids.h"
 
 namespace dtu {
 namespace {
@@ -21,7 +22,7 @@ std::size_t GbkBytesOf(const QString& plain_text) {
 }  // namespace
 
 SummaryPaneView::SummaryPaneView(QWidget* parent) : QPlainTextEdit(parent) {
-  setObjectName(QString::number(kControlId));
+  setObjectName(QString::number(main_id::kSummaryPane));
   setReadOnly(false);  // the user may write notes into it
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   connect(document(), &QTextDocument::contentsChanged, this, [this] {

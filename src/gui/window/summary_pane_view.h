@@ -9,7 +9,7 @@
 
 namespace dtu {
 
-// The summary pane, control 1097: a multi-line text box the user may also type into, to which
+// The summary pane: a multi-line text box the user may also type into, to which
 // the summary of every accepted block is appended. Before each line is added, a box holding
 // more than 10,240 bytes of text (counted as GBK, a Chinese character two, each line end two)
 // is emptied.
@@ -17,8 +17,6 @@ class SummaryPaneView : public QPlainTextEdit {
   Q_OBJECT
 
  public:
-  static constexpr int kControlId = 1097;
-
   explicit SummaryPaneView(QWidget* parent = nullptr);
 
   // Empties the box first when it holds too much, then appends the line and a line break at the

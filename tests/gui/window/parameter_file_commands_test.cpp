@@ -45,11 +45,11 @@ class ParameterFileCommandsTest : public QObject {
 
   void Save(const fs::path& path) {
     f_.files.save_answers.push_back(path);
-    window().action(32776)->trigger();
+    window().action(main_id::kSaveFileCommand)->trigger();
   }
   void Open(std::optional<fs::path> path) {
     f_.files.open_answers.push_back(std::move(path));
-    window().action(32771)->trigger();
+    window().action(main_id::kOpenFileCommand)->trigger();
   }
 
   std::vector<std::uint8_t> WorkingBytes() {
@@ -124,7 +124,7 @@ class ParameterFileCommandsTest : public QObject {
 
   void cancellingTheSaveWritesNothing() {
     f_.files.save_answers.push_back(std::nullopt);
-    window().action(32776)->trigger();
+    window().action(main_id::kSaveFileCommand)->trigger();
     QCOMPARE(f_.files.save_dialogs, 1);
     QVERIFY(f_.messages.records.empty());
     QVERIFY(fs::is_empty(Path("")));
@@ -158,7 +158,7 @@ class ParameterFileCommandsTest : public QObject {
   }
 
   void aRefusedCollectionStopsTheSave() {
-    window().tabs().serialPage().setText(1116, QStringLiteral("3"));
+    window().tabs().serialPage().setText(serial_id::kPollInterval, QStringLiteral("3"));
     Save(Path("never.bpp"));
     QCOMPARE(f_.messages.texts(), (std::vector<std::string>{"串口自动发送命令间隔最小5秒!"}));
     QCOMPARE(f_.files.save_dialogs, 0);
@@ -178,14 +178,14 @@ class ParameterFileCommandsTest : public QObject {
   // ---- open ----
 
   void savedFileOpensAgain() {
-    gprs().setText(1151, QStringLiteral("roundtrip.apn"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("roundtrip.apn"));
     const fs::path path = Path("round.bpp");
     Save(path);
-    gprs().setText(1151, QStringLiteral("changed"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("changed"));
     window().summary().Empty();
     Open(path);
     QVERIFY(f_.messages.records.empty());
-    QCOMPARE(gprs().text(1151), QStringLiteral("roundtrip.apn"));
+    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("roundtrip.apn"));
     QCOMPARE(WorkingBytes(), ReadAll(path));
     QVERIFY(!window().summary().toPlainText().isEmpty());
   }
@@ -199,7 +199,7 @@ class ParameterFileCommandsTest : public QObject {
   }
 
   void aShortFileIsRefused() {
-    gprs().setText(1151, QStringLiteral("kept"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("kept"));
     Save(Path("good.bpp"));
     const std::vector<std::uint8_t> before = WorkingBytes();
     WriteAll(Path("short.bpp"), std::vector<std::uint8_t>(100, 0x11));
@@ -208,45 +208,46 @@ class ParameterFileCommandsTest : public QObject {
     const std::string& text = f_.messages.records[0].text;
     QVERIFY2(QString::fromStdString(text).contains(QStringLiteral("100")), text.c_str());
     QCOMPARE(WorkingBytes(), before);
-    QCOMPARE(gprs().text(1151), QStringLiteral("kept"));
+    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("kept"));
   }
 
   void aForeignFileLeavesEverything() {
-    gprs().setText(1151, QStringLiteral("kept"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("kept"));
     Save(Path("good.bpp"));
     const std::vector<std::uint8_t> before = WorkingBytes();
     std::vector<std::uint8_t> foreign = ReadAll(Path("good.bpp"));
     foreign[100] ^= 0x01;  // the checksum no longer matches
     WriteAll(Path("foreign.bpp"), foreign);
-    gprs().setText(1151, QStringLiteral("typed"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("typed"));
     Open(Path("foreign.bpp"));
     QCOMPARE(f_.messages.texts(), (std::vector<std::string>{"参数设置有误，请重新设置"}));
     QCOMPARE(WorkingBytes(), before);
-    QCOMPARE(gprs().text(1151), QStringLiteral("typed"));
+    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("typed"));
   }
 
   void cancellingTheOpenShowsTheWorkingBlockAgain() {
-    gprs().setText(1151, QStringLiteral("saved.apn"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("saved.apn"));
     Save(Path("saved.bpp"));
-    gprs().setText(1151, QStringLiteral("typed later"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("typed later"));
     window().summary().Empty();
     Open(std::nullopt);
     QCOMPARE(f_.files.open_dialogs, 1);
     QVERIFY(f_.messages.records.empty());
-    QCOMPARE(gprs().text(1151), QStringLiteral("saved.apn"));
+    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("saved.apn"));
     QVERIFY(!window().summary().toPlainText().isEmpty());
   }
 
   // ---- a file named on the command line ----
 
   void aStartFileOpensOnceTheWindowRuns() {
-    gprs().setText(1151, QStringLiteral("from.start"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("from.start"));
     const fs::path path = Path("start.MTS");
     Save(path);
     f_.Destroy();
     f_.Create({}, path);
-    QCOMPARE(gprs().text(1151), QStringLiteral("CMNET"));  // not before the event loop runs
-    QTRY_COMPARE(gprs().text(1151), QStringLiteral("from.start"));
+    QCOMPARE(gprs().text(gprs_id::kApn),
+             QStringLiteral("CMNET"));  // not before the event loop runs
+    QTRY_COMPARE(gprs().text(gprs_id::kApn), QStringLiteral("from.start"));
     QCOMPARE(WorkingBytes(), ReadAll(path));
     QVERIFY(!window().summary().toPlainText().isEmpty());
     QCOMPARE(f_.files.open_dialogs, 0);

@@ -6,11 +6,12 @@
 #include <memory>
 #include <string>
 
-#include "gui/window/summary_pane_view.h"
-#include "support/gui_test_support.h"
 #include "core/block/parameter_block.h"
 #include "core/block/parameter_summary.h"
 #include "core/block/summary_pane.h"
+#include "gui/window/main_window_ids.h"
+#include "gui/window/summary_pane_view.h"
+#include "support/gui_test_support.h"
 
 namespace dtu::test {
 
@@ -27,7 +28,7 @@ class SummaryPaneViewTest : public QObject {
   void cleanup() { pane_.reset(); }
 
   void isAWritableBoxWithAVerticalScrollBar() {
-    QCOMPARE(pane_->objectName(), QStringLiteral("1097"));
+    QCOMPARE(pane_->objectName(), QString::number(main_id::kSummaryPane));
     QVERIFY(!pane_->isReadOnly());
     QCOMPARE(pane_->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     pane_->show();
