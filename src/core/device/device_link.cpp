@@ -66,7 +66,7 @@ constexpr std::array<FieldRule, kFieldTotal> kFieldRules{{
     {"RSSI:", kCarriageReturn, kSharedTerminator, false, main_id::kSignalText},
 }};
 
-// Fields handled by the loop of the seventh step, after the IP field and before VER.
+// The fields RunSteps visits in one loop, in this order, after the IP field and before VER.
 constexpr std::array<Field, 10> kLoopFields{
     kDnsIp1, kDnsIp2,       kDnsIp3,       kDnsIp4,      kDnsIp5,
     kDnsIp6, kDnsServerIp1, kDnsServerIp2, kBoardSerial, kModuleSerial};

@@ -25,7 +25,8 @@ namespace {
 
 using namespace main_id;
 
-// Images 0 to 4 are the bitmaps 154, 155, 156, 157 and 160 of the original artwork set.
+// The five tab images by index: a unit, SMS, GPRS, the serial port and dual channel. The tabs
+// show images 1 to 3; all five are kept for tabImage().
 constexpr std::array<const char*, 5> kImageFiles{":/tabs/tab_device.png", ":/tabs/tab_sms.png",
                                                  ":/tabs/tab_gprs.png", ":/tabs/tab_serial.png",
                                                  ":/tabs/tab_dual.png"};
