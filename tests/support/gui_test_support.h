@@ -17,12 +17,13 @@
 #include <vector>
 
 #include "gui/pages/editor_page.h"
+#include "gui/platform/qt_text.h"
 #include "support/scripted_messages.h"
 
 namespace dtu::test {
 
 inline QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return FromUtf8(text);
 }
 
 // What a page must hold for one control, written out here independently of the page's own

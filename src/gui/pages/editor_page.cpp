@@ -23,13 +23,10 @@
 
 #include "core/editing/field_rules.h"
 #include "gui/pages/page_exchange.h"
+#include "gui/platform/qt_text.h"
 
 namespace dtu {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Tooltip texts carry Windows line breaks; a widget's tooltip holds plain line breaks.
 QString TooltipText(std::string_view text) {

@@ -23,6 +23,7 @@
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
+#include "gui/platform/qt_text.h"
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/summary_pane_view.h"
 
@@ -34,10 +35,6 @@ constexpr std::uint8_t kNoSelection = 255;       // a list without selection, as
 
 // ---------------------------------------------------------------------------------------------
 // Loading
-
-QString FromUtf8(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 void ShowText(EditorPage& page, int id, std::string_view gbk) {
   page.setText(id, FromUtf8(GbkToUtf8(gbk)));

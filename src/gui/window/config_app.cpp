@@ -6,15 +6,12 @@
 #include "core/product_info.h"
 #include "gui/platform/app_images.h"
 #include "gui/platform/qt_file_chooser.h"
+#include "gui/platform/qt_text.h"
 #include "gui/platform/qt_user_messages.h"
 #include "gui/window/main_config_dialog.h"
 
 namespace dtu {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 constexpr const char* kUsage =
     "Usage: dtuconfig [--port PATH]... [FILE]\n"

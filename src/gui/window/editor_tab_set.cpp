@@ -13,6 +13,7 @@
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
+#include "gui/platform/qt_text.h"
 #include "gui/window/main_window_ids.h"
 
 // The tab images live in a static library; their resources must be registered by name.
@@ -48,10 +49,6 @@ constexpr std::array<ModeRadio, 3> kModeRadios{{
     {kSmsModeRadio, "短信", kSmsMode},
     {kDualModeRadio, "双通道", kDualMode},
 }};
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 

@@ -25,6 +25,7 @@
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
 #include "gui/platform/app_images.h"
+#include "gui/platform/qt_text.h"
 #include "gui/window/about_dialog.h"
 #include "gui/window/block_transfer.h"
 #include "gui/window/editor_tab_set.h"
@@ -41,10 +42,6 @@ namespace dtu {
 namespace {
 
 using namespace main_id;
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::string ToUtf8(const QString& text) {
   return text.toUtf8().toStdString();

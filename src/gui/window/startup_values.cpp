@@ -9,6 +9,7 @@
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
+#include "gui/platform/qt_text.h"
 
 namespace dtu {
 namespace {
@@ -71,9 +72,7 @@ constexpr std::array kSerialLists = std::to_array<ListValue>({
 template <std::size_t T, std::size_t L>
 void Write(EditorPage& page, const std::array<TextValue, T>& texts,
            const std::array<ListValue, L>& lists) {
-  for (const TextValue& value : texts)
-    page.setText(value.id,
-                 QString::fromUtf8(value.text.data(), static_cast<qsizetype>(value.text.size())));
+  for (const TextValue& value : texts) page.setText(value.id, FromUtf8(value.text));
   for (const ListValue& value : lists) page.list(value.id)->setCurrentIndex(value.index);
 }
 

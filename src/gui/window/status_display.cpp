@@ -10,15 +10,12 @@
 
 #include <array>
 
+#include "gui/platform/qt_text.h"
 #include "gui/window/main_window_ids.h"
 #include "gui/window/signal_gauge.h"
 
 namespace dtu {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 struct LabelledEdit {
   int id;

@@ -7,6 +7,7 @@
 
 #include "core/block/parameter_summary.h"
 #include "core/block/summary_pane.h"
+#include "gui/platform/qt_text.h"
 #include "gui/window/main_window_ids.h"
 
 namespace dtu {
@@ -43,7 +44,7 @@ void SummaryPaneView::AppendSummaryLine(std::string_view utf8_line) {
 
   // A line may carry line breaks of its own (a notice ending in "\r\n"); the box shows each as
   // a line end, as the document stores it: one "\n".
-  QString addition = QString::fromUtf8(utf8_line.data(), static_cast<qsizetype>(utf8_line.size()));
+  QString addition = FromUtf8(utf8_line);
   addition.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   addition.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   addition += QLatin1Char('\n');
