@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/baud_rates.h"
 #include "core/block/block_codes.h"
 #include "core/block/block_layout.h"
 #include "core/block/parameter_block.h"

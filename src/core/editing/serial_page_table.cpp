@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/baud_rates.h"
 #include "core/block/block_codes.h"
 #include "core/block/block_layout.h"
 #include "core/editing/field_labels.h"

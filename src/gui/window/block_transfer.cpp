@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/baud_rates.h"
 #include "core/block/block_check.h"
 #include "core/block/block_codes.h"
 #include "core/editing/page_rules.h"

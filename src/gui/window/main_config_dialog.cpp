@@ -17,7 +17,7 @@
 
 #include <utility>
 
-#include "core/block/block_codes.h"
+#include "core/baud_rates.h"
 #include "core/device/device_commands.h"
 #include "core/product_info.h"
 #include "core/serial/port_list.h"
@@ -46,8 +46,6 @@ using namespace main_id;
 std::string ToUtf8(const QString& text) {
   return text.toUtf8().toStdString();
 }
-
-constexpr int kDefaultBaudIndex = 6;  // "9600" of the unit's own rates, 110 to 921600
 
 QStringList BaudRateEntries() {
   QStringList entries;
@@ -224,7 +222,7 @@ void MainConfigDialog::ApplyStartupState() {
   stop_bits_list_->setCurrentIndex(0);
   data_bits_list_->setCurrentIndex(0);
   parity_list_->setCurrentIndex(0);
-  baud_list_->setCurrentIndex(kDefaultBaudIndex);
+  baud_list_->setCurrentIndex(static_cast<int>(kDefaultBaudIndex));
 
   WriteStartupValues(tabs_->gprsPage(), tabs_->smsPage(), tabs_->serialPage());
   tabs_->CheckModeRadio(0);

@@ -5,6 +5,7 @@
 #include <array>
 #include <string_view>
 
+#include "core/baud_rates.h"
 #include "core/editing/editor_defaults.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
@@ -63,7 +64,7 @@ constexpr std::array kSerialTexts = std::to_array<TextValue>({
     {serial_id::kSmsTxTag, "AT+2"},
 });
 constexpr std::array kSerialLists = std::to_array<ListValue>({
-    {serial_id::kBaudRate, 6},  // "9600"
+    {serial_id::kBaudRate, static_cast<int>(kDefaultBaudIndex)},
     {serial_id::kParity, 0},    // "无校验"
     {serial_id::kDataBits, 0},  // "8"
     {serial_id::kStopBits, 0},  // "1"

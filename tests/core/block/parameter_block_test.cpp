@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/baud_rates.h"
 #include "core/text/hex_text.h"
 
 namespace dtu {
@@ -843,7 +844,7 @@ TEST(BlockCodes, EnumeratedTexts) {
   EXPECT_THAT(kSmsOutputNumberEntries, ElementsAre("不包含", "包含"));
 }
 
-TEST(BlockCodes, BaudRateIndex) {
+TEST(BaudRates, BaudRateIndex) {
   EXPECT_EQ(BaudRateIndex(110), 0u);
   EXPECT_EQ(BaudRateIndex(9600), 6u);
   EXPECT_EQ(BaudRateIndex(921600), 13u);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/baud_rates.h"
 #include "core/block/block_check.h"
 #include "core/block/block_codes.h"
 #include "core/block/block_layout.h"
