@@ -3,8 +3,16 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 
 namespace dtu {
+
+// The byte a code below is stored as in the block.
+template <typename Code>
+requires std::is_enum_v<Code>
+constexpr std::uint8_t ToByte(Code code) {
+  return static_cast<std::uint8_t>(code);
+}
 
 // Channel mode, byte 4 of the block.
 enum class WorkMode : std::uint8_t { Gprs = 0, Sms = 1, Dual = 2 };

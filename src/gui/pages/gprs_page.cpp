@@ -38,10 +38,12 @@ GprsPage::GprsPage(UserMessages& messages, QWidget* parent)
     : EditorPage(kGprsPageTable, messages, parent) {
   ExchangeToControls();
   radio(kMainAndBackup)->setChecked(true);
-  members_.ip_mode = 1;
+  members_.ip_mode = ToByte(IpMode::MainAndBackup);
 
-  connect(radio(kMainAndBackup), &QRadioButton::clicked, this, [this] { members_.ip_mode = 1; });
-  connect(radio(kGroupSend), &QRadioButton::clicked, this, [this] { members_.ip_mode = 2; });
+  connect(radio(kMainAndBackup), &QRadioButton::clicked, this,
+          [this] { members_.ip_mode = ToByte(IpMode::MainAndBackup); });
+  connect(radio(kGroupSend), &QRadioButton::clicked, this,
+          [this] { members_.ip_mode = ToByte(IpMode::Group); });
   for (int id : {kDomainEnabled[0], kKxcProvidesIp})
     connect(box(id), &QCheckBox::clicked, this, [this] { ExchangeToMembers(); });
   watchLeaving(

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/block/block_codes.h"
 #include "core/editing/editor_defaults.h"
 #include "core/editing/gprs_page_table.h"
 #include "gui/pages/editor_page.h"
@@ -44,7 +45,7 @@ struct GprsMembers {
   int fixed_dns = 0;
   std::array<std::string, 6> domain;
   std::array<int, 6> domain_enabled{};
-  int ip_mode = 1;  // 1 "主备方式", 2 "群发方式", 0 a loaded group-send value left untouched
+  int ip_mode = ToByte(IpMode::MainAndBackup);  // GroupUnchanged: a loaded group-send value
 };
 
 // The network page: operator access, protocol and identity, heartbeat and custom packets,

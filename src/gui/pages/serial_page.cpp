@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 
+#include "core/block/block_codes.h"
 #include "core/editing/field_rules.h"
 #include "gui/pages/page_exchange.h"
 
@@ -10,9 +11,6 @@ namespace dtu {
 namespace {
 
 using namespace serial_id;
-
-constexpr std::uint8_t kSmsMode = 1;
-constexpr std::uint8_t kDualMode = 2;
 
 }  // namespace
 
@@ -63,8 +61,8 @@ void SerialPage::ShowCommandLength() {
 }
 
 void SerialPage::ShowGroupsForMode(std::uint8_t work_mode) {
-  const bool dual = work_mode == kDualMode;
-  const bool notices = work_mode != kSmsMode;
+  const bool dual = work_mode == ToByte(WorkMode::Dual);
+  const bool notices = work_mode != ToByte(WorkMode::Sms);
   group(kRxTagGroup)->setVisible(dual);
   group(kTxTagGroup)->setVisible(dual);
   group(kGprsNoticeGroup)->setVisible(notices);

@@ -75,10 +75,11 @@ void LoadGprsPage(GprsPage& page, const ParameterBlock& b) {
   page.setChecked(kHeartbeatHex, true);
   page.setChecked(kRegisterHex, true);
 
-  // Any stored mode but 1 sends to every centre; it stays 0 until a mode button is clicked.
-  const bool main_and_backup = b.ip_mode() == 1;
+  // Any stored mode but main and backup sends to every centre; it stays GroupUnchanged until a
+  // mode button is clicked.
+  const bool main_and_backup = b.ip_mode() == ToByte(IpMode::MainAndBackup);
   page.checkRadio({kMainAndBackup, kGroupSend}, main_and_backup ? 0 : 1);
-  m.ip_mode = main_and_backup ? 1 : 0;
+  m.ip_mode = ToByte(main_and_backup ? IpMode::MainAndBackup : IpMode::GroupUnchanged);
 
   SelectEntry(*page.list(kProtocol), b.protocol());
 
@@ -193,7 +194,7 @@ void LoadSerialPage(SerialPage& page, const ParameterBlock& b) {
   ShowDump(page, kFrameHead, b.frame_head());
   ShowDump(page, kFrameTail, b.frame_tail());
 
-  page.checkRadio({kByDelay, kByHeadAndTail}, b.frame_mode() != 0 ? 1 : 0);
+  page.checkRadio({kByDelay, kByHeadAndTail}, b.frame_mode() != ToByte(FrameMode::ByDelay) ? 1 : 0);
 
   ShowDump(page, kGprsRxTag, b.gprs_rx_tag());
   ShowDump(page, kGprsTxTag, b.gprs_tx_tag());
@@ -556,7 +557,8 @@ bool CollectSerialPage(PageCollector& c, SerialPage& page) {
   if (!c.Exchange()) return false;
   ParameterBlock& b = c.block();
 
-  b.set_frame_mode(page.isChecked(kByDelay) ? 0 : 1);
+  b.set_frame_mode(
+      ToByte(page.isChecked(kByDelay) ? FrameMode::ByDelay : FrameMode::ByHeadAndTail));
 
   const auto list_number = [&](int id, const FieldRow& field) {
     const auto value = c.NumberIn(id, page.list(id)->currentText().toStdString(),

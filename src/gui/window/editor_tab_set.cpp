@@ -9,6 +9,7 @@
 
 #include <string_view>
 
+#include "core/block/block_codes.h"
 #include "core/block/parameter_block.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
@@ -35,19 +36,15 @@ constexpr int kSmsImage = 1;
 constexpr int kGprsImage = 2;
 constexpr int kSerialImage = 3;
 
-constexpr std::uint8_t kGprsMode = 0;
-constexpr std::uint8_t kSmsMode = 1;
-constexpr std::uint8_t kDualMode = 2;
-
 struct ModeRadio {
   int id;
   std::string_view text;
   std::uint8_t mode;
 };
 constexpr std::array<ModeRadio, 3> kModeRadios{{
-    {kGprsModeRadio, "GPRS", kGprsMode},
-    {kSmsModeRadio, "短信", kSmsMode},
-    {kDualModeRadio, "双通道", kDualMode},
+    {kGprsModeRadio, "GPRS", ToByte(WorkMode::Gprs)},
+    {kSmsModeRadio, "短信", ToByte(WorkMode::Sms)},
+    {kDualModeRadio, "双通道", ToByte(WorkMode::Dual)},
 }};
 
 }  // namespace
@@ -134,7 +131,7 @@ void EditorTabSet::RebuildTabSet(std::uint8_t work_mode) {
     const int index = tab_bar_->addTab(images_[static_cast<std::size_t>(image)], FromUtf8(text));
     tab_bar_->setTabData(index, image);
   };
-  if (work_mode == kSmsMode) {
+  if (work_mode == ToByte(WorkMode::Sms)) {
     add_tab("短信参数", kSmsImage);
   } else {
     add_tab("GPRS参数", kGprsImage);
@@ -147,7 +144,7 @@ void EditorTabSet::ShowSelectedPage(std::uint8_t work_mode) {
   QWidget* shown = nullptr;
   switch (tab_bar_->currentIndex()) {
     case 0:
-      shown = work_mode == kSmsMode ? static_cast<QWidget*>(sms_page_) : gprs_page_;
+      shown = work_mode == ToByte(WorkMode::Sms) ? static_cast<QWidget*>(sms_page_) : gprs_page_;
       break;
     case 1:
       shown = serial_page_;

@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "core/baud_rates.h"
+#include "core/block/block_codes.h"
 #include "core/device/device_commands.h"
 #include "core/product_info.h"
 #include "core/serial/port_list.h"
@@ -225,9 +226,9 @@ void MainConfigDialog::ApplyStartupState() {
   baud_list_->setCurrentIndex(static_cast<int>(kDefaultBaudIndex));
 
   WriteStartupValues(tabs_->gprsPage(), tabs_->smsPage(), tabs_->serialPage());
-  tabs_->CheckModeRadio(0);
-  working_block_.set_work_mode(0);
-  tabs_->ShowSelectedPage(0);
+  tabs_->CheckModeRadio(ToByte(WorkMode::Gprs));
+  working_block_.set_work_mode(ToByte(WorkMode::Gprs));
+  tabs_->ShowSelectedPage(ToByte(WorkMode::Gprs));
 
   // Opened from the event loop, so that the window is up before any message about the file.
   if (environment_.start_file)
