@@ -6,24 +6,16 @@
 
 #include "core/text/gbk_codec.h"
 #include "core/text/hex_text.h"
+#include "core/text/utf8_text.h"
 
 namespace dtu {
 namespace {
-
-// The byte length of the UTF-8 sequence that starts with `lead`; malformed leads count one.
-std::size_t Utf8SequenceLength(char lead) {
-  const auto b = static_cast<std::uint8_t>(lead);
-  if ((b & 0xE0) == 0xC0) return 2;
-  if ((b & 0xF0) == 0xE0) return 3;
-  if ((b & 0xF8) == 0xF0) return 4;
-  return 1;
-}
 
 // Calls `visit` with each character of a UTF-8 text.
 template <typename Visit>
 void ForEachCharacter(std::string_view text, Visit visit) {
   for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t length = std::min(Utf8SequenceLength(text[pos]), text.size() - pos);
+    const std::size_t length = DecodeUtf8At(text, pos).length;
     visit(text.substr(pos, length));
     pos += length;
   }

@@ -51,6 +51,7 @@ TEST(SummaryPane, CountsBytesAsGbkDoes) {
                 "a",
                 3},                  // a byte that is no UTF-8 counts two
            Case{"\xE4\xB8", 4},      // a cut-off character: each byte counts two
+           Case{"\xED\xA0\x80", 6},  // a surrogate is no character: each byte counts two
            Case{"\xEF\x9E\x80", 1},  // U+F780 stands for the raw GBK byte 0x80
        }) {
     EXPECT_EQ(SummaryPane::CountGbkBytes(c.text), c.bytes) << c.text;
