@@ -213,63 +213,21 @@ void LoadSerialPage(SerialPage& page, const ParameterBlock& b) {
 // How a number field's text is read.
 enum class Reading {
   TrailingDigits,  // ParseDecimal: the value of the trailing run of digits
-  CDecimal,        // the C library's decimal reading; also the dialog's integer reading
-  CHexadecimal,    // the C library's unsigned hexadecimal reading
+  CDecimal,        // ParseCDecimal: the C library's decimal reading
+  CHexadecimal,    // ParseCHexadecimal: the C library's unsigned hexadecimal reading
 };
 
-// The number a reading finds in a text, as the user wrote it: its sign and its digits without
-// leading zeros (none for 0). Kept as text so that no value too large for any field wraps.
-struct WrittenNumber {
-  bool negative = false;
-  std::string digits;
-  int base = 10;
-};
-
-bool IsDecimalDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-bool IsHexDigit(char c) {
-  return IsDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-bool IsCBlank(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-std::string WithoutLeadingZeros(std::string_view digits) {
-  const std::size_t first = digits.find_first_not_of('0');
-  return first == std::string_view::npos ? std::string() : std::string(digits.substr(first));
-}
-
+// The number a reading finds in a text, as the user wrote it.
 WrittenNumber FindNumber(std::string_view text, Reading reading) {
-  WrittenNumber number;
-  if (reading == Reading::TrailingDigits) {
-    std::size_t start = text.size();
-    while (start > 0 && IsDecimalDigit(text[start - 1])) --start;
-    number.digits = WithoutLeadingZeros(text.substr(start));
-    return number;
+  switch (reading) {
+    case Reading::TrailingDigits:
+      return ReadTrailingNumber(text);
+    case Reading::CDecimal:
+      return ReadCNumber(text, 10);
+    case Reading::CHexadecimal:
+      return ReadCNumber(text, 16);
   }
-  std::size_t pos = 0;
-  while (pos < text.size() && IsCBlank(text[pos])) ++pos;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    number.negative = text[pos] == '-';
-    ++pos;
-  }
-  const bool hex = reading == Reading::CHexadecimal;
-  if (hex && pos + 2 < text.size() && text[pos] == '0' &&
-      (text[pos + 1] == 'x' || text[pos + 1] == 'X') && IsHexDigit(text[pos + 2]))
-    pos += 2;
-  std::size_t end = pos;
-  while (end < text.size() && (hex ? IsHexDigit(text[end]) : IsDecimalDigit(text[end]))) ++end;
-  number.digits = WithoutLeadingZeros(text.substr(pos, end - pos));
-  if (hex) {
-    number.base = 16;
-    for (char& c : number.digits)
-      if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-  }
-  if (number.digits.empty()) number.negative = false;  // "-0" is 0
-  return number;
+  return {};
 }
 
 // The value when it lies within 0 to `max`.
@@ -279,8 +237,8 @@ std::optional<std::uint32_t> ValueWithin(const WrittenNumber& number, std::uint3
   if (number.digits.size() > kMaxDigits) return std::nullopt;
   std::uint64_t value = 0;
   for (char c : number.digits) {
-    const int digit = IsDecimalDigit(c) ? c - '0' : c - 'A' + 10;
-    value = value * static_cast<std::uint64_t>(number.base) + static_cast<std::uint64_t>(digit);
+    value = value * static_cast<std::uint64_t>(number.base) +
+            static_cast<std::uint64_t>(HexDigitValue(c));
   }
   if (value > max) return std::nullopt;
   return static_cast<std::uint32_t>(value);
@@ -302,15 +260,6 @@ std::string RangeMessage(std::string_view name, const WrittenNumber& number, std
 
 std::string UnencodableTextMessage(std::string_view name, char32_t c) {
   return std::string(name) + "中的字符 " + DescribeCharacter(c) + " 无法用GBK编码保存，请修改。";
-}
-
-// Removes the blanks the C library knows from both ends.
-std::string TrimBlanks(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsCBlank(text[begin])) ++begin;
-  while (end > begin && IsCBlank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
 }
 
 std::uint8_t SelectedIndexByte(const QComboBox& list) {
@@ -368,7 +317,7 @@ class PageCollector {
   // A text field: the field's text in GBK, cut to the field's capacity at a character boundary.
   bool Text(int id, const FieldRow& field, Blanks blanks = Blanks::Keep) {
     std::string text = Utf8Text(id);
-    if (blanks == Blanks::Trim) text = TrimBlanks(text);
+    if (blanks == Blanks::Trim) text = std::string(TrimCBlanks(text));
     const std::optional<std::string> gbk = Gbk(id, text);
     if (gbk) block_.SetText(field, *gbk);
     return gbk.has_value();
