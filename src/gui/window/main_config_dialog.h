@@ -100,7 +100,7 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
 
   // The address of the maker's web page the logo leads to.
   static QUrl MakerWebPage();
-  // "版本6.0" followed by the maker's contact details.
+  // "版本" and the version, followed by the maker's contact details.
   static QString Caption();
 
   void done(int result) override;
