@@ -26,11 +26,13 @@ std::size_t SummaryPane::CountGbkBytes(std::string_view utf8) {
   return count;
 }
 
-void SummaryPane::AppendSummaryLine(std::string_view line) {
-  if (MustEmptyBefore(gbk_bytes_)) Clear();
+bool SummaryPane::AppendSummaryLine(std::string_view line) {
+  const bool emptied = MustEmptyBefore(gbk_bytes_);
+  if (emptied) Clear();
   text_ += line;
   text_ += kLineEnd;
   gbk_bytes_ += CountGbkBytes(line) + kLineEnd.size();
+  return emptied;
 }
 
 void SummaryPane::AppendSummary(const ParameterBlock& block) {

@@ -80,9 +80,9 @@ TEST(SummaryPane, KeepsTextOfExactlyTheLimit) {
 
 TEST(SummaryPane, EmptiesTextPastTheLimitBeforeTheNextLine) {
   SummaryPane pane;
-  pane.AppendSummaryLine(std::string(10239, 'a'));  // 10241
-  EXPECT_EQ(pane.text().size(), 10241u);            // not emptied after the line, only before
-  pane.AppendSummaryLine("next");
+  EXPECT_FALSE(pane.AppendSummaryLine(std::string(10239, 'a')));  // 10241
+  EXPECT_EQ(pane.text().size(), 10241u);  // not emptied after the line, only before
+  EXPECT_TRUE(pane.AppendSummaryLine("next"));
   EXPECT_EQ(pane.text(), "next\r\n");
   EXPECT_EQ(pane.gbk_bytes(), 6u);
 }
