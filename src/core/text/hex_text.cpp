@@ -9,6 +9,12 @@ namespace {
 
 constexpr std::string_view kUpperDigits = "0123456789ABCDEF";
 
+// Two upper-case hex digits.
+void AppendHexPair(std::string& text, std::uint8_t b) {
+  text += kUpperDigits[b >> 4];
+  text += kUpperDigits[b & 0x0F];
+}
+
 bool IsCBlank(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
 }
@@ -35,8 +41,7 @@ std::string FormatHexDump(std::span<const std::uint8_t> bytes) {
   std::string text;
   text.reserve(bytes.size() * 3);
   for (std::uint8_t b : bytes) {
-    text += kUpperDigits[b >> 4];
-    text += kUpperDigits[b & 0x0F];
+    AppendHexPair(text, b);
     text += ' ';
   }
   return text;
@@ -67,10 +72,7 @@ std::uint8_t HexPairToByte(char high, char low) {
 std::string EncodeHexText(std::span<const std::uint8_t> bytes) {
   std::string text;
   text.reserve(bytes.size() * 2);
-  for (std::uint8_t b : bytes) {
-    text += kUpperDigits[b >> 4];
-    text += kUpperDigits[b & 0x0F];
-  }
+  for (std::uint8_t b : bytes) AppendHexPair(text, b);
   return text;
 }
 
