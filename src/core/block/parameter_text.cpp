@@ -9,6 +9,7 @@
 
 #include "core/text/escaped_text.h"
 #include "core/text/hex_text.h"
+#include "core/text/utf8_text.h"
 
 namespace dtu {
 namespace {
@@ -163,11 +164,9 @@ Json MemberValue(const ParameterBlock& block, const Member& member) {
 // A value as a message shows it: its JSON, cut at a character boundary when long. A string
 // from the command line may be no UTF-8: its broken bytes show as U+FFFD.
 std::string Shown(const Json& value) {
-  std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
+  const std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
   if (text.size() <= kShownValueLimit) return text;
-  std::size_t cut = kShownValueLimit;
-  while (cut > 0 && (static_cast<std::uint8_t>(text[cut]) & 0xC0) == 0x80) --cut;
-  return text.substr(0, cut) + "…";
+  return std::string(Utf8Prefix(text, kShownValueLimit)) + "…";
 }
 
 std::string Refusal(std::string_view name, const Json& value, std::string_view rule) {

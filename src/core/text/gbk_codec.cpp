@@ -80,8 +80,8 @@ GbkText Utf8ToGbk(std::string_view utf8) {
     const auto [c, length] = DecodeUtf8At(utf8, pos);
     if (c < 0x80) {
       result.bytes += static_cast<char>(c);
-    } else if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
-      result.bytes += static_cast<char>(c - kEscapeBase);
+    } else if (const std::optional<std::uint8_t> carried = CarriedGbkByte(c)) {
+      result.bytes += static_cast<char>(*carried);
     } else if (auto gbk = c == kReplacementCharacter ? std::nullopt
                                                      : ToGbk().Convert(utf8.substr(pos, length))) {
       result.bytes += *gbk;
@@ -114,6 +114,11 @@ std::string GbkToUtf8(std::string_view gbk) {
     }
   }
   return out;
+}
+
+std::optional<std::uint8_t> CarriedGbkByte(char32_t c) {
+  if (c < kEscapeBase + 0x80 || c > kEscapeBase + 0xFF) return std::nullopt;
+  return static_cast<std::uint8_t>(c - kEscapeBase);
 }
 
 std::optional<std::size_t> GbkLength(std::string_view utf8) {

@@ -9,12 +9,6 @@ namespace {
 
 constexpr std::string_view kUpperDigits = "0123456789ABCDEF";
 
-// Two upper-case hex digits.
-void AppendHexPair(std::string& text, std::uint8_t b) {
-  text += kUpperDigits[b >> 4];
-  text += kUpperDigits[b & 0x0F];
-}
-
 bool IsCBlank(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
 }
@@ -29,6 +23,11 @@ std::string WithoutLeadingZeros(std::string_view digits) {
 }
 
 }  // namespace
+
+void AppendHexPair(std::string& text, std::uint8_t byte) {
+  text += kUpperDigits[byte >> 4];
+  text += kUpperDigits[byte & 0x0F];
+}
 
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -35,6 +35,9 @@ std::uint8_t HexPairToByte(char high, char low);
 // Two upper-case hex digits per byte, no separators.
 std::string EncodeHexText(std::span<const std::uint8_t> bytes);
 
+// Appends a byte's two upper-case hex digits.
+void AppendHexPair(std::string& text, std::uint8_t byte);
+
 // n characters to n/2 bytes (an odd last character is ignored). Each character is valued on its
 // own: 0-9, A-F, a-f as usual, anything else 0 for its half only, so "1G" gives 0x10.
 std::vector<std::uint8_t> DecodeHexText(std::string_view text);

@@ -25,4 +25,7 @@ Utf8Char DecodeUtf8At(std::string_view text, std::size_t pos);
 // Appends the UTF-8 bytes of a code point (at most U+10FFFF).
 void AppendUtf8(std::string& out, char32_t c);
 
+// The longest start of `text` of at most `limit` bytes that does not end inside a character.
+std::string_view Utf8Prefix(std::string_view text, std::size_t limit);
+
 }  // namespace dtu

@@ -48,5 +48,15 @@ TEST(Utf8Text, AppendWritesWhatDecodeReads) {
   }
 }
 
+TEST(Utf8Text, PrefixNeverEndsInsideACharacter) {
+  const std::string text = "ab\xE4\xB8\xAD";  // "ab中"
+  EXPECT_EQ(Utf8Prefix(text, 5), text);
+  EXPECT_EQ(Utf8Prefix(text, 9), text);
+  EXPECT_EQ(Utf8Prefix(text, 4), "ab");
+  EXPECT_EQ(Utf8Prefix(text, 3), "ab");
+  EXPECT_EQ(Utf8Prefix(text, 2), "ab");
+  EXPECT_EQ(Utf8Prefix(text, 0), "");
+}
+
 }  // namespace
 }  // namespace dtu
