@@ -43,7 +43,7 @@ constexpr std::array<ControlEntry, 4> CentreRow(int i) {
   const int row = 1 + i;
   return {Label(kCentreIpLabel[i], FieldLabel(kCentreIpFields[i]), kCentreIp[i],
                 At(kCentreGroup, row, 0)),
-          Edit(kCentreIp[i], At(kCentreGroup, row, 1)),
+          Edit(kCentreIp[i], At(kCentreGroup, row, 1), kAddress),
           Label(kPortLabel[i], FieldLabel(kPortFields[i]), kPort[i], At(kCentreGroup, row, 2)),
           Edit(kPort[i], At(kCentreGroup, row, 3), kDigitsOnly | kNarrow)};
 }
@@ -116,9 +116,9 @@ constexpr std::array kHead = std::to_array<ControlEntry>({
 constexpr std::array kDns = std::to_array<ControlEntry>({
     CheckBox(kFixedDns, FieldLabel(field::fixed_dns), At(kCentreGroup, 7, 0, 4)),
     Label(0, FieldLabel(field::dns_primary), kDnsPrimary, At(kCentreGroup, 8, 0)),
-    Edit(kDnsPrimary, At(kCentreGroup, 8, 1, 2)),
+    Edit(kDnsPrimary, At(kCentreGroup, 8, 1, 2), kAddress),
     Label(0, FieldLabel(field::dns_secondary), kDnsSecondary, At(kCentreGroup, 9, 0)),
-    Edit(kDnsSecondary, At(kCentreGroup, 9, 1, 2)),
+    Edit(kDnsSecondary, At(kCentreGroup, 9, 1, 2), kAddress),
 });
 
 // Every control of the page, in page order.

@@ -25,6 +25,7 @@ enum ControlFlag : unsigned {
   kReadOnly = 1u << 3,    // an edit the user cannot change
   kCentred = 1u << 4,     // an edit whose text is centred
   kNarrow = 1u << 5,      // an edit for a short number: kept narrow
+  kAddress = 1u << 6,     // an edit for an IPv4 address: a text that is none shows as a mistake
 };
 
 // The container key of the page itself. Groups with a control ID use it as their key; groups
