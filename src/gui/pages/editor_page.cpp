@@ -12,8 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -22,6 +21,7 @@
 #include <set>
 
 #include "core/editing/field_rules.h"
+#include "gui/pages/entry_validator.h"
 #include "gui/pages/page_exchange.h"
 #include "gui/platform/qt_text.h"
 
@@ -33,12 +33,33 @@ QString TooltipText(std::string_view text) {
   return FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-void SetDigitsOnlyValidator(QLineEdit& edit, bool digits_only) {
-  auto* validator = edit.findChild<QRegularExpressionValidator*>();
-  if (validator == nullptr && digits_only)
-    validator =
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), &edit);
-  edit.setValidator(digits_only ? validator : nullptr);
+// Gives an edit the input rule (nullptr: any text). Each rule's validator is made once and kept
+// by the edit.
+void SetEntryRule(QLineEdit& edit, EntryValidator::Rule rule) {
+  if (rule == nullptr) {
+    edit.setValidator(nullptr);
+    return;
+  }
+  for (auto* validator : edit.findChildren<EntryValidator*>(Qt::FindDirectChildrenOnly)) {
+    if (validator->rule() == rule) {
+      edit.setValidator(validator);
+      return;
+    }
+  }
+  edit.setValidator(new EntryValidator(rule, &edit));
+}
+
+// The property that marks an edit whose text breaks its field's rule; the style sheet frames it.
+constexpr const char* kMistakeProperty = "entryMistake";
+const QString kMistakeStyle = QStringLiteral("QLineEdit { border: 2px solid #d00000; }");
+
+// The extra entry of a list for a stored value none of its entries stands for carries the value
+// in this role; the list's own entries carry nothing there.
+constexpr int kUnitValueRole = Qt::UserRole + 1;
+
+void RemoveUnitValueEntries(QComboBox& list) {
+  for (int i = list.count() - 1; i >= 0; --i)
+    if (list.itemData(i, kUnitValueRole).isValid()) list.removeItem(i);
 }
 
 // A short number (a port, a count) needs room for about seven digits.
@@ -143,7 +164,7 @@ QWidget* EditorPage::CreateControl(const ControlEntry& item, QWidget* container)
       break;
     case ControlKind::Edit: {
       auto* line = new QLineEdit(container);
-      SetDigitsOnlyValidator(*line, (item.flags & kDigitsOnly) != 0);
+      if (item.flags & kDigitsOnly) SetEntryRule(*line, &IsDecimalDigits);
       line->setReadOnly((item.flags & kReadOnly) != 0);
       if (item.flags & kCentred) line->setAlignment(Qt::AlignCenter);
       if (item.flags & kNarrow) MakeNarrow(*line);
@@ -190,6 +211,9 @@ void EditorPage::ConnectFieldChecks(const PageTable& item) {
     if (line == nullptr || line->isReadOnly()) continue;
     connect(line, &QLineEdit::textChanged, this, [this, id = id] { OnTextChanged(id); });
   }
+  for (const ControlEntry& entry : item.controls)
+    if (entry.kind == ControlKind::Edit && (entry.flags & kAddress) != 0)
+      address_fields_.push_back(entry.id);
   for (const FieldLimit& limit : item.limits) {
     if (edit(limit.field) == nullptr)
       qFatal("editor page: limit for unknown field %d", limit.field);
@@ -198,8 +222,12 @@ void EditorPage::ConnectFieldChecks(const PageTable& item) {
     if (hex_box == nullptr) qFatal("editor page: unknown hex box %d", limit.hex_box);
     // The box's member follows the box at once, whoever changes it, so that everything that
     // reads the member (the command length, the collection of the page) sees the current mode.
+    // While the box is checked the field takes hex digits and spaces only.
     connect(hex_box, &QCheckBox::toggled, this,
-            [this, box_id = limit.hex_box] { exchangeOneToMember(box_id); });
+            [this, box_id = limit.hex_box, field = limit.field](bool checked) {
+              exchangeOneToMember(box_id);
+              SetEntryRule(*edit(field), checked ? &IsHexDumpCharacters : nullptr);
+            });
     connect(hex_box, &QCheckBox::clicked, this,
             [this, field = limit.field](bool checked) { HexDisplayToggle(checked, field); });
   }
@@ -294,6 +322,16 @@ void EditorPage::HexDisplayToggle(bool checked, int field_id) {
   // The members first, as every click on the page does. A refused entry has shown its message;
   // the conversion still follows the box the user has just set.
   ExchangeToMembers();
+  // A dump that is not whole bytes would lose its odd digit (or read a foreign character as 0):
+  // the field stays a dump until it is mended.
+  if (!checked && text(field_id).size() >= 2) {
+    if (const auto problem = HexDumpProblem(text(field_id).toStdString())) {
+      messages_.Show(MessageKind::Warning, HexDumpMessage(fieldName(field_id), *problem));
+      if (const FieldLimit* limit = limitOf(field_id)) setChecked(limit->hex_box, true);
+      returnFocusTo(field_id);
+      return;
+    }
+  }
   if (const auto converted = HexToggledText(text(field_id).toStdString(), checked)) {
     setText(field_id, QString::fromStdString(*converted));
     // The member took the text before the conversion; left so, the next exchange towards the
@@ -308,7 +346,56 @@ void EditorPage::setFieldVisible(int id, bool visible) {
 }
 
 void EditorPage::setDigitsOnly(int id, bool digits_only) {
-  if (QLineEdit* line = edit(id)) SetDigitsOnlyValidator(*line, digits_only);
+  setEntryRule(id, digits_only ? &IsDecimalDigits : nullptr);
+}
+
+void EditorPage::setEntryRule(int id, EntryValidator::Rule rule) {
+  if (QLineEdit* line = edit(id)) SetEntryRule(*line, rule);
+}
+
+bool EditorPage::showsMistake(int id) const {
+  const QWidget* widget = control(id);
+  return widget != nullptr && widget->property(kMistakeProperty).toBool();
+}
+
+void EditorPage::showChoice(int id, std::optional<int> entry, std::uint32_t value) {
+  QComboBox* choices = list(id);
+  if (choices == nullptr) return;
+  // Choosing is not the user choosing: no reaction of the page runs.
+  const QSignalBlocker quiet(choices);
+  RemoveUnitValueEntries(*choices);
+  if (entry) {
+    choices->setCurrentIndex(*entry >= 0 && *entry < choices->count() ? *entry : -1);
+    return;
+  }
+  choices->addItem(FromUtf8(UnitOwnValueEntry(value)));
+  choices->setItemData(choices->count() - 1, QVariant::fromValue(value), kUnitValueRole);
+  choices->setCurrentIndex(choices->count() - 1);
+}
+
+int EditorPage::ownEntryCount(int id) const {
+  const QComboBox* choices = list(id);
+  if (choices == nullptr) return 0;
+  int count = 0;
+  for (int i = 0; i < choices->count(); ++i)
+    if (!choices->itemData(i, kUnitValueRole).isValid()) ++count;
+  return count;
+}
+
+std::optional<std::uint32_t> EditorPage::unitOwnChoice(int id) const {
+  const QComboBox* choices = list(id);
+  if (choices == nullptr || choices->currentIndex() < 0) return std::nullopt;
+  const QVariant value = choices->itemData(choices->currentIndex(), kUnitValueRole);
+  if (!value.isValid()) return std::nullopt;
+  return value.value<std::uint32_t>();
+}
+
+std::string EditorPage::fieldName(int id) const {
+  if (const QLabel* name = labelFor(id)) return name->text().toStdString();
+  for (const QWidget* w = control(id); w != nullptr; w = w->parentWidget())
+    if (const auto* group = qobject_cast<const QGroupBox*>(w); group && !group->title().isEmpty())
+      return group->title().toStdString();
+  return "控件" + std::to_string(id);
 }
 
 int EditorPage::checkedRadio(std::initializer_list<int> ids) const {
@@ -355,7 +442,17 @@ void EditorPage::watchLeaving(std::initializer_list<int> ids) {
   }
 }
 
+void EditorPage::ShowAddressMistake(int id) {
+  QLineEdit* line = edit(id);
+  const bool mistake = !IsAddressEntry(line->text().toStdString());
+  if (line->property(kMistakeProperty).toBool() == mistake) return;
+  line->setProperty(kMistakeProperty, mistake);
+  line->setStyleSheet(mistake ? kMistakeStyle : QString());
+}
+
 void EditorPage::OnTextChanged(int id) {
+  if (std::find(address_fields_.begin(), address_fields_.end(), id) != address_fields_.end())
+    ShowAddressMistake(id);
   if (const FieldLimit* limit = limitOf(id)) {
     CheckFieldLength(id, limit->max_bytes, limit->hex_box != 0 && isChecked(limit->hex_box));
   } else {

@@ -1,14 +1,17 @@
 #include "gui/pages/gprs_page.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QRadioButton>
 
 #include <algorithm>
 #include <string_view>
 
+#include "core/editing/field_rules.h"
 #include "core/editing/page_rules.h"
 #include "core/text/hex_text.h"
 #include "gui/pages/page_exchange.h"
+#include "gui/platform/qt_text.h"
 
 namespace dtu {
 namespace {
@@ -48,6 +51,36 @@ GprsPage::GprsPage(UserMessages& messages, QWidget* parent)
     connect(box(id), &QCheckBox::clicked, this, [this] { ExchangeToMembers(); });
   watchLeaving(
       {kPort[0], kPort[1], kPort[2], kHeartbeatInterval, kHeartbeatRetries, kTcpReconnectTime});
+  connect(list(kProtocol), &QComboBox::currentIndexChanged, this, [this] { OnProtocolChosen(); });
+}
+
+std::uint32_t GprsPage::selectedProtocol() const {
+  if (const auto own = unitOwnChoice(kProtocol)) return *own;
+  const int index = list(kProtocol)->currentIndex();
+  return index < 0 ? 0xFF : static_cast<std::uint32_t>(index);
+}
+
+void GprsPage::ShowDeviceNumberFormFor(std::uint32_t protocol) {
+  device_number_protocol_ = protocol;
+  const bool identifier = ProtocolEditsDeviceId(static_cast<std::uint8_t>(protocol));
+  setEntryRule(kDeviceNumber, identifier ? &IsHexDigits : &IsDecimalDigits);
+}
+
+// Between protocol 9 and any other the field changes its form: the same number is shown in the
+// other one, so that what the user saw is what is written; one that does not fit is dropped
+// with a word rather than written as something else.
+void GprsPage::OnProtocolChosen() {
+  const bool was_identifier =
+      ProtocolEditsDeviceId(static_cast<std::uint8_t>(device_number_protocol_));
+  const std::uint32_t chosen = selectedProtocol();
+  ShowDeviceNumberFormFor(chosen);
+  const bool identifier = ProtocolEditsDeviceId(static_cast<std::uint8_t>(chosen));
+  if (identifier == was_identifier) return;
+  const QString old_text = text(kDeviceNumber);
+  const auto converted = DeviceNumberInOtherForm(old_text.toStdString(), identifier);
+  setText(kDeviceNumber, converted ? FromUtf8(*converted) : QString());
+  if (!converted)
+    messages().Show(MessageKind::Warning, DeviceNumberDroppedMessage(old_text.toStdString()));
 }
 
 void GprsPage::Exchange(PageExchange& dx) {

@@ -59,6 +59,15 @@ class GprsPage : public EditorPage {
   GprsMembers& members() { return members_; }
   const GprsMembers& members() const { return members_; }
 
+  // The value the protocol list's selection stands for: its index, or the unit's own value of
+  // an extra entry; 255 without a selection.
+  std::uint32_t selectedProtocol() const;
+
+  // The device number field now holds the form of this protocol: protocol 9's hexadecimal
+  // identifier, or a decimal device number. Called after the field was written for it; a
+  // protocol chosen later converts the field between the two forms.
+  void ShowDeviceNumberFormFor(std::uint32_t protocol);
+
  protected:
   void Exchange(PageExchange& dx) override;
   void AfterTextChange(int id) override;
@@ -66,9 +75,11 @@ class GprsPage : public EditorPage {
 
  private:
   void CheckReceiveNumber();
+  void OnProtocolChosen();
   void CheckRange(int id);
 
   GprsMembers members_;
+  std::uint32_t device_number_protocol_ = 0;  // the protocol whose form the field holds
 };
 
 }  // namespace dtu

@@ -1,5 +1,6 @@
 #include "gui/window/editor_tab_set.h"
 
+#include <QButtonGroup>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -11,6 +12,7 @@
 
 #include "core/block/block_codes.h"
 #include "core/block/parameter_block.h"
+#include "core/editing/field_rules.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
@@ -58,6 +60,9 @@ EditorTabSet::EditorTabSet(ParameterBlock& working_block, UserMessages& messages
 EditorTabSet::~EditorTabSet() = default;
 
 void EditorTabSet::CreateModeRadios() {
+  // One group: exactly one mode stays checked, also when the checked radio is clicked again.
+  mode_group_ = new QButtonGroup(this);
+  mode_group_->setExclusive(true);
   auto* radio_row = new QHBoxLayout;
   for (std::size_t i = 0; i < kModeRadios.size(); ++i) {
     const ModeRadio& item = kModeRadios[i];
@@ -65,9 +70,17 @@ void EditorTabSet::CreateModeRadios() {
     radio->setObjectName(QString::number(item.id));
     connect(radio, &QRadioButton::clicked, this, [this, mode = item.mode] { ChooseMode(mode); });
     radio_row->addWidget(radio);
+    mode_group_->addButton(radio);
     mode_radios_[i] = radio;
   }
   mode_radios_[2]->setVisible(false);  // dual channel is chosen only by a loaded block
+  // A loaded work mode none of the three stands for is kept: shown on a radio of its own.
+  unit_mode_radio_ = new QRadioButton(this);
+  unit_mode_radio_->setObjectName(QString::number(kUnitModeRadio));
+  unit_mode_radio_->setVisible(false);
+  connect(unit_mode_radio_, &QRadioButton::clicked, this, [this] { ChooseMode(unit_mode_); });
+  radio_row->addWidget(unit_mode_radio_);
+  mode_group_->addButton(unit_mode_radio_);
   radio_row->addStretch(1);
 
   auto* layout = new QVBoxLayout(this);
@@ -116,6 +129,7 @@ QWidget* EditorTabSet::control(int id) const {
 QRadioButton* EditorTabSet::modeRadio(int id) const {
   for (std::size_t i = 0; i < kModeRadios.size(); ++i)
     if (kModeRadios[i].id == id) return mode_radios_[i];
+  if (id == kUnitModeRadio) return unit_mode_radio_;
   return nullptr;
 }
 
@@ -161,13 +175,23 @@ void EditorTabSet::ShowSelectedPage(std::uint8_t work_mode) {
 }
 
 void EditorTabSet::CheckModeRadio(std::uint8_t work_mode) {
-  for (std::size_t i = 0; i < kModeRadios.size(); ++i)
-    if (kModeRadios[i].mode == work_mode) mode_radios_[i]->setChecked(true);
+  for (std::size_t i = 0; i < kModeRadios.size(); ++i) {
+    if (kModeRadios[i].mode == work_mode) {
+      mode_radios_[i]->setChecked(true);
+      unit_mode_radio_->setVisible(false);
+      return;
+    }
+  }
+  unit_mode_ = work_mode;
+  unit_mode_radio_->setText(QStringLiteral("工作方式 ") + FromUtf8(UnitOwnValueEntry(work_mode)));
+  unit_mode_radio_->setVisible(true);
+  unit_mode_radio_->setChecked(true);
 }
 
 std::optional<std::uint8_t> EditorTabSet::CheckedMode() const {
   for (std::size_t i = 0; i < kModeRadios.size(); ++i)
     if (mode_radios_[i]->isChecked()) return kModeRadios[i].mode;
+  if (unit_mode_radio_->isChecked()) return unit_mode_;
   return std::nullopt;
 }
 

@@ -12,26 +12,32 @@
 #include <vector>
 
 #include "core/block/parameter_block.h"
+#include "core/device/block_origin.h"
+#include "core/device/device_exchange.h"
 #include "core/device/device_link.h"
 #include "core/serial/port_notification.h"
 #include "core/user_messages.h"
 #include "gui/window/main_window_ids.h"
+#include "gui/window/port_connection.h"
 
 class QAction;
 class QComboBox;
 class QLabel;
 class QMenuBar;
+class QProgressBar;
 class QPushButton;
+class QSpinBox;
 
 namespace dtu {
 
 class BlockTransfer;
+class DeviceOperation;
 class EditorTabSet;
 class FileChooser;
 class ParameterFileCommands;
 class ParameterTextCommands;
+class PagesSource;
 class PortComboBox;
-class PortConnection;
 class StatusDisplay;
 class SummaryPaneView;
 
@@ -59,6 +65,13 @@ struct MainWindowEnvironment {
 // serial engine while the port is open, and feeds every received byte to the device link, whose
 // findings it shows.
 //
+// A read or a write is an operation under way (operation()) until the unit's answer is complete,
+// the port closes, or the answer pauses longer than the time limit set beside the port (5 s at
+// first); meanwhile the read and write buttons and the gauge are disabled, the cursor is busy
+// and a progress bar counts the block's digits. The window's title names where the pages'
+// parameters came from (pagesSource()), and a write asks more carefully when that source is
+// not plainly the connected unit.
+//
 // Every message box goes through the UserMessages given; the file dialogs through the
 // FileChooser. Both must outlive the window.
 class MainConfigDialog : public QDialog, private DeviceLinkSink {
@@ -83,6 +96,13 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
 
   ParameterBlock& workingBlock() { return working_block_; }
   bool isPortOpen() const;
+  PagesSource& pagesSource() const { return *source_; }
+  DeviceOperation& operation() const { return *operation_; }
+  // What the connected unit has reported of its serial numbers since the port was opened;
+  // nothing before it has reported any.
+  const std::optional<UnitIdentity>& connectedUnit() const { return connected_unit_; }
+  // The caption with the pages' source.
+  static QString Title(const BlockOrigin& origin);
 
   // The commands, as the buttons and menu items run them.
   void OpenOrClosePort();
@@ -124,6 +144,14 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   void OnPortNotification(const PortNotification& notification);
   void OnPortGone();
   bool RequireOpenPort();
+  void OnByteReceived(std::uint8_t byte);
+
+  // The operation under way.
+  void StartExchange(ExchangeKind kind, std::string_view sent);
+  void OnExchangeStarted(ExchangeKind kind);
+  void OnExchangeProgress(int done, int total);
+  void OnExchangeFinished(ExchangeOutcome outcome);
+  std::string ConfirmWriteQuestion() const;
 
   // DeviceLinkSink
   void Message(MessageKind kind, std::string_view text, std::string_view caption) override;
@@ -151,6 +179,13 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   QLabel* logo_ = nullptr;
   QPushButton* read_button_ = nullptr;
   QPushButton* write_button_ = nullptr;
+  QSpinBox* reply_limit_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  PagesSource* source_ = nullptr;  // QObject children
+  DeviceOperation* operation_ = nullptr;
+  PortSettings port_settings_;                  // of the open port
+  std::optional<UnitIdentity> connected_unit_;  // reported since the port was opened
+  bool busy_cursor_ = false;
 
   std::unique_ptr<BlockTransfer> transfer_;
   std::unique_ptr<ParameterFileCommands> file_commands_;

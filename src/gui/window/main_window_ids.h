@@ -30,6 +30,10 @@ constexpr int kPageTabs = 1175;
 constexpr int kGprsModeRadio = 1162;  // channel mode 0
 constexpr int kSmsModeRadio = 1163;   // channel mode 1
 constexpr int kDualModeRadio = 1176;  // channel mode 2: present, never shown
+constexpr int kUnitModeRadio = 1177;  // a loaded mode above 2, shown only while it is loaded
+// The exchange with the unit: how long a reply may pause, and how far it has come.
+constexpr int kReplyTimeLimit = 1250;
+constexpr int kExchangeProgress = 1251;
 // Menu commands.
 constexpr int kOpenFileCommand = 32771;    // "打开参数文件(&O)"
 constexpr int kSaveFileCommand = 32776;    // "保存参数(&S)"

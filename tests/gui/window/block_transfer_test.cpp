@@ -21,6 +21,7 @@
 #include "core/block/block_layout.h"
 #include "core/block/parameter_block.h"
 #include "core/block/parameter_summary.h"
+#include "core/device/block_origin.h"
 #include "core/text/gbk_codec.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
@@ -38,6 +39,7 @@ namespace dtu::test {
 namespace {
 
 constexpr const char* kMismatch = "参数设置有误，请重新设置";
+const BlockOrigin kFromUnit{BlockOrigin::Kind::Unit, {}, {}};
 constexpr const char* kPollRefusal = "串口自动发送命令间隔最小5秒!";
 constexpr const char* kDelayRefusal = "触发模式延时最小20ms!";
 
@@ -68,16 +70,11 @@ ParameterBlock Normalised(ParameterBlock b) {
 ParameterBlock AsCollected(ParameterBlock b) {
   if (b.ip_mode() != 1) b.set_ip_mode(0);  // group send left untouched
   if (b.tcp_reconnect_time() < 20) b.set_tcp_reconnect_time(30);
-  if (b.protocol() >= kProtocolCodes.size()) b.set_protocol(255);  // no entry: no selection
   if (b.protocol() != 9) {
     if (b.device_number() == 0) b.set_device_number(8000);
     if (b.centre_number() == 0) b.set_centre_number(8000);
   }
-  // A list without the entry loses its selection: 255.
-  if (b.sms_mode() > 2) b.set_sms_mode(255);
-  if (b.sms_coding() > 2) b.set_sms_coding(255);
-  if (b.sms_output_number() > 1) b.set_sms_output_number(255);
-  if (b.data_bits() == 6) b.set_data_bits(0);  // the list has no third entry: no text
+  // A value a list lacks is shown as the unit's own and kept.
   // Only 1 means on; a check box writes 0 or 1.
   for (const FieldRow& flag : kBlockLayout)
     if (flag.type == FieldType::Flag && flag.name != "sms_output_number" && b.Get(flag) != 1)
@@ -164,6 +161,7 @@ class RandomBlocks {
     b.set_data_bits(std::array<std::uint8_t, 3>{8, 7, 6}[Below(3)]);
     b.set_stop_bits(static_cast<std::uint8_t>(1 + Below(2)));
     b.set_receiver_count(static_cast<std::uint8_t>(1 + Below(32)));
+    b.set_ip_count(static_cast<std::uint8_t>(1 + Below(6)));  // the editor refuses others
     b.set_baud_rate(kBaudRates[Below(kBaudRates.size())]);
     b.set_frame_delay(static_cast<std::uint16_t>(20 + Below(65536 - 20)));
     b.set_poll_interval(Below(4) == 0 ? 0 : static_cast<std::uint16_t>(5 + Below(65536 - 5)));
@@ -233,12 +231,14 @@ class BlockTransferTest : public QObject {
   SmsPage& sms() { return tabs_->smsPage(); }
   SerialPage& serial() { return tabs_->serialPage(); }
 
-  bool Load(const ParameterBlock& block) { return transfer_->LoadBlock(Sealed(block), working_); }
+  bool Load(const ParameterBlock& block) {
+    return transfer_->LoadBlock(Sealed(block), working_, kFromUnit);
+  }
   bool Collect() { return transfer_->CollectBlock(working_); }
 
   // Loads a block, collects it straight back, and compares with what the editor must write.
   void RoundTrip(const ParameterBlock& block) {
-    QVERIFY(transfer_->LoadBlock(block, working_));
+    QVERIFY(transfer_->LoadBlock(block, working_, kFromUnit));
     COMPARE_BLOCKS(working_, Normalised(block));
     ScrambleEditorFields(working_);
     QVERIFY(Collect());
@@ -331,7 +331,8 @@ class BlockTransferTest : public QObject {
     }
   }
 
-  // Values outside a list's entries: the list keeps what it showed, or loses its selection.
+  // Values outside a list's entries are shown as the unit's own and collected unchanged; the
+  // next block's load takes the extra entries away again.
   void outOfRangeEnumerations() {
     ParameterBlock first = BaseBlock();
     first.set_work_mode(2);
@@ -352,34 +353,47 @@ class BlockTransferTest : public QObject {
     odd.set_sms_coding(3);
     odd.set_sms_output_number(2);
     QVERIFY(Load(odd));
-    QCOMPARE(serial().list(serial_id::kBaudRate)->currentText(), QStringLiteral("57600"));
-    QCOMPARE(serial().list(serial_id::kParity)->currentIndex(), 1);
-    QCOMPARE(serial().list(serial_id::kDataBits)->currentText(), QStringLiteral("7"));
-    QCOMPARE(serial().list(serial_id::kStopBits)->currentText(), QStringLiteral("2"));
-    QCOMPARE(gprs().list(gprs_id::kProtocol)->currentIndex(), -1);
-    QCOMPARE(sms().list(sms_id::kMode)->currentIndex(), -1);
-    QVERIFY(tabs_->modeRadio(main_id::kDualModeRadio)
-                ->isChecked());  // work mode 3 leaves the radios alone
+    const auto own = [](int value) {
+      return QString::number(value) + QStringLiteral("（设备当前值）");
+    };
+    QCOMPARE(serial().list(serial_id::kBaudRate)->currentText(), own(12345));
+    QCOMPARE(serial().list(serial_id::kParity)->currentText(), own(7));
+    QCOMPARE(serial().list(serial_id::kDataBits)->currentText(), own(5));
+    QCOMPARE(serial().list(serial_id::kStopBits)->currentText(), own(3));
+    QCOMPARE(gprs().list(gprs_id::kProtocol)->currentText(), own(40));
+    QCOMPARE(sms().list(sms_id::kMode)->currentText(), own(9));
+    QVERIFY(tabs_->modeRadio(main_id::kUnitModeRadio)->isChecked());
+    QVERIFY(!tabs_->modeRadio(main_id::kUnitModeRadio)->isHidden());
 
+    ScrambleEditorFields(working_);
     QVERIFY(Collect());
-    QCOMPARE(working_.work_mode(), 2);
-    QCOMPARE(working_.parity(), 1);
-    QCOMPARE(working_.baud_rate(), 57600u);
-    QCOMPARE(working_.data_bits(), 7);
-    QCOMPARE(working_.stop_bits(), 2);
-    QCOMPARE(working_.protocol(), 255);
-    QCOMPARE(working_.sms_mode(), 255);
-    QCOMPARE(working_.sms_coding(), 255);
-    QCOMPARE(working_.sms_output_number(), 255);
+    QCOMPARE(working_.work_mode(), 3);
+    QCOMPARE(working_.parity(), 7);
+    QCOMPARE(working_.baud_rate(), 12345u);
+    QCOMPARE(working_.data_bits(), 5);
+    QCOMPARE(working_.stop_bits(), 3);
+    QCOMPARE(working_.protocol(), 40);
+    QCOMPARE(working_.sms_mode(), 9);
+    QCOMPARE(working_.sms_coding(), 3);
+    QCOMPARE(working_.sms_output_number(), 2);
+
+    // Another entry picked is stored; the next load removes the extra entries.
+    serial().list(serial_id::kBaudRate)->setCurrentText(QStringLiteral("9600"));
+    QVERIFY(Collect());
+    QCOMPARE(working_.baud_rate(), 9600u);
+    QVERIFY(Load(first));
+    QCOMPARE(serial().list(serial_id::kBaudRate)->count(), 14);
+    QCOMPARE(serial().list(serial_id::kBaudRate)->currentText(), QStringLiteral("57600"));
+    QVERIFY(tabs_->modeRadio(main_id::kUnitModeRadio)->isHidden());
   }
 
-  void sixDataBitsLeaveTheListWithoutSelection() {
+  void sixDataBitsAreTheUnitsOwn() {
     ParameterBlock b = BaseBlock();
     b.set_data_bits(6);
     QVERIFY(Load(b));
-    QCOMPARE(serial().list(serial_id::kDataBits)->currentIndex(), -1);
+    QCOMPARE(serial().list(serial_id::kDataBits)->currentText(), QStringLiteral("6（设备当前值）"));
     QVERIFY(Collect());
-    QCOMPARE(working_.data_bits(), 0);
+    QCOMPARE(working_.data_bits(), 6);
   }
 
   // ---- Loading ------------------------------------------------------------------------------
@@ -482,13 +496,12 @@ class BlockTransferTest : public QObject {
     QCOMPARE(working_.work_mode(), mode);
   }
 
-  void noRadioCheckedLeavesTheWorkMode() {
-    tabs_->modeRadio(main_id::kGprsModeRadio)->setAutoExclusive(false);
+  void theCheckedModeRadioCannotBeCleared() {
     tabs_->modeRadio(main_id::kGprsModeRadio)->setChecked(false);
-    QVERIFY(!tabs_->CheckedMode().has_value());
+    QCOMPARE(tabs_->CheckedMode(), std::optional<std::uint8_t>(0));
     working_.set_work_mode(9);
     QVERIFY(Collect());
-    QCOMPARE(working_.work_mode(), 9);
+    QCOMPARE(working_.work_mode(), 0);
   }
 
   void summaryPrintedForAnAcceptedBlock() {
@@ -561,11 +574,12 @@ class BlockTransferTest : public QObject {
       bad.bytes()[static_cast<std::size_t>(byte)] = static_cast<std::uint8_t>(value);
     }
     messages_.clear();
-    QVERIFY(!transfer_->LoadBlock(bad, working_));
+    QVERIFY(!transfer_->LoadBlock(bad, working_, kFromUnit));
 
     QCOMPARE(messages_.records.size(), std::size_t{1});
-    QCOMPARE(Q(messages_.records[0].text), Q(kMismatch));
-    QVERIFY(messages_.records[0].kind == MessageKind::Plain);
+    QCOMPARE(Q(messages_.records[0].text), Q(BlockMismatchMessage(kFromUnit)));
+    QVERIFY(Q(messages_.records[0].text).startsWith(Q(kMismatch) + QLatin1Char('\n')));
+    QVERIFY(messages_.records[0].kind == MessageKind::Warning);
     QCOMPARE(Q(messages_.records[0].caption), QString());
     QCOMPARE(Snapshot(), before);
     COMPARE_BLOCKS(working_, working_before);
@@ -576,7 +590,7 @@ class BlockTransferTest : public QObject {
     bad.bytes()[2] = static_cast<std::uint8_t>(bad.bytes()[2] ^ 0x10);
     bad.set_length(5);
     working_ = bad;
-    QVERIFY(!transfer_->LoadBlock(working_, working_));
+    QVERIFY(!transfer_->LoadBlock(working_, working_, kFromUnit));
     COMPARE_BLOCKS(working_, bad);
     QCOMPARE(tabs_->tabBar()->tabText(0), QStringLiteral("GPRS参数"));
     QCOMPARE(summary_->toPlainText(), QString());
@@ -590,7 +604,13 @@ class BlockTransferTest : public QObject {
     b.set_device_id(0x1A2B3C4D);
     QVERIFY(Load(b));
     QCOMPARE(gprs().text(gprs_id::kDeviceNumber), QStringLiteral("1A2B3C4D"));
-    QVERIFY(gprs().edit(gprs_id::kDeviceNumber)->validator() == nullptr);  // letters may be typed
+    QString typed = QStringLiteral("1a2F");  // hex digits may be typed, nothing else
+    int position = 0;
+    QCOMPARE(gprs().edit(gprs_id::kDeviceNumber)->validator()->validate(typed, position),
+             QValidator::Acceptable);
+    typed = QStringLiteral("1G");
+    QCOMPARE(gprs().edit(gprs_id::kDeviceNumber)->validator()->validate(typed, position),
+             QValidator::Invalid);
     QVERIFY(gprs().edit(gprs_id::kCentreNumber)->isHidden());
     std::fill_n(working_.Area(field::device_id).begin(), 4, std::uint8_t{0});
     QVERIFY(Collect());
@@ -670,7 +690,7 @@ class BlockTransferTest : public QObject {
     QTest::newRow("110") << 110 << 0;
     QTest::newRow("230400") << 230400 << 11;
     QTest::newRow("921600") << 921600 << 13;
-    QTest::newRow("12345") << 12345 << 6;  // as it was: 9600 at start-up
+    QTest::newRow("12345") << 12345 << 14;  // an extra entry: the unit's own value
   }
   void baudRateEntries() {
     QFETCH(int, baud);
@@ -680,7 +700,7 @@ class BlockTransferTest : public QObject {
     QVERIFY(Load(b));
     QCOMPARE(serial().list(serial_id::kBaudRate)->currentIndex(), entry);
     QVERIFY(Collect());
-    QCOMPARE(working_.baud_rate(), kBaudRates[static_cast<std::size_t>(entry)]);
+    QCOMPARE(working_.baud_rate(), static_cast<std::uint32_t>(baud));
   }
 
   void tcpReconnectTime_data() {
@@ -719,10 +739,11 @@ class BlockTransferTest : public QObject {
     serial().list(serial_id::kBaudRate)->setCurrentIndex(13);
     serial().setText(serial_id::kPollCommand, QStringLiteral("41 42 "));
     serial().setText(serial_id::kPollInterval, entry);
+    const ParameterBlock before = working_;
     QCOMPARE(Collect(), accepted);
-    // Fields before the interval are written either way.
-    QCOMPARE(working_.apn(), std::string("NEWAPN"));
-    QCOMPARE(working_.baud_rate(), 921600u);
+    // A refusal leaves the whole working block as it was, also the fields before the interval.
+    QCOMPARE(working_.apn(), accepted ? std::string("NEWAPN") : before.apn());
+    QCOMPARE(working_.baud_rate(), accepted ? 921600u : before.baud_rate());
     if (accepted) {
       QVERIFY(messages_.records.empty());
       QCOMPARE(working_.poll_interval(), entry.toInt());
@@ -746,9 +767,11 @@ class BlockTransferTest : public QObject {
     serial().setText(serial_id::kPollCommand, QStringLiteral("41 "));
     serial().setText(serial_id::kFrameHead, QStringLiteral("23 "));
     serial().setText(serial_id::kFrameDelay, QStringLiteral("19"));
+    const ParameterBlock before = working_;
     QVERIFY(!Collect());
     ExpectOneWarning(Q(kDelayRefusal));
-    QCOMPARE(working_.poll_command(), Bytes({0x41}));  // written before the refusal
+    COMPARE_BLOCKS(working_, before);  // nothing written, also not the command before it
+    QCOMPARE(working_.poll_command(), Bytes({'R', 'e', 'a', 'd'}));
     QCOMPARE(working_.frame_head(), Bytes({0x7E, 0x01}));
     QCOMPARE(working_.frame_delay(), 150);
 
@@ -1015,13 +1038,13 @@ class BlockTransferTest : public QObject {
     b.set_protocol(9);
     QVERIFY(Load(b));
     gprs().setText(gprs_id::kPort[0], QStringLiteral("65535"));
-    gprs().setText(gprs_id::kIpCount, QStringLiteral("255"));
+    gprs().setText(gprs_id::kIpCount, QStringLiteral("6"));  // six address rows
     gprs().setText(gprs_id::kDeviceNumber, QStringLiteral("FFFFFFFF"));
     gprs().setText(gprs_id::kProjectNumber, QStringLiteral("65535"));
     serial().setText(serial_id::kPollInterval, QStringLiteral("65535"));
     QVERIFY(Collect());
     QCOMPARE(working_.port1(), 65535);
-    QCOMPARE(working_.ip_count(), 255);
+    QCOMPARE(working_.ip_count(), 6);
     QCOMPARE(working_.device_id(), 0xFFFFFFFFu);
     QCOMPARE(working_.project_number(), 65535);
     QCOMPARE(working_.poll_interval(), 65535);
@@ -1030,11 +1053,11 @@ class BlockTransferTest : public QObject {
 
   // The readings themselves stay: only the trailing digits count where ParseDecimal reads.
   void trailingDigitsReadingKept() {
-    gprs().setText(gprs_id::kIpCount, QStringLiteral("12a34"));
+    gprs().setText(gprs_id::kIpCount, QStringLiteral("12a4"));
     serial().setText(serial_id::kPollInterval, QStringLiteral("-5"));
     gprs().setText(gprs_id::kPort[1], QStringLiteral("0080"));
     QVERIFY(Collect());
-    QCOMPARE(working_.ip_count(), 34);
+    QCOMPARE(working_.ip_count(), 4);
     QCOMPARE(working_.poll_interval(), 5);
     QCOMPARE(working_.port2(), 80);
     QVERIFY(messages_.records.empty());

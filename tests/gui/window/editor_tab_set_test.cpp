@@ -139,15 +139,17 @@ class EditorTabSetTest : public QObject {
     QTest::newRow("gprs") << 0 << main_id::kGprsModeRadio;
     QTest::newRow("sms") << 1 << main_id::kSmsModeRadio;
     QTest::newRow("dual") << 2 << main_id::kDualModeRadio;
-    QTest::newRow("other") << 3 << main_id::kSmsModeRadio;  // leaves the radios as they were
+    QTest::newRow("other") << 3 << main_id::kUnitModeRadio;  // shown as the unit's own
   }
   void checkModeRadio() {
     QFETCH(int, mode);
     QFETCH(int, checked);
     tabs_->CheckModeRadio(1);
     tabs_->CheckModeRadio(static_cast<std::uint8_t>(mode));
-    for (int id : {main_id::kGprsModeRadio, main_id::kSmsModeRadio, main_id::kDualModeRadio})
+    for (int id : {main_id::kGprsModeRadio, main_id::kSmsModeRadio, main_id::kDualModeRadio,
+                   main_id::kUnitModeRadio})
       QCOMPARE(tabs_->modeRadio(id)->isChecked(), id == checked);
+    QCOMPARE(tabs_->CheckedMode(), std::optional<std::uint8_t>(mode));
     QCOMPARE(block_.work_mode(), 0);  // checking is not clicking
     QCOMPARE(bar()->tabText(0), QStringLiteral("GPRS参数"));
   }

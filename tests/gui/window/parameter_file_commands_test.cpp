@@ -80,7 +80,10 @@ class ParameterFileCommandsTest : public QObject {
     QVERIFY(save->testOption(QFileDialog::DontUseNativeDialog));
     QVERIFY(save->testOption(QFileDialog::DontConfirmOverwrite));  // the command asks
     const auto open = QtFileChooser::CreateOpenDialog(nullptr);
-    QCOMPARE(open->nameFilters(), QStringList{QStringLiteral("配置文件(*.MTS)")});
+    // Every file too, so that one saved as .bpp can be opened again; *.MTS in any case.
+    QCOMPARE(open->nameFilters(),
+             (QStringList{QStringLiteral("配置文件(*.MTS)"), QStringLiteral("所有文件(*)")}));
+    QVERIFY(!open->filter().testFlag(QDir::CaseSensitive));
     QCOMPARE(open->defaultSuffix(), QString());
     QCOMPARE(open->acceptMode(), QFileDialog::AcceptOpen);
     QCOMPARE(open->fileMode(), QFileDialog::ExistingFile);
@@ -220,21 +223,32 @@ class ParameterFileCommandsTest : public QObject {
     WriteAll(Path("foreign.bpp"), foreign);
     gprs().setText(gprs_id::kApn, QStringLiteral("typed"));
     Open(Path("foreign.bpp"));
-    QCOMPARE(f_.messages.texts(), (std::vector<std::string>{"参数设置有误，请重新设置"}));
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+    const QString said = QString::fromStdString(f_.messages.records[0].text);
+    QVERIFY2(said.startsWith(QStringLiteral("参数设置有误，请重新设置\n参数文件 ")),
+             qPrintable(said));
+    QVERIFY(said.contains(QStringLiteral("foreign.bpp")));
     QCOMPARE(WorkingBytes(), before);
     QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("typed"));
   }
 
-  void cancellingTheOpenShowsTheWorkingBlockAgain() {
-    gprs().setText(gprs_id::kApn, QStringLiteral("saved.apn"));
-    Save(Path("saved.bpp"));
-    gprs().setText(gprs_id::kApn, QStringLiteral("typed later"));
-    window().summary().Empty();
-    Open(std::nullopt);
-    QCOMPARE(f_.files.open_dialogs, 1);
-    QVERIFY(f_.messages.records.empty());
-    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("saved.apn"));
-    QVERIFY(!window().summary().toPlainText().isEmpty());
+  // Cancel, or a file that cannot be read, leaves the pages and the working block as they were:
+  // right after start-up too, when the working block is still 660 zero bytes.
+  void cancellingOrARefusedFileChangesNothing_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("cancel") << true;
+    QTest::newRow("missing file") << false;
+  }
+  void cancellingOrARefusedFileChangesNothing() {
+    QFETCH(bool, cancel);
+    gprs().setText(gprs_id::kApn, QStringLiteral("typed"));
+    const std::vector<std::uint8_t> before = WorkingBytes();
+    Open(cancel ? std::nullopt : std::optional<fs::path>(Path("missing.bpp")));
+    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("typed"));
+    QCOMPARE(gprs().text(gprs_id::kHeartbeatInterval), QStringLiteral("30"));
+    QVERIFY(window().summary().toPlainText().isEmpty());
+    QCOMPARE(WorkingBytes(), before);
+    QCOMPARE(f_.messages.records.size(), std::size_t{cancel ? 0u : 1u});
   }
 
   // ---- a file named on the command line ----
