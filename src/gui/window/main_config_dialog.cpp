@@ -402,7 +402,8 @@ void MainConfigDialog::OnPortGone() {
   operation_->Finish(ExchangeOutcome::PortLost);
   ClosePort();
   open_button_->setText(FromUtf8(kOpenCaptionAfterClose));
-  const QString text = QStringLiteral("串口 %1 已断开。").arg(QString::fromStdString(device));
+  const QString text = QStringLiteral("串口 %1 已断开，请检查串口线和设备后重新打开串口。")
+                           .arg(QString::fromStdString(device));
   messages_.Show(MessageKind::Warning, ToUtf8(text));
 }
 
