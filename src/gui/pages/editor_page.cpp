@@ -369,6 +369,8 @@ void EditorPage::showChoice(int id, std::optional<int> entry, std::uint32_t valu
     return;
   }
   choices->addItem(FromUtf8(UnitOwnValueEntry(value)));
+  // The extra entry is longer than the list's own: the list widens to show it whole.
+  choices->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   choices->setItemData(choices->count() - 1, QVariant::fromValue(value), kUnitValueRole);
   choices->setCurrentIndex(choices->count() - 1);
 }

@@ -442,7 +442,8 @@ std::string MainConfigDialog::ConfirmWriteQuestion() const {
       WriteTargetWarnings(source_->origin(), source_->unitReadSinceStart(), connected_unit_);
   if (!warnings.empty()) question += "\n";
   for (const std::string& warning : warnings) question += "\n" + warning;
-  if (!warnings.empty())
+  // A warning about another unit names the source itself.
+  if (!warnings.empty() && source_->origin().kind != BlockOrigin::Kind::Unit)
     question += "\n页面上的参数来自" + DescribeOrigin(source_->origin()) + "。";
   return question;
 }
