@@ -1,5 +1,6 @@
 #include "gui/window/summary_pane_view.h"
 
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -31,7 +32,9 @@ std::string PaneText(const QString& box_text) {
 
 SummaryPaneView::SummaryPaneView(QWidget* parent) : QPlainTextEdit(parent) {
   setObjectName(QString::number(main_id::kSummaryPane));
-  setReadOnly(false);  // the user may write notes into it
+  // The user reads, selects and copies the summaries; only the window writes them.
+  setReadOnly(true);
+  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   connect(document(), &QTextDocument::contentsChanged, this, [this] {
     if (!appending_) pane_stale_ = true;
@@ -47,6 +50,10 @@ SummaryPane& SummaryPaneView::pane() {
 }
 
 void SummaryPaneView::AppendSummaryLine(std::string_view utf8_line) {
+  AppendLine(utf8_line);
+}
+
+bool SummaryPaneView::AppendLine(std::string_view utf8_line) {
   SummaryPane& model = pane();
   const std::size_t kept = model.text().size();
   const bool emptied = model.AppendSummaryLine(PaneText(BoxText(utf8_line)));
@@ -66,10 +73,23 @@ void SummaryPaneView::AppendSummaryLine(std::string_view utf8_line) {
 
   setTextCursor(cursor);
   ensureCursorVisible();
+  return emptied;
 }
 
 void SummaryPaneView::AppendSummary(const ParameterBlock& block) {
-  for (const std::string& line : PrintSummary(block)) AppendSummaryLine(line);
+  // Each line leaves the view at the end; the summary's own first line is where reading starts.
+  // It is the box's last (empty) line now, or the top when the box is emptied on the way.
+  int first_line = document()->blockCount() - 1;
+  for (const std::string& line : PrintSummary(block))
+    if (AppendLine(line)) first_line = 0;
+  ShowFromLine(first_line);
+}
+
+void SummaryPaneView::ShowFromLine(int line) {
+  // From the end, bringing the caret up to the line scrolls it to the top of the view.
+  QTextCursor cursor(document()->findBlockByNumber(line));
+  setTextCursor(cursor);
+  ensureCursorVisible();
 }
 
 void SummaryPaneView::Empty() {

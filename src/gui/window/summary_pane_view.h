@@ -9,9 +9,10 @@
 
 namespace dtu {
 
-// The summary pane of the main window: a multi-line text box the user may also type into, to
-// which the summary of every accepted block is appended. It shows its SummaryPane model, which
-// keeps the text's GBK count and empties the box before a line when it holds too much.
+// The summary pane of the main window: a read-only multi-line text box (its text can be selected
+// and copied) to which the summary of every accepted block is appended. It shows its SummaryPane
+// model, which keeps the text's GBK count and empties the box before a line when it holds too
+// much.
 class SummaryPaneView : public QPlainTextEdit {
   Q_OBJECT
 
@@ -23,15 +24,21 @@ class SummaryPaneView : public QPlainTextEdit {
   // inside the line ("\r\n" or a lone "\r") is a line end of the box too.
   void AppendSummaryLine(std::string_view utf8_line);
 
-  // Appends the block's summary, line by line.
+  // Appends the block's summary, line by line, then shows it from its first line, with the caret
+  // at the start of that line.
   void AppendSummary(const ParameterBlock& block);
 
   // Empties the box (select all, clear), as "读取参数" does.
   void Empty();
 
  private:
-  // The model, brought up to date with the box first when the user (or anyone else) has changed
-  // the text since the last addition.
+  // AppendSummaryLine; returns whether the box was emptied first.
+  bool AppendLine(std::string_view utf8_line);
+  // Scrolls the box so that this line (a block of the document) is in view, caret at its start.
+  void ShowFromLine(int line);
+
+  // The model, brought up to date with the box first when the text has been changed from
+  // outside (setPlainText, a cut by the program) since the last addition.
   SummaryPane& pane();
 
   SummaryPane pane_;

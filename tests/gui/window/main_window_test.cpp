@@ -280,7 +280,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(Button(main_id::kWriteButton)->text(), QStringLiteral("设置参数"));
     auto* summary = Control<QPlainTextEdit>(main_id::kSummaryPane);
     QVERIFY(summary != nullptr);
-    QVERIFY(!summary->isReadOnly());
+    QVERIFY(summary->isReadOnly());  // selectable and copyable, not typed into
     QVERIFY(summary->toPlainText().isEmpty());
   }
 
