@@ -7,6 +7,7 @@
 #include "gui/platform/app_images.h"
 #include "gui/platform/qt_file_chooser.h"
 #include "gui/platform/qt_text.h"
+#include "gui/platform/qt_translations.h"
 #include "gui/platform/qt_user_messages.h"
 #include "gui/window/main_config_dialog.h"
 
@@ -32,6 +33,8 @@ ConfigApp::ConfigApp(int& argc, char** argv) : QApplication(argc, argv) {
   // Lets the desktop show the installed entry's name and icon for the running window.
   setDesktopFileName(FromUtf8(kDesktopFileName));
   setWindowIcon(AppIcon());
+  // Without the translation package Qt's buttons stay English; the window works the same.
+  InstallQtChineseTranslation(*this);
 }
 
 ParsedArguments ConfigApp::ParseArguments(const QStringList& arguments) {
