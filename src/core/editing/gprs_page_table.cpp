@@ -38,6 +38,14 @@ constexpr std::array kDomainEnabledFields{field::domain1_enabled, field::domain2
                                           field::domain3_enabled, field::domain4_enabled,
                                           field::domain5_enabled, field::domain6_enabled};
 
+// What the tooltips call the ports and the domains' "启用" boxes, whose labels are alike.
+constexpr std::array<std::string_view, 6> kPortNames{"主中心IP的端口", "第二IP的端口",
+                                                     "第三IP的端口",   "第四IP的端口",
+                                                     "第五IP的端口",   "心跳IP的端口"};
+constexpr std::array<std::string_view, 6> kDomainEnabledNames{
+    "启用主中心域名",   "启用第二中心域名", "启用第三中心域名",
+    "启用第四中心域名", "启用第五中心域名", "启用第六中心域名"};
+
 // One row of the centre table: address with its label, port with its label.
 constexpr std::array<ControlEntry, 4> CentreRow(int i) {
   const int row = 1 + i;
@@ -131,14 +139,14 @@ constexpr std::string_view kCentreIpTip =
 constexpr std::string_view kDnsTip =
     "DNS：使用DNS解析，设备可解析设定的服务器域名，解析成功后可和获得的IP地址进行收发数据。";
 constexpr std::string_view kDeviceNumberTip =
-    "设备编号:设备的编号（范围1－65535），用于设备的识别，在透传方式和澄川协议下需要设置此参数。";
+    "设备编号:设备的编号，用于设备的识别，在透传方式和澄川协议下需要设置此参数。";
 
 constexpr std::array kTooltips = std::to_array<TooltipEntry>({
     {kCentreIp[0], kCentreIpTip},
     {kCentreIp[1], kCentreIpTip},
     {kCentreIp[2], kCentreIpTip},
     {kSimNumber, "SIM卡号码:用于设备的识别，在透传方式和组态王方式下需要设置此参数。"},
-    {kHeartbeatInterval, "心跳间隔：UDP建议30秒，TCP建议60秒。最小5秒，最大65536秒"},
+    {kHeartbeatInterval, "心跳间隔：UDP建议30秒，TCP建议60秒。"},
     {kDomain[0], kDnsTip},
     {kDomainEnabled[0], kDnsTip},
     {kHeartbeatRetries,
@@ -168,8 +176,47 @@ constexpr std::array kLimits = std::to_array<FieldLimit>({
     {kHeartbeatData, CountedCapacity(field::heartbeat_data), kHeartbeatHex},
 });
 
+constexpr std::array<ControlField, 2> CentreFields(int i) {
+  return {ControlField{kCentreIp[i], kCentreIpFields[i], {}},
+          ControlField{kPort[i], kPortFields[i], kPortNames[i]}};
+}
+constexpr std::array<ControlField, 2> DomainFields(int i) {
+  return {ControlField{kDomain[i], kDomainFields[i], {}},
+          ControlField{kDomainEnabled[i], kDomainEnabledFields[i], kDomainEnabledNames[i]}};
+}
+
+// The block field behind each editable control, for its tooltip.
+constexpr std::array kHeadFields = std::to_array<ControlField>({
+    {kApn, field::apn, {}},
+    {kDialCode, field::dial_code, {}},
+    {kPppUser, field::ppp_user, {}},
+    {kPppPassword, field::ppp_password, {}},
+    {kProtocol, field::protocol, {}},
+    {kDeviceNumber, field::device_number, {}},
+    {kProjectNumber, field::project_number, {}},
+    {kCentreNumber, field::centre_number, {}},
+    {kReceiverCount, field::receiver_count, {}},
+    {kSimNumber, field::sim_number, {}},
+    {kHeartbeatInterval, field::heartbeat_interval, {}},
+    {kCustomPackets, field::custom_packets, {}},
+    {kRegisterData, field::register_data, "自定义注册包数据"},
+    {kHeartbeatData, field::heartbeat_data, "自定义心跳数据"},
+    {kTcpReconnectTime, field::tcp_reconnect_time, {}},
+    {kMainAndBackup, field::ip_mode, "中心IP使用方式"},
+    {kGroupSend, field::ip_mode, "中心IP使用方式"},
+    {kIpCount, field::ip_count, {}},
+    {kFixedDns, field::fixed_dns, "使用下面设置的DNS"},
+    {kDnsPrimary, field::dns_primary, {}},
+    {kDnsSecondary, field::dns_secondary, {}},
+});
+
+constexpr auto kFields =
+    Join(kHeadFields, CentreFields(0), CentreFields(1), CentreFields(2), CentreFields(3),
+         CentreFields(4), CentreFields(5), DomainFields(0), DomainFields(1), DomainFields(2),
+         DomainFields(3), DomainFields(4), DomainFields(5));
+
 }  // namespace
 
-constexpr PageTable kGprsPageTable{kControls, kTooltips, kLimits};
+constexpr PageTable kGprsPageTable{kControls, kTooltips, kLimits, kFields};
 
 }  // namespace dtu

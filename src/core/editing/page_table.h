@@ -8,10 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/block/block_layout.h"
+
 namespace dtu {
 
 // The declarative description of an editor page: every control with its ID, kind, text, place
-// and flags in one table, plus the page's tooltips and field limits. `EditorPage` builds the
+// and flags in one table, plus the page's tooltips, field limits and the block field behind each
+// editable control. `EditorPage` builds the
 // widgets from it; nothing else on a page creates a control.
 
 enum class ControlKind { Group, Label, Edit, List, CheckBox, Radio };
@@ -93,16 +96,25 @@ struct FieldLimit {
   int hex_box = 0;
 };
 
+// The block field an editable control sets, for its tooltip (control_tooltips.h). A
+// "16进制" box is named through the FieldLimit of its field.
+struct ControlField {
+  int id = 0;
+  FieldRow field;
+  std::string_view name;  // what the tooltip calls it; empty: the field's label (field_labels.h)
+};
+
 struct PageTable {
   std::span<const ControlEntry> controls;
   std::span<const TooltipEntry> tooltips;
   std::span<const FieldLimit> limits;
+  std::span<const ControlField> fields;
 };
 
 // One table from several parts, in order (a page's rows built by helper functions).
-template <std::size_t... N>
-constexpr auto Join(const std::array<ControlEntry, N>&... parts) {
-  std::array<ControlEntry, (N + ...)> all{};
+template <typename Row, std::size_t... N>
+constexpr auto Join(const std::array<Row, N>&... parts) {
+  std::array<Row, (N + ...)> all{};
   std::size_t next = 0;
   ((std::copy(parts.begin(), parts.end(), all.begin() + next), next += N), ...);
   return all;

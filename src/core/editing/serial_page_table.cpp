@@ -139,12 +139,12 @@ constexpr std::array kTooltips = std::to_array<TooltipEntry>({
      "示收到了来自手机号28613800000000的短信数据xxxx。如果短信参数中输出包含号码设为不包含，则输出"
      "：A"
      "T+2xxxx"},
-    {kGprsNotice, "GPRS入网后将从串口发出此内容，最大8字节。"},
-    {kTcpNotice, "TCP协议连接到服务器后将从串口发出此内容，最大8字节。"},
+    {kGprsNotice, "GPRS入网后将从串口发出此内容。"},
+    {kTcpNotice, "TCP协议连接到服务器后将从串口发出此内容。"},
 });
 
 // Every byte field is held to what its block field can store, counted in bytes also in hex
-// mode. The notices' block fields hold 10 bytes, whatever their tooltips announce.
+// mode; the tooltips state these limits (control_tooltips.h).
 constexpr std::array kLimits = std::to_array<FieldLimit>({
     {kFrameHead, CountedCapacity(field::frame_head), kFrameHeadHex},
     {kFrameTail, CountedCapacity(field::frame_tail), kFrameTailHex},
@@ -157,8 +157,32 @@ constexpr std::array kLimits = std::to_array<FieldLimit>({
     {kTcpNotice, CountedCapacity(field::tcp_notice), kTcpNoticeHex},
 });
 
+// The block field behind each editable control, for its tooltip. The notices and the channel
+// markers share their labels, so the tooltips name them in full.
+constexpr std::array kFields = std::to_array<ControlField>({
+    {kBaudRate, field::baud_rate, "设备串口波特率"},
+    {kParity, field::parity, "设备串口校验位"},
+    {kDataBits, field::data_bits, "设备串口数据位"},
+    {kStopBits, field::stop_bits, "设备串口停止位"},
+    {kPollInterval, field::poll_interval, "串口定时输出命令的间隔(秒)"},
+    {kPollCommand, field::poll_command, "串口定时输出的命令"},
+    {kTimedReceive, field::timed_receive, {}},
+    {kTimedReceiveInterval, field::timed_receive_interval, "定时接收的间隔(秒)"},
+    {kByDelay, field::frame_mode, "串口接收数据处理方式"},
+    {kByHeadAndTail, field::frame_mode, "串口接收数据处理方式"},
+    {kFrameDelay, field::frame_delay, {}},
+    {kFrameHead, field::frame_head, {}},
+    {kFrameTail, field::frame_tail, {}},
+    {kGprsRxTag, field::gprs_rx_tag, "串口接收的GPRS通道标识"},
+    {kSmsRxTag, field::sms_rx_tag, "串口接收的短信通道标识"},
+    {kGprsTxTag, field::gprs_tx_tag, "串口输出的GPRS数据来源标识"},
+    {kSmsTxTag, field::sms_tx_tag, "串口输出的短信数据来源标识"},
+    {kGprsNotice, field::gprs_notice, "GPRS入网通知内容"},
+    {kTcpNotice, field::tcp_notice, "TCP连接通知内容"},
+});
+
 }  // namespace
 
-constexpr PageTable kSerialPageTable{kControls, kTooltips, kLimits};
+constexpr PageTable kSerialPageTable{kControls, kTooltips, kLimits, kFields};
 
 }  // namespace dtu

@@ -107,8 +107,23 @@ constexpr std::array kLimits = std::to_array<FieldLimit>({
     {kNumber[4], TextCapacity(field::sms_number5)},
 });
 
+// The block field behind each editable control, for its tooltip.
+constexpr std::array kFields = std::to_array<ControlField>({
+    {kMode, field::sms_mode, {}},
+    {kSmsCentre, field::sms_centre, {}},
+    {kNumber[0], field::sms_number1, {}},
+    {kNumber[1], field::sms_number2, {}},
+    {kNumber[2], field::sms_number3, {}},
+    {kNumber[3], field::sms_number4, {}},
+    {kNumber[4], field::sms_number5, {}},
+    {kAcceptAll, field::sms_accept_all, {}},
+    {kCoding, field::sms_coding, {}},
+    {kOutputNumber, field::sms_output_number, {}},
+    {kDualTargetsOnly, field::dual_sms_targets_only, {}},
+});
+
 }  // namespace
 
-constexpr PageTable kSmsPageTable{kControls, kTooltips, kLimits};
+constexpr PageTable kSmsPageTable{kControls, kTooltips, kLimits, kFields};
 
 }  // namespace dtu

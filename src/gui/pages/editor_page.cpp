@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <set>
 
+#include "core/editing/control_tooltips.h"
 #include "core/editing/field_rules.h"
 #include "gui/pages/entry_validator.h"
 #include "gui/pages/page_exchange.h"
@@ -197,10 +198,12 @@ void EditorPage::Register(int id, QWidget* widget) {
 }
 
 void EditorPage::ApplyTooltips(const PageTable& item) {
-  for (const TooltipEntry& tip : item.tooltips) {
-    QWidget* widget = control(tip.id);
-    if (widget == nullptr) qFatal("editor page: tooltip for unknown control %d", tip.id);
-    widget->setToolTip(TooltipText(tip.text));
+  for (const TooltipEntry& tip : item.tooltips)
+    if (control(tip.id) == nullptr) qFatal("editor page: tooltip for unknown control %d", tip.id);
+  for (const auto& [id, widget] : controls_) {
+    const std::optional<std::string> tip = ControlTooltip(item, id);
+    if (!tip) continue;
+    widget->setToolTip(TooltipText(*tip));
     widget->installEventFilter(this);
   }
 }

@@ -34,6 +34,7 @@
 #include "gui/window/block_transfer.h"
 #include "gui/window/device_operation.h"
 #include "gui/window/editor_tab_set.h"
+#include "gui/window/main_window_tooltips.h"
 #include "gui/window/pages_source.h"
 #include "gui/window/parameter_file_commands.h"
 #include "gui/window/parameter_text_commands.h"
@@ -99,6 +100,8 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
   summary_ = new SummaryPaneView(this);
   CreateButtons();
   LayOut(port_group, logo);
+  for (const MainWindowTooltip& tip : MainWindowTooltips())
+    if (QWidget* widget = control(tip.id)) widget->setToolTip(tip.text);
 
   transfer_ = std::make_unique<BlockTransfer>(*tabs_, *summary_, messages_, source_);
   file_commands_ =
@@ -170,13 +173,6 @@ QWidget* MainConfigDialog::CreatePortGroup() {
   limit_label->setBuddy(reply_limit_);
   connect(reply_limit_, &QSpinBox::valueChanged, this,
           [this](int seconds) { operation_->setReplyLimit(std::chrono::seconds(seconds)); });
-
-  port_list_->setToolTip(QStringLiteral("串口设备，也可直接输入路径"));
-  baud_list_->setToolTip(QStringLiteral("波特率"));
-  parity_list_->setToolTip(QStringLiteral("校验位"));
-  data_bits_list_->setToolTip(QStringLiteral("数据位"));
-  stop_bits_list_->setToolTip(QStringLiteral("停止位"));
-  reply_limit_->setToolTip(QStringLiteral("读取或设置参数时，设备的回复停顿超过这么多秒就算超时"));
 
   auto* row = new QHBoxLayout(group);
   row->addWidget(port_list_, 3);

@@ -73,7 +73,6 @@ void StatusDisplay::CreateSignalGroup(QWidget* parent) {
   QLineEdit* strength = AddEdit(main_id::kSignalText, signal_group_);
   strength->setAlignment(Qt::AlignCenter);
   gauge_ = new SignalGauge(signal_group_);
-  gauge_->setToolTip(QStringLiteral("单击刷新信号强度"));
   controls_[main_id::kSignalGauge] = gauge_;
   auto* hint = new QLabel(QStringLiteral("0~31,10以上稳定"), signal_group_);
   auto* grid = new QGridLayout(signal_group_);

@@ -17,7 +17,7 @@ constexpr const char* kCentreIpTip =
 constexpr const char* kDnsTip =
     "DNS：使用DNS解析，设备可解析设定的服务器域名，解析成功后可和获得的IP地址进行收发数据。";
 constexpr const char* kDeviceTip =
-    "设备编号:设备的编号（范围1－65535），用于设备的识别，在透传方式和澄川协议下需要设置此参数。";
+    "设备编号:设备的编号，用于设备的识别，在透传方式和澄川协议下需要设置此参数。";
 
 const char* const kOperator = "运营商相关";
 const char* const kProtocol = "协议相关";
@@ -69,7 +69,7 @@ std::vector<ExpectedControl> ExpectedControls() {
        "心跳间隔(秒)",
        kHeartbeat,
        kDigits,
-       "心跳间隔：UDP建议30秒，TCP建议60秒。最小5秒，最大65536秒",
+       "心跳间隔：UDP建议30秒，TCP建议60秒。",
        {}},
       {gprs_id::kHeartbeatIntervalLabel, 'S', "心跳间隔(秒)", kHeartbeat, kShown, "", {}},
       {gprs_id::kHeartbeatTwice,

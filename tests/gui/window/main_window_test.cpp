@@ -20,7 +20,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <optional>
 
+#include "core/editing/control_tooltips.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
@@ -282,6 +284,43 @@ class MainWindowTest : public QObject {
     QVERIFY(summary != nullptr);
     QVERIFY(summary->isReadOnly());  // selectable and copyable, not typed into
     QVERIFY(summary->toPlainText().isEmpty());
+  }
+
+  // Every control the user can change on every page says what it sets and its limit, as the
+  // page tables give them (their contents: control_tooltips_test).
+  void everyEditableControlHasItsTooltip() {
+    const std::vector<std::pair<EditorPage*, const PageTable*>> pages{
+        {&window().tabs().gprsPage(), &kGprsPageTable},
+        {&window().tabs().smsPage(), &kSmsPageTable},
+        {&window().tabs().serialPage(), &kSerialPageTable}};
+    for (const auto& [page, table] : pages) {
+      int editable = 0;
+      for (int id : page->controlIds()) {
+        QWidget* widget = page->control(id);
+        const auto* edit = qobject_cast<QLineEdit*>(widget);
+        const bool changeable =
+            widget->isEnabled() && (edit != nullptr ? !edit->isReadOnly()
+                                                    : qobject_cast<QComboBox*>(widget) ||
+                                                          qobject_cast<QAbstractButton*>(widget));
+        if (!changeable) continue;
+        ++editable;
+        const std::optional<std::string> expected = ControlTooltip(*table, id);
+        QVERIFY2(expected.has_value(), qPrintable(QString::number(id)));
+        QCOMPARE(widget->toolTip(),
+                 Q(*expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+      }
+      QVERIFY(editable > 10);
+    }
+  }
+
+  void mainWindowControlsHaveTooltips() {
+    for (int id : {main_id::kPortList, main_id::kBaudList, main_id::kParityList,
+                   main_id::kDataBitsList, main_id::kStopBitsList, main_id::kOpenButton,
+                   main_id::kReadButton, main_id::kWriteButton, main_id::kSignalGauge,
+                   main_id::kGprsModeRadio, main_id::kSmsModeRadio, main_id::kSummaryPane})
+      QVERIFY2(!window().control(id)->toolTip().isEmpty(), qPrintable(QString::number(id)));
+    QVERIFY(List(main_id::kBaudList)->toolTip().contains(QStringLiteral("110 到 921600")));
+    QVERIFY(Button(main_id::kReadButton)->toolTip().contains(QStringLiteral("660字节")));
   }
 
   void fileMenu() {
