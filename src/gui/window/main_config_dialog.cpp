@@ -351,8 +351,8 @@ bool MainConfigDialog::OpenPort() {
   settings.data_bits = data_bits_list_->currentText().toInt();
   settings.stop_bits = stop_bits_list_->currentText().toInt();
 
-  std::string reason;
-  if (port_->Open(settings, reason)) {
+  std::string failure;
+  if (port_->Open(settings, failure)) {
     port_settings_ = settings;
     // Whatever an earlier port left half recognised goes; the unit on this port is not yet
     // known by its serial numbers.
@@ -360,9 +360,7 @@ bool MainConfigDialog::OpenPort() {
     connected_unit_.reset();
     return true;
   }
-  const QString text = QStringLiteral("无法打开串口 %1：%2")
-                           .arg(QString::fromStdString(settings.device), FromUtf8(reason));
-  messages_.Show(MessageKind::Warning, ToUtf8(text));
+  messages_.Show(MessageKind::Warning, failure);
   return false;
 }
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <utility>
 
+#include "core/serial/port_open_message.h"
 #include "core/serial/serial_port.h"
 
 namespace dtu {
@@ -28,17 +29,18 @@ PortConnection::~PortConnection() {
   Close();
 }
 
-bool PortConnection::Open(const PortSettings& settings, std::string& reason) {
+bool PortConnection::Open(const PortSettings& settings, std::string& failure) {
   Close();
   auto engine = std::make_unique<SerialPort>(static_cast<UserMessages&>(*this));
   if (!engine->OpenPort(*this, settings.device, settings.baud_rate, settings.parity,
                         settings.data_bits, settings.stop_bits, kWindowEventMask,
                         kWriteBufferSize)) {
-    reason = engine->open_error().text;
+    const PortOpenError& error = engine->open_error();
+    failure = PortOpenFailureMessage(settings.device, error.code, error.text);
     return false;
   }
   if (!engine->StartMonitor()) {
-    reason = "the port's monitor thread could not be started";
+    failure = "无法打开串口 " + settings.device + "：无法启动串口的监视线程。";
     return false;
   }
   engine_ = std::move(engine);

@@ -50,9 +50,10 @@ class PortConnection : public QObject, public PortOwner, private UserMessages {
   ~PortConnection() override;
 
   // Opens the port and starts monitoring it (character-received events only, a 4096-byte write
-  // buffer). Returns false with `reason` set to the system's words when the port cannot be
-  // opened or monitored; the connection then stays closed.
-  bool Open(const PortSettings& settings, std::string& reason);
+  // buffer). Returns false with `failure` set to the message for the user when the port cannot
+  // be opened or monitored (in Chinese, with the fix for missing permission); the connection
+  // then stays closed.
+  bool Open(const PortSettings& settings, std::string& failure);
   void Close();
   bool IsOpen() const { return engine_ != nullptr; }
   // The device of the open port (empty when closed).

@@ -16,10 +16,13 @@
 #include <QTimer>
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 #include "core/editing/control_tooltips.h"
@@ -34,6 +37,8 @@
 #include "gui/window/summary_pane_view.h"
 #include "support/gui_test_support.h"
 #include "support/main_window_fixture.h"
+#include "support/ordinary_file_access.h"
+#include "support/temp_dir.h"
 
 namespace dtu::test {
 
@@ -154,16 +159,73 @@ class MainWindowTest : public QObject {
     QCOMPARE(ports->portName(), std::string("/dev/serial/by-id/usb-unit"));
   }
 
+  // The reason in Chinese for what the user can act on; the system's words for the rest.
+  void aPortThatCannotBeOpenedSaysWhy_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "missing"
+                             << "没有这个设备";
+    QTest::newRow("a folder") << "folder"
+                              << "不是串口设备";
+    QTest::newRow("a plain file") << "file"
+                                  << "不是串口设备";
+  }
   void aPortThatCannotBeOpenedSaysWhy() {
-    List(main_id::kPortList)->setEditText(QStringLiteral("/nonexistent/ttyDTU9"));
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const TempDir dir;
+    std::filesystem::path device = dir / "ttyDTU9";
+    if (kind == QStringLiteral("folder")) std::filesystem::create_directory(device);
+    if (kind == QStringLiteral("file")) WriteAllBytes(device, std::string("x"));
+    List(main_id::kPortList)->setEditText(QString::fromStdString(device.string()));
     Button(main_id::kOpenButton)->click();
     QCOMPARE(f_.messages.records.size(), std::size_t{1});
     const QString text = QString::fromStdString(f_.messages.records[0].text);
-    QVERIFY2(text.startsWith(QStringLiteral("无法打开串口 /nonexistent/ttyDTU9：")),
+    QVERIFY2(text.startsWith(QStringLiteral("无法打开串口 %1：").arg(device.c_str())),
              qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("No such file")), qPrintable(text));
+    QVERIFY2(text.contains(reason), qPrintable(text));
     QVERIFY(!window().isPortOpen());
     QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开"));
+  }
+
+  // A device the user may not open names the group that owns it and the fix; a device even its
+  // group may not use asks for other permissions.
+  void aPortWithoutPermissionSaysHowToGetIt_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("group may use it") << 0060 << "请把当前用户加入该组";
+    QTest::newRow("nobody may") << 0000 << "该组也不能读写它";
+  }
+  void aPortWithoutPermissionSaysHowToGetIt() {
+    QFETCH(int, mode);
+    QFETCH(QString, advice);
+    const TempDir dir;
+    std::filesystem::permissions(dir.path(), std::filesystem::perms(0755));
+    const std::filesystem::path device = dir / "ttyUSB0";
+    WriteAllBytes(device, std::string());
+    std::filesystem::permissions(device, std::filesystem::perms(mode));
+    // Tests run as root still belong to the root group: the device gets a group of its own.
+    if (::geteuid() == 0) QCOMPARE(::chown(device.c_str(), 0, OrdinaryFileAccess::kNobodyGroup), 0);
+    struct stat info {};
+    QCOMPARE(::stat(device.c_str(), &info), 0);
+    const QString group = QString::fromLocal8Bit(::getgrgid(info.st_gid)->gr_name);
+
+    List(main_id::kPortList)->setEditText(QString::fromStdString(device.string()));
+    {
+      const OrdinaryFileAccess as_ordinary_user;
+      Button(main_id::kOpenButton)->click();
+    }
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+    const QString text = QString::fromStdString(f_.messages.records[0].text);
+    QVERIFY2(text.startsWith(QStringLiteral("无法打开串口 %1：没有权限。").arg(device.c_str())),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("用户组“%1”").arg(group)), qPrintable(text));
+    QVERIFY2(text.contains(advice), qPrintable(text));
+    if (mode != 0) {
+      QVERIFY2(text.contains(QStringLiteral("usermod -aG %1 ").arg(group)), qPrintable(text));
+      QVERIFY2(text.contains(QStringLiteral("重新登录")), qPrintable(text));
+    }
+    QVERIFY(!window().isPortOpen());
   }
 
   void theChosenLineSettingsReachThePort() {
