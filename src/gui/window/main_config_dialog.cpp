@@ -153,6 +153,9 @@ void MainConfigDialog::CreateMenu() {
 QWidget* MainConfigDialog::CreatePortGroup() {
   auto* group = new QGroupBox(QStringLiteral("串口"), this);
   port_list_ = new PortComboBox(environment_.list_ports, environment_.extra_ports, group);
+  // The system adds a node to /dev for each adapter plugged in and removes it when pulled out.
+  port_list_->WatchForChanges(environment_.port_folders.value_or(
+      std::vector<std::filesystem::path>{std::filesystem::path("/dev")}));
   baud_list_ = CreateList(kBaudList, BaudRateEntries(), group);
   // The parity's first letter is what the engine takes: 'N', 'O' or 'E'.
   parity_list_ = CreateList(

@@ -55,6 +55,8 @@ struct MainWindowEnvironment {
   std::vector<std::string> extra_ports;  // from the command line: listed, the first selected
   std::function<std::vector<std::string>()> list_ports;  // default: this machine's serial ports
   std::function<void(const QUrl&)> open_url;             // default: the desktop's browser
+  // Folders whose changes make the port list look again; default: /dev.
+  std::optional<std::vector<std::filesystem::path>> port_folders;
   // A parameter file to open as soon as the window's event loop runs (the program's FILE
   // argument), as if it had been chosen in the file menu's open dialog.
   std::optional<std::filesystem::path> start_file;

@@ -228,6 +228,32 @@ class MainWindowTest : public QObject {
     QVERIFY(!window().isPortOpen());
   }
 
+  // Plugged in or pulled out, an adapter shows in the list without it being opened; what the
+  // user has typed stays, caret and all.
+  void portListFollowsAdaptersPluggedInAndOut() {
+    const TempDir dev;
+    f_.Destroy();
+    f_.port_folders = {dev.path()};
+    f_.Create();
+    f_.port_folders.clear();
+    auto* ports = static_cast<PortComboBox*>(List(main_id::kPortList));
+    ports->setEditText(QStringLiteral("/dev/serial/by-id/usb-unit"));
+    ports->lineEdit()->setCursorPosition(5);
+
+    f_.machine_ports = {"/dev/ttyS0", "/dev/ttyUSB0", "/dev/ttyUSB1"};
+    WriteAllBytes(dev / "ttyUSB1", std::string());
+    QTRY_COMPARE_WITH_TIMEOUT(Entries(ports).size(), 3, 5000);
+    QCOMPARE(Entries(ports).back(), QStringLiteral("/dev/ttyUSB1"));
+    QCOMPARE(ports->currentText(), QStringLiteral("/dev/serial/by-id/usb-unit"));
+    QCOMPARE(ports->lineEdit()->cursorPosition(), 5);
+
+    ports->setCurrentIndex(2);
+    f_.machine_ports = {"/dev/ttyS0", "/dev/ttyUSB1"};
+    std::filesystem::remove(dev / "ttyUSB1");
+    QTRY_COMPARE_WITH_TIMEOUT(Entries(ports), (QStringList{"/dev/ttyS0", "/dev/ttyUSB1"}), 5000);
+    QCOMPARE(ports->currentText(), QStringLiteral("/dev/ttyUSB1"));
+  }
+
   void theChosenLineSettingsReachThePort() {
     // A pseudo-terminal stands in for the serial port; its master side shows the line settings
     // the window put on it (a pseudo-terminal keeps speed and stop bits, not the character size
