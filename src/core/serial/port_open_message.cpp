@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "core/system_error_text.h"
+
 namespace dtu {
 namespace {
 
@@ -66,12 +68,11 @@ std::string CurrentUserName() {
   return name != nullptr ? name : "$USER";
 }
 
-std::string PortOpenFailureMessage(std::string_view device, int error,
-                                   std::string_view system_text) {
+std::string PortOpenFailureMessage(std::string_view device, int error) {
   if (error == EACCES || error == EPERM) return PermissionAdvice(device);
   for (const Reason& reason : kReasons)
     if (reason.error == error) return Reading(device) + std::string(reason.text);
-  return Reading(device) + std::string(system_text);
+  return Reading(device) + SystemErrorText(error) + "。";
 }
 
 }  // namespace dtu

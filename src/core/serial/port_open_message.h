@@ -20,12 +20,12 @@ std::optional<DeviceGroup> DeviceOwnerGroup(const std::filesystem::path& device)
 // The name of the user the program runs as, for the command that adds it to a group.
 std::string CurrentUserName();
 
-// What the window says when `device` could not be opened: "无法打开串口 <device>：" and the reason
-// in Chinese for the failures a user can act on (missing, busy, not a terminal, no permission),
-// else `system_text`. For missing permission (EACCES, EPERM) it adds the fix: join the group
-// that owns the device (named as the system names it, e.g. "dialout") and log in again; or, when
-// even that group may not read and write it, ask for the device's permissions to be changed.
-std::string PortOpenFailureMessage(std::string_view device, int error,
-                                   std::string_view system_text);
+// What the window says when opening `device` failed with errno `error`: "无法打开串口 <device>："
+// and the reason, worded for the failures a user can act on (missing, busy, not a terminal, no
+// permission), else the system's reason (SystemErrorText). For missing permission (EACCES,
+// EPERM) it adds the fix: join the group that owns the device (named as the system names it,
+// e.g. "dialout") and log in again; or, when even that group may not read and write it, ask for
+// the device's permissions to be changed.
+std::string PortOpenFailureMessage(std::string_view device, int error);
 
 }  // namespace dtu

@@ -35,8 +35,7 @@ bool PortConnection::Open(const PortSettings& settings, std::string& failure) {
   if (!engine->OpenPort(*this, settings.device, settings.baud_rate, settings.parity,
                         settings.data_bits, settings.stop_bits, kWindowEventMask,
                         kWriteBufferSize)) {
-    const PortOpenError& error = engine->open_error();
-    failure = PortOpenFailureMessage(settings.device, error.code, error.text);
+    failure = PortOpenFailureMessage(settings.device, engine->open_error().code);
     return false;
   }
   if (!engine->StartMonitor()) {
