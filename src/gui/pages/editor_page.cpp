@@ -493,11 +493,16 @@ bool EditorPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool EditorPage::ShowWrappedTooltip(QWidget* widget, QEvent* event) {
-  // The long tooltips read better wrapped; the widget keeps the plain text.
-  const QString html =
-      QStringLiteral("<p>") +
-      widget->toolTip().toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
-      QStringLiteral("</p>");
+  // The long descriptions read better wrapped; a short line (what the control sets and its
+  // limit) stays whole, which also keeps the tip from being squeezed narrow. The widget keeps
+  // the plain text.
+  constexpr qsizetype kShortLine = 60;
+  QString html;
+  for (const QString& line : widget->toolTip().split(QLatin1Char('\n'))) {
+    html += line.size() <= kShortLine ? QStringLiteral("<p style=\"white-space:pre\">")
+                                      : QStringLiteral("<p>");
+    html += line.toHtmlEscaped() + QStringLiteral("</p>");
+  }
   QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), html, widget);
   return true;
 }

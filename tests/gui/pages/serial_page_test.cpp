@@ -1,9 +1,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolTip>
 
 #include "gui/pages/serial_page.h"
 #include "support/gui_test_support.h"
@@ -143,6 +145,21 @@ class SerialPageTest : public QObject, public PageFixture<SerialPage> {
 
  private slots:
   void init() { CreatePage(); }
+
+  // The line on what the field sets stays whole; the long description wraps.
+  void tooltipShowsTheLimitLineWhole() {
+    page_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
+    QLineEdit* notice = edit(serial_id::kFrameHead);
+    QHelpEvent ask(QEvent::ToolTip, QPoint(2, 2), notice->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(notice, &ask);
+    QTRY_VERIFY(QToolTip::isVisible());
+    const QString shown = QToolTip::text();
+    QToolTip::hideText();
+    QVERIFY2(shown.startsWith(QStringLiteral("<p style=\"white-space:pre\">包头：最多8个字节")),
+             qPrintable(shown));
+    QVERIFY2(shown.contains(QStringLiteral("<p>包头包尾：")), qPrintable(shown));
+  }
   void cleanup() { DestroyPage(); }
 
   void controls_data() { AddControlRows(ExpectedControls()); }
