@@ -174,7 +174,7 @@ class ParameterFileCommandsTest : public QObject {
     const ScriptedMessages::Record& report = f_.messages.records[0];
     QVERIFY(!report.question);
     QCOMPARE(report.caption, std::string("保存文件"));
-    QVERIFY2(QString::fromStdString(report.text).contains(QStringLiteral("No such file")),
+    QVERIFY2(QString::fromStdString(report.text).contains(QStringLiteral("没有那个文件或目录")),
              report.text.c_str());
   }
 
