@@ -35,18 +35,6 @@ std::vector<std::size_t> AnnouncedBytes(const std::string& text) {
   return counts;
 }
 
-TEST(ControlTooltips, EveryEditableControlSaysWhatItSets) {
-  for (const auto& [name, table] : kTables) {
-    for (const ControlEntry& entry : table.controls) {
-      if (!IsEditableControl(entry)) continue;
-      const std::optional<std::string> tip = ControlTooltip(table, entry.id);
-      ASSERT_TRUE(tip.has_value()) << name << ": " << entry.id;
-      EXPECT_NE(FirstLine(*tip).find("："), std::string::npos) << name << ": " << *tip;
-    }
-    for (const ControlField& field : table.fields) EXPECT_TRUE(ControlTooltip(table, field.id));
-  }
-}
-
 // The byte limits the tooltips state are the limits the fields are held to, their "16进制"
 // boxes included; no description states another.
 TEST(ControlTooltips, StatedByteLimitsAreTheFieldLimits) {
