@@ -9,12 +9,12 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz_check.h"
-#include "core/text/gbk_codec.h"
-#include "core/text/hex_text.h"
 #include "core/block/parameter_block.h"
 #include "core/device/device_link.h"
 #include "core/device/status_ids.h"
+#include "core/text/gbk_codec.h"
+#include "core/text/hex_text.h"
+#include "fuzz_check.h"
 
 namespace {
 
@@ -55,15 +55,15 @@ class CheckingSink final : public dtu::DeviceLinkSink {
   void SetStatusText(int control_id, std::string_view text) override {
     RequireNoSignalPending();
     switch (control_id) {
-      case dtu::kBoardSerialEditId:
-      case dtu::kModuleSerialEditId:
+      case dtu::main_id::kBoardSerial:
+      case dtu::main_id::kModuleSerial:
         CheckValue(text, kLineEndValueLimit);
         break;
-      case dtu::kVersionEditId:
-      case dtu::kSimSmsCentreEditId:
+      case dtu::main_id::kVersion:
+      case dtu::sms_id::kSimSmsCentre:
         CheckValue(text, kReturnValueLimit);
         break;
-      case dtu::kSignalEditId:
+      case dtu::main_id::kSignalText:
         CheckValue(text, kReturnValueLimit);
         expected_signal_ = dtu::ParseCDecimal(dtu::Utf8ToGbk(text).bytes);
         break;

@@ -7,13 +7,13 @@
 #include <string_view>
 #include <vector>
 
-#include "fuzz_check.h"
-#include "core/text/gbk_codec.h"
-#include "core/text/hex_text.h"
 #include "core/block/block_check.h"
 #include "core/block/parameter_summary.h"
 #include "core/block/summary_pane.h"
 #include "core/device/device_commands.h"
+#include "core/text/gbk_codec.h"
+#include "core/text/hex_text.h"
+#include "fuzz_check.h"
 
 namespace dtu::fuzz {
 namespace {
@@ -27,8 +27,8 @@ constexpr std::size_t kMaxSummaryLineBytes = 512;
 // length byte of a counted area.
 std::array<bool, kBlockSize> NormalisableBytes() {
   std::array<bool, kBlockSize> mask{};
-  for (const FieldSpec& text : kTextFields) mask[text.offset + text.size - 1u] = true;
-  for (const CountedSpec& counted : kCountedFields) {
+  for (const FieldRow& text : kTextFields) mask[text.offset + text.size - 1u] = true;
+  for (const CountedRow& counted : kCountedFields) {
     mask[counted.area.offset + counted.area.size - 1u] = true;
     mask[counted.length.offset] = true;
   }
@@ -46,9 +46,9 @@ void CheckNormalised(const ParameterBlock& arrived, const ParameterBlock& prepar
   for (std::size_t i = 2; i < kBlockSize; ++i)
     Require(normalisable[i] || arrived.bytes()[i] == prepared.bytes()[i],
             "normalising changes only terminators and length bytes");
-  for (const FieldSpec& text : kTextFields)
+  for (const FieldRow& text : kTextFields)
     Require(prepared.GetText(text).size() < text.size, "every text ends inside its field");
-  for (const CountedSpec& counted : kCountedFields) {
+  for (const CountedRow& counted : kCountedFields) {
     Require(prepared.Get(counted.length) < counted.area.size, "every counted length fits its area");
     Require(prepared.GetCounted(counted).size() == prepared.Get(counted.length),
             "a counted field holds as many bytes as its length says");

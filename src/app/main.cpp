@@ -1,5 +1,6 @@
 // dtuconfig: the configuration tool's window. Usage: dtuconfig [--port PATH]...
 
+#include <clocale>
 #include <cstdio>
 
 #include "gui/window/config_app.h"
@@ -19,6 +20,9 @@ QStringList RawArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The system's error texts (a port that cannot be opened, a file that cannot be written) in the
+  // user's language where the system has them, as the rest of the window speaks it.
+  std::setlocale(LC_MESSAGES, "");
   // The usage needs no display, so it is answered before the application starts.
   const dtu::ParsedArguments early = dtu::ConfigApp::ParseArguments(RawArguments(argc, argv));
   if (early.outcome == dtu::ParsedArguments::Outcome::Help) {

@@ -8,13 +8,15 @@ namespace dtu {
 // window all take their words from here. The addresses are placeholders until the product has
 // its own.
 
-// The product's version as the window caption and the About window show it.
+// The product's version, the one place it is written: the window caption, the About window and
+// the application object show it, and CMake reads it for the project, the package and the
+// manual pages.
 inline constexpr std::string_view kVersionText = "6.0";
 
 // The maker's web page, opened by a click on the logo.
 inline constexpr std::string_view kMakerWebPage = "https://dtuconfig.example.org/";
 
-// The maker's name and contact details behind "版本6.0" in the main window's caption.
+// The maker's name and contact details behind "版本" and the version in the main window's caption.
 inline constexpr std::string_view kMakerName = "DTU配置工具项目组";
 inline constexpr std::string_view kMakerTelephone = "010-00000000";
 inline constexpr std::string_view kMakerFax = "010-00000001";

@@ -5,12 +5,13 @@
 #include <QTabBar>
 #include <QTest>
 
-#include "gui/window/editor_tab_set.h"
-#include "gui/window/startup_values.h"
+#include "core/block/parameter_block.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
-#include "core/block/parameter_block.h"
+#include "gui/window/editor_tab_set.h"
+#include "gui/window/main_window_ids.h"
+#include "gui/window/startup_values.h"
 #include "support/scripted_messages.h"
 
 namespace dtu::test {
@@ -57,7 +58,7 @@ class PageScreenshots : public QObject {
     tabs.CheckModeRadio(0);
     tabs.ShowSelectedPage(0);
     Save(tabs, QStringLiteral("tab-set.png"));
-    tabs.modeRadio(1163)->click();
+    tabs.modeRadio(main_id::kSmsModeRadio)->click();
     Save(tabs, QStringLiteral("tab-set-sms.png"));
     tabs.tabBar()->setCurrentIndex(1);
     Save(tabs, QStringLiteral("tab-set-serial-sms-mode.png"));

@@ -23,6 +23,8 @@ struct MainWindowFixture {
   std::vector<std::string> machine_ports;
   std::vector<QUrl> opened_urls;
   int port_scans = 0;
+  std::vector<std::filesystem::path> port_folders;  // watched for adapters; none unless a test
+                                                    // sets them
   std::unique_ptr<MainConfigDialog> window;
 
   void Create(std::vector<std::string> command_line_ports = {},
@@ -35,6 +37,7 @@ struct MainWindowFixture {
       return machine_ports;
     };
     environment.open_url = [this](const QUrl& url) { opened_urls.push_back(url); };
+    environment.port_folders = port_folders;
     window = std::make_unique<MainConfigDialog>(messages, files, std::move(environment));
   }
 

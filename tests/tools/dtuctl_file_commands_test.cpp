@@ -115,7 +115,7 @@ TEST_F(DtuctlFileCommands, FileCommandsReportUnusableFiles) {
       {{PathOf("absent.MTS")}, PathOf("absent.MTS") + ": 无此文件!\n"},
       {{PathOf("short.MTS")},
        PathOf("short.MTS") + ": 参数文件只有 100 字节，不足 660 字节，未读取。\n"},
-      {{dir_.path().string()}, dir_.path().string() + ": 读取参数文件失败：Is a directory\n"},
+      {{dir_.path().string()}, dir_.path().string() + ": 读取参数文件失败：是一个目录\n"},
       {{}, "missing FILE"},
       {{"a", "b"}, "too many operands"},
       {{"--verbose", "a"}, "unknown option '--verbose'"},
@@ -255,8 +255,8 @@ TEST_F(DtuctlFileCommands, DecodeReportsBadUsageAndUnwritableTargets) {
       {{"reply.txt"}, "unexpected operand 'reply.txt'"},
       {{"-x"}, "unknown option '-x'"},
       {{"-o", PathOf("missing/unit.MTS")},
-       PathOf("missing/unit.MTS") + ": 无法创建或打开参数文件：No such file or directory\n"},
-      {{"-o", dir_.path().string()}, "Is a directory"},
+       PathOf("missing/unit.MTS") + ": 无法创建或打开参数文件：没有那个文件或目录\n"},
+      {{"-o", dir_.path().string()}, "是一个目录"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"decode"};

@@ -9,6 +9,7 @@
 
 #include "core/block/parameter_block.h"
 #include "core/device/device_commands.h"
+#include "core/device/status_ids.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -32,28 +33,22 @@ ProcessResult Dtuctl(const std::vector<std::string>& args, std::string_view inpu
 const std::filesystem::path kCapture =
     std::filesystem::path(__FILE__).parent_path().parent_path() / "data/replies/gprs_reply.bin";
 
-std::string ReadCapture() {
-  const std::vector<std::uint8_t> bytes = test::ReadAllBytes(kCapture);
+std::string ReadText(const std::filesystem::path& path) {
+  const std::vector<std::uint8_t> bytes = test::ReadAllBytes(path);
   return std::string(bytes.begin(), bytes.end());
 }
 
-const std::string kCaptureEvents =
-    "address 0 10.71.23.145\n"
-    "address 1 211.136.17.107\n"
-    "address 2 211.136.20.203\n"
-    "address 3 0.0.0.0\n"
-    "address 4 0.0.0.0\n"
-    "address 5 0.0.0.0\n"
-    "address 6 0.0.0.0\n"
-    "address 7 114.114.114.114\n"
-    "address 8 8.8.8.8\n"
-    "status 1241 ZB20240315001\n"
-    "status 1144 866123045678901\n"
-    "status 1145 V6.0 标准版\n"
-    "status 1165 \"+8613800200500\",145\n"
-    "status 1192 26,99\n"
-    "signal 26\n"
-    "block accepted\n";
+std::string ReadCapture() {
+  return ReadText(kCapture);
+}
+
+// The line dtuctl replay prints for a status text.
+std::string StatusLine(int control_id, std::string_view text) {
+  return "status " + std::to_string(control_id) + " " + std::string(text) + "\n";
+}
+
+// What dtuctl replay prints for the capture, line by line.
+const std::string kCaptureEvents = ReadText(kCapture.parent_path() / "gprs_reply_events.txt");
 
 TEST(DtuctlReplay, CapturedReplyGivesEveryEventInOrder) {
   const ProcessResult run = Dtuctl({"replay", kCapture.string()});
@@ -103,10 +98,9 @@ TEST(DtuctlReplay, AcknowledgementsAndEscapedValues) {
   EXPECT_EQ(run.out,
             "message 参数设置成功!\n"
             "message 参数校验失败!\n"
-            "message 设置验证码成功.\n"
-            "status 1145 a\\\\b\\tc\\x01\n"
-            "status 1144 1\\r2\\n3\n"
-            "block accepted\n");
+            "message 设置验证码成功.\n" +
+                StatusLine(main_id::kVersion, "a\\\\b\\tc\\x01") +
+                StatusLine(main_id::kModuleSerial, "1\\r2\\n3") + "block accepted\n");
 }
 
 TEST(DtuctlReplay, UnreadableInputFails) {

@@ -4,6 +4,7 @@
 #include <span>
 #include <string_view>
 
+#include "core/block/block_codes.h"
 #include "core/text/gbk_codec.h"
 
 namespace dtusim {
@@ -14,7 +15,7 @@ std::span<const std::uint8_t> AsBytes(std::string_view text) {
 }
 
 void SetNetwork(dtu::ParameterBlock& block) {
-  block.set_work_mode(0);  // GPRS
+  block.set_work_mode(dtu::ToByte(dtu::WorkMode::Gprs));
   block.set_protocol(1);
   block.set_apn("CMNET");
   block.set_dial_code("*99***1#");
@@ -28,7 +29,7 @@ void SetNetwork(dtu::ParameterBlock& block) {
 
 void SetCentres(dtu::ParameterBlock& block) {
   block.set_ip_count(1);
-  block.set_ip_mode(1);  // main and backup
+  block.set_ip_mode(dtu::ToByte(dtu::IpMode::MainAndBackup));
   block.set_receiver_count(1);
   block.set_centre_ip1({218, 85, 139, 60});
   block.set_port1(5001);
@@ -48,8 +49,8 @@ void SetCentres(dtu::ParameterBlock& block) {
 }
 
 void SetSms(dtu::ParameterBlock& block) {
-  block.set_sms_mode(0);
-  block.set_sms_coding(0);
+  block.set_sms_mode(dtu::ToByte(dtu::SmsMode::Protocol));
+  block.set_sms_coding(dtu::ToByte(dtu::SmsCoding::SevenBit));
   block.set_sms_centre("8613800100500");
   block.set_sms_number1("13800138000");
   block.set_sms_number2("13900139000");
@@ -57,10 +58,10 @@ void SetSms(dtu::ParameterBlock& block) {
 
 void SetSerial(dtu::ParameterBlock& block) {
   block.set_baud_rate(9600);
-  block.set_parity(0);
+  block.set_parity(dtu::ToByte(dtu::Parity::None));
   block.set_data_bits(8);
   block.set_stop_bits(1);
-  block.set_frame_mode(0);  // packets end after a pause
+  block.set_frame_mode(dtu::ToByte(dtu::FrameMode::ByDelay));  // packets end after a pause
   block.set_frame_delay(150);
   block.set_poll_interval(60);
   block.set_poll_command(AsBytes("Read"));

@@ -2,10 +2,17 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string_view>
+#include <type_traits>
 
 namespace dtu {
+
+// The byte a code below is stored as in the block.
+template <typename Code>
+requires std::is_enum_v<Code>
+constexpr std::uint8_t ToByte(Code code) {
+  return static_cast<std::uint8_t>(code);
+}
 
 // Channel mode, byte 4 of the block.
 enum class WorkMode : std::uint8_t { Gprs = 0, Sms = 1, Dual = 2 };
@@ -87,16 +94,5 @@ inline constexpr std::array<std::string_view, 3> kSmsCodingSummaryNames{"7bit", 
 
 // Whether SMS output carries the sender's number, byte 471.
 inline constexpr std::array<std::string_view, 2> kSmsOutputNumberEntries{"不包含", "包含"};
-
-// The baud rates the DTU's serial port and the PC's port offer, in list order.
-inline constexpr std::array<std::uint32_t, 14> kBaudRates{
-    110, 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600};
-
-// The list index of a baud rate, if it is one of the list.
-inline constexpr std::optional<std::size_t> BaudRateIndex(std::uint32_t baud) {
-  for (std::size_t i = 0; i < kBaudRates.size(); ++i)
-    if (kBaudRates[i] == baud) return i;
-  return std::nullopt;
-}
 
 }  // namespace dtu

@@ -6,7 +6,7 @@
 
 namespace dtu {
 
-std::uint32_t ParameterBlock::Get(const FieldSpec& row) const {
+std::uint32_t ParameterBlock::Get(const FieldRow& row) const {
   const auto at = [&](std::size_t i) -> std::uint32_t { return bytes_[row.offset + i]; };
   switch (row.type) {
     case FieldType::U8:
@@ -25,7 +25,7 @@ std::uint32_t ParameterBlock::Get(const FieldSpec& row) const {
   }
 }
 
-void ParameterBlock::Set(const FieldSpec& row, std::uint32_t value) {
+void ParameterBlock::Set(const FieldRow& row, std::uint32_t value) {
   const auto put = [&](std::size_t i, std::uint32_t byte) {
     bytes_[row.offset + i] = static_cast<std::uint8_t>(byte);
   };
@@ -53,48 +53,48 @@ void ParameterBlock::Set(const FieldSpec& row, std::uint32_t value) {
   }
 }
 
-std::span<const std::uint8_t> ParameterBlock::Area(const FieldSpec& row) const {
+std::span<const std::uint8_t> ParameterBlock::Area(const FieldRow& row) const {
   return std::span<const std::uint8_t>(bytes_).subspan(row.offset, row.size);
 }
 
-std::span<std::uint8_t> ParameterBlock::Area(const FieldSpec& row) {
+std::span<std::uint8_t> ParameterBlock::Area(const FieldRow& row) {
   return std::span<std::uint8_t>(bytes_).subspan(row.offset, row.size);
 }
 
-Ipv4Bytes ParameterBlock::GetIPv4(const FieldSpec& row) const {
+Ipv4Bytes ParameterBlock::GetIPv4(const FieldRow& row) const {
   Ipv4Bytes address{};
   std::ranges::copy(Area(row).first(4), address.begin());
   return address;
 }
 
-void ParameterBlock::SetIPv4(const FieldSpec& row, const Ipv4Bytes& address) {
+void ParameterBlock::SetIPv4(const FieldRow& row, const Ipv4Bytes& address) {
   std::ranges::copy(address, Area(row).begin());
 }
 
-std::string ParameterBlock::GetText(const FieldSpec& row) const {
+std::string ParameterBlock::GetText(const FieldRow& row) const {
   const auto area = Area(row);
   const auto end = std::ranges::find(area, std::uint8_t{0});
   return std::string(area.begin(), end);
 }
 
-void ParameterBlock::SetText(const FieldSpec& row, std::string_view gbk) {
+void ParameterBlock::SetText(const FieldRow& row, std::string_view gbk) {
   const std::size_t length = GbkCutPoint(gbk, row.size - 1u);
   auto area = Area(row);
   std::copy_n(gbk.begin(), length, area.begin());
   area[length] = 0;
 }
 
-std::vector<std::uint8_t> ParameterBlock::GetCounted(const CountedSpec& row) const {
+std::vector<std::uint8_t> ParameterBlock::GetCounted(const CountedRow& row) const {
   const auto area = Area(row.area);
   const std::size_t used = std::min<std::size_t>(Get(row.length), area.size());
   return std::vector<std::uint8_t>(area.begin(), area.begin() + static_cast<std::ptrdiff_t>(used));
 }
 
-std::string ParameterBlock::GetCountedText(const CountedSpec& row) const {
+std::string ParameterBlock::GetCountedText(const CountedRow& row) const {
   return GetText(row.area);
 }
 
-void ParameterBlock::SetCounted(const CountedSpec& row, std::span<const std::uint8_t> content) {
+void ParameterBlock::SetCounted(const CountedRow& row, std::span<const std::uint8_t> content) {
   const std::size_t used = std::min<std::size_t>(content.size(), row.area.size);
   std::copy_n(content.begin(), used, Area(row.area).begin());
   Set(row.length, static_cast<std::uint32_t>(used));
@@ -124,8 +124,8 @@ bool VerifyBlock(const ParameterBlock& block) {
 }
 
 void NormaliseBlock(ParameterBlock& block) {
-  for (const FieldSpec& text : kTextFields) block.Area(text).back() = 0;
-  for (const CountedSpec& counted : kCountedFields) {
+  for (const FieldRow& text : kTextFields) block.Area(text).back() = 0;
+  for (const CountedRow& counted : kCountedFields) {
     block.Area(counted.area).back() = 0;
     const std::uint32_t limit = counted.area.size - 1u;
     if (block.Get(counted.length) > limit) block.Set(counted.length, limit);

@@ -26,27 +26,27 @@ class ParameterBlock {
   BlockBytes& bytes() { return bytes_; }
 
   // Generic access by layout row.
-  std::uint32_t Get(const FieldSpec& row) const;
-  void Set(const FieldSpec& row, std::uint32_t value);  // keeps the low bits the field holds
-  std::span<const std::uint8_t> Area(const FieldSpec& row) const;
-  std::span<std::uint8_t> Area(const FieldSpec& row);
+  std::uint32_t Get(const FieldRow& row) const;
+  void Set(const FieldRow& row, std::uint32_t value);  // keeps the low bits the field holds
+  std::span<const std::uint8_t> Area(const FieldRow& row) const;
+  std::span<std::uint8_t> Area(const FieldRow& row);
 
-  Ipv4Bytes GetIPv4(const FieldSpec& row) const;
-  void SetIPv4(const FieldSpec& row, const Ipv4Bytes& address);
+  Ipv4Bytes GetIPv4(const FieldRow& row) const;
+  void SetIPv4(const FieldRow& row, const Ipv4Bytes& address);
 
   // A text field's bytes up to its first 0x00 (the whole field when it holds none).
-  std::string GetText(const FieldSpec& row) const;
+  std::string GetText(const FieldRow& row) const;
   // Stores GBK text followed by 0x00, cut to the field's capacity (size - 1) at a character
   // boundary so that no half character is ever stored. Bytes after the 0x00 keep their values.
-  void SetText(const FieldSpec& row, std::string_view gbk);
+  void SetText(const FieldRow& row, std::string_view gbk);
 
   // The used bytes of a counted area: as many as its length byte says, at most the area's size.
-  std::vector<std::uint8_t> GetCounted(const CountedSpec& row) const;
+  std::vector<std::uint8_t> GetCounted(const CountedRow& row) const;
   // The area's bytes up to its first 0x00, whatever the length byte says (how the summary prints
   // a counted field).
-  std::string GetCountedText(const CountedSpec& row) const;
+  std::string GetCountedText(const CountedRow& row) const;
   // Stores at most the area's size in bytes and their count. Bytes past them keep their values.
-  void SetCounted(const CountedSpec& row, std::span<const std::uint8_t> content);
+  void SetCounted(const CountedRow& row, std::span<const std::uint8_t> content);
 
 #define DTU_NUMBER_FIELD(type, name)            \
   type name() const {                           \

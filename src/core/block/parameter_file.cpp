@@ -11,6 +11,8 @@
 #include <system_error>
 #include <utility>
 
+#include "core/system_error_text.h"
+
 namespace dtu {
 namespace {
 
@@ -18,7 +20,7 @@ namespace {
 // Every text these operations report, in one place.
 
 std::string SystemReason(int error) {
-  return std::generic_category().message(error);
+  return SystemErrorText(error);
 }
 
 FileResult NotFound() {

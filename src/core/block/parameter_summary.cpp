@@ -5,9 +5,9 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "core/block/block_codes.h"
 #include "core/text/gbk_codec.h"
 #include "core/text/hex_text.h"
-#include "core/block/block_codes.h"
 
 namespace dtu {
 namespace {
@@ -88,10 +88,6 @@ constexpr std::uint8_t kTcpProtocol = 1;
 constexpr std::uint8_t kTransparentTcpProtocol = 2;
 constexpr std::uint8_t kScadaUdpProtocol = 3;
 constexpr std::uint8_t kScadaTcpProtocol = 4;
-
-constexpr std::uint8_t kSmsModeProtocol = 0;
-constexpr std::uint8_t kSmsModeTransparent = 1;
-constexpr std::uint8_t kSmsModeVoz = 2;
 
 enum class Column { Gprs, Dual };
 
@@ -246,10 +242,10 @@ void AddDualModeLines(const ParameterBlock& block, Lines& out) {
   AddSmsCentreLine(block, out);
   AddSmsNumberLines(block, out);
   AddSmsOutputNumberLine(block, out);
-  if (block.sms_mode() == kSmsModeProtocol)
-    out.push_back(Fill(kSmsModeNameLine, {kSmsModeNames[kSmsModeProtocol]}));
+  if (block.sms_mode() == ToByte(SmsMode::Protocol))
+    out.push_back(Fill(kSmsModeNameLine, {kSmsModeNames[ToByte(SmsMode::Protocol)]}));
   else
-    out.push_back(Fill(kSmsOutputLine, {kSmsModeNames[kSmsModeTransparent]}));
+    out.push_back(Fill(kSmsOutputLine, {kSmsModeNames[ToByte(SmsMode::Transparent)]}));
   out.push_back(Fill(kGprsTagLine, {Text(block.GetCountedText(counted::gprs_tx_tag))}));
   out.push_back(Fill(kSmsTagLine, {Text(block.GetCountedText(counted::sms_tx_tag))}));
   out.push_back(Fill(kRetriesLine, {Decimal(block.heartbeat_retries())}));
@@ -257,14 +253,14 @@ void AddDualModeLines(const ParameterBlock& block, Lines& out) {
 
 void AddSmsModeLines(const ParameterBlock& block, Lines& out) {
   out.emplace_back(kSmsModeLine);
-  switch (block.sms_mode()) {
-    case kSmsModeProtocol:
-    case kSmsModeVoz:
+  switch (static_cast<SmsMode>(block.sms_mode())) {
+    case SmsMode::Protocol:
+    case SmsMode::Voz:
       out.push_back(Fill(kSmsModeNameLine, {kSmsModeNames[block.sms_mode()]}));
       AddSmsCentreLine(block, out);
       break;
-    case kSmsModeTransparent:
-      out.push_back(Fill(kSmsOutputLine, {kSmsModeNames[kSmsModeTransparent]}));
+    case SmsMode::Transparent:
+      out.push_back(Fill(kSmsOutputLine, {kSmsModeNames[ToByte(SmsMode::Transparent)]}));
       AddSmsCentreLine(block, out);
       AddSmsNumberLines(block, out);
       AddSmsOutputNumberLine(block, out);
@@ -291,7 +287,7 @@ void AddBasicLines(const ParameterBlock& block, Lines& out) {
 }
 
 void AddFramingLines(const ParameterBlock& block, Lines& out) {
-  if (block.frame_mode() == 0) {
+  if (block.frame_mode() == ToByte(FrameMode::ByDelay)) {
     out.push_back(Fill(kDelayFramingLine, {Decimal(block.frame_delay())}));
     return;
   }

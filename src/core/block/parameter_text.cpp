@@ -9,6 +9,7 @@
 
 #include "core/text/escaped_text.h"
 #include "core/text/hex_text.h"
+#include "core/text/utf8_text.h"
 
 namespace dtu {
 namespace {
@@ -28,8 +29,8 @@ enum class MemberKind {
 struct Member {
   std::string_view name;
   MemberKind kind;
-  FieldSpec row;
-  CountedSpec counted{};  // for MemberKind::Counted
+  FieldRow row;
+  CountedRow counted{};  // for MemberKind::Counted
 };
 
 constexpr std::string_view kFormatKey = "format";
@@ -39,19 +40,19 @@ constexpr std::size_t kShownValueLimit = 80;
 
 // ---- The members --------------------------------------------------------------------------
 
-std::optional<CountedSpec> CountedArea(const FieldSpec& row) {
-  for (const CountedSpec& counted : kCountedFields)
+std::optional<CountedRow> CountedArea(const FieldRow& row) {
+  for (const CountedRow& counted : kCountedFields)
     if (counted.area.offset == row.offset) return counted;
   return std::nullopt;
 }
 
-bool IsCountByte(const FieldSpec& row) {
-  return std::ranges::any_of(kCountedFields, [&](const CountedSpec& counted) {
+bool IsCountByte(const FieldRow& row) {
+  return std::ranges::any_of(kCountedFields, [&](const CountedRow& counted) {
     return counted.length.offset == row.offset;
   });
 }
 
-MemberKind KindOf(const FieldSpec& row) {
+MemberKind KindOf(const FieldRow& row) {
   switch (row.type) {
     case FieldType::IPv4:
       return MemberKind::Address;
@@ -71,14 +72,14 @@ MemberKind KindOf(const FieldSpec& row) {
 // numbers it overlays.
 std::vector<Member> BuildMembers() {
   std::vector<Member> members;
-  for (const FieldSpec& row : kBlockLayout) {
+  for (const FieldRow& row : kBlockLayout) {
     if (row.offset == field::length.offset || row.offset == field::checksum.offset ||
         IsCountByte(row))
       continue;
     if (row.offset == field::device_id.offset)
       members.push_back({field::device_id.name, MemberKind::DeviceId, field::device_id});
     Member member{row.name, KindOf(row), row};
-    if (const std::optional<CountedSpec> counted = CountedArea(row)) member.counted = *counted;
+    if (const std::optional<CountedRow> counted = CountedArea(row)) member.counted = *counted;
     members.push_back(member);
   }
   return members;
@@ -127,7 +128,7 @@ std::string HexPairs(std::span<const std::uint8_t> bytes) {
   return dump;
 }
 
-Json CountedValue(const ParameterBlock& block, const CountedSpec& counted) {
+Json CountedValue(const ParameterBlock& block, const CountedRow& counted) {
   const std::span<const std::uint8_t> area = block.Area(counted.area);
   const std::uint32_t count = block.Get(counted.length);
   const std::size_t used = std::min<std::size_t>(count, area.size());
@@ -163,11 +164,9 @@ Json MemberValue(const ParameterBlock& block, const Member& member) {
 // A value as a message shows it: its JSON, cut at a character boundary when long. A string
 // from the command line may be no UTF-8: its broken bytes show as U+FFFD.
 std::string Shown(const Json& value) {
-  std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
+  const std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
   if (text.size() <= kShownValueLimit) return text;
-  std::size_t cut = kShownValueLimit;
-  while (cut > 0 && (static_cast<std::uint8_t>(text[cut]) & 0xC0) == 0x80) --cut;
-  return text.substr(0, cut) + "…";
+  return std::string(Utf8Prefix(text, kShownValueLimit)) + "…";
 }
 
 std::string Refusal(std::string_view name, const Json& value, std::string_view rule) {
@@ -268,7 +267,7 @@ std::string ApplyDeviceId(ParameterBlock& block, const Member& member, const Jso
 // A counted area: its used bytes ("hex", or the value itself as a string), the count byte when
 // it says more than the area holds ("length"), and the bytes kept past the used ones ("after").
 std::string ApplyCounted(ParameterBlock& block, const Member& member, const Json& value) {
-  const CountedSpec& counted = member.counted;
+  const CountedRow& counted = member.counted;
   const std::size_t size = counted.area.size;
   std::string error;
   if (value.is_string()) {
@@ -380,7 +379,7 @@ std::string CheckComplete(const std::set<std::string_view>& given) {
 // The layout rows the given members write, in block order.
 std::vector<std::string> GivenRows(const std::set<std::string_view>& given) {
   std::vector<std::string> rows;
-  for (const FieldSpec& row : kBlockLayout) {
+  for (const FieldRow& row : kBlockLayout) {
     const bool by_id =
         given.contains(field::device_id.name) &&
         (row.offset == field::device_number.offset || row.offset == field::centre_number.offset);

@@ -8,8 +8,8 @@
 
 namespace dtu {
 
-// The text box that collects the summaries of loaded blocks, as a plain model: the GUI shows the
-// same text and applies the same emptying rule to its own box.
+// The text box that collects the summaries of loaded blocks, as a plain model; SummaryPaneView
+// shows it in the main window.
 //
 // The box only grows: every summary is appended below what it holds. So that it stays small, it
 // is emptied before a line is added whenever it already holds more than kMaxGbkBytes bytes of
@@ -31,7 +31,8 @@ class SummaryPane {
   static std::size_t CountGbkBytes(std::string_view utf8);
 
   // Empties the box first if MustEmptyBefore says so, then appends the line and "\r\n".
-  void AppendSummaryLine(std::string_view line);
+  // Returns whether the box was emptied.
+  bool AppendSummaryLine(std::string_view line);
 
   // Appends every line of the block's summary through AppendSummaryLine.
   void AppendSummary(const ParameterBlock& block);

@@ -59,19 +59,20 @@ constexpr std::array<FieldRule, kFieldTotal> kFieldRules{{
     {"DNSIP6:", kLineEnd, 5, true, kDnsIp6Row},
     {"DNSSERVERIP1:", kLineEnd, kSharedTerminator, true, kDnsServer1Row},
     {"DNSSERVERIP2:", kLineEnd, kSharedTerminator, true, kDnsServer2Row},
-    {"XuLieHao:", kLineEnd, kSharedTerminator, false, kBoardSerialEditId},
-    {"GSN:", kLineEnd, kSharedTerminator, false, kModuleSerialEditId},
-    {"VER:", kCarriageReturn, kSharedTerminator, false, kVersionEditId},
-    {"CSCA:", kCarriageReturn, kSharedTerminator, false, kSimSmsCentreEditId},
-    {"RSSI:", kCarriageReturn, kSharedTerminator, false, kSignalEditId},
+    {"XuLieHao:", kLineEnd, kSharedTerminator, false, main_id::kBoardSerial},
+    {"GSN:", kLineEnd, kSharedTerminator, false, main_id::kModuleSerial},
+    {"VER:", kCarriageReturn, kSharedTerminator, false, main_id::kVersion},
+    {"CSCA:", kCarriageReturn, kSharedTerminator, false, sms_id::kSimSmsCentre},
+    {"RSSI:", kCarriageReturn, kSharedTerminator, false, main_id::kSignalText},
 }};
 
-// Fields handled by the loop of the seventh step, after the IP field and before VER.
+// The fields RunSteps visits in one loop, in this order, after the IP field and before VER.
 constexpr std::array<Field, 10> kLoopFields{
     kDnsIp1, kDnsIp2,       kDnsIp3,       kDnsIp4,      kDnsIp5,
     kDnsIp6, kDnsServerIp1, kDnsServerIp2, kBoardSerial, kModuleSerial};
 
 struct MessageEvent {
+  MessageKind kind;
   std::string_view text;
   std::string_view caption;
 };
@@ -163,13 +164,15 @@ bool DeviceLink::IsQuiet() const {
 void DeviceLink::RunSteps(char c, Events& events) {
   State& s = state_;
   if (Step(kAcnOkKeyword, c, s.acn_ok_progress)) {
-    events.push_back({MessageEvent{kAcnOkMessage, {}}});
+    events.push_back({MessageEvent{MessageKind::Information, kAcnOkMessage, {}}});
     return;
   }
   if (Step(kSetOkKeyword, c, s.set_ok_progress))
-    events.push_back({MessageEvent{kSetOkMessage, kSetParametersCaption}});
+    events.push_back(
+        {MessageEvent{MessageKind::Information, kSetOkMessage, kSetParametersCaption}});
   if (Step(kChkErrKeyword, c, s.chk_err_progress))
-    events.push_back({MessageEvent{kChkErrMessage, kSetParametersCaption}});
+    // A rejected frame is a failure: it carries the error icon.
+    events.push_back({MessageEvent{MessageKind::Error, kChkErrMessage, kSetParametersCaption}});
 
   if (Step(kBlockStartKeyword, c, s.block_start_progress)) {
     s.hex_count = 0;
@@ -266,9 +269,7 @@ void DeviceLink::CollectBlockChar(char c, Events& events) {
 void DeviceLink::Deliver(const Events& events) {
   for (const Event& event : events) {
     std::visit(Overloaded{
-                   [&](const MessageEvent& e) {
-                     sink_.Message(MessageKind::Information, e.text, e.caption);
-                   },
+                   [&](const MessageEvent& e) { sink_.Message(e.kind, e.text, e.caption); },
                    [&](const AddressEvent& e) { sink_.SetAddress(e.row, e.text); },
                    [&](const StatusEvent& e) { sink_.SetStatusText(e.control_id, e.text); },
                    [&](const SignalEvent& e) { sink_.SetSignal(e.value); },

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/block/parameter_block.h"
-#include "core/user_messages.h"
 #include "core/device/status_ids.h"
+#include "core/user_messages.h"
 
 namespace dtu {
 
@@ -31,8 +31,8 @@ class DeviceLinkSink {
   // Column 1 of the address list row `row` (AddressRow, 0 to 8).
   virtual void SetAddress(int row, std::string_view text) = 0;
 
-  // The text of a status control: kVersionEditId, kModuleSerialEditId, kBoardSerialEditId,
-  // kSignalEditId, or kSimSmsCentreEditId, which is the SMS page's edit for the SIM card's own
+  // The text of a status control: main_id::kVersion, kModuleSerial, kBoardSerial,
+  // kSignalText, or sms_id::kSimSmsCentre, which is the SMS page's edit for the SIM card's own
   // SMS centre (the receiver routes it there).
   virtual void SetStatusText(int control_id, std::string_view text) = 0;
 
@@ -50,7 +50,7 @@ class DeviceLinkSink {
 // Keywords (byte strings, case-sensitive):
 //   "SETACNOK\r\n"  box "设置验证码成功." (information, app title)
 //   "$$$SETOK"      box "参数设置成功!", caption "设置参数"
-//   "$$$ChkErr\r"   box "参数校验失败!", caption "设置参数"
+//   "$$$ChkErr\r"   box "参数校验失败!" (error icon), caption "设置参数"
 //   "DTUPARA"       the next 1320 bytes are the parameter block in hex
 //   "\r\n    IP:", "DNSIP1:".."DNSIP6:", "DNSSERVERIP1:", "DNSSERVERIP2:"
 //                   address rows 0 to 8, value up to "\r\n"
@@ -72,7 +72,8 @@ class DeviceLinkSink {
 // another keyword is not stored. After the 1320th, they are decoded with DecodeHexText (either
 // case; any other character counts 0 for its half) and handed to BlockReceived.
 //
-// State lives as long as the object (the whole run: opening or closing the port resets nothing).
+// State lives as long as the object; the window resets it whenever it opens a port, so that a
+// reply cut off by an earlier close leaves nothing half recognised behind.
 //
 // Re-entrancy: a sink call may run a nested event loop (a modal box) that feeds further bytes.
 // A byte is fully recognised before any of its events goes out, so a nested call meets a
@@ -95,6 +96,10 @@ class DeviceLink {
 
   // Back to the state of a fresh link: no progress, no field, no block under way.
   void Reset() { state_ = State{}; }
+
+  // How many of the block's 1,320 digits have arrived behind "DTUPARA" so far; 0 while no block
+  // is being collected (also right after the 1,320th, once the block has been handed over).
+  std::size_t block_digits() const { return state_.collecting_block ? state_.hex_count : 0; }
 
  private:
   static constexpr std::size_t kFieldCount = 14;

@@ -3,15 +3,19 @@
 #include <array>
 #include <string_view>
 
+#include "core/editing/sms_page_table.h"
+
 namespace dtu {
 
-// Controls that show what a DTU reports about itself. The first four are edits of the main
-// window; the SIM card's own SMS centre lives on the SMS page.
-inline constexpr int kVersionEditId = 1145;       // "软件版本"
-inline constexpr int kModuleSerialEditId = 1144;  // "模块序列号"
-inline constexpr int kBoardSerialEditId = 1241;   // "主板序列号"
-inline constexpr int kSignalEditId = 1192;        // signal strength as text
-inline constexpr int kSimSmsCentreEditId = 1165;  // "SIM卡固有短信中心" on the SMS page
+// The main window's edits that show what a DTU reports about itself; the window's other
+// controls are named in gui/window/main_window_ids.h. The SIM card's own SMS centre goes to the
+// SMS page's edit sms_id::kSimSmsCentre.
+namespace main_id {
+constexpr int kVersion = 1145;       // "软件版本"
+constexpr int kModuleSerial = 1144;  // "模块序列号"
+constexpr int kBoardSerial = 1241;   // "主板序列号"
+constexpr int kSignalText = 1192;    // signal strength as text
+}  // namespace main_id
 
 // The nine fixed rows of the DTU address list, top to bottom.
 enum AddressRow : int {
@@ -32,15 +36,15 @@ inline constexpr std::array<std::string_view, kAddressRowCount> kAddressRowNames
 // The label shown beside a status control; empty for any other ID.
 constexpr std::string_view StatusLabel(int control_id) {
   switch (control_id) {
-    case kVersionEditId:
+    case main_id::kVersion:
       return "软件版本";
-    case kModuleSerialEditId:
+    case main_id::kModuleSerial:
       return "模块序列号";
-    case kBoardSerialEditId:
+    case main_id::kBoardSerial:
       return "主板序列号";
-    case kSignalEditId:
+    case main_id::kSignalText:
       return "信号强度";
-    case kSimSmsCentreEditId:
+    case sms_id::kSimSmsCentre:
       return "SIM卡固有短信中心";
     default:
       return {};

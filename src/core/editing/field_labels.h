@@ -103,7 +103,7 @@ constexpr std::string_view FieldLabel(std::string_view field) {
   return {};
 }
 
-constexpr std::string_view FieldLabel(const FieldSpec& row) {
+constexpr std::string_view FieldLabel(const FieldRow& row) {
   return FieldLabel(row.name);
 }
 

@@ -6,24 +6,16 @@
 
 #include "core/text/gbk_codec.h"
 #include "core/text/hex_text.h"
+#include "core/text/utf8_text.h"
 
 namespace dtu {
 namespace {
-
-// The byte length of the UTF-8 sequence that starts with `lead`; malformed leads count one.
-std::size_t Utf8SequenceLength(char lead) {
-  const auto b = static_cast<std::uint8_t>(lead);
-  if ((b & 0xE0) == 0xC0) return 2;
-  if ((b & 0xF0) == 0xE0) return 3;
-  if ((b & 0xF8) == 0xF0) return 4;
-  return 1;
-}
 
 // Calls `visit` with each character of a UTF-8 text.
 template <typename Visit>
 void ForEachCharacter(std::string_view text, Visit visit) {
   for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t length = std::min(Utf8SequenceLength(text[pos]), text.size() - pos);
+    const std::size_t length = DecodeUtf8At(text, pos).length;
     visit(text.substr(pos, length));
     pos += length;
   }
@@ -103,6 +95,66 @@ std::optional<std::string> HexToggledText(std::string_view text, bool checked) {
 
 std::size_t CommandByteLength(std::string_view text, bool hex) {
   return hex ? GbkSize(WithoutSpaces(text)) / 2 : GbkSize(text);
+}
+
+std::optional<std::array<std::uint8_t, 4>> ReadAddressEntry(std::string_view text) {
+  text = TrimCBlanks(text);
+  if (text.empty()) return std::array<std::uint8_t, 4>{};
+  return ParseDottedQuad(text);
+}
+
+std::string AddressEntryMessage(std::string_view field_name, std::string_view text) {
+  return std::string(field_name) + "“" + std::string(text) +
+         "”不是有效的IP地址：应为四个0到255之间的十进制数，用点隔开，例如 192.168.1.10。";
+}
+
+bool IsDecimalDigits(std::string_view text) {
+  return std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsHexDigits(std::string_view text) {
+  return std::ranges::all_of(text, [](char c) { return HexDigitValue(c) >= 0; });
+}
+
+std::optional<std::string> DeviceNumberInOtherForm(std::string_view text, bool to_identifier) {
+  text = TrimCBlanks(text);
+  if (text.empty()) return std::string();
+  const WrittenNumber number = ReadCNumber(text, to_identifier ? 10 : 16);
+  constexpr std::size_t kMaxDigits = 10;
+  if (number.negative || number.digits.size() > kMaxDigits) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : number.digits)
+    value = value * static_cast<std::uint64_t>(number.base) +
+            static_cast<std::uint64_t>(HexDigitValue(c));
+  if (to_identifier) {
+    if (value > 0xFFFFFFFFu) return std::nullopt;
+    return FormatUpperHex(static_cast<std::uint32_t>(value));
+  }
+  if (value > 0xFFFFu) return std::nullopt;
+  return FormatDecimal(value);
+}
+
+std::string DeviceNumberDroppedMessage(std::string_view identifier) {
+  return "设备编号 " + std::string(identifier) +
+         " 是十六进制的设备标识，大于十进制设备编号的上限 65535，无法换算，已清空，请重新填写。";
+}
+
+bool IsHexDumpCharacters(std::string_view text) {
+  return std::ranges::all_of(text, [](char c) { return c == ' ' || HexDigitValue(c) >= 0; });
+}
+
+std::optional<std::string> HexDumpProblem(std::string_view text) {
+  if (!IsHexDumpCharacters(text)) return "只能填写16进制数字（0-9、A-F）和空格";
+  if (WithoutSpaces(text).size() % 2 != 0) return "16进制数字的个数是奇数，每个字节要两位数字";
+  return std::nullopt;
+}
+
+std::string HexDumpMessage(std::string_view field_name, std::string_view problem) {
+  return std::string(field_name) + "（16进制）：" + std::string(problem) + "。";
+}
+
+std::string UnitOwnValueEntry(std::uint32_t value) {
+  return std::to_string(value) + "（设备当前值）";
 }
 
 }  // namespace dtu

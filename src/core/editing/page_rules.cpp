@@ -35,7 +35,7 @@ std::string ChoiceText(const ChoiceRule& rule) {
 }
 
 // The number rules of one row: its range or list, or the two values of a flag.
-std::optional<std::string> NumberWarning(const ParameterBlock& block, const FieldSpec& row) {
+std::optional<std::string> NumberWarning(const ParameterBlock& block, const FieldRow& row) {
   const std::uint32_t value = block.Get(row);
   for (const RangeRule& rule : kRangeRules)
     if (rule.field.offset == row.offset && !rule.Holds(value))
@@ -51,26 +51,26 @@ std::optional<std::string> NumberWarning(const ParameterBlock& block, const Fiel
 }
 
 // A text with no 0x00 inside its field: the pages keep one byte for it.
-std::optional<std::string> TextWarning(const ParameterBlock& block, const FieldSpec& row) {
+std::optional<std::string> TextWarning(const ParameterBlock& block, const FieldRow& row) {
   const std::size_t length = block.GetText(row).size();
   if (length <= TextCapacity(row)) return std::nullopt;
   return Broken(row.name, "的 " + std::to_string(length) + " 字节",
                 MaxLengthMessage(TextCapacity(row)));
 }
 
-std::optional<std::string> CountWarning(const ParameterBlock& block, const CountedSpec& area) {
+std::optional<std::string> CountWarning(const ParameterBlock& block, const CountedRow& area) {
   const std::uint32_t count = block.Get(area.length);
   if (count <= CountedCapacity(area.area)) return std::nullopt;
   return Broken(area.area.name, "的计数 " + std::to_string(count) + " ",
                 MaxLengthMessage(CountedCapacity(area.area)));
 }
 
-std::optional<std::string> RowWarning(const ParameterBlock& block, const FieldSpec& row) {
+std::optional<std::string> RowWarning(const ParameterBlock& block, const FieldRow& row) {
   switch (row.type) {
     case FieldType::Text:
       return TextWarning(block, row);
     case FieldType::Counted:
-      for (const CountedSpec& area : kCountedFields)
+      for (const CountedRow& area : kCountedFields)
         if (area.area.offset == row.offset) return CountWarning(block, area);
       return std::nullopt;
     case FieldType::IPv4:
@@ -86,7 +86,7 @@ std::optional<std::string> RowWarning(const ParameterBlock& block, const FieldSp
 std::vector<std::string> PageRuleWarnings(const ParameterBlock& block,
                                           std::span<const std::string> members) {
   std::vector<std::string> warnings;
-  for (const FieldSpec& row : kBlockLayout) {
+  for (const FieldRow& row : kBlockLayout) {
     if (std::ranges::find(members, row.name) == members.end()) continue;
     if (std::optional<std::string> warning = RowWarning(block, row))
       warnings.push_back(std::move(*warning));

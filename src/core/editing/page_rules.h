@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/baud_rates.h"
 #include "core/block/block_codes.h"
 #include "core/block/block_layout.h"
 #include "core/block/parameter_block.h"
@@ -20,7 +21,7 @@ namespace dtu {
 
 // A number field the pages keep within a range.
 struct RangeRule {
-  FieldSpec field;
+  FieldRow field;
   std::uint32_t min = 0;
   std::uint32_t max = 0;
   bool zero_switches_off = false;  // 0 is allowed besides the range: it switches the feature off
@@ -44,6 +45,9 @@ inline constexpr RangeRule kHeartbeatRetries{
     field::heartbeat_retries, 3, 10, false, "请输入3到10之间的数", "重拨好号前心跳不回应次数", 5};
 // Checked by the network page's exchange.
 inline constexpr RangeRule kReceiverCount{field::receiver_count, 1, 32, false, {}, {}, 0};
+// Checked when the network page is collected: one count for the six centre address rows.
+inline constexpr RangeRule kIpCount{
+    field::ip_count, 1, 6, false, "IP数目请输入1到6之间的数", {}, 0};
 // Checked when the serial page is collected.
 inline constexpr RangeRule kPollInterval{field::poll_interval,           5,  0xFFFF, true,
                                          "串口自动发送命令间隔最小5秒!", {}, 0};
@@ -51,14 +55,18 @@ inline constexpr RangeRule kFrameDelay{field::frame_delay,      20, 0xFFFF, fals
                                        "触发模式延时最小20ms!", {}, 0};
 }  // namespace page_rule
 
-inline constexpr std::array kRangeRules{page_rule::kHeartbeatInterval, page_rule::kTcpReconnectTime,
-                                        page_rule::kHeartbeatRetries,  page_rule::kReceiverCount,
-                                        page_rule::kPollInterval,      page_rule::kFrameDelay};
+inline constexpr std::array kRangeRules{page_rule::kHeartbeatInterval,
+                                        page_rule::kTcpReconnectTime,
+                                        page_rule::kHeartbeatRetries,
+                                        page_rule::kReceiverCount,
+                                        page_rule::kPollInterval,
+                                        page_rule::kFrameDelay,
+                                        page_rule::kIpCount};
 
 // A field the pages offer as a list (or a row of radio buttons): either the index of an entry,
 // 0 to `entries` - 1, or one of `values` (the baud rates, data and stop bits).
 struct ChoiceRule {
-  FieldSpec field;
+  FieldRow field;
   std::size_t entries = 0;
   std::span<const std::uint32_t> values;
 };

@@ -4,32 +4,15 @@
 #include <optional>
 
 #include "core/text/gbk_codec.h"
+#include "core/text/hex_text.h"
+#include "core/text/utf8_text.h"
 
 namespace dtu {
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
 void AppendByteEscape(std::string& out, std::uint8_t byte) {
   out += "\\x";
-  out += kHexDigits[byte >> 4];
-  out += kHexDigits[byte & 0x0F];
-}
-
-// The byte GbkToUtf8 carries as U+F780 to U+F7FF (UTF-8 EF 9E 80 to EF 9F BF) at `pos`, if any.
-std::optional<std::uint8_t> CarriedByte(std::string_view utf8, std::size_t pos) {
-  if (pos + 2 >= utf8.size() || static_cast<std::uint8_t>(utf8[pos]) != 0xEF) return std::nullopt;
-  const auto second = static_cast<std::uint8_t>(utf8[pos + 1]);
-  const auto third = static_cast<std::uint8_t>(utf8[pos + 2]);
-  if (second != 0x9E && second != 0x9F) return std::nullopt;
-  return static_cast<std::uint8_t>(0x80 | ((second & 0x01) << 6) | (third & 0x3F));
-}
-
-std::optional<std::uint8_t> HexValue(char c) {
-  if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
-  if (c >= 'A' && c <= 'F') return static_cast<std::uint8_t>(c - 'A' + 10);
-  if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
-  return std::nullopt;
+  AppendHexPair(out, byte);
 }
 
 // A bad escape as a message shows it: the backslash and at most three plain ASCII characters
@@ -49,9 +32,10 @@ std::string EscapeGbk(std::string_view gbk) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t pos = 0; pos < utf8.size();) {
-    if (const std::optional<std::uint8_t> byte = CarriedByte(utf8, pos)) {
+    const Utf8Char c = DecodeUtf8At(utf8, pos);
+    if (const std::optional<std::uint8_t> byte = CarriedGbkByte(c.code)) {
       AppendByteEscape(out, *byte);
-      pos += 3;
+      pos += c.length;
       continue;
     }
     if (utf8[pos] == '\0') {
@@ -84,8 +68,9 @@ UnescapedGbk UnescapeGbk(std::string_view text) {
     if (rest.starts_with("\\\\")) {
       result.bytes += '\\';
       pos += 1;
-    } else if (rest.size() >= 4 && rest[1] == 'x' && HexValue(rest[2]) && HexValue(rest[3])) {
-      result.bytes += static_cast<char>((*HexValue(rest[2]) << 4) | *HexValue(rest[3]));
+    } else if (rest.size() >= 4 && rest[1] == 'x' && HexDigitValue(rest[2]) >= 0 &&
+               HexDigitValue(rest[3]) >= 0) {
+      result.bytes += static_cast<char>(HexPairToByte(rest[2], rest[3]));
       pos += 3;
     } else {
       result.problem =

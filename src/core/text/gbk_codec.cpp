@@ -8,11 +8,12 @@
 #include <cstdio>
 #include <utility>
 
+#include "core/text/utf8_text.h"
+
 namespace dtu {
 namespace {
 
 constexpr char32_t kEscapeBase = 0xF700;  // U+F700 + byte stands for a byte that is no character
-constexpr char32_t kReplacement = 0xFFFD;
 
 // One iconv conversion descriptor per thread and direction, opened on first use.
 class Converter {
@@ -54,55 +55,6 @@ Converter& FromGbk() {
   return converter;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-// Decodes the UTF-8 character at `pos`: its code point and byte length. Malformed input gives
-// U+FFFD over one byte.
-std::pair<char32_t, std::size_t> NextUtf8(std::string_view s, std::size_t pos) {
-  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(s[i]); };
-  const std::uint8_t lead = byte(pos);
-  std::size_t length = 0;
-  char32_t c = 0;
-  if (lead < 0x80) return {lead, 1};
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2;
-    c = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3;
-    c = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4;
-    c = lead & 0x07;
-  } else {
-    return {kReplacement, 1};
-  }
-  if (pos + length > s.size()) return {kReplacement, 1};
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(pos + i) & 0xC0) != 0x80) return {kReplacement, 1};
-    c = (c << 6) | (byte(pos + i) & 0x3F);
-  }
-  constexpr std::array<char32_t, 5> kMinimum{0, 0, 0x80, 0x800, 0x10000};
-  if (c < kMinimum[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-    return {kReplacement, 1};
-  return {c, length};
-}
-
 bool IsLeadByte(std::uint8_t b) {
   return b >= 0x81 && b <= 0xFE;
 }
@@ -125,13 +77,13 @@ GbkText Utf8ToGbk(std::string_view utf8) {
   GbkText result;
   result.bytes.reserve(utf8.size());
   for (std::size_t pos = 0; pos < utf8.size();) {
-    const auto [c, length] = NextUtf8(utf8, pos);
+    const auto [c, length] = DecodeUtf8At(utf8, pos);
     if (c < 0x80) {
       result.bytes += static_cast<char>(c);
-    } else if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
-      result.bytes += static_cast<char>(c - kEscapeBase);
-    } else if (auto gbk =
-                   c == kReplacement ? std::nullopt : ToGbk().Convert(utf8.substr(pos, length))) {
+    } else if (const std::optional<std::uint8_t> carried = CarriedGbkByte(c)) {
+      result.bytes += static_cast<char>(*carried);
+    } else if (auto gbk = c == kReplacementCharacter ? std::nullopt
+                                                     : ToGbk().Convert(utf8.substr(pos, length))) {
       result.bytes += *gbk;
     } else {
       result.unencodable = c;
@@ -164,6 +116,11 @@ std::string GbkToUtf8(std::string_view gbk) {
   return out;
 }
 
+std::optional<std::uint8_t> CarriedGbkByte(char32_t c) {
+  if (c < kEscapeBase + 0x80 || c > kEscapeBase + 0xFF) return std::nullopt;
+  return static_cast<std::uint8_t>(c - kEscapeBase);
+}
+
 std::optional<std::size_t> GbkLength(std::string_view utf8) {
   GbkText gbk = Utf8ToGbk(utf8);
   if (!gbk.ok()) return std::nullopt;
@@ -188,7 +145,7 @@ std::string CutUtf8ToGbkLength(std::string_view utf8, std::size_t max) {
   std::size_t gbk_length = 0;
   std::size_t pos = 0;
   while (pos < utf8.size()) {
-    const auto [c, length] = NextUtf8(utf8, pos);
+    const auto [c, length] = DecodeUtf8At(utf8, pos);
     const auto gbk = GbkLength(utf8.substr(pos, length));
     if (!gbk || gbk_length + *gbk > max) break;
     gbk_length += *gbk;
@@ -202,7 +159,7 @@ std::string DescribeCharacter(char32_t c) {
   // UTF-8; it is shown as the replacement character, its number still given.
   const bool is_character = c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
   std::string out = "\"";
-  AppendUtf8(out, is_character ? c : kReplacement);
+  AppendUtf8(out, is_character ? c : kReplacementCharacter);
   std::array<char, 16> code{};
   std::snprintf(code.data(), code.size(), "\" (U+%04X)", static_cast<unsigned>(c));
   return out + code.data();

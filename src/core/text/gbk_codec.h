@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,10 @@ GbkText Utf8ToGbk(std::string_view utf8);
 
 // GBK to UTF-8; never fails (see the private-use rule above).
 std::string GbkToUtf8(std::string_view gbk);
+
+// The byte a private-use character stands for under the rule above (U+F780 to U+F7FF), or
+// nothing for any other character.
+std::optional<std::uint8_t> CarriedGbkByte(char32_t c);
 
 // The number of GBK bytes of a UTF-8 text (a Chinese character counts two), or nothing when the
 // text holds a character GBK cannot hold.

@@ -8,40 +8,39 @@ namespace dtu {
 namespace {
 
 constexpr std::string_view kUpperDigits = "0123456789ABCDEF";
-constexpr std::string_view kLowerDigits = "0123456789abcdef";
 
-// 0-15 for a hex digit of either case, -1 otherwise.
-int HexValue(char c) {
+bool IsCBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool IsDecimalDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+std::string WithoutLeadingZeros(std::string_view digits) {
+  const std::size_t first = digits.find_first_not_of('0');
+  return first == std::string_view::npos ? std::string() : std::string(digits.substr(first));
+}
+
+}  // namespace
+
+void AppendHexPair(std::string& text, std::uint8_t byte) {
+  text += kUpperDigits[byte >> 4];
+  text += kUpperDigits[byte & 0x0F];
+}
+
+int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
 
-bool IsCBlank(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-// Skips leading blanks and reads an optional sign; returns the position after them.
-std::size_t SkipBlanksAndSign(std::string_view text, bool& negative) {
-  std::size_t pos = 0;
-  while (pos < text.size() && IsCBlank(text[pos])) ++pos;
-  negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
-  return pos;
-}
-
-}  // namespace
-
 std::string FormatHexDump(std::span<const std::uint8_t> bytes) {
   std::string text;
   text.reserve(bytes.size() * 3);
   for (std::uint8_t b : bytes) {
-    text += kUpperDigits[b >> 4];
-    text += kUpperDigits[b & 0x0F];
+    AppendHexPair(text, b);
     text += ' ';
   }
   return text;
@@ -63,15 +62,8 @@ std::vector<std::uint8_t> ParseHexDump(std::string_view text) {
 }
 
 std::uint8_t HexPairToByte(char high, char low) {
-  const auto value = [](char c) -> int {
-    if (auto pos = kUpperDigits.find(c); pos != std::string_view::npos && c != '\0')
-      return static_cast<int>(pos);
-    if (auto pos = kLowerDigits.find(c); pos != std::string_view::npos && c != '\0')
-      return static_cast<int>(pos);
-    return -1;
-  };
-  const int h = value(high);
-  const int l = value(low);
+  const int h = HexDigitValue(high);
+  const int l = HexDigitValue(low);
   if (h < 0 || l < 0) return 0;
   return static_cast<std::uint8_t>(h * 16 + l);
 }
@@ -79,10 +71,7 @@ std::uint8_t HexPairToByte(char high, char low) {
 std::string EncodeHexText(std::span<const std::uint8_t> bytes) {
   std::string text;
   text.reserve(bytes.size() * 2);
-  for (std::uint8_t b : bytes) {
-    text += kUpperDigits[b >> 4];
-    text += kUpperDigits[b & 0x0F];
-  }
+  for (std::uint8_t b : bytes) AppendHexPair(text, b);
   return text;
 }
 
@@ -90,21 +79,53 @@ std::vector<std::uint8_t> DecodeHexText(std::string_view text) {
   std::vector<std::uint8_t> bytes;
   bytes.reserve(text.size() / 2);
   for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
-    const int high = std::max(HexValue(text[i]), 0);
-    const int low = std::max(HexValue(text[i + 1]), 0);
+    const int high = std::max(HexDigitValue(text[i]), 0);
+    const int low = std::max(HexDigitValue(text[i + 1]), 0);
     bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
   }
   return bytes;
 }
 
 std::uint32_t ParseDecimal(std::string_view text) {
-  std::uint32_t result = 0;
-  std::uint32_t power = 1;
-  for (auto it = text.rbegin(); it != text.rend() && *it >= '0' && *it <= '9'; ++it) {
-    result += static_cast<std::uint32_t>(*it - '0') * power;
-    power *= 10;
-  }
+  std::uint32_t result = 0;  // wraps: the digits' value modulo 2^32
+  for (char c : ReadTrailingNumber(text).digits)
+    result = result * 10 + static_cast<std::uint32_t>(c - '0');
   return result;
+}
+
+WrittenNumber ReadTrailingNumber(std::string_view text) {
+  std::size_t start = text.size();
+  while (start > 0 && IsDecimalDigit(text[start - 1])) --start;
+  return {false, WithoutLeadingZeros(text.substr(start)), 10};
+}
+
+WrittenNumber ReadCNumber(std::string_view text, int base) {
+  const bool hex = base == 16;
+  WrittenNumber number;
+  number.base = hex ? 16 : 10;
+  std::size_t pos = 0;
+  while (pos < text.size() && IsCBlank(text[pos])) ++pos;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    number.negative = text[pos] == '-';
+    ++pos;
+  }
+  if (hex && pos + 2 < text.size() && text[pos] == '0' &&
+      (text[pos + 1] == 'x' || text[pos + 1] == 'X') && HexDigitValue(text[pos + 2]) >= 0)
+    pos += 2;
+  std::size_t end = pos;
+  while (end < text.size() && (hex ? HexDigitValue(text[end]) >= 0 : IsDecimalDigit(text[end])))
+    ++end;
+  number.digits = WithoutLeadingZeros(text.substr(pos, end - pos));
+  for (char& c : number.digits)
+    if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+  if (number.digits.empty()) number.negative = false;  // "-0" is 0
+  return number;
+}
+
+std::string_view TrimCBlanks(std::string_view text) {
+  while (!text.empty() && IsCBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsCBlank(text.back())) text.remove_suffix(1);
+  return text;
 }
 
 std::string FormatDecimal(std::uint64_t value) {
@@ -169,30 +190,23 @@ bool MatchStep(std::string_view keyword, char c, int& progress) {
 }
 
 std::int32_t ParseCDecimal(std::string_view text) {
-  bool negative = false;
-  std::size_t pos = SkipBlanksAndSign(text, negative);
+  const WrittenNumber number = ReadCNumber(text, 10);
   constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
   std::int64_t value = 0;
-  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos)
-    value = std::min<std::int64_t>(value * 10 + (text[pos] - '0'), kLimit + 1);
-  if (negative) return static_cast<std::int32_t>(std::max(-value, -kLimit - 1));
+  for (char c : number.digits) value = std::min<std::int64_t>(value * 10 + (c - '0'), kLimit + 1);
+  if (number.negative) return static_cast<std::int32_t>(std::max(-value, -kLimit - 1));
   return static_cast<std::int32_t>(std::min(value, kLimit));
 }
 
 std::uint32_t ParseCHexadecimal(std::string_view text) {
-  bool negative = false;
-  std::size_t pos = SkipBlanksAndSign(text, negative);
-  const bool has_prefix = pos + 2 < text.size() && text[pos] == '0' &&
-                          (text[pos + 1] == 'x' || text[pos + 1] == 'X') &&
-                          HexValue(text[pos + 2]) >= 0;
-  if (has_prefix) pos += 2;
+  const WrittenNumber number = ReadCNumber(text, 16);
   constexpr std::uint64_t kOverflow = std::uint64_t{1} << 32;
   std::uint64_t value = 0;
-  for (; pos < text.size() && HexValue(text[pos]) >= 0; ++pos)
-    value = std::min(value * 16 + static_cast<std::uint64_t>(HexValue(text[pos])), kOverflow);
+  for (char c : number.digits)
+    value = std::min(value * 16 + static_cast<std::uint64_t>(HexDigitValue(c)), kOverflow);
   if (value == kOverflow) return std::numeric_limits<std::uint32_t>::max();
   const auto result = static_cast<std::uint32_t>(value);
-  return negative ? 0u - result : result;
+  return number.negative ? 0u - result : result;
 }
 
 std::string FormatUpperHex(std::uint32_t value) {

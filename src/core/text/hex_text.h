@@ -35,6 +35,9 @@ std::uint8_t HexPairToByte(char high, char low);
 // Two upper-case hex digits per byte, no separators.
 std::string EncodeHexText(std::span<const std::uint8_t> bytes);
 
+// Appends a byte's two upper-case hex digits.
+void AppendHexPair(std::string& text, std::uint8_t byte);
+
 // n characters to n/2 bytes (an odd last character is ignored). Each character is valued on its
 // own: 0-9, A-F, a-f as usual, anything else 0 for its half only, so "1G" gives 0x10.
 std::vector<std::uint8_t> DecodeHexText(std::string_view text);
@@ -42,6 +45,29 @@ std::vector<std::uint8_t> DecodeHexText(std::string_view text);
 // The value of the trailing run of decimal digits: "12a34" gives 34, "80 " gives 0, "" gives 0.
 // Wraps at 32 bits.
 std::uint32_t ParseDecimal(std::string_view text);
+
+// A number as it is written in a text, found by one of the readings below: its sign and its
+// digits without leading zeros (none for 0; hex digits upper-cased). Kept as text so that a
+// value too large for any integer is not lost to a wrap.
+struct WrittenNumber {
+  bool negative = false;  // never set for 0
+  std::string digits;
+  int base = 10;
+};
+
+// The trailing run of decimal digits, as ParseDecimal reads it.
+WrittenNumber ReadTrailingNumber(std::string_view text);
+
+// The number at the start of a text as the C library reads an integer in base 10 or 16:
+// leading blanks, an optional sign, in base 16 an optional 0x prefix, then the digits up to the
+// first other character.
+WrittenNumber ReadCNumber(std::string_view text, int base);
+
+// The text without the blanks the C library knows (space, \t, \n, \v, \f, \r) at either end.
+std::string_view TrimCBlanks(std::string_view text);
+
+// 0-15 for a hex digit of either case, -1 for any other character.
+int HexDigitValue(char c);
 
 // Decimal digits without sign, leading zeros or grouping; 0 gives "0".
 std::string FormatDecimal(std::uint64_t value);
@@ -66,14 +92,12 @@ std::optional<std::array<std::uint8_t, 4>> ParseDottedQuad(std::string_view text
 // earlier characters are never reconsidered, so "aaab" does not complete "aab".
 bool MatchStep(std::string_view keyword, char c, int& progress);
 
-// The C library's reading of a decimal integer (leading blanks, an optional sign, digits up to the
-// first non-digit, 0 without digits). Saturates at the range of a 32-bit int instead of
-// overflowing.
+// The C library's reading of a decimal integer (ReadCNumber in base 10, 0 without digits).
+// Saturates at the range of a 32-bit int instead of overflowing.
 std::int32_t ParseCDecimal(std::string_view text);
 
-// The C library's reading of an unsigned hexadecimal integer (leading blanks, an optional sign,
-// an optional 0x prefix, hex digits up to the first other character, 0 without digits). Saturates
-// at 0xFFFFFFFF; a minus sign negates modulo 2^32 as the C library does.
+// The C library's reading of an unsigned hexadecimal integer (ReadCNumber in base 16, 0 without
+// digits). Saturates at 0xFFFFFFFF; a minus sign negates modulo 2^32 as the C library does.
 std::uint32_t ParseCHexadecimal(std::string_view text);
 
 // The numbers the editor shows in "%X" form: upper-case hex without leading zeros.

@@ -12,8 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -21,27 +20,47 @@
 #include <algorithm>
 #include <set>
 
+#include "core/editing/control_tooltips.h"
 #include "core/editing/field_rules.h"
+#include "gui/pages/entry_validator.h"
 #include "gui/pages/page_exchange.h"
+#include "gui/platform/qt_text.h"
 
 namespace dtu {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Tooltip texts carry Windows line breaks; a widget's tooltip holds plain line breaks.
 QString TooltipText(std::string_view text) {
   return FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-void SetDigitsOnlyValidator(QLineEdit& edit, bool digits_only) {
-  auto* validator = edit.findChild<QRegularExpressionValidator*>();
-  if (validator == nullptr && digits_only)
-    validator =
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), &edit);
-  edit.setValidator(digits_only ? validator : nullptr);
+// Gives an edit the input rule (nullptr: any text). Each rule's validator is made once and kept
+// by the edit.
+void SetEntryRule(QLineEdit& edit, EntryValidator::Rule rule) {
+  if (rule == nullptr) {
+    edit.setValidator(nullptr);
+    return;
+  }
+  for (auto* validator : edit.findChildren<EntryValidator*>(Qt::FindDirectChildrenOnly)) {
+    if (validator->rule() == rule) {
+      edit.setValidator(validator);
+      return;
+    }
+  }
+  edit.setValidator(new EntryValidator(rule, &edit));
+}
+
+// The property that marks an edit whose text breaks its field's rule; the style sheet frames it.
+constexpr const char* kMistakeProperty = "entryMistake";
+const QString kMistakeStyle = QStringLiteral("QLineEdit { border: 2px solid #d00000; }");
+
+// The extra entry of a list for a stored value none of its entries stands for carries the value
+// in this role; the list's own entries carry nothing there.
+constexpr int kUnitValueRole = Qt::UserRole + 1;
+
+void RemoveUnitValueEntries(QComboBox& list) {
+  for (int i = list.count() - 1; i >= 0; --i)
+    if (list.itemData(i, kUnitValueRole).isValid()) list.removeItem(i);
 }
 
 // A short number (a port, a count) needs room for about seven digits.
@@ -53,7 +72,7 @@ void MakeNarrow(QLineEdit& edit) {
 // on the page itself, in the page's columns.
 class PageLayout {
  public:
-  void Place(const ControlSpec& item, QWidget* widget) {
+  void Place(const ControlEntry& item, QWidget* widget) {
     const Cell& cell = item.cell;
     if (cell.container == kPageArea) {
       columns_[cell.column][cell.row] = widget;
@@ -102,26 +121,25 @@ class PageLayout {
 
 }  // namespace
 
-EditorPage::EditorPage(const PageSpec& item, UserMessages& messages, QWidget* parent)
+EditorPage::EditorPage(const PageTable& item, UserMessages& messages, QWidget* parent)
     : QWidget(parent), messages_(messages), limits_(item.limits.begin(), item.limits.end()) {
   Build(item);
 }
 
 EditorPage::~EditorPage() = default;
 
-void EditorPage::Build(const PageSpec& item) {
+void EditorPage::Build(const PageTable& item) {
   PageLayout layout;
-  for (const ControlSpec& control_spec : item.controls) {
-    const int container = control_spec.cell.container;
+  for (const ControlEntry& entry : item.controls) {
+    const int container = entry.cell.container;
     if (!layout.Knows(container))
-      qFatal("editor page: control %d placed in unknown group %d", control_spec.id, container);
-    QWidget* widget =
-        CreateControl(control_spec, container == kPageArea ? this : control(container));
-    Register(control_spec.id, widget);
-    layout.Place(control_spec, widget);
-    if (control_spec.kind == ControlKind::Label && control_spec.buddy != 0)
-      labels_for_[control_spec.buddy] = static_cast<QLabel*>(widget);
-    if (control_spec.flags & kHidden) widget->setVisible(false);
+      qFatal("editor page: control %d placed in unknown group %d", entry.id, container);
+    QWidget* widget = CreateControl(entry, container == kPageArea ? this : control(container));
+    Register(entry.id, widget);
+    layout.Place(entry, widget);
+    if (entry.kind == ControlKind::Label && entry.buddy != 0)
+      labels_for_[entry.buddy] = static_cast<QLabel*>(widget);
+    if (entry.flags & kHidden) widget->setVisible(false);
   }
   layout.Finish(*this);
   for (const auto& [buddy, label_widget] : labels_for_) {
@@ -132,7 +150,7 @@ void EditorPage::Build(const PageSpec& item) {
   ConnectFieldChecks(item);
 }
 
-QWidget* EditorPage::CreateControl(const ControlSpec& item, QWidget* container) {
+QWidget* EditorPage::CreateControl(const ControlEntry& item, QWidget* container) {
   const QString text = FromUtf8(item.text);
   QWidget* widget = nullptr;
   switch (item.kind) {
@@ -147,7 +165,7 @@ QWidget* EditorPage::CreateControl(const ControlSpec& item, QWidget* container) 
       break;
     case ControlKind::Edit: {
       auto* line = new QLineEdit(container);
-      SetDigitsOnlyValidator(*line, (item.flags & kDigitsOnly) != 0);
+      if (item.flags & kDigitsOnly) SetEntryRule(*line, &IsDecimalDigits);
       line->setReadOnly((item.flags & kReadOnly) != 0);
       if (item.flags & kCentred) line->setAlignment(Qt::AlignCenter);
       if (item.flags & kNarrow) MakeNarrow(*line);
@@ -179,21 +197,26 @@ void EditorPage::Register(int id, QWidget* widget) {
   if (id > 0) widget->setObjectName(QString::number(id));
 }
 
-void EditorPage::ApplyTooltips(const PageSpec& item) {
-  for (const TooltipSpec& tip : item.tooltips) {
-    QWidget* widget = control(tip.id);
-    if (widget == nullptr) qFatal("editor page: tooltip for unknown control %d", tip.id);
-    widget->setToolTip(TooltipText(tip.text));
+void EditorPage::ApplyTooltips(const PageTable& item) {
+  for (const TooltipEntry& tip : item.tooltips)
+    if (control(tip.id) == nullptr) qFatal("editor page: tooltip for unknown control %d", tip.id);
+  for (const auto& [id, widget] : controls_) {
+    const std::optional<std::string> tip = ControlTooltip(item, id);
+    if (!tip) continue;
+    widget->setToolTip(TooltipText(*tip));
     widget->installEventFilter(this);
   }
 }
 
-void EditorPage::ConnectFieldChecks(const PageSpec& item) {
+void EditorPage::ConnectFieldChecks(const PageTable& item) {
   for (const auto& [id, widget] : controls_) {
     auto* line = qobject_cast<QLineEdit*>(widget);
     if (line == nullptr || line->isReadOnly()) continue;
     connect(line, &QLineEdit::textChanged, this, [this, id = id] { OnTextChanged(id); });
   }
+  for (const ControlEntry& entry : item.controls)
+    if (entry.kind == ControlKind::Edit && (entry.flags & kAddress) != 0)
+      address_fields_.push_back(entry.id);
   for (const FieldLimit& limit : item.limits) {
     if (edit(limit.field) == nullptr)
       qFatal("editor page: limit for unknown field %d", limit.field);
@@ -202,8 +225,12 @@ void EditorPage::ConnectFieldChecks(const PageSpec& item) {
     if (hex_box == nullptr) qFatal("editor page: unknown hex box %d", limit.hex_box);
     // The box's member follows the box at once, whoever changes it, so that everything that
     // reads the member (the command length, the collection of the page) sees the current mode.
+    // While the box is checked the field takes hex digits and spaces only.
     connect(hex_box, &QCheckBox::toggled, this,
-            [this, box_id = limit.hex_box] { exchangeOneToMember(box_id); });
+            [this, box_id = limit.hex_box, field = limit.field](bool checked) {
+              exchangeOneToMember(box_id);
+              SetEntryRule(*edit(field), checked ? &IsHexDumpCharacters : nullptr);
+            });
     connect(hex_box, &QCheckBox::clicked, this,
             [this, field = limit.field](bool checked) { HexDisplayToggle(checked, field); });
   }
@@ -298,6 +325,16 @@ void EditorPage::HexDisplayToggle(bool checked, int field_id) {
   // The members first, as every click on the page does. A refused entry has shown its message;
   // the conversion still follows the box the user has just set.
   ExchangeToMembers();
+  // A dump that is not whole bytes would lose its odd digit (or read a foreign character as 0):
+  // the field stays a dump until it is mended.
+  if (!checked && text(field_id).size() >= 2) {
+    if (const auto problem = HexDumpProblem(text(field_id).toStdString())) {
+      messages_.Show(MessageKind::Warning, HexDumpMessage(fieldName(field_id), *problem));
+      if (const FieldLimit* limit = limitOf(field_id)) setChecked(limit->hex_box, true);
+      returnFocusTo(field_id);
+      return;
+    }
+  }
   if (const auto converted = HexToggledText(text(field_id).toStdString(), checked)) {
     setText(field_id, QString::fromStdString(*converted));
     // The member took the text before the conversion; left so, the next exchange towards the
@@ -312,7 +349,58 @@ void EditorPage::setFieldVisible(int id, bool visible) {
 }
 
 void EditorPage::setDigitsOnly(int id, bool digits_only) {
-  if (QLineEdit* line = edit(id)) SetDigitsOnlyValidator(*line, digits_only);
+  setEntryRule(id, digits_only ? &IsDecimalDigits : nullptr);
+}
+
+void EditorPage::setEntryRule(int id, EntryValidator::Rule rule) {
+  if (QLineEdit* line = edit(id)) SetEntryRule(*line, rule);
+}
+
+bool EditorPage::showsMistake(int id) const {
+  const QWidget* widget = control(id);
+  return widget != nullptr && widget->property(kMistakeProperty).toBool();
+}
+
+void EditorPage::showChoice(int id, std::optional<int> entry, std::uint32_t value) {
+  QComboBox* choices = list(id);
+  if (choices == nullptr) return;
+  // Choosing is not the user choosing: no reaction of the page runs.
+  const QSignalBlocker quiet(choices);
+  RemoveUnitValueEntries(*choices);
+  if (entry) {
+    choices->setCurrentIndex(*entry >= 0 && *entry < choices->count() ? *entry : -1);
+    return;
+  }
+  choices->addItem(FromUtf8(UnitOwnValueEntry(value)));
+  // The extra entry is longer than the list's own: the list widens to show it whole.
+  choices->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  choices->setItemData(choices->count() - 1, QVariant::fromValue(value), kUnitValueRole);
+  choices->setCurrentIndex(choices->count() - 1);
+}
+
+int EditorPage::ownEntryCount(int id) const {
+  const QComboBox* choices = list(id);
+  if (choices == nullptr) return 0;
+  int count = 0;
+  for (int i = 0; i < choices->count(); ++i)
+    if (!choices->itemData(i, kUnitValueRole).isValid()) ++count;
+  return count;
+}
+
+std::optional<std::uint32_t> EditorPage::unitOwnChoice(int id) const {
+  const QComboBox* choices = list(id);
+  if (choices == nullptr || choices->currentIndex() < 0) return std::nullopt;
+  const QVariant value = choices->itemData(choices->currentIndex(), kUnitValueRole);
+  if (!value.isValid()) return std::nullopt;
+  return value.value<std::uint32_t>();
+}
+
+std::string EditorPage::fieldName(int id) const {
+  if (const QLabel* name = labelFor(id)) return name->text().toStdString();
+  for (const QWidget* w = control(id); w != nullptr; w = w->parentWidget())
+    if (const auto* group = qobject_cast<const QGroupBox*>(w); group && !group->title().isEmpty())
+      return group->title().toStdString();
+  return "控件" + std::to_string(id);
 }
 
 int EditorPage::checkedRadio(std::initializer_list<int> ids) const {
@@ -359,7 +447,17 @@ void EditorPage::watchLeaving(std::initializer_list<int> ids) {
   }
 }
 
+void EditorPage::ShowAddressMistake(int id) {
+  QLineEdit* line = edit(id);
+  const bool mistake = !IsAddressEntry(line->text().toStdString());
+  if (line->property(kMistakeProperty).toBool() == mistake) return;
+  line->setProperty(kMistakeProperty, mistake);
+  line->setStyleSheet(mistake ? kMistakeStyle : QString());
+}
+
 void EditorPage::OnTextChanged(int id) {
+  if (std::find(address_fields_.begin(), address_fields_.end(), id) != address_fields_.end())
+    ShowAddressMistake(id);
   if (const FieldLimit* limit = limitOf(id)) {
     CheckFieldLength(id, limit->max_bytes, limit->hex_box != 0 && isChecked(limit->hex_box));
   } else {
@@ -395,11 +493,16 @@ bool EditorPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool EditorPage::ShowWrappedTooltip(QWidget* widget, QEvent* event) {
-  // The long tooltips read better wrapped; the widget keeps the plain text.
-  const QString html =
-      QStringLiteral("<p>") +
-      widget->toolTip().toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
-      QStringLiteral("</p>");
+  // The long descriptions read better wrapped; a short line (what the control sets and its
+  // limit) stays whole, which also keeps the tip from being squeezed narrow. The widget keeps
+  // the plain text.
+  constexpr qsizetype kShortLine = 60;
+  QString html;
+  for (const QString& line : widget->toolTip().split(QLatin1Char('\n'))) {
+    html += line.size() <= kShortLine ? QStringLiteral("<p style=\"white-space:pre\">")
+                                      : QStringLiteral("<p>");
+    html += line.toHtmlEscaped() + QStringLiteral("</p>");
+  }
   QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), html, widget);
   return true;
 }

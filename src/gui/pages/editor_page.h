@@ -4,13 +4,16 @@
 #include <QWidget>
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
-#include "core/editing/control_spec.h"
+#include "core/editing/page_table.h"
 #include "core/user_messages.h"
+#include "gui/pages/entry_validator.h"
 
 class QCheckBox;
 class QComboBox;
@@ -24,7 +27,7 @@ namespace dtu {
 class PageExchange;
 
 // The common part of the three editor pages. A page is built from its declarative table
-// (`PageSpec`): every control carries its numeric ID, and everything else addresses it by that
+// (`PageTable`): every control carries its numeric ID, and everything else addresses it by that
 // ID. IDs are unique within a page (checked at construction) and repeat across pages.
 //
 // Values travel between controls and the page's members only through the data exchange: one
@@ -81,8 +84,26 @@ class EditorPage : public QWidget {
   // Shows or hides a control together with the static that names it.
   void setFieldVisible(int id, bool visible);
 
-  // Swaps the digits-only input rule of an edit on or off.
+  // Swaps the digits-only input rule of an edit on or off; setEntryRule gives it any rule of
+  // the core (nullptr: any text).
   void setDigitsOnly(int id, bool digits_only);
+  void setEntryRule(int id, EntryValidator::Rule rule);
+
+  // Whether an address field shows its text as a mistake (a red frame): the text is no address.
+  bool showsMistake(int id) const;
+
+  // Selects a list's entry `entry`, or, for a stored value none of the list's entries stands
+  // for, an extra entry that shows the value as the unit's own ("14400（设备当前值）"); an
+  // earlier extra entry goes first. No reaction of the page runs.
+  void showChoice(int id, std::optional<int> entry, std::uint32_t value);
+  // The number of a list's own entries, without an extra one.
+  int ownEntryCount(int id) const;
+  // The stored value of the extra entry when it is the selected one; nothing for the list's
+  // own entries or no selection.
+  std::optional<std::uint32_t> unitOwnChoice(int id) const;
+
+  // The name the user knows a field by: its label, else the title of its group.
+  std::string fieldName(int id) const;
 
   // The index of the checked radio button among `ids`, -1 when none is checked; and checking
   // the one at `index` (-1 clears them all).
@@ -96,7 +117,7 @@ class EditorPage : public QWidget {
   void returnFocusTo(int id);
 
  protected:
-  EditorPage(const PageSpec& item, UserMessages& messages, QWidget* parent);
+  EditorPage(const PageTable& item, UserMessages& messages, QWidget* parent);
 
   // Lists every exchanged control with its member; runs in the direction of `dx`.
   virtual void Exchange(PageExchange& dx) = 0;
@@ -114,12 +135,13 @@ class EditorPage : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Build(const PageSpec& item);
-  QWidget* CreateControl(const ControlSpec& item, QWidget* container);
+  void Build(const PageTable& item);
+  QWidget* CreateControl(const ControlEntry& item, QWidget* container);
   void Register(int id, QWidget* widget);
-  void ApplyTooltips(const PageSpec& item);
-  void ConnectFieldChecks(const PageSpec& item);
+  void ApplyTooltips(const PageTable& item);
+  void ConnectFieldChecks(const PageTable& item);
   void OnTextChanged(int id);
+  void ShowAddressMistake(int id);
   void CheckField(int id, std::optional<std::size_t> max_bytes, bool hex);
   const FieldLimit* limitOf(int id) const;
   bool ShowWrappedTooltip(QWidget* widget, QEvent* event);
@@ -129,6 +151,7 @@ class EditorPage : public QWidget {
   std::map<int, QLabel*> labels_for_;
   std::vector<FieldLimit> limits_;
   std::vector<int> watched_fields_;
+  std::vector<int> address_fields_;
   bool returning_focus_ = false;
 };
 

@@ -1,177 +1,22 @@
 #include "gui/pages/gprs_page.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <string_view>
 
-#include "core/block/block_codes.h"
-#include "core/block/block_layout.h"
-#include "core/editing/field_labels.h"
 #include "core/editing/field_rules.h"
 #include "core/editing/page_rules.h"
 #include "core/text/hex_text.h"
 #include "gui/pages/page_exchange.h"
+#include "gui/platform/qt_text.h"
 
 namespace dtu {
 namespace {
 
 using namespace gprs_id;
-
-// Groups without a control ID.
-constexpr int kOperatorGroup = -1;
-constexpr int kProtocolGroup = -2;
-constexpr int kHeartbeatGroup = -3;
-constexpr int kCentreGroup = -4;
-
-std::vector<std::string> ProtocolEntries() {
-  std::vector<std::string> entries;
-  for (const ProtocolCode& code : kProtocolCodes) entries.emplace_back(code.list_entry);
-  return entries;
-}
-
-// The block fields behind the rows of the centre and domain tables.
-constexpr std::array kCentreIpFields{field::centre_ip1, field::centre_ip2, field::centre_ip3,
-                                     field::centre_ip4, field::centre_ip5, field::heartbeat_ip};
-constexpr std::array kPortFields{field::port1, field::port2, field::port3,
-                                 field::port4, field::port5, field::port6};
-constexpr std::array kDomainFields{field::domain1, field::domain2, field::domain3,
-                                   field::domain4, field::domain5, field::domain6};
-constexpr std::array kDomainEnabledFields{field::domain1_enabled, field::domain2_enabled,
-                                          field::domain3_enabled, field::domain4_enabled,
-                                          field::domain5_enabled, field::domain6_enabled};
-
-// One row of the centre table: address with its label, port with its label.
-constexpr std::array<ControlSpec, 4> CentreRow(int i) {
-  const int row = 1 + i;
-  return {Label(kCentreIpLabel[i], FieldLabel(kCentreIpFields[i]), kCentreIp[i],
-                At(kCentreGroup, row, 0)),
-          Edit(kCentreIp[i], At(kCentreGroup, row, 1)),
-          Label(kPortLabel[i], FieldLabel(kPortFields[i]), kPort[i], At(kCentreGroup, row, 2)),
-          Edit(kPort[i], At(kCentreGroup, row, 3), kDigitsOnly | kNarrow)};
-}
-
-// One row of the domain table: name with its label and its "启用" box.
-constexpr std::array<ControlSpec, 3> DomainRow(int i) {
-  const int row = 10 + i;
-  return {
-      Label(kDomainLabel[i], FieldLabel(kDomainFields[i]), kDomain[i], At(kCentreGroup, row, 0)),
-      Edit(kDomain[i], At(kCentreGroup, row, 1, 2)),
-      CheckBox(kDomainEnabled[i], FieldLabel(kDomainEnabledFields[i]), At(kCentreGroup, row, 3))};
-}
-
-constexpr std::array kHead = std::to_array<ControlSpec>({
-    GroupBox(kOperatorGroup, "运营商相关", At(kPageArea, 0, 0)),
-    Label(0, FieldLabel(field::apn), kApn, At(kOperatorGroup, 0, 0)),
-    Edit(kApn, At(kOperatorGroup, 0, 1)),
-    Label(0, FieldLabel(field::dial_code), kDialCode, At(kOperatorGroup, 1, 0)),
-    Edit(kDialCode, At(kOperatorGroup, 1, 1)),
-    Label(0, FieldLabel(field::ppp_user), kPppUser, At(kOperatorGroup, 2, 0)),
-    Edit(kPppUser, At(kOperatorGroup, 2, 1)),
-    Label(0, FieldLabel(field::ppp_password), kPppPassword, At(kOperatorGroup, 3, 0)),
-    Edit(kPppPassword, At(kOperatorGroup, 3, 1)),
-    CheckBox(kKxcProvidesIp, "KXC提供IP(仅限KXUDP和KXTCP)", At(kOperatorGroup, 4, 0, 2),
-             kHidden | kDisabled),
-
-    GroupBox(kProtocolGroup, "协议相关", At(kPageArea, 1, 0)),
-    Label(0, FieldLabel(field::protocol), kProtocol, At(kProtocolGroup, 0, 0)),
-    List(kProtocol, &ProtocolEntries, At(kProtocolGroup, 0, 1, 3)),
-    Label(0, FieldLabel(field::device_number), kDeviceNumber, At(kProtocolGroup, 1, 0)),
-    Edit(kDeviceNumber, At(kProtocolGroup, 1, 1), kDigitsOnly),
-    Label(0, FieldLabel(field::project_number), kProjectNumber, At(kProtocolGroup, 1, 2)),
-    Edit(kProjectNumber, At(kProtocolGroup, 1, 3)),
-    Label(0, FieldLabel(field::centre_number), kCentreNumber, At(kProtocolGroup, 2, 0)),
-    Edit(kCentreNumber, At(kProtocolGroup, 2, 1), kDigitsOnly),
-    Label(0, FieldLabel(field::receiver_count), kReceiverCount, At(kProtocolGroup, 2, 2)),
-    Edit(kReceiverCount, At(kProtocolGroup, 2, 3)),
-    Label(0, FieldLabel(field::sim_number), kSimNumber, At(kProtocolGroup, 3, 0)),
-    Edit(kSimNumber, At(kProtocolGroup, 3, 1, 3), kDigitsOnly),
-
-    GroupBox(kHeartbeatGroup, "", At(kPageArea, 2, 0)),
-    Label(kHeartbeatIntervalLabel, FieldLabel(field::heartbeat_interval), kHeartbeatInterval,
-          At(kHeartbeatGroup, 0, 0)),
-    Edit(kHeartbeatInterval, At(kHeartbeatGroup, 0, 1), kDigitsOnly | kNarrow),
-    CheckBox(kHeartbeatTwice, FieldLabel(field::heartbeat_twice), At(kHeartbeatGroup, 0, 2),
-             kHidden | kDisabled),
-    CheckBox(kCustomPackets, FieldLabel(field::custom_packets), At(kHeartbeatGroup, 1, 0, 3)),
-    Label(kRegisterDataLabel, FieldLabel(field::register_data), kRegisterData,
-          At(kHeartbeatGroup, 2, 0)),
-    Edit(kRegisterData, At(kHeartbeatGroup, 2, 1)),
-    CheckBox(kRegisterHex, "16进制", At(kHeartbeatGroup, 2, 2)),
-    Label(kHeartbeatDataLabel, FieldLabel(field::heartbeat_data), kHeartbeatData,
-          At(kHeartbeatGroup, 3, 0)),
-    Edit(kHeartbeatData, At(kHeartbeatGroup, 3, 1)),
-    CheckBox(kHeartbeatHex, "16进制", At(kHeartbeatGroup, 3, 2)),
-    Label(kHeartbeatRetriesLabel, FieldLabel(field::heartbeat_retries), kHeartbeatRetries,
-          At(kHeartbeatGroup, 4, 0), kHidden),
-    Edit(kHeartbeatRetries, At(kHeartbeatGroup, 4, 1), kDigitsOnly | kNarrow | kHidden | kDisabled),
-    Label(kTcpReconnectTimeLabel, FieldLabel(field::tcp_reconnect_time), kTcpReconnectTime,
-          At(kHeartbeatGroup, 5, 0), kHidden),
-    Edit(kTcpReconnectTime, At(kHeartbeatGroup, 5, 1), kDigitsOnly | kNarrow | kHidden),
-
-    GroupBox(kCentreGroup, "中心IP地址参数", At(kPageArea, 0, 1)),
-    Radio(kMainAndBackup, "主备方式", At(kCentreGroup, 0, 0)),
-    Radio(kGroupSend, "群发方式", At(kCentreGroup, 0, 1)),
-    Label(0, FieldLabel(field::ip_count), kIpCount, At(kCentreGroup, 0, 2)),
-    Edit(kIpCount, At(kCentreGroup, 0, 3), kNarrow),
-});
-
-constexpr std::array kDns = std::to_array<ControlSpec>({
-    CheckBox(kFixedDns, FieldLabel(field::fixed_dns), At(kCentreGroup, 7, 0, 4)),
-    Label(0, FieldLabel(field::dns_primary), kDnsPrimary, At(kCentreGroup, 8, 0)),
-    Edit(kDnsPrimary, At(kCentreGroup, 8, 1, 2)),
-    Label(0, FieldLabel(field::dns_secondary), kDnsSecondary, At(kCentreGroup, 9, 0)),
-    Edit(kDnsSecondary, At(kCentreGroup, 9, 1, 2)),
-});
-
-// Every control of the page, in page order.
-constexpr auto kControls =
-    Join(kHead, CentreRow(0), CentreRow(1), CentreRow(2), CentreRow(3), CentreRow(4), CentreRow(5),
-         kDns, DomainRow(0), DomainRow(1), DomainRow(2), DomainRow(3), DomainRow(4), DomainRow(5));
-
-constexpr std::string_view kCentreIpTip =
-    "中心IP：澄川UDP协议最多支持向3个中心发送和接收数据，其他协议下中心IP2和IP3无效";
-constexpr std::string_view kDnsTip =
-    "DNS：使用DNS解析，设备可解析设定的服务器域名，解析成功后可和获得的IP地址进行收发数据。";
-constexpr std::string_view kDeviceNumberTip =
-    "设备编号:设备的编号（范围1－65535），用于设备的识别，在透传方式和澄川协议下需要设置此参数。";
-
-constexpr std::array kTooltips = std::to_array<TooltipSpec>({
-    {kCentreIp[0], kCentreIpTip},
-    {kCentreIp[1], kCentreIpTip},
-    {kCentreIp[2], kCentreIpTip},
-    {kSimNumber, "SIM卡号码:用于设备的识别，在透传方式和组态王方式下需要设置此参数。"},
-    {kHeartbeatInterval, "心跳间隔：UDP建议30秒，TCP建议60秒。最小5秒，最大65536秒"},
-    {kDomain[0], kDnsTip},
-    {kDomainEnabled[0], kDnsTip},
-    {kHeartbeatRetries,
-     "重发次数：对于需要心跳回应的协议，本参数表示几次没收到回应设备就要重新拨号"},
-    {kDeviceNumber, kDeviceNumberTip},
-    {kCentreNumber, kDeviceNumberTip},
-    {kTcpReconnectTime,
-     "TCP重连接时间:设备检测到服务器断开后，多长时间后再重新连接，默认20S，设置长了可减少流量，但有"
-     "可能影响重上线的速度。"},
-    {kHeartbeatTwice, "UDP协议使用此选项，可解决单次心跳无法唤醒网络的问题，"},
-});
-
-// Each text field is held to what its block field can store.
-constexpr std::array kLimits = std::to_array<FieldLimit>({
-    {kApn, TextCapacity(field::apn)},
-    {kDialCode, TextCapacity(field::dial_code)},
-    {kPppUser, TextCapacity(field::ppp_user)},
-    {kPppPassword, TextCapacity(field::ppp_password)},
-    {kSimNumber, TextCapacity(field::sim_number)},
-    {kDomain[0], TextCapacity(field::domain1)},
-    {kDomain[1], TextCapacity(field::domain2)},
-    {kDomain[2], TextCapacity(field::domain3)},
-    {kDomain[3], TextCapacity(field::domain4)},
-    {kDomain[4], TextCapacity(field::domain5)},
-    {kDomain[5], TextCapacity(field::domain6)},
-    {kRegisterData, CountedCapacity(field::register_data), kRegisterHex},
-    {kHeartbeatData, CountedCapacity(field::heartbeat_data), kHeartbeatHex},
-});
-
-constexpr PageSpec kPageSpec{kControls, kTooltips, kLimits};
 
 // The checks run when the user leaves a field: the field's rule with its range, message,
 // caption and the value the field is reset to.
@@ -193,17 +38,49 @@ constexpr std::string_view kReceiveNumberMessage = "最大数值为65535！";
 }  // namespace
 
 GprsPage::GprsPage(UserMessages& messages, QWidget* parent)
-    : EditorPage(kPageSpec, messages, parent) {
+    : EditorPage(kGprsPageTable, messages, parent) {
   ExchangeToControls();
   radio(kMainAndBackup)->setChecked(true);
-  members_.ip_mode = 1;
+  members_.ip_mode = ToByte(IpMode::MainAndBackup);
 
-  connect(radio(kMainAndBackup), &QRadioButton::clicked, this, [this] { members_.ip_mode = 1; });
-  connect(radio(kGroupSend), &QRadioButton::clicked, this, [this] { members_.ip_mode = 2; });
+  connect(radio(kMainAndBackup), &QRadioButton::clicked, this,
+          [this] { members_.ip_mode = ToByte(IpMode::MainAndBackup); });
+  connect(radio(kGroupSend), &QRadioButton::clicked, this,
+          [this] { members_.ip_mode = ToByte(IpMode::Group); });
   for (int id : {kDomainEnabled[0], kKxcProvidesIp})
     connect(box(id), &QCheckBox::clicked, this, [this] { ExchangeToMembers(); });
   watchLeaving(
       {kPort[0], kPort[1], kPort[2], kHeartbeatInterval, kHeartbeatRetries, kTcpReconnectTime});
+  connect(list(kProtocol), &QComboBox::currentIndexChanged, this, [this] { OnProtocolChosen(); });
+}
+
+std::uint32_t GprsPage::selectedProtocol() const {
+  if (const auto own = unitOwnChoice(kProtocol)) return *own;
+  const int index = list(kProtocol)->currentIndex();
+  return index < 0 ? 0xFF : static_cast<std::uint32_t>(index);
+}
+
+void GprsPage::ShowDeviceNumberFormFor(std::uint32_t protocol) {
+  device_number_protocol_ = protocol;
+  const bool identifier = ProtocolEditsDeviceId(static_cast<std::uint8_t>(protocol));
+  setEntryRule(kDeviceNumber, identifier ? &IsHexDigits : &IsDecimalDigits);
+}
+
+// Between protocol 9 and any other the field changes its form: the same number is shown in the
+// other one, so that what the user saw is what is written; one that does not fit is dropped
+// with a word rather than written as something else.
+void GprsPage::OnProtocolChosen() {
+  const bool was_identifier =
+      ProtocolEditsDeviceId(static_cast<std::uint8_t>(device_number_protocol_));
+  const std::uint32_t chosen = selectedProtocol();
+  ShowDeviceNumberFormFor(chosen);
+  const bool identifier = ProtocolEditsDeviceId(static_cast<std::uint8_t>(chosen));
+  if (identifier == was_identifier) return;
+  const QString old_text = text(kDeviceNumber);
+  const auto converted = DeviceNumberInOtherForm(old_text.toStdString(), identifier);
+  setText(kDeviceNumber, converted ? FromUtf8(*converted) : QString());
+  if (!converted)
+    messages().Show(MessageKind::Warning, DeviceNumberDroppedMessage(old_text.toStdString()));
 }
 
 void GprsPage::Exchange(PageExchange& dx) {

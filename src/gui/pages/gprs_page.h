@@ -4,67 +4,22 @@
 #include <cstdint>
 #include <string>
 
+#include "core/block/block_codes.h"
 #include "core/editing/editor_defaults.h"
+#include "core/editing/gprs_page_table.h"
 #include "gui/pages/editor_page.h"
 
 namespace dtu {
 
-// Control IDs of the network page.
-namespace gprs_id {
-// Group "运营商相关".
-constexpr int kApn = 1151;
-constexpr int kDialCode = 1161;
-constexpr int kPppUser = 1098;
-constexpr int kPppPassword = 1099;
-constexpr int kKxcProvidesIp = 1164;
-// Group "协议相关".
-constexpr int kProtocol = 1127;
-constexpr int kDeviceNumber = 1129;
-constexpr int kProjectNumber = 1240;
-constexpr int kCentreNumber = 1146;  // "接收编号"
-constexpr int kReceiverCount = 1238;
-constexpr int kSimNumber = 1114;
-// Heartbeat frame.
-constexpr int kHeartbeatInterval = 1117;
-constexpr int kHeartbeatIntervalLabel = 1155;
-constexpr int kHeartbeatTwice = 1189;
-constexpr int kCustomPackets = 1157;
-constexpr int kRegisterData = 1223;
-constexpr int kRegisterDataLabel = 1211;
-constexpr int kRegisterHex = 1237;
-constexpr int kHeartbeatData = 1124;
-constexpr int kHeartbeatDataLabel = 1210;
-constexpr int kHeartbeatHex = 1236;
-constexpr int kHeartbeatRetries = 1120;
-constexpr int kHeartbeatRetriesLabel = 1156;
-constexpr int kTcpReconnectTime = 1170;
-constexpr int kTcpReconnectTimeLabel = 1218;
-// Group "中心IP地址参数".
-constexpr int kMainAndBackup = 1229;
-constexpr int kGroupSend = 1230;
-constexpr int kIpCount = 1231;
-constexpr std::array<int, 6> kCentreIp{1102, 1104, 1106, 1108, 1109, 1110};
-constexpr std::array<int, 6> kCentreIpLabel{1217, 1206, 1207, 1212, 1213, 1219};
-constexpr std::array<int, 6> kPort{1103, 1105, 1107, 1111, 1112, 1113};
-constexpr std::array<int, 6> kPortLabel{0, 1208, 1209, 1220, 1221, 1222};  // the first has no ID
-constexpr int kFixedDns = 1188;
-constexpr int kDnsPrimary = 1224;
-constexpr int kDnsSecondary = 1225;
-constexpr std::array<int, 6> kDomain{1119, 1121, 1122, 1123, 1125, 1126};
-constexpr std::array<int, 6> kDomainLabel{1214, 1227, 1232, 1233, 1234, 1235};
-constexpr std::array<int, 6> kDomainEnabled{1150, 1154, 1162, 1158, 1159, 1160};
-}  // namespace gprs_id
-
 // The network page's members. Exchanged with the controls: everything except `ip_mode` (set by
-// the two mode radios), the project number 1240 and the DNS servers 1224 and 1225 (read from
-// their controls).
+// the two mode radios), the project number and the two DNS servers (read from their controls).
 struct GprsMembers {
   std::string apn;
   std::string dial_code;
   std::string ppp_user;
   std::string ppp_password;
   int kxc_provides_ip = 0;
-  int protocol = 0;  // index in list 1127
+  int protocol = 0;  // index in the protocol list
   std::string device_number;
   std::string centre_number;
   std::uint8_t receiver_count = 1;  // 1 to 32
@@ -90,7 +45,7 @@ struct GprsMembers {
   int fixed_dns = 0;
   std::array<std::string, 6> domain;
   std::array<int, 6> domain_enabled{};
-  int ip_mode = 1;  // 1 "主备方式", 2 "群发方式", 0 a loaded group-send value left untouched
+  int ip_mode = ToByte(IpMode::MainAndBackup);  // GroupUnchanged: a loaded group-send value
 };
 
 // The network page: operator access, protocol and identity, heartbeat and custom packets,
@@ -104,6 +59,15 @@ class GprsPage : public EditorPage {
   GprsMembers& members() { return members_; }
   const GprsMembers& members() const { return members_; }
 
+  // The value the protocol list's selection stands for: its index, or the unit's own value of
+  // an extra entry; 255 without a selection.
+  std::uint32_t selectedProtocol() const;
+
+  // The device number field now holds the form of this protocol: protocol 9's hexadecimal
+  // identifier, or a decimal device number. Called after the field was written for it; a
+  // protocol chosen later converts the field between the two forms.
+  void ShowDeviceNumberFormFor(std::uint32_t protocol);
+
  protected:
   void Exchange(PageExchange& dx) override;
   void AfterTextChange(int id) override;
@@ -111,9 +75,11 @@ class GprsPage : public EditorPage {
 
  private:
   void CheckReceiveNumber();
+  void OnProtocolChosen();
   void CheckRange(int id);
 
   GprsMembers members_;
+  std::uint32_t device_number_protocol_ = 0;  // the protocol whose form the field holds
 };
 
 }  // namespace dtu

@@ -3,8 +3,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "gui/pages/editor_page.h"
 #include "core/editing/entry_checks.h"
+#include "gui/pages/editor_page.h"
 
 namespace dtu {
 

@@ -3,86 +3,39 @@
 #include <cstdint>
 #include <string>
 
+#include "core/editing/serial_page_table.h"
 #include "gui/pages/editor_page.h"
 
 namespace dtu {
-
-// Control IDs of the device serial and data page.
-namespace serial_id {
-// Group "设备串口" (no labels: the entries speak for themselves).
-constexpr int kBaudRate = 1120;
-constexpr int kParity = 1121;
-constexpr int kDataBits = 1122;
-constexpr int kStopBits = 1123;
-// Group "串口定时输出命令".
-constexpr int kPollInterval = 1116;
-constexpr int kPollCommand = 1109;
-constexpr int kPollCommandHex = 1135;
-constexpr int kPollCommandLength = 1134;
-// Group "串口接收数据处理方式".
-constexpr int kTimedReceive = 1147;
-constexpr int kTimedReceiveInterval = 1148;
-constexpr int kByDelay = 1110;
-constexpr int kByHeadAndTail = 1111;
-constexpr int kFrameDelay = 1113;
-constexpr int kFrameHead = 1005;
-constexpr int kFrameHeadHex = 1028;
-constexpr int kFrameTail = 1006;
-constexpr int kFrameTailHex = 1029;
-// Dual-channel groups.
-constexpr int kRxTagGroup = 1182;
-constexpr int kGprsRxTag = 1181;
-constexpr int kGprsRxTagLabel = 1184;
-constexpr int kGprsRxTagHex = 1177;
-constexpr int kSmsRxTag = 1098;
-constexpr int kSmsRxTagLabel = 1185;
-constexpr int kSmsRxTagHex = 1178;
-constexpr int kTxTagGroup = 1183;
-constexpr int kGprsTxTag = 1099;
-constexpr int kGprsTxTagLabel = 1186;
-constexpr int kGprsTxTagHex = 1179;
-constexpr int kSmsTxTag = 1100;
-constexpr int kSmsTxTagLabel = 1187;
-constexpr int kSmsTxTagHex = 1180;
-// Notice groups.
-constexpr int kGprsNoticeGroup = 1199;
-constexpr int kGprsNotice = 1196;
-constexpr int kGprsNoticeLabel = 1200;
-constexpr int kGprsNoticeHex = 1136;
-constexpr int kTcpNoticeGroup = 1201;
-constexpr int kTcpNotice = 1114;
-constexpr int kTcpNoticeLabel = 1202;
-constexpr int kTcpNoticeHex = 1137;
-}  // namespace serial_id
 
 // The serial page's members: every text field as text, every check box as 0/1, the radio pair
 // as the index of the checked button. The four lists are not members: their selections are read
 // and set on the lists themselves.
 struct SerialMembers {
-  std::string poll_interval;           // 1116
-  std::string poll_command;            // 1109
-  int poll_command_hex = 0;            // 1135
-  std::string poll_command_length;     // 1134
-  int timed_receive = 0;               // 1147
-  std::string timed_receive_interval;  // 1148
-  int frame_mode = -1;                 // 0 "延时分包" 1110, 1 "包头包尾" 1111, -1 neither
-  std::string frame_delay;             // 1113
-  std::string frame_head;              // 1005
-  int frame_head_hex = 0;              // 1028
-  std::string frame_tail;              // 1006
-  int frame_tail_hex = 0;              // 1029
-  std::string gprs_rx_tag;             // 1181
-  int gprs_rx_tag_hex = 0;             // 1177
-  std::string sms_rx_tag;              // 1098
-  int sms_rx_tag_hex = 0;              // 1178
-  std::string gprs_tx_tag;             // 1099
-  int gprs_tx_tag_hex = 0;             // 1179
-  std::string sms_tx_tag;              // 1100
-  int sms_tx_tag_hex = 0;              // 1180
-  std::string gprs_notice = "GPRSOK\r\n";  // 1196
-  int gprs_notice_hex = 0;                 // 1136
-  std::string tcp_notice = "TCPOK\r\n";    // 1114
-  int tcp_notice_hex = 0;                  // 1137
+  std::string poll_interval;
+  std::string poll_command;
+  int poll_command_hex = 0;
+  std::string poll_command_length;
+  int timed_receive = 0;
+  std::string timed_receive_interval;
+  int frame_mode = -1;  // 0 "延时分包", 1 "包头包尾", -1 neither
+  std::string frame_delay;
+  std::string frame_head;
+  int frame_head_hex = 0;
+  std::string frame_tail;
+  int frame_tail_hex = 0;
+  std::string gprs_rx_tag;
+  int gprs_rx_tag_hex = 0;
+  std::string sms_rx_tag;
+  int sms_rx_tag_hex = 0;
+  std::string gprs_tx_tag;
+  int gprs_tx_tag_hex = 0;
+  std::string sms_tx_tag;
+  int sms_tx_tag_hex = 0;
+  std::string gprs_notice = "GPRSOK\r\n";
+  int gprs_notice_hex = 0;
+  std::string tcp_notice = "TCPOK\r\n";
+  int tcp_notice_hex = 0;
 };
 
 // The device serial and data page: the unit's serial format, packet splitting, the timed

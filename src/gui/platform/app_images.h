@@ -5,7 +5,7 @@
 
 namespace dtu {
 
-// The program's own artwork (drawn by src/resources/make_app_images.py): the application icon
+// The program's own artwork (drawn by src/gui/resources/make_app_images.py): the application icon
 // and the maker's logo shown in the main window.
 QIcon AppIcon();
 QPixmap MakerLogo();

@@ -10,6 +10,8 @@ std::unique_ptr<QFileDialog> CreateDialog(QWidget* owner, QFileDialog::AcceptMod
   auto dialog = std::make_unique<QFileDialog>(owner);
   dialog->setOption(QFileDialog::DontUseNativeDialog, true);
   dialog->setNameFilter(QString::fromUtf8(text ? kTextFileFilter : kParameterFileFilter));
+  // "*.MTS" also finds "a.mts" and "b.Mts".
+  dialog->setFilter(dialog->filter() & ~QDir::CaseSensitive);
   dialog->setAcceptMode(mode);
   return dialog;
 }
@@ -18,6 +20,9 @@ std::unique_ptr<QFileDialog> CreateDialog(QWidget* owner, QFileDialog::AcceptMod
 
 std::unique_ptr<QFileDialog> QtFileChooser::CreateOpenDialog(QWidget* owner, bool text) {
   auto dialog = CreateDialog(owner, QFileDialog::AcceptOpen, text);
+  if (!text)
+    dialog->setNameFilters(
+        {QString::fromUtf8(kParameterFileFilter), QString::fromUtf8(kAllFilesFilter)});
   dialog->setFileMode(QFileDialog::ExistingFile);
   return dialog;
 }

@@ -11,9 +11,11 @@ class QFileDialog;
 
 namespace dtu {
 
-// Parameter files are offered under one filter, "配置文件(*.MTS)"; a name saved without an
-// extension gets "bpp".
+// Parameter files are offered under the filter "配置文件(*.MTS)", which matches the extension in
+// any letter case; the open dialog also offers every file ("所有文件(*)"), so that a file saved
+// with the default extension "bpp" (given to a name saved without one) can be opened again.
 inline constexpr const char* kParameterFileFilter = "配置文件(*.MTS)";
+inline constexpr const char* kAllFilesFilter = "所有文件(*)";
 inline constexpr const char* kParameterFileDefaultSuffix = "bpp";
 // A block's text form: "参数文本(*.json)", saved with "json" when no extension is given.
 inline constexpr const char* kTextFileFilter = "参数文本(*.json)";
@@ -31,8 +33,8 @@ class QtFileChooser : public FileChooser {
   std::optional<std::filesystem::path> ChooseTextOpen() override;
   std::optional<std::filesystem::path> ChooseTextSave() override;
 
-  // The dialogs as they are shown, for inspection: for parameter files, or with `text` for
-  // text forms.
+  // The dialogs as they are shown, built apart so that tests can examine them: for parameter
+  // files, or with `text` for text forms.
   static std::unique_ptr<QFileDialog> CreateOpenDialog(QWidget* owner, bool text = false);
   static std::unique_ptr<QFileDialog> CreateSaveDialog(QWidget* owner, bool text = false);
 

@@ -2,12 +2,10 @@
 
 #include <QMessageBox>
 
+#include "gui/platform/qt_text.h"
+
 namespace dtu {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString Caption(std::string_view caption) {
   return FromUtf8(caption.empty() ? kAppTitle : caption);

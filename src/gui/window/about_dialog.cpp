@@ -6,16 +6,9 @@
 #include "core/product_info.h"
 #include "core/user_messages.h"
 #include "gui/platform/app_images.h"
+#include "gui/platform/qt_text.h"
 
 namespace dtu {
-namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(FromUtf8(kAppTitle));
   setWindowIcon(AppIcon());

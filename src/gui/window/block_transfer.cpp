@@ -15,15 +15,20 @@
 #include <utility>
 #include <vector>
 
+#include "core/baud_rates.h"
 #include "core/block/block_check.h"
 #include "core/block/block_codes.h"
+#include "core/device/block_origin.h"
+#include "core/editing/field_rules.h"
 #include "core/editing/page_rules.h"
 #include "core/text/gbk_codec.h"
 #include "core/text/hex_text.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
+#include "gui/platform/qt_text.h"
 #include "gui/window/editor_tab_set.h"
+#include "gui/window/pages_source.h"
 #include "gui/window/summary_pane_view.h"
 
 namespace dtu {
@@ -34,10 +39,6 @@ constexpr std::uint8_t kNoSelection = 255;       // a list without selection, as
 
 // ---------------------------------------------------------------------------------------------
 // Loading
-
-QString FromUtf8(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 void ShowText(EditorPage& page, int id, std::string_view gbk) {
   page.setText(id, FromUtf8(GbkToUtf8(gbk)));
@@ -63,26 +64,36 @@ void ShowFlag(EditorPage& page, int id, int& member, std::uint8_t flag) {
   page.setChecked(id, member != 0);
 }
 
-// Selects entry `index`; an index the list does not have leaves it without selection.
-void SelectEntry(QComboBox& list, int index) {
-  list.setCurrentIndex(index >= 0 && index < list.count() ? index : -1);
+// A list whose entries stand for the values 0 to count - 1: the entry of a value within them,
+// else nothing (the list then shows the value as the unit's own).
+std::optional<int> IndexEntry(const EditorPage& page, int id, std::uint32_t value) {
+  if (value < static_cast<std::uint32_t>(page.ownEntryCount(id))) return static_cast<int>(value);
+  return std::nullopt;
+}
+
+void ShowIndexChoice(EditorPage& page, int id, std::uint32_t value) {
+  page.showChoice(id, IndexEntry(page, id, value), value);
 }
 
 void LoadGprsPage(GprsPage& page, const ParameterBlock& b) {
   using namespace gprs_id;
   GprsMembers& m = page.members();
+  // The protocol is set by the load, not chosen by the user: the device number field is written
+  // in the form of the loaded protocol, with nothing to convert.
+  const QSignalBlocker quiet(page.list(kProtocol));
 
   m.receiver_count = b.receiver_count();
   page.ExchangeToControls();
   page.setChecked(kHeartbeatHex, true);
   page.setChecked(kRegisterHex, true);
 
-  // Any stored mode but 1 sends to every centre; it stays 0 until a mode button is clicked.
-  const bool main_and_backup = b.ip_mode() == 1;
+  // Any stored mode but main and backup sends to every centre; it stays GroupUnchanged until a
+  // mode button is clicked.
+  const bool main_and_backup = b.ip_mode() == ToByte(IpMode::MainAndBackup);
   page.checkRadio({kMainAndBackup, kGroupSend}, main_and_backup ? 0 : 1);
-  m.ip_mode = main_and_backup ? 1 : 0;
+  m.ip_mode = ToByte(main_and_backup ? IpMode::MainAndBackup : IpMode::GroupUnchanged);
 
-  SelectEntry(*page.list(kProtocol), b.protocol());
+  ShowIndexChoice(page, kProtocol, b.protocol());
 
   ShowText(page, kSimNumber, b.sim_number());
   ShowText(page, kPppUser, b.ppp_user());
@@ -103,14 +114,15 @@ void LoadGprsPage(GprsPage& page, const ParameterBlock& b) {
   ShowNumber(page, kProjectNumber, b.project_number());
 
   // Under protocol 9 bytes 95 to 98 are one hexadecimal identifier, typed with its letters.
-  const bool device_id = ProtocolEditsDeviceId(b.protocol());
-  page.setDigitsOnly(kDeviceNumber, !device_id);
-  if (device_id) {
+  if (ProtocolEditsDeviceId(b.protocol())) {
     page.setText(kDeviceNumber, FromUtf8(FormatUpperHex(b.device_id())));
   } else {
     ShowNumber(page, kDeviceNumber, b.device_number());
-    ShowNumber(page, kCentreNumber, b.centre_number());
   }
+  page.ShowDeviceNumberFormFor(b.protocol());
+  // Always the block's own value, also where the protocol hides the field: a protocol chosen
+  // later collects it, and it must not be one left over from an earlier block.
+  ShowNumber(page, kCentreNumber, b.centre_number());
   // These protocols have no centre number; the field stays hidden for the rest of the run.
   if (ProtocolUsesDeviceId(b.protocol())) page.setFieldVisible(kCentreNumber, false);
 
@@ -141,23 +153,21 @@ void LoadSmsPage(SmsPage& page, const ParameterBlock& b) {
   const std::array numbers{b.sms_number1(), b.sms_number2(), b.sms_number3(), b.sms_number4(),
                            b.sms_number5()};
   for (std::size_t i = 0; i < numbers.size(); ++i) ShowText(page, kNumber[i], numbers[i]);
-  SelectEntry(*page.list(kMode), b.sms_mode());
-  SelectEntry(*page.list(kCoding), b.sms_coding());
-  SelectEntry(*page.list(kOutputNumber), b.sms_output_number());
+  ShowIndexChoice(page, kMode, b.sms_mode());
+  ShowIndexChoice(page, kCoding, b.sms_coding());
+  ShowIndexChoice(page, kOutputNumber, b.sms_output_number());
   ShowFlag(page, kAcceptAll, m.accept_all, b.sms_accept_all());
   ShowFlag(page, kDualTargetsOnly, m.dual_targets_only, b.dual_sms_targets_only());
 }
 
 // The entry of a list of numbers ("8", "7"...) for a value, or nothing for a value the list
-// leaves as it is. 6 data bits would be a third entry the list lacks: no selection.
+// does not hold (shown as the unit's own).
 std::optional<int> DataBitsEntry(std::uint8_t bits) {
   switch (bits) {
     case 8:
       return 0;
     case 7:
       return 1;
-    case 6:
-      return -1;
     default:
       return std::nullopt;
   }
@@ -172,13 +182,13 @@ void LoadSerialPage(SerialPage& page, const ParameterBlock& b) {
   using namespace serial_id;
   SerialMembers& m = page.members();
 
-  if (const auto entry = BaudRateIndex(b.baud_rate()))
-    page.list(kBaudRate)->setCurrentIndex(static_cast<int>(*entry));
-  if (b.parity() < kParityNames.size()) page.list(kParity)->setCurrentIndex(b.parity());
-  if (const auto entry = DataBitsEntry(b.data_bits()))
-    page.list(kDataBits)->setCurrentIndex(*entry);
-  if (const auto entry = StopBitsEntry(b.stop_bits()))
-    page.list(kStopBits)->setCurrentIndex(*entry);
+  const auto baud_entry = BaudRateIndex(b.baud_rate());
+  page.showChoice(kBaudRate,
+                  baud_entry ? std::optional<int>(static_cast<int>(*baud_entry)) : std::nullopt,
+                  b.baud_rate());
+  ShowIndexChoice(page, kParity, b.parity());
+  page.showChoice(kDataBits, DataBitsEntry(b.data_bits()), b.data_bits());
+  page.showChoice(kStopBits, StopBitsEntry(b.stop_bits()), b.stop_bits());
 
   ShowFlag(page, kTimedReceive, m.timed_receive, b.timed_receive());
   ShowNumber(page, kTimedReceiveInterval, b.timed_receive_interval());
@@ -195,7 +205,7 @@ void LoadSerialPage(SerialPage& page, const ParameterBlock& b) {
   ShowDump(page, kFrameHead, b.frame_head());
   ShowDump(page, kFrameTail, b.frame_tail());
 
-  page.checkRadio({kByDelay, kByHeadAndTail}, b.frame_mode() != 0 ? 1 : 0);
+  page.checkRadio({kByDelay, kByHeadAndTail}, b.frame_mode() != ToByte(FrameMode::ByDelay) ? 1 : 0);
 
   ShowDump(page, kGprsRxTag, b.gprs_rx_tag());
   ShowDump(page, kGprsTxTag, b.gprs_tx_tag());
@@ -214,63 +224,21 @@ void LoadSerialPage(SerialPage& page, const ParameterBlock& b) {
 // How a number field's text is read.
 enum class Reading {
   TrailingDigits,  // ParseDecimal: the value of the trailing run of digits
-  CDecimal,        // the C library's decimal reading; also the dialog's integer reading
-  CHexadecimal,    // the C library's unsigned hexadecimal reading
+  CDecimal,        // ParseCDecimal: the C library's decimal reading
+  CHexadecimal,    // ParseCHexadecimal: the C library's unsigned hexadecimal reading
 };
 
-// The number a reading finds in a text, as the user wrote it: its sign and its digits without
-// leading zeros (none for 0). Kept as text so that no value too large for any field wraps.
-struct WrittenNumber {
-  bool negative = false;
-  std::string digits;
-  int base = 10;
-};
-
-bool IsDecimalDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-bool IsHexDigit(char c) {
-  return IsDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-bool IsCBlank(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-std::string WithoutLeadingZeros(std::string_view digits) {
-  const std::size_t first = digits.find_first_not_of('0');
-  return first == std::string_view::npos ? std::string() : std::string(digits.substr(first));
-}
-
+// The number a reading finds in a text, as the user wrote it.
 WrittenNumber FindNumber(std::string_view text, Reading reading) {
-  WrittenNumber number;
-  if (reading == Reading::TrailingDigits) {
-    std::size_t start = text.size();
-    while (start > 0 && IsDecimalDigit(text[start - 1])) --start;
-    number.digits = WithoutLeadingZeros(text.substr(start));
-    return number;
+  switch (reading) {
+    case Reading::TrailingDigits:
+      return ReadTrailingNumber(text);
+    case Reading::CDecimal:
+      return ReadCNumber(text, 10);
+    case Reading::CHexadecimal:
+      return ReadCNumber(text, 16);
   }
-  std::size_t pos = 0;
-  while (pos < text.size() && IsCBlank(text[pos])) ++pos;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    number.negative = text[pos] == '-';
-    ++pos;
-  }
-  const bool hex = reading == Reading::CHexadecimal;
-  if (hex && pos + 2 < text.size() && text[pos] == '0' &&
-      (text[pos + 1] == 'x' || text[pos + 1] == 'X') && IsHexDigit(text[pos + 2]))
-    pos += 2;
-  std::size_t end = pos;
-  while (end < text.size() && (hex ? IsHexDigit(text[end]) : IsDecimalDigit(text[end]))) ++end;
-  number.digits = WithoutLeadingZeros(text.substr(pos, end - pos));
-  if (hex) {
-    number.base = 16;
-    for (char& c : number.digits)
-      if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-  }
-  if (number.digits.empty()) number.negative = false;  // "-0" is 0
-  return number;
+  return {};
 }
 
 // The value when it lies within 0 to `max`.
@@ -280,8 +248,8 @@ std::optional<std::uint32_t> ValueWithin(const WrittenNumber& number, std::uint3
   if (number.digits.size() > kMaxDigits) return std::nullopt;
   std::uint64_t value = 0;
   for (char c : number.digits) {
-    const int digit = IsDecimalDigit(c) ? c - '0' : c - 'A' + 10;
-    value = value * static_cast<std::uint64_t>(number.base) + static_cast<std::uint64_t>(digit);
+    value = value * static_cast<std::uint64_t>(number.base) +
+            static_cast<std::uint64_t>(HexDigitValue(c));
   }
   if (value > max) return std::nullopt;
   return static_cast<std::uint32_t>(value);
@@ -305,17 +273,11 @@ std::string UnencodableTextMessage(std::string_view name, char32_t c) {
   return std::string(name) + "中的字符 " + DescribeCharacter(c) + " 无法用GBK编码保存，请修改。";
 }
 
-// Removes the blanks the C library knows from both ends.
-std::string TrimBlanks(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsCBlank(text[begin])) ++begin;
-  while (end > begin && IsCBlank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
-}
-
-std::uint8_t SelectedIndexByte(const QComboBox& list) {
-  const int index = list.currentIndex();
+// A list whose entries stand for their indexes: the unit's own value when its extra entry is
+// chosen, else the index (no selection as 255).
+std::uint8_t ChoiceByte(const EditorPage& page, int id) {
+  if (const auto own = page.unitOwnChoice(id)) return static_cast<std::uint8_t>(*own);
+  const int index = page.list(id)->currentIndex();
   return index < 0 ? kNoSelection : static_cast<std::uint8_t>(index);
 }
 
@@ -333,8 +295,17 @@ class PageCollector {
 
   std::uint8_t Flag(int id) const { return page_.isChecked(id) ? 1 : 0; }
 
-  void Address(int id, const FieldSpec& field) {
-    block_.SetIPv4(field, ParseDottedIPv4(Utf8Text(id)));
+  // An address field: four numbers from 0 to 255 (or nothing, 0.0.0.0); anything else is
+  // refused rather than read as some other address.
+  bool Address(int id, const FieldRow& field) {
+    const std::string text = Utf8Text(id);
+    const auto address = ReadAddressEntry(text);
+    if (!address) {
+      Refuse(id, AddressEntryMessage(FieldName(id), text));
+      return false;
+    }
+    block_.SetIPv4(field, *address);
+    return true;
   }
 
   // A number read from a field's text; refused when it does not fit 0 to `max`.
@@ -360,16 +331,16 @@ class PageCollector {
   }
 
   // A number stored as it is read, in the field's own width.
-  bool StoreNumber(int id, Reading reading, const FieldSpec& field) {
+  bool StoreNumber(int id, Reading reading, const FieldRow& field) {
     const auto value = Number(id, reading, FieldMaxValue(field));
     if (value) block_.Set(field, *value);
     return value.has_value();
   }
 
   // A text field: the field's text in GBK, cut to the field's capacity at a character boundary.
-  bool Text(int id, const FieldSpec& field, Blanks blanks = Blanks::Keep) {
+  bool Text(int id, const FieldRow& field, Blanks blanks = Blanks::Keep) {
     std::string text = Utf8Text(id);
-    if (blanks == Blanks::Trim) text = TrimBlanks(text);
+    if (blanks == Blanks::Trim) text = std::string(TrimCBlanks(text));
     const std::optional<std::string> gbk = Gbk(id, text);
     if (gbk) block_.SetText(field, *gbk);
     return gbk.has_value();
@@ -377,7 +348,7 @@ class PageCollector {
 
   // A counted field: an empty text leaves it alone (a notice is cleared instead); otherwise the
   // dump's bytes or the text's own bytes, at most the area's size.
-  bool Counted(int id, int hex_box, const CountedSpec& area_row, EmptyText empty) {
+  bool Counted(int id, int hex_box, const CountedRow& area_row, EmptyText empty) {
     const std::string text = Utf8Text(id);
     if (text.empty()) {
       if (empty == EmptyText::ClearsField) {
@@ -389,6 +360,12 @@ class PageCollector {
     const std::optional<std::string> gbk = Gbk(id, text);
     if (!gbk) return false;
     if (page_.isChecked(hex_box)) {
+      // Only whole bytes of hex digits: a foreign character or an odd digit would be read as
+      // something the user never wrote.
+      if (const auto problem = HexDumpProblem(text)) {
+        Refuse(id, HexDumpMessage(FieldName(id), *problem));
+        return false;
+      }
       block_.SetCounted(area_row, ParseHexDump(*gbk));
     } else {
       const std::string cut = CutGbk(*gbk, area_row.area.size);
@@ -435,14 +412,7 @@ class PageCollector {
     return std::move(gbk.bytes);
   }
 
-  // The name the user knows the field by: its label, else the title of its group.
-  std::string FieldName(int id) const {
-    if (const QLabel* name = page_.labelFor(id)) return name->text().toStdString();
-    for (const QWidget* w = page_.control(id); w != nullptr; w = w->parentWidget())
-      if (const auto* group = qobject_cast<const QGroupBox*>(w); group && !group->title().isEmpty())
-        return group->title().toStdString();
-    return "控件" + std::to_string(id);
-  }
+  std::string FieldName(int id) const { return page_.fieldName(id); }
 
   EditorTabSet& tabs_;
   EditorPage& page_;
@@ -469,20 +439,28 @@ bool CollectGprsPage(PageCollector& c, GprsPage& page) {
   constexpr std::array kAddressFields{field::centre_ip1, field::centre_ip2, field::centre_ip3,
                                       field::centre_ip4, field::centre_ip5, field::heartbeat_ip};
   for (std::size_t i = 0; i < kAddressFields.size(); ++i)
-    c.Address(kCentreIp[i], kAddressFields[i]);
+    if (!c.Address(kCentreIp[i], kAddressFields[i])) return false;
 
   b.set_receiver_count(m.receiver_count);
-  if (!c.StoreNumber(kIpCount, Reading::TrailingDigits, field::ip_count)) return false;
+  // Six address rows: a count outside 1 to 6 would make the unit use rows that do not exist.
+  const auto ip_count = c.Number(kIpCount, Reading::TrailingDigits, FieldMaxValue(field::ip_count));
+  if (!ip_count) return false;
+  if (!page_rule::kIpCount.Holds(*ip_count)) {
+    c.Refuse(kIpCount, page_rule::kIpCount.message);
+    return false;
+  }
+  b.set_ip_count(static_cast<std::uint8_t>(*ip_count));
 
   constexpr std::array kPortFields{field::port1, field::port2, field::port3,
                                    field::port4, field::port5, field::port6};
   for (std::size_t i = 0; i < kPortFields.size(); ++i)
     if (!c.StoreNumber(kPort[i], Reading::TrailingDigits, kPortFields[i])) return false;
 
-  c.Address(kDnsPrimary, field::dns_primary);
-  c.Address(kDnsSecondary, field::dns_secondary);
+  if (!c.Address(kDnsPrimary, field::dns_primary) ||
+      !c.Address(kDnsSecondary, field::dns_secondary))
+    return false;
 
-  b.set_protocol(SelectedIndexByte(*page.list(kProtocol)));
+  b.set_protocol(ChoiceByte(page, kProtocol));
   if (!c.Text(kSimNumber, field::sim_number)) return false;
 
   const auto reconnect = c.Number(kTcpReconnectTime, Reading::CDecimal, 0xFFFF);
@@ -538,9 +516,9 @@ bool CollectSmsPage(PageCollector& c, SmsPage& page) {
   using namespace sms_id;
   if (!c.Exchange()) return false;
   ParameterBlock& b = c.block();
-  b.set_sms_mode(SelectedIndexByte(*page.list(kMode)));
-  b.set_sms_coding(SelectedIndexByte(*page.list(kCoding)));
-  b.set_sms_output_number(SelectedIndexByte(*page.list(kOutputNumber)));
+  b.set_sms_mode(ChoiceByte(page, kMode));
+  b.set_sms_coding(ChoiceByte(page, kCoding));
+  b.set_sms_output_number(ChoiceByte(page, kOutputNumber));
 
   if (!c.Text(kSmsCentre, field::sms_centre)) return false;
   constexpr std::array kNumberFields{field::sms_number1, field::sms_number2, field::sms_number3,
@@ -558,16 +536,22 @@ bool CollectSerialPage(PageCollector& c, SerialPage& page) {
   if (!c.Exchange()) return false;
   ParameterBlock& b = c.block();
 
-  b.set_frame_mode(page.isChecked(kByDelay) ? 0 : 1);
+  b.set_frame_mode(
+      ToByte(page.isChecked(kByDelay) ? FrameMode::ByDelay : FrameMode::ByHeadAndTail));
 
-  const auto list_number = [&](int id, const FieldSpec& field) {
+  // The unit's own value of an extra entry is stored as it was read.
+  const auto list_number = [&](int id, const FieldRow& field) {
+    if (const auto own = page.unitOwnChoice(id)) {
+      b.Set(field, *own);
+      return true;
+    }
     const auto value = c.NumberIn(id, page.list(id)->currentText().toStdString(),
                                   Reading::TrailingDigits, FieldMaxValue(field));
     if (value) b.Set(field, *value);
     return value.has_value();
   };
   if (!list_number(kBaudRate, field::baud_rate)) return false;
-  b.set_parity(SelectedIndexByte(*page.list(kParity)));
+  b.set_parity(ChoiceByte(page, kParity));
   if (!list_number(kDataBits, field::data_bits) || !list_number(kStopBits, field::stop_bits))
     return false;
 
@@ -616,18 +600,21 @@ bool CollectSerialPage(PageCollector& c, SerialPage& page) {
 
 }  // namespace
 
-BlockTransfer::BlockTransfer(EditorTabSet& tabs, SummaryPaneView& summary, UserMessages& messages)
-    : tabs_(tabs), summary_(summary), messages_(messages) {}
+BlockTransfer::BlockTransfer(EditorTabSet& tabs, SummaryPaneView& summary, UserMessages& messages,
+                             PagesSource* source)
+    : tabs_(tabs), summary_(summary), messages_(messages), source_(source) {}
 
-bool BlockTransfer::LoadBlock(const ParameterBlock& incoming, ParameterBlock& working) {
+bool BlockTransfer::LoadBlock(const ParameterBlock& incoming, ParameterBlock& working,
+                              const BlockOrigin& origin) {
   // Checked on a copy: a block that fails keeps the working block, the tabs and the pages as
   // they were.
   ParameterBlock block = incoming;
   if (!PrepareLoadedBlock(block)) {
-    messages_.Show(MessageKind::Plain, kBlockMismatchMessage);
+    messages_.Show(MessageKind::Warning, BlockMismatchMessage(origin));
     return false;
   }
   working = block;
+  if (source_ != nullptr) source_->set(origin);
 
   const std::uint8_t mode = working.work_mode();
   tabs_.RebuildTabSet(mode);
@@ -642,15 +629,18 @@ bool BlockTransfer::LoadBlock(const ParameterBlock& incoming, ParameterBlock& wo
 }
 
 bool BlockTransfer::CollectBlock(ParameterBlock& working) {
-  PageCollector gprs(tabs_, tabs_.gprsPage(), messages_, working);
+  // Collected into a copy: a refusal leaves the working block exactly as it was.
+  ParameterBlock draft = working;
+  PageCollector gprs(tabs_, tabs_.gprsPage(), messages_, draft);
   if (!CollectGprsPage(gprs, tabs_.gprsPage())) return false;
-  PageCollector sms(tabs_, tabs_.smsPage(), messages_, working);
+  PageCollector sms(tabs_, tabs_.smsPage(), messages_, draft);
   if (!CollectSmsPage(sms, tabs_.smsPage())) return false;
-  PageCollector serial(tabs_, tabs_.serialPage(), messages_, working);
+  PageCollector serial(tabs_, tabs_.serialPage(), messages_, draft);
   if (!CollectSerialPage(serial, tabs_.serialPage())) return false;
 
-  if (const auto mode = tabs_.CheckedMode()) working.set_work_mode(*mode);
-  working.set_length(static_cast<std::uint16_t>(kBlockSize));
+  if (const auto mode = tabs_.CheckedMode()) draft.set_work_mode(*mode);
+  draft.set_length(static_cast<std::uint16_t>(kBlockSize));
+  working = draft;
   return true;
 }
 

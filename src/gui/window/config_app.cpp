@@ -6,15 +6,13 @@
 #include "core/product_info.h"
 #include "gui/platform/app_images.h"
 #include "gui/platform/qt_file_chooser.h"
+#include "gui/platform/qt_text.h"
+#include "gui/platform/qt_translations.h"
 #include "gui/platform/qt_user_messages.h"
 #include "gui/window/main_config_dialog.h"
 
 namespace dtu {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 constexpr const char* kUsage =
     "Usage: dtuconfig [--port PATH]... [FILE]\n"
@@ -35,6 +33,8 @@ ConfigApp::ConfigApp(int& argc, char** argv) : QApplication(argc, argv) {
   // Lets the desktop show the installed entry's name and icon for the running window.
   setDesktopFileName(FromUtf8(kDesktopFileName));
   setWindowIcon(AppIcon());
+  // Without the translation package Qt's buttons stay English; the window works the same.
+  InstallQtChineseTranslation(*this);
 }
 
 ParsedArguments ConfigApp::ParseArguments(const QStringList& arguments) {

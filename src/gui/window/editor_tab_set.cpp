@@ -1,5 +1,6 @@
 #include "gui/window/editor_tab_set.h"
 
+#include <QButtonGroup>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -9,10 +10,14 @@
 
 #include <string_view>
 
+#include "core/block/block_codes.h"
+#include "core/block/parameter_block.h"
+#include "core/editing/field_rules.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
-#include "core/block/parameter_block.h"
+#include "gui/platform/qt_text.h"
+#include "gui/window/main_window_ids.h"
 
 // The tab images live in a static library; their resources must be registered by name.
 static void RegisterTabImages() {
@@ -22,9 +27,10 @@ static void RegisterTabImages() {
 namespace dtu {
 namespace {
 
-using namespace tab_set_id;
+using namespace main_id;
 
-// Images 0 to 4 are the bitmaps 154, 155, 156, 157 and 160 of the original artwork set.
+// The five tab images by index: a unit, SMS, GPRS, the serial port and dual channel. The tabs
+// show images 1 to 3; all five are kept for tabImage().
 constexpr std::array<const char*, 5> kImageFiles{":/tabs/tab_device.png", ":/tabs/tab_sms.png",
                                                  ":/tabs/tab_gprs.png", ":/tabs/tab_serial.png",
                                                  ":/tabs/tab_dual.png"};
@@ -32,24 +38,16 @@ constexpr int kSmsImage = 1;
 constexpr int kGprsImage = 2;
 constexpr int kSerialImage = 3;
 
-constexpr std::uint8_t kGprsMode = 0;
-constexpr std::uint8_t kSmsMode = 1;
-constexpr std::uint8_t kDualMode = 2;
-
 struct ModeRadio {
   int id;
   std::string_view text;
   std::uint8_t mode;
 };
 constexpr std::array<ModeRadio, 3> kModeRadios{{
-    {kGprsRadio, "GPRS", kGprsMode},
-    {kSmsRadio, "短信", kSmsMode},
-    {kDualRadio, "双通道", kDualMode},
+    {kGprsModeRadio, "GPRS", ToByte(WorkMode::Gprs)},
+    {kSmsModeRadio, "短信", ToByte(WorkMode::Sms)},
+    {kDualModeRadio, "双通道", ToByte(WorkMode::Dual)},
 }};
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -62,6 +60,9 @@ EditorTabSet::EditorTabSet(ParameterBlock& working_block, UserMessages& messages
 EditorTabSet::~EditorTabSet() = default;
 
 void EditorTabSet::CreateModeRadios() {
+  // One group: exactly one mode stays checked, also when the checked radio is clicked again.
+  mode_group_ = new QButtonGroup(this);
+  mode_group_->setExclusive(true);
   auto* radio_row = new QHBoxLayout;
   for (std::size_t i = 0; i < kModeRadios.size(); ++i) {
     const ModeRadio& item = kModeRadios[i];
@@ -69,9 +70,17 @@ void EditorTabSet::CreateModeRadios() {
     radio->setObjectName(QString::number(item.id));
     connect(radio, &QRadioButton::clicked, this, [this, mode = item.mode] { ChooseMode(mode); });
     radio_row->addWidget(radio);
+    mode_group_->addButton(radio);
     mode_radios_[i] = radio;
   }
   mode_radios_[2]->setVisible(false);  // dual channel is chosen only by a loaded block
+  // A loaded work mode none of the three stands for is kept: shown on a radio of its own.
+  unit_mode_radio_ = new QRadioButton(this);
+  unit_mode_radio_->setObjectName(QString::number(kUnitModeRadio));
+  unit_mode_radio_->setVisible(false);
+  connect(unit_mode_radio_, &QRadioButton::clicked, this, [this] { ChooseMode(unit_mode_); });
+  radio_row->addWidget(unit_mode_radio_);
+  mode_group_->addButton(unit_mode_radio_);
   radio_row->addStretch(1);
 
   auto* layout = new QVBoxLayout(this);
@@ -83,7 +92,7 @@ void EditorTabSet::CreatePages(UserMessages& messages) {
   for (std::size_t i = 0; i < images_.size(); ++i) images_[i] = QIcon(kImageFiles[i]);
 
   tab_bar_ = new QTabBar(this);
-  tab_bar_->setObjectName(QString::number(kTabControl));
+  tab_bar_->setObjectName(QString::number(kPageTabs));
   tab_bar_->setIconSize(QSize(16, 16));
   tab_bar_->setExpanding(false);
   tab_bar_->setDrawBase(false);
@@ -113,13 +122,14 @@ void EditorTabSet::CreatePages(UserMessages& messages) {
 }
 
 QWidget* EditorTabSet::control(int id) const {
-  if (id == kTabControl) return tab_bar_;
+  if (id == kPageTabs) return tab_bar_;
   return modeRadio(id);
 }
 
 QRadioButton* EditorTabSet::modeRadio(int id) const {
   for (std::size_t i = 0; i < kModeRadios.size(); ++i)
     if (kModeRadios[i].id == id) return mode_radios_[i];
+  if (id == kUnitModeRadio) return unit_mode_radio_;
   return nullptr;
 }
 
@@ -135,7 +145,7 @@ void EditorTabSet::RebuildTabSet(std::uint8_t work_mode) {
     const int index = tab_bar_->addTab(images_[static_cast<std::size_t>(image)], FromUtf8(text));
     tab_bar_->setTabData(index, image);
   };
-  if (work_mode == kSmsMode) {
+  if (work_mode == ToByte(WorkMode::Sms)) {
     add_tab("短信参数", kSmsImage);
   } else {
     add_tab("GPRS参数", kGprsImage);
@@ -148,7 +158,7 @@ void EditorTabSet::ShowSelectedPage(std::uint8_t work_mode) {
   QWidget* shown = nullptr;
   switch (tab_bar_->currentIndex()) {
     case 0:
-      shown = work_mode == kSmsMode ? static_cast<QWidget*>(sms_page_) : gprs_page_;
+      shown = work_mode == ToByte(WorkMode::Sms) ? static_cast<QWidget*>(sms_page_) : gprs_page_;
       break;
     case 1:
       shown = serial_page_;
@@ -165,13 +175,23 @@ void EditorTabSet::ShowSelectedPage(std::uint8_t work_mode) {
 }
 
 void EditorTabSet::CheckModeRadio(std::uint8_t work_mode) {
-  for (std::size_t i = 0; i < kModeRadios.size(); ++i)
-    if (kModeRadios[i].mode == work_mode) mode_radios_[i]->setChecked(true);
+  for (std::size_t i = 0; i < kModeRadios.size(); ++i) {
+    if (kModeRadios[i].mode == work_mode) {
+      mode_radios_[i]->setChecked(true);
+      unit_mode_radio_->setVisible(false);
+      return;
+    }
+  }
+  unit_mode_ = work_mode;
+  unit_mode_radio_->setText(QStringLiteral("工作方式 ") + FromUtf8(UnitOwnValueEntry(work_mode)));
+  unit_mode_radio_->setVisible(true);
+  unit_mode_radio_->setChecked(true);
 }
 
 std::optional<std::uint8_t> EditorTabSet::CheckedMode() const {
   for (std::size_t i = 0; i < kModeRadios.size(); ++i)
     if (mode_radios_[i]->isChecked()) return kModeRadios[i].mode;
+  if (unit_mode_radio_->isChecked()) return unit_mode_;
   return std::nullopt;
 }
 

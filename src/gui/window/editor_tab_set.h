@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+class QButtonGroup;
 class QRadioButton;
 class QTabBar;
 
@@ -17,14 +18,6 @@ class ParameterBlock;
 class SerialPage;
 class SmsPage;
 class UserMessages;
-
-// Control IDs of the tab set.
-namespace tab_set_id {
-constexpr int kTabControl = 1175;
-constexpr int kGprsRadio = 1162;  // channel mode 0
-constexpr int kSmsRadio = 1163;   // channel mode 1
-constexpr int kDualRadio = 1176;  // channel mode 2: present, never shown
-}  // namespace tab_set_id
 
 // The editor: the three pages behind a bar of two tabs that follows the channel mode, and the
 // channel-mode radio buttons. The channel mode is not kept here: it is `work_mode` of the
@@ -44,7 +37,7 @@ class EditorTabSet : public QWidget {
   SmsPage& smsPage() const { return *sms_page_; }
   SerialPage& serialPage() const { return *serial_page_; }
 
-  // The tab bar 1175 and the mode radios 1162, 1163, 1176 by ID; nullptr for other IDs.
+  // The tab bar main_id::kPageTabs and the mode radios by ID; nullptr for other IDs.
   QWidget* control(int id) const;
   QTabBar* tabBar() const { return tab_bar_; }
   QRadioButton* modeRadio(int id) const;
@@ -61,8 +54,10 @@ class EditorTabSet : public QWidget {
   // serial page's groups follow the mode.
   void ShowSelectedPage(std::uint8_t work_mode);
 
-  // Checks the radio of a mode (0, 1, 2: 1162, 1163, 1176) without the click reaction; other
-  // values leave the radios alone.
+  // Checks the radio of a mode (0, 1, 2) without the click reaction. Any other value is the
+  // unit's own mode: an extra radio (main_id::kUnitModeRadio) shows it, checked, so that it is
+  // collected unchanged unless the user picks another mode. The radios form one group: once one
+  // is checked, exactly one stays checked.
   void CheckModeRadio(std::uint8_t work_mode);
 
   // The mode of the checked radio, or nothing when none is checked.
@@ -77,6 +72,9 @@ class EditorTabSet : public QWidget {
   std::array<QIcon, 5> images_;
   QTabBar* tab_bar_ = nullptr;  // the widgets are owned by Qt's parent chain
   std::array<QRadioButton*, 3> mode_radios_{};
+  QButtonGroup* mode_group_ = nullptr;
+  QRadioButton* unit_mode_radio_ = nullptr;
+  std::uint8_t unit_mode_ = 0;  // the mode the extra radio stands for
   GprsPage* gprs_page_ = nullptr;
   SmsPage* sms_page_ = nullptr;
   SerialPage* serial_page_ = nullptr;

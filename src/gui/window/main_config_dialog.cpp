@@ -1,6 +1,7 @@
 #include "gui/window/main_config_dialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -10,25 +11,31 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <utility>
 
+#include "core/baud_rates.h"
 #include "core/block/block_codes.h"
 #include "core/device/device_commands.h"
-#include "core/device/status_ids.h"
 #include "core/product_info.h"
 #include "core/serial/port_list.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
 #include "gui/platform/app_images.h"
+#include "gui/platform/qt_text.h"
 #include "gui/window/about_dialog.h"
 #include "gui/window/block_transfer.h"
+#include "gui/window/device_operation.h"
 #include "gui/window/editor_tab_set.h"
+#include "gui/window/main_window_tooltips.h"
+#include "gui/window/pages_source.h"
 #include "gui/window/parameter_file_commands.h"
 #include "gui/window/parameter_text_commands.h"
 #include "gui/window/port_combo_box.h"
@@ -43,15 +50,9 @@ namespace {
 
 using namespace main_id;
 
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 std::string ToUtf8(const QString& text) {
   return text.toUtf8().toStdString();
 }
-
-constexpr int kDefaultBaudIndex = 6;  // "9600" of the unit's own rates, 110 to 921600
 
 QStringList BaudRateEntries() {
   QStringList entries;
@@ -84,7 +85,9 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
   if (!environment_.open_url)
     environment_.open_url = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
-  setWindowTitle(Caption());
+  source_ = new PagesSource(this);
+  operation_ = new DeviceOperation(this);
+  setWindowTitle(Title(source_->origin()));
   setWindowIcon(AppIcon());
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -95,17 +98,24 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
   status_ = new StatusDisplay(this);
   tabs_ = new EditorTabSet(working_block_, messages_, this);
   summary_ = new SummaryPaneView(this);
-  summary_->setObjectName(QString::number(kSummaryPane));
   CreateButtons();
   LayOut(port_group, logo);
+  for (const MainWindowTooltip& tip : MainWindowTooltips())
+    if (QWidget* widget = control(tip.id)) widget->setToolTip(tip.text);
 
-  transfer_ = std::make_unique<BlockTransfer>(*tabs_, *summary_, messages_);
+  transfer_ = std::make_unique<BlockTransfer>(*tabs_, *summary_, messages_, source_);
   file_commands_ =
       std::make_unique<ParameterFileCommands>(working_block_, *transfer_, messages_, files_);
   text_commands_ =
       std::make_unique<ParameterTextCommands>(working_block_, *transfer_, messages_, files_);
   port_ = std::make_unique<PortConnection>(
       messages_, [this](const PortNotification& n) { OnPortNotification(n); });
+
+  connect(source_, &PagesSource::changed, this,
+          [this](const BlockOrigin& origin) { setWindowTitle(Title(origin)); });
+  connect(operation_, &DeviceOperation::started, this, &MainConfigDialog::OnExchangeStarted);
+  connect(operation_, &DeviceOperation::progressed, this, &MainConfigDialog::OnExchangeProgress);
+  connect(operation_, &DeviceOperation::finished, this, &MainConfigDialog::OnExchangeFinished);
 
   ApplyStartupState();
 }
@@ -143,6 +153,9 @@ void MainConfigDialog::CreateMenu() {
 QWidget* MainConfigDialog::CreatePortGroup() {
   auto* group = new QGroupBox(QStringLiteral("串口"), this);
   port_list_ = new PortComboBox(environment_.list_ports, environment_.extra_ports, group);
+  // The system adds a node to /dev for each adapter plugged in and removes it when pulled out.
+  port_list_->WatchForChanges(environment_.port_folders.value_or(
+      std::vector<std::filesystem::path>{std::filesystem::path("/dev")}));
   baud_list_ = CreateList(kBaudList, BaudRateEntries(), group);
   // The parity's first letter is what the engine takes: 'N', 'O' or 'E'.
   parity_list_ = CreateList(
@@ -152,11 +165,17 @@ QWidget* MainConfigDialog::CreatePortGroup() {
   open_button_ = CreateButton(kOpenButton, kOpenCaptionInitial, group);
   connect(open_button_, &QPushButton::clicked, this, &MainConfigDialog::OpenOrClosePort);
 
-  port_list_->setToolTip(QStringLiteral("串口设备，也可直接输入路径"));
-  baud_list_->setToolTip(QStringLiteral("波特率"));
-  parity_list_->setToolTip(QStringLiteral("校验位"));
-  data_bits_list_->setToolTip(QStringLiteral("数据位"));
-  stop_bits_list_->setToolTip(QStringLiteral("停止位"));
+  // How long the unit's answer may pause before a read or write gives up.
+  auto* limit_label = new QLabel(QStringLiteral("超时"), group);
+  reply_limit_ = new QSpinBox(group);
+  reply_limit_->setObjectName(QString::number(kReplyTimeLimit));
+  reply_limit_->setRange(kMinReplySeconds, kMaxReplySeconds);
+  reply_limit_->setValue(kDefaultReplySeconds);
+  reply_limit_->setSuffix(QStringLiteral(" 秒"));
+  reply_limit_->setAccessibleName(QStringLiteral("超时"));
+  limit_label->setBuddy(reply_limit_);
+  connect(reply_limit_, &QSpinBox::valueChanged, this,
+          [this](int seconds) { operation_->setReplyLimit(std::chrono::seconds(seconds)); });
 
   auto* row = new QHBoxLayout(group);
   row->addWidget(port_list_, 3);
@@ -164,6 +183,8 @@ QWidget* MainConfigDialog::CreatePortGroup() {
   row->addWidget(parity_list_, 1);
   row->addWidget(data_bits_list_);
   row->addWidget(stop_bits_list_);
+  row->addWidget(limit_label);
+  row->addWidget(reply_limit_);
   row->addWidget(open_button_);
   return group;
 }
@@ -184,6 +205,12 @@ void MainConfigDialog::CreateButtons() {
   connect(read_button_, &QPushButton::clicked, this, &MainConfigDialog::ReadParameters);
   connect(write_button_, &QPushButton::clicked, this, &MainConfigDialog::WriteParameters);
   connect(status_->gauge(), &SignalGauge::clicked, this, &MainConfigDialog::RequestSignal);
+
+  // Shown while a read or write is under way.
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QString::number(kExchangeProgress));
+  progress_->setAccessibleName(QStringLiteral("进度"));
+  progress_->setVisible(false);
 }
 
 void MainConfigDialog::LayOut(QWidget* port_group, QWidget* logo) {
@@ -211,6 +238,7 @@ void MainConfigDialog::LayOut(QWidget* port_group, QWidget* logo) {
   right->addWidget(status_->signalGroup());
   right->addWidget(status_->addressList());
   right->addLayout(buttons);
+  right->addWidget(progress_);
   right->addWidget(summary_, 1);
 
   auto* columns = new QHBoxLayout(this);
@@ -229,12 +257,12 @@ void MainConfigDialog::ApplyStartupState() {
   stop_bits_list_->setCurrentIndex(0);
   data_bits_list_->setCurrentIndex(0);
   parity_list_->setCurrentIndex(0);
-  baud_list_->setCurrentIndex(kDefaultBaudIndex);
+  baud_list_->setCurrentIndex(static_cast<int>(kDefaultBaudIndex));
 
   WriteStartupValues(tabs_->gprsPage(), tabs_->smsPage(), tabs_->serialPage());
-  tabs_->CheckModeRadio(0);
-  working_block_.set_work_mode(0);
-  tabs_->ShowSelectedPage(0);
+  tabs_->CheckModeRadio(ToByte(WorkMode::Gprs));
+  working_block_.set_work_mode(ToByte(WorkMode::Gprs));
+  tabs_->ShowSelectedPage(ToByte(WorkMode::Gprs));
 
   // Opened from the event loop, so that the window is up before any message about the file.
   if (environment_.start_file)
@@ -243,6 +271,10 @@ void MainConfigDialog::ApplyStartupState() {
 
 QUrl MainConfigDialog::MakerWebPage() {
   return QUrl(FromUtf8(kMakerWebPage));
+}
+
+QString MainConfigDialog::Title(const BlockOrigin& origin) {
+  return Caption() + QStringLiteral("  —  参数来源：") + FromUtf8(DescribeOrigin(origin));
 }
 
 QString MainConfigDialog::Caption() {
@@ -276,6 +308,10 @@ QWidget* MainConfigDialog::control(int id) const {
       return write_button_;
     case kSummaryPane:
       return summary_;
+    case kReplyTimeLimit:
+      return reply_limit_;
+    case kExchangeProgress:
+      return progress_;
     default:
       break;
   }
@@ -318,22 +354,28 @@ bool MainConfigDialog::OpenPort() {
   settings.data_bits = data_bits_list_->currentText().toInt();
   settings.stop_bits = stop_bits_list_->currentText().toInt();
 
-  std::string reason;
-  if (port_->Open(settings, reason)) return true;
-  const QString text = QStringLiteral("无法打开串口 %1：%2")
-                           .arg(QString::fromStdString(settings.device), FromUtf8(reason));
-  messages_.Show(MessageKind::Warning, ToUtf8(text));
+  std::string failure;
+  if (port_->Open(settings, failure)) {
+    port_settings_ = settings;
+    // Whatever an earlier port left half recognised goes; the unit on this port is not yet
+    // known by its serial numbers.
+    link_.Reset();
+    connected_unit_.reset();
+    return true;
+  }
+  messages_.Show(MessageKind::Warning, failure);
   return false;
 }
 
 void MainConfigDialog::ClosePort() {
+  if (operation_ != nullptr) operation_->Finish(ExchangeOutcome::PortClosed);
   if (port_) port_->Close();
 }
 
 void MainConfigDialog::OnPortNotification(const PortNotification& notification) {
   switch (notification.message) {
     case PortMessage::PortMsgRxChar:
-      link_.FeedChar(notification.byte);
+      OnByteReceived(notification.byte);
       break;
     case PortMessage::PortMsgGone:
       OnPortGone();
@@ -343,12 +385,22 @@ void MainConfigDialog::OnPortNotification(const PortNotification& notification) 
   }
 }
 
+void MainConfigDialog::OnByteReceived(std::uint8_t byte) {
+  // Counted before the link sees it: the byte that completes an answer ends the operation from
+  // inside FeedChar.
+  operation_->ByteReceived(byte);
+  link_.FeedChar(byte);
+  operation_->BlockDigitsCounted(link_.block_digits());
+}
+
 void MainConfigDialog::OnPortGone() {
   // The engine has stopped monitoring; release the port so that it can be opened again.
   const std::string device = port_->device();
+  operation_->Finish(ExchangeOutcome::PortLost);
   ClosePort();
   open_button_->setText(FromUtf8(kOpenCaptionAfterClose));
-  const QString text = QStringLiteral("串口 %1 已断开。").arg(QString::fromStdString(device));
+  const QString text = QStringLiteral("串口 %1 已断开，请检查串口线和设备后重新打开串口。")
+                           .arg(QString::fromStdString(device));
   messages_.Show(MessageKind::Warning, ToUtf8(text));
 }
 
@@ -361,23 +413,87 @@ bool MainConfigDialog::RequireOpenPort() {
 // ---- commands -----------------------------------------------------------------------------
 
 void MainConfigDialog::ReadParameters() {
-  if (!RequireOpenPort()) return;
+  if (operation_->busy() || !RequireOpenPort()) return;  // one command at a time
   summary_->Empty();
-  port_->Send(kGetParametersCommand);
+  if (port_->Send(kGetParametersCommand))
+    StartExchange(ExchangeKind::ReadParameters, kGetParametersCommand);
 }
 
 void MainConfigDialog::WriteParameters() {
-  if (!RequireOpenPort()) return;
+  if (operation_->busy() || !RequireOpenPort()) return;
   if (!transfer_->CollectBlock(working_block_)) return;
-  if (messages_.Ask(kConfirmWriteQuestion, {}, Answer::No) != Answer::Yes) return;
+  if (messages_.Ask(ConfirmWriteQuestion(), {}, Answer::No) != Answer::Yes) return;
+  // The port may have gone, or a read begun, while the question was open.
+  if (operation_->busy()) return;
   const std::string frame = BuildParameterFrame(working_block_);
-  // The port may have gone while the question was open.
-  if (!port_->Send(frame)) messages_.Show(MessageKind::Information, kOpenPortFirstMessage);
+  if (!port_->Send(frame)) {
+    messages_.Show(MessageKind::Information, kOpenPortFirstMessage);
+    return;
+  }
+  StartExchange(ExchangeKind::WriteParameters, frame);
+}
+
+std::string MainConfigDialog::ConfirmWriteQuestion() const {
+  std::string question(kConfirmWriteQuestion);
+  const std::vector<std::string> warnings =
+      WriteTargetWarnings(source_->origin(), source_->unitReadSinceStart(), connected_unit_);
+  if (!warnings.empty()) question += "\n";
+  for (const std::string& warning : warnings) question += "\n" + warning;
+  // A warning about another unit names the source itself.
+  if (!warnings.empty() && source_->origin().kind != BlockOrigin::Kind::Unit)
+    question += "\n页面上的参数来自" + DescribeOrigin(source_->origin()) + "。";
+  return question;
 }
 
 void MainConfigDialog::RequestSignal() {
-  if (!RequireOpenPort()) return;
+  if (operation_->busy() || !RequireOpenPort()) return;
   port_->Send(kGetSignalCommand);
+}
+
+// ---- the operation under way ------------------------------------------------------------------
+
+void MainConfigDialog::StartExchange(ExchangeKind kind, std::string_view sent) {
+  const int bits = 1 + port_settings_.data_bits + (port_settings_.parity == 'N' ? 0 : 1) +
+                   port_settings_.stop_bits;
+  operation_->Start(kind, sent, TransmitTime(sent.size(), port_settings_.baud_rate, bits));
+}
+
+void MainConfigDialog::OnExchangeStarted(ExchangeKind kind) {
+  read_button_->setEnabled(false);
+  write_button_->setEnabled(false);
+  status_->gauge()->setEnabled(false);
+  const int total = DeviceOperation::ProgressTotal(kind);
+  progress_->setRange(0, total);
+  progress_->setValue(0);
+  progress_->setFormat(kind == ExchangeKind::ReadParameters
+                           ? QStringLiteral("读取参数：%v/%m 位")
+                           : QStringLiteral("设置参数：已发送 %m 字节，等待回复"));
+  progress_->setVisible(true);
+  if (!busy_cursor_) {
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    busy_cursor_ = true;
+  }
+}
+
+void MainConfigDialog::OnExchangeProgress(int done, int total) {
+  progress_->setRange(0, total);
+  progress_->setValue(done);
+}
+
+void MainConfigDialog::OnExchangeFinished(ExchangeOutcome outcome) {
+  read_button_->setEnabled(true);
+  write_button_->setEnabled(true);
+  status_->gauge()->setEnabled(true);
+  progress_->setVisible(false);
+  if (busy_cursor_) {
+    QApplication::restoreOverrideCursor();
+    busy_cursor_ = false;
+  }
+  if (outcome != ExchangeOutcome::TimedOut) return;
+  const DeviceExchange& exchange = *operation_->exchange();
+  messages_.Show(
+      MessageKind::Warning, exchange.TimeoutMessage(operation_->replyLimit(), port_->device()),
+      exchange.kind() == ExchangeKind::ReadParameters ? "读取参数" : kSetParametersCaption);
 }
 
 void MainConfigDialog::OpenParameterFile() {
@@ -413,6 +529,11 @@ void MainConfigDialog::OpenMakerWebPage() {
 // ---- device link ----------------------------------------------------------------------------
 
 void MainConfigDialog::Message(MessageKind kind, std::string_view text, std::string_view caption) {
+  // The unit's answer to a parameter frame completes the write under way, before its box.
+  const bool answers_frame = text == kSetOkMessage || text == kChkErrMessage;
+  if (answers_frame && operation_->busy() &&
+      operation_->exchange()->kind() == ExchangeKind::WriteParameters)
+    operation_->Finish(ExchangeOutcome::Completed);
   messages_.Show(kind, text, caption);
 }
 
@@ -421,13 +542,17 @@ void MainConfigDialog::SetAddress(int row, std::string_view text) {
 }
 
 void MainConfigDialog::SetStatusText(int control_id, std::string_view text) {
-  if (control_id == kSimSmsCentreEditId) {
+  if (control_id == sms_id::kSimSmsCentre) {
     // The member too: the page's next exchange towards its controls must not bring back an
     // older value.
     SmsPage& sms = tabs_->smsPage();
     sms.members().sim_sms_centre = std::string(text);
-    sms.setText(kSimSmsCentreEditId, FromUtf8(text));
+    sms.setText(sms_id::kSimSmsCentre, FromUtf8(text));
     return;
+  }
+  if (control_id == kBoardSerial || control_id == kModuleSerial) {
+    UnitIdentity& unit = connected_unit_ ? *connected_unit_ : connected_unit_.emplace();
+    (control_id == kBoardSerial ? unit.board_serial : unit.module_serial) = std::string(text);
   }
   status_->SetStatusText(control_id, text);
 }
@@ -437,7 +562,10 @@ void MainConfigDialog::SetSignal(int value) {
 }
 
 void MainConfigDialog::BlockReceived(const ParameterBlock& block) {
-  transfer_->LoadBlock(block, working_block_);
+  if (operation_->busy() && operation_->exchange()->kind() == ExchangeKind::ReadParameters)
+    operation_->Finish(ExchangeOutcome::Completed);
+  BlockOrigin origin{BlockOrigin::Kind::Unit, connected_unit_.value_or(UnitIdentity{}), {}};
+  transfer_->LoadBlock(block, working_block_, origin);
 }
 
 // ---- window -------------------------------------------------------------------------------

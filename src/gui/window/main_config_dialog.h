@@ -12,46 +12,34 @@
 #include <vector>
 
 #include "core/block/parameter_block.h"
+#include "core/device/block_origin.h"
+#include "core/device/device_exchange.h"
 #include "core/device/device_link.h"
 #include "core/serial/port_notification.h"
 #include "core/user_messages.h"
+#include "gui/window/main_window_ids.h"
+#include "gui/window/port_connection.h"
 
 class QAction;
 class QComboBox;
 class QLabel;
 class QMenuBar;
+class QProgressBar;
 class QPushButton;
+class QSpinBox;
 
 namespace dtu {
 
 class BlockTransfer;
+class DeviceOperation;
 class EditorTabSet;
 class FileChooser;
 class ParameterFileCommands;
 class ParameterTextCommands;
+class PagesSource;
 class PortComboBox;
-class PortConnection;
 class StatusDisplay;
 class SummaryPaneView;
-
-// Control and command IDs of the main window.
-namespace main_id {
-constexpr int kPortList = 1000;
-constexpr int kBaudList = 1020;
-constexpr int kParityList = 1088;
-constexpr int kDataBitsList = 1089;
-constexpr int kStopBitsList = 1090;
-constexpr int kOpenButton = 1001;
-constexpr int kLogo = 1196;
-constexpr int kReadButton = 1036;
-constexpr int kWriteButton = 1076;
-constexpr int kSummaryPane = 1097;
-constexpr int kOpenFileCommand = 32771;    // "打开参数文件(&O)"
-constexpr int kSaveFileCommand = 32776;    // "保存参数(&S)"
-constexpr int kExportTextCommand = 32790;  // "导出文本..."
-constexpr int kImportTextCommand = 32791;  // "导入文本..."
-constexpr int kExitCommand = 32783;        // "退出程序(&Q)"
-}  // namespace main_id
 
 // Texts of the main window that tests and other parts refer to.
 inline constexpr std::string_view kOpenCaptionInitial = "打开";
@@ -67,6 +55,8 @@ struct MainWindowEnvironment {
   std::vector<std::string> extra_ports;  // from the command line: listed, the first selected
   std::function<std::vector<std::string>()> list_ports;  // default: this machine's serial ports
   std::function<void(const QUrl&)> open_url;             // default: the desktop's browser
+  // Folders whose changes make the port list look again; default: /dev.
+  std::optional<std::vector<std::filesystem::path>> port_folders;
   // A parameter file to open as soon as the window's event loop runs (the program's FILE
   // argument), as if it had been chosen in the file menu's open dialog.
   std::optional<std::filesystem::path> start_file;
@@ -76,6 +66,13 @@ struct MainWindowEnvironment {
 // the read and write buttons, the summary pane and the file menu. It owns the working block, the
 // serial engine while the port is open, and feeds every received byte to the device link, whose
 // findings it shows.
+//
+// A read or a write is an operation under way (operation()) until the unit's answer is complete,
+// the port closes, or the answer pauses longer than the time limit set beside the port (5 s at
+// first); meanwhile the read and write buttons and the gauge are disabled, the cursor is busy
+// and a progress bar counts the block's digits. The window's title names where the pages'
+// parameters came from (pagesSource()), and a write asks more carefully when that source is
+// not plainly the connected unit.
 //
 // Every message box goes through the UserMessages given; the file dialogs through the
 // FileChooser. Both must outlive the window.
@@ -87,8 +84,8 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
                    QWidget* parent = nullptr);
   ~MainConfigDialog() override;
 
-  // The control with this ID (see main_id, the status display's and the tab set's IDs), or
-  // nullptr. Menu commands by their IDs through action().
+  // The control with this ID (see main_id), or nullptr. Menu commands by their IDs through
+  // action().
   QWidget* control(int id) const;
   QAction* action(int command_id) const;
   QAction* aboutAction() const { return about_action_; }
@@ -101,6 +98,13 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
 
   ParameterBlock& workingBlock() { return working_block_; }
   bool isPortOpen() const;
+  PagesSource& pagesSource() const { return *source_; }
+  DeviceOperation& operation() const { return *operation_; }
+  // What the connected unit has reported of its serial numbers since the port was opened;
+  // nothing before it has reported any.
+  const std::optional<UnitIdentity>& connectedUnit() const { return connected_unit_; }
+  // The caption with the pages' source.
+  static QString Title(const BlockOrigin& origin);
 
   // The commands, as the buttons and menu items run them.
   void OpenOrClosePort();
@@ -118,7 +122,7 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
 
   // The address of the maker's web page the logo leads to.
   static QUrl MakerWebPage();
-  // "版本6.0" followed by the maker's contact details.
+  // "版本" and the version, followed by the maker's contact details.
   static QString Caption();
 
   void done(int result) override;
@@ -142,6 +146,14 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   void OnPortNotification(const PortNotification& notification);
   void OnPortGone();
   bool RequireOpenPort();
+  void OnByteReceived(std::uint8_t byte);
+
+  // The operation under way.
+  void StartExchange(ExchangeKind kind, std::string_view sent);
+  void OnExchangeStarted(ExchangeKind kind);
+  void OnExchangeProgress(int done, int total);
+  void OnExchangeFinished(ExchangeOutcome outcome);
+  std::string ConfirmWriteQuestion() const;
 
   // DeviceLinkSink
   void Message(MessageKind kind, std::string_view text, std::string_view caption) override;
@@ -169,6 +181,13 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   QLabel* logo_ = nullptr;
   QPushButton* read_button_ = nullptr;
   QPushButton* write_button_ = nullptr;
+  QSpinBox* reply_limit_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  PagesSource* source_ = nullptr;  // QObject children
+  DeviceOperation* operation_ = nullptr;
+  PortSettings port_settings_;                  // of the open port
+  std::optional<UnitIdentity> connected_unit_;  // reported since the port was opened
+  bool busy_cursor_ = false;
 
   std::unique_ptr<BlockTransfer> transfer_;
   std::unique_ptr<ParameterFileCommands> file_commands_;

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "core/block/parameter_file.h"
+#include "core/device/block_origin.h"
 #include "core/file_chooser.h"
 #include "gui/window/block_transfer.h"
 
@@ -42,22 +43,16 @@ void ParameterFileCommands::Open(const std::filesystem::path& path) {
 }
 
 void ParameterFileCommands::Load(const std::optional<std::filesystem::path>& path) {
-  std::optional<ParameterBlock> from_file;
-  if (path) {
-    ParameterBlock block = working_;
-    const FileResult read = ReadParameterFile(*path, block);
-    if (read.ok()) {
-      from_file = block;
-    } else if (read.status == FileStatus::NotFound) {
-      messages_.Show(MessageKind::Warning, kNoSuchFileMessage);
-    } else {
-      messages_.Show(MessageKind::Warning, read.message);
-    }
+  // Cancelling, or a file that cannot be read, leaves the pages and the working block as they
+  // are: nothing was opened, so nothing is shown anew.
+  if (!path) return;
+  ParameterBlock block;
+  const FileResult read = ReadParameterFile(*path, block);
+  if (!read.ok()) {
+    messages_.Show(MessageKind::Warning, read.message);  // "无此文件!" for a missing one
+    return;
   }
-  // The editor shows a block after every open, also a cancelled or failed one. A copy is handed
-  // in, so that the block being loaded is never the one being replaced.
-  const ParameterBlock incoming = from_file ? *from_file : working_;
-  transfer_.LoadBlock(incoming, working_);
+  transfer_.LoadBlock(block, working_, {BlockOrigin::Kind::ParameterFile, {}, path->string()});
 }
 
 }  // namespace dtu

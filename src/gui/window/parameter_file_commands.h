@@ -35,8 +35,8 @@ class ParameterFileCommands {
   void Save();
 
   // Asks for a file and reads it: a missing file says "无此文件!", a short or unreadable one is
-  // refused with the reason. Then, whatever happened, the editor shows a block again: the file's
-  // block when it was read, otherwise the working block as it is.
+  // refused with the reason. The file's block is then loaded (and checked) as every block is;
+  // a cancelled or refused open changes nothing on the pages or in the working block.
   void Open();
 
   // Reads the given file exactly as Open() reads the one chosen in its dialog.

@@ -6,6 +6,7 @@
 
 #include "core/block/parameter_file.h"
 #include "core/block/parameter_text.h"
+#include "core/device/block_origin.h"
 #include "core/editing/page_rules.h"
 #include "core/file_chooser.h"
 #include "gui/window/block_transfer.h"
@@ -56,7 +57,7 @@ void ParameterTextCommands::Import() {
   }
   // A copy is handed in, as for an opened file: the block loaded is never the one replaced.
   const ParameterBlock incoming = *imported->block;
-  transfer_.LoadBlock(incoming, working_);
+  transfer_.LoadBlock(incoming, working_, {BlockOrigin::Kind::TextFile, {}, path->string()});
 }
 
 }  // namespace dtu

@@ -2,22 +2,25 @@
 
 #include <QComboBox>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+class QFileSystemWatcher;
+class QTimer;
+
 namespace dtu {
 
-// The serial-port list, control 1000: the ports of this machine plus any the command line named,
+// The serial-port list: the ports of this machine plus any the command line named,
 // editable so that any other path (a /dev/serial/by-id/ link, a pseudo-terminal) can be typed.
-// Each time the list drops down the machine's ports are listed again, so that an adapter plugged
-// in after start-up appears; the user's choice or typed text stays as it was.
+// The machine's ports are listed again each time the list drops down and, once WatchForChanges
+// has been called, soon after an adapter is plugged in or pulled out; the user's choice or
+// typed text stays as it was.
 class PortComboBox : public QComboBox {
   Q_OBJECT
 
  public:
-  static constexpr int kControlId = 1000;
-
   using PortLister = std::function<std::vector<std::string>()>;
 
   // `list_ports` lists the machine's ports (normally ListSerialPorts); `extra_ports` are listed
@@ -28,16 +31,27 @@ class PortComboBox : public QComboBox {
   // Lists the ports again, keeping the current text.
   void Rescan();
 
+  // Lists the ports again whenever an entry appears in or leaves one of these folders (normally
+  // /dev, where the system adds a node for each adapter plugged in). A folder that cannot be
+  // watched is looked at every few seconds instead.
+  void WatchForChanges(const std::vector<std::filesystem::path>& folders);
+
   // The port to open: the text shown, without surrounding blanks.
   std::string portName() const;
 
   void showPopup() override;
 
  private:
-  void Fill();
+  std::vector<std::string> Ports() const;
+  void Fill(const std::vector<std::string>& ports);
+  bool Lists(const std::vector<std::string>& ports) const;
+  void RescanIfChanged();
 
   PortLister list_ports_;
   std::vector<std::string> extra_ports_;
+  QFileSystemWatcher* watcher_ = nullptr;  // owned by Qt's parent chain
+  QTimer* settle_ = nullptr;
+  QTimer* poll_ = nullptr;
 };
 
 }  // namespace dtu

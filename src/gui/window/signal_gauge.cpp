@@ -5,6 +5,7 @@
 #include <QPolygon>
 
 #include "core/device/gauge_geometry.h"
+#include "gui/window/main_window_ids.h"
 
 namespace dtu {
 namespace {
@@ -23,7 +24,7 @@ constexpr QSize kPreferredSize(98, 26);
 }  // namespace
 
 SignalGauge::SignalGauge(QWidget* parent) : QWidget(parent) {
-  setObjectName(QString::number(kControlId));
+  setObjectName(QString::number(main_id::kSignalGauge));
   setAutoFillBackground(true);
   QPalette colours = palette();
   colours.setColor(QPalette::Window, ToQColor(kGaugeBackground));

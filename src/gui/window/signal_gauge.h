@@ -4,15 +4,13 @@
 
 namespace dtu {
 
-// The signal-strength gauge, control 1194: a yellow strip on which LayoutGauge's bars show the
+// The signal-strength gauge: a yellow strip on which LayoutGauge's bars show the
 // last reported strength. A click on it asks the unit for a fresh value (the window sends the
 // command when `clicked` arrives).
 class SignalGauge : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr int kControlId = 1194;
-
   explicit SignalGauge(QWidget* parent = nullptr);
 
   // The last signal-strength value, 0 until the unit reports one.

@@ -5,10 +5,12 @@
 #include <array>
 #include <string_view>
 
+#include "core/baud_rates.h"
 #include "core/editing/editor_defaults.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
+#include "gui/platform/qt_text.h"
 
 namespace dtu {
 namespace {
@@ -62,7 +64,7 @@ constexpr std::array kSerialTexts = std::to_array<TextValue>({
     {serial_id::kSmsTxTag, "AT+2"},
 });
 constexpr std::array kSerialLists = std::to_array<ListValue>({
-    {serial_id::kBaudRate, 6},  // "9600"
+    {serial_id::kBaudRate, static_cast<int>(kDefaultBaudIndex)},
     {serial_id::kParity, 0},    // "无校验"
     {serial_id::kDataBits, 0},  // "8"
     {serial_id::kStopBits, 0},  // "1"
@@ -71,9 +73,7 @@ constexpr std::array kSerialLists = std::to_array<ListValue>({
 template <std::size_t T, std::size_t L>
 void Write(EditorPage& page, const std::array<TextValue, T>& texts,
            const std::array<ListValue, L>& lists) {
-  for (const TextValue& value : texts)
-    page.setText(value.id,
-                 QString::fromUtf8(value.text.data(), static_cast<qsizetype>(value.text.size())));
+  for (const TextValue& value : texts) page.setText(value.id, FromUtf8(value.text));
   for (const ListValue& value : lists) page.list(value.id)->setCurrentIndex(value.index);
 }
 

@@ -10,15 +10,12 @@
 
 #include <array>
 
+#include "gui/platform/qt_text.h"
+#include "gui/window/main_window_ids.h"
 #include "gui/window/signal_gauge.h"
-#include "core/device/status_ids.h"
 
 namespace dtu {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 struct LabelledEdit {
   int id;
@@ -26,15 +23,15 @@ struct LabelledEdit {
 };
 
 constexpr std::array<LabelledEdit, 3> kIdentityEdits{{
-    {kVersionEditId, StatusLabel(kVersionEditId)},
-    {kModuleSerialEditId, StatusLabel(kModuleSerialEditId)},
-    {kBoardSerialEditId, StatusLabel(kBoardSerialEditId)},
+    {main_id::kVersion, StatusLabel(main_id::kVersion)},
+    {main_id::kModuleSerial, StatusLabel(main_id::kModuleSerial)},
+    {main_id::kBoardSerial, StatusLabel(main_id::kBoardSerial)},
 }};
 
 // Two address fields the unit's reports never fill; they are kept, hidden, with their labels.
 constexpr std::array<LabelledEdit, 2> kHiddenEdits{{
-    {StatusDisplay::kHiddenAddressEditId, "域名解析后的IP地址"},
-    {StatusDisplay::kHiddenDtuAddressEditId, "DTU地址(自动分配)"},
+    {main_id::kResolvedAddress, "域名解析后的IP地址"},
+    {main_id::kDtuAddress, "DTU地址(自动分配)"},
 }};
 
 constexpr int kAddressColumnWidth = 120;
@@ -72,12 +69,11 @@ void StatusDisplay::CreateIdentityGroup(QWidget* parent) {
 }
 
 void StatusDisplay::CreateSignalGroup(QWidget* parent) {
-  signal_group_ = new QGroupBox(FromUtf8(StatusLabel(kSignalEditId)), parent);
-  QLineEdit* strength = AddEdit(kSignalEditId, signal_group_);
+  signal_group_ = new QGroupBox(FromUtf8(StatusLabel(main_id::kSignalText)), parent);
+  QLineEdit* strength = AddEdit(main_id::kSignalText, signal_group_);
   strength->setAlignment(Qt::AlignCenter);
   gauge_ = new SignalGauge(signal_group_);
-  gauge_->setToolTip(QStringLiteral("单击刷新信号强度"));
-  controls_[SignalGauge::kControlId] = gauge_;
+  controls_[main_id::kSignalGauge] = gauge_;
   auto* hint = new QLabel(QStringLiteral("0~31,10以上稳定"), signal_group_);
   auto* grid = new QGridLayout(signal_group_);
   grid->addWidget(strength, 0, 0);
@@ -87,8 +83,8 @@ void StatusDisplay::CreateSignalGroup(QWidget* parent) {
 
 void StatusDisplay::SetupAddressList(QWidget* parent) {
   address_list_ = new QTableWidget(kAddressRowCount, 2, parent);
-  address_list_->setObjectName(QString::number(kAddressListId));
-  controls_[kAddressListId] = address_list_;
+  address_list_->setObjectName(QString::number(main_id::kAddressList));
+  controls_[main_id::kAddressList] = address_list_;
   address_list_->setHorizontalHeaderLabels({QStringLiteral("号码"), QStringLiteral("IP地址")});
   address_list_->verticalHeader()->setVisible(false);
   address_list_->horizontalHeader()->setStretchLastSection(false);
@@ -127,10 +123,10 @@ void StatusDisplay::SetAddress(int row, std::string_view text) {
 
 void StatusDisplay::SetStatusText(int control_id, std::string_view text) {
   switch (control_id) {
-    case kVersionEditId:
-    case kModuleSerialEditId:
-    case kBoardSerialEditId:
-    case kSignalEditId:
+    case main_id::kVersion:
+    case main_id::kModuleSerial:
+    case main_id::kBoardSerial:
+    case main_id::kSignalText:
       edit(control_id)->setText(FromUtf8(text));
       break;
     default:

@@ -1,72 +1,95 @@
 #include "gui/window/summary_pane_view.h"
 
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <string>
 
 #include "core/block/parameter_summary.h"
-#include "core/block/summary_pane.h"
+#include "gui/platform/qt_text.h"
+#include "gui/window/main_window_ids.h"
 
 namespace dtu {
 namespace {
 
-// Text as the unit counts it: GBK bytes, each line end two bytes ("\r\n"), whereas the
-// document separates its lines by a single "\n".
-std::size_t GbkBytesOf(const QString& plain_text) {
-  return SummaryPane::CountGbkBytes(plain_text.toStdString()) +
-         static_cast<std::size_t>(plain_text.count(QLatin1Char('\n')));
+// The box stores each line end as one "\n"; the model holds "\r\n", and a line break inside a
+// summary line ("\r\n" or a lone "\r") is a line end of the box as well.
+QString BoxText(std::string_view pane_text) {
+  QString text = FromUtf8(pane_text);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
+std::string PaneText(const QString& box_text) {
+  QString text = box_text;
+  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  return text.toStdString();
 }
 
 }  // namespace
 
 SummaryPaneView::SummaryPaneView(QWidget* parent) : QPlainTextEdit(parent) {
-  setObjectName(QString::number(kControlId));
-  setReadOnly(false);  // the user may write notes into it
+  setObjectName(QString::number(main_id::kSummaryPane));
+  // The user reads, selects and copies the summaries; only the window writes them.
+  setReadOnly(true);
+  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   connect(document(), &QTextDocument::contentsChanged, this, [this] {
-    if (!appending_) recount_ = true;
+    if (!appending_) pane_stale_ = true;
   });
 }
 
-std::size_t SummaryPaneView::GbkBytesInBox() {
-  if (recount_) {
-    gbk_bytes_ = GbkBytesOf(toPlainText());
-    recount_ = false;
+SummaryPane& SummaryPaneView::pane() {
+  if (pane_stale_) {
+    pane_.SetText(PaneText(toPlainText()));
+    pane_stale_ = false;
   }
-  return gbk_bytes_;
+  return pane_;
 }
 
 void SummaryPaneView::AppendSummaryLine(std::string_view utf8_line) {
-  if (SummaryPane::MustEmptyBefore(GbkBytesInBox())) Empty();
+  AppendLine(utf8_line);
+}
 
-  // A line may carry line breaks of its own (a notice ending in "\r\n"); the box shows each as
-  // a line end, as the document stores it: one "\n".
-  QString addition = QString::fromUtf8(utf8_line.data(), static_cast<qsizetype>(utf8_line.size()));
-  addition.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  addition.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  addition += QLatin1Char('\n');
-  const std::size_t added_bytes = GbkBytesOf(addition);
-  const std::size_t bytes_before = GbkBytesInBox();
+bool SummaryPaneView::AppendLine(std::string_view utf8_line) {
+  SummaryPane& model = pane();
+  const std::size_t kept = model.text().size();
+  const bool emptied = model.AppendSummaryLine(PaneText(BoxText(utf8_line)));
+  const QString addition = BoxText(std::string_view(model.text()).substr(emptied ? 0 : kept));
 
   // The addition is no step the user could undo. Turning undo off around it empties the undo
   // history, which must go anyway: its positions would no longer match the text.
   QTextDocument* doc = document();
   appending_ = true;
+  if (emptied) clear();
   doc->setUndoRedoEnabled(false);
   QTextCursor cursor(doc);
   cursor.movePosition(QTextCursor::End);
   cursor.insertText(addition);
   doc->setUndoRedoEnabled(true);
   appending_ = false;
-  gbk_bytes_ = bytes_before + added_bytes;
 
   setTextCursor(cursor);
   ensureCursorVisible();
+  return emptied;
 }
 
 void SummaryPaneView::AppendSummary(const ParameterBlock& block) {
-  for (const std::string& line : PrintSummary(block)) AppendSummaryLine(line);
+  // Each line leaves the view at the end; the summary's own first line is where reading starts.
+  // It is the box's last (empty) line now, or the top when the box is emptied on the way.
+  int first_line = document()->blockCount() - 1;
+  for (const std::string& line : PrintSummary(block))
+    if (AppendLine(line)) first_line = 0;
+  ShowFromLine(first_line);
+}
+
+void SummaryPaneView::ShowFromLine(int line) {
+  // From the end, bringing the caret up to the line scrolls it to the top of the view.
+  QTextCursor cursor(document()->findBlockByNumber(line));
+  setTextCursor(cursor);
+  ensureCursorVisible();
 }
 
 void SummaryPaneView::Empty() {

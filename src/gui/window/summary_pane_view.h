@@ -2,43 +2,48 @@
 
 #include <QPlainTextEdit>
 
-#include <cstddef>
 #include <string_view>
 
 #include "core/block/parameter_block.h"
+#include "core/block/summary_pane.h"
 
 namespace dtu {
 
-// The summary pane, control 1097: a multi-line text box the user may also type into, to which
-// the summary of every accepted block is appended. Before each line is added, a box holding
-// more than 10,240 bytes of text (counted as GBK, a Chinese character two, each line end two)
-// is emptied.
+// The summary pane of the main window: a read-only multi-line text box (its text can be selected
+// and copied) to which the summary of every accepted block is appended. It shows its SummaryPane
+// model, which keeps the text's GBK count and empties the box before a line when it holds too
+// much.
 class SummaryPaneView : public QPlainTextEdit {
   Q_OBJECT
 
  public:
-  static constexpr int kControlId = 1097;
-
   explicit SummaryPaneView(QWidget* parent = nullptr);
 
   // Empties the box first when it holds too much, then appends the line and a line break at the
-  // end of the text, with the caret left there; the addition cannot be undone.
+  // end of the text, with the caret left there; the addition cannot be undone. A line break
+  // inside the line ("\r\n" or a lone "\r") is a line end of the box too.
   void AppendSummaryLine(std::string_view utf8_line);
 
-  // Appends the block's summary, line by line.
+  // Appends the block's summary, line by line, then shows it from its first line, with the caret
+  // at the start of that line.
   void AppendSummary(const ParameterBlock& block);
 
   // Empties the box (select all, clear), as "读取参数" does.
   void Empty();
 
  private:
-  // The box's text counted as above. The count is kept up to date through the additions and
-  // taken afresh only after the user (or anyone else) has changed the text.
-  std::size_t GbkBytesInBox();
+  // AppendSummaryLine; returns whether the box was emptied first.
+  bool AppendLine(std::string_view utf8_line);
+  // Scrolls the box so that this line (a block of the document) is in view, caret at its start.
+  void ShowFromLine(int line);
 
-  std::size_t gbk_bytes_ = 0;
-  bool recount_ = false;    // the text changed since gbk_bytes_ was right
-  bool appending_ = false;  // the change under way is an addition already counted
+  // The model, brought up to date with the box first when the text has been changed from
+  // outside (setPlainText, a cut by the program) since the last addition.
+  SummaryPane& pane();
+
+  SummaryPane pane_;
+  bool pane_stale_ = false;  // the box's text changed since pane_ was right
+  bool appending_ = false;   // the change under way is an addition the model already holds
 };
 
 }  // namespace dtu

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/baud_rates.h"
 #include "core/text/hex_text.h"
 
 namespace dtu {
@@ -57,11 +58,11 @@ std::set<std::size_t> ChangedOffsets(const ParameterBlock& before, const Paramet
 
 TEST(BlockLayout, RowNamesAreUnique) {
   std::set<std::string_view> names;
-  for (const FieldSpec& row : kBlockLayout) EXPECT_TRUE(names.insert(row.name).second) << row.name;
+  for (const FieldRow& row : kBlockLayout) EXPECT_TRUE(names.insert(row.name).second) << row.name;
 }
 
 struct LayoutRow {
-  FieldSpec field;
+  FieldRow field;
   std::uint16_t offset;
   std::uint16_t size;
   FieldType type;
@@ -167,22 +168,22 @@ TEST(BlockLayout, EveryRowHasItsKind) {
         "gprs_rx_tag", "gprs_tx_tag", "sms_rx_tag", "sms_tx_tag", "gprs_notice", "tcp_notice"}},
       {T::Reserved, {"reserved7", "reserved595", "reserved620"}},
   };
-  for (const FieldSpec& row : kBlockLayout) {
+  for (const FieldRow& row : kBlockLayout) {
     FieldType expected = T::U8;
     for (const auto& [type, names] : kinds)
       if (names.contains(row.name)) expected = type;
     EXPECT_EQ(row.type, expected) << row.name;
   }
   std::set<std::string_view> text_fields;
-  for (const FieldSpec& text : kTextFields) text_fields.insert(text.name);
+  for (const FieldRow& text : kTextFields) text_fields.insert(text.name);
   EXPECT_EQ(text_fields, kinds.at(T::Text));
   std::set<std::string_view> counted_fields;
-  for (const CountedSpec& counted : kCountedFields) counted_fields.insert(counted.area.name);
+  for (const CountedRow& counted : kCountedFields) counted_fields.insert(counted.area.name);
   EXPECT_EQ(counted_fields, kinds.at(T::Counted));
 }
 
 TEST(BlockLayout, CountedAreasPairWithTheirLengthBytes) {
-  const std::vector<std::pair<CountedSpec, std::pair<std::uint16_t, std::uint16_t>>> pairs{
+  const std::vector<std::pair<CountedRow, std::pair<std::uint16_t, std::uint16_t>>> pairs{
       {counted::frame_head, {12, 28}},      {counted::frame_tail, {20, 29}},
       {counted::poll_command, {60, 70}},    {counted::heartbeat_data, {360, 198}},
       {counted::register_data, {414, 199}}, {counted::gprs_rx_tag, {560, 556}},
@@ -843,7 +844,7 @@ TEST(BlockCodes, EnumeratedTexts) {
   EXPECT_THAT(kSmsOutputNumberEntries, ElementsAre("不包含", "包含"));
 }
 
-TEST(BlockCodes, BaudRateIndex) {
+TEST(BaudRates, BaudRateIndex) {
   EXPECT_EQ(BaudRateIndex(110), 0u);
   EXPECT_EQ(BaudRateIndex(9600), 6u);
   EXPECT_EQ(BaudRateIndex(921600), 13u);

@@ -109,8 +109,8 @@ TEST(ReadParameterFile, ReportsOtherFailuresWithTheSystemReason) {
     std::string reason;
   };
   const std::vector<Case> cases = {
-      {dir.path(), "Is a directory"},
-      {dir / "plain" / "below", "Not a directory"},
+      {dir.path(), "是一个目录"},
+      {dir / "plain" / "below", "路径中有一项不是目录"},
       // A FIFO without a writer must neither block the window nor pass as a file.
       {dir / "fifo", "不是普通文件"},
   };
@@ -164,9 +164,9 @@ TEST(WriteParameterFile, ReportsATargetThatCannotBeWritten) {
     std::string reason;
   };
   const std::vector<Case> cases = {
-      {dir / "missing" / "unit.MTS", "No such file or directory"},
-      {dir / "folder", "Is a directory"},
-      {dir / "fifo", "No such device or address"},  // no reader: refused instead of waiting
+      {dir / "missing" / "unit.MTS", "没有那个文件或目录"},
+      {dir / "folder", "是一个目录"},
+      {dir / "fifo", "没有那个设备或地址"},  // no reader: refused instead of waiting
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);

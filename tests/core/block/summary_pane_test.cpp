@@ -51,6 +51,7 @@ TEST(SummaryPane, CountsBytesAsGbkDoes) {
                 "a",
                 3},                  // a byte that is no UTF-8 counts two
            Case{"\xE4\xB8", 4},      // a cut-off character: each byte counts two
+           Case{"\xED\xA0\x80", 6},  // a surrogate is no character: each byte counts two
            Case{"\xEF\x9E\x80", 1},  // U+F780 stands for the raw GBK byte 0x80
        }) {
     EXPECT_EQ(SummaryPane::CountGbkBytes(c.text), c.bytes) << c.text;
@@ -79,9 +80,9 @@ TEST(SummaryPane, KeepsTextOfExactlyTheLimit) {
 
 TEST(SummaryPane, EmptiesTextPastTheLimitBeforeTheNextLine) {
   SummaryPane pane;
-  pane.AppendSummaryLine(std::string(10239, 'a'));  // 10241
-  EXPECT_EQ(pane.text().size(), 10241u);            // not emptied after the line, only before
-  pane.AppendSummaryLine("next");
+  EXPECT_FALSE(pane.AppendSummaryLine(std::string(10239, 'a')));  // 10241
+  EXPECT_EQ(pane.text().size(), 10241u);  // not emptied after the line, only before
+  EXPECT_TRUE(pane.AppendSummaryLine("next"));
   EXPECT_EQ(pane.text(), "next\r\n");
   EXPECT_EQ(pane.gbk_bytes(), 6u);
 }

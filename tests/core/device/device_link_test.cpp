@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "core/device/device_commands.h"
 #include "core/text/gbk_codec.h"
 #include "core/text/hex_text.h"
-#include "core/device/device_commands.h"
 
 namespace dtu {
 namespace {
@@ -21,18 +21,24 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
+// The line a status text is recorded as.
+std::string Status(int control_id, std::string_view text) {
+  return "status " + std::to_string(control_id) + " " + std::string(text);
+}
+
 // Records every call as one line, as dtuctl replay prints it (messages with their caption).
 class RecordingSink : public DeviceLinkSink {
  public:
   void Message(MessageKind kind, std::string_view text, std::string_view caption) override {
-    EXPECT_EQ(kind, MessageKind::Information);
+    // A rejected frame is a failure; the acknowledgements are information.
+    EXPECT_EQ(kind, text == kChkErrMessage ? MessageKind::Error : MessageKind::Information);
     Record("message " + std::string(text) + " [" + std::string(caption) + "]");
   }
   void SetAddress(int row, std::string_view text) override {
     Record("address " + std::to_string(row) + " " + std::string(text));
   }
   void SetStatusText(int control_id, std::string_view text) override {
-    Record("status " + std::to_string(control_id) + " " + std::string(text));
+    Record(Status(control_id, text));
   }
   void SetSignal(int value) override { Record("signal " + std::to_string(value)); }
   void BlockReceived(const ParameterBlock& block) override {
@@ -132,11 +138,12 @@ TEST(DeviceLink, AcnOkHidesItsLastByteFromLaterKeywords) {
 TEST(DeviceLink, AcnOkHidesItsLastByteFromACollectingField) {
   // The field takes the carriage return but never sees the line feed, so it goes on.
   EXPECT_THAT(EventsOf("GSN:123SETACNOK\r\n\r\n"),
-              ElementsAre(kAcnOk, "status 1144 123SETACNOK\r"));
+              ElementsAre(kAcnOk, Status(main_id::kModuleSerial, "123SETACNOK\r")));
 }
 
 TEST(DeviceLink, ChkErrGoesOnToEndAFieldWithTheSameByte) {
-  EXPECT_THAT(EventsOf("VER:V2$$$ChkErr\r"), ElementsAre(kChkErr, "status 1145 V2$$$ChkErr"));
+  EXPECT_THAT(EventsOf("VER:V2$$$ChkErr\r"),
+              ElementsAre(kChkErr, Status(main_id::kVersion, "V2$$$ChkErr")));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -162,27 +169,45 @@ INSTANTIATE_TEST_SUITE_P(
         KeywordCase{
             "DnsServerIp1", "DNSSERVERIP1:114.114.114.114\r\n", {"address 7 114.114.114.114"}},
         KeywordCase{"DnsServerIp2", "DNSSERVERIP2:223.5.5.5\r\n", {"address 8 223.5.5.5"}},
-        KeywordCase{"BoardSerial", "XuLieHao:A0012345\r\n", {"status 1241 A0012345"}},
-        KeywordCase{"ModuleSerial", "GSN:123\r\n", {"status 1144 123"}},
+        KeywordCase{
+            "BoardSerial", "XuLieHao:A0012345\r\n", {Status(main_id::kBoardSerial, "A0012345")}},
+        KeywordCase{"ModuleSerial", "GSN:123\r\n", {Status(main_id::kModuleSerial, "123")}},
         KeywordCase{"ModuleSerialNeedsLineFeed", "GSN:123\r", {}},
-        KeywordCase{"ModuleSerialKeepsALoneCarriageReturn", "GSN:12\r3\r\n", {"status 1144 12\r3"}},
-        KeywordCase{"Version", "VER:V1.2\r", {"status 1145 V1.2"}},
-        KeywordCase{"VersionIgnoresTheLineFeedAfter", "VER:V1.2\r\n", {"status 1145 V1.2"}},
-        KeywordCase{"SimSmsCentre", "CSCA:+8613800200500\r", {"status 1165 +8613800200500"}},
-        KeywordCase{"EmptyValue", "VER:\r", {"status 1145 "}},
-        KeywordCase{"ValueEndsAtNulByte", std::string("VER:ab\0cd\r", 10), {"status 1145 ab"}},
+        KeywordCase{"ModuleSerialKeepsALoneCarriageReturn",
+                    "GSN:12\r3\r\n",
+                    {Status(main_id::kModuleSerial, "12\r3")}},
+        KeywordCase{"Version", "VER:V1.2\r", {Status(main_id::kVersion, "V1.2")}},
+        KeywordCase{
+            "VersionIgnoresTheLineFeedAfter", "VER:V1.2\r\n", {Status(main_id::kVersion, "V1.2")}},
+        KeywordCase{"SimSmsCentre",
+                    "CSCA:+8613800200500\r",
+                    {Status(sms_id::kSimSmsCentre, "+8613800200500")}},
+        KeywordCase{"EmptyValue", "VER:\r", {Status(main_id::kVersion, "")}},
+        KeywordCase{"ValueEndsAtNulByte",
+                    std::string("VER:ab\0cd\r", 10),
+                    {Status(main_id::kVersion, "ab")}},
         KeywordCase{"KeywordsAreCaseSensitive", "ver:1\rgsn:2\r\n", {}},
         // The field before "VER:", "CSCA:" or "RSSI:" is cancelled and never reported.
-        KeywordCase{"VersionCancelsModuleSerial", "GSN:123VER:1.0\r\r\n", {"status 1145 1.0"}},
-        KeywordCase{"SimSmsCentreCancelsVersion", "VER:1.0CSCA:+86138\r\r", {"status 1165 +86138"}},
-        KeywordCase{"SignalCancelsVersion", "VER:1.0RSSI:20\r\r", {"status 1192 20", "signal 20"}},
-        KeywordCase{
-            "SignalCancelsSimSmsCentre", "CSCA:+86RSSI:21\r\r", {"status 1192 21", "signal 21"}},
+        KeywordCase{"VersionCancelsModuleSerial",
+                    "GSN:123VER:1.0\r\r\n",
+                    {Status(main_id::kVersion, "1.0")}},
+        KeywordCase{"SimSmsCentreCancelsVersion",
+                    "VER:1.0CSCA:+86138\r\r",
+                    {Status(sms_id::kSimSmsCentre, "+86138")}},
+        KeywordCase{"SignalCancelsVersion",
+                    "VER:1.0RSSI:20\r\r",
+                    {Status(main_id::kSignalText, "20"), "signal 20"}},
+        KeywordCase{"SignalCancelsSimSmsCentre",
+                    "CSCA:+86RSSI:21\r\r",
+                    {Status(main_id::kSignalText, "21"), "signal 21"}},
         // Nothing else ends a field: an unterminated value keeps taking bytes after the next
         // field restarts the shared index, both fields writing to the one buffer in turn.
-        KeywordCase{
-            "UnterminatedValueSharesTheBuffer", "XuLieHao:ABGSN:12\r\n", {"status 1241 1122\r"}},
-        KeywordCase{"UnterminatedValueGoesOn", "VER:1.2 beta 3\r", {"status 1145 1.2 beta 3"}}),
+        KeywordCase{"UnterminatedValueSharesTheBuffer",
+                    "XuLieHao:ABGSN:12\r\n",
+                    {Status(main_id::kBoardSerial, "1122\r")}},
+        KeywordCase{"UnterminatedValueGoesOn",
+                    "VER:1.2 beta 3\r",
+                    {Status(main_id::kVersion, "1.2 beta 3")}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeviceLink, ModuleSerialLeftOpenByUnterminatedFieldIsStillCollecting) {
@@ -191,7 +216,7 @@ TEST(DeviceLink, ModuleSerialLeftOpenByUnterminatedFieldIsStillCollecting) {
   l.sink.events.clear();
   // GSN took the line feed after XuLieHao ended, so only a full "\r\n" of its own ends it.
   l.link.Feed("9\r\n");
-  EXPECT_THAT(l.sink.events, ElementsAre("status 1144 1122\r\n9"));
+  EXPECT_THAT(l.sink.events, ElementsAre(Status(main_id::kModuleSerial, "1122\r\n9")));
 }
 
 struct SignalCase {
@@ -208,8 +233,9 @@ class SignalValues : public ::testing::TestWithParam<SignalCase> {};
 
 TEST_P(SignalValues, ShowTheTextAndPassTheCValue) {
   const SignalCase& c = GetParam();
-  EXPECT_THAT(EventsOf("RSSI:" + c.value + "\r"),
-              ElementsAre("status 1192 " + c.value, "signal " + std::to_string(c.signal)));
+  EXPECT_THAT(
+      EventsOf("RSSI:" + c.value + "\r"),
+      ElementsAre(Status(main_id::kSignalText, c.value), "signal " + std::to_string(c.signal)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -229,7 +255,8 @@ TEST(DeviceLink, GbkValuesArriveAsUtf8) {
   const GbkText serial = Utf8ToGbk("主板甲");
   ASSERT_TRUE(serial.ok());
   EXPECT_THAT(EventsOf("VER:" + version.bytes + "\rXuLieHao:" + serial.bytes + "\r\n"),
-              ElementsAre("status 1145 固件版本V2", "status 1241 主板甲"));
+              ElementsAre(Status(main_id::kVersion, "固件版本V2"),
+                          Status(main_id::kBoardSerial, "主板甲")));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -241,7 +268,7 @@ struct LongValueCase {
   std::size_t length;
   std::string terminator;
   std::size_t kept;
-  std::string event;
+  std::string event;  // the event's start, before the value
 };
 
 void PrintTo(const LongValueCase& c, std::ostream* os) {
@@ -256,27 +283,32 @@ TEST_P(LongValues, AreCutToTheirFirstBytes) {
   for (std::size_t i = 0; i < c.length; ++i) value += static_cast<char>('a' + i % 26);
   Link l;
   l.link.Feed(c.keyword + value + c.terminator);
-  EXPECT_THAT(l.sink.events, ElementsAre(c.event + " " + value.substr(0, c.kept)));
+  EXPECT_THAT(l.sink.events, ElementsAre(c.event + value.substr(0, c.kept)));
   // The next value starts afresh.
   l.link.Feed(c.keyword + "ok" + c.terminator);
-  EXPECT_EQ(l.sink.events.back(), c.event + " ok");
+  EXPECT_EQ(l.sink.events.back(), c.event + "ok");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     DeviceLink, LongValues,
-    ::testing::Values(LongValueCase{"LineEndFits", "GSN:", 298, "\r\n", 298, "status 1144"},
-                      LongValueCase{"LineEndOneOver", "GSN:", 299, "\r\n", 298, "status 1144"},
-                      LongValueCase{"LineEndTwoOver", "GSN:", 300, "\r\n", 298, "status 1144"},
-                      LongValueCase{"LineEndFarOver", "DNSIP3:", 1000, "\r\n", 298, "address 3"},
-                      LongValueCase{"ReturnFits", "VER:", 299, "\r", 299, "status 1145"},
-                      LongValueCase{"ReturnOneOver", "VER:", 300, "\r", 299, "status 1145"},
-                      LongValueCase{"ReturnFarOver", "CSCA:", 1000, "\r", 299, "status 1165"}),
+    ::testing::Values(
+        LongValueCase{"LineEndFits", "GSN:", 298, "\r\n", 298, Status(main_id::kModuleSerial, "")},
+        LongValueCase{"LineEndOneOver", "GSN:", 299, "\r\n", 298,
+                      Status(main_id::kModuleSerial, "")},
+        LongValueCase{"LineEndTwoOver", "GSN:", 300, "\r\n", 298,
+                      Status(main_id::kModuleSerial, "")},
+        LongValueCase{"LineEndFarOver", "DNSIP3:", 1000, "\r\n", 298, "address 3 "},
+        LongValueCase{"ReturnFits", "VER:", 299, "\r", 299, Status(main_id::kVersion, "")},
+        LongValueCase{"ReturnOneOver", "VER:", 300, "\r", 299, Status(main_id::kVersion, "")},
+        LongValueCase{"ReturnFarOver", "CSCA:", 1000, "\r", 299,
+                      Status(sms_id::kSimSmsCentre, "")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeviceLink, LongSignalValueIsCutBeforeItIsRead) {
   const std::string value = "  17" + std::string(400, '0');
-  EXPECT_THAT(EventsOf("RSSI:" + value + "\r"), ElementsAre("status 1192 " + value.substr(0, 299),
-                                                            "signal " + std::to_string(INT_MAX)));
+  EXPECT_THAT(EventsOf("RSSI:" + value + "\r"),
+              ElementsAre(Status(main_id::kSignalText, value.substr(0, 299)),
+                          "signal " + std::to_string(INT_MAX)));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -286,9 +318,13 @@ TEST(DeviceLink, BlockArrivesAfter1320Characters) {
   const ParameterBlock block = SampleBlock();
   const std::string digits = BlockDigits(block);
   Link l;
-  l.link.Feed("DTUPARA" + digits.substr(0, 1319));
+  l.link.Feed("DTUPARA");
+  EXPECT_EQ(l.link.block_digits(), 0u);
+  l.link.Feed(digits.substr(0, 1319));
+  EXPECT_EQ(l.link.block_digits(), 1319u);  // the progress of the read
   EXPECT_THAT(l.sink.events, IsEmpty());
   l.link.Feed(digits.substr(1319));
+  EXPECT_EQ(l.link.block_digits(), 0u);
   ASSERT_THAT(l.sink.events, ElementsAre("block"));
   EXPECT_EQ(l.sink.blocks[0], Sealed(block));
   EXPECT_TRUE(VerifyBlock(l.sink.blocks[0]));
@@ -353,7 +389,7 @@ TEST(DeviceLink, KeywordCompletedInsideTheDigitsIsNotStored) {
   EXPECT_EQ(l.sink.blocks[0].bytes()[659], 0x07);  // "R7"
   // The byte also went to the version field that the keyword started.
   l.link.Feed("\r");
-  EXPECT_THAT(l.sink.events, ElementsAre("block", "status 1145 7"));
+  EXPECT_THAT(l.sink.events, ElementsAre("block", Status(main_id::kVersion, "7")));
 }
 
 TEST(DeviceLink, AcknowledgementInsideTheDigitsIsStoredAndShown) {
@@ -386,8 +422,10 @@ TEST(DeviceLink, BlockStartDropsOnlyIpVersionModuleSerialAndSimSmsCentre) {
   for (const char* field : {"\r\n    IP:", "VER:", "GSN:", "CSCA:"})
     EXPECT_THAT(EventsOf(std::string(field) + "1DTUPARA\r\n"), IsEmpty()) << field;
   // The board serial goes on; it never sees the 'A' that completed "DTUPARA".
-  EXPECT_THAT(EventsOf("XuLieHao:AB DTUPARA\r\n"), ElementsAre("status 1241 AB DTUPAR"));
-  EXPECT_THAT(EventsOf("RSSI:2DTUPARA\r"), ElementsAre("status 1192 2DTUPAR", "signal 2"));
+  EXPECT_THAT(EventsOf("XuLieHao:AB DTUPARA\r\n"),
+              ElementsAre(Status(main_id::kBoardSerial, "AB DTUPAR")));
+  EXPECT_THAT(EventsOf("RSSI:2DTUPARA\r"),
+              ElementsAre(Status(main_id::kSignalText, "2DTUPAR"), "signal 2"));
   EXPECT_THAT(EventsOf("DNSIP4:4DTUPARA\r\n"), ElementsAre("address 4 4DTUPAR"));
 }
 
@@ -405,22 +443,23 @@ std::string FullReply(const ParameterBlock& block) {
          BlockDigits(block);
 }
 
-const std::vector<std::string> kFullReplyEvents = {"address 0 10.20.30.40",
-                                                   "address 1 211.136.17.107",
-                                                   "address 2 211.136.20.203",
-                                                   "address 3 0.0.0.0",
-                                                   "address 4 0.0.0.0",
-                                                   "address 5 0.0.0.0",
-                                                   "address 6 0.0.0.0",
-                                                   "address 7 114.114.114.114",
-                                                   "address 8 8.8.8.8",
-                                                   "status 1241 B2024001",
-                                                   "status 1144 861234567890123",
-                                                   "status 1145 V6.0.3",
-                                                   "status 1165 +8613800200500",
-                                                   "status 1192 23",
-                                                   "signal 23",
-                                                   "block"};
+const std::vector<std::string> kFullReplyEvents = {
+    "address 0 10.20.30.40",
+    "address 1 211.136.17.107",
+    "address 2 211.136.20.203",
+    "address 3 0.0.0.0",
+    "address 4 0.0.0.0",
+    "address 5 0.0.0.0",
+    "address 6 0.0.0.0",
+    "address 7 114.114.114.114",
+    "address 8 8.8.8.8",
+    Status(main_id::kBoardSerial, "B2024001"),
+    Status(main_id::kModuleSerial, "861234567890123"),
+    Status(main_id::kVersion, "V6.0.3"),
+    Status(sms_id::kSimSmsCentre, "+8613800200500"),
+    Status(main_id::kSignalText, "23"),
+    "signal 23",
+    "block"};
 
 TEST(DeviceLink, FullReplyGivesEveryValueInOrderAndTheBlock) {
   Link l;
@@ -477,10 +516,10 @@ TEST(DeviceLink, SinkMayFeedMoreBytesFromInsideACall) {
     }
   };
   l.link.Feed("VER:1.0$$$ChkErr\r");
-  EXPECT_THAT(l.sink.events,
-              ElementsAre(kChkErr, "status 1192 7", "signal 7", "status 1145 1.0$$$ChkErr"));
+  EXPECT_THAT(l.sink.events, ElementsAre(kChkErr, Status(main_id::kSignalText, "7"), "signal 7",
+                                         Status(main_id::kVersion, "1.0$$$ChkErr")));
   l.link.Feed("GSN:5\r\n");
-  EXPECT_EQ(l.sink.events.back(), "status 1144 5");
+  EXPECT_EQ(l.sink.events.back(), Status(main_id::kModuleSerial, "5"));
 }
 
 }  // namespace

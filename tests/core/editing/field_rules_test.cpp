@@ -140,5 +140,50 @@ TEST(EntryChecks, ByteEntries) {
   EXPECT_EQ(EnterRangeMessage(1, 32), "“请填入一个在1和32之间的整数。”");
 }
 
+// An address field takes four numbers from 0 to 255, or nothing (0.0.0.0); every other text
+// is refused instead of being read as some other address.
+TEST(AddressEntries, OnlyFourNumbersUpTo255) {
+  using Address = std::array<std::uint8_t, 4>;
+  const struct {
+    const char* text;
+    std::optional<Address> address;
+  } cases[] = {
+      {"192.168.1.10", Address{192, 168, 1, 10}},
+      {" 10.0.0.255 ", Address{10, 0, 0, 255}},
+      {"", Address{}},
+      {"300.1.1.1", std::nullopt},
+      {"1.2.3", std::nullopt},
+      {"abc.1.1.999", std::nullopt},
+      {"1.2.3.4.5", std::nullopt},
+      {"1..3.4", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReadAddressEntry(c.text), c.address) << c.text;
+    EXPECT_EQ(IsAddressEntry(c.text), c.address.has_value()) << c.text;
+  }
+}
+
+TEST(HexDumpEntries, WholeBytesOfHexDigitsOnly) {
+  const struct {
+    const char* text;
+    bool characters;
+    bool complete;
+  } cases[] = {{"41 42 ", true, true},   {"4142", true, true},    {"", true, true},
+               {"41 42 4", true, false}, {"zz 4g", false, false}, {"41\t42", false, false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsHexDumpCharacters(c.text), c.characters) << c.text;
+    EXPECT_EQ(!HexDumpProblem(c.text).has_value(), c.complete) << c.text;
+  }
+}
+
+TEST(DeviceNumberForms, ConvertOrRefuse) {
+  EXPECT_EQ(DeviceNumberInOtherForm("1A2B", false), "6699");
+  EXPECT_EQ(DeviceNumberInOtherForm("6699", true), "1A2B");
+  EXPECT_EQ(DeviceNumberInOtherForm("FFFF", false), "65535");
+  EXPECT_EQ(DeviceNumberInOtherForm("10000", false), std::nullopt);  // 65536
+  EXPECT_EQ(DeviceNumberInOtherForm("", false), "");
+  EXPECT_EQ(UnitOwnValueEntry(14400), "14400（设备当前值）");
+}
+
 }  // namespace
 }  // namespace dtu

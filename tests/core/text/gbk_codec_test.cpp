@@ -191,5 +191,13 @@ TEST(GbkCodec, DescribeCharacterNamesItAndItsCodePoint) {
   EXPECT_EQ(DescribeCharacter(static_cast<char32_t>(0xD800)), "\"\uFFFD\" (U+D800)");
 }
 
+TEST(GbkCodec, CarriedBytesAreTheHighPrivateUseCharacters) {
+  EXPECT_FALSE(CarriedGbkByte(0xF77F).has_value());
+  EXPECT_EQ(CarriedGbkByte(0xF780), std::optional<std::uint8_t>(0x80));
+  EXPECT_EQ(CarriedGbkByte(0xF7FF), std::optional<std::uint8_t>(0xFF));
+  EXPECT_FALSE(CarriedGbkByte(0xF800).has_value());
+  EXPECT_FALSE(CarriedGbkByte(U'A').has_value());
+}
+
 }  // namespace
 }  // namespace dtu

@@ -356,5 +356,41 @@ TEST(FormatUpperHex, UpperCaseWithoutLeadingZeros) {
   EXPECT_EQ(ParseCHexadecimal(FormatUpperHex(0x1A2B3C4D)), 0x1A2B3C4Du);
 }
 
+// The written form keeps what no integer could: the sign and every significant digit.
+TEST(WrittenNumber, ReadingsKeepSignAndSignificantDigits) {
+  struct Case {
+    std::string text;
+    int base;  // 0: the trailing digits
+    bool negative;
+    std::string digits;
+  };
+  const std::vector<Case> cases{
+      {"12a0034", 0, false, "34"},
+      {"80 ", 0, false, ""},
+      {"007", 0, false, "7"},
+      {" \t-0012xyz", 10, true, "12"},
+      {"+0", 10, false, ""},
+      {"-0", 10, false, ""},
+      {"-", 10, false, ""},
+      {"123456789012345678901234567890", 10, false, "123456789012345678901234567890"},
+      {" 0xdeadBEEF", 16, false, "DEADBEEF"},
+      {"-0x0", 16, false, ""},
+      {"0x", 16, false, ""},
+      {"-1fz", 16, true, "1F"},
+  };
+  for (const Case& c : cases) {
+    const WrittenNumber n = c.base == 0 ? ReadTrailingNumber(c.text) : ReadCNumber(c.text, c.base);
+    EXPECT_EQ(n.negative, c.negative) << Show(c.text);
+    EXPECT_EQ(n.digits, c.digits) << Show(c.text);
+    EXPECT_EQ(n.base, c.base == 16 ? 16 : 10) << Show(c.text);
+  }
+}
+
+TEST(TrimCBlanks, RemovesTheCLibrarysBlanksAtBothEnds) {
+  EXPECT_EQ(TrimCBlanks(" \t\n\v\f\rcm net\r\n "), "cm net");
+  EXPECT_EQ(TrimCBlanks("\x01a\x01"), "\x01a\x01");
+  EXPECT_EQ(TrimCBlanks("  "), "");
+}
+
 }  // namespace
 }  // namespace dtu

@@ -5,8 +5,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "support/gui_test_support.h"
 #include "gui/pages/gprs_page.h"
+#include "support/gui_test_support.h"
 #include "support/scripted_messages.h"
 
 namespace dtu::test {
@@ -17,7 +17,7 @@ constexpr const char* kCentreIpTip =
 constexpr const char* kDnsTip =
     "DNS：使用DNS解析，设备可解析设定的服务器域名，解析成功后可和获得的IP地址进行收发数据。";
 constexpr const char* kDeviceTip =
-    "设备编号:设备的编号（范围1－65535），用于设备的识别，在透传方式和澄川协议下需要设置此参数。";
+    "设备编号:设备的编号，用于设备的识别，在透传方式和澄川协议下需要设置此参数。";
 
 const char* const kOperator = "运营商相关";
 const char* const kProtocol = "协议相关";
@@ -41,60 +41,60 @@ std::vector<ExpectedControl> ExpectedControls() {
                                            "UDP(ESN)",
                                            "UDP(ESN D2D)"};
   return {
-      {1151, 'E', "接入点名称（APN）", kOperator, kShown, "", {}},
-      {1161, 'E', "服务代码", kOperator, kShown, "", {}},
-      {1098, 'E', "PPP用户名", kOperator, kShown, "", {}},
-      {1099, 'E', "PPP用户密码", kOperator, kShown, "", {}},
-      {1164,
+      {gprs_id::kApn, 'E', "接入点名称（APN）", kOperator, kShown, "", {}},
+      {gprs_id::kDialCode, 'E', "服务代码", kOperator, kShown, "", {}},
+      {gprs_id::kPppUser, 'E', "PPP用户名", kOperator, kShown, "", {}},
+      {gprs_id::kPppPassword, 'E', "PPP用户密码", kOperator, kShown, "", {}},
+      {gprs_id::kKxcProvidesIp,
        'C',
        "KXC提供IP(仅限KXUDP和KXTCP)",
        kOperator,
        kHiddenControl | kDisabledControl,
        "",
        {}},
-      {1127, 'L', "协议类型", kProtocol, kShown, "", protocols},
-      {1129, 'E', "设备编号", kProtocol, kDigits, kDeviceTip, {}},
-      {1240, 'E', "项目编号", kProtocol, kShown, "", {}},
-      {1146, 'E', "接收编号", kProtocol, kDigits, kDeviceTip, {}},
-      {1238, 'E', "接收数目", kProtocol, kShown, "", {}},
-      {1114,
+      {gprs_id::kProtocol, 'L', "协议类型", kProtocol, kShown, "", protocols},
+      {gprs_id::kDeviceNumber, 'E', "设备编号", kProtocol, kDigits, kDeviceTip, {}},
+      {gprs_id::kProjectNumber, 'E', "项目编号", kProtocol, kShown, "", {}},
+      {gprs_id::kCentreNumber, 'E', "接收编号", kProtocol, kDigits, kDeviceTip, {}},
+      {gprs_id::kReceiverCount, 'E', "接收数目", kProtocol, kShown, "", {}},
+      {gprs_id::kSimNumber,
        'E',
        "手机号码",
        kProtocol,
        kDigits,
        "SIM卡号码:用于设备的识别，在透传方式和组态王方式下需要设置此参数。",
        {}},
-      {1117,
+      {gprs_id::kHeartbeatInterval,
        'E',
        "心跳间隔(秒)",
        kHeartbeat,
        kDigits,
-       "心跳间隔：UDP建议30秒，TCP建议60秒。最小5秒，最大65536秒",
+       "心跳间隔：UDP建议30秒，TCP建议60秒。",
        {}},
-      {1155, 'S', "心跳间隔(秒)", kHeartbeat, kShown, "", {}},
-      {1189,
+      {gprs_id::kHeartbeatIntervalLabel, 'S', "心跳间隔(秒)", kHeartbeat, kShown, "", {}},
+      {gprs_id::kHeartbeatTwice,
        'C',
        "心跳连发两次",
        kHeartbeat,
        kHiddenControl | kDisabledControl,
        "UDP协议使用此选项，可解决单次心跳无法唤醒网络的问题，",
        {}},
-      {1157, 'C', "启用自定义注册包、心跳包", kHeartbeat, kShown, "", {}},
-      {1223, 'E', "自定义注册包数据：", kHeartbeat, kShown, "", {}},
-      {1211, 'S', "自定义注册包数据：", kHeartbeat, kShown, "", {}},
-      {1237, 'C', "16进制", kHeartbeat, kShown, "", {}},
-      {1124, 'E', "自定义心跳数据：", kHeartbeat, kShown, "", {}},
-      {1210, 'S', "自定义心跳数据：", kHeartbeat, kShown, "", {}},
-      {1236, 'C', "16进制", kHeartbeat, kShown, "", {}},
-      {1120,
+      {gprs_id::kCustomPackets, 'C', "启用自定义注册包、心跳包", kHeartbeat, kShown, "", {}},
+      {gprs_id::kRegisterData, 'E', "自定义注册包数据：", kHeartbeat, kShown, "", {}},
+      {gprs_id::kRegisterDataLabel, 'S', "自定义注册包数据：", kHeartbeat, kShown, "", {}},
+      {gprs_id::kRegisterHex, 'C', "16进制", kHeartbeat, kShown, "", {}},
+      {gprs_id::kHeartbeatData, 'E', "自定义心跳数据：", kHeartbeat, kShown, "", {}},
+      {gprs_id::kHeartbeatDataLabel, 'S', "自定义心跳数据：", kHeartbeat, kShown, "", {}},
+      {gprs_id::kHeartbeatHex, 'C', "16进制", kHeartbeat, kShown, "", {}},
+      {gprs_id::kHeartbeatRetries,
        'E',
        "重发次数",
        kHeartbeat,
        kDigits | kHiddenControl | kDisabledControl,
        "重发次数：对于需要心跳回应的协议，本参数表示几次没收到回应设备就要重新拨号",
        {}},
-      {1156, 'S', "重发次数", kHeartbeat, kHiddenControl, "", {}},
-      {1170,
+      {gprs_id::kHeartbeatRetriesLabel, 'S', "重发次数", kHeartbeat, kHiddenControl, "", {}},
+      {gprs_id::kTcpReconnectTime,
        'E',
        "TCP重连接时间(秒)",
        kHeartbeat,
@@ -102,54 +102,60 @@ std::vector<ExpectedControl> ExpectedControls() {
        "TCP重连接时间:设备检测到服务器断开后，多长时间后再重新连接，默认20S，设置长了可减少流量，"
        "但有可能影响重上线的速度。",
        {}},
-      {1218, 'S', "TCP重连接时间(秒)", kHeartbeat, kHiddenControl, "", {}},
-      {1229, 'R', "主备方式", kCentre, kShown, "", {}},
-      {1230, 'R', "群发方式", kCentre, kShown, "", {}},
-      {1231, 'E', "IP数目", kCentre, kShown, "", {}},
-      {1102, 'E', "主中心IP", kCentre, kShown, kCentreIpTip, {}},
-      {1217, 'S', "主中心IP", kCentre, kShown, "", {}},
-      {1103, 'E', "端口", kCentre, kDigits, "", {}},
-      {1104, 'E', "第二IP", kCentre, kShown, kCentreIpTip, {}},
-      {1206, 'S', "第二IP", kCentre, kShown, "", {}},
-      {1105, 'E', "端口", kCentre, kDigits, "", {}},
-      {1208, 'S', "端口", kCentre, kShown, "", {}},
-      {1106, 'E', "第三IP", kCentre, kShown, kCentreIpTip, {}},
-      {1207, 'S', "第三IP", kCentre, kShown, "", {}},
-      {1107, 'E', "端口", kCentre, kDigits, "", {}},
-      {1209, 'S', "端口", kCentre, kShown, "", {}},
-      {1108, 'E', "第四IP", kCentre, kShown, "", {}},
-      {1212, 'S', "第四IP", kCentre, kShown, "", {}},
-      {1111, 'E', "端口", kCentre, kDigits, "", {}},
-      {1220, 'S', "端口", kCentre, kShown, "", {}},
-      {1109, 'E', "第五IP", kCentre, kShown, "", {}},
-      {1213, 'S', "第五IP", kCentre, kShown, "", {}},
-      {1112, 'E', "端口", kCentre, kDigits, "", {}},
-      {1221, 'S', "端口", kCentre, kShown, "", {}},
-      {1110, 'E', "心跳IP", kCentre, kShown, "", {}},
-      {1219, 'S', "心跳IP", kCentre, kShown, "", {}},
-      {1113, 'E', "端口", kCentre, kDigits, "", {}},
-      {1222, 'S', "端口", kCentre, kShown, "", {}},
-      {1188, 'C', "不使用自动获取的DNS，使用下面设置的DNS", kCentre, kShown, "", {}},
-      {1224, 'E', "首选 DNS 服务器", kCentre, kShown, "", {}},
-      {1225, 'E', "备用 DNS 服务器", kCentre, kShown, "", {}},
-      {1119, 'E', "主中心域名", kCentre, kShown, kDnsTip, {}},
-      {1214, 'S', "主中心域名", kCentre, kShown, "", {}},
-      {1150, 'C', "启用", kCentre, kShown, kDnsTip, {}},
-      {1121, 'E', "第二中心域名", kCentre, kShown, "", {}},
-      {1227, 'S', "第二中心域名", kCentre, kShown, "", {}},
-      {1154, 'C', "启用", kCentre, kShown, "", {}},
-      {1122, 'E', "第三中心域名", kCentre, kShown, "", {}},
-      {1232, 'S', "第三中心域名", kCentre, kShown, "", {}},
-      {1162, 'C', "启用", kCentre, kShown, "", {}},
-      {1123, 'E', "第四中心域名", kCentre, kShown, "", {}},
-      {1233, 'S', "第四中心域名", kCentre, kShown, "", {}},
-      {1158, 'C', "启用", kCentre, kShown, "", {}},
-      {1125, 'E', "第五中心域名", kCentre, kShown, "", {}},
-      {1234, 'S', "第五中心域名", kCentre, kShown, "", {}},
-      {1159, 'C', "启用", kCentre, kShown, "", {}},
-      {1126, 'E', "第六中心域名", kCentre, kShown, "", {}},
-      {1235, 'S', "第六中心域名", kCentre, kShown, "", {}},
-      {1160, 'C', "启用", kCentre, kShown, "", {}},
+      {gprs_id::kTcpReconnectTimeLabel,
+       'S',
+       "TCP重连接时间(秒)",
+       kHeartbeat,
+       kHiddenControl,
+       "",
+       {}},
+      {gprs_id::kMainAndBackup, 'R', "主备方式", kCentre, kShown, "", {}},
+      {gprs_id::kGroupSend, 'R', "群发方式", kCentre, kShown, "", {}},
+      {gprs_id::kIpCount, 'E', "IP数目", kCentre, kShown, "", {}},
+      {gprs_id::kCentreIp[0], 'E', "主中心IP", kCentre, kShown, kCentreIpTip, {}},
+      {gprs_id::kCentreIpLabel[0], 'S', "主中心IP", kCentre, kShown, "", {}},
+      {gprs_id::kPort[0], 'E', "端口", kCentre, kDigits, "", {}},
+      {gprs_id::kCentreIp[1], 'E', "第二IP", kCentre, kShown, kCentreIpTip, {}},
+      {gprs_id::kCentreIpLabel[1], 'S', "第二IP", kCentre, kShown, "", {}},
+      {gprs_id::kPort[1], 'E', "端口", kCentre, kDigits, "", {}},
+      {gprs_id::kPortLabel[1], 'S', "端口", kCentre, kShown, "", {}},
+      {gprs_id::kCentreIp[2], 'E', "第三IP", kCentre, kShown, kCentreIpTip, {}},
+      {gprs_id::kCentreIpLabel[2], 'S', "第三IP", kCentre, kShown, "", {}},
+      {gprs_id::kPort[2], 'E', "端口", kCentre, kDigits, "", {}},
+      {gprs_id::kPortLabel[2], 'S', "端口", kCentre, kShown, "", {}},
+      {gprs_id::kCentreIp[3], 'E', "第四IP", kCentre, kShown, "", {}},
+      {gprs_id::kCentreIpLabel[3], 'S', "第四IP", kCentre, kShown, "", {}},
+      {gprs_id::kPort[3], 'E', "端口", kCentre, kDigits, "", {}},
+      {gprs_id::kPortLabel[3], 'S', "端口", kCentre, kShown, "", {}},
+      {gprs_id::kCentreIp[4], 'E', "第五IP", kCentre, kShown, "", {}},
+      {gprs_id::kCentreIpLabel[4], 'S', "第五IP", kCentre, kShown, "", {}},
+      {gprs_id::kPort[4], 'E', "端口", kCentre, kDigits, "", {}},
+      {gprs_id::kPortLabel[4], 'S', "端口", kCentre, kShown, "", {}},
+      {gprs_id::kCentreIp[5], 'E', "心跳IP", kCentre, kShown, "", {}},
+      {gprs_id::kCentreIpLabel[5], 'S', "心跳IP", kCentre, kShown, "", {}},
+      {gprs_id::kPort[5], 'E', "端口", kCentre, kDigits, "", {}},
+      {gprs_id::kPortLabel[5], 'S', "端口", kCentre, kShown, "", {}},
+      {gprs_id::kFixedDns, 'C', "不使用自动获取的DNS，使用下面设置的DNS", kCentre, kShown, "", {}},
+      {gprs_id::kDnsPrimary, 'E', "首选 DNS 服务器", kCentre, kShown, "", {}},
+      {gprs_id::kDnsSecondary, 'E', "备用 DNS 服务器", kCentre, kShown, "", {}},
+      {gprs_id::kDomain[0], 'E', "主中心域名", kCentre, kShown, kDnsTip, {}},
+      {gprs_id::kDomainLabel[0], 'S', "主中心域名", kCentre, kShown, "", {}},
+      {gprs_id::kDomainEnabled[0], 'C', "启用", kCentre, kShown, kDnsTip, {}},
+      {gprs_id::kDomain[1], 'E', "第二中心域名", kCentre, kShown, "", {}},
+      {gprs_id::kDomainLabel[1], 'S', "第二中心域名", kCentre, kShown, "", {}},
+      {gprs_id::kDomainEnabled[1], 'C', "启用", kCentre, kShown, "", {}},
+      {gprs_id::kDomain[2], 'E', "第三中心域名", kCentre, kShown, "", {}},
+      {gprs_id::kDomainLabel[2], 'S', "第三中心域名", kCentre, kShown, "", {}},
+      {gprs_id::kDomainEnabled[2], 'C', "启用", kCentre, kShown, "", {}},
+      {gprs_id::kDomain[3], 'E', "第四中心域名", kCentre, kShown, "", {}},
+      {gprs_id::kDomainLabel[3], 'S', "第四中心域名", kCentre, kShown, "", {}},
+      {gprs_id::kDomainEnabled[3], 'C', "启用", kCentre, kShown, "", {}},
+      {gprs_id::kDomain[4], 'E', "第五中心域名", kCentre, kShown, "", {}},
+      {gprs_id::kDomainLabel[4], 'S', "第五中心域名", kCentre, kShown, "", {}},
+      {gprs_id::kDomainEnabled[4], 'C', "启用", kCentre, kShown, "", {}},
+      {gprs_id::kDomain[5], 'E', "第六中心域名", kCentre, kShown, "", {}},
+      {gprs_id::kDomainLabel[5], 'S', "第六中心域名", kCentre, kShown, "", {}},
+      {gprs_id::kDomainEnabled[5], 'C', "启用", kCentre, kShown, "", {}},
   };
 }
 
@@ -178,20 +184,44 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
 
   void ownDefaults() {
     // Before start-up writes its values, the page holds its own.
-    const std::vector<std::pair<int, const char*>> texts{
-        {1151, ""},           {1161, ""},     {1102, ""},           {1103, "5001"},
-        {1104, "192.0.2.10"}, {1105, "5002"}, {1106, "192.0.2.10"}, {1107, "5003"},
-        {1108, "192.0.2.10"}, {1111, "5004"}, {1109, "192.0.2.10"}, {1112, "5005"},
-        {1110, "192.0.2.10"}, {1113, "8081"}, {1240, ""},           {1129, ""},
-        {1146, ""},           {1117, "0"},    {1120, "0"},          {1170, "0"},
-        {1238, "1"},          {1231, "1"},    {1223, ""},           {1124, ""},
-        {1224, ""},           {1225, ""},     {1119, ""},           {1114, ""}};
+    const std::vector<std::pair<int, const char*>> texts{{gprs_id::kApn, ""},
+                                                         {gprs_id::kDialCode, ""},
+                                                         {gprs_id::kCentreIp[0], ""},
+                                                         {gprs_id::kPort[0], "5001"},
+                                                         {gprs_id::kCentreIp[1], "192.0.2.10"},
+                                                         {gprs_id::kPort[1], "5002"},
+                                                         {gprs_id::kCentreIp[2], "192.0.2.10"},
+                                                         {gprs_id::kPort[2], "5003"},
+                                                         {gprs_id::kCentreIp[3], "192.0.2.10"},
+                                                         {gprs_id::kPort[3], "5004"},
+                                                         {gprs_id::kCentreIp[4], "192.0.2.10"},
+                                                         {gprs_id::kPort[4], "5005"},
+                                                         {gprs_id::kCentreIp[5], "192.0.2.10"},
+                                                         {gprs_id::kPort[5], "8081"},
+                                                         {gprs_id::kProjectNumber, ""},
+                                                         {gprs_id::kDeviceNumber, ""},
+                                                         {gprs_id::kCentreNumber, ""},
+                                                         {gprs_id::kHeartbeatInterval, "0"},
+                                                         {gprs_id::kHeartbeatRetries, "0"},
+                                                         {gprs_id::kTcpReconnectTime, "0"},
+                                                         {gprs_id::kReceiverCount, "1"},
+                                                         {gprs_id::kIpCount, "1"},
+                                                         {gprs_id::kRegisterData, ""},
+                                                         {gprs_id::kHeartbeatData, ""},
+                                                         {gprs_id::kDnsPrimary, ""},
+                                                         {gprs_id::kDnsSecondary, ""},
+                                                         {gprs_id::kDomain[0], ""},
+                                                         {gprs_id::kSimNumber, ""}};
     for (const auto& [id, text] : texts) QCOMPARE(edit(id)->text(), QString::fromUtf8(text));
-    QCOMPARE(page_->list(1127)->currentIndex(), 0);
-    QVERIFY(page_->radio(1229)->isChecked());
-    QVERIFY(!page_->radio(1230)->isChecked());
+    QCOMPARE(page_->list(gprs_id::kProtocol)->currentIndex(), 0);
+    QVERIFY(page_->radio(gprs_id::kMainAndBackup)->isChecked());
+    QVERIFY(!page_->radio(gprs_id::kGroupSend)->isChecked());
     QCOMPARE(page_->members().ip_mode, 1);
-    for (int id : {1164, 1189, 1157, 1237, 1236, 1188, 1150, 1154, 1162, 1158, 1159, 1160})
+    for (int id :
+         {gprs_id::kKxcProvidesIp, gprs_id::kHeartbeatTwice, gprs_id::kCustomPackets,
+          gprs_id::kRegisterHex, gprs_id::kHeartbeatHex, gprs_id::kFixedDns,
+          gprs_id::kDomainEnabled[0], gprs_id::kDomainEnabled[1], gprs_id::kDomainEnabled[2],
+          gprs_id::kDomainEnabled[3], gprs_id::kDomainEnabled[4], gprs_id::kDomainEnabled[5]})
       QVERIFY(!page_->box(id)->isChecked());
     QVERIFY(messages_.records.empty());
   }
@@ -201,19 +231,19 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
     QTest::addColumn<int>("id");
     QTest::addColumn<int>("max");
     QTest::addColumn<QString>("unit");
-    QTest::newRow("APN") << 1151 << 16 << "a";
-    QTest::newRow("dial string") << 1161 << 10 << "9";
-    QTest::newRow("PPP user") << 1098 << 8 << "u";
-    QTest::newRow("PPP password") << 1099 << 8 << "p";
-    QTest::newRow("mobile number") << 1114 << 11 << "1";
-    QTest::newRow("main domain") << 1119 << 30 << "d";
-    QTest::newRow("domain 2") << 1121 << 30 << "d";
-    QTest::newRow("domain 3") << 1122 << 30 << "d";
-    QTest::newRow("domain 4") << 1123 << 30 << "d";
-    QTest::newRow("domain 5") << 1125 << 30 << "d";
-    QTest::newRow("domain 6") << 1126 << 30 << "d";
-    QTest::newRow("registration packet") << 1223 << 54 << "r";
-    QTest::newRow("heartbeat packet") << 1124 << 54 << "h";
+    QTest::newRow("APN") << gprs_id::kApn << 16 << "a";
+    QTest::newRow("dial string") << gprs_id::kDialCode << 10 << "9";
+    QTest::newRow("PPP user") << gprs_id::kPppUser << 8 << "u";
+    QTest::newRow("PPP password") << gprs_id::kPppPassword << 8 << "p";
+    QTest::newRow("mobile number") << gprs_id::kSimNumber << 11 << "1";
+    QTest::newRow("main domain") << gprs_id::kDomain[0] << 30 << "d";
+    QTest::newRow("domain 2") << gprs_id::kDomain[1] << 30 << "d";
+    QTest::newRow("domain 3") << gprs_id::kDomain[2] << 30 << "d";
+    QTest::newRow("domain 4") << gprs_id::kDomain[3] << 30 << "d";
+    QTest::newRow("domain 5") << gprs_id::kDomain[4] << 30 << "d";
+    QTest::newRow("domain 6") << gprs_id::kDomain[5] << 30 << "d";
+    QTest::newRow("registration packet") << gprs_id::kRegisterData << 54 << "r";
+    QTest::newRow("heartbeat packet") << gprs_id::kHeartbeatData << 54 << "h";
   }
   void lengthLimits() {
     QFETCH(int, id);
@@ -231,42 +261,42 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
   }
 
   void apnSeventeenthCharacterIsRefused() {
-    Type(edit(1151), QStringLiteral("abcdefghijklmnopq"));
-    QCOMPARE(edit(1151)->text(), QStringLiteral("abcdefghijklmnop"));
+    Type(edit(gprs_id::kApn), QStringLiteral("abcdefghijklmnopq"));
+    QCOMPARE(edit(gprs_id::kApn)->text(), QStringLiteral("abcdefghijklmnop"));
     QCOMPARE(messages_.texts(), std::vector<std::string>{"最大长度16个字节！"});
   }
 
   void chineseCharacterAtTheLimitIsNeverSplit() {
     // Seven Chinese characters and a letter make 15 bytes; the next character needs two.
-    Type(edit(1151), QStringLiteral("中国移动通信网A"));
+    Type(edit(gprs_id::kApn), QStringLiteral("中国移动通信网A"));
     QVERIFY(messages_.records.empty());
-    Type(edit(1151), QStringLiteral("络"));
-    QCOMPARE(edit(1151)->text(), QStringLiteral("中国移动通信网A"));
+    Type(edit(gprs_id::kApn), QStringLiteral("络"));
+    QCOMPARE(edit(gprs_id::kApn)->text(), QStringLiteral("中国移动通信网A"));
     QCOMPARE(messages_.texts(), std::vector<std::string>{"最大长度16个字节！"});
   }
 
   void pastedTextIsCutAtItsLimit() {
-    edit(1161)->insert(QStringLiteral("*99***1#12345"));
-    QCOMPARE(edit(1161)->text(), QStringLiteral("*99***1#12"));
+    edit(gprs_id::kDialCode)->insert(QStringLiteral("*99***1#12345"));
+    QCOMPARE(edit(gprs_id::kDialCode)->text(), QStringLiteral("*99***1#12"));
     QCOMPARE(messages_.records.size(), std::size_t{1});
   }
 
   void hexModeCountsDigitsWithoutSpaces() {
-    page_->box(1237)->click();
+    page_->box(gprs_id::kRegisterHex)->click();
     const QString dump = QStringLiteral("7E ").repeated(54);  // 108 digits
-    edit(1223)->setText(dump);
-    QCOMPARE(edit(1223)->text(), dump);
+    edit(gprs_id::kRegisterData)->setText(dump);
+    QCOMPARE(edit(gprs_id::kRegisterData)->text(), dump);
     QVERIFY(messages_.records.empty());
-    Type(edit(1223), QStringLiteral("7"));
-    QCOMPARE(edit(1223)->text(), QStringLiteral("7E").repeated(54));
+    Type(edit(gprs_id::kRegisterData), QStringLiteral("7"));
+    QCOMPARE(edit(gprs_id::kRegisterData)->text(), QStringLiteral("7E").repeated(54));
     QCOMPARE(messages_.texts(), std::vector<std::string>{"最大长度54个字节！"});
   }
 
   void emojiIsRefusedAndRemoved() {
-    edit(1151)->insert(QStringLiteral("CM"));
-    edit(1151)->insert(QString::fromUtf8("\xF0\x9F\x98\x80"));  // U+1F600
-    edit(1151)->insert(QStringLiteral("NET"));
-    QCOMPARE(edit(1151)->text(), QStringLiteral("CMNET"));
+    edit(gprs_id::kApn)->insert(QStringLiteral("CM"));
+    edit(gprs_id::kApn)->insert(QString::fromUtf8("\xF0\x9F\x98\x80"));  // U+1F600
+    edit(gprs_id::kApn)->insert(QStringLiteral("NET"));
+    QCOMPARE(edit(gprs_id::kApn)->text(), QStringLiteral("CMNET"));
     QCOMPARE(messages_.records.size(), std::size_t{1});
     QCOMPARE(Q(messages_.records[0].text),
              QString::fromUtf8(
@@ -275,16 +305,16 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
   }
 
   void emojiIsRefusedInFieldsWithoutLimit() {
-    edit(1102)->setText(QString::fromUtf8("10.0.0.1\xF0\x9F\x98\x80"));
-    QCOMPARE(edit(1102)->text(), QStringLiteral("10.0.0.1"));
+    edit(gprs_id::kCentreIp[0])->setText(QString::fromUtf8("10.0.0.1\xF0\x9F\x98\x80"));
+    QCOMPARE(edit(gprs_id::kCentreIp[0])->text(), QStringLiteral("10.0.0.1"));
     QCOMPARE(messages_.records.size(), std::size_t{1});
   }
 
   void hexToggle_data() {
     QTest::addColumn<int>("box");
     QTest::addColumn<int>("field");
-    QTest::newRow("registration") << 1237 << 1223;
-    QTest::newRow("heartbeat") << 1236 << 1124;
+    QTest::newRow("registration") << gprs_id::kRegisterHex << gprs_id::kRegisterData;
+    QTest::newRow("heartbeat") << gprs_id::kHeartbeatHex << gprs_id::kHeartbeatData;
   }
   void hexToggle() {
     QFETCH(int, box);
@@ -313,16 +343,16 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
   }
 
   void hexToggleShowsChineseAsGbkBytes() {
-    edit(1223)->setText(QStringLiteral("中A"));
-    page_->box(1237)->click();
-    QCOMPARE(edit(1223)->text(), QStringLiteral("D6 D0 41 "));
-    page_->box(1237)->click();
-    QCOMPARE(edit(1223)->text(), QStringLiteral("中A"));
+    edit(gprs_id::kRegisterData)->setText(QStringLiteral("中A"));
+    page_->box(gprs_id::kRegisterHex)->click();
+    QCOMPARE(edit(gprs_id::kRegisterData)->text(), QStringLiteral("D6 D0 41 "));
+    page_->box(gprs_id::kRegisterHex)->click();
+    QCOMPARE(edit(gprs_id::kRegisterData)->text(), QStringLiteral("中A"));
   }
 
   void hexToggleExchangesFirst() {
-    edit(1151)->setText(QStringLiteral("APN2"));
-    page_->box(1237)->click();
+    edit(gprs_id::kApn)->setText(QStringLiteral("APN2"));
+    page_->box(gprs_id::kRegisterHex)->click();
     QCOMPARE(page_->members().apn, std::string("APN2"));
     QCOMPARE(page_->members().register_hex, 1);
   }
@@ -332,8 +362,8 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
   void hexToggleKeepsTheFieldMemberCurrent_data() {
     QTest::addColumn<int>("box");
     QTest::addColumn<int>("field");
-    QTest::newRow("registration") << 1237 << 1223;
-    QTest::newRow("heartbeat") << 1236 << 1124;
+    QTest::newRow("registration") << gprs_id::kRegisterHex << gprs_id::kRegisterData;
+    QTest::newRow("heartbeat") << gprs_id::kHeartbeatHex << gprs_id::kHeartbeatData;
   }
   void hexToggleKeepsTheFieldMemberCurrent() {
     QFETCH(int, box);
@@ -351,21 +381,21 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
   }
 
   void hexToggleFollowsTheBoxWhenAnEntryIsRefused() {
-    edit(1238)->setText(QStringLiteral("0"));
-    edit(1223)->setText(QStringLiteral("AB"));
-    page_->box(1237)->click();
+    edit(gprs_id::kReceiverCount)->setText(QStringLiteral("0"));
+    edit(gprs_id::kRegisterData)->setText(QStringLiteral("AB"));
+    page_->box(gprs_id::kRegisterHex)->click();
     QCOMPARE(messages_.texts(), std::vector<std::string>{"“请填入一个在1和32之间的整数。”"});
-    QCOMPARE(edit(1223)->text(), QStringLiteral("41 42 "));
+    QCOMPARE(edit(gprs_id::kRegisterData)->text(), QStringLiteral("41 42 "));
   }
 
   void receiveNumberCheck() {
-    Type(edit(1146), QStringLiteral("65536"));
-    QCOMPARE(edit(1146)->text(), QStringLiteral("6553"));
+    Type(edit(gprs_id::kCentreNumber), QStringLiteral("65536"));
+    QCOMPARE(edit(gprs_id::kCentreNumber)->text(), QStringLiteral("6553"));
     QCOMPARE(messages_.texts(), std::vector<std::string>{"最大数值为65535！"});
     QCOMPARE(messages_.records[0].kind, MessageKind::Warning);
     QVERIFY(messages_.records[0].caption.empty());
-    Type(edit(1146), QStringLiteral("5"));
-    QCOMPARE(edit(1146)->text(), QStringLiteral("65535"));
+    Type(edit(gprs_id::kCentreNumber), QStringLiteral("5"));
+    QCOMPARE(edit(gprs_id::kCentreNumber)->text(), QStringLiteral("65535"));
     QCOMPARE(messages_.records.size(), std::size_t{1});
   }
 
@@ -377,45 +407,45 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
     QTest::addColumn<QString>("caption");
     const QString heartbeat_text = QStringLiteral("请输入5到3600之间的数");
     const QString heartbeat_caption = QStringLiteral("心跳时间间隔");
-    QTest::newRow("heartbeat 4") << 1117 << "4"
+    QTest::newRow("heartbeat 4") << gprs_id::kHeartbeatInterval << "4"
                                  << "30" << heartbeat_text << heartbeat_caption;
-    QTest::newRow("heartbeat 5") << 1117 << "5"
+    QTest::newRow("heartbeat 5") << gprs_id::kHeartbeatInterval << "5"
                                  << "5"
                                  << ""
                                  << "";
-    QTest::newRow("heartbeat 3600") << 1117 << "3600"
+    QTest::newRow("heartbeat 3600") << gprs_id::kHeartbeatInterval << "3600"
                                     << "3600"
                                     << ""
                                     << "";
-    QTest::newRow("heartbeat 3601") << 1117 << "3601"
+    QTest::newRow("heartbeat 3601") << gprs_id::kHeartbeatInterval << "3601"
                                     << "30" << heartbeat_text << heartbeat_caption;
     const QString tcp_text = QStringLiteral("请输入20到60之间的数");
     const QString tcp_caption = QStringLiteral("TCP 连接时间");
-    QTest::newRow("tcp 19") << 1170 << "19"
+    QTest::newRow("tcp 19") << gprs_id::kTcpReconnectTime << "19"
                             << "30" << tcp_text << tcp_caption;
-    QTest::newRow("tcp 20") << 1170 << "20"
+    QTest::newRow("tcp 20") << gprs_id::kTcpReconnectTime << "20"
                             << "20"
                             << ""
                             << "";
-    QTest::newRow("tcp 60") << 1170 << "60"
+    QTest::newRow("tcp 60") << gprs_id::kTcpReconnectTime << "60"
                             << "60"
                             << ""
                             << "";
-    QTest::newRow("tcp 61") << 1170 << "61"
+    QTest::newRow("tcp 61") << gprs_id::kTcpReconnectTime << "61"
                             << "30" << tcp_text << tcp_caption;
     const QString retries_text = QStringLiteral("请输入3到10之间的数");
     const QString retries_caption = QStringLiteral("重拨好号前心跳不回应次数");
-    QTest::newRow("retries 2") << 1120 << "2"
+    QTest::newRow("retries 2") << gprs_id::kHeartbeatRetries << "2"
                                << "5" << retries_text << retries_caption;
-    QTest::newRow("retries 3") << 1120 << "3"
+    QTest::newRow("retries 3") << gprs_id::kHeartbeatRetries << "3"
                                << "3"
                                << ""
                                << "";
-    QTest::newRow("retries 10") << 1120 << "10"
+    QTest::newRow("retries 10") << gprs_id::kHeartbeatRetries << "10"
                                 << "10"
                                 << ""
                                 << "";
-    QTest::newRow("retries 11") << 1120 << "11"
+    QTest::newRow("retries 11") << gprs_id::kHeartbeatRetries << "11"
                                 << "5" << retries_text << retries_caption;
   }
   void rangeChecksOnLeaving() {
@@ -425,9 +455,9 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
     QFETCH(QString, message);
     QFETCH(QString, caption);
     // The other range fields must hold acceptable values, as after start-up.
-    edit(1117)->setText(QStringLiteral("30"));
-    edit(1170)->setText(QStringLiteral("20"));
-    edit(1120)->setText(QStringLiteral("5"));
+    edit(gprs_id::kHeartbeatInterval)->setText(QStringLiteral("30"));
+    edit(gprs_id::kTcpReconnectTime)->setText(QStringLiteral("20"));
+    edit(gprs_id::kHeartbeatRetries)->setText(QStringLiteral("5"));
     edit(id)->setText(entry);
     Leave(id);
     QCOMPARE(edit(id)->text(), result);
@@ -445,19 +475,20 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
     page_->show();
     page_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(page_.get()));
-    edit(1117)->setFocus(Qt::OtherFocusReason);
-    edit(1117)->setText(QStringLiteral("4"));
-    edit(1223)->setFocus(Qt::TabFocusReason);
-    QTRY_COMPARE(edit(1117)->text(), QStringLiteral("30"));
+    edit(gprs_id::kHeartbeatInterval)->setFocus(Qt::OtherFocusReason);
+    edit(gprs_id::kHeartbeatInterval)->setText(QStringLiteral("4"));
+    edit(gprs_id::kRegisterData)->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(edit(gprs_id::kHeartbeatInterval)->text(), QStringLiteral("30"));
     QCOMPARE(messages_.texts(), std::vector<std::string>{"请输入5到3600之间的数"});
   }
 
   void leavingAPortExchanges() {
-    edit(1103)->setText(QStringLiteral("1234"));
-    Leave(1103);
+    edit(gprs_id::kPort[0])->setText(QStringLiteral("1234"));
+    Leave(gprs_id::kPort[0]);
     QCOMPARE(page_->members().port[0], std::uint32_t{1234});
-    edit(1111)->setText(QStringLiteral("4321"));  // the fourth port is read only on collection
-    Leave(1111);
+    edit(gprs_id::kPort[3])
+        ->setText(QStringLiteral("4321"));  // the fourth port is read only on collection
+    Leave(gprs_id::kPort[3]);
     QCOMPARE(page_->members().port[3], std::uint32_t{5004});
   }
 
@@ -485,26 +516,28 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
     page_->show();
     page_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(page_.get()));
-    edit(1151)->setFocus();
-    edit(1238)->setText(entry);
+    edit(gprs_id::kApn)->setFocus();
+    edit(gprs_id::kReceiverCount)->setText(entry);
     QCOMPARE(page_->ExchangeToMembers(), accepted);
     if (accepted) {
       QVERIFY(messages_.records.empty());
       QCOMPARE(page_->members().receiver_count, static_cast<std::uint8_t>(entry.trimmed().toInt()));
-      QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit(1151)));
+      QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit(gprs_id::kApn)));
     } else {
       QCOMPARE(messages_.records.size(), std::size_t{1});
       QCOMPARE(Q(messages_.records[0].text), message);
       QCOMPARE(messages_.records[0].kind, MessageKind::Warning);
-      QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit(1238)));
-      QCOMPARE(edit(1238)->selectedText(), entry);
+      QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit(gprs_id::kReceiverCount)));
+      QCOMPARE(edit(gprs_id::kReceiverCount)->selectedText(), entry);
     }
   }
 
   void numericMemberEntries_data() {
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("entry");
-    for (int id : {1117, 1120, 1170, 1103, 1105, 1107, 1111, 1112, 1113}) {
+    for (int id : {gprs_id::kHeartbeatInterval, gprs_id::kHeartbeatRetries,
+                   gprs_id::kTcpReconnectTime, gprs_id::kPort[0], gprs_id::kPort[1],
+                   gprs_id::kPort[2], gprs_id::kPort[3], gprs_id::kPort[4], gprs_id::kPort[5]}) {
       QTest::addRow("%d empty", id) << id << "";
       QTest::addRow("%d too large", id) << id << "4294967296";
     }
@@ -518,10 +551,10 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
   }
 
   void exchangeStopsAtTheFirstRefusedField() {
-    edit(1151)->setText(QStringLiteral("before"));
-    edit(1238)->setText(QStringLiteral("0"));
-    edit(1231)->setText(QStringLiteral("3"));
-    edit(1103)->clear();
+    edit(gprs_id::kApn)->setText(QStringLiteral("before"));
+    edit(gprs_id::kReceiverCount)->setText(QStringLiteral("0"));
+    edit(gprs_id::kIpCount)->setText(QStringLiteral("3"));
+    edit(gprs_id::kPort[0])->clear();
     QVERIFY(!page_->ExchangeToMembers());
     QCOMPARE(messages_.records.size(), std::size_t{1});  // only the first refusal is reported
     QCOMPARE(page_->members().apn, std::string("before"));
@@ -537,12 +570,12 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
     m.protocol = 9;
     m.port[5] = 9999;
     page_->ExchangeToControls();
-    QCOMPARE(edit(1238)->text(), QStringLiteral("7"));
-    QCOMPARE(edit(1117)->text(), QStringLiteral("45"));
-    QCOMPARE(edit(1126)->text(), QStringLiteral("example.com"));
-    QVERIFY(page_->box(1160)->isChecked());
-    QCOMPARE(page_->list(1127)->currentIndex(), 9);
-    QCOMPARE(edit(1113)->text(), QStringLiteral("9999"));
+    QCOMPARE(edit(gprs_id::kReceiverCount)->text(), QStringLiteral("7"));
+    QCOMPARE(edit(gprs_id::kHeartbeatInterval)->text(), QStringLiteral("45"));
+    QCOMPARE(edit(gprs_id::kDomain[5])->text(), QStringLiteral("example.com"));
+    QVERIFY(page_->box(gprs_id::kDomainEnabled[5])->isChecked());
+    QCOMPARE(page_->list(gprs_id::kProtocol)->currentIndex(), 9);
+    QCOMPARE(edit(gprs_id::kPort[5])->text(), QStringLiteral("9999"));
   }
 
   void exchangeToControlsWritesADumpInHexMode() {
@@ -551,31 +584,32 @@ class GprsPageTest : public QObject, public PageFixture<GprsPage> {
     m.register_hex = 1;
     m.register_data = QStringLiteral("7E ").repeated(54).toStdString();
     page_->ExchangeToControls();
-    QVERIFY(page_->box(1237)->isChecked());
-    QCOMPARE(edit(1223)->text(), QStringLiteral("7E ").repeated(54));
+    QVERIFY(page_->box(gprs_id::kRegisterHex)->isChecked());
+    QCOMPARE(edit(gprs_id::kRegisterData)->text(), QStringLiteral("7E ").repeated(54));
     QVERIFY(messages_.records.empty());
   }
 
   void ipModeFollowsTheRadios() {
-    page_->radio(1230)->click();
+    page_->radio(gprs_id::kGroupSend)->click();
     QCOMPARE(page_->members().ip_mode, 2);
-    page_->radio(1229)->click();
+    page_->radio(gprs_id::kMainAndBackup)->click();
     QCOMPARE(page_->members().ip_mode, 1);
   }
 
   void domainBoxClickExchanges() {
-    edit(1151)->setText(QStringLiteral("NEWAPN"));
-    page_->box(1150)->click();
+    edit(gprs_id::kApn)->setText(QStringLiteral("NEWAPN"));
+    page_->box(gprs_id::kDomainEnabled[0])->click();
     QCOMPARE(page_->members().domain_enabled[0], 1);
     QCOMPARE(page_->members().apn, std::string("NEWAPN"));
-    page_->box(1154)->click();  // other 启用 boxes are read only when the page is collected
+    page_->box(gprs_id::kDomainEnabled[1])
+        ->click();  // other 启用 boxes are read only when the page is collected
     QCOMPARE(page_->members().domain_enabled[1], 0);
   }
 
   void hiddenFieldTravelsWithItsLabel() {
-    page_->setFieldVisible(1146, false);
-    QVERIFY(page_->edit(1146)->isHidden());
-    QVERIFY(page_->labelFor(1146)->isHidden());
+    page_->setFieldVisible(gprs_id::kCentreNumber, false);
+    QVERIFY(page_->edit(gprs_id::kCentreNumber)->isHidden());
+    QVERIFY(page_->labelFor(gprs_id::kCentreNumber)->isHidden());
   }
 };
 

@@ -1,12 +1,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolTip>
 
-#include "support/gui_test_support.h"
 #include "gui/pages/serial_page.h"
+#include "support/gui_test_support.h"
 #include "support/scripted_messages.h"
 
 namespace dtu::test {
@@ -34,7 +36,7 @@ const char* const kTcpNotice = "TCP连接通知";
 
 std::vector<ExpectedControl> ExpectedControls() {
   return {
-      {1120,
+      {serial_id::kBaudRate,
        'L',
        "",
        kPort,
@@ -42,16 +44,16 @@ std::vector<ExpectedControl> ExpectedControls() {
        "",
        {"110", "300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200",
         "230400", "460800", "921600"}},
-      {1121, 'L', "", kPort, kShown, "", {"无校验", "奇校验", "偶校验"}},
-      {1122, 'L', "", kPort, kShown, "", {"8", "7"}},
-      {1123, 'L', "", kPort, kShown, "", {"1", "2"}},
-      {1116, 'E', "定时", kPoll, kDigits, kPollTip, {}},
-      {1109, 'E', "命令", kPoll, kShown, kPollTip, {}},
-      {1135, 'C', "16进制", kPoll, kShown, "", {}},
-      {1134, 'E', "长度", kPoll, kReadOnlyEdit, "", {}},
-      {1147, 'C', "定时接收", kFraming, kShown, kTimedTip, {}},
-      {1148, 'E', "时间(秒)", kFraming, kDigits, kTimedTip, {}},
-      {1110,
+      {serial_id::kParity, 'L', "", kPort, kShown, "", {"无校验", "奇校验", "偶校验"}},
+      {serial_id::kDataBits, 'L', "", kPort, kShown, "", {"8", "7"}},
+      {serial_id::kStopBits, 'L', "", kPort, kShown, "", {"1", "2"}},
+      {serial_id::kPollInterval, 'E', "定时", kPoll, kDigits, kPollTip, {}},
+      {serial_id::kPollCommand, 'E', "命令", kPoll, kShown, kPollTip, {}},
+      {serial_id::kPollCommandHex, 'C', "16进制", kPoll, kShown, "", {}},
+      {serial_id::kPollCommandLength, 'E', "长度", kPoll, kReadOnlyEdit, "", {}},
+      {serial_id::kTimedReceive, 'C', "定时接收", kFraming, kShown, kTimedTip, {}},
+      {serial_id::kTimedReceiveInterval, 'E', "时间(秒)", kFraming, kDigits, kTimedTip, {}},
+      {serial_id::kByDelay,
        'R',
        "延时分包",
        kFraming,
@@ -59,14 +61,14 @@ std::vector<ExpectedControl> ExpectedControls() {
        "时间分包：在一个数据字节后若个毫秒内没有收到数据，则认为一个数据包接收完成，并进行相应的处"
        "理。",
        {}},
-      {1111, 'R', "包头包尾", kFraming, kShown, kHeadTailTip, {}},
-      {1113, 'E', "延时(毫秒)", kFraming, kDigits, "", {}},
-      {1005, 'E', "包头", kFraming, kShown, kHeadTailTip, {}},
-      {1028, 'C', "16进制", kFraming, kShown, "", {}},
-      {1006, 'E', "包尾", kFraming, kShown, kHeadTailTip, {}},
-      {1029, 'C', "16进制", kFraming, kShown, "", {}},
-      {1182, 'G', kRx, "<none>", kShown, "", {}},
-      {1181,
+      {serial_id::kByHeadAndTail, 'R', "包头包尾", kFraming, kShown, kHeadTailTip, {}},
+      {serial_id::kFrameDelay, 'E', "延时(毫秒)", kFraming, kDigits, "", {}},
+      {serial_id::kFrameHead, 'E', "包头", kFraming, kShown, kHeadTailTip, {}},
+      {serial_id::kFrameHeadHex, 'C', "16进制", kFraming, kShown, "", {}},
+      {serial_id::kFrameTail, 'E', "包尾", kFraming, kShown, kHeadTailTip, {}},
+      {serial_id::kFrameTailHex, 'C', "16进制", kFraming, kShown, "", {}},
+      {serial_id::kRxTagGroup, 'G', kRx, "<none>", kShown, "", {}},
+      {serial_id::kGprsRxTag,
        'E',
        "GPRS",
        kRx,
@@ -75,9 +77,9 @@ std::vector<ExpectedControl> ExpectedControls() {
        "1，则串口接收到的"
        "整个数据包为：AT+1xxxx  表示把xxxx通过短信通道发送到GPRS应用中心的IP地址上。",
        {}},
-      {1184, 'S', "GPRS", kRx, kShown, "", {}},
-      {1177, 'C', "16进制", kRx, kShown, "", {}},
-      {1098,
+      {serial_id::kGprsRxTagLabel, 'S', "GPRS", kRx, kShown, "", {}},
+      {serial_id::kGprsRxTagHex, 'C', "16进制", kRx, kShown, "", {}},
+      {serial_id::kSmsRxTag,
        'E',
        "短信",
        kRx,
@@ -86,10 +88,10 @@ std::vector<ExpectedControl> ExpectedControls() {
        "2，则串口接收到的"
        "整个数据包为：AT+28613800000000:xxxx  表示把xxxx通过短信通道发送到8613800000000的手机上。",
        {}},
-      {1185, 'S', "短信", kRx, kShown, "", {}},
-      {1178, 'C', "16进制", kRx, kShown, "", {}},
-      {1183, 'G', kTx, "<none>", kShown, "", {}},
-      {1099,
+      {serial_id::kSmsRxTagLabel, 'S', "短信", kRx, kShown, "", {}},
+      {serial_id::kSmsRxTagHex, 'C', "16进制", kRx, kShown, "", {}},
+      {serial_id::kTxTagGroup, 'G', kTx, "<none>", kShown, "", {}},
+      {serial_id::kGprsTxTag,
        'E',
        "GPRS",
        kTx,
@@ -98,9 +100,9 @@ std::vector<ExpectedControl> ExpectedControls() {
        "表示收到了来自"
        "GPRS应用中欣IP地址的数据xxxx。",
        {}},
-      {1186, 'S', "GPRS", kTx, kShown, "", {}},
-      {1179, 'C', "16进制", kTx, kShown, "", {}},
-      {1100,
+      {serial_id::kGprsTxTagLabel, 'S', "GPRS", kTx, kShown, "", {}},
+      {serial_id::kGprsTxTagHex, 'C', "16进制", kTx, kShown, "", {}},
+      {serial_id::kSmsTxTag,
        'E',
        "短信",
        kTx,
@@ -111,22 +113,28 @@ std::vector<ExpectedControl> ExpectedControls() {
        "输出："
        "AT+2xxxx",
        {}},
-      {1187, 'S', "短信", kTx, kShown, "", {}},
-      {1180, 'C', "16进制", kTx, kShown, "", {}},
-      {1199, 'G', kGprsNotice, "<none>", kShown, "", {}},
-      {1196, 'E', "内容", kGprsNotice, kShown, "GPRS入网后将从串口发出此内容，最大8字节。", {}},
-      {1200, 'S', "内容", kGprsNotice, kShown, "", {}},
-      {1136, 'C', "16进制", kGprsNotice, kShown, "", {}},
-      {1201, 'G', kTcpNotice, "<none>", kShown, "", {}},
-      {1114,
+      {serial_id::kSmsTxTagLabel, 'S', "短信", kTx, kShown, "", {}},
+      {serial_id::kSmsTxTagHex, 'C', "16进制", kTx, kShown, "", {}},
+      {serial_id::kGprsNoticeGroup, 'G', kGprsNotice, "<none>", kShown, "", {}},
+      {serial_id::kGprsNotice,
+       'E',
+       "内容",
+       kGprsNotice,
+       kShown,
+       "GPRS入网后将从串口发出此内容。",
+       {}},
+      {serial_id::kGprsNoticeLabel, 'S', "内容", kGprsNotice, kShown, "", {}},
+      {serial_id::kGprsNoticeHex, 'C', "16进制", kGprsNotice, kShown, "", {}},
+      {serial_id::kTcpNoticeGroup, 'G', kTcpNotice, "<none>", kShown, "", {}},
+      {serial_id::kTcpNotice,
        'E',
        "内容",
        kTcpNotice,
        kShown,
-       "TCP协议连接到服务器后将从串口发出此内容，最大8字节。",
+       "TCP协议连接到服务器后将从串口发出此内容。",
        {}},
-      {1202, 'S', "内容", kTcpNotice, kShown, "", {}},
-      {1137, 'C', "16进制", kTcpNotice, kShown, "", {}},
+      {serial_id::kTcpNoticeLabel, 'S', "内容", kTcpNotice, kShown, "", {}},
+      {serial_id::kTcpNoticeHex, 'C', "16进制", kTcpNotice, kShown, "", {}},
   };
 }
 
@@ -137,6 +145,21 @@ class SerialPageTest : public QObject, public PageFixture<SerialPage> {
 
  private slots:
   void init() { CreatePage(); }
+
+  // The line on what the field sets stays whole; the long description wraps.
+  void tooltipShowsTheLimitLineWhole() {
+    page_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
+    QLineEdit* notice = edit(serial_id::kFrameHead);
+    QHelpEvent ask(QEvent::ToolTip, QPoint(2, 2), notice->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(notice, &ask);
+    QTRY_VERIFY(QToolTip::isVisible());
+    const QString shown = QToolTip::text();
+    QToolTip::hideText();
+    QVERIFY2(shown.startsWith(QStringLiteral("<p style=\"white-space:pre\">包头：最多8个字节")),
+             qPrintable(shown));
+    QVERIFY2(shown.contains(QStringLiteral("<p>包头包尾：")), qPrintable(shown));
+  }
   void cleanup() { DestroyPage(); }
 
   void controls_data() { AddControlRows(ExpectedControls()); }
@@ -145,13 +168,18 @@ class SerialPageTest : public QObject, public PageFixture<SerialPage> {
   void everyControlIdIsExpected() { CheckIdSet(*page_, ExpectedControls()); }
 
   void ownDefaults() {
-    QCOMPARE(edit(1196)->text(), QStringLiteral("GPRSOK\r\n"));
-    QCOMPARE(edit(1114)->text(), QStringLiteral("TCPOK\r\n"));
-    for (int id : {1116, 1109, 1134, 1148, 1113, 1005, 1006, 1181, 1098, 1099, 1100})
+    QCOMPARE(edit(serial_id::kGprsNotice)->text(), QStringLiteral("GPRSOK\r\n"));
+    QCOMPARE(edit(serial_id::kTcpNotice)->text(), QStringLiteral("TCPOK\r\n"));
+    for (int id : {serial_id::kPollInterval, serial_id::kPollCommand, serial_id::kPollCommandLength,
+                   serial_id::kTimedReceiveInterval, serial_id::kFrameDelay, serial_id::kFrameHead,
+                   serial_id::kFrameTail, serial_id::kGprsRxTag, serial_id::kSmsRxTag,
+                   serial_id::kGprsTxTag, serial_id::kSmsTxTag})
       QCOMPARE(edit(id)->text(), QString());
-    for (int id : {1120, 1121, 1122, 1123}) QCOMPARE(page_->list(id)->currentIndex(), -1);
-    QVERIFY(!page_->radio(1110)->isChecked());
-    QVERIFY(!page_->radio(1111)->isChecked());
+    for (int id :
+         {serial_id::kBaudRate, serial_id::kParity, serial_id::kDataBits, serial_id::kStopBits})
+      QCOMPARE(page_->list(id)->currentIndex(), -1);
+    QVERIFY(!page_->radio(serial_id::kByDelay)->isChecked());
+    QVERIFY(!page_->radio(serial_id::kByHeadAndTail)->isChecked());
     QCOMPARE(page_->members().frame_mode, -1);
     QVERIFY(messages_.records.empty());
   }
@@ -162,11 +190,15 @@ class SerialPageTest : public QObject, public PageFixture<SerialPage> {
     QTest::addColumn<int>("hex_box");
     QTest::addColumn<int>("max");
     const std::vector<std::tuple<const char*, int, int, int>> fields{
-        {"head", 1005, 1028, 8},       {"tail", 1006, 1029, 8},
-        {"command", 1109, 1135, 10},   {"gprs rx tag", 1181, 1177, 8},
-        {"sms rx tag", 1098, 1178, 8}, {"gprs tx tag", 1099, 1179, 8},
-        {"sms tx tag", 1100, 1180, 8}, {"gprs notice", 1196, 1136, 10},
-        {"tcp notice", 1114, 1137, 10}};
+        {"head", serial_id::kFrameHead, serial_id::kFrameHeadHex, 8},
+        {"tail", serial_id::kFrameTail, serial_id::kFrameTailHex, 8},
+        {"command", serial_id::kPollCommand, serial_id::kPollCommandHex, 10},
+        {"gprs rx tag", serial_id::kGprsRxTag, serial_id::kGprsRxTagHex, 8},
+        {"sms rx tag", serial_id::kSmsRxTag, serial_id::kSmsRxTagHex, 8},
+        {"gprs tx tag", serial_id::kGprsTxTag, serial_id::kGprsTxTagHex, 8},
+        {"sms tx tag", serial_id::kSmsTxTag, serial_id::kSmsTxTagHex, 8},
+        {"gprs notice", serial_id::kGprsNotice, serial_id::kGprsNoticeHex, 10},
+        {"tcp notice", serial_id::kTcpNotice, serial_id::kTcpNoticeHex, 10}};
     for (const auto& [name, id, hex_box, max] : fields) {
       QTest::addRow("%s text", name) << id << 0 << max;
       QTest::addRow("%s hex", name) << id << hex_box << max;
@@ -190,25 +222,25 @@ class SerialPageTest : public QObject, public PageFixture<SerialPage> {
   }
 
   void packetHeadNinthCharacter() {
-    Type(edit(1005), QStringLiteral("#########"));
-    QCOMPARE(edit(1005)->text(), QStringLiteral("########"));
+    Type(edit(serial_id::kFrameHead), QStringLiteral("#########"));
+    QCOMPARE(edit(serial_id::kFrameHead)->text(), QStringLiteral("########"));
     QCOMPARE(messages_.texts(), std::vector<std::string>{"最大长度8个字节！"});
   }
 
   void packetHeadHexCut() {
-    page_->box(1028)->click();
-    edit(1005)->setText(QStringLiteral("01 02 03 04 05 06 07 08 "));
-    QCOMPARE(edit(1005)->text(), QStringLiteral("01 02 03 04 05 06 07 08 "));
+    page_->box(serial_id::kFrameHeadHex)->click();
+    edit(serial_id::kFrameHead)->setText(QStringLiteral("01 02 03 04 05 06 07 08 "));
+    QCOMPARE(edit(serial_id::kFrameHead)->text(), QStringLiteral("01 02 03 04 05 06 07 08 "));
     QVERIFY(messages_.records.empty());
-    edit(1005)->setText(QStringLiteral("01 02 03 04 05 06 07 08 09"));
-    QCOMPARE(edit(1005)->text(), QStringLiteral("0102030405060708"));
+    edit(serial_id::kFrameHead)->setText(QStringLiteral("01 02 03 04 05 06 07 08 09"));
+    QCOMPARE(edit(serial_id::kFrameHead)->text(), QStringLiteral("0102030405060708"));
     QCOMPARE(messages_.texts(), std::vector<std::string>{"最大长度8个字节！"});
   }
 
   void packetHeadHexTyped() {
-    page_->box(1028)->click();
-    Type(edit(1005), QStringLiteral("23 24 25 26 27 28 29 2A 2B"));
-    QCOMPARE(edit(1005)->text(), QStringLiteral("232425262728292A"));
+    page_->box(serial_id::kFrameHeadHex)->click();
+    Type(edit(serial_id::kFrameHead), QStringLiteral("23 24 25 26 27 28 29 2A 2B"));
+    QCOMPARE(edit(serial_id::kFrameHead)->text(), QStringLiteral("232425262728292A"));
     // Each of the two keys past the limit is refused with the message.
     QCOMPARE(messages_.texts(), std::vector<std::string>(2, "最大长度8个字节！"));
   }
@@ -234,36 +266,43 @@ class SerialPageTest : public QObject, public PageFixture<SerialPage> {
     QFETCH(bool, hex);
     QFETCH(QString, command);
     QFETCH(QString, length);
-    edit(1109)->setText(QStringLiteral("x"));
-    if (hex) page_->box(1135)->click();
-    edit(1109)->setText(command);
-    QCOMPARE(edit(1134)->text(), length);
+    edit(serial_id::kPollCommand)->setText(QStringLiteral("x"));
+    if (hex) page_->box(serial_id::kPollCommandHex)->click();
+    edit(serial_id::kPollCommand)->setText(command);
+    QCOMPARE(edit(serial_id::kPollCommandLength)->text(), length);
   }
 
   void commandLengthFollowsABoxSetWithoutAClick() {
     // As when a loaded block checks the box and fills the field.
-    page_->setChecked(1135, true);
+    page_->setChecked(serial_id::kPollCommandHex, true);
     QCOMPARE(page_->members().poll_command_hex, 1);
-    edit(1109)->setText(QStringLiteral("52 65 61 "));
-    QCOMPARE(edit(1134)->text(), QStringLiteral("3"));
+    edit(serial_id::kPollCommand)->setText(QStringLiteral("52 65 61 "));
+    QCOMPARE(edit(serial_id::kPollCommandLength)->text(), QStringLiteral("3"));
   }
 
   void commandLengthAfterToggle() {
-    edit(1109)->setText(QStringLiteral("Read"));
-    page_->box(1135)->click();
-    QCOMPARE(edit(1109)->text(), QStringLiteral("52 65 61 64 "));
-    QCOMPARE(edit(1134)->text(), QStringLiteral("4"));
-    page_->box(1135)->click();
-    QCOMPARE(edit(1109)->text(), QStringLiteral("Read"));
-    QCOMPARE(edit(1134)->text(), QStringLiteral("4"));
+    edit(serial_id::kPollCommand)->setText(QStringLiteral("Read"));
+    page_->box(serial_id::kPollCommandHex)->click();
+    QCOMPARE(edit(serial_id::kPollCommand)->text(), QStringLiteral("52 65 61 64 "));
+    QCOMPARE(edit(serial_id::kPollCommandLength)->text(), QStringLiteral("4"));
+    page_->box(serial_id::kPollCommandHex)->click();
+    QCOMPARE(edit(serial_id::kPollCommand)->text(), QStringLiteral("Read"));
+    QCOMPARE(edit(serial_id::kPollCommandLength)->text(), QStringLiteral("4"));
   }
 
   void hexToggles_data() {
     QTest::addColumn<int>("box");
     QTest::addColumn<int>("field");
-    const std::vector<std::pair<int, int>> pairs{{1028, 1005}, {1029, 1006}, {1135, 1109},
-                                                 {1177, 1181}, {1178, 1098}, {1179, 1099},
-                                                 {1180, 1100}, {1136, 1196}, {1137, 1114}};
+    const std::vector<std::pair<int, int>> pairs{
+        {serial_id::kFrameHeadHex, serial_id::kFrameHead},
+        {serial_id::kFrameTailHex, serial_id::kFrameTail},
+        {serial_id::kPollCommandHex, serial_id::kPollCommand},
+        {serial_id::kGprsRxTagHex, serial_id::kGprsRxTag},
+        {serial_id::kSmsRxTagHex, serial_id::kSmsRxTag},
+        {serial_id::kGprsTxTagHex, serial_id::kGprsTxTag},
+        {serial_id::kSmsTxTagHex, serial_id::kSmsTxTag},
+        {serial_id::kGprsNoticeHex, serial_id::kGprsNotice},
+        {serial_id::kTcpNoticeHex, serial_id::kTcpNotice}};
     for (const auto& [box, field] : pairs) QTest::addRow("%d-%d", box, field) << box << field;
   }
   void hexToggles() {
@@ -286,11 +325,11 @@ class SerialPageTest : public QObject, public PageFixture<SerialPage> {
   }
 
   void gprsNoticeAsHex() {
-    page_->box(1136)->click();
-    QCOMPARE(edit(1196)->text(), QStringLiteral("47 50 52 53 4F 4B 0D 0A "));
+    page_->box(serial_id::kGprsNoticeHex)->click();
+    QCOMPARE(edit(serial_id::kGprsNotice)->text(), QStringLiteral("47 50 52 53 4F 4B 0D 0A "));
     QCOMPARE(page_->members().gprs_notice_hex, 1);
-    page_->box(1136)->click();
-    QCOMPARE(edit(1196)->text(), QStringLiteral("GPRSOK\r\n"));
+    page_->box(serial_id::kGprsNoticeHex)->click();
+    QCOMPARE(edit(serial_id::kGprsNotice)->text(), QStringLiteral("GPRSOK\r\n"));
   }
 
   void groupsFollowTheMode_data() {
@@ -301,26 +340,33 @@ class SerialPageTest : public QObject, public PageFixture<SerialPage> {
     QFETCH(int, mode);
     QFETCH(bool, tags);
     QFETCH(bool, notices);
-    edit(1181)->setText(QStringLiteral("AT+9"));
+    edit(serial_id::kGprsRxTag)->setText(QStringLiteral("AT+9"));
     page_->ShowGroupsForMode(static_cast<std::uint8_t>(mode));
-    for (int id :
-         {1182, 1183, 1181, 1177, 1098, 1178, 1099, 1179, 1100, 1180, 1184, 1185, 1186, 1187})
+    for (int id : {serial_id::kRxTagGroup, serial_id::kTxTagGroup, serial_id::kGprsRxTag,
+                   serial_id::kGprsRxTagHex, serial_id::kSmsRxTag, serial_id::kSmsRxTagHex,
+                   serial_id::kGprsTxTag, serial_id::kGprsTxTagHex, serial_id::kSmsTxTag,
+                   serial_id::kSmsTxTagHex, serial_id::kGprsRxTagLabel, serial_id::kSmsRxTagLabel,
+                   serial_id::kGprsTxTagLabel, serial_id::kSmsTxTagLabel})
       QCOMPARE(page_->control(id)->isVisibleTo(page_.get()), tags);
-    for (int id : {1199, 1201, 1196, 1136, 1200, 1114, 1137, 1202})
+    for (int id : {serial_id::kGprsNoticeGroup, serial_id::kTcpNoticeGroup, serial_id::kGprsNotice,
+                   serial_id::kGprsNoticeHex, serial_id::kGprsNoticeLabel, serial_id::kTcpNotice,
+                   serial_id::kTcpNoticeHex, serial_id::kTcpNoticeLabel})
       QCOMPARE(page_->control(id)->isVisibleTo(page_.get()), notices);
-    for (int id : {1120, 1121, 1109, 1135, 1110, 1111, 1005, 1006, 1147})
+    for (int id : {serial_id::kBaudRate, serial_id::kParity, serial_id::kPollCommand,
+                   serial_id::kPollCommandHex, serial_id::kByDelay, serial_id::kByHeadAndTail,
+                   serial_id::kFrameHead, serial_id::kFrameTail, serial_id::kTimedReceive})
       QVERIFY(page_->control(id)->isVisibleTo(page_.get()));
     // Hidden fields keep their values and are still exchanged.
-    QCOMPARE(edit(1181)->text(), QStringLiteral("AT+9"));
+    QCOMPARE(edit(serial_id::kGprsRxTag)->text(), QStringLiteral("AT+9"));
     QVERIFY(page_->ExchangeToMembers());
     QCOMPARE(page_->members().gprs_rx_tag, std::string("AT+9"));
   }
 
   void exchangeCoversEveryField() {
-    page_->box(1147)->click();  // a click on 定时接收 exchanges at once
+    page_->box(serial_id::kTimedReceive)->click();  // a click on 定时接收 exchanges at once
     QCOMPARE(page_->members().timed_receive, 1);
-    page_->radio(1111)->click();
-    edit(1113)->setText(QStringLiteral("200"));
+    page_->radio(serial_id::kByHeadAndTail)->click();
+    edit(serial_id::kFrameDelay)->setText(QStringLiteral("200"));
     QVERIFY(page_->ExchangeToMembers());
     QCOMPARE(page_->members().frame_mode, 1);
     QCOMPARE(page_->members().frame_delay, std::string("200"));
@@ -331,16 +377,16 @@ class SerialPageTest : public QObject, public PageFixture<SerialPage> {
     m.frame_head_hex = 1;
     m.tcp_notice = "CONNECT";
     page_->ExchangeToControls();
-    QVERIFY(!page_->radio(1110)->isChecked());
-    QVERIFY(!page_->radio(1111)->isChecked());
-    QVERIFY(page_->box(1028)->isChecked());
-    QCOMPARE(edit(1005)->text(), QStringLiteral("7E "));
-    QCOMPARE(edit(1114)->text(), QStringLiteral("CONNECT"));
+    QVERIFY(!page_->radio(serial_id::kByDelay)->isChecked());
+    QVERIFY(!page_->radio(serial_id::kByHeadAndTail)->isChecked());
+    QVERIFY(page_->box(serial_id::kFrameHeadHex)->isChecked());
+    QCOMPARE(edit(serial_id::kFrameHead)->text(), QStringLiteral("7E "));
+    QCOMPARE(edit(serial_id::kTcpNotice)->text(), QStringLiteral("CONNECT"));
   }
 
   void emojiIsRefused() {
-    edit(1196)->insert(QString::fromUtf8("OK\xF0\x9F\x98\x80"));
-    QCOMPARE(edit(1196)->text(), QStringLiteral("GPRSOK\r\nOK"));
+    edit(serial_id::kGprsNotice)->insert(QString::fromUtf8("OK\xF0\x9F\x98\x80"));
+    QCOMPARE(edit(serial_id::kGprsNotice)->text(), QStringLiteral("GPRSOK\r\nOK"));
     QCOMPARE(messages_.records.size(), std::size_t{1});
   }
 };

@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "support/gui_test_support.h"
 #include "gui/pages/sms_page.h"
+#include "support/gui_test_support.h"
 #include "support/scripted_messages.h"
 
 namespace dtu::test {
@@ -18,7 +18,7 @@ const char* const kNumbers = "授权号码";
 
 std::vector<ExpectedControl> ExpectedControls() {
   return {
-      {1130,
+      {sms_id::kMode,
        'L',
        "模式选择",
        kSms,
@@ -27,33 +27,33 @@ std::vector<ExpectedControl> ExpectedControls() {
        "向串"
        "口协议中约定的短信号码发送短信。终端模式：仅可向系统预设的5个短信号码发送短信",
        {"协议模式", "透明模式", "voz模式"}},
-      {1203, 'S', "模式选择", kSms, kShown, "", {}},
-      {1159,
+      {sms_id::kModeLabel, 'S', "模式选择", kSms, kShown, "", {}},
+      {sms_id::kSmsCentre,
        'E',
        "设置短信中心",
        kSms,
        kDigits,
        "短信中心：格式为86***********，如果SIM卡固有短信中心可读出则不用设置此参数。",
        {}},
-      {1190, 'G', "授权号码", kSms, kShown, "", {}},
-      {1156, 'E', "群发手机号码1", kNumbers, kDigits, kNumberTip, {}},
-      {1171, 'S', "群发手机号码1", kNumbers, kShown, "", {}},
-      {1157, 'E', "群发手机号码2", kNumbers, kDigits, kNumberTip, {}},
-      {1173, 'S', "群发手机号码2", kNumbers, kShown, "", {}},
-      {1158, 'E', "群发手机号码3", kNumbers, kDigits, kNumberTip, {}},
-      {1172, 'S', "群发手机号码3", kNumbers, kShown, "", {}},
-      {1160, 'E', "群发手机号码4", kNumbers, kDigits, kNumberTip, {}},
-      {1174, 'S', "群发手机号码4", kNumbers, kShown, "", {}},
-      {1161, 'E', "群发手机号码5", kNumbers, kDigits, kNumberTip, {}},
-      {1175, 'S', "群发手机号码5", kNumbers, kShown, "", {}},
-      {1188,
+      {sms_id::kNumbersGroup, 'G', "授权号码", kSms, kShown, "", {}},
+      {sms_id::kNumber[0], 'E', "群发手机号码1", kNumbers, kDigits, kNumberTip, {}},
+      {sms_id::kNumberLabel[0], 'S', "群发手机号码1", kNumbers, kShown, "", {}},
+      {sms_id::kNumber[1], 'E', "群发手机号码2", kNumbers, kDigits, kNumberTip, {}},
+      {sms_id::kNumberLabel[1], 'S', "群发手机号码2", kNumbers, kShown, "", {}},
+      {sms_id::kNumber[2], 'E', "群发手机号码3", kNumbers, kDigits, kNumberTip, {}},
+      {sms_id::kNumberLabel[2], 'S', "群发手机号码3", kNumbers, kShown, "", {}},
+      {sms_id::kNumber[3], 'E', "群发手机号码4", kNumbers, kDigits, kNumberTip, {}},
+      {sms_id::kNumberLabel[3], 'S', "群发手机号码4", kNumbers, kShown, "", {}},
+      {sms_id::kNumber[4], 'E', "群发手机号码5", kNumbers, kDigits, kNumberTip, {}},
+      {sms_id::kNumberLabel[4], 'S', "群发手机号码5", kNumbers, kShown, "", {}},
+      {sms_id::kAcceptAll,
        'C',
        "接收来自目标号码外的短信",
        kSms,
        kShown,
        "是否接收5个授权号码以外的短信。但是设定设备参数的号码仅限于5个授权号码。",
        {}},
-      {1149,
+      {sms_id::kCoding,
        'L',
        "短信编码",
        kSms,
@@ -62,15 +62,15 @@ std::vector<ExpectedControl> ExpectedControls() {
        "7BIT：用来发送英文和数字，8BIT：可用来发送16进制数据（0x00－0xff），UCS2：用来发送手"
        "机可识别的短信，支持中英文混发.",
        {"7 BIT(仅收发数字英文)", "8 BIT(对设备进行16进制收发数据)", "UCS2(对手机进行收发数据)"}},
-      {1204, 'S', "短信编码", kSms, kShown, "", {}},
-      {1165,
+      {sms_id::kCodingLabel, 'S', "短信编码", kSms, kShown, "", {}},
+      {sms_id::kSimSmsCentre,
        'E',
        "SIM卡固有短信中心",
        kSms,
        kDigits | kReadOnlyEdit,
        "SIM卡固有短信中心：SIM卡中固有的短信中心。",
        {}},
-      {1142,
+      {sms_id::kOutputNumber,
        'L',
        "输出包含号码",
        kSms,
@@ -79,8 +79,8 @@ std::vector<ExpectedControl> ExpectedControls() {
        "不包含：仅输出数据"
        "xxxx",
        {"不包含", "包含"}},
-      {1205, 'S', "输出包含号码", kSms, kHiddenControl, "", {}},
-      {1191,
+      {sms_id::kOutputNumberLabel, 'S', "输出包含号码", kSms, kHiddenControl, "", {}},
+      {sms_id::kDualTargetsOnly,
        'C',
        "双通道方式短信仅发向设定的目标号码",
        kSms,
@@ -105,17 +105,21 @@ class SmsPageTest : public QObject, public PageFixture<SmsPage> {
   void everyControlIdIsExpected() { CheckIdSet(*page_, ExpectedControls()); }
 
   void ownDefaults() {
-    for (int id : {1159, 1156, 1157, 1158, 1160, 1161, 1165})
+    for (int id : {sms_id::kSmsCentre, sms_id::kNumber[0], sms_id::kNumber[1], sms_id::kNumber[2],
+                   sms_id::kNumber[3], sms_id::kNumber[4], sms_id::kSimSmsCentre})
       QCOMPARE(page_->edit(id)->text(), QString());
-    for (int id : {1130, 1149, 1142}) QCOMPARE(page_->list(id)->currentIndex(), -1);
-    QVERIFY(!page_->box(1188)->isChecked());
-    QVERIFY(!page_->box(1191)->isChecked());
+    for (int id : {sms_id::kMode, sms_id::kCoding, sms_id::kOutputNumber})
+      QCOMPARE(page_->list(id)->currentIndex(), -1);
+    QVERIFY(!page_->box(sms_id::kAcceptAll)->isChecked());
+    QVERIFY(!page_->box(sms_id::kDualTargetsOnly)->isChecked());
   }
 
   // A number or the SMS centre holds 13 digits, what its block field stores.
   void numbersHoldThirteenDigits_data() {
     QTest::addColumn<int>("id");
-    for (int id : {1159, 1156, 1157, 1158, 1160, 1161}) QTest::addRow("%d", id) << id;
+    for (int id : {sms_id::kSmsCentre, sms_id::kNumber[0], sms_id::kNumber[1], sms_id::kNumber[2],
+                   sms_id::kNumber[3], sms_id::kNumber[4]})
+      QTest::addRow("%d", id) << id;
   }
   void numbersHoldThirteenDigits() {
     QFETCH(int, id);
@@ -130,8 +134,8 @@ class SmsPageTest : public QObject, public PageFixture<SmsPage> {
   }
 
   void hiddenControlsAreStillExchanged() {
-    page_->setChecked(1191, true);
-    page_->edit(1165)->setText(QStringLiteral("8613800100500"));
+    page_->setChecked(sms_id::kDualTargetsOnly, true);
+    page_->edit(sms_id::kSimSmsCentre)->setText(QStringLiteral("8613800100500"));
     QVERIFY(page_->ExchangeToMembers());
     QCOMPARE(page_->members().dual_targets_only, 1);
     QCOMPARE(page_->members().sim_sms_centre, std::string("8613800100500"));
@@ -139,8 +143,8 @@ class SmsPageTest : public QObject, public PageFixture<SmsPage> {
     page_->members().number[3] = "13912345678";
     page_->members().accept_all = 1;
     page_->ExchangeToControls();
-    QCOMPARE(page_->edit(1160)->text(), QStringLiteral("13912345678"));
-    QVERIFY(page_->box(1188)->isChecked());
+    QCOMPARE(page_->edit(sms_id::kNumber[3])->text(), QStringLiteral("13912345678"));
+    QVERIFY(page_->box(sms_id::kAcceptAll)->isChecked());
   }
 };
 

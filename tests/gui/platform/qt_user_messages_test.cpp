@@ -1,5 +1,9 @@
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -7,6 +11,8 @@
 
 #include <functional>
 
+#include "gui/platform/qt_file_chooser.h"
+#include "gui/platform/qt_translations.h"
 #include "gui/platform/qt_user_messages.h"
 
 namespace dtu::test {
@@ -18,6 +24,7 @@ struct SeenBox {
   QString text;
   QMessageBox::StandardButtons buttons;
   QMessageBox::StandardButton default_button = QMessageBox::NoButton;
+  QStringList button_texts;
 };
 
 class QtUserMessagesTest : public QObject {
@@ -37,6 +44,7 @@ class QtUserMessagesTest : public QObject {
       seen.title = box->windowTitle();
       seen.text = box->text();
       seen.buttons = box->standardButtons();
+      for (QAbstractButton* button : box->buttons()) seen.button_texts << button->text();
       if (QPushButton* button = box->defaultButton())
         seen.default_button = box->standardButton(button);
       box->button(press)->click();
@@ -111,6 +119,32 @@ class QtUserMessagesTest : public QObject {
     QCOMPARE(seen.default_button, static_cast<Answer>(default_answer) == Answer::Yes
                                       ? QMessageBox::Yes
                                       : QMessageBox::No);
+  }
+
+  // Last: the translation stays installed for the rest of the program.
+  void qtOwnTextsAreChinese() {
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                       QStringLiteral("/qtbase_zh_CN.qm")))
+      QSKIP("Qt's Chinese translations (qt6-translations-l10n) are not installed");
+    QVERIFY(InstallQtChineseTranslation(*QCoreApplication::instance()));
+    QtUserMessages messages;
+    const SeenBox shown =
+        WhileShown(QMessageBox::Ok, [&] { messages.Show(MessageKind::Information, "已保存"); });
+    QCOMPARE(shown.button_texts, QStringList{QStringLiteral("确定")});
+    const SeenBox asked =
+        WhileShown(QMessageBox::No, [&] { messages.Ask("确定设置参数吗?", {}, Answer::No); });
+    QCOMPARE(asked.button_texts.size(), 2);
+    for (const QString& text : asked.button_texts)
+      QVERIFY2(text.startsWith(QStringLiteral("是")) || text.startsWith(QStringLiteral("否")),
+               qPrintable(text));
+
+    const auto dialog = QtFileChooser::CreateOpenDialog(nullptr);
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    QVERIFY(buttons != nullptr);
+    QVERIFY2(buttons->button(QDialogButtonBox::Open)->text().startsWith(QStringLiteral("打开")),
+             qPrintable(buttons->button(QDialogButtonBox::Open)->text()));
+    QVERIFY2(buttons->button(QDialogButtonBox::Cancel)->text().startsWith(QStringLiteral("取消")),
+             qPrintable(buttons->button(QDialogButtonBox::Cancel)->text()));
   }
 };
 

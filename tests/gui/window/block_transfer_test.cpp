@@ -15,17 +15,20 @@
 #include <string>
 #include <vector>
 
+#include "core/baud_rates.h"
 #include "core/block/block_check.h"
 #include "core/block/block_codes.h"
 #include "core/block/block_layout.h"
 #include "core/block/parameter_block.h"
 #include "core/block/parameter_summary.h"
+#include "core/device/block_origin.h"
 #include "core/text/gbk_codec.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
 #include "gui/window/block_transfer.h"
 #include "gui/window/editor_tab_set.h"
+#include "gui/window/main_window_ids.h"
 #include "gui/window/startup_values.h"
 #include "gui/window/summary_pane_view.h"
 #include "support/gui_test_support.h"
@@ -36,6 +39,7 @@ namespace dtu::test {
 namespace {
 
 constexpr const char* kMismatch = "参数设置有误，请重新设置";
+const BlockOrigin kFromUnit{BlockOrigin::Kind::Unit, {}, {}};
 constexpr const char* kPollRefusal = "串口自动发送命令间隔最小5秒!";
 constexpr const char* kDelayRefusal = "触发模式延时最小20ms!";
 
@@ -66,23 +70,18 @@ ParameterBlock Normalised(ParameterBlock b) {
 ParameterBlock AsCollected(ParameterBlock b) {
   if (b.ip_mode() != 1) b.set_ip_mode(0);  // group send left untouched
   if (b.tcp_reconnect_time() < 20) b.set_tcp_reconnect_time(30);
-  if (b.protocol() >= kProtocolCodes.size()) b.set_protocol(255);  // no entry: no selection
   if (b.protocol() != 9) {
     if (b.device_number() == 0) b.set_device_number(8000);
     if (b.centre_number() == 0) b.set_centre_number(8000);
   }
-  // A list without the entry loses its selection: 255.
-  if (b.sms_mode() > 2) b.set_sms_mode(255);
-  if (b.sms_coding() > 2) b.set_sms_coding(255);
-  if (b.sms_output_number() > 1) b.set_sms_output_number(255);
-  if (b.data_bits() == 6) b.set_data_bits(0);  // the list has no third entry: no text
+  // A value a list lacks is shown as the unit's own and kept.
   // Only 1 means on; a check box writes 0 or 1.
-  for (const FieldSpec& flag : kBlockLayout)
+  for (const FieldRow& flag : kBlockLayout)
     if (flag.type == FieldType::Flag && flag.name != "sms_output_number" && b.Get(flag) != 1)
       b.Set(flag, 0);
   if (b.frame_mode() != 0) b.set_frame_mode(1);
   // An empty notice is cleared: length 0 and first byte 0.
-  for (const CountedSpec& notice : {counted::gprs_notice, counted::tcp_notice})
+  for (const CountedRow& notice : {counted::gprs_notice, counted::tcp_notice})
     if (b.Get(notice.length) == 0) b.Area(notice.area)[0] = 0;
   b.set_length(static_cast<std::uint16_t>(kBlockSize));
   return b;
@@ -94,8 +93,8 @@ void ScrambleEditorFields(ParameterBlock& b) {
   const auto flip = [](std::uint8_t& byte) { byte = static_cast<std::uint8_t>(~byte); };
   const bool project_kept = b.project_number() == 0;  // 0 leaves the field as it is
   std::vector<std::size_t> used;
-  for (const CountedSpec& c : kCountedFields) used.push_back(b.GetCounted(c).size());
-  for (const FieldSpec& f : kBlockLayout) {
+  for (const CountedRow& c : kCountedFields) used.push_back(b.GetCounted(c).size());
+  for (const FieldRow& f : kBlockLayout) {
     const bool number = f.type == FieldType::U8 || f.type == FieldType::Flag ||
                         f.type == FieldType::U16 || f.type == FieldType::U16BE ||
                         f.type == FieldType::U32 || f.type == FieldType::IPv4;
@@ -105,23 +104,23 @@ void ScrambleEditorFields(ParameterBlock& b) {
     if (f.name == "project_number" && project_kept) continue;
     for (std::uint8_t& byte : b.Area(f)) flip(byte);
   }
-  for (const FieldSpec& text : kTextFields) {
+  for (const FieldRow& text : kTextFields) {
     const std::size_t end = b.GetText(text).size();  // the text and its terminator
     auto area = b.Area(text);
     for (std::size_t i = 0; i <= end && i < area.size(); ++i) area[i] = 0xFF;
   }
   for (std::size_t k = 0; k < kCountedFields.size(); ++k) {
-    const CountedSpec& c = kCountedFields[k];
+    const CountedRow& c = kCountedFields[k];
     auto area = b.Area(c.area);
     for (std::size_t i = 0; i < used[k]; ++i) flip(area[i]);
     if (used[k] > 0) b.Set(c.length, 0xEE);
   }
-  for (const CountedSpec& notice : {counted::gprs_notice, counted::tcp_notice})
+  for (const CountedRow& notice : {counted::gprs_notice, counted::tcp_notice})
     if (b.Get(notice.length) == 0) flip(b.Area(notice.area)[0]);
 }
 
 std::string FieldAt(std::size_t offset) {
-  for (const FieldSpec& f : kBlockLayout)
+  for (const FieldRow& f : kBlockLayout)
     if (offset >= f.offset && offset < f.offset + f.size) return std::string(f.name);
   return "?";
 }
@@ -162,10 +161,11 @@ class RandomBlocks {
     b.set_data_bits(std::array<std::uint8_t, 3>{8, 7, 6}[Below(3)]);
     b.set_stop_bits(static_cast<std::uint8_t>(1 + Below(2)));
     b.set_receiver_count(static_cast<std::uint8_t>(1 + Below(32)));
+    b.set_ip_count(static_cast<std::uint8_t>(1 + Below(6)));  // the editor refuses others
     b.set_baud_rate(kBaudRates[Below(kBaudRates.size())]);
     b.set_frame_delay(static_cast<std::uint16_t>(20 + Below(65536 - 20)));
     b.set_poll_interval(Below(4) == 0 ? 0 : static_cast<std::uint16_t>(5 + Below(65536 - 5)));
-    for (const FieldSpec& flag : kBlockLayout)
+    for (const FieldRow& flag : kBlockLayout)
       if (flag.type == FieldType::Flag) b.Set(flag, Below(3));  // 2 is not on
     b.set_ip_mode(static_cast<std::uint8_t>(Below(4)));
     b.set_sms_mode(static_cast<std::uint8_t>(Below(4)));
@@ -175,12 +175,12 @@ class RandomBlocks {
     if (Below(8) == 0) b.set_centre_number(0);
     if (Below(8) == 0) b.set_project_number(0);
     if (Below(8) == 0) b.set_tcp_reconnect_time(static_cast<std::uint16_t>(Below(20)));
-    for (const FieldSpec& text : kTextFields) {
+    for (const FieldRow& text : kTextFields) {
       // Blanks around the APN and the dial string are removed on collection.
       const bool trimmed = text.name == "apn" || text.name == "dial_code";
       b.SetText(text, Gbk(Text(text.size - 1u, !trimmed)));
     }
-    for (const CountedSpec& area : kCountedFields)
+    for (const CountedRow& area : kCountedFields)
       b.Set(area.length, Below(4) == 0 ? Below(256) : Below(area.area.size + 1u));
     SealBlock(b);
     return b;
@@ -231,12 +231,14 @@ class BlockTransferTest : public QObject {
   SmsPage& sms() { return tabs_->smsPage(); }
   SerialPage& serial() { return tabs_->serialPage(); }
 
-  bool Load(const ParameterBlock& block) { return transfer_->LoadBlock(Sealed(block), working_); }
+  bool Load(const ParameterBlock& block) {
+    return transfer_->LoadBlock(Sealed(block), working_, kFromUnit);
+  }
   bool Collect() { return transfer_->CollectBlock(working_); }
 
   // Loads a block, collects it straight back, and compares with what the editor must write.
   void RoundTrip(const ParameterBlock& block) {
-    QVERIFY(transfer_->LoadBlock(block, working_));
+    QVERIFY(transfer_->LoadBlock(block, working_, kFromUnit));
     COMPARE_BLOCKS(working_, Normalised(block));
     ScrambleEditorFields(working_);
     QVERIFY(Collect());
@@ -265,7 +267,8 @@ class BlockTransferTest : public QObject {
     }
     for (int i = 0; i < tabs_->tabBar()->count(); ++i) state << tabs_->tabBar()->tabText(i);
     state << QString::number(tabs_->tabBar()->currentIndex());
-    for (int id : {1162, 1163, 1176}) state << QString::number(tabs_->modeRadio(id)->isChecked());
+    for (int id : {main_id::kGprsModeRadio, main_id::kSmsModeRadio, main_id::kDualModeRadio})
+      state << QString::number(tabs_->modeRadio(id)->isChecked());
     state << QString::number(gprs().isHidden()) << QString::number(sms().isHidden())
           << QString::number(serial().isHidden());
     state << summary_->toPlainText();
@@ -328,7 +331,8 @@ class BlockTransferTest : public QObject {
     }
   }
 
-  // Values outside a list's entries: the list keeps what it showed, or loses its selection.
+  // Values outside a list's entries are shown as the unit's own and collected unchanged; the
+  // next block's load takes the extra entries away again.
   void outOfRangeEnumerations() {
     ParameterBlock first = BaseBlock();
     first.set_work_mode(2);
@@ -349,33 +353,47 @@ class BlockTransferTest : public QObject {
     odd.set_sms_coding(3);
     odd.set_sms_output_number(2);
     QVERIFY(Load(odd));
-    QCOMPARE(serial().list(1120)->currentText(), QStringLiteral("57600"));
-    QCOMPARE(serial().list(1121)->currentIndex(), 1);
-    QCOMPARE(serial().list(1122)->currentText(), QStringLiteral("7"));
-    QCOMPARE(serial().list(1123)->currentText(), QStringLiteral("2"));
-    QCOMPARE(gprs().list(1127)->currentIndex(), -1);
-    QCOMPARE(sms().list(1130)->currentIndex(), -1);
-    QVERIFY(tabs_->modeRadio(1176)->isChecked());  // work mode 3 leaves the radios alone
+    const auto own = [](int value) {
+      return QString::number(value) + QStringLiteral("（设备当前值）");
+    };
+    QCOMPARE(serial().list(serial_id::kBaudRate)->currentText(), own(12345));
+    QCOMPARE(serial().list(serial_id::kParity)->currentText(), own(7));
+    QCOMPARE(serial().list(serial_id::kDataBits)->currentText(), own(5));
+    QCOMPARE(serial().list(serial_id::kStopBits)->currentText(), own(3));
+    QCOMPARE(gprs().list(gprs_id::kProtocol)->currentText(), own(40));
+    QCOMPARE(sms().list(sms_id::kMode)->currentText(), own(9));
+    QVERIFY(tabs_->modeRadio(main_id::kUnitModeRadio)->isChecked());
+    QVERIFY(!tabs_->modeRadio(main_id::kUnitModeRadio)->isHidden());
 
+    ScrambleEditorFields(working_);
     QVERIFY(Collect());
-    QCOMPARE(working_.work_mode(), 2);
-    QCOMPARE(working_.parity(), 1);
-    QCOMPARE(working_.baud_rate(), 57600u);
-    QCOMPARE(working_.data_bits(), 7);
-    QCOMPARE(working_.stop_bits(), 2);
-    QCOMPARE(working_.protocol(), 255);
-    QCOMPARE(working_.sms_mode(), 255);
-    QCOMPARE(working_.sms_coding(), 255);
-    QCOMPARE(working_.sms_output_number(), 255);
+    QCOMPARE(working_.work_mode(), 3);
+    QCOMPARE(working_.parity(), 7);
+    QCOMPARE(working_.baud_rate(), 12345u);
+    QCOMPARE(working_.data_bits(), 5);
+    QCOMPARE(working_.stop_bits(), 3);
+    QCOMPARE(working_.protocol(), 40);
+    QCOMPARE(working_.sms_mode(), 9);
+    QCOMPARE(working_.sms_coding(), 3);
+    QCOMPARE(working_.sms_output_number(), 2);
+
+    // Another entry picked is stored; the next load removes the extra entries.
+    serial().list(serial_id::kBaudRate)->setCurrentText(QStringLiteral("9600"));
+    QVERIFY(Collect());
+    QCOMPARE(working_.baud_rate(), 9600u);
+    QVERIFY(Load(first));
+    QCOMPARE(serial().list(serial_id::kBaudRate)->count(), 14);
+    QCOMPARE(serial().list(serial_id::kBaudRate)->currentText(), QStringLiteral("57600"));
+    QVERIFY(tabs_->modeRadio(main_id::kUnitModeRadio)->isHidden());
   }
 
-  void sixDataBitsLeaveTheListWithoutSelection() {
+  void sixDataBitsAreTheUnitsOwn() {
     ParameterBlock b = BaseBlock();
     b.set_data_bits(6);
     QVERIFY(Load(b));
-    QCOMPARE(serial().list(1122)->currentIndex(), -1);
+    QCOMPARE(serial().list(serial_id::kDataBits)->currentText(), QStringLiteral("6（设备当前值）"));
     QVERIFY(Collect());
-    QCOMPARE(working_.data_bits(), 0);
+    QCOMPARE(working_.data_bits(), 6);
   }
 
   // ---- Loading ------------------------------------------------------------------------------
@@ -384,59 +402,66 @@ class BlockTransferTest : public QObject {
     ParameterBlock b = BaseBlock();
     b.set_heartbeat_data(Bytes({0x41, 0x0D}));
     QVERIFY(Load(b));
-    QCOMPARE(gprs().text(1151), QStringLiteral("CMNET"));
-    QCOMPARE(gprs().text(1119), QStringLiteral("数据中心.example.com"));
-    QCOMPARE(gprs().text(1102), QStringLiteral("192.168.1.10"));
-    QCOMPARE(gprs().text(1103), QStringLiteral("5001"));
-    QCOMPARE(gprs().text(1238), QStringLiteral("3"));
-    QCOMPARE(gprs().text(1240), QStringLiteral("300"));
-    QCOMPARE(gprs().text(1129), QStringLiteral("1234"));
-    QCOMPARE(gprs().text(1146), QStringLiteral("4321"));
-    QCOMPARE(gprs().text(1124), QStringLiteral("41 0D "));
-    QCOMPARE(gprs().text(1223), QStringLiteral("7E 01 02 "));
-    QCOMPARE(gprs().text(1120), QStringLiteral("5"));
-    QCOMPARE(gprs().text(1170), QStringLiteral("45"));
-    QCOMPARE(gprs().list(1127)->currentIndex(), 1);
-    QCOMPARE(sms().text(1159), QStringLiteral("8613800100500"));
-    QCOMPARE(sms().list(1149)->currentIndex(), 2);
-    QCOMPARE(serial().list(1120)->currentText(), QStringLiteral("19200"));
-    QCOMPARE(serial().list(1121)->currentIndex(), 2);
-    QCOMPARE(serial().text(1109), QStringLiteral("52 65 61 64 "));
-    QCOMPARE(serial().text(1134), QStringLiteral("4"));
-    QCOMPARE(serial().text(1005), QStringLiteral("7E 01 "));
-    QCOMPARE(serial().text(1196), QStringLiteral("47 50 52 53 4F 4B 0D 0A "));
-    QVERIFY(serial().radio(1111)->isChecked());
+    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("CMNET"));
+    QCOMPARE(gprs().text(gprs_id::kDomain[0]), QStringLiteral("数据中心.example.com"));
+    QCOMPARE(gprs().text(gprs_id::kCentreIp[0]), QStringLiteral("192.168.1.10"));
+    QCOMPARE(gprs().text(gprs_id::kPort[0]), QStringLiteral("5001"));
+    QCOMPARE(gprs().text(gprs_id::kReceiverCount), QStringLiteral("3"));
+    QCOMPARE(gprs().text(gprs_id::kProjectNumber), QStringLiteral("300"));
+    QCOMPARE(gprs().text(gprs_id::kDeviceNumber), QStringLiteral("1234"));
+    QCOMPARE(gprs().text(gprs_id::kCentreNumber), QStringLiteral("4321"));
+    QCOMPARE(gprs().text(gprs_id::kHeartbeatData), QStringLiteral("41 0D "));
+    QCOMPARE(gprs().text(gprs_id::kRegisterData), QStringLiteral("7E 01 02 "));
+    QCOMPARE(gprs().text(gprs_id::kHeartbeatRetries), QStringLiteral("5"));
+    QCOMPARE(gprs().text(gprs_id::kTcpReconnectTime), QStringLiteral("45"));
+    QCOMPARE(gprs().list(gprs_id::kProtocol)->currentIndex(), 1);
+    QCOMPARE(sms().text(sms_id::kSmsCentre), QStringLiteral("8613800100500"));
+    QCOMPARE(sms().list(sms_id::kCoding)->currentIndex(), 2);
+    QCOMPARE(serial().list(serial_id::kBaudRate)->currentText(), QStringLiteral("19200"));
+    QCOMPARE(serial().list(serial_id::kParity)->currentIndex(), 2);
+    QCOMPARE(serial().text(serial_id::kPollCommand), QStringLiteral("52 65 61 64 "));
+    QCOMPARE(serial().text(serial_id::kPollCommandLength), QStringLiteral("4"));
+    QCOMPARE(serial().text(serial_id::kFrameHead), QStringLiteral("7E 01 "));
+    QCOMPARE(serial().text(serial_id::kGprsNotice), QStringLiteral("47 50 52 53 4F 4B 0D 0A "));
+    QVERIFY(serial().radio(serial_id::kByHeadAndTail)->isChecked());
     QVERIFY(messages_.records.empty());
   }
 
   void hexBoxesAndFlagsAfterALoad() {
     // Clear every box first, so that the load is seen to check them.
-    for (int id : {1028, 1029, 1135, 1177, 1178, 1179, 1180, 1136, 1137})
+    for (int id : {serial_id::kFrameHeadHex, serial_id::kFrameTailHex, serial_id::kPollCommandHex,
+                   serial_id::kGprsRxTagHex, serial_id::kSmsRxTagHex, serial_id::kGprsTxTagHex,
+                   serial_id::kSmsTxTagHex, serial_id::kGprsNoticeHex, serial_id::kTcpNoticeHex})
       serial().setChecked(id, false);
-    for (int id : {1236, 1237}) gprs().setChecked(id, false);
+    for (int id : {gprs_id::kHeartbeatHex, gprs_id::kRegisterHex}) gprs().setChecked(id, false);
     ParameterBlock b = BaseBlock();
     QVERIFY(Load(b));
-    for (int id : {1028, 1029, 1135, 1177, 1178, 1179, 1180, 1136, 1137})
+    for (int id : {serial_id::kFrameHeadHex, serial_id::kFrameTailHex, serial_id::kPollCommandHex,
+                   serial_id::kGprsRxTagHex, serial_id::kSmsRxTagHex, serial_id::kGprsTxTagHex,
+                   serial_id::kSmsTxTagHex, serial_id::kGprsNoticeHex, serial_id::kTcpNoticeHex})
       QVERIFY2(serial().isChecked(id), qPrintable(QString::number(id)));
-    for (int id : {1236, 1237}) QVERIFY(gprs().isChecked(id));
+    for (int id : {gprs_id::kHeartbeatHex, gprs_id::kRegisterHex}) QVERIFY(gprs().isChecked(id));
     QCOMPARE(serial().members().frame_head_hex, 1);
     QCOMPARE(gprs().members().register_hex, 1);
 
-    const std::vector<std::pair<int, int>> gprs_flags{{1188, 1}, {1150, 1}, {1154, 0},
-                                                      {1162, 1}, {1158, 0}, {1159, 0},
-                                                      {1160, 0}, {1157, 1}, {1189, 1}};
+    const std::vector<std::pair<int, int>> gprs_flags{
+        {gprs_id::kFixedDns, 1},         {gprs_id::kDomainEnabled[0], 1},
+        {gprs_id::kDomainEnabled[1], 0}, {gprs_id::kDomainEnabled[2], 1},
+        {gprs_id::kDomainEnabled[3], 0}, {gprs_id::kDomainEnabled[4], 0},
+        {gprs_id::kDomainEnabled[5], 0}, {gprs_id::kCustomPackets, 1},
+        {gprs_id::kHeartbeatTwice, 1}};
     for (const auto& [id, on] : gprs_flags) QCOMPARE(gprs().isChecked(id), on == 1);
-    QVERIFY(sms().isChecked(1188));
-    QVERIFY(sms().isChecked(1191));
-    QVERIFY(serial().isChecked(1147));
+    QVERIFY(sms().isChecked(sms_id::kAcceptAll));
+    QVERIFY(sms().isChecked(sms_id::kDualTargetsOnly));
+    QVERIFY(serial().isChecked(serial_id::kTimedReceive));
 
     b.set_fixed_dns(0);
     b.set_sms_accept_all(0);
     b.set_dual_sms_targets_only(2);  // not 1: off
     QVERIFY(Load(b));
-    QVERIFY(!gprs().isChecked(1188));
-    QVERIFY(!sms().isChecked(1188));
-    QVERIFY(!sms().isChecked(1191));
+    QVERIFY(!gprs().isChecked(gprs_id::kFixedDns));
+    QVERIFY(!sms().isChecked(sms_id::kAcceptAll));
+    QVERIFY(!sms().isChecked(sms_id::kDualTargetsOnly));
     QCOMPARE(sms().members().dual_targets_only, 0);
   }
 
@@ -444,9 +469,9 @@ class BlockTransferTest : public QObject {
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("radio");
     QTest::addColumn<QString>("first_tab");
-    QTest::newRow("gprs") << 0 << 1162 << QStringLiteral("GPRS参数");
-    QTest::newRow("sms") << 1 << 1163 << QStringLiteral("短信参数");
-    QTest::newRow("dual") << 2 << 1176 << QStringLiteral("GPRS参数");
+    QTest::newRow("gprs") << 0 << main_id::kGprsModeRadio << QStringLiteral("GPRS参数");
+    QTest::newRow("sms") << 1 << main_id::kSmsModeRadio << QStringLiteral("短信参数");
+    QTest::newRow("dual") << 2 << main_id::kDualModeRadio << QStringLiteral("GPRS参数");
   }
   void workModeSetsTabsRadiosAndGroups() {
     QFETCH(int, mode);
@@ -462,22 +487,21 @@ class BlockTransferTest : public QObject {
     QCOMPARE(tabs_->CheckedMode(), std::optional<std::uint8_t>(static_cast<std::uint8_t>(mode)));
     QCOMPARE(sms().isVisibleTo(tabs_.get()), mode == 1);
     QCOMPARE(gprs().isVisibleTo(tabs_.get()), mode != 1);
-    QCOMPARE(!serial().group(1182)->isHidden(), mode == 2);
-    QCOMPARE(!serial().group(1183)->isHidden(), mode == 2);
-    QCOMPARE(!serial().group(1199)->isHidden(), mode != 1);
-    QCOMPARE(!serial().group(1201)->isHidden(), mode != 1);
+    QCOMPARE(!serial().group(serial_id::kRxTagGroup)->isHidden(), mode == 2);
+    QCOMPARE(!serial().group(serial_id::kTxTagGroup)->isHidden(), mode == 2);
+    QCOMPARE(!serial().group(serial_id::kGprsNoticeGroup)->isHidden(), mode != 1);
+    QCOMPARE(!serial().group(serial_id::kTcpNoticeGroup)->isHidden(), mode != 1);
     working_.set_work_mode(7);
     QVERIFY(Collect());
     QCOMPARE(working_.work_mode(), mode);
   }
 
-  void noRadioCheckedLeavesTheWorkMode() {
-    tabs_->modeRadio(1162)->setAutoExclusive(false);
-    tabs_->modeRadio(1162)->setChecked(false);
-    QVERIFY(!tabs_->CheckedMode().has_value());
+  void theCheckedModeRadioCannotBeCleared() {
+    tabs_->modeRadio(main_id::kGprsModeRadio)->setChecked(false);
+    QCOMPARE(tabs_->CheckedMode(), std::optional<std::uint8_t>(0));
     working_.set_work_mode(9);
     QVERIFY(Collect());
-    QCOMPARE(working_.work_mode(), 9);
+    QCOMPARE(working_.work_mode(), 0);
   }
 
   void summaryPrintedForAnAcceptedBlock() {
@@ -501,8 +525,8 @@ class BlockTransferTest : public QObject {
     b.set_frame_head_len(8);
     b.set_length(0);
     QVERIFY(Load(b));
-    QCOMPARE(gprs().text(1151), QString(16, QLatin1Char('A')));
-    QCOMPARE(serial().text(1005), QStringLiteral("7E 01 00 00 00 00 00 "));
+    QCOMPARE(gprs().text(gprs_id::kApn), QString(16, QLatin1Char('A')));
+    QCOMPARE(serial().text(serial_id::kFrameHead), QStringLiteral("7E 01 00 00 00 00 00 "));
     QCOMPARE(working_.length(), 660);
     QCOMPARE(working_.frame_head_len(), 7);
     QVERIFY(summary_->toPlainText().contains(QStringLiteral("●接入点APN->") +
@@ -515,8 +539,8 @@ class BlockTransferTest : public QObject {
     b.set_ppp_user(Gbk("用户名"));
     b.set_domain6(Gbk("中文域名测试"));
     QVERIFY(Load(b));
-    QCOMPARE(gprs().text(1151), QStringLiteral("中国移动网络"));
-    QCOMPARE(gprs().text(1126), QStringLiteral("中文域名测试"));
+    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("中国移动网络"));
+    QCOMPARE(gprs().text(gprs_id::kDomain[5]), QStringLiteral("中文域名测试"));
     QVERIFY(Collect());
     QCOMPARE(working_.apn(), Gbk("中国移动网络"));
     QCOMPARE(working_.domain6(), Gbk("中文域名测试"));
@@ -550,11 +574,12 @@ class BlockTransferTest : public QObject {
       bad.bytes()[static_cast<std::size_t>(byte)] = static_cast<std::uint8_t>(value);
     }
     messages_.clear();
-    QVERIFY(!transfer_->LoadBlock(bad, working_));
+    QVERIFY(!transfer_->LoadBlock(bad, working_, kFromUnit));
 
     QCOMPARE(messages_.records.size(), std::size_t{1});
-    QCOMPARE(Q(messages_.records[0].text), Q(kMismatch));
-    QVERIFY(messages_.records[0].kind == MessageKind::Plain);
+    QCOMPARE(Q(messages_.records[0].text), Q(BlockMismatchMessage(kFromUnit)));
+    QVERIFY(Q(messages_.records[0].text).startsWith(Q(kMismatch) + QLatin1Char('\n')));
+    QVERIFY(messages_.records[0].kind == MessageKind::Warning);
     QCOMPARE(Q(messages_.records[0].caption), QString());
     QCOMPARE(Snapshot(), before);
     COMPARE_BLOCKS(working_, working_before);
@@ -565,7 +590,7 @@ class BlockTransferTest : public QObject {
     bad.bytes()[2] = static_cast<std::uint8_t>(bad.bytes()[2] ^ 0x10);
     bad.set_length(5);
     working_ = bad;
-    QVERIFY(!transfer_->LoadBlock(working_, working_));
+    QVERIFY(!transfer_->LoadBlock(working_, working_, kFromUnit));
     COMPARE_BLOCKS(working_, bad);
     QCOMPARE(tabs_->tabBar()->tabText(0), QStringLiteral("GPRS参数"));
     QCOMPARE(summary_->toPlainText(), QString());
@@ -578,9 +603,15 @@ class BlockTransferTest : public QObject {
     b.set_protocol(9);
     b.set_device_id(0x1A2B3C4D);
     QVERIFY(Load(b));
-    QCOMPARE(gprs().text(1129), QStringLiteral("1A2B3C4D"));
-    QVERIFY(gprs().edit(1129)->validator() == nullptr);  // letters may be typed
-    QVERIFY(gprs().edit(1146)->isHidden());
+    QCOMPARE(gprs().text(gprs_id::kDeviceNumber), QStringLiteral("1A2B3C4D"));
+    QString typed = QStringLiteral("1a2F");  // hex digits may be typed, nothing else
+    int position = 0;
+    QCOMPARE(gprs().edit(gprs_id::kDeviceNumber)->validator()->validate(typed, position),
+             QValidator::Acceptable);
+    typed = QStringLiteral("1G");
+    QCOMPARE(gprs().edit(gprs_id::kDeviceNumber)->validator()->validate(typed, position),
+             QValidator::Invalid);
+    QVERIFY(gprs().edit(gprs_id::kCentreNumber)->isHidden());
     std::fill_n(working_.Area(field::device_id).begin(), 4, std::uint8_t{0});
     QVERIFY(Collect());
     QCOMPARE(working_.Area(field::device_id)[0], 0x1A);
@@ -589,28 +620,28 @@ class BlockTransferTest : public QObject {
     QCOMPARE(working_.Area(field::device_id)[3], 0x4D);
 
     // Letters may be typed; ten digits are more than the identifier holds.
-    Type(gprs().edit(1129), QStringLiteral("EF"));
-    QCOMPARE(gprs().text(1129), QStringLiteral("1A2B3C4DEF"));
+    Type(gprs().edit(gprs_id::kDeviceNumber), QStringLiteral("EF"));
+    QCOMPARE(gprs().text(gprs_id::kDeviceNumber), QStringLiteral("1A2B3C4DEF"));
     QVERIFY(!Collect());
     ExpectOneWarning(QStringLiteral("设备编号的数值 1A2B3C4DEF 超出范围（最大 FFFFFFFF）。"));
     messages_.clear();
-    gprs().setText(1129, QStringLiteral("0xdeadBEEF"));
+    gprs().setText(gprs_id::kDeviceNumber, QStringLiteral("0xdeadBEEF"));
     QVERIFY(Collect());
     QCOMPARE(working_.device_id(), 0xDEADBEEFu);
 
     // Another protocol makes the field decimal and digits-only again.
     b.set_protocol(3);
     QVERIFY(Load(b));
-    QVERIFY(gprs().edit(1129)->validator() != nullptr);
-    QCOMPARE(gprs().text(1129), QString::number(b.device_number()));
+    QVERIFY(gprs().edit(gprs_id::kDeviceNumber)->validator() != nullptr);
+    QCOMPARE(gprs().text(gprs_id::kDeviceNumber), QString::number(b.device_number()));
   }
 
   void protocolThreeEntryZeroStores8000() {
     ParameterBlock b = BaseBlock();
     b.set_protocol(3);
     QVERIFY(Load(b));
-    gprs().setText(1129, QStringLiteral("0"));
-    gprs().setText(1146, QStringLiteral("0"));
+    gprs().setText(gprs_id::kDeviceNumber, QStringLiteral("0"));
+    gprs().setText(gprs_id::kCentreNumber, QStringLiteral("0"));
     QVERIFY(Collect());
     QCOMPARE(working_.bytes()[95], 0x1F);
     QCOMPARE(working_.bytes()[96], 0x40);
@@ -627,26 +658,26 @@ class BlockTransferTest : public QObject {
   void centreNumberHiddenForTheRestOfTheRun() {
     QFETCH(int, protocol);
     QVERIFY(Load(BaseBlock()));
-    QVERIFY(!gprs().edit(1146)->isHidden());
+    QVERIFY(!gprs().edit(gprs_id::kCentreNumber)->isHidden());
     ParameterBlock b = BaseBlock();
     b.set_protocol(static_cast<std::uint8_t>(protocol));
     QVERIFY(Load(b));
-    QVERIFY(gprs().edit(1146)->isHidden());
-    QVERIFY(gprs().labelFor(1146)->isHidden());
+    QVERIFY(gprs().edit(gprs_id::kCentreNumber)->isHidden());
+    QVERIFY(gprs().labelFor(gprs_id::kCentreNumber)->isHidden());
     QVERIFY(Load(BaseBlock()));  // protocol 1
-    QVERIFY(gprs().edit(1146)->isHidden());
+    QVERIFY(gprs().edit(gprs_id::kCentreNumber)->isHidden());
     // Still collected.
-    gprs().setText(1146, QStringLiteral("777"));
+    gprs().setText(gprs_id::kCentreNumber, QStringLiteral("777"));
     QVERIFY(Collect());
     QCOMPARE(working_.centre_number(), 777);
   }
 
   void projectNumberZeroKeepsTheField() {
     QVERIFY(Load(BaseBlock()));
-    gprs().setText(1240, QStringLiteral("0"));
+    gprs().setText(gprs_id::kProjectNumber, QStringLiteral("0"));
     QVERIFY(Collect());
     QCOMPARE(working_.project_number(), 300);
-    gprs().setText(1240, QStringLiteral(" 0012xyz"));  // the C library's reading
+    gprs().setText(gprs_id::kProjectNumber, QStringLiteral(" 0012xyz"));  // the C library's reading
     QVERIFY(Collect());
     QCOMPARE(working_.project_number(), 12);
   }
@@ -659,7 +690,7 @@ class BlockTransferTest : public QObject {
     QTest::newRow("110") << 110 << 0;
     QTest::newRow("230400") << 230400 << 11;
     QTest::newRow("921600") << 921600 << 13;
-    QTest::newRow("12345") << 12345 << 6;  // as it was: 9600 at start-up
+    QTest::newRow("12345") << 12345 << 14;  // an extra entry: the unit's own value
   }
   void baudRateEntries() {
     QFETCH(int, baud);
@@ -667,9 +698,9 @@ class BlockTransferTest : public QObject {
     ParameterBlock b = BaseBlock();
     b.set_baud_rate(static_cast<std::uint32_t>(baud));
     QVERIFY(Load(b));
-    QCOMPARE(serial().list(1120)->currentIndex(), entry);
+    QCOMPARE(serial().list(serial_id::kBaudRate)->currentIndex(), entry);
     QVERIFY(Collect());
-    QCOMPARE(working_.baud_rate(), kBaudRates[static_cast<std::size_t>(entry)]);
+    QCOMPARE(working_.baud_rate(), static_cast<std::uint32_t>(baud));
   }
 
   void tcpReconnectTime_data() {
@@ -684,7 +715,7 @@ class BlockTransferTest : public QObject {
   void tcpReconnectTime() {
     QFETCH(QString, entry);
     QFETCH(int, stored);
-    gprs().setText(1170, entry);
+    gprs().setText(gprs_id::kTcpReconnectTime, entry);
     QVERIFY(Collect());
     QCOMPARE(working_.tcp_reconnect_time(), stored);
     QVERIFY(messages_.records.empty());
@@ -704,14 +735,15 @@ class BlockTransferTest : public QObject {
     QFETCH(QString, entry);
     QFETCH(bool, accepted);
     QVERIFY(Load(BaseBlock()));
-    gprs().setText(1151, QStringLiteral("NEWAPN"));
-    serial().list(1120)->setCurrentIndex(13);
-    serial().setText(1109, QStringLiteral("41 42 "));
-    serial().setText(1116, entry);
+    gprs().setText(gprs_id::kApn, QStringLiteral("NEWAPN"));
+    serial().list(serial_id::kBaudRate)->setCurrentIndex(13);
+    serial().setText(serial_id::kPollCommand, QStringLiteral("41 42 "));
+    serial().setText(serial_id::kPollInterval, entry);
+    const ParameterBlock before = working_;
     QCOMPARE(Collect(), accepted);
-    // Fields before the interval are written either way.
-    QCOMPARE(working_.apn(), std::string("NEWAPN"));
-    QCOMPARE(working_.baud_rate(), 921600u);
+    // A refusal leaves the whole working block as it was, also the fields before the interval.
+    QCOMPARE(working_.apn(), accepted ? std::string("NEWAPN") : before.apn());
+    QCOMPARE(working_.baud_rate(), accepted ? 921600u : before.baud_rate());
     if (accepted) {
       QVERIFY(messages_.records.empty());
       QCOMPARE(working_.poll_interval(), entry.toInt());
@@ -725,35 +757,37 @@ class BlockTransferTest : public QObject {
 
   void frameDelayBelowTwentyRefusedInEitherMode_data() {
     QTest::addColumn<int>("radio");
-    QTest::newRow("head and tail") << 1111;
-    QTest::newRow("delay") << 1110;
+    QTest::newRow("head and tail") << serial_id::kByHeadAndTail;
+    QTest::newRow("delay") << serial_id::kByDelay;
   }
   void frameDelayBelowTwentyRefusedInEitherMode() {
     QFETCH(int, radio);
     QVERIFY(Load(BaseBlock()));
     serial().radio(radio)->click();
-    serial().setText(1109, QStringLiteral("41 "));
-    serial().setText(1005, QStringLiteral("23 "));
-    serial().setText(1113, QStringLiteral("19"));
+    serial().setText(serial_id::kPollCommand, QStringLiteral("41 "));
+    serial().setText(serial_id::kFrameHead, QStringLiteral("23 "));
+    serial().setText(serial_id::kFrameDelay, QStringLiteral("19"));
+    const ParameterBlock before = working_;
     QVERIFY(!Collect());
     ExpectOneWarning(Q(kDelayRefusal));
-    QCOMPARE(working_.poll_command(), Bytes({0x41}));  // written before the refusal
+    COMPARE_BLOCKS(working_, before);  // nothing written, also not the command before it
+    QCOMPARE(working_.poll_command(), Bytes({'R', 'e', 'a', 'd'}));
     QCOMPARE(working_.frame_head(), Bytes({0x7E, 0x01}));
     QCOMPARE(working_.frame_delay(), 150);
 
     messages_.clear();
-    serial().setText(1113, QStringLiteral("20"));
+    serial().setText(serial_id::kFrameDelay, QStringLiteral("20"));
     QVERIFY(Collect());
     QCOMPARE(working_.frame_delay(), 20);
-    QCOMPARE(working_.frame_mode(), radio == 1111 ? 1 : 0);
+    QCOMPARE(working_.frame_mode(), radio == serial_id::kByHeadAndTail ? 1 : 0);
   }
 
   void heartbeatRetriesShownButNotCollected() {
     ParameterBlock b = BaseBlock();
     b.set_heartbeat_retries(7);
     QVERIFY(Load(b));
-    QCOMPARE(gprs().text(1120), QStringLiteral("7"));
-    gprs().setText(1120, QStringLiteral("9"));
+    QCOMPARE(gprs().text(gprs_id::kHeartbeatRetries), QStringLiteral("7"));
+    gprs().setText(gprs_id::kHeartbeatRetries, QStringLiteral("9"));
     QVERIFY(Collect());
     QCOMPARE(working_.heartbeat_retries(), 7);
   }
@@ -762,19 +796,19 @@ class BlockTransferTest : public QObject {
     ParameterBlock b = BaseBlock();
     b.set_ip_mode(2);
     QVERIFY(Load(b));
-    QVERIFY(gprs().radio(1230)->isChecked());
+    QVERIFY(gprs().radio(gprs_id::kGroupSend)->isChecked());
     QVERIFY(Collect());
     QCOMPARE(working_.ip_mode(), 0);
-    gprs().radio(1230)->click();
+    gprs().radio(gprs_id::kGroupSend)->click();
     QVERIFY(Collect());
     QCOMPARE(working_.ip_mode(), 2);
-    gprs().radio(1229)->click();
+    gprs().radio(gprs_id::kMainAndBackup)->click();
     QVERIFY(Collect());
     QCOMPARE(working_.ip_mode(), 1);
 
     b.set_ip_mode(1);
     QVERIFY(Load(b));
-    QVERIFY(gprs().radio(1229)->isChecked());
+    QVERIFY(gprs().radio(gprs_id::kMainAndBackup)->isChecked());
     QVERIFY(Collect());
     QCOMPARE(working_.ip_mode(), 1);
   }
@@ -782,9 +816,9 @@ class BlockTransferTest : public QObject {
   // ---- Texts and counted fields --------------------------------------------------------------
 
   void apnAndDialStringTrimmed() {
-    gprs().setText(1151, QStringLiteral(" cmnet "));
-    gprs().setText(1161, QStringLiteral("\t*99# "));
-    gprs().setText(1098, QStringLiteral(" u "));
+    gprs().setText(gprs_id::kApn, QStringLiteral(" cmnet "));
+    gprs().setText(gprs_id::kDialCode, QStringLiteral("\t*99# "));
+    gprs().setText(gprs_id::kPppUser, QStringLiteral(" u "));
     QVERIFY(Collect());
     QCOMPARE(working_.apn(), std::string("cmnet"));
     QCOMPARE(working_.Area(field::apn)[5], 0);
@@ -794,7 +828,7 @@ class BlockTransferTest : public QObject {
 
   void telephoneNumberStoredAsTyped() {
     std::fill_n(working_.Area(field::sms_number1).begin(), 14, std::uint8_t{'9'});
-    sms().setText(1156, QStringLiteral("13912345678"));
+    sms().setText(sms_id::kNumber[0], QStringLiteral("13912345678"));
     QVERIFY(Collect());
     QCOMPARE(working_.sms_number1(), std::string("13912345678"));
     QCOMPARE(working_.Area(field::sms_number1)[11], 0);
@@ -804,15 +838,15 @@ class BlockTransferTest : public QObject {
   void fortyCharacterDomain() {
     const QString forty = QStringLiteral("abcdefghij").repeated(4);
     // Typed, the field itself keeps 30 and says so.
-    gprs().setText(1119, forty);
-    QCOMPARE(gprs().text(1119), forty.left(30));
+    gprs().setText(gprs_id::kDomain[0], forty);
+    QCOMPARE(gprs().text(gprs_id::kDomain[0]), forty.left(30));
     QCOMPARE(messages_.texts(), std::vector<std::string>{"最大长度30个字节！"});
     QVERIFY(Collect());
     QCOMPARE(working_.domain1(), forty.left(30).toStdString());
     // Placed there past the field's own check, the collection cuts it the same way.
     {
-      const QSignalBlocker quiet(gprs().edit(1121));
-      gprs().edit(1121)->setText(forty);
+      const QSignalBlocker quiet(gprs().edit(gprs_id::kDomain[1]));
+      gprs().edit(gprs_id::kDomain[1])->setText(forty);
     }
     QVERIFY(Collect());
     QCOMPARE(working_.domain2(), forty.left(30).toStdString());
@@ -824,13 +858,14 @@ class BlockTransferTest : public QObject {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("stored");
     QTest::newRow("apn 9 chinese")
-        << 1151 << QStringLiteral("中").repeated(9) << QStringLiteral("中").repeated(8);
+        << gprs_id::kApn << QStringLiteral("中").repeated(9) << QStringLiteral("中").repeated(8);
     QTest::newRow("apn odd boundary")
-        << 1151 << QStringLiteral("a") + QStringLiteral("中").repeated(8)
+        << gprs_id::kApn << QStringLiteral("a") + QStringLiteral("中").repeated(8)
         << QStringLiteral("a") + QStringLiteral("中").repeated(7);
-    QTest::newRow("domain 16 chinese")
-        << 1122 << QStringLiteral("网").repeated(16) << QStringLiteral("网").repeated(15);
-    QTest::newRow("password") << 1099 << QStringLiteral("123456789") << QStringLiteral("12345678");
+    QTest::newRow("domain 16 chinese") << gprs_id::kDomain[2] << QStringLiteral("网").repeated(16)
+                                       << QStringLiteral("网").repeated(15);
+    QTest::newRow("password") << gprs_id::kPppPassword << QStringLiteral("123456789")
+                              << QStringLiteral("12345678");
   }
   void overlongTextCutAtACharacterBoundary() {
     QFETCH(int, id);
@@ -841,9 +876,9 @@ class BlockTransferTest : public QObject {
       gprs().edit(id)->setText(text);
     }
     QVERIFY(Collect());
-    const FieldSpec& f = id == 1151   ? field::apn
-                         : id == 1122 ? field::domain3
-                                      : field::ppp_password;
+    const FieldRow& f = id == gprs_id::kApn         ? field::apn
+                        : id == gprs_id::kDomain[2] ? field::domain3
+                                                    : field::ppp_password;
     QCOMPARE(working_.GetText(f), Gbk(stored.toStdString()));
   }
 
@@ -855,18 +890,18 @@ class BlockTransferTest : public QObject {
     b.set_register_data(packet);
     QVERIFY(Load(b));
     QVERIFY(Collect());  // the members now hold the dump
-    gprs().box(1237)->click();
-    QCOMPARE(gprs().text(1223), QString(20, QLatin1Char('A')));
+    gprs().box(gprs_id::kRegisterHex)->click();
+    QCOMPARE(gprs().text(gprs_id::kRegisterData), QString(20, QLatin1Char('A')));
     QVERIFY(messages_.records.empty());
     QVERIFY(Load(BaseBlock()));
     QVERIFY2(messages_.records.empty(),
              messages_.records.empty() ? "" : messages_.records.front().text.c_str());
-    QCOMPARE(gprs().text(1223), QStringLiteral("7E 01 02 "));
+    QCOMPARE(gprs().text(gprs_id::kRegisterData), QStringLiteral("7E 01 02 "));
   }
 
   void registrationDumpStoresItsBytes() {
-    gprs().box(1237)->click();
-    gprs().setText(1223, QStringLiteral("7E 01 02"));
+    gprs().box(gprs_id::kRegisterHex)->click();
+    gprs().setText(gprs_id::kRegisterData, QStringLiteral("7E 01 02"));
     QVERIFY(Collect());
     QCOMPARE(working_.register_data(), Bytes({0x7E, 0x01, 0x02}));
     QCOMPARE(working_.register_data_len(), 3);
@@ -884,10 +919,10 @@ class BlockTransferTest : public QObject {
     QFETCH(QString, text);
     QFETCH(QByteArray, stored);
     QVERIFY(Load(BaseBlock()));
-    serial().setChecked(1028, false);
+    serial().setChecked(serial_id::kFrameHeadHex, false);
     {
-      const QSignalBlocker quiet(serial().edit(1005));
-      serial().edit(1005)->setText(text);
+      const QSignalBlocker quiet(serial().edit(serial_id::kFrameHead));
+      serial().edit(serial_id::kFrameHead)->setText(text);
     }
     QVERIFY(Collect());
     const std::vector<std::uint8_t> head = working_.frame_head();
@@ -897,9 +932,9 @@ class BlockTransferTest : public QObject {
 
   void emptyFrameHeadKeepsTheOldOneEmptyNoticeClears() {
     QVERIFY(Load(BaseBlock()));
-    serial().setText(1005, QString());
-    serial().setText(1196, QString());
-    serial().setText(1114, QString());
+    serial().setText(serial_id::kFrameHead, QString());
+    serial().setText(serial_id::kGprsNotice, QString());
+    serial().setText(serial_id::kTcpNotice, QString());
     QVERIFY(Collect());
     QCOMPARE(working_.frame_head(), Bytes({0x7E, 0x01}));
     QCOMPARE(working_.frame_head_len(), 2);
@@ -911,9 +946,9 @@ class BlockTransferTest : public QObject {
   }
 
   void fullTenByteCommandKeepsItsLength() {
-    serial().setChecked(1135, true);
-    serial().setText(1109, QStringLiteral("01 02 03 04 05 06 07 08 09 0A "));
-    QCOMPARE(serial().text(1134), QStringLiteral("10"));
+    serial().setChecked(serial_id::kPollCommandHex, true);
+    serial().setText(serial_id::kPollCommand, QStringLiteral("01 02 03 04 05 06 07 08 09 0A "));
+    QCOMPARE(serial().text(serial_id::kPollCommandLength), QStringLiteral("10"));
     QVERIFY(Collect());
     QCOMPARE(working_.poll_command_len(), 10);
     QCOMPARE(working_.poll_command(), Bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
@@ -927,41 +962,41 @@ class BlockTransferTest : public QObject {
     QTest::addColumn<int>("protocol");
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("message");
-    QTest::newRow("port") << 0 << 1103 << 1 << "70000"
+    QTest::newRow("port") << 0 << gprs_id::kPort[0] << 1 << "70000"
                           << "端口的数值 70000 超出范围（最大 65535）。";
-    QTest::newRow("sixth port") << 0 << 1113 << 1 << "65536"
+    QTest::newRow("sixth port") << 0 << gprs_id::kPort[5] << 1 << "65536"
                                 << "端口的数值 65536 超出范围（最大 65535）。";
-    QTest::newRow("ip count") << 0 << 1231 << 1 << "256"
+    QTest::newRow("ip count") << 0 << gprs_id::kIpCount << 1 << "256"
                               << "IP数目的数值 256 超出范围（最大 255）。";
-    QTest::newRow("tcp reconnect") << 0 << 1170 << 1 << "65536"
+    QTest::newRow("tcp reconnect") << 0 << gprs_id::kTcpReconnectTime << 1 << "65536"
                                    << "TCP重连接时间(秒)的数值 65536 超出范围（最大 65535）。";
-    QTest::newRow("heartbeat") << 0 << 1117 << 1 << "70000"
+    QTest::newRow("heartbeat") << 0 << gprs_id::kHeartbeatInterval << 1 << "70000"
                                << "心跳间隔(秒)的数值 70000 超出范围（最大 65535）。";
-    QTest::newRow("project") << 0 << 1240 << 1 << "65536"
+    QTest::newRow("project") << 0 << gprs_id::kProjectNumber << 1 << "65536"
                              << "项目编号的数值 65536 超出范围（最大 65535）。";
-    QTest::newRow("project negative") << 0 << 1240 << 1 << "-1"
+    QTest::newRow("project negative") << 0 << gprs_id::kProjectNumber << 1 << "-1"
                                       << "项目编号的数值 -1 超出范围（最小 0）。";
-    QTest::newRow("device") << 0 << 1129 << 3 << "70000"
+    QTest::newRow("device") << 0 << gprs_id::kDeviceNumber << 3 << "70000"
                             << "设备编号的数值 70000 超出范围（最大 65535）。";
-    QTest::newRow("centre") << 0 << 1146 << 3 << "-5"
+    QTest::newRow("centre") << 0 << gprs_id::kCentreNumber << 3 << "-5"
                             << "接收编号的数值 -5 超出范围（最小 0）。";
-    QTest::newRow("device id") << 0 << 1129 << 9 << "1FFFFFFFF"
+    QTest::newRow("device id") << 0 << gprs_id::kDeviceNumber << 9 << "1FFFFFFFF"
                                << "设备编号的数值 1FFFFFFFF 超出范围（最大 FFFFFFFF）。";
     QTest::newRow("device id nine digits")
-        << 0 << 1129 << 9 << "123456789"
+        << 0 << gprs_id::kDeviceNumber << 9 << "123456789"
         << "设备编号的数值 123456789 超出范围（最大 FFFFFFFF）。";
-    QTest::newRow("device id negative") << 0 << 1129 << 9 << "-1"
+    QTest::newRow("device id negative") << 0 << gprs_id::kDeviceNumber << 9 << "-1"
                                         << "设备编号的数值 -1 超出范围（最小 0）。";
-    QTest::newRow("huge") << 0 << 1240 << 1 << "123456789012345678901234567890"
+    QTest::newRow("huge") << 0 << gprs_id::kProjectNumber << 1 << "123456789012345678901234567890"
                           << "项目编号的数值 12345678901234567890… 超出范围（最大 65535）。";
-    QTest::newRow("poll interval") << 2 << 1116 << 1 << "70000"
+    QTest::newRow("poll interval") << 2 << serial_id::kPollInterval << 1 << "70000"
                                    << "定时的数值 70000 超出范围（最大 65535）。";
-    QTest::newRow("poll interval wrapping to 1") << 2 << 1116 << 1 << "65537"
+    QTest::newRow("poll interval wrapping to 1") << 2 << serial_id::kPollInterval << 1 << "65537"
                                                  << "定时的数值 65537 超出范围（最大 65535）。";
     QTest::newRow("frame delay wrapping to 20")
-        << 2 << 1113 << 1 << "65556"
+        << 2 << serial_id::kFrameDelay << 1 << "65556"
         << "延时(毫秒)的数值 65556 超出范围（最大 65535）。";
-    QTest::newRow("timer") << 2 << 1148 << 1 << "65536"
+    QTest::newRow("timer") << 2 << serial_id::kTimedReceiveInterval << 1 << "65536"
                            << "时间(秒)的数值 65536 超出范围（最大 65535）。";
   }
   void numberTooLargeForItsFieldIsRefused() {
@@ -981,12 +1016,12 @@ class BlockTransferTest : public QObject {
       const QSignalBlocker quiet(shown.edit(id));  // past the field's own checks
       shown.edit(id)->setText(entry);
     }
-    gprs().edit(1151)->setFocus();
+    gprs().edit(gprs_id::kApn)->setFocus();
     const ParameterBlock before = working_;
     QVERIFY(!Collect());
     ExpectOneWarning(message);
     QVERIFY(shown.isVisible());
-    if (!shown.edit(id)->isHidden())  // 1170 is never shown
+    if (!shown.edit(id)->isHidden())  // the TCP reconnect time is never shown
       QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(shown.edit(id)));
     // The refused field is not written; neither is anything after it.
     if (page == 0) {
@@ -1002,14 +1037,14 @@ class BlockTransferTest : public QObject {
     ParameterBlock b = BaseBlock();
     b.set_protocol(9);
     QVERIFY(Load(b));
-    gprs().setText(1103, QStringLiteral("65535"));
-    gprs().setText(1231, QStringLiteral("255"));
-    gprs().setText(1129, QStringLiteral("FFFFFFFF"));
-    gprs().setText(1240, QStringLiteral("65535"));
-    serial().setText(1116, QStringLiteral("65535"));
+    gprs().setText(gprs_id::kPort[0], QStringLiteral("65535"));
+    gprs().setText(gprs_id::kIpCount, QStringLiteral("6"));  // six address rows
+    gprs().setText(gprs_id::kDeviceNumber, QStringLiteral("FFFFFFFF"));
+    gprs().setText(gprs_id::kProjectNumber, QStringLiteral("65535"));
+    serial().setText(serial_id::kPollInterval, QStringLiteral("65535"));
     QVERIFY(Collect());
     QCOMPARE(working_.port1(), 65535);
-    QCOMPARE(working_.ip_count(), 255);
+    QCOMPARE(working_.ip_count(), 6);
     QCOMPARE(working_.device_id(), 0xFFFFFFFFu);
     QCOMPARE(working_.project_number(), 65535);
     QCOMPARE(working_.poll_interval(), 65535);
@@ -1018,18 +1053,18 @@ class BlockTransferTest : public QObject {
 
   // The readings themselves stay: only the trailing digits count where ParseDecimal reads.
   void trailingDigitsReadingKept() {
-    gprs().setText(1231, QStringLiteral("12a34"));
-    serial().setText(1116, QStringLiteral("-5"));
-    gprs().setText(1105, QStringLiteral("0080"));
+    gprs().setText(gprs_id::kIpCount, QStringLiteral("12a4"));
+    serial().setText(serial_id::kPollInterval, QStringLiteral("-5"));
+    gprs().setText(gprs_id::kPort[1], QStringLiteral("0080"));
     QVERIFY(Collect());
-    QCOMPARE(working_.ip_count(), 34);
+    QCOMPARE(working_.ip_count(), 4);
     QCOMPARE(working_.poll_interval(), 5);
     QCOMPARE(working_.port2(), 80);
     QVERIFY(messages_.records.empty());
     // A port holding letters is refused by the page's exchange before it is read.
     {
-      const QSignalBlocker quiet(gprs().edit(1105));
-      gprs().edit(1105)->setText(QStringLiteral("12a34"));
+      const QSignalBlocker quiet(gprs().edit(gprs_id::kPort[1]));
+      gprs().edit(gprs_id::kPort[1])->setText(QStringLiteral("12a34"));
     }
     QVERIFY(!Collect());
     ExpectOneWarning(QStringLiteral("“请填入一个正整数。”"));
@@ -1042,16 +1077,17 @@ class BlockTransferTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(tabs_.get()));
     QVERIFY(Load(BaseBlock()));
     tabs_->tabBar()->setCurrentIndex(1);
-    gprs().setText(1238, QStringLiteral("40"));
-    gprs().setText(1117, QStringLiteral("90"));
+    gprs().setText(gprs_id::kReceiverCount, QStringLiteral("40"));
+    gprs().setText(gprs_id::kHeartbeatInterval, QStringLiteral("90"));
     const ParameterBlock before = working_;
     QVERIFY(!Collect());
     ExpectOneWarning(QStringLiteral("“请填入一个在1和32之间的整数。”"));
     COMPARE_BLOCKS(working_, before);
     QVERIFY(gprs().isVisible());
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(gprs().edit(1238)));
+    QCOMPARE(QApplication::focusWidget(),
+             static_cast<QWidget*>(gprs().edit(gprs_id::kReceiverCount)));
     messages_.clear();
-    gprs().setText(1238, QStringLiteral("32"));
+    gprs().setText(gprs_id::kReceiverCount, QStringLiteral("32"));
     QVERIFY(Collect());
     QCOMPARE(working_.receiver_count(), 32);
     QCOMPARE(working_.heartbeat_interval(), 90);
@@ -1061,15 +1097,16 @@ class BlockTransferTest : public QObject {
     QTest::addColumn<int>("page");  // 0 network, 1 SMS, 2 serial
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("message");
-    QTest::newRow("apn") << 0 << 1151
+    QTest::newRow("apn") << 0 << gprs_id::kApn
                          << "接入点名称（APN）中的字符 \"😀\" (U+1F600) 无法用GBK编码保存，请修改。";
-    QTest::newRow("domain") << 0 << 1126
+    QTest::newRow("domain") << 0 << gprs_id::kDomain[5]
                             << "第六中心域名中的字符 \"😀\" (U+1F600) 无法用GBK编码保存，请修改。";
     QTest::newRow("sms number")
-        << 1 << 1161 << "群发手机号码5中的字符 \"😀\" (U+1F600) 无法用GBK编码保存，请修改。";
-    QTest::newRow("frame head") << 2 << 1005
+        << 1 << sms_id::kNumber[4]
+        << "群发手机号码5中的字符 \"😀\" (U+1F600) 无法用GBK编码保存，请修改。";
+    QTest::newRow("frame head") << 2 << serial_id::kFrameHead
                                 << "包头中的字符 \"😀\" (U+1F600) 无法用GBK编码保存，请修改。";
-    QTest::newRow("notice") << 2 << 1196
+    QTest::newRow("notice") << 2 << serial_id::kGprsNotice
                             << "内容中的字符 \"😀\" (U+1F600) 无法用GBK编码保存，请修改。";
   }
   void textGbkCannotHoldIsRefused() {

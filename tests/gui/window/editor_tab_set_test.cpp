@@ -3,12 +3,13 @@
 #include <QTabBar>
 #include <QTest>
 
-#include "gui/window/editor_tab_set.h"
-#include "support/gui_test_support.h"
+#include "core/block/parameter_block.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
-#include "core/block/parameter_block.h"
+#include "gui/window/editor_tab_set.h"
+#include "gui/window/main_window_ids.h"
+#include "support/gui_test_support.h"
 #include "support/scripted_messages.h"
 
 namespace dtu::test {
@@ -53,17 +54,17 @@ class EditorTabSetTest : public QObject {
     CheckTabs(QStringLiteral("GPRS参数"), 2);
     QCOMPARE(ShownPage(), QStringLiteral("gprs"));
     QVERIFY(!tabs_->CheckedMode().has_value());
-    QCOMPARE(tabs_->control(1175), static_cast<QWidget*>(bar()));
+    QCOMPARE(tabs_->control(main_id::kPageTabs), static_cast<QWidget*>(bar()));
   }
 
   void modeRadios() {
-    QCOMPARE(tabs_->modeRadio(1162)->text(), QStringLiteral("GPRS"));
-    QCOMPARE(tabs_->modeRadio(1163)->text(), QStringLiteral("短信"));
-    QCOMPARE(tabs_->modeRadio(1176)->text(), QStringLiteral("双通道"));
-    QVERIFY(!tabs_->modeRadio(1162)->isHidden());
-    QVERIFY(!tabs_->modeRadio(1163)->isHidden());
-    QVERIFY(tabs_->modeRadio(1176)->isHidden());
-    QVERIFY(tabs_->modeRadio(1175) == nullptr);
+    QCOMPARE(tabs_->modeRadio(main_id::kGprsModeRadio)->text(), QStringLiteral("GPRS"));
+    QCOMPARE(tabs_->modeRadio(main_id::kSmsModeRadio)->text(), QStringLiteral("短信"));
+    QCOMPARE(tabs_->modeRadio(main_id::kDualModeRadio)->text(), QStringLiteral("双通道"));
+    QVERIFY(!tabs_->modeRadio(main_id::kGprsModeRadio)->isHidden());
+    QVERIFY(!tabs_->modeRadio(main_id::kSmsModeRadio)->isHidden());
+    QVERIFY(tabs_->modeRadio(main_id::kDualModeRadio)->isHidden());
+    QVERIFY(tabs_->modeRadio(main_id::kPageTabs) == nullptr);
   }
 
   void tabImagesAreSixteenPixels() {
@@ -81,12 +82,12 @@ class EditorTabSetTest : public QObject {
   }
 
   void clickingSmsAndBack() {
-    tabs_->modeRadio(1163)->click();
+    tabs_->modeRadio(main_id::kSmsModeRadio)->click();
     QCOMPARE(block_.work_mode(), 1);
     CheckTabs(QStringLiteral("短信参数"), 1);
     QCOMPARE(ShownPage(), QStringLiteral("sms"));
 
-    tabs_->modeRadio(1162)->click();
+    tabs_->modeRadio(main_id::kGprsModeRadio)->click();
     QCOMPARE(block_.work_mode(), 0);
     CheckTabs(QStringLiteral("GPRS参数"), 2);
     QCOMPARE(ShownPage(), QStringLiteral("gprs"));
@@ -96,7 +97,7 @@ class EditorTabSetTest : public QObject {
   void modeClickSelectsTheFirstTab() {
     bar()->setCurrentIndex(1);
     QCOMPARE(ShownPage(), QStringLiteral("serial"));
-    tabs_->modeRadio(1163)->click();
+    tabs_->modeRadio(main_id::kSmsModeRadio)->click();
     QCOMPARE(bar()->currentIndex(), 0);
     QCOMPARE(ShownPage(), QStringLiteral("sms"));
   }
@@ -126,8 +127,8 @@ class EditorTabSetTest : public QObject {
     tabs_->CheckModeRadio(2);
     CheckTabs(QStringLiteral("GPRS参数"), 2);
     QCOMPARE(ShownPage(), QStringLiteral("gprs"));
-    QVERIFY(tabs_->modeRadio(1176)->isChecked());
-    QVERIFY(tabs_->modeRadio(1176)->isHidden());
+    QVERIFY(tabs_->modeRadio(main_id::kDualModeRadio)->isChecked());
+    QVERIFY(tabs_->modeRadio(main_id::kDualModeRadio)->isHidden());
     QVERIFY(tabs_->CheckedMode() == std::optional<std::uint8_t>(2));
     QCOMPARE(block_.work_mode(), 2);
   }
@@ -135,17 +136,20 @@ class EditorTabSetTest : public QObject {
   void checkModeRadio_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("checked");
-    QTest::newRow("gprs") << 0 << 1162;
-    QTest::newRow("sms") << 1 << 1163;
-    QTest::newRow("dual") << 2 << 1176;
-    QTest::newRow("other") << 3 << 1163;  // leaves the radios as they were
+    QTest::newRow("gprs") << 0 << main_id::kGprsModeRadio;
+    QTest::newRow("sms") << 1 << main_id::kSmsModeRadio;
+    QTest::newRow("dual") << 2 << main_id::kDualModeRadio;
+    QTest::newRow("other") << 3 << main_id::kUnitModeRadio;  // shown as the unit's own
   }
   void checkModeRadio() {
     QFETCH(int, mode);
     QFETCH(int, checked);
     tabs_->CheckModeRadio(1);
     tabs_->CheckModeRadio(static_cast<std::uint8_t>(mode));
-    for (int id : {1162, 1163, 1176}) QCOMPARE(tabs_->modeRadio(id)->isChecked(), id == checked);
+    for (int id : {main_id::kGprsModeRadio, main_id::kSmsModeRadio, main_id::kDualModeRadio,
+                   main_id::kUnitModeRadio})
+      QCOMPARE(tabs_->modeRadio(id)->isChecked(), id == checked);
+    QCOMPARE(tabs_->CheckedMode(), std::optional<std::uint8_t>(mode));
     QCOMPARE(block_.work_mode(), 0);  // checking is not clicking
     QCOMPARE(bar()->tabText(0), QStringLiteral("GPRS参数"));
   }
@@ -159,25 +163,27 @@ class EditorTabSetTest : public QObject {
     tabs_->RebuildTabSet(block_.work_mode());
     bar()->setCurrentIndex(1);  // the user picks the serial tab
     SerialPage& serial = tabs_->serialPage();
-    QCOMPARE(serial.group(1182)->isVisibleTo(&serial), tags);
-    QCOMPARE(serial.group(1183)->isVisibleTo(&serial), tags);
-    QCOMPARE(serial.group(1199)->isVisibleTo(&serial), notices);
-    QCOMPARE(serial.group(1201)->isVisibleTo(&serial), notices);
+    QCOMPARE(serial.group(serial_id::kRxTagGroup)->isVisibleTo(&serial), tags);
+    QCOMPARE(serial.group(serial_id::kTxTagGroup)->isVisibleTo(&serial), tags);
+    QCOMPARE(serial.group(serial_id::kGprsNoticeGroup)->isVisibleTo(&serial), notices);
+    QCOMPARE(serial.group(serial_id::kTcpNoticeGroup)->isVisibleTo(&serial), notices);
   }
 
   void switchingToSmsAndBackHidesAndShowsTheNotices() {
-    tabs_->modeRadio(1163)->click();
-    QVERIFY(!tabs_->serialPage().group(1199)->isVisibleTo(&tabs_->serialPage()));
-    tabs_->modeRadio(1162)->click();
-    QVERIFY(tabs_->serialPage().group(1199)->isVisibleTo(&tabs_->serialPage()));
-    QVERIFY(!tabs_->serialPage().group(1182)->isVisibleTo(&tabs_->serialPage()));
+    tabs_->modeRadio(main_id::kSmsModeRadio)->click();
+    QVERIFY(
+        !tabs_->serialPage().group(serial_id::kGprsNoticeGroup)->isVisibleTo(&tabs_->serialPage()));
+    tabs_->modeRadio(main_id::kGprsModeRadio)->click();
+    QVERIFY(
+        tabs_->serialPage().group(serial_id::kGprsNoticeGroup)->isVisibleTo(&tabs_->serialPage()));
+    QVERIFY(!tabs_->serialPage().group(serial_id::kRxTagGroup)->isVisibleTo(&tabs_->serialPage()));
   }
 
   void pagesKeepTheirContentsWhileHidden() {
-    tabs_->gprsPage().edit(1151)->setText(QStringLiteral("KEEP"));
-    tabs_->modeRadio(1163)->click();
-    tabs_->modeRadio(1162)->click();
-    QCOMPARE(tabs_->gprsPage().edit(1151)->text(), QStringLiteral("KEEP"));
+    tabs_->gprsPage().edit(gprs_id::kApn)->setText(QStringLiteral("KEEP"));
+    tabs_->modeRadio(main_id::kSmsModeRadio)->click();
+    tabs_->modeRadio(main_id::kGprsModeRadio)->click();
+    QCOMPARE(tabs_->gprsPage().edit(gprs_id::kApn)->text(), QStringLiteral("KEEP"));
   }
 
   void shownOnScreen() {
@@ -185,7 +191,7 @@ class EditorTabSetTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(tabs_.get()));
     QVERIFY(tabs_->gprsPage().isVisible());
     QVERIFY(!tabs_->smsPage().isVisible());
-    QTest::mouseClick(tabs_->modeRadio(1163), Qt::LeftButton);
+    QTest::mouseClick(tabs_->modeRadio(main_id::kSmsModeRadio), Qt::LeftButton);
     QCOMPARE(block_.work_mode(), 1);
     QVERIFY(tabs_->smsPage().isVisible());
     QVERIFY(!tabs_->gprsPage().isVisible());

@@ -16,11 +16,16 @@
 #include <QTimer>
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 
+#include "core/editing/control_tooltips.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
@@ -32,6 +37,8 @@
 #include "gui/window/summary_pane_view.h"
 #include "support/gui_test_support.h"
 #include "support/main_window_fixture.h"
+#include "support/ordinary_file_access.h"
+#include "support/temp_dir.h"
 
 namespace dtu::test {
 
@@ -85,24 +92,24 @@ class MainWindowTest : public QObject {
   }
 
   void portControls() {
-    QCOMPARE(Entries(List(1020)),
+    QCOMPARE(Entries(List(main_id::kBaudList)),
              (QStringList{"110", "300", "600", "1200", "2400", "4800", "9600", "19200", "38400",
                           "57600", "115200", "230400", "460800", "921600"}));
-    QCOMPARE(List(1020)->currentText(), QStringLiteral("9600"));
-    QCOMPARE(Entries(List(1088)), (QStringList{"NONE", "ODD", "EVEN"}));
-    QCOMPARE(List(1088)->currentIndex(), 0);
-    QCOMPARE(Entries(List(1089)), (QStringList{"8", "7"}));
-    QCOMPARE(List(1089)->currentIndex(), 0);
-    QCOMPARE(Entries(List(1090)), (QStringList{"1", "2"}));
-    QCOMPARE(List(1090)->currentIndex(), 0);
-    QCOMPARE(Button(1001)->text(), QStringLiteral("打开"));
-    QCOMPARE(EnclosingGroup(List(1000)), QStringLiteral("串口"));
-    QCOMPARE(EnclosingGroup(Button(1001)), QStringLiteral("串口"));
+    QCOMPARE(List(main_id::kBaudList)->currentText(), QStringLiteral("9600"));
+    QCOMPARE(Entries(List(main_id::kParityList)), (QStringList{"NONE", "ODD", "EVEN"}));
+    QCOMPARE(List(main_id::kParityList)->currentIndex(), 0);
+    QCOMPARE(Entries(List(main_id::kDataBitsList)), (QStringList{"8", "7"}));
+    QCOMPARE(List(main_id::kDataBitsList)->currentIndex(), 0);
+    QCOMPARE(Entries(List(main_id::kStopBitsList)), (QStringList{"1", "2"}));
+    QCOMPARE(List(main_id::kStopBitsList)->currentIndex(), 0);
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开"));
+    QCOMPARE(EnclosingGroup(List(main_id::kPortList)), QStringLiteral("串口"));
+    QCOMPARE(EnclosingGroup(Button(main_id::kOpenButton)), QStringLiteral("串口"));
     QVERIFY(!window().isPortOpen());
   }
 
   void portListFromTheMachine() {
-    QComboBox* ports = List(1000);
+    QComboBox* ports = List(main_id::kPortList);
     QVERIFY(ports->isEditable());
     QCOMPARE(Entries(ports), (QStringList{"/dev/ttyS0", "/dev/ttyUSB0"}));
     QCOMPARE(ports->currentIndex(), 0);
@@ -111,7 +118,7 @@ class MainWindowTest : public QObject {
   void portListWithCommandLinePorts() {
     f_.Destroy();
     f_.Create({"/tmp/dtu-link", "/dev/ttyUSB0", "/dev/pts/7"});
-    QComboBox* ports = List(1000);
+    QComboBox* ports = List(main_id::kPortList);
     // Listed once each, after the machine's ports; the first one named is selected.
     QCOMPARE(Entries(ports),
              (QStringList{"/dev/ttyS0", "/dev/ttyUSB0", "/tmp/dtu-link", "/dev/pts/7"}));
@@ -122,17 +129,17 @@ class MainWindowTest : public QObject {
     f_.Destroy();
     f_.machine_ports.clear();
     f_.Create();
-    QCOMPARE(List(1000)->count(), 0);
-    QCOMPARE(List(1000)->currentText(), QString());
-    Button(1001)->click();
+    QCOMPARE(List(main_id::kPortList)->count(), 0);
+    QCOMPARE(List(main_id::kPortList)->currentText(), QString());
+    Button(main_id::kOpenButton)->click();
     QCOMPARE(f_.messages.texts(), (std::vector<std::string>{"请先选择或输入串口。"}));
     QVERIFY(!window().isPortOpen());
-    QCOMPARE(Button(1001)->text(), QStringLiteral("打开"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开"));
   }
 
   void portListIsScannedAgainWhenItDropsDown() {
     ShowWindow();
-    auto* ports = static_cast<PortComboBox*>(List(1000));
+    auto* ports = static_cast<PortComboBox*>(List(main_id::kPortList));
     ports->setCurrentIndex(1);  // /dev/ttyUSB0
     f_.machine_ports = {"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyUSB0"};
     const int scans = f_.port_scans;
@@ -152,16 +159,99 @@ class MainWindowTest : public QObject {
     QCOMPARE(ports->portName(), std::string("/dev/serial/by-id/usb-unit"));
   }
 
+  // The reason in Chinese for what the user can act on; the system's words for the rest.
+  void aPortThatCannotBeOpenedSaysWhy_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "missing"
+                             << "没有这个设备";
+    QTest::newRow("a folder") << "folder"
+                              << "不是串口设备";
+    QTest::newRow("a plain file") << "file"
+                                  << "不是串口设备";
+  }
   void aPortThatCannotBeOpenedSaysWhy() {
-    List(1000)->setEditText(QStringLiteral("/nonexistent/ttyDTU9"));
-    Button(1001)->click();
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const TempDir dir;
+    std::filesystem::path device = dir / "ttyDTU9";
+    if (kind == QStringLiteral("folder")) std::filesystem::create_directory(device);
+    if (kind == QStringLiteral("file")) WriteAllBytes(device, std::string("x"));
+    List(main_id::kPortList)->setEditText(QString::fromStdString(device.string()));
+    Button(main_id::kOpenButton)->click();
     QCOMPARE(f_.messages.records.size(), std::size_t{1});
     const QString text = QString::fromStdString(f_.messages.records[0].text);
-    QVERIFY2(text.startsWith(QStringLiteral("无法打开串口 /nonexistent/ttyDTU9：")),
+    QVERIFY2(text.startsWith(QStringLiteral("无法打开串口 %1：").arg(device.c_str())),
              qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("No such file")), qPrintable(text));
+    QVERIFY2(text.contains(reason), qPrintable(text));
     QVERIFY(!window().isPortOpen());
-    QCOMPARE(Button(1001)->text(), QStringLiteral("打开"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开"));
+  }
+
+  // A device the user may not open names the group that owns it and the fix; a device even its
+  // group may not use asks for other permissions.
+  void aPortWithoutPermissionSaysHowToGetIt_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("group may use it") << 0060 << "请把当前用户加入该组";
+    QTest::newRow("nobody may") << 0000 << "该组也不能读写它";
+  }
+  void aPortWithoutPermissionSaysHowToGetIt() {
+    QFETCH(int, mode);
+    QFETCH(QString, advice);
+    const TempDir dir;
+    std::filesystem::permissions(dir.path(), std::filesystem::perms(0755));
+    const std::filesystem::path device = dir / "ttyUSB0";
+    WriteAllBytes(device, std::string());
+    std::filesystem::permissions(device, std::filesystem::perms(mode));
+    // Tests run as root still belong to the root group: the device gets a group of its own.
+    if (::geteuid() == 0) QCOMPARE(::chown(device.c_str(), 0, OrdinaryFileAccess::kNobodyGroup), 0);
+    struct stat info {};
+    QCOMPARE(::stat(device.c_str(), &info), 0);
+    const QString group = QString::fromLocal8Bit(::getgrgid(info.st_gid)->gr_name);
+
+    List(main_id::kPortList)->setEditText(QString::fromStdString(device.string()));
+    {
+      const OrdinaryFileAccess as_ordinary_user;
+      Button(main_id::kOpenButton)->click();
+    }
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+    const QString text = QString::fromStdString(f_.messages.records[0].text);
+    QVERIFY2(text.startsWith(QStringLiteral("无法打开串口 %1：没有权限。").arg(device.c_str())),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("用户组“%1”").arg(group)), qPrintable(text));
+    QVERIFY2(text.contains(advice), qPrintable(text));
+    if (mode != 0) {
+      QVERIFY2(text.contains(QStringLiteral("usermod -aG %1 ").arg(group)), qPrintable(text));
+      QVERIFY2(text.contains(QStringLiteral("重新登录")), qPrintable(text));
+    }
+    QVERIFY(!window().isPortOpen());
+  }
+
+  // Plugged in or pulled out, an adapter shows in the list without it being opened; what the
+  // user has typed stays, caret and all.
+  void portListFollowsAdaptersPluggedInAndOut() {
+    const TempDir dev;
+    f_.Destroy();
+    f_.port_folders = {dev.path()};
+    f_.Create();
+    f_.port_folders.clear();
+    auto* ports = static_cast<PortComboBox*>(List(main_id::kPortList));
+    ports->setEditText(QStringLiteral("/dev/serial/by-id/usb-unit"));
+    ports->lineEdit()->setCursorPosition(5);
+
+    f_.machine_ports = {"/dev/ttyS0", "/dev/ttyUSB0", "/dev/ttyUSB1"};
+    WriteAllBytes(dev / "ttyUSB1", std::string());
+    QTRY_COMPARE_WITH_TIMEOUT(Entries(ports).size(), 3, 5000);
+    QCOMPARE(Entries(ports).back(), QStringLiteral("/dev/ttyUSB1"));
+    QCOMPARE(ports->currentText(), QStringLiteral("/dev/serial/by-id/usb-unit"));
+    QCOMPARE(ports->lineEdit()->cursorPosition(), 5);
+
+    ports->setCurrentIndex(2);
+    f_.machine_ports = {"/dev/ttyS0", "/dev/ttyUSB1"};
+    std::filesystem::remove(dev / "ttyUSB1");
+    QTRY_COMPARE_WITH_TIMEOUT(Entries(ports), (QStringList{"/dev/ttyS0", "/dev/ttyUSB1"}), 5000);
+    QCOMPARE(ports->currentText(), QStringLiteral("/dev/ttyUSB1"));
   }
 
   void theChosenLineSettingsReachThePort() {
@@ -174,28 +264,29 @@ class MainWindowTest : public QObject {
     QVERIFY(::grantpt(master) == 0 && ::unlockpt(master) == 0);
     const QString slave = QString::fromLocal8Bit(::ptsname(master));
 
-    List(1000)->setEditText(slave);
-    List(1020)->setCurrentText(QStringLiteral("115200"));
-    List(1088)->setCurrentText(QStringLiteral("EVEN"));
-    List(1089)->setCurrentText(QStringLiteral("7"));
-    List(1090)->setCurrentText(QStringLiteral("2"));
-    Button(1001)->click();
+    List(main_id::kPortList)->setEditText(slave);
+    List(main_id::kBaudList)->setCurrentText(QStringLiteral("115200"));
+    List(main_id::kParityList)->setCurrentText(QStringLiteral("EVEN"));
+    List(main_id::kDataBitsList)->setCurrentText(QStringLiteral("7"));
+    List(main_id::kStopBitsList)->setCurrentText(QStringLiteral("2"));
+    Button(main_id::kOpenButton)->click();
     QVERIFY(window().isPortOpen());
     QVERIFY(f_.messages.records.empty());
-    QCOMPARE(Button(1001)->text(), QStringLiteral("关闭串口"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("关闭串口"));
     termios line{};
     QCOMPARE(::tcgetattr(master, &line), 0);
     QCOMPARE(::cfgetospeed(&line), speed_t{B115200});
     QVERIFY((line.c_cflag & CSTOPB) != 0);
 
-    Button(1001)->click();
+    Button(main_id::kOpenButton)->click();
     QVERIFY(!window().isPortOpen());
-    QCOMPARE(Button(1001)->text(), QStringLiteral("打开串口"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开串口"));
   }
 
   void statusDisplay() {
-    const std::vector<std::pair<int, const char*>> identity{
-        {1145, "软件版本"}, {1144, "模块序列号"}, {1241, "主板序列号"}};
+    const std::vector<std::pair<int, const char*>> identity{{main_id::kVersion, "软件版本"},
+                                                            {main_id::kModuleSerial, "模块序列号"},
+                                                            {main_id::kBoardSerial, "主板序列号"}};
     for (const auto& [id, label] : identity) {
       QLineEdit* field = Edit(id);
       QVERIFY(field != nullptr);
@@ -207,11 +298,11 @@ class MainWindowTest : public QObject {
         labelled = labelled || (name->buddy() == field && name->text() == QString::fromUtf8(label));
       QVERIFY2(labelled, label);
     }
-    QLineEdit* strength = Edit(1192);
+    QLineEdit* strength = Edit(main_id::kSignalText);
     QVERIFY(strength->isReadOnly());
     QCOMPARE(strength->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
     QCOMPARE(EnclosingGroup(strength), QStringLiteral("信号强度"));
-    auto* gauge = Control<SignalGauge>(1194);
+    auto* gauge = Control<SignalGauge>(main_id::kSignalGauge);
     QVERIFY(gauge != nullptr);
     QCOMPARE(gauge->value(), 0);
     QCOMPARE(EnclosingGroup(gauge), QStringLiteral("信号强度"));
@@ -220,14 +311,14 @@ class MainWindowTest : public QObject {
       hinted = hinted || hint->text() == QStringLiteral("0~31,10以上稳定");
     QVERIFY(hinted);
     // The two address edits of the layout are there but never shown.
-    for (int id : {1160, 1143}) {
+    for (int id : {main_id::kResolvedAddress, main_id::kDtuAddress}) {
       QVERIFY(Edit(id) != nullptr);
       QVERIFY(Edit(id)->isHidden());
     }
   }
 
   void addressList() {
-    auto* list = Control<QTableWidget>(1219);
+    auto* list = Control<QTableWidget>(main_id::kAddressList);
     QVERIFY(list != nullptr);
     QCOMPARE(list->columnCount(), 2);
     QCOMPARE(list->horizontalHeaderItem(0)->text(), QStringLiteral("号码"));
@@ -255,11 +346,11 @@ class MainWindowTest : public QObject {
   }
 
   void editorStartsInGprsMode() {
-    QVERIFY(Control<QRadioButton>(1162)->isChecked());
-    QVERIFY(!Control<QRadioButton>(1163)->isChecked());
-    QVERIFY(Control<QRadioButton>(1176)->isHidden());
+    QVERIFY(Control<QRadioButton>(main_id::kGprsModeRadio)->isChecked());
+    QVERIFY(!Control<QRadioButton>(main_id::kSmsModeRadio)->isChecked());
+    QVERIFY(Control<QRadioButton>(main_id::kDualModeRadio)->isHidden());
     QCOMPARE(window().workingBlock().work_mode(), 0);
-    auto* tabs = Control<QTabBar>(1175);
+    auto* tabs = Control<QTabBar>(main_id::kPageTabs);
     QCOMPARE(tabs->count(), 2);
     QCOMPARE(tabs->tabText(0), QStringLiteral("GPRS参数"));
     QCOMPARE(tabs->tabText(1), QStringLiteral("串口参数"));
@@ -267,20 +358,57 @@ class MainWindowTest : public QObject {
     QVERIFY(!window().tabs().smsPage().isVisibleTo(&window()));
     QVERIFY(!window().tabs().serialPage().isVisibleTo(&window()));
     // The pages show the start-up values.
-    QCOMPARE(window().tabs().gprsPage().text(1151), QStringLiteral("CMNET"));
-    QCOMPARE(window().tabs().serialPage().text(1113), QStringLiteral("150"));
-    QCOMPARE(window().tabs().smsPage().list(1130)->currentIndex(), 1);
+    QCOMPARE(window().tabs().gprsPage().text(gprs_id::kApn), QStringLiteral("CMNET"));
+    QCOMPARE(window().tabs().serialPage().text(serial_id::kFrameDelay), QStringLiteral("150"));
+    QCOMPARE(window().tabs().smsPage().list(sms_id::kMode)->currentIndex(), 1);
     // The working block is all zeros apart from the mode.
     for (std::uint8_t byte : window().workingBlock().bytes()) QCOMPARE(byte, std::uint8_t{0});
   }
 
   void buttonsAndSummary() {
-    QCOMPARE(Button(1036)->text(), QStringLiteral("读取参数"));
-    QCOMPARE(Button(1076)->text(), QStringLiteral("设置参数"));
-    auto* summary = Control<QPlainTextEdit>(1097);
+    QCOMPARE(Button(main_id::kReadButton)->text(), QStringLiteral("读取参数"));
+    QCOMPARE(Button(main_id::kWriteButton)->text(), QStringLiteral("设置参数"));
+    auto* summary = Control<QPlainTextEdit>(main_id::kSummaryPane);
     QVERIFY(summary != nullptr);
-    QVERIFY(!summary->isReadOnly());
+    QVERIFY(summary->isReadOnly());  // selectable and copyable, not typed into
     QVERIFY(summary->toPlainText().isEmpty());
+  }
+
+  // Every control the user can change on every page says what it sets and its limit, as the
+  // page tables give them (their contents: control_tooltips_test).
+  void everyEditableControlHasItsTooltip() {
+    const std::vector<std::pair<EditorPage*, const PageTable*>> pages{
+        {&window().tabs().gprsPage(), &kGprsPageTable},
+        {&window().tabs().smsPage(), &kSmsPageTable},
+        {&window().tabs().serialPage(), &kSerialPageTable}};
+    for (const auto& [page, table] : pages) {
+      int editable = 0;
+      for (int id : page->controlIds()) {
+        QWidget* widget = page->control(id);
+        const auto* edit = qobject_cast<QLineEdit*>(widget);
+        const bool changeable =
+            widget->isEnabled() && (edit != nullptr ? !edit->isReadOnly()
+                                                    : qobject_cast<QComboBox*>(widget) ||
+                                                          qobject_cast<QAbstractButton*>(widget));
+        if (!changeable) continue;
+        ++editable;
+        const std::optional<std::string> expected = ControlTooltip(*table, id);
+        QVERIFY2(expected.has_value(), qPrintable(QString::number(id)));
+        QCOMPARE(widget->toolTip(),
+                 Q(*expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+      }
+      QVERIFY(editable > 10);
+    }
+  }
+
+  void mainWindowControlsHaveTooltips() {
+    for (int id : {main_id::kPortList, main_id::kBaudList, main_id::kParityList,
+                   main_id::kDataBitsList, main_id::kStopBitsList, main_id::kOpenButton,
+                   main_id::kReadButton, main_id::kWriteButton, main_id::kSignalGauge,
+                   main_id::kGprsModeRadio, main_id::kSmsModeRadio, main_id::kSummaryPane})
+      QVERIFY2(!window().control(id)->toolTip().isEmpty(), qPrintable(QString::number(id)));
+    QVERIFY(List(main_id::kBaudList)->toolTip().contains(QStringLiteral("110 到 921600")));
+    QVERIFY(Button(main_id::kReadButton)->toolTip().contains(QStringLiteral("660字节")));
   }
 
   void fileMenu() {
@@ -290,22 +418,22 @@ class MainWindowTest : public QObject {
     const QList<QAction*> items = menus.at(0)->menu()->actions();
     QCOMPARE(items.size(), 6);
     QCOMPARE(items.at(0)->text(), QStringLiteral("打开参数文件(&O)"));
-    QCOMPARE(items.at(0), window().action(32771));
+    QCOMPARE(items.at(0), window().action(main_id::kOpenFileCommand));
     QCOMPARE(items.at(1)->text(), QStringLiteral("保存参数(&S)"));
-    QCOMPARE(items.at(1), window().action(32776));
+    QCOMPARE(items.at(1), window().action(main_id::kSaveFileCommand));
     QCOMPARE(items.at(2)->text(), QStringLiteral("导出文本..."));
-    QCOMPARE(items.at(2), window().action(32790));
+    QCOMPARE(items.at(2), window().action(main_id::kExportTextCommand));
     QCOMPARE(items.at(3)->text(), QStringLiteral("导入文本..."));
-    QCOMPARE(items.at(3), window().action(32791));
+    QCOMPARE(items.at(3), window().action(main_id::kImportTextCommand));
     QVERIFY(items.at(4)->isSeparator());
     QCOMPARE(items.at(5)->text(), QStringLiteral("退出程序(&Q)"));
-    QCOMPARE(items.at(5), window().action(32783));
+    QCOMPARE(items.at(5), window().action(main_id::kExitCommand));
     QCOMPARE(window().aboutAction()->text(), QStringLiteral("关于GPRS设备配置软件"));
   }
 
   void exitClosesTheWindowAccepted() {
     ShowWindow();
-    window().action(32783)->trigger();
+    window().action(main_id::kExitCommand)->trigger();
     QVERIFY(!window().isVisible());
     QCOMPARE(window().result(), int(QDialog::Accepted));
   }
@@ -335,9 +463,9 @@ class MainWindowTest : public QObject {
   void sendingCommandsWantAnOpenPort() {
     ShowWindow();
     window().summary().AppendSummaryLine("earlier summary");
-    Button(1036)->click();
-    Button(1076)->click();
-    QTest::mouseClick(window().control(1194), Qt::LeftButton);
+    Button(main_id::kReadButton)->click();
+    Button(main_id::kWriteButton)->click();
+    QTest::mouseClick(window().control(main_id::kSignalGauge), Qt::LeftButton);
     // Each says so, and nothing else happens: no question, the summary stays.
     QCOMPARE(f_.messages.texts(),
              (std::vector<std::string>{"请先打开串口。", "请先打开串口。", "请先打开串口。"}));
@@ -351,7 +479,7 @@ class MainWindowTest : public QObject {
     ShowWindow();
     window().setResult(-1);
     QTest::keyClick(&window(), Qt::Key_Escape);
-    QTest::keyClick(Edit(1145), Qt::Key_Escape);
+    QTest::keyClick(Edit(main_id::kVersion), Qt::Key_Escape);
     QVERIFY(window().isVisible());
     QCOMPARE(window().result(), -1);
   }
@@ -359,20 +487,20 @@ class MainWindowTest : public QObject {
   void enterPressesNoButton() {
     ShowWindow();
     // A pressed read button would say that the port is closed.
-    Button(1036)->setFocus();
-    QTest::keyClick(Button(1036), Qt::Key_Return);
-    QTest::keyClick(Button(1036), Qt::Key_Enter);
+    Button(main_id::kReadButton)->setFocus();
+    QTest::keyClick(Button(main_id::kReadButton), Qt::Key_Return);
+    QTest::keyClick(Button(main_id::kReadButton), Qt::Key_Enter);
     QTest::keyClick(&window(), Qt::Key_Return);
-    QLineEdit* apn = window().tabs().gprsPage().edit(1151);
+    QLineEdit* apn = window().tabs().gprsPage().edit(gprs_id::kApn);
     apn->setFocus();
     QTest::keyClick(apn, Qt::Key_Return);
-    QTest::keyClick(List(1000), Qt::Key_Return);
+    QTest::keyClick(List(main_id::kPortList), Qt::Key_Return);
     QVERIFY(f_.messages.records.empty());
     QVERIFY(window().isVisible());
-    QCOMPARE(List(1000)->count(), 2);  // Enter in the port list adds nothing either
+    QCOMPARE(List(main_id::kPortList)->count(), 2);  // Enter in the port list adds nothing either
     // The space bar still presses the focused button.
-    Button(1036)->setFocus();
-    QTest::keyClick(Button(1036), Qt::Key_Space);
+    Button(main_id::kReadButton)->setFocus();
+    QTest::keyClick(Button(main_id::kReadButton), Qt::Key_Space);
     QCOMPARE(f_.messages.texts(), (std::vector<std::string>{"请先打开串口。"}));
   }
 
@@ -380,7 +508,7 @@ class MainWindowTest : public QObject {
 
   void logoOpensTheWebPage() {
     ShowWindow();
-    auto* logo = Control<QLabel>(1196);
+    auto* logo = Control<QLabel>(main_id::kLogo);
     QVERIFY(!logo->pixmap().isNull());
     QCOMPARE(logo->cursor().shape(), Qt::PointingHandCursor);
     QTest::mouseClick(logo, Qt::RightButton);
@@ -392,11 +520,11 @@ class MainWindowTest : public QObject {
   }
 
   void modeRadiosSwitchTheEditor() {
-    Control<QRadioButton>(1163)->click();
+    Control<QRadioButton>(main_id::kSmsModeRadio)->click();
     QCOMPARE(window().workingBlock().work_mode(), 1);
-    QCOMPARE(Control<QTabBar>(1175)->tabText(0), QStringLiteral("短信参数"));
+    QCOMPARE(Control<QTabBar>(main_id::kPageTabs)->tabText(0), QStringLiteral("短信参数"));
     QVERIFY(window().tabs().smsPage().isVisibleTo(&window()));
-    Control<QRadioButton>(1162)->click();
+    Control<QRadioButton>(main_id::kGprsModeRadio)->click();
     QCOMPARE(window().workingBlock().work_mode(), 0);
     QVERIFY(window().tabs().gprsPage().isVisibleTo(&window()));
   }

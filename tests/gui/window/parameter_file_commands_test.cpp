@@ -45,11 +45,11 @@ class ParameterFileCommandsTest : public QObject {
 
   void Save(const fs::path& path) {
     f_.files.save_answers.push_back(path);
-    window().action(32776)->trigger();
+    window().action(main_id::kSaveFileCommand)->trigger();
   }
   void Open(std::optional<fs::path> path) {
     f_.files.open_answers.push_back(std::move(path));
-    window().action(32771)->trigger();
+    window().action(main_id::kOpenFileCommand)->trigger();
   }
 
   std::vector<std::uint8_t> WorkingBytes() {
@@ -80,7 +80,10 @@ class ParameterFileCommandsTest : public QObject {
     QVERIFY(save->testOption(QFileDialog::DontUseNativeDialog));
     QVERIFY(save->testOption(QFileDialog::DontConfirmOverwrite));  // the command asks
     const auto open = QtFileChooser::CreateOpenDialog(nullptr);
-    QCOMPARE(open->nameFilters(), QStringList{QStringLiteral("配置文件(*.MTS)")});
+    // Every file too, so that one saved as .bpp can be opened again; *.MTS in any case.
+    QCOMPARE(open->nameFilters(),
+             (QStringList{QStringLiteral("配置文件(*.MTS)"), QStringLiteral("所有文件(*)")}));
+    QVERIFY(!open->filter().testFlag(QDir::CaseSensitive));
     QCOMPARE(open->defaultSuffix(), QString());
     QCOMPARE(open->acceptMode(), QFileDialog::AcceptOpen);
     QCOMPARE(open->fileMode(), QFileDialog::ExistingFile);
@@ -124,7 +127,7 @@ class ParameterFileCommandsTest : public QObject {
 
   void cancellingTheSaveWritesNothing() {
     f_.files.save_answers.push_back(std::nullopt);
-    window().action(32776)->trigger();
+    window().action(main_id::kSaveFileCommand)->trigger();
     QCOMPARE(f_.files.save_dialogs, 1);
     QVERIFY(f_.messages.records.empty());
     QVERIFY(fs::is_empty(Path("")));
@@ -158,7 +161,7 @@ class ParameterFileCommandsTest : public QObject {
   }
 
   void aRefusedCollectionStopsTheSave() {
-    window().tabs().serialPage().setText(1116, QStringLiteral("3"));
+    window().tabs().serialPage().setText(serial_id::kPollInterval, QStringLiteral("3"));
     Save(Path("never.bpp"));
     QCOMPARE(f_.messages.texts(), (std::vector<std::string>{"串口自动发送命令间隔最小5秒!"}));
     QCOMPARE(f_.files.save_dialogs, 0);
@@ -171,21 +174,21 @@ class ParameterFileCommandsTest : public QObject {
     const ScriptedMessages::Record& report = f_.messages.records[0];
     QVERIFY(!report.question);
     QCOMPARE(report.caption, std::string("保存文件"));
-    QVERIFY2(QString::fromStdString(report.text).contains(QStringLiteral("No such file")),
+    QVERIFY2(QString::fromStdString(report.text).contains(QStringLiteral("没有那个文件或目录")),
              report.text.c_str());
   }
 
   // ---- open ----
 
   void savedFileOpensAgain() {
-    gprs().setText(1151, QStringLiteral("roundtrip.apn"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("roundtrip.apn"));
     const fs::path path = Path("round.bpp");
     Save(path);
-    gprs().setText(1151, QStringLiteral("changed"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("changed"));
     window().summary().Empty();
     Open(path);
     QVERIFY(f_.messages.records.empty());
-    QCOMPARE(gprs().text(1151), QStringLiteral("roundtrip.apn"));
+    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("roundtrip.apn"));
     QCOMPARE(WorkingBytes(), ReadAll(path));
     QVERIFY(!window().summary().toPlainText().isEmpty());
   }
@@ -199,7 +202,7 @@ class ParameterFileCommandsTest : public QObject {
   }
 
   void aShortFileIsRefused() {
-    gprs().setText(1151, QStringLiteral("kept"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("kept"));
     Save(Path("good.bpp"));
     const std::vector<std::uint8_t> before = WorkingBytes();
     WriteAll(Path("short.bpp"), std::vector<std::uint8_t>(100, 0x11));
@@ -208,45 +211,57 @@ class ParameterFileCommandsTest : public QObject {
     const std::string& text = f_.messages.records[0].text;
     QVERIFY2(QString::fromStdString(text).contains(QStringLiteral("100")), text.c_str());
     QCOMPARE(WorkingBytes(), before);
-    QCOMPARE(gprs().text(1151), QStringLiteral("kept"));
+    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("kept"));
   }
 
   void aForeignFileLeavesEverything() {
-    gprs().setText(1151, QStringLiteral("kept"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("kept"));
     Save(Path("good.bpp"));
     const std::vector<std::uint8_t> before = WorkingBytes();
     std::vector<std::uint8_t> foreign = ReadAll(Path("good.bpp"));
     foreign[100] ^= 0x01;  // the checksum no longer matches
     WriteAll(Path("foreign.bpp"), foreign);
-    gprs().setText(1151, QStringLiteral("typed"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("typed"));
     Open(Path("foreign.bpp"));
-    QCOMPARE(f_.messages.texts(), (std::vector<std::string>{"参数设置有误，请重新设置"}));
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+    const QString said = QString::fromStdString(f_.messages.records[0].text);
+    QVERIFY2(said.startsWith(QStringLiteral("参数设置有误，请重新设置\n参数文件 ")),
+             qPrintable(said));
+    QVERIFY(said.contains(QStringLiteral("foreign.bpp")));
     QCOMPARE(WorkingBytes(), before);
-    QCOMPARE(gprs().text(1151), QStringLiteral("typed"));
+    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("typed"));
   }
 
-  void cancellingTheOpenShowsTheWorkingBlockAgain() {
-    gprs().setText(1151, QStringLiteral("saved.apn"));
-    Save(Path("saved.bpp"));
-    gprs().setText(1151, QStringLiteral("typed later"));
-    window().summary().Empty();
-    Open(std::nullopt);
-    QCOMPARE(f_.files.open_dialogs, 1);
-    QVERIFY(f_.messages.records.empty());
-    QCOMPARE(gprs().text(1151), QStringLiteral("saved.apn"));
-    QVERIFY(!window().summary().toPlainText().isEmpty());
+  // Cancel, or a file that cannot be read, leaves the pages and the working block as they were:
+  // right after start-up too, when the working block is still 660 zero bytes.
+  void cancellingOrARefusedFileChangesNothing_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("cancel") << true;
+    QTest::newRow("missing file") << false;
+  }
+  void cancellingOrARefusedFileChangesNothing() {
+    QFETCH(bool, cancel);
+    gprs().setText(gprs_id::kApn, QStringLiteral("typed"));
+    const std::vector<std::uint8_t> before = WorkingBytes();
+    Open(cancel ? std::nullopt : std::optional<fs::path>(Path("missing.bpp")));
+    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("typed"));
+    QCOMPARE(gprs().text(gprs_id::kHeartbeatInterval), QStringLiteral("30"));
+    QVERIFY(window().summary().toPlainText().isEmpty());
+    QCOMPARE(WorkingBytes(), before);
+    QCOMPARE(f_.messages.records.size(), std::size_t{cancel ? 0u : 1u});
   }
 
   // ---- a file named on the command line ----
 
   void aStartFileOpensOnceTheWindowRuns() {
-    gprs().setText(1151, QStringLiteral("from.start"));
+    gprs().setText(gprs_id::kApn, QStringLiteral("from.start"));
     const fs::path path = Path("start.MTS");
     Save(path);
     f_.Destroy();
     f_.Create({}, path);
-    QCOMPARE(gprs().text(1151), QStringLiteral("CMNET"));  // not before the event loop runs
-    QTRY_COMPARE(gprs().text(1151), QStringLiteral("from.start"));
+    QCOMPARE(gprs().text(gprs_id::kApn),
+             QStringLiteral("CMNET"));  // not before the event loop runs
+    QTRY_COMPARE(gprs().text(gprs_id::kApn), QStringLiteral("from.start"));
     QCOMPARE(WorkingBytes(), ReadAll(path));
     QVERIFY(!window().summary().toPlainText().isEmpty());
     QCOMPARE(f_.files.open_dialogs, 0);

@@ -40,11 +40,11 @@ class ParameterTextCommandsTest : public QObject {
 
   void Export(const fs::path& path) {
     f_.files.save_answers.push_back(path);
-    window().action(32790)->trigger();
+    window().action(main_id::kExportTextCommand)->trigger();
   }
   void Import(const fs::path& path) {
     f_.files.open_answers.push_back(path);
-    window().action(32791)->trigger();
+    window().action(main_id::kImportTextCommand)->trigger();
   }
 
   static ParameterBlock SealedBase() {

@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "core/device/gauge_geometry.h"
+#include "gui/window/main_window_ids.h"
 #include "gui/window/signal_gauge.h"
 
 namespace dtu::test {
@@ -100,7 +101,7 @@ class SignalGaugeTest : public QObject {
 
   void paletteAndClick() {
     SignalGauge gauge;
-    QCOMPARE(gauge.objectName(), QStringLiteral("1194"));
+    QCOMPARE(gauge.objectName(), QString::number(main_id::kSignalGauge));
     QCOMPARE(gauge.palette().color(QPalette::Window), QColor(255, 255, 0));
     QCOMPARE(gauge.palette().color(QPalette::WindowText), QColor(255, 0, 0));
     QCOMPARE(gauge.value(), 0);

@@ -3,11 +3,11 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "gui/window/startup_values.h"
-#include "support/gui_test_support.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
+#include "gui/window/startup_values.h"
+#include "support/gui_test_support.h"
 #include "support/scripted_messages.h"
 
 namespace dtu::test {
@@ -39,22 +39,35 @@ class StartupValuesTest : public QObject {
 
   void gprsPage() {
     const std::vector<std::pair<int, const char*>> texts{
-        {1151, "CMNET"}, {1161, "*99***1#"},   {1098, ""},     {1099, ""},
-        {1129, "88"},    {1240, "01"},         {1146, "88"},   {1238, "1"},
-        {1114, ""},      {1117, "30"},         {1223, ""},     {1124, ""},
-        {1120, "5"},     {1170, "20"},         {1231, "1"},    {1102, "192.0.2.10"},
-        {1103, "8080"},  {1104, "192.0.2.10"}, {1105, "5002"}, {1106, "192.0.2.10"},
-        {1107, "5003"},  {1108, "192.0.2.10"}, {1111, "5004"}, {1109, "192.0.2.10"},
-        {1112, "5005"},  {1110, "192.0.2.10"}, {1113, "8081"}, {1224, ""},
-        {1225, ""},      {1119, ""},           {1121, ""},     {1122, ""},
-        {1123, ""},      {1125, ""},           {1126, ""}};
+        {gprs_id::kApn, "CMNET"},          {gprs_id::kDialCode, "*99***1#"},
+        {gprs_id::kPppUser, ""},           {gprs_id::kPppPassword, ""},
+        {gprs_id::kDeviceNumber, "88"},    {gprs_id::kProjectNumber, "01"},
+        {gprs_id::kCentreNumber, "88"},    {gprs_id::kReceiverCount, "1"},
+        {gprs_id::kSimNumber, ""},         {gprs_id::kHeartbeatInterval, "30"},
+        {gprs_id::kRegisterData, ""},      {gprs_id::kHeartbeatData, ""},
+        {gprs_id::kHeartbeatRetries, "5"}, {gprs_id::kTcpReconnectTime, "20"},
+        {gprs_id::kIpCount, "1"},          {gprs_id::kCentreIp[0], "192.0.2.10"},
+        {gprs_id::kPort[0], "8080"},       {gprs_id::kCentreIp[1], "192.0.2.10"},
+        {gprs_id::kPort[1], "5002"},       {gprs_id::kCentreIp[2], "192.0.2.10"},
+        {gprs_id::kPort[2], "5003"},       {gprs_id::kCentreIp[3], "192.0.2.10"},
+        {gprs_id::kPort[3], "5004"},       {gprs_id::kCentreIp[4], "192.0.2.10"},
+        {gprs_id::kPort[4], "5005"},       {gprs_id::kCentreIp[5], "192.0.2.10"},
+        {gprs_id::kPort[5], "8081"},       {gprs_id::kDnsPrimary, ""},
+        {gprs_id::kDnsSecondary, ""},      {gprs_id::kDomain[0], ""},
+        {gprs_id::kDomain[1], ""},         {gprs_id::kDomain[2], ""},
+        {gprs_id::kDomain[3], ""},         {gprs_id::kDomain[4], ""},
+        {gprs_id::kDomain[5], ""}};
     for (const auto& [id, text] : texts)
       QVERIFY2(gprs_->edit(id)->text() == QString::fromUtf8(text),
                qPrintable(QStringLiteral("%1: %2").arg(id).arg(gprs_->edit(id)->text())));
-    QCOMPARE(gprs_->list(1127)->currentIndex(), 0);
-    QCOMPARE(gprs_->list(1127)->currentText(), QStringLiteral("UDP(澄川电子)"));
-    QVERIFY(gprs_->radio(1229)->isChecked());
-    for (int id : {1164, 1189, 1157, 1237, 1236, 1188, 1150, 1154, 1162, 1158, 1159, 1160})
+    QCOMPARE(gprs_->list(gprs_id::kProtocol)->currentIndex(), 0);
+    QCOMPARE(gprs_->list(gprs_id::kProtocol)->currentText(), QStringLiteral("UDP(澄川电子)"));
+    QVERIFY(gprs_->radio(gprs_id::kMainAndBackup)->isChecked());
+    for (int id :
+         {gprs_id::kKxcProvidesIp, gprs_id::kHeartbeatTwice, gprs_id::kCustomPackets,
+          gprs_id::kRegisterHex, gprs_id::kHeartbeatHex, gprs_id::kFixedDns,
+          gprs_id::kDomainEnabled[0], gprs_id::kDomainEnabled[1], gprs_id::kDomainEnabled[2],
+          gprs_id::kDomainEnabled[3], gprs_id::kDomainEnabled[4], gprs_id::kDomainEnabled[5]})
       QVERIFY(!gprs_->box(id)->isChecked());
   }
 
@@ -71,34 +84,49 @@ class StartupValuesTest : public QObject {
   }
 
   void smsPage() {
-    QCOMPARE(sms_->list(1130)->currentText(), QStringLiteral("透明模式"));
-    QCOMPARE(sms_->list(1149)->currentText(), QStringLiteral("UCS2(对手机进行收发数据)"));
-    QCOMPARE(sms_->list(1142)->currentText(), QStringLiteral("包含"));
-    QCOMPARE(sms_->edit(1159)->text(), QString());
-    QCOMPARE(sms_->edit(1156)->text(), QStringLiteral("13800000001"));
-    QCOMPARE(sms_->edit(1157)->text(), QStringLiteral("13800000002"));
-    for (int id : {1158, 1160, 1161, 1165}) QCOMPARE(sms_->edit(id)->text(), QString());
-    QVERIFY(!sms_->box(1188)->isChecked());
-    QVERIFY(!sms_->box(1191)->isChecked());
+    QCOMPARE(sms_->list(sms_id::kMode)->currentText(), QStringLiteral("透明模式"));
+    QCOMPARE(sms_->list(sms_id::kCoding)->currentText(),
+             QStringLiteral("UCS2(对手机进行收发数据)"));
+    QCOMPARE(sms_->list(sms_id::kOutputNumber)->currentText(), QStringLiteral("包含"));
+    QCOMPARE(sms_->edit(sms_id::kSmsCentre)->text(), QString());
+    QCOMPARE(sms_->edit(sms_id::kNumber[0])->text(), QStringLiteral("13800000001"));
+    QCOMPARE(sms_->edit(sms_id::kNumber[1])->text(), QStringLiteral("13800000002"));
+    for (int id :
+         {sms_id::kNumber[2], sms_id::kNumber[3], sms_id::kNumber[4], sms_id::kSimSmsCentre})
+      QCOMPARE(sms_->edit(id)->text(), QString());
+    QVERIFY(!sms_->box(sms_id::kAcceptAll)->isChecked());
+    QVERIFY(!sms_->box(sms_id::kDualTargetsOnly)->isChecked());
     QCOMPARE(sms_->members().number[1], std::string("13800000002"));
   }
 
   void serialPage() {
-    QCOMPARE(serial_->list(1120)->currentText(), QStringLiteral("9600"));
-    QCOMPARE(serial_->list(1120)->currentIndex(), 6);
-    QCOMPARE(serial_->list(1121)->currentText(), QStringLiteral("无校验"));
-    QCOMPARE(serial_->list(1122)->currentText(), QStringLiteral("8"));
-    QCOMPARE(serial_->list(1123)->currentText(), QStringLiteral("1"));
-    const std::vector<std::pair<int, const char*>> texts{
-        {1116, "0"},    {1109, "Read"},       {1134, "4"},        {1113, "150"},  {1005, "#"},
-        {1006, "^"},    {1148, "0"},          {1181, "AT+1"},     {1099, "AT+1"}, {1098, "AT+2"},
-        {1100, "AT+2"}, {1196, "GPRSOK\r\n"}, {1114, "TCPOK\r\n"}};
+    QCOMPARE(serial_->list(serial_id::kBaudRate)->currentText(), QStringLiteral("9600"));
+    QCOMPARE(serial_->list(serial_id::kBaudRate)->currentIndex(), 6);
+    QCOMPARE(serial_->list(serial_id::kParity)->currentText(), QStringLiteral("无校验"));
+    QCOMPARE(serial_->list(serial_id::kDataBits)->currentText(), QStringLiteral("8"));
+    QCOMPARE(serial_->list(serial_id::kStopBits)->currentText(), QStringLiteral("1"));
+    const std::vector<std::pair<int, const char*>> texts{{serial_id::kPollInterval, "0"},
+                                                         {serial_id::kPollCommand, "Read"},
+                                                         {serial_id::kPollCommandLength, "4"},
+                                                         {serial_id::kFrameDelay, "150"},
+                                                         {serial_id::kFrameHead, "#"},
+                                                         {serial_id::kFrameTail, "^"},
+                                                         {serial_id::kTimedReceiveInterval, "0"},
+                                                         {serial_id::kGprsRxTag, "AT+1"},
+                                                         {serial_id::kGprsTxTag, "AT+1"},
+                                                         {serial_id::kSmsRxTag, "AT+2"},
+                                                         {serial_id::kSmsTxTag, "AT+2"},
+                                                         {serial_id::kGprsNotice, "GPRSOK\r\n"},
+                                                         {serial_id::kTcpNotice, "TCPOK\r\n"}};
     for (const auto& [id, text] : texts)
       QCOMPARE(serial_->edit(id)->text(), QString::fromUtf8(text));
-    QVERIFY(serial_->radio(1110)->isChecked());
-    QVERIFY(!serial_->radio(1111)->isChecked());
+    QVERIFY(serial_->radio(serial_id::kByDelay)->isChecked());
+    QVERIFY(!serial_->radio(serial_id::kByHeadAndTail)->isChecked());
     QCOMPARE(serial_->members().frame_mode, 0);
-    for (int id : {1135, 1147, 1028, 1029, 1177, 1178, 1179, 1180, 1136, 1137})
+    for (int id : {serial_id::kPollCommandHex, serial_id::kTimedReceive, serial_id::kFrameHeadHex,
+                   serial_id::kFrameTailHex, serial_id::kGprsRxTagHex, serial_id::kSmsRxTagHex,
+                   serial_id::kGprsTxTagHex, serial_id::kSmsTxTagHex, serial_id::kGprsNoticeHex,
+                   serial_id::kTcpNoticeHex})
       QVERIFY(!serial_->box(id)->isChecked());
   }
 };

@@ -8,10 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/block/block_layout.h"
+
 namespace dtu {
 
 // The declarative description of an editor page: every control with its ID, kind, text, place
-// and flags in one table, plus the page's tooltips and field limits. `EditorPage` builds the
+// and flags in one table, plus the page's tooltips, field limits and the block field behind each
+// editable control. `EditorPage` builds the
 // widgets from it; nothing else on a page creates a control.
 
 enum class ControlKind { Group, Label, Edit, List, CheckBox, Radio };
@@ -25,6 +28,7 @@ enum ControlFlag : unsigned {
   kReadOnly = 1u << 3,    // an edit the user cannot change
   kCentred = 1u << 4,     // an edit whose text is centred
   kNarrow = 1u << 5,      // an edit for a short number: kept narrow
+  kAddress = 1u << 6,     // an edit for an IPv4 address: a text that is none shows as a mistake
 };
 
 // The container key of the page itself. Groups with a control ID use it as their key; groups
@@ -48,7 +52,7 @@ constexpr Cell At(int container, int row, int column, int column_span = 1, int r
 // The entries of a drop-down list, in list order.
 using ListEntries = std::vector<std::string> (*)();
 
-struct ControlSpec {
+struct ControlEntry {
   ControlKind kind = ControlKind::Label;
   int id = 0;             // control ID; 0 for a static without one; a negative key for a group
   std::string_view text;  // caption of a group, label, check box or radio button
@@ -58,28 +62,28 @@ struct ControlSpec {
   ListEntries entries = nullptr;  // a drop-down list: its entries
 };
 
-constexpr ControlSpec GroupBox(int key, std::string_view title, Cell cell, unsigned flags = 0) {
+constexpr ControlEntry GroupBox(int key, std::string_view title, Cell cell, unsigned flags = 0) {
   return {ControlKind::Group, key, title, cell, flags, 0, nullptr};
 }
-constexpr ControlSpec Label(int id, std::string_view text, int buddy, Cell cell,
-                            unsigned flags = 0) {
+constexpr ControlEntry Label(int id, std::string_view text, int buddy, Cell cell,
+                             unsigned flags = 0) {
   return {ControlKind::Label, id, text, cell, flags, buddy, nullptr};
 }
-constexpr ControlSpec Edit(int id, Cell cell, unsigned flags = 0) {
+constexpr ControlEntry Edit(int id, Cell cell, unsigned flags = 0) {
   return {ControlKind::Edit, id, {}, cell, flags, 0, nullptr};
 }
-constexpr ControlSpec List(int id, ListEntries entries, Cell cell, unsigned flags = 0) {
+constexpr ControlEntry List(int id, ListEntries entries, Cell cell, unsigned flags = 0) {
   return {ControlKind::List, id, {}, cell, flags, 0, entries};
 }
-constexpr ControlSpec CheckBox(int id, std::string_view text, Cell cell, unsigned flags = 0) {
+constexpr ControlEntry CheckBox(int id, std::string_view text, Cell cell, unsigned flags = 0) {
   return {ControlKind::CheckBox, id, text, cell, flags, 0, nullptr};
 }
-constexpr ControlSpec Radio(int id, std::string_view text, Cell cell, unsigned flags = 0) {
+constexpr ControlEntry Radio(int id, std::string_view text, Cell cell, unsigned flags = 0) {
   return {ControlKind::Radio, id, text, cell, flags, 0, nullptr};
 }
 
 // The text shown when the mouse rests on a control; "\r\n" inside it is a line break.
-struct TooltipSpec {
+struct TooltipEntry {
   int id = 0;
   std::string_view text;
 };
@@ -92,16 +96,25 @@ struct FieldLimit {
   int hex_box = 0;
 };
 
-struct PageSpec {
-  std::span<const ControlSpec> controls;
-  std::span<const TooltipSpec> tooltips;
+// The block field an editable control sets, for its tooltip (control_tooltips.h). A
+// "16进制" box is named through the FieldLimit of its field.
+struct ControlField {
+  int id = 0;
+  FieldRow field;
+  std::string_view name;  // what the tooltip calls it; empty: the field's label (field_labels.h)
+};
+
+struct PageTable {
+  std::span<const ControlEntry> controls;
+  std::span<const TooltipEntry> tooltips;
   std::span<const FieldLimit> limits;
+  std::span<const ControlField> fields;
 };
 
 // One table from several parts, in order (a page's rows built by helper functions).
-template <std::size_t... N>
-constexpr auto Join(const std::array<ControlSpec, N>&... parts) {
-  std::array<ControlSpec, (N + ...)> all{};
+template <typename Row, std::size_t... N>
+constexpr auto Join(const std::array<Row, N>&... parts) {
+  std::array<Row, (N + ...)> all{};
   std::size_t next = 0;
   ((std::copy(parts.begin(), parts.end(), all.begin() + next), next += N), ...);
   return all;

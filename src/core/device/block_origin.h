@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dtu {
+
+// A unit as it names itself: its board serial number ("XuLieHao:") and module serial number
+// ("GSN:").
+struct UnitIdentity {
+  std::string board_serial;
+  std::string module_serial;
+
+  bool empty() const { return board_serial.empty() && module_serial.empty(); }
+  bool operator==(const UnitIdentity&) const = default;
+};
+
+// Where the parameters on the editor pages came from: the built-in start-up values, a unit
+// (named by its serial numbers when it reported them), a parameter file or a text file.
+struct BlockOrigin {
+  enum class Kind { Defaults, Unit, ParameterFile, TextFile };
+
+  Kind kind = Kind::Defaults;
+  UnitIdentity unit;  // Kind::Unit
+  std::string file;   // the files: the path, UTF-8
+
+  bool operator==(const BlockOrigin&) const = default;
+};
+
+// "内置默认值", "设备（主板序列号 …，模块序列号 …）", "参数文件 …", "文本文件 …".
+std::string DescribeOrigin(const BlockOrigin& origin);
+
+// The message for a block that fails its checksum, by where it came from:
+// "参数设置有误，请重新设置" on the first line, then whether the unit's block was damaged on the
+// way or the file is damaged, and that nothing was loaded.
+std::string BlockMismatchMessage(const BlockOrigin& origin);
+
+// What a write to the connected unit should make the user think about before it is confirmed,
+// one sentence each: nothing read from any unit since start-up; the connected unit's serial
+// numbers unknown (nothing reported since the port was opened) while the pages came from a
+// unit; or the pages came from a unit with other serial numbers.
+std::vector<std::string> WriteTargetWarnings(const BlockOrigin& origin, bool unit_read_since_start,
+                                             const std::optional<UnitIdentity>& connected);
+
+}  // namespace dtu

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dtu {
+
+// The group that owns a device file, and whether its members may read and write it.
+struct DeviceGroup {
+  std::string name;  // the group's name, or its number when the system has no name for it
+  bool may_read_write = false;
+};
+
+// The owning group of `device` (a link is followed to its device); nothing when the file cannot
+// be examined.
+std::optional<DeviceGroup> DeviceOwnerGroup(const std::filesystem::path& device);
+
+// The name of the user the program runs as, for the command that adds it to a group.
+std::string CurrentUserName();
+
+// What the window says when opening `device` failed with errno `error`: "无法打开串口 <device>："
+// and the reason, worded for the failures a user can act on (missing, busy, not a terminal, no
+// permission), else the system's reason (SystemErrorText). For missing permission (EACCES,
+// EPERM) it adds the fix: join the group that owns the device (named as the system names it,
+// e.g. "dialout") and log in again; or, when even that group may not read and write it, ask for
+// the device's permissions to be changed.
+std::string PortOpenFailureMessage(std::string_view device, int error);
+
+}  // namespace dtu
