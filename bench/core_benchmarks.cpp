@@ -9,17 +9,17 @@
 #include <string_view>
 #include <vector>
 
-#include "dtusim/default_block.h"
-#include "dtusim/device_status.h"
-#include "dtusim/reply_builder.h"
-#include "line_rate.h"
-#include "core/text/gbk_codec.h"
-#include "core/text/hex_text.h"
 #include "core/block/block_check.h"
 #include "core/block/parameter_block.h"
 #include "core/block/parameter_summary.h"
 #include "core/block/summary_pane.h"
 #include "core/device/device_link.h"
+#include "core/text/gbk_codec.h"
+#include "core/text/hex_text.h"
+#include "dtusim/default_block.h"
+#include "dtusim/device_status.h"
+#include "dtusim/reply_builder.h"
+#include "line_rate.h"
 
 namespace {
 

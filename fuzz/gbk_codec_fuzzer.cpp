@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz_check.h"
-#include "core/text/gbk_codec.h"
 #include "core/block/summary_pane.h"
+#include "core/text/gbk_codec.h"
+#include "fuzz_check.h"
 
 namespace {
 

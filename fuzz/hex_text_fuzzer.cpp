@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "fuzz_check.h"
 #include "core/text/hex_text.h"
+#include "fuzz_check.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/block/parameter_block.h"
 #include "fuzz_check.h"
 #include "loaded_block_checks.h"
-#include "core/block/parameter_block.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   dtu::ParameterBlock block;

@@ -13,9 +13,9 @@
 #include <string>
 #include <system_error>
 
+#include "core/block/parameter_file.h"
 #include "fuzz_check.h"
 #include "loaded_block_checks.h"
-#include "core/block/parameter_file.h"
 
 namespace {
 

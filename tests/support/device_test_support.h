@@ -23,9 +23,9 @@
 #include <thread>
 #include <vector>
 
-#include "support/dtusim_process.h"
-#include "gui/window/main_config_dialog.h"
 #include "core/block/parameter_block.h"
+#include "gui/window/main_config_dialog.h"
+#include "support/dtusim_process.h"
 
 namespace dtu::test {
 

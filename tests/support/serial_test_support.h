@@ -23,9 +23,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/user_messages.h"
 #include "core/serial/port_notification.h"
 #include "core/serial/serial_port.h"
+#include "core/user_messages.h"
 
 namespace dtu::test {
 

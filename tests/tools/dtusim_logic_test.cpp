@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "core/block/parameter_block.h"
+#include "core/device/device_commands.h"
+#include "core/text/gbk_codec.h"
+#include "core/text/hex_text.h"
 #include "dtusim/block_store.h"
 #include "dtusim/command_scanner.h"
 #include "dtusim/default_block.h"
@@ -15,10 +19,6 @@
 #include "dtusim/reply_builder.h"
 #include "dtusim/sim_options.h"
 #include "dtusim/simulated_dtu.h"
-#include "core/text/gbk_codec.h"
-#include "core/text/hex_text.h"
-#include "core/block/parameter_block.h"
-#include "core/device/device_commands.h"
 #include "support/default_unit_status.h"
 #include "support/temp_dir.h"
 

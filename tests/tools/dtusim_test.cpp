@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "core/text/gbk_codec.h"
-#include "core/text/hex_text.h"
 #include "core/block/parameter_block.h"
 #include "core/device/device_commands.h"
+#include "core/text/gbk_codec.h"
+#include "core/text/hex_text.h"
 #include "support/default_unit_status.h"
 #include "support/dtusim_process.h"
 #include "support/pty_client.h"

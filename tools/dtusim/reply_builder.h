@@ -5,10 +5,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/block/parameter_block.h"
 #include "dtusim/device_status.h"
 #include "dtusim/fault.h"
 #include "dtusim/reply.h"
-#include "core/block/parameter_block.h"
 
 namespace dtusim {
 

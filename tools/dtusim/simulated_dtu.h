@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/block/parameter_block.h"
 #include "dtusim/command_scanner.h"
 #include "dtusim/device_status.h"
 #include "dtusim/fault.h"
 #include "dtusim/reply.h"
 #include "dtusim/reply_builder.h"
-#include "core/block/parameter_block.h"
 
 namespace dtusim {
 

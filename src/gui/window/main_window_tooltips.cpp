@@ -19,7 +19,7 @@ std::vector<MainWindowTooltip> MainWindowTooltips() {
       {kDataBitsList, QStringLiteral("串口数据位：8 或 7。")},
       {kStopBitsList, QStringLiteral("串口停止位：1 或 2。")},
       {kReplyTimeLimit, QStringLiteral("读取或设置参数时，DTU的回复停顿超过这么多秒就算超时"
-                                        "（%1 到 %2 秒）。")
+                                       "（%1 到 %2 秒）。")
                             .arg(kMinReplySeconds)
                             .arg(kMaxReplySeconds)},
       {kOpenButton, QStringLiteral("按左边的串口和设置打开串口；串口打开时关闭它。")},
