@@ -44,7 +44,7 @@ struct DefinedCommand {
 std::vector<DefinedCommand> DefineCommands(CLI::App& app, std::string_view chosen) {
   auto formatter = std::make_shared<dtu::cli::HelpFormatter>(kHelpColumn, true);
   dtu::cli::PrepareParser(app, formatter);
-  app.description("Reads, writes and inspects the parameters of data transfer units.");
+  app.description("Reads, writes and examines the parameters of data transfer units.");
   app.footer("'dtuctl COMMAND --help' describes a command.");
   app.require_subcommand(0, 1);
 
