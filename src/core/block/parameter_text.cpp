@@ -498,6 +498,8 @@ TextImport SetBlockFields(const ParameterBlock& base, std::span<const std::strin
   return ApplyObject(object, base);
 }
 
+bool IsBlockTextMember(std::string_view name) { return FindMember(name) != nullptr; }
+
 bool LooksLikeBlockText(std::string_view bytes) {
   const std::size_t first = bytes.find_first_not_of(" \t\r\n");
   return first != std::string_view::npos && bytes[first] == '{';

@@ -57,6 +57,9 @@ TextImport ImportBlockText(std::string_view text, const std::optional<ParameterB
 // digits (or a JSON object like the exported one), anything else as the string it is.
 TextImport SetBlockFields(const ParameterBlock& base, std::span<const std::string> assignments);
 
+// True when `name` is a member of the text form (device_id and the fields it overlays included).
+bool IsBlockTextMember(std::string_view name);
+
 // True when the bytes look like a text form rather than a parameter file: the first character
 // after white space is '{'.
 bool LooksLikeBlockText(std::string_view bytes);

@@ -1,0 +1,153 @@
+#include "core/production/provision_log.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <cstdio>
+#include <ctime>
+
+#include "core/text/csv_reader.h"
+#include "core/text/csv_writer.h"
+
+namespace dtu {
+namespace {
+
+// A log is a few hundred bytes per unit; one this large is no log of ours.
+constexpr off_t kLogLimit = off_t{256} * 1024 * 1024;
+
+std::string SystemError(int error) { return std::strerror(error); }
+
+std::string ReadAll(int fd, std::string& text) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return SystemError(errno);
+  if (info.st_size > kLogLimit) return "文件太大，不像是 provision 的日志";
+  text.resize(static_cast<std::size_t>(info.st_size));
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::pread(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return SystemError(errno);
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  text.resize(done);
+  return {};
+}
+
+// Writes all of `bytes` at the end of the file, or takes back what part of it was written.
+std::string AppendWhole(int fd, std::string_view bytes) {
+  struct stat before {};
+  if (::fstat(fd, &before) != 0) return SystemError(errno);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : ENOSPC;
+      if (done > 0 && ::ftruncate(fd, before.st_size) != 0) {
+        // Nothing more can be done: the reason of the write is the one to tell.
+      }
+      return SystemError(error);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::fdatasync(fd) != 0) return SystemError(errno);
+  return {};
+}
+
+std::vector<std::string> Fields(const LogEntry& entry) {
+  return {entry.time,
+          entry.port,
+          entry.unit.board_serial,
+          entry.unit.module_serial,
+          entry.firmware,
+          entry.signal,
+          entry.row_line > 0 ? std::to_string(entry.row_line) : std::string(),
+          std::string(ResultName(entry.result)),
+          entry.message};
+}
+
+int ParseLine(std::string_view text) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size() && value > 0 ? value : 0;
+}
+
+}  // namespace
+
+std::string LogTimeNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  std::array<char, 40> text{};
+  std::size_t n = std::strftime(text.data(), text.size(), "%Y-%m-%dT%H:%M:%S", &local);
+  const long offset_minutes = local.tm_gmtoff / 60;
+  const long magnitude = offset_minutes < 0 ? -offset_minutes : offset_minutes;
+  std::snprintf(text.data() + n, text.size() - n, "%c%02ld:%02ld", offset_minutes < 0 ? '-' : '+',
+                magnitude / 60, magnitude % 60);
+  return text.data();
+}
+
+std::unique_ptr<ProvisionLog> ProvisionLog::Open(const std::filesystem::path& path,
+                                                 std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    error = SystemError(errno);
+    return nullptr;
+  }
+  std::unique_ptr<ProvisionLog> log(new ProvisionLog(fd));
+  // Two runs on one log would hand the same rows out twice.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    error = errno == EWOULDBLOCK ? "另一个 provision 正在使用这个日志" : SystemError(errno);
+    return nullptr;
+  }
+  std::string text;
+  if (error = ReadAll(fd, text); !error.empty()) return nullptr;
+  if (text.empty()) {
+    const std::vector<std::string> header(kLogColumns.begin(), kLogColumns.end());
+    error = AppendWhole(fd, CsvLine(header));
+    return error.empty() ? std::move(log) : nullptr;
+  }
+  if (error = log->ReadHistory(text); !error.empty()) return nullptr;
+  return log;
+}
+
+std::string ProvisionLog::ReadHistory(std::string_view text) {
+  const CsvDocument document = ReadCsv(text);
+  if (!document.ok()) return document.error;
+  std::string header;
+  for (const std::string_view column : kLogColumns)
+    header += (header.empty() ? "" : ",") + std::string(column);
+  const auto& records = document.records;
+  if (records.empty() || records.front().fields != std::vector<std::string>(kLogColumns.begin(),
+                                                                            kLogColumns.end()))
+    return "不是 provision 的日志：第一行应为 " + header;
+  for (std::size_t i = 1; i < records.size(); ++i) {
+    const std::vector<std::string>& f = records[i].fields;
+    if (f.size() != kLogColumns.size()) continue;
+    const std::optional<UnitResult> result = ResultFromName(f[7]);
+    const int row_line = ParseLine(f[6]);
+    if (result && Succeeded(*result) && row_line > 0)
+      earlier_successes_.push_back({{f[2], f[3]}, row_line});
+  }
+  needs_line_end_ = !text.ends_with('\n') && !text.ends_with('\r');
+  return {};
+}
+
+ProvisionLog::~ProvisionLog() { ::close(fd_); }
+
+bool ProvisionLog::Append(const LogEntry& entry, std::string& error) {
+  std::lock_guard lock(mutex_);
+  const std::string line = (needs_line_end_ ? "\r\n" : "") + CsvLine(Fields(entry));
+  error = AppendWhole(fd_, line);
+  if (error.empty()) needs_line_end_ = false;
+  return error.empty();
+}
+
+}  // namespace dtu

@@ -1,0 +1,25 @@
+#include "core/production/provision_record.h"
+
+namespace dtu {
+
+bool ProvisionRecord::Add(const LogEntry& entry) {
+  std::string error;
+  const bool logged = log_.Append(entry, error);
+  std::lock_guard lock(mutex_);
+  entries_.push_back(entry);
+  if (!logged && log_error_.empty()) log_error_ = error;
+  if (!logged) log_failed_ = true;
+  return logged;
+}
+
+std::string ProvisionRecord::log_error() const {
+  std::lock_guard lock(mutex_);
+  return log_error_;
+}
+
+std::vector<LogEntry> ProvisionRecord::entries() const {
+  std::lock_guard lock(mutex_);
+  return entries_;
+}
+
+}  // namespace dtu

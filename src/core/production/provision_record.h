@@ -1,0 +1,33 @@
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/production/provision_log.h"
+
+namespace dtu {
+
+// What a production run has done so far: the log lines of its units, each appended to the log
+// as the unit ends (any thread). Once a line cannot be logged the run is to end.
+class ProvisionRecord {
+ public:
+  explicit ProvisionRecord(ProvisionLog& log) : log_(log) {}
+
+  // Logs the unit's line; false when the log could not be written.
+  bool Add(const LogEntry& entry);
+
+  bool log_failed() const { return log_failed_.load(); }
+  std::string log_error() const;
+  std::vector<LogEntry> entries() const;
+
+ private:
+  ProvisionLog& log_;
+  mutable std::mutex mutex_;
+  std::vector<LogEntry> entries_;  // guarded by mutex_
+  std::string log_error_;          // guarded by mutex_
+  std::atomic<bool> log_failed_{false};
+};
+
+}  // namespace dtu

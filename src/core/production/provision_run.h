@@ -1,0 +1,39 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "core/production/port_channel.h"
+#include "core/production/provision_log.h"
+#include "core/production/provision_progress.h"
+#include "core/production/unit_table.h"
+#include "core/serial/line_settings.h"
+
+namespace dtu {
+
+struct ProvisionSettings {
+  std::vector<std::string> ports;
+  LineSettings line;
+  std::chrono::milliseconds timeout{5000};  // how long a unit may take to answer
+  bool once = false;                        // one unit per port
+};
+
+struct ProvisionOutcome {
+  // The first port that could not be opened: then no unit was touched on any port.
+  std::optional<std::string> unopened_port;
+  std::optional<ChannelOpenError> open_error;
+  std::vector<LogEntry> entries;  // the units of this run, in the order they ended
+  std::string log_error;          // why the log could not be written, if it could not
+};
+
+// A production run: one thread per port, all opened before any unit is touched, each
+// provisioning units from `rows` and logging them to `log` until its work is done or `stop` is
+// requested. Returns when every port's thread has ended and every port is closed.
+ProvisionOutcome RunProvisioning(const ProvisionSettings& settings,
+                                 const std::vector<UnitRow>& rows, ProvisionLog& log,
+                                 ProvisionProgress& progress, std::stop_token stop);
+
+}  // namespace dtu

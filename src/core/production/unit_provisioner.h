@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <string_view>
+
+#include "core/production/port_channel.h"
+#include "core/production/provision_log.h"
+#include "core/production/row_assigner.h"
+#include "core/production/unit_result.h"
+
+namespace dtu {
+
+// The steps that provision the one unit on a port: read its status and block, pick its row,
+// apply the row to the template (done when the table was loaded), write, read back and compare
+// byte for byte with what was sent. A unit an earlier run left ok with the same row, whose block
+// already equals what would be written, is not written again.
+class UnitProvisioner {
+ public:
+  using StepReport = std::function<void(std::string_view)>;
+
+  // `timeout` is how long the unit may take to answer, on top of the time the line needs to
+  // carry the command and the answer.
+  UnitProvisioner(PortChannel& channel, RowAssigner& rows, std::chrono::milliseconds timeout,
+                  StepReport step);
+
+  // The log line of the unit on the port, or nothing when `stop` was requested before anything
+  // was written to it. Once the parameter frame is sent, the unit is seen through to the end.
+  std::optional<LogEntry> Provision(std::stop_token stop);
+
+ private:
+  std::chrono::milliseconds Limit(std::size_t sent, std::size_t answer) const;
+  PortChannel::Outcome ReadBlock(std::stop_token stop);
+  LogEntry Ended(UnitResult result, std::string message) const;
+  LogEntry EndedUnfinished(PortChannel::Outcome outcome, std::string_view what) const;
+  LogEntry WriteAndVerify(const UnitRow& row);
+
+  PortChannel& channel_;
+  RowAssigner& rows_;
+  std::chrono::milliseconds timeout_;
+  StepReport step_;
+  // What the unit reported when it was first read, and the row it got.
+  UnitReport unit_;
+  int row_line_ = 0;
+};
+
+// Where two blocks first differ and how many bytes differ, for the mismatch message.
+std::string DescribeDifference(const ParameterBlock& sent, const ParameterBlock& read);
+
+}  // namespace dtu

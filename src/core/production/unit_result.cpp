@@ -1,0 +1,32 @@
+#include "core/production/unit_result.h"
+
+#include <array>
+#include <utility>
+
+namespace dtu {
+namespace {
+
+constexpr std::array<std::pair<UnitResult, std::string_view>, 6> kNames{{
+    {UnitResult::Ok, "ok"},
+    {UnitResult::Skipped, "skipped"},
+    {UnitResult::Rejected, "rejected"},
+    {UnitResult::Mismatch, "mismatch"},
+    {UnitResult::NoAnswer, "no-answer"},
+    {UnitResult::Vanished, "vanished"},
+}};
+
+}  // namespace
+
+std::string_view ResultName(UnitResult result) {
+  for (const auto& [value, name] : kNames)
+    if (value == result) return name;
+  return {};
+}
+
+std::optional<UnitResult> ResultFromName(std::string_view name) {
+  for (const auto& [value, text] : kNames)
+    if (text == name) return value;
+  return std::nullopt;
+}
+
+}  // namespace dtu

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dtu {
+
+// How the provisioning of one unit ended, as the log names it.
+enum class UnitResult {
+  Ok,        // written, read back and found equal
+  Skipped,   // nothing written: done before, or no row for the unit
+  Rejected,  // the unit answered the parameter frame "$$$ChkErr\r"
+  Mismatch,  // the block read back differs from the one written
+  NoAnswer,  // the unit stopped answering within the time limit
+  Vanished,  // the port vanished
+};
+
+std::string_view ResultName(UnitResult result);
+std::optional<UnitResult> ResultFromName(std::string_view name);
+
+// True for the results that leave the unit as its row wants it.
+constexpr bool Succeeded(UnitResult result) {
+  return result == UnitResult::Ok || result == UnitResult::Skipped;
+}
+
+// Who a unit is, as it reports itself.
+struct UnitIdentity {
+  std::string board_serial;   // "XuLieHao:"
+  std::string module_serial;  // "GSN:"
+
+  bool known() const { return !board_serial.empty() || !module_serial.empty(); }
+  bool operator==(const UnitIdentity&) const = default;
+};
+
+}  // namespace dtu

@@ -1,0 +1,153 @@
+#include "core/text/csv_reader.h"
+
+#include <csv.h>
+
+#include <memory>
+#include <optional>
+
+namespace dtu {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The length of the well-formed UTF-8 character at `pos`, or 0 when there is none.
+std::size_t Utf8Length(std::string_view text, std::size_t pos) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(pos);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  char32_t c = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, c = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, c = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, c = lead & 0x07;
+  } else {
+    return 0;
+  }
+  if (pos + length > text.size()) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(pos + i) & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (byte(pos + i) & 0x3F);
+  }
+  const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
+  const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
+  return overlong || surrogate || c > 0x10FFFF ? 0 : length;
+}
+
+// Where the text stops being UTF-8, if it does.
+std::optional<std::size_t> FirstNonUtf8(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t length = Utf8Length(text, pos);
+    if (length == 0) return pos;
+    pos += length;
+  }
+  return std::nullopt;
+}
+
+// Line numbers of byte positions: a line ends with LF, CR LF or a CR on its own.
+class LineCounter {
+ public:
+  explicit LineCounter(std::string_view text) : text_(text) {}
+
+  // The line of the byte at `pos`; positions must not go backwards.
+  int LineAt(std::size_t pos) {
+    for (; scanned_ < pos; ++scanned_) {
+      const char c = text_[scanned_];
+      if (c == '\n' || (c == '\r' && (scanned_ + 1 == text_.size() || text_[scanned_ + 1] != '\n')))
+        ++line_;
+    }
+    return line_;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t scanned_ = 0;
+  int line_ = 1;
+};
+
+// What libcsv's callbacks build.
+struct Collector {
+  std::vector<CsvRecord> records;
+  CsvRecord current;
+  bool in_record = false;
+  int line = 1;  // of the byte being parsed
+
+  // Called before each byte: a byte that is no line end after a finished record starts one.
+  void Begin(char c) {
+    if (!in_record && c != '\r' && c != '\n') {
+      in_record = true;
+      current.line = line;
+    }
+  }
+  static void Field(void* data, std::size_t size, void* self) {
+    auto& collector = *static_cast<Collector*>(self);
+    collector.current.fields.emplace_back(data == nullptr ? "" : static_cast<const char*>(data),
+                                          size);
+  }
+  static void EndRecord(int /*terminator*/, void* self) {
+    auto& collector = *static_cast<Collector*>(self);
+    if (!IsBlank(collector.current)) collector.records.push_back(std::move(collector.current));
+    collector.current = {};
+    collector.in_record = false;
+  }
+  // A line of nothing but spaces is as blank as an empty one.
+  static bool IsBlank(const CsvRecord& record) {
+    for (const std::string& field : record.fields)
+      if (field.find_first_not_of(" \t") != std::string::npos) return false;
+    return true;
+  }
+};
+
+struct ParserDeleter {
+  void operator()(csv_parser* parser) const {
+    csv_free(parser);
+    delete parser;
+  }
+};
+using Parser = std::unique_ptr<csv_parser, ParserDeleter>;
+
+// Spaces are part of a field, as in any spreadsheet.
+int NoSpaces(unsigned char) { return 0; }
+
+CsvDocument Refused(int line, std::string reason) {
+  CsvDocument document;
+  document.error_line = line;
+  document.error = "第 " + std::to_string(line) + " 行：" + std::move(reason);
+  return document;
+}
+
+}  // namespace
+
+CsvDocument ReadCsv(std::string_view text) {
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  LineCounter lines(text);
+  if (const std::optional<std::size_t> bad = FirstNonUtf8(text))
+    return Refused(lines.LineAt(*bad), "不是 UTF-8 文本（请把文件存为 UTF-8 编码的 CSV）");
+
+  auto raw = std::make_unique<csv_parser>();
+  if (csv_init(raw.get(), CSV_STRICT | CSV_STRICT_FINI) != 0) return Refused(1, "无法读取 CSV");
+  const Parser parser(raw.release());
+  csv_set_space_func(parser.get(), NoSpaces);
+
+  Collector collector;
+  // One byte at a time, so that every record knows the line it starts on and an error the line
+  // it is found on.
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    collector.line = lines.LineAt(pos);
+    collector.Begin(text[pos]);
+    if (csv_parse(parser.get(), text.data() + pos, 1, Collector::Field, Collector::EndRecord,
+                  &collector) != 1)
+      return Refused(collector.line, csv_error(parser.get()) == CSV_EPARSE
+                                         ? "引号用错了：引号只能围住整个字段，字段中的引号要写两次"
+                                         : "字段太长，无法读取");
+  }
+  if (csv_fini(parser.get(), Collector::Field, Collector::EndRecord, &collector) != 0)
+    return Refused(collector.current.line, "引号没有结束");
+  CsvDocument document;
+  document.records = std::move(collector.records);
+  return document;
+}
+
+}  // namespace dtu
