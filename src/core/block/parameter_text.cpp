@@ -498,7 +498,9 @@ TextImport SetBlockFields(const ParameterBlock& base, std::span<const std::strin
   return ApplyObject(object, base);
 }
 
-bool IsBlockTextMember(std::string_view name) { return FindMember(name) != nullptr; }
+bool IsBlockTextMember(std::string_view name) {
+  return FindMember(name) != nullptr;
+}
 
 bool LooksLikeBlockText(std::string_view bytes) {
   const std::size_t first = bytes.find_first_not_of(" \t\r\n");

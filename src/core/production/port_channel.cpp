@@ -75,9 +75,9 @@ std::optional<ChannelOpenError> PortChannel::Open() {
   // A unit on a wrongly set line would only seem not to answer.
   if (messages_.count != reports_before || !port_->StartMonitor()) {
     port_.reset();
-    return ChannelOpenError{PortOpenFailure::Other,
-                            messages_.count != reports_before ? messages_.last
-                                                              : "the monitor thread did not start"};
+    return ChannelOpenError{PortOpenFailure::Other, messages_.count != reports_before
+                                                        ? messages_.last
+                                                        : "the monitor thread did not start"};
   }
   lost_ = false;
   return std::nullopt;

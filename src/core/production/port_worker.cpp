@@ -16,7 +16,9 @@ constexpr std::chrono::milliseconds kPollInterval{1000};
 constexpr std::chrono::milliseconds kPollAnswerTime{1000};
 constexpr std::size_t kSignalReplySize = 16;
 
-bool HasSignal(const UnitReport& report) { return !report.signal.empty(); }
+bool HasSignal(const UnitReport& report) {
+  return !report.signal.empty();
+}
 
 std::string UnitName(const UnitIdentity& unit) {
   if (!unit.module_serial.empty()) return unit.module_serial;
@@ -48,7 +50,9 @@ PortWorker::PortWorker(std::size_t index, PortChannel& channel, RowAssigner& row
       progress_(progress),
       settings_(settings) {}
 
-void PortWorker::Show(std::string_view text) { progress_.Update(index_, text); }
+void PortWorker::Show(std::string_view text) {
+  progress_.Update(index_, text);
+}
 
 bool PortWorker::Finished(std::stop_token stop) const {
   return stop.stop_requested() || record_.log_failed() || rows_.AllDone();
@@ -79,7 +83,8 @@ bool PortWorker::ProvisionOne(std::stop_token stop) {
 }
 
 PortChannel::Outcome PortWorker::Poll(std::stop_token stop) {
-  const auto limit = kPollAnswerTime + channel_.LineTime(kGetSignalCommand.size() + kSignalReplySize);
+  const auto limit =
+      kPollAnswerTime + channel_.LineTime(kGetSignalCommand.size() + kSignalReplySize);
   return channel_.Ask(kGetSignalCommand, limit, HasSignal, stop);
 }
 

@@ -8,8 +8,8 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "core/text/csv_reader.h"
@@ -21,7 +21,9 @@ namespace {
 // A log is a few hundred bytes per unit; one this large is no log of ours.
 constexpr off_t kLogLimit = off_t{256} * 1024 * 1024;
 
-std::string SystemError(int error) { return std::strerror(error); }
+std::string SystemError(int error) {
+  return std::strerror(error);
+}
 
 std::string ReadAll(int fd, std::string& text) {
   struct stat info {};
@@ -125,8 +127,8 @@ std::string ProvisionLog::ReadHistory(std::string_view text) {
   for (const std::string_view column : kLogColumns)
     header += (header.empty() ? "" : ",") + std::string(column);
   const auto& records = document.records;
-  if (records.empty() || records.front().fields != std::vector<std::string>(kLogColumns.begin(),
-                                                                            kLogColumns.end()))
+  if (records.empty() ||
+      records.front().fields != std::vector<std::string>(kLogColumns.begin(), kLogColumns.end()))
     return "不是 provision 的日志：第一行应为 " + header;
   for (std::size_t i = 1; i < records.size(); ++i) {
     const std::vector<std::string>& f = records[i].fields;
@@ -140,7 +142,9 @@ std::string ProvisionLog::ReadHistory(std::string_view text) {
   return {};
 }
 
-ProvisionLog::~ProvisionLog() { ::close(fd_); }
+ProvisionLog::~ProvisionLog() {
+  ::close(fd_);
+}
 
 bool ProvisionLog::Append(const LogEntry& entry, std::string& error) {
   std::lock_guard lock(mutex_);

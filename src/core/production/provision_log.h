@@ -17,8 +17,8 @@ namespace dtu {
 // tell a new run which units and rows are done already.
 
 inline constexpr std::array<std::string_view, 9> kLogColumns{
-    "time", "port", "board_serial", "module_serial", "firmware", "signal", "row", "result",
-    "message"};
+    "time",   "port", "board_serial", "module_serial", "firmware",
+    "signal", "row",  "result",       "message"};
 
 struct LogEntry {
   std::string time;  // ISO 8601 local time with its offset, e.g. 2024-05-01T10:22:33+08:00

@@ -15,7 +15,8 @@ RowAssigner::RowAssigner(const std::vector<UnitRow>& rows,
 }
 
 RowAssigner::Slot* RowAssigner::FindLine(int line) {
-  const auto found = std::ranges::find_if(slots_, [&](const Slot& s) { return s.row->line == line; });
+  const auto found =
+      std::ranges::find_if(slots_, [&](const Slot& s) { return s.row->line == line; });
   return found == slots_.end() ? nullptr : &*found;
 }
 
@@ -49,9 +50,9 @@ RowAssigner::Claim RowAssigner::ClaimRow(const UnitIdentity& unit) {
   }
   for (Slot& slot : slots_)
     if (slot.row->gsn.empty() && slot.state == State::Free) return Take(slot, unit);
-  const bool keyed_only = std::ranges::all_of(slots_, [](const Slot& s) { return !s.row->gsn.empty(); });
-  return {nullptr, false,
-          keyed_only ? "表中没有这个单元的 gsn" : "表中的行都已用完或正在使用"};
+  const bool keyed_only =
+      std::ranges::all_of(slots_, [](const Slot& s) { return !s.row->gsn.empty(); });
+  return {nullptr, false, keyed_only ? "表中没有这个单元的 gsn" : "表中的行都已用完或正在使用"};
 }
 
 void RowAssigner::Finish(const UnitRow& row, UnitResult result) {
@@ -65,4 +66,3 @@ bool RowAssigner::AllDone() const {
 }
 
 }  // namespace dtu
-

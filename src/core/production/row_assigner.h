@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/production/provision_log.h"
-#include "core/production/unit_table.h"
 #include "core/production/unit_result.h"
+#include "core/production/unit_table.h"
 
 namespace dtu {
 

@@ -10,7 +10,9 @@ namespace {
 
 constexpr std::size_t kSignalReplySize = 16;
 
-bool HasSignal(const UnitReport& report) { return !report.signal.empty(); }
+bool HasSignal(const UnitReport& report) {
+  return !report.signal.empty();
+}
 
 }  // namespace
 
@@ -24,8 +26,7 @@ ProbeResult ProbePort(const std::string& port, LineSettings line,
       result.open_error = std::move(error);
       return result;
     }
-    const auto limit =
-        answer_time + channel.LineTime(kGetSignalCommand.size() + kSignalReplySize);
+    const auto limit = answer_time + channel.LineTime(kGetSignalCommand.size() + kSignalReplySize);
     const PortChannel::Outcome outcome = channel.Ask(kGetSignalCommand, limit, HasSignal, stop);
     if (outcome == PortChannel::Outcome::Answered) {
       result.baud_rate = rate;
@@ -45,8 +46,7 @@ std::vector<ProbeResult> ProbePorts(const std::vector<std::string>& ports, LineS
     std::vector<std::jthread> threads;
     for (std::size_t i = 0; i < ports.size(); ++i) {
       try {
-        threads.emplace_back(
-            [&, i] { results[i] = ProbePort(ports[i], line, answer_time, stop); });
+        threads.emplace_back([&, i] { results[i] = ProbePort(ports[i], line, answer_time, stop); });
       } catch (const std::system_error&) {
         // No thread left: this port is searched on the calling thread instead.
         results[i] = ProbePort(ports[i], line, answer_time, stop);

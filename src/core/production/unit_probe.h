@@ -22,8 +22,8 @@ static_assert(std::ranges::is_permutation(kProbeBaudOrder, kSupportedBaudRates))
 // What a search found on one port.
 struct ProbeResult {
   std::string port;
-  std::optional<int> baud_rate;  // the rate a unit answered at, if one did
-  std::string signal;            // the signal strength it reported
+  std::optional<int> baud_rate;                // the rate a unit answered at, if one did
+  std::string signal;                          // the signal strength it reported
   std::optional<ChannelOpenError> open_error;  // the port could not be used
 };
 

@@ -12,8 +12,12 @@ namespace {
 constexpr std::size_t kBlockReplySize = 1600;
 constexpr std::size_t kShortReplySize = 64;
 
-bool HasBlock(const UnitReport& report) { return report.block.has_value(); }
-bool HasSettingsAnswer(const UnitReport& report) { return report.settings_answer.has_value(); }
+bool HasBlock(const UnitReport& report) {
+  return report.block.has_value();
+}
+bool HasSettingsAnswer(const UnitReport& report) {
+  return report.settings_answer.has_value();
+}
 
 std::string_view FieldAt(std::size_t offset) {
   for (const FieldSpec& row : kBlockLayout)
@@ -45,8 +49,8 @@ std::chrono::milliseconds UnitProvisioner::Limit(std::size_t sent, std::size_t a
 }
 
 PortChannel::Outcome UnitProvisioner::ReadBlock(std::stop_token stop) {
-  return channel_.Ask(kGetParametersCommand,
-                      Limit(kGetParametersCommand.size(), kBlockReplySize), HasBlock, stop);
+  return channel_.Ask(kGetParametersCommand, Limit(kGetParametersCommand.size(), kBlockReplySize),
+                      HasBlock, stop);
 }
 
 LogEntry UnitProvisioner::Ended(UnitResult result, std::string message) const {

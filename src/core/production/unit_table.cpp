@@ -28,7 +28,8 @@ std::string ReadHeader(const CsvRecord& header, std::vector<std::string>& names)
     const std::string column = "第 " + std::to_string(i + 1) + " 列";
     if (name.empty()) return AtLine(header.line, column + "没有名字");
     if (name != kGsnColumn && !IsBlockTextMember(name))
-      return AtLine(header.line, column + " \"" + name + "\" 不是参数的名字（名字见 dtuctl export）");
+      return AtLine(header.line,
+                    column + " \"" + name + "\" 不是参数的名字（名字见 dtuctl export）");
     if (!seen.insert(name).second) return AtLine(header.line, "\"" + name + "\" 出现了不止一次");
     names.push_back(std::move(name));
   }
@@ -84,8 +85,8 @@ UnitTable LoadUnitTable(std::string_view csv, const ParameterBlock& template_blo
     const std::string& gsn = table.rows.back().gsn;
     if (gsn.empty()) continue;
     if (const auto [earlier, fresh] = gsn_lines.emplace(gsn, record.line); !fresh)
-      return Refused(AtLine(record.line, "gsn " + gsn + " 已在第 " +
-                                             std::to_string(earlier->second) + " 行给出"));
+      return Refused(AtLine(
+          record.line, "gsn " + gsn + " 已在第 " + std::to_string(earlier->second) + " 行给出"));
   }
   return table;
 }

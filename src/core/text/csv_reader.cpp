@@ -109,7 +109,9 @@ struct ParserDeleter {
 using Parser = std::unique_ptr<csv_parser, ParserDeleter>;
 
 // Spaces are part of a field, as in any spreadsheet.
-int NoSpaces(unsigned char) { return 0; }
+int NoSpaces(unsigned char) {
+  return 0;
+}
 
 CsvDocument Refused(int line, std::string reason) {
   CsvDocument document;
