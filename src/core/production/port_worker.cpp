@@ -20,16 +20,10 @@ bool HasSignal(const UnitReport& report) {
   return !report.signal.empty();
 }
 
-std::string UnitName(const UnitIdentity& unit) {
-  if (!unit.module_serial.empty()) return unit.module_serial;
-  if (!unit.board_serial.empty()) return unit.board_serial;
-  return "未报序列号的单元";
-}
-
 std::string Describe(const LogEntry& entry) {
   std::string text = UnitName(entry.unit);
   if (entry.row_line > 0) text += " 第 " + std::to_string(entry.row_line) + " 行";
-  return text + " " + std::string(ResultName(entry.result)) + "：" + entry.message;
+  return text + "：" + std::string(ResultName(entry.result)) + " " + entry.message;
 }
 
 }  // namespace

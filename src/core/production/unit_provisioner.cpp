@@ -19,6 +19,22 @@ bool HasSettingsAnswer(const UnitReport& report) {
   return report.settings_answer.has_value();
 }
 
+// The engine's report on one line, as a log's field and a progress line want it.
+std::string OneLine(std::string_view text) {
+  std::string line;
+  bool blank = false;
+  for (const char c : text) {
+    if (c == '\r' || c == '\n' || c == ' ' || c == '\t') {
+      blank = !line.empty();
+      continue;
+    }
+    if (blank) line += ' ';
+    blank = false;
+    line += c;
+  }
+  return line;
+}
+
 std::string_view FieldAt(std::size_t offset) {
   for (const FieldSpec& row : kBlockLayout)
     if (offset >= row.offset && offset < std::size_t{row.offset} + row.size) return row.name;
@@ -69,7 +85,7 @@ LogEntry UnitProvisioner::Ended(UnitResult result, std::string message) const {
 LogEntry UnitProvisioner::EndedUnfinished(PortChannel::Outcome outcome,
                                           std::string_view what) const {
   if (outcome == PortChannel::Outcome::PortLost) {
-    const std::string& why = channel_.last_engine_message();
+    const std::string why = OneLine(channel_.last_engine_message());
     return Ended(UnitResult::Vanished,
                  "端口在" + std::string(what) + "时不见了" + (why.empty() ? "" : "：" + why));
   }
@@ -107,7 +123,7 @@ std::optional<LogEntry> UnitProvisioner::Provision(std::stop_token stop) {
 LogEntry UnitProvisioner::WriteAndVerify(const UnitRow& row) {
   ParameterBlock sent = row.block;
   const std::string frame = BuildParameterFrame(sent);
-  step_("写入参数");
+  step_(UnitName(unit_.unit) + " 第 " + std::to_string(row.line) + " 行：写入参数");
   const PortChannel::Outcome written =
       channel_.Ask(frame, Limit(frame.size(), kShortReplySize), HasSettingsAnswer);
   if (written != PortChannel::Outcome::Answered)
@@ -115,7 +131,7 @@ LogEntry UnitProvisioner::WriteAndVerify(const UnitRow& row) {
   if (*channel_.report().settings_answer != kSetOkMessage)
     return Ended(UnitResult::Rejected, *channel_.report().settings_answer);
 
-  step_("读回核对");
+  step_(UnitName(unit_.unit) + " 第 " + std::to_string(row.line) + " 行：读回核对");
   const PortChannel::Outcome verified = ReadBlock({});
   if (verified != PortChannel::Outcome::Answered)
     return EndedUnfinished(verified, "写入成功后读回参数");

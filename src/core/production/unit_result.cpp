@@ -29,4 +29,10 @@ std::optional<UnitResult> ResultFromName(std::string_view name) {
   return std::nullopt;
 }
 
+std::string UnitName(const UnitIdentity& unit) {
+  if (!unit.module_serial.empty()) return unit.module_serial;
+  if (!unit.board_serial.empty()) return unit.board_serial;
+  return "未报序列号的单元";
+}
+
 }  // namespace dtu

@@ -33,4 +33,7 @@ struct UnitIdentity {
   bool operator==(const UnitIdentity&) const = default;
 };
 
+// How progress lines name a unit: its module serial, else its board serial.
+std::string UnitName(const UnitIdentity& unit);
+
 }  // namespace dtu
