@@ -8,8 +8,8 @@
 
 # ---- dtuctl -----------------------------------------------------------------------------------
 
-declare -ga _dtu_dtuctl_commands=(decode diff export frame import ports read replay set signal summary
-  write)
+declare -ga _dtu_dtuctl_commands=(decode diff export frame import ports probe provision read replay
+  set signal summary write)
 
 # The options of the commands that talk to a unit over a serial port.
 declare -g _dtu_dtuctl_line_options="--port --baud --parity --data --stop --timeout"
@@ -22,6 +22,8 @@ declare -gA _dtu_dtuctl_options=(
   [frame]=""
   [import]="-o --output --base"
   [ports]=""
+  [probe]="--port --parity --data --stop --timeout"
+  [provision]="--template --units --log --once $_dtu_dtuctl_line_options"
   [read]="$_dtu_dtuctl_line_options -o --output"
   [replay]=""
   [set]="-o --output"
@@ -55,6 +57,9 @@ declare -gA _dtu_dtuctl_values=(
   [-o]="@file"
   [--output]="@file"
   [--base]="@file"
+  [--template]="@file"
+  [--units]="@file"
+  [--log]="@file"
 )
 
 # ---- dtusim (no commands: its one list is under its own name) -------------------------------
