@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "core/text/utf8_text.h"
+
 namespace dtuctl {
 namespace {
 
@@ -25,16 +27,11 @@ std::size_t Columns(char32_t c) {
 std::string FitColumns(std::string_view text, std::size_t columns) {
   std::size_t used = 0;
   for (std::size_t pos = 0; pos < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    char32_t c = lead < 0x80 ? lead : lead & (0x3F >> (length - 1));
-    for (std::size_t i = 1; i < length && pos + i < text.size(); ++i)
-      c = (c << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
+    const dtu::Utf8Char c = dtu::DecodeUtf8At(text, pos);
     // Control characters (a line end in a unit's value) would break the lines' layout.
-    if (c < 0x20) return std::string(text.substr(0, pos));
-    if (used + Columns(c) > columns) return std::string(text.substr(0, pos));
-    used += Columns(c);
-    pos += length;
+    if (c.code < 0x20 || used + Columns(c.code) > columns) return std::string(text.substr(0, pos));
+    used += Columns(c.code);
+    pos += c.length;
   }
   return std::string(text);
 }

@@ -34,16 +34,16 @@ void PortChannel::ReportSink::SetAddress(int, std::string_view) {}
 
 void PortChannel::ReportSink::SetStatusText(int control_id, std::string_view text) {
   switch (control_id) {
-    case kBoardSerialEditId:
+    case main_id::kBoardSerial:
       report.unit.board_serial = text;
       break;
-    case kModuleSerialEditId:
+    case main_id::kModuleSerial:
       report.unit.module_serial = text;
       break;
-    case kVersionEditId:
+    case main_id::kVersion:
       report.firmware = text;
       break;
-    case kSignalEditId:
+    case main_id::kSignalText:
       report.signal = text;
       break;
     default:

@@ -19,8 +19,8 @@ bool HasSignal(const UnitReport& report) {
 ProbeResult ProbePort(const std::string& port, LineSettings line,
                       std::chrono::milliseconds answer_time, std::stop_token stop) {
   ProbeResult result{port, std::nullopt, {}, std::nullopt};
-  for (const int rate : kProbeBaudOrder) {
-    line.baud_rate = rate;
+  for (const std::uint32_t rate : kProbeBaudOrder) {
+    line.baud_rate = static_cast<int>(rate);
     PortChannel channel(port, line);
     if (std::optional<ChannelOpenError> error = channel.Open()) {
       result.open_error = std::move(error);

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
 
+#include "core/baud_rates.h"
 #include "core/production/port_channel.h"
 #include "core/serial/line_settings.h"
 
@@ -15,9 +17,9 @@ namespace dtu {
 
 // The rates the port list offers, in the order a search for a unit tries them: the most common
 // first.
-inline constexpr std::array<int, 14> kProbeBaudOrder = {
+inline constexpr std::array<std::uint32_t, 14> kProbeBaudOrder = {
     9600, 115200, 57600, 38400, 19200, 4800, 2400, 1200, 230400, 460800, 921600, 600, 300, 110};
-static_assert(std::ranges::is_permutation(kProbeBaudOrder, kSupportedBaudRates));
+static_assert(std::ranges::is_permutation(kProbeBaudOrder, kBaudRates));
 
 // What a search found on one port.
 struct ProbeResult {

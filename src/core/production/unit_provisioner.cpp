@@ -36,7 +36,7 @@ std::string OneLine(std::string_view text) {
 }
 
 std::string_view FieldAt(std::size_t offset) {
-  for (const FieldSpec& row : kBlockLayout)
+  for (const FieldRow& row : kBlockLayout)
     if (offset >= row.offset && offset < std::size_t{row.offset} + row.size) return row.name;
   return {};
 }

@@ -5,43 +5,20 @@
 #include <memory>
 #include <optional>
 
+#include "core/text/utf8_text.h"
+
 namespace dtu {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// The length of the well-formed UTF-8 character at `pos`, or 0 when there is none.
-std::size_t Utf8Length(std::string_view text, std::size_t pos) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(pos);
-  if (lead < 0x80) return 1;
-  std::size_t length = 0;
-  char32_t c = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, c = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, c = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, c = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (pos + length > text.size()) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(pos + i) & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (byte(pos + i) & 0x3F);
-  }
-  const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
-  const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
-  return overlong || surrogate || c > 0x10FFFF ? 0 : length;
-}
-
 // Where the text stops being UTF-8, if it does.
 std::optional<std::size_t> FirstNonUtf8(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t length = Utf8Length(text, pos);
-    if (length == 0) return pos;
-    pos += length;
+    const Utf8Char c = DecodeUtf8At(text, pos);
+    // A malformed byte reads as U+FFFD one byte long; the character itself takes three.
+    if (c.code == kReplacementCharacter && c.length == 1) return pos;
+    pos += c.length;
   }
   return std::nullopt;
 }
