@@ -26,6 +26,23 @@ struct ChildEnd {
   int term_signal = 0;
 };
 
+// A descriptor of the test's own, closed when it goes.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() { Close(); }
+  int get() const { return fd_; }
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
 class ChildProcess {
  public:
   // Starts argv[0] with `argv`; its standard output and standard error go to `out_fd` and

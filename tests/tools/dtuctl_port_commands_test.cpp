@@ -35,6 +35,7 @@ namespace {
 using test::ChildEnd;
 using test::ChildProcess;
 using test::DtusimProcess;
+using test::Fd;
 using test::ProcessResult;
 using test::ReadAllBytes;
 using test::TempDir;
@@ -352,23 +353,6 @@ TEST(DtuctlPortCommands, APortHeldByAnotherProgramIsBusy) {
   const ProcessResult read = Dtuctl({"read", "--port", unit.port(), "-o", saved.string()});
   EXPECT_EQ(read.exit_status, kOk) << "free again: " << read.err;
 }
-
-// A descriptor of the test's own, closed when it goes.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() { Close(); }
-  int get() const { return fd_; }
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
 
 // What another program finds when it opens the port: someone's advisory lock, or the exclusive
 // flag that keeps every program but root's out.

@@ -76,4 +76,27 @@ bool StdoutLost() {
   return g_stdout_lost;
 }
 
+std::string DescribeOpenFailure(const std::string& port, dtu::PortOpenFailure failure,
+                                const std::string& reason) {
+  switch (failure) {
+    case dtu::PortOpenFailure::Missing:
+      return "cannot open " + port + ": no such serial port (" + reason + ")";
+    case dtu::PortOpenFailure::Busy:
+      return "cannot open " + port + ": another program is using the port (" + reason + ")";
+    default:
+      return "cannot open " + port + ": " + reason;
+  }
+}
+
+int OpenFailureStatus(dtu::PortOpenFailure failure) {
+  switch (failure) {
+    case dtu::PortOpenFailure::Missing:
+      return kExitPortMissing;
+    case dtu::PortOpenFailure::Busy:
+      return kExitPortBusy;
+    default:
+      return kExitPortError;
+  }
+}
+
 }  // namespace dtuctl

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/block/parameter_block.h"
+#include "core/serial/serial_port.h"
 #include "core/user_messages.h"
 
 namespace CLI {
@@ -36,6 +37,12 @@ int PrintLoadedSummary(std::string_view name, dtu::ParameterBlock block,
 // Prints the summary of a block already readied with dtu::PrepareLoadedBlock; false when standard
 // output could not be written.
 bool PrintSummaryOf(std::string_view name, const dtu::ParameterBlock& loaded);
+
+// "cannot open DEV: no such serial port (reason)" and the like: why a port could not be opened,
+// in the tool's words, and the exit status that goes with it.
+std::string DescribeOpenFailure(const std::string& port, dtu::PortOpenFailure failure,
+                                const std::string& reason);
+int OpenFailureStatus(dtu::PortOpenFailure failure);
 
 // Writes the bytes to standard output and flushes it; false when they could not be written, e.g.
 // to a full disk or a closed pipe. After a failure nothing more is written. A closed pipe (the

@@ -92,12 +92,35 @@ void AddPortOptions(CLI::App& parser, PortOptions& options, bool port_required) 
       ->description(std::string("the serial port the unit is on") +
                     (port_required ? " (required)" : "") + ", e.g. /dev/ttyUSB0")
       ->check(Check(CheckPort));
-  parser.add_option("--baud", options.baud_rate)
-      ->option_text("N")
+  AddLineOptions(parser, options);
+  parser.add_option("--timeout", options.timeout_seconds)
+      ->option_text("S")
       ->description(
-          "line rate: 110, 300, 600, 1200, 2400, 4800, 9600 (default),\n"
-          "19200, 38400, 57600, 115200, 230400, 460800 or 921600")
-      ->check(Check(CheckBaud));
+          "seconds to wait for the unit's answer, counted from the moment the\n"
+          "command is sent (default 5; fractions allowed)")
+      ->check(TimeoutCheck());
+}
+
+CLI::Option* AddPortListOption(CLI::App& parser, std::vector<std::string>& ports,
+                               const std::string& description) {
+  return parser.add_option("--port", ports)
+      ->option_text("DEV")
+      ->description(description)
+      ->check(Check(CheckPort));
+}
+
+CLI::Validator TimeoutCheck() {
+  return Check(CheckTimeout);
+}
+
+void AddLineOptions(CLI::App& parser, PortOptions& options, bool with_baud) {
+  if (with_baud)
+    parser.add_option("--baud", options.baud_rate)
+        ->option_text("N")
+        ->description(
+            "line rate: 110, 300, 600, 1200, 2400, 4800, 9600 (default),\n"
+            "19200, 38400, 57600, 115200, 230400, 460800 or 921600")
+        ->check(Check(CheckBaud));
   parser
       .add_option_function<std::string>(
           "--parity", [&options](const std::string& v) { options.parity = v.front(); })
@@ -112,12 +135,15 @@ void AddPortOptions(CLI::App& parser, PortOptions& options, bool port_required) 
       ->option_text("1|2")
       ->description("stop bits (default 1)")
       ->check(CheckBits("stop bits", 1, 2));
-  parser.add_option("--timeout", options.timeout_seconds)
-      ->option_text("S")
-      ->description(
-          "seconds to wait for the unit's answer, counted from the moment the\n"
-          "command is sent (default 5; fractions allowed)")
-      ->check(Check(CheckTimeout));
+}
+
+dtu::LineSettings LineOf(const PortOptions& options) {
+  dtu::LineSettings line;
+  line.baud_rate = options.baud_rate;
+  line.parity = options.parity;
+  line.data_bits = options.data_bits;
+  line.stop_bits = options.stop_bits;
+  return line;
 }
 
 std::string DescribeLine(const PortOptions& options) {

@@ -1,9 +1,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "core/serial/line_settings.h"
 
 namespace CLI {
 class App;
+class Option;
+class Validator;
 }  // namespace CLI
 
 namespace dtuctl {
@@ -22,6 +27,20 @@ struct PortOptions {
 // is parsed, their values going into `options`. --port is required unless the command can do
 // without a unit (`port_required` false).
 void AddPortOptions(CLI::App& parser, PortOptions& options, bool port_required = true);
+
+// Declares --baud (unless `with_baud` is false), --parity, --data and --stop alone, for the
+// commands that take several ports and a time limit of their own.
+void AddLineOptions(CLI::App& parser, PortOptions& options, bool with_baud = true);
+
+// The check of a --timeout value: seconds above 0 and at most a day.
+CLI::Validator TimeoutCheck();
+
+// The port's name checked as --port checks it, for commands that take --port more than once.
+CLI::Option* AddPortListOption(CLI::App& parser, std::vector<std::string>& ports,
+                               const std::string& description);
+
+// The line settings of `options` as the serial engine takes them.
+dtu::LineSettings LineOf(const PortOptions& options);
 
 // "baud=9600 parity=N data=8 stop=1": the line settings in one phrase for messages.
 std::string DescribeLine(const PortOptions& options);

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "command.h"
+#include "command_support.h"
 
 namespace dtuctl {
 namespace {
@@ -54,18 +55,8 @@ int PortSession::Open(const PortOptions& options) {
   if (!port_.OpenPort(*this, options.device, options.baud_rate, options.parity, options.data_bits,
                       options.stop_bits, dtu::kPortEventRxChar, kWriteBufferSize)) {
     const dtu::PortOpenError& error = port_.open_error();
-    switch (error.kind()) {
-      case dtu::PortOpenFailure::Missing:
-        Complain("cannot open " + options.device + ": no such serial port (" + error.text + ")");
-        return kExitPortMissing;
-      case dtu::PortOpenFailure::Busy:
-        Complain("cannot open " + options.device + ": another program is using the port (" +
-                 error.text + ")");
-        return kExitPortBusy;
-      default:
-        Complain("cannot open " + options.device + ": " + error.text);
-        return kExitPortError;
-    }
+    Complain(DescribeOpenFailure(options.device, error.kind(), error.text));
+    return OpenFailureStatus(error.kind());
   }
   // The engine has reported the failed step; a unit on a wrongly set line would only seem not
   // to answer.

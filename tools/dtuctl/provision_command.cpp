@@ -1,0 +1,190 @@
+// dtuctl provision: a production line. Every unit that turns up on the given ports gets the
+// template with its own row of the units' table applied, is read back and compared, and gets a
+// line in the log.
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <set>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "block_text_support.h"
+#include "command.h"
+#include "command_support.h"
+#include "console_messages.h"
+#include "console_progress.h"
+#include "core/block/parameter_file.h"
+#include "core/production/provision_log.h"
+#include "core/production/provision_run.h"
+#include "core/production/unit_table.h"
+#include "interrupt_stop.h"
+#include "port_options.h"
+
+namespace dtuctl {
+namespace {
+
+constexpr std::string_view kName = "provision";
+constexpr std::string_view kDescription =
+    R"(Gives every unit that answers on the ports DEV the template T (a parameter file or
+its text form) with the unit's own row of the units' table U.csv applied, writes it,
+reads it back and compares it byte for byte, and appends a line per unit to the log
+L.csv. Every row is checked before any unit is touched. The ports work at once; a
+unit logged ok with the same row that already holds what it would get is skipped.)";
+constexpr std::string_view kFooter =
+    R"(exit status: 0 every unit ok or skipped, 1 bad usage, a refused table or an unwritable
+log, 3 a unit rejected its block or did not keep it, 4 a unit stopped answering,
+5 no such port, 6 port busy, 7 port vanished, 8 port unusable)";
+// A table of units is some kilobytes; this is room for tens of thousands of rows.
+constexpr std::size_t kUnitsFileLimit = 16 * 1024 * 1024;
+
+struct ProvisionRequest {
+  std::string template_path;
+  std::string units_path;
+  std::string log_path;
+  std::vector<std::string> ports;
+  PortOptions line;
+  bool once = false;
+};
+
+void Complain(const std::string& problem) {
+  const std::string line = "dtuctl " + std::string(kName) + ": " + problem + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
+// The units' table, checked row by row against the template before any unit is touched.
+std::optional<dtu::UnitTable> LoadUnits(const ProvisionRequest& request,
+                                        ConsoleMessages& messages) {
+  const BlockSource source = ReadBlockOrText(request.template_path, messages);
+  if (!source.block) return std::nullopt;
+  std::string csv;
+  if (const dtu::FileResult read = dtu::ReadTextFile(request.units_path, csv, kUnitsFileLimit);
+      !read.ok()) {
+    Complain(request.units_path + ": " + read.message);
+    return std::nullopt;
+  }
+  dtu::UnitTable table = dtu::LoadUnitTable(csv, *source.block);
+  if (!table.ok()) {
+    Complain(request.units_path + ": " + table.error + "; nothing was written to any unit");
+    return std::nullopt;
+  }
+  for (const std::string& warning : table.warnings)
+    messages.Show(dtu::MessageKind::Information, request.units_path + ": " + warning);
+  return table;
+}
+
+// 3 for a unit that refused or did not keep its block, then 7 for a vanished port, then 4 for
+// a unit that stopped answering; 0 when every unit ended ok or skipped.
+int ResultStatus(const std::vector<dtu::LogEntry>& entries) {
+  std::set<dtu::UnitResult> results;
+  for (const dtu::LogEntry& entry : entries) results.insert(entry.result);
+  if (results.contains(dtu::UnitResult::Rejected) || results.contains(dtu::UnitResult::Mismatch))
+    return kExitRejected;
+  if (results.contains(dtu::UnitResult::Vanished)) return kExitPortLost;
+  if (results.contains(dtu::UnitResult::NoAnswer)) return kExitTimeout;
+  return kExitOk;
+}
+
+// "3 units: 2 ok, 1 skipped".
+std::string Summary(const std::vector<dtu::LogEntry>& entries, const std::string& log_path) {
+  std::map<dtu::UnitResult, int> counts;
+  for (const dtu::LogEntry& entry : entries) ++counts[entry.result];
+  std::string text = std::to_string(entries.size()) + (entries.size() == 1 ? " unit" : " units");
+  const char* separator = ": ";
+  for (const auto& [result, count] : counts) {
+    text += separator + std::to_string(count) + " " + std::string(dtu::ResultName(result));
+    separator = ", ";
+  }
+  return text + "; log: " + log_path + "\n";
+}
+
+int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
+  if (std::set<std::string>(request.ports.begin(), request.ports.end()).size() !=
+      request.ports.size()) {
+    Complain("a port is given twice");
+    return kExitFailure;
+  }
+  ConsoleMessages messages;
+  const std::optional<dtu::UnitTable> table = LoadUnits(request, messages);
+  if (!table) return kExitFailure;
+  std::string error;
+  const std::unique_ptr<dtu::ProvisionLog> log = dtu::ProvisionLog::Open(request.log_path, error);
+  if (!log) {
+    Complain(request.log_path + ": " + error);
+    return kExitFailure;
+  }
+
+  std::size_t columns = 0;
+  const bool terminal = ConsoleProgress::StdoutIsTerminal(columns);
+  ConsoleProgress progress([](const std::string& text) { WriteToStdout(kName, text); },
+                           request.ports, terminal, columns);
+  dtu::ProvisionSettings settings{
+      request.ports, LineOf(request.line),
+      std::chrono::milliseconds(static_cast<long long>(request.line.timeout_seconds * 1000)),
+      request.once};
+  const dtu::ProvisionOutcome outcome =
+      dtu::RunProvisioning(settings, table->rows, *log, progress, stop);
+  progress.Finish();
+
+  if (outcome.open_error) {
+    Complain(DescribeOpenFailure(*outcome.unopened_port, outcome.open_error->failure,
+                                 outcome.open_error->message) +
+             "; nothing was written to any unit");
+    return OpenFailureStatus(outcome.open_error->failure);
+  }
+  if (!WriteToStdout(kName, Summary(outcome.entries, request.log_path))) return kExitFailure;
+  if (!outcome.log_error.empty()) {
+    Complain(request.log_path + ": the last unit's line could not be logged (" + outcome.log_error +
+             "); the run was ended");
+    return kExitFailure;
+  }
+  return ResultStatus(outcome.entries);
+}
+
+class ProvisionCommand final : public Command {
+ public:
+  void Define(CLI::App& parser) override {
+    parser.add_option("--template", request_.template_path)
+        ->required()
+        ->option_text("T")
+        ->description("the template: a parameter file or its text form (required)");
+    parser.add_option("--units", request_.units_path)
+        ->required()
+        ->option_text("U.csv")
+        ->description("the units' table: a header of field names, one row per unit (required)");
+    parser.add_option("--log", request_.log_path)
+        ->required()
+        ->option_text("L.csv")
+        ->description("the log, created when new and only appended to (required)");
+    AddPortListOption(parser, request_.ports,
+                      "a serial port with units on it (required, repeatable)")
+        ->required();
+    parser.add_flag("--once", request_.once, "each port provisions one unit and stops");
+    AddLineOptions(parser, request_.line);
+    parser.add_option("--timeout", request_.line.timeout_seconds)
+        ->option_text("S")
+        ->description(
+            "seconds a unit may take to answer, beyond the line's own time\n"
+            "(default 5; fractions allowed)")
+        ->check(TimeoutCheck());
+  }
+
+  int Run() override {
+    InterruptStop interrupt;
+    return ProvisionUnits(request_, interrupt.token());
+  }
+
+ private:
+  ProvisionRequest request_;
+};
+
+const RegisterCommand<ProvisionCommand> kRegistered{
+    {kName, "provision units from a template and a table, verify and log each", kDescription,
+     kFooter}};
+
+}  // namespace
+}  // namespace dtuctl
