@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include "core/baud_rates.h"
+
 namespace dtu {
 
 bool IsSupportedBaudRate(int baud_rate) {
-  return std::find(kSupportedBaudRates.begin(), kSupportedBaudRates.end(), baud_rate) !=
-         kSupportedBaudRates.end();
+  // A port can be set to every rate the lists offer, and to no other.
+  return baud_rate > 0 && BaudRateIndex(static_cast<std::uint32_t>(baud_rate)).has_value();
 }
 
 bool IsValidLineSettings(const LineSettings& settings) {

@@ -1,12 +1,6 @@
 #pragma once
 
-#include <array>
-
 namespace dtu {
-
-// The baud rates a port can be set to (the rates the port and device lists offer).
-inline constexpr std::array<int, 14> kSupportedBaudRates = {
-    110, 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600};
 
 // A port's line settings, independent of the platform's own record. Flow control is always
 // off; RTS is asserted while the port is open when rts_asserted is set.

@@ -3,20 +3,14 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "core/text/utf8_text.h"
+
 namespace dtu {
 namespace {
 
 constexpr std::string_view kCut = "...";
 // A device path takes at most this many bytes of the report, so that the system text still fits.
 constexpr std::size_t kDeviceRoom = 64;
-
-// The longest prefix of `text` of at most `limit` bytes that does not split a UTF-8 character.
-std::string_view Utf8Prefix(std::string_view text, std::size_t limit) {
-  if (text.size() <= limit) return text;
-  std::size_t end = limit;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  return text.substr(0, end);
-}
 
 // The longest suffix of `text` of at most `limit` bytes that does not split a UTF-8 character.
 std::string_view Utf8Suffix(std::string_view text, std::size_t limit) {

@@ -16,10 +16,13 @@
 #include <optional>
 #include <utility>
 
+#include "core/baud_rates.h"
+
 namespace dtu {
 namespace {
 
-constexpr std::array<std::pair<int, speed_t>, 14> kSpeeds = {{
+// The terminal's speed constant for each rate the lists offer, in their order.
+constexpr std::array<std::pair<int, speed_t>, kBaudRates.size()> kSpeeds = {{
     {110, B110},
     {300, B300},
     {600, B600},
@@ -35,6 +38,13 @@ constexpr std::array<std::pair<int, speed_t>, 14> kSpeeds = {{
     {460800, B460800},
     {921600, B921600},
 }};
+
+constexpr bool SpeedsFollowTheRateList() {
+  for (std::size_t i = 0; i < kSpeeds.size(); ++i)
+    if (static_cast<std::uint32_t>(kSpeeds[i].first) != kBaudRates[i]) return false;
+  return true;
+}
+static_assert(SpeedsFollowTheRateList(), "a speed for every rate of the lists");
 
 // How often the drain wait looks at the output queue.
 constexpr int kDrainPollMs = 10;
