@@ -124,8 +124,10 @@ std::string ProvisionLog::ReadHistory(std::string_view text) {
   const CsvDocument document = ReadCsv(text);
   if (!document.ok()) return document.error;
   std::string header;
-  for (const std::string_view column : kLogColumns)
-    header += (header.empty() ? "" : ",") + std::string(column);
+  for (const std::string_view column : kLogColumns) {
+    if (!header.empty()) header += ',';
+    header += column;
+  }
   const auto& records = document.records;
   if (records.empty() ||
       records.front().fields != std::vector<std::string>(kLogColumns.begin(), kLogColumns.end()))
