@@ -14,6 +14,7 @@
 #include "core/block/parameter_summary.h"
 #include "core/device/device_commands.h"
 #include "core/text/hex_text.h"
+#include "support/dtuctl_run.h"
 #include "support/run_process.h"
 #include "support/sample_blocks.h"
 #include "support/temp_dir.h"
@@ -21,6 +22,7 @@
 namespace dtu {
 namespace {
 
+using test::Dtuctl;
 using test::GprsBlock;
 using test::ProcessResult;
 using test::ReadAllBytes;
@@ -30,12 +32,6 @@ using test::WriteAllBytes;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using Bytes = std::vector<std::uint8_t>;
-
-ProcessResult Dtuctl(const std::vector<std::string>& args, std::string_view input = {}) {
-  std::vector<std::string> argv = {DTUCTL_PATH};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return test::RunProcess(argv, input);
-}
 
 std::string AsText(const BlockBytes& bytes) {
   return std::string(bytes.begin(), bytes.end());

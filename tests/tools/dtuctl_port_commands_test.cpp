@@ -25,6 +25,7 @@
 #include "core/text/gbk_codec.h"
 #include "core/user_messages.h"
 #include "support/child_process.h"
+#include "support/dtuctl_run.h"
 #include "support/dtusim_process.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -32,6 +33,8 @@
 namespace dtu {
 namespace {
 
+using test::Dtuctl;
+using namespace test::dtuctl_exit;
 using test::ChildEnd;
 using test::ChildProcess;
 using test::DtusimProcess;
@@ -48,23 +51,6 @@ using ::testing::StartsWith;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace fs = std::filesystem;
-
-// Exit statuses of dtuctl.
-constexpr int kOk = 0;
-constexpr int kFailure = 1;
-constexpr int kChecksum = 2;
-constexpr int kRejected = 3;
-constexpr int kTimeout = 4;
-constexpr int kPortMissing = 5;
-constexpr int kPortBusy = 6;
-constexpr int kPortLost = 7;
-constexpr int kPortError = 8;
-
-ProcessResult Dtuctl(const std::vector<std::string>& args) {
-  std::vector<std::string> argv = {DTUCTL_PATH};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return test::RunProcess(argv);
-}
 
 // A simulated unit that keeps its block in a state file of its own temporary directory.
 struct Unit {

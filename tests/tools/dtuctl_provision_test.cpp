@@ -23,6 +23,7 @@
 #include "core/block/parameter_text.h"
 #include "core/text/csv_reader.h"
 #include "support/child_process.h"
+#include "support/dtuctl_run.h"
 #include "support/dtusim_process.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -30,6 +31,8 @@
 namespace dtu {
 namespace {
 
+using test::Dtuctl;
+using namespace test::dtuctl_exit;
 using test::ChildProcess;
 using test::DtusimProcess;
 using test::Fd;
@@ -40,19 +43,6 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
-
-constexpr int kOk = 0;
-constexpr int kFailure = 1;
-constexpr int kRejected = 3;
-constexpr int kTimeout = 4;
-constexpr int kPortMissing = 5;
-constexpr int kPortLost = 7;
-
-ProcessResult Dtuctl(const std::vector<std::string>& args) {
-  std::vector<std::string> argv = {DTUCTL_PATH};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return test::RunProcess(argv);
-}
 
 // A simulated unit with a module serial of its own, its block in a state file.
 struct Unit {

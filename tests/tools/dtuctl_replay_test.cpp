@@ -10,23 +10,19 @@
 #include "core/block/parameter_block.h"
 #include "core/device/device_commands.h"
 #include "core/device/status_ids.h"
+#include "support/dtuctl_run.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
 namespace dtu {
 namespace {
 
+using test::Dtuctl;
 using test::ProcessResult;
 using test::TempDir;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
-
-ProcessResult Dtuctl(const std::vector<std::string>& args, std::string_view input = {}) {
-  std::vector<std::string> argv = {DTUCTL_PATH};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return test::RunProcess(argv, input);
-}
 
 // A unit's answer to "$$$AT+GETPARA?": labelled values (the version in GBK) and a GPRS block
 // with a matching checksum, as captured on the serial line.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/block/parameter_block.h"
+#include "support/dtuctl_run.h"
 #include "support/dtusim_process.h"
 #include "support/run_process.h"
 #include "support/sample_blocks.h"
@@ -19,6 +20,8 @@
 namespace dtu {
 namespace {
 
+using test::Dtuctl;
+using namespace test::dtuctl_exit;
 using test::ProcessResult;
 using test::ReadAllBytes;
 using test::WriteAllBytes;
@@ -26,14 +29,6 @@ using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
-
-constexpr int kDiffers = 9;
-
-ProcessResult Dtuctl(const std::vector<std::string>& args, std::string_view input = {}) {
-  std::vector<std::string> argv = {DTUCTL_PATH};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return test::RunProcess(argv, input);
-}
 
 ParameterBlock RandomSealedBlock(std::mt19937& random) {
   std::uniform_int_distribution<int> byte(0, 255);
