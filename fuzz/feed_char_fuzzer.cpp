@@ -142,11 +142,13 @@ class Stream {
 
 void CheckingSink::Message(dtu::MessageKind kind, std::string_view text, std::string_view caption) {
   RequireNoSignalPending();
-  Require(kind == dtu::MessageKind::Information, "acknowledgements are information boxes");
-  const bool known = (text == "设置验证码成功." && caption.empty()) ||
-                     (text == "参数设置成功!" && caption == "设置参数") ||
-                     (text == "参数校验失败!" && caption == "设置参数");
-  Require(known, "only the three acknowledgements are shown");
+  // Acceptances are information boxes; the unit's refusal of a frame is an error.
+  using dtu::MessageKind;
+  const bool known =
+      (text == "设置验证码成功." && caption.empty() && kind == MessageKind::Information) ||
+      (text == "参数设置成功!" && caption == "设置参数" && kind == MessageKind::Information) ||
+      (text == "参数校验失败!" && caption == "设置参数" && kind == MessageKind::Error);
+  Require(known, "only the three acknowledgements are shown, each with its icon");
   stream_.OpenBox();
 }
 
