@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QUrl>
 
 #include <filesystem>
 #include <memory>
@@ -15,13 +14,12 @@
 
 namespace dtu::test {
 
-// A main window with scripted surroundings: recorded messages, scripted file dialogs, a port
-// list the test controls and a browser that only records the pages it was asked to open.
+// A main window with scripted surroundings: recorded messages, scripted file dialogs and a port
+// list the test controls.
 struct MainWindowFixture {
   ScriptedMessages messages;
   ScriptedFileChooser files;
   std::vector<std::string> machine_ports;
-  std::vector<QUrl> opened_urls;
   int port_scans = 0;
   std::vector<std::filesystem::path> port_folders;  // watched for adapters; none unless a test
                                                     // sets them
@@ -36,7 +34,6 @@ struct MainWindowFixture {
       ++port_scans;
       return machine_ports;
     };
-    environment.open_url = [this](const QUrl& url) { opened_urls.push_back(url); };
     environment.port_folders = port_folders;
     window = std::make_unique<MainConfigDialog>(messages, files, std::move(environment));
   }

@@ -1,5 +1,7 @@
 #include "core/device/block_origin.h"
 
+#include <filesystem>
+
 #include "core/block/block_check.h"
 
 namespace dtu {
@@ -24,6 +26,22 @@ std::string DescribeOrigin(const BlockOrigin& origin) {
       return "参数文件 " + origin.file;
     case BlockOrigin::Kind::TextFile:
       return "文本文件 " + origin.file;
+  }
+  return {};
+}
+
+std::string ShortOriginName(const BlockOrigin& origin) {
+  switch (origin.kind) {
+    case BlockOrigin::Kind::Defaults:
+      return "默认参数";
+    case BlockOrigin::Kind::Unit: {
+      const std::string& serial =
+          origin.unit.board_serial.empty() ? origin.unit.module_serial : origin.unit.board_serial;
+      return serial.empty() ? "设备" : "设备 " + serial;
+    }
+    case BlockOrigin::Kind::ParameterFile:
+    case BlockOrigin::Kind::TextFile:
+      return std::filesystem::path(origin.file).filename().string();
   }
   return {};
 }

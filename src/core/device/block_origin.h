@@ -31,6 +31,11 @@ struct BlockOrigin {
 // "内置默认值", "设备（主板序列号 …，模块序列号 …）", "参数文件 …", "文本文件 …".
 std::string DescribeOrigin(const BlockOrigin& origin);
 
+// The source as the window's title names it: "默认参数", "设备 " and the unit's board serial
+// number (its module serial number when it reported no board serial, nothing more when it
+// reported neither), or the file's name without its folder.
+std::string ShortOriginName(const BlockOrigin& origin);
+
 // The message for a block that fails its checksum, by where it came from:
 // "参数设置有误，请重新设置" on the first line, then whether the unit's block was damaged on the
 // way or the file is damaged, and that nothing was loaded.

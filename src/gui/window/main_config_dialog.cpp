@@ -1,13 +1,14 @@
 #include "gui/window/main_config_dialog.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -16,6 +17,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -82,12 +84,10 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
                                    MainWindowEnvironment environment, QWidget* parent)
     : QDialog(parent), messages_(messages), files_(files), environment_(std::move(environment)) {
   if (!environment_.list_ports) environment_.list_ports = [] { return ListSerialPorts(); };
-  if (!environment_.open_url)
-    environment_.open_url = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
   source_ = new PagesSource(this);
   operation_ = new DeviceOperation(this);
-  setWindowTitle(Title(source_->origin()));
+  ShowTitle();
   setWindowIcon(AppIcon());
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -111,13 +111,14 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
   port_ = std::make_unique<PortConnection>(
       messages_, [this](const PortNotification& n) { OnPortNotification(n); });
 
-  connect(source_, &PagesSource::changed, this,
-          [this](const BlockOrigin& origin) { setWindowTitle(Title(origin)); });
+  connect(source_, &PagesSource::changed, this, &MainConfigDialog::ShowTitle);
+  connect(source_, &PagesSource::modifiedChanged, this, &MainConfigDialog::ShowTitle);
   connect(operation_, &DeviceOperation::started, this, &MainConfigDialog::OnExchangeStarted);
   connect(operation_, &DeviceOperation::progressed, this, &MainConfigDialog::OnExchangeProgress);
   connect(operation_, &DeviceOperation::finished, this, &MainConfigDialog::OnExchangeFinished);
 
   ApplyStartupState();
+  WatchPageEdits();
 }
 
 MainConfigDialog::~MainConfigDialog() {
@@ -194,7 +195,7 @@ QWidget* MainConfigDialog::CreateLogo() {
   logo_->setObjectName(QString::number(kLogo));
   logo_->setPixmap(MakerLogo());
   logo_->setCursor(Qt::PointingHandCursor);
-  logo_->setToolTip(MakerWebPage().toString());
+  logo_->setToolTip(FromUtf8(kAboutItem));
   logo_->installEventFilter(this);
   return logo_;
 }
@@ -269,19 +270,27 @@ void MainConfigDialog::ApplyStartupState() {
     QTimer::singleShot(0, this, [this] { OpenParameterFileAt(*environment_.start_file); });
 }
 
-QUrl MainConfigDialog::MakerWebPage() {
-  return QUrl(FromUtf8(kMakerWebPage));
+void MainConfigDialog::WatchPageEdits() {
+  // Only what the user does marks the pages: loading a block sets the controls without these
+  // signals.
+  const auto mark = [this] { source_->setModified(true); };
+  for (QLineEdit* edit : tabs_->findChildren<QLineEdit*>())
+    connect(edit, &QLineEdit::textEdited, this, mark);
+  for (QComboBox* list : tabs_->findChildren<QComboBox*>())
+    connect(list, &QComboBox::activated, this, mark);
+  for (QAbstractButton* button : tabs_->findChildren<QAbstractButton*>())
+    if (qobject_cast<QToolButton*>(button) == nullptr)  // the tab bar's scroll arrows
+      connect(button, &QAbstractButton::clicked, this, mark);
 }
 
-QString MainConfigDialog::Title(const BlockOrigin& origin) {
-  return Caption() + QStringLiteral("  —  参数来源：") + FromUtf8(DescribeOrigin(origin));
+QString MainConfigDialog::Title(const BlockOrigin& origin, bool modified) {
+  return FromUtf8(kAppTitle) + QStringLiteral(" 版本") + FromUtf8(kVersionText) +
+         QStringLiteral(" — ") + FromUtf8(ShortOriginName(origin)) +
+         (modified ? QStringLiteral(" *") : QString());
 }
 
-QString MainConfigDialog::Caption() {
-  return QStringLiteral("版本") + FromUtf8(kVersionText) + QStringLiteral("  ") +
-         FromUtf8(kMakerName) + QStringLiteral("  ") + FromUtf8(kMakerWebPage) +
-         QStringLiteral("  电话：") + FromUtf8(kMakerTelephone) + QStringLiteral("  传真：") +
-         FromUtf8(kMakerFax);
+void MainConfigDialog::ShowTitle() {
+  setWindowTitle(Title(source_->origin(), source_->modified()));
 }
 
 // ---- lookup -------------------------------------------------------------------------------
@@ -505,11 +514,11 @@ void MainConfigDialog::OpenParameterFileAt(const std::filesystem::path& path) {
 }
 
 void MainConfigDialog::SaveParameterFile() {
-  file_commands_->Save();
+  if (file_commands_->Save()) source_->setModified(false);
 }
 
 void MainConfigDialog::ExportParameterText() {
-  text_commands_->Export();
+  if (text_commands_->Export()) source_->setModified(false);
 }
 
 void MainConfigDialog::ImportParameterText() {
@@ -520,12 +529,6 @@ void MainConfigDialog::ShowAbout() {
   AboutDialog::Show(this);
 }
 
-void MainConfigDialog::OpenMakerWebPage() {
-  environment_.open_url(MakerWebPage());
-  raise();
-  activateWindow();
-}
-
 // ---- device link ----------------------------------------------------------------------------
 
 void MainConfigDialog::Message(MessageKind kind, std::string_view text, std::string_view caption) {
@@ -534,6 +537,7 @@ void MainConfigDialog::Message(MessageKind kind, std::string_view text, std::str
   if (answers_frame && operation_->busy() &&
       operation_->exchange()->kind() == ExchangeKind::WriteParameters)
     operation_->Finish(ExchangeOutcome::Completed);
+  if (text == kSetOkMessage) source_->setModified(false);  // the unit holds the pages' values
   messages_.Show(kind, text, caption);
 }
 
@@ -571,6 +575,8 @@ void MainConfigDialog::BlockReceived(const ParameterBlock& block) {
 // ---- window -------------------------------------------------------------------------------
 
 void MainConfigDialog::done(int result) {
+  if (source_->modified() && messages_.Ask(kUnsavedCloseQuestion, {}, Answer::No) != Answer::Yes)
+    return;
   // However the window closes, the port is released first.
   ClosePort();
   QDialog::done(result);
@@ -593,7 +599,7 @@ bool MainConfigDialog::eventFilter(QObject* watched, QEvent* event) {
   if (watched == logo_ && event->type() == QEvent::MouseButtonPress) {
     const auto* press = static_cast<QMouseEvent*>(event);
     if (press->button() == Qt::LeftButton && press->buttons() == Qt::LeftButton) {
-      OpenMakerWebPage();
+      ShowAbout();
       return true;
     }
   }

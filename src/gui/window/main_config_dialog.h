@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QUrl>
 
 #include <filesystem>
 #include <functional>
@@ -49,12 +48,13 @@ inline constexpr std::string_view kConfirmWriteQuestion = "确定设置参数吗
 inline constexpr std::string_view kAboutItem = "关于GPRS设备配置软件";
 inline constexpr std::string_view kOpenPortFirstMessage = "请先打开串口。";
 inline constexpr std::string_view kNoPortChosenMessage = "请先选择或输入串口。";
+inline constexpr std::string_view kUnsavedCloseQuestion =
+    "页面上的参数已修改，还没有设置到设备，也没有保存到文件。确定退出吗?";
 
 // What the window needs from its surroundings, replaceable in tests.
 struct MainWindowEnvironment {
   std::vector<std::string> extra_ports;  // from the command line: listed, the first selected
   std::function<std::vector<std::string>()> list_ports;  // default: this machine's serial ports
-  std::function<void(const QUrl&)> open_url;             // default: the desktop's browser
   // Folders whose changes make the port list look again; default: /dev.
   std::optional<std::vector<std::filesystem::path>> port_folders;
   // A parameter file to open as soon as the window's event loop runs (the program's FILE
@@ -71,8 +71,9 @@ struct MainWindowEnvironment {
 // the port closes, or the answer pauses longer than the time limit set beside the port (5 s at
 // first); meanwhile the read and write buttons and the gauge are disabled, the cursor is busy
 // and a progress bar counts the block's digits. The window's title names where the pages'
-// parameters came from (pagesSource()), and a write asks more carefully when that source is
-// not plainly the connected unit.
+// parameters came from (pagesSource()) and ends in "*" while the pages hold edits not yet written
+// to a unit or saved; closing the window then asks first. A write asks more carefully when the
+// pages' source is not plainly the connected unit.
 //
 // Every message box goes through the UserMessages given; the file dialogs through the
 // FileChooser. Both must outlive the window.
@@ -103,8 +104,8 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   // What the connected unit has reported of its serial numbers since the port was opened;
   // nothing before it has reported any.
   const std::optional<UnitIdentity>& connectedUnit() const { return connected_unit_; }
-  // The caption with the pages' source.
-  static QString Title(const BlockOrigin& origin);
+  // The title: the product's name and version, the pages' source, "*" when modified.
+  static QString Title(const BlockOrigin& origin, bool modified);
 
   // The commands, as the buttons and menu items run them.
   void OpenOrClosePort();
@@ -118,12 +119,6 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   void ExportParameterText();
   void ImportParameterText();
   void ShowAbout();
-  void OpenMakerWebPage();
-
-  // The address of the maker's web page the logo leads to.
-  static QUrl MakerWebPage();
-  // "版本" and the version, followed by the maker's contact details.
-  static QString Caption();
 
   void done(int result) override;
 
@@ -139,6 +134,8 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   void CreateButtons();
   void LayOut(QWidget* port_group, QWidget* logo);
   void ApplyStartupState();
+  void WatchPageEdits();
+  void ShowTitle();
 
   // Port.
   bool OpenPort();

@@ -26,12 +26,13 @@ ParameterFileCommands::ParameterFileCommands(ParameterBlock& working, BlockTrans
                                              UserMessages& messages, FileChooser& chooser)
     : working_(working), transfer_(transfer), messages_(messages), chooser_(chooser) {}
 
-void ParameterFileCommands::Save() {
+bool ParameterFileCommands::Save() {
   const std::optional<std::filesystem::path> path =
       PrepareSave(working_, transfer_, messages_, [this] { return chooser_.ChooseSave(); });
-  if (!path) return;
+  if (!path) return false;
   const FileResult written = WriteParameterFile(*path, working_);
   if (!written.ok()) messages_.Show(MessageKind::Warning, written.message, kSaveFileCaption);
+  return written.ok();
 }
 
 void ParameterFileCommands::Open() {

@@ -32,7 +32,8 @@ class ParameterFileCommands {
   // block that could never be opened again is written. Then seals the block, asks for a file
   // name, asks before overwriting an existing file ("<path> 已存在,覆盖?", caption "保存文件")
   // and writes the 660 bytes over the start of the file. A failed write is reported.
-  void Save();
+  // Returns whether the block was written.
+  bool Save();
 
   // Asks for a file and reads it: a missing file says "无此文件!", a short or unreadable one is
   // refused with the reason. The file's block is then loaded (and checked) as every block is;

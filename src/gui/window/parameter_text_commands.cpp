@@ -18,12 +18,13 @@ ParameterTextCommands::ParameterTextCommands(ParameterBlock& working, BlockTrans
                                              UserMessages& messages, FileChooser& chooser)
     : working_(working), transfer_(transfer), messages_(messages), chooser_(chooser) {}
 
-void ParameterTextCommands::Export() {
+bool ParameterTextCommands::Export() {
   const std::optional<std::filesystem::path> path =
       PrepareSave(working_, transfer_, messages_, [this] { return chooser_.ChooseTextSave(); });
-  if (!path) return;
+  if (!path) return false;
   const FileResult written = WriteTextFile(*path, ExportBlockText(working_));
   if (!written.ok()) messages_.Show(MessageKind::Warning, written.message, kSaveFileCaption);
+  return written.ok();
 }
 
 std::optional<TextImport> ParameterTextCommands::ReadOverWindow(const std::string& text) {

@@ -30,7 +30,8 @@ class ParameterTextCommands {
   // "导出文本...": collects the pages as saving does (a refused collection ends the export),
   // seals the block, asks for a file name, asks before overwriting an existing file and writes
   // the block's text form. A failed write is reported.
-  void Export();
+  // Returns whether the block was written.
+  bool Export();
 
   // "导入文本...": asks for a text file and reads it. A text that gives every field replaces the
   // working block whole; one that gives a few fields changes only those of what the pages show,

@@ -48,5 +48,18 @@ TEST(BlockOrigin, WriteWarningsNameWhatIsUnsure) {
   EXPECT_EQ(DescribeOrigin(from_file), "参数文件 /tmp/x.bpp");
 }
 
+TEST(BlockOrigin, ShortNamesForTheTitle) {
+  using Kind = BlockOrigin::Kind;
+  const std::pair<BlockOrigin, std::string> cases[] = {
+      {{Kind::Defaults, {}, {}}, "默认参数"},
+      {{Kind::Unit, {"A-1", "M-1"}, {}}, "设备 A-1"},
+      {{Kind::Unit, {"", "M-1"}, {}}, "设备 M-1"},
+      {{Kind::Unit, {}, {}}, "设备"},
+      {{Kind::ParameterFile, {}, "/tmp/站点/x.bpp"}, "x.bpp"},
+      {{Kind::TextFile, {}, "y.json"}, "y.json"},
+  };
+  for (const auto& [origin, name] : cases) EXPECT_EQ(ShortOriginName(origin), name);
+}
+
 }  // namespace
 }  // namespace dtu

@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -25,14 +26,28 @@ class AboutDialogTest : public QObject {
     QVERIFY(about.isModal());
     QVERIFY(!about.windowIcon().isNull());
     const QStringList texts = Texts(about);
-    QCOMPARE(texts.size(), 3);
-    QCOMPARE(texts.at(0), QStringLiteral("配置软件"));
-    QCOMPARE(texts.at(1), QStringLiteral("版本：6.0"));
-    QVERIFY(texts.at(2).contains(QStringLiteral("MIT")));  // the maker and the licence
+    // Name, version, Qt's version and the licence; no telephone, fax or web address.
+    QCOMPARE(texts, (QStringList{"DTU配置软件", "版本：6.0",
+                                 QStringLiteral("Qt 版本：") + QString::fromLatin1(qVersion()),
+                                 "按 MIT 许可证发布"}));
     const auto* icon = about.findChild<QLabel*>(QStringLiteral("icon"));
     QVERIFY(icon != nullptr);
     QVERIFY(!icon->pixmap().isNull());
-    QCOMPARE(about.findChildren<QAbstractButton*>().size(), qsizetype{0});  // no buttons of its own
+  }
+
+  void enterAndTheButtonClose() {
+    for (const bool by_enter : {true, false}) {
+      AboutDialog about;
+      about.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&about));
+      QCOMPARE(about.findChildren<QAbstractButton*>().size(), qsizetype{1});
+      QCOMPARE(about.closeButton()->text(), QStringLiteral("关闭"));
+      if (by_enter)
+        QTest::keyClick(&about, Qt::Key_Return);
+      else
+        about.closeButton()->click();
+      QVERIFY(!about.isVisible());
+    }
   }
 
   void showRunsUntilClosed() {
