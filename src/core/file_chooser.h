@@ -23,6 +23,9 @@ class FileChooser {
   // gets "json".
   virtual std::optional<std::filesystem::path> ChooseTextOpen() = 0;
   virtual std::optional<std::filesystem::path> ChooseTextSave() = 0;
+
+  // The file to save the traffic log to; a name without an extension gets "txt".
+  virtual std::optional<std::filesystem::path> ChooseLogSave() = 0;
 };
 
 }  // namespace dtu

@@ -33,12 +33,18 @@ class ScriptedFileChooser : public FileChooser {
     return Next(save_answers);
   }
 
+  std::optional<std::filesystem::path> ChooseLogSave() override {
+    ++log_save_dialogs;
+    return Next(save_answers);
+  }
+
   std::deque<std::optional<std::filesystem::path>> open_answers;
   std::deque<std::optional<std::filesystem::path>> save_answers;
   int open_dialogs = 0;
   int save_dialogs = 0;
   int text_open_dialogs = 0;
   int text_save_dialogs = 0;
+  int log_save_dialogs = 0;
 
  private:
   static std::optional<std::filesystem::path> Next(

@@ -64,4 +64,12 @@ std::optional<std::filesystem::path> QtFileChooser::ChooseTextSave() {
   return Run(*dialog);
 }
 
+std::optional<std::filesystem::path> QtFileChooser::ChooseLogSave() {
+  const auto dialog = CreateSaveDialog(owner_);
+  dialog->setNameFilter(QString::fromUtf8(kLogFileFilter));
+  dialog->setDefaultSuffix(QString::fromLatin1(kLogFileDefaultSuffix));
+  dialog->setOption(QFileDialog::DontConfirmOverwrite, false);  // nothing else asks
+  return Run(*dialog);
+}
+
 }  // namespace dtu

@@ -20,6 +20,9 @@ inline constexpr const char* kParameterFileDefaultSuffix = "bpp";
 // A block's text form: "参数文本(*.json)", saved with "json" when no extension is given.
 inline constexpr const char* kTextFileFilter = "参数文本(*.json)";
 inline constexpr const char* kTextFileDefaultSuffix = "json";
+// The traffic log: "通信记录(*.txt)", saved with "txt" when no extension is given.
+inline constexpr const char* kLogFileFilter = "通信记录(*.txt)";
+inline constexpr const char* kLogFileDefaultSuffix = "txt";
 
 // The file dialogs of the parameter-file commands: Qt's own dialogs (not the desktop's), modal to
 // the owner window.
@@ -32,6 +35,7 @@ class QtFileChooser : public FileChooser {
   std::optional<std::filesystem::path> ChooseSave() override;
   std::optional<std::filesystem::path> ChooseTextOpen() override;
   std::optional<std::filesystem::path> ChooseTextSave() override;
+  std::optional<std::filesystem::path> ChooseLogSave() override;
 
   // The dialogs as they are shown, built apart so that tests can examine them: for parameter
   // files, or with `text` for text forms.

@@ -9,13 +9,17 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableWidget>
+#include <QTime>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -46,6 +50,7 @@
 #include "gui/window/startup_values.h"
 #include "gui/window/status_display.h"
 #include "gui/window/summary_pane_view.h"
+#include "gui/window/traffic_log_view.h"
 
 namespace dtu {
 namespace {
@@ -92,6 +97,7 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
+  log_ = new TrafficLogView(messages_, files_, this);
   CreateMenu();
   QWidget* port_group = CreatePortGroup();
   QWidget* logo = CreateLogo();
@@ -143,6 +149,14 @@ void MainConfigDialog::CreateMenu() {
   add(kImportTextCommand, kImportTextItem, &MainConfigDialog::ImportParameterText);
   file_menu->addSeparator();
   add(kExitCommand, "退出程序(&Q)", &QDialog::accept);
+
+  // The traffic log pane: hidden at first, shown and hidden from here.
+  QMenu* view_menu = menu_bar_->addMenu(QStringLiteral("查看(&V)"));
+  QAction* show_log = log_->toggleViewAction();
+  show_log->setText(QStringLiteral("通信记录(&L)"));
+  show_log->setObjectName(QString::number(kShowLogCommand));
+  show_log->setData(kShowLogCommand);
+  view_menu->addAction(show_log);
 
   // Qt offers no way into the title bar's system menu, so the About item has a menu of its own.
   QMenu* help_menu = menu_bar_->addMenu(QStringLiteral("帮助(&H)"));
@@ -242,10 +256,49 @@ void MainConfigDialog::LayOut(QWidget* port_group, QWidget* logo) {
   right->addWidget(progress_);
   right->addWidget(summary_, 1);
 
-  auto* columns = new QHBoxLayout(this);
-  columns->setMenuBar(menu_bar_);
+  auto* content = new QWidget(this);
+  auto* columns = new QHBoxLayout(content);
   columns->addLayout(left, 1);
   columns->addWidget(right_column);
+
+  // A window smaller than the pages (a laptop's screen, large scaling) scrolls them.
+  auto* scroll = new QScrollArea(this);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(content);
+
+  // The pages in the middle, the log pane docked below (or floating), the status bar under all.
+  shell_ = new QMainWindow(this);
+  shell_->setWindowFlags(Qt::Widget);
+  shell_->setCentralWidget(scroll);
+  shell_->addDockWidget(Qt::BottomDockWidgetArea, log_);
+  log_->hide();
+  CreateStatusBar();
+
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->setSpacing(0);
+  outer->setMenuBar(menu_bar_);
+  outer->addWidget(shell_);
+}
+
+void MainConfigDialog::CreateStatusBar() {
+  const auto add_label = [this](int id, const QString& name) {
+    auto* label = new QLabel(shell_);
+    label->setObjectName(QString::number(id));
+    label->setAccessibleName(name);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+  };
+  port_status_ = add_label(kPortStatus, QStringLiteral("串口状态"));
+  operation_status_ = add_label(kOperationStatus, QStringLiteral("操作"));
+  source_status_ = add_label(kSourceStatus, QStringLiteral("参数来源"));
+  QStatusBar* bar = shell_->statusBar();
+  bar->addWidget(port_status_);
+  bar->addWidget(operation_status_, 1);
+  bar->addPermanentWidget(source_status_);
+  ShowPortStatus();
+  ShowTitle();
 }
 
 void MainConfigDialog::ApplyStartupState() {
@@ -291,6 +344,29 @@ QString MainConfigDialog::Title(const BlockOrigin& origin, bool modified) {
 
 void MainConfigDialog::ShowTitle() {
   setWindowTitle(Title(source_->origin(), source_->modified()));
+  if (source_status_ != nullptr)
+    source_status_->setText(QStringLiteral("参数来源：") +
+                            FromUtf8(DescribeOrigin(source_->origin())));
+}
+
+void MainConfigDialog::ShowPortStatus() {
+  if (!port_ || !port_->IsOpen()) {
+    port_status_->setText(FromUtf8(kPortClosedStatus));
+    return;
+  }
+  port_status_->setText(QStringLiteral("%1  %2 %3%4%5")
+                            .arg(QString::fromStdString(port_settings_.device))
+                            .arg(port_settings_.baud_rate)
+                            .arg(port_settings_.data_bits)
+                            .arg(QChar::fromLatin1(port_settings_.parity))
+                            .arg(port_settings_.stop_bits));
+}
+
+void MainConfigDialog::ShowOperationStatus(const QString& text) {
+  // A result keeps its time, so that an old one is not taken for news.
+  operation_status_->setText(text + QStringLiteral("（") +
+                             QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) +
+                             QStringLiteral("）"));
 }
 
 // ---- lookup -------------------------------------------------------------------------------
@@ -321,6 +397,12 @@ QWidget* MainConfigDialog::control(int id) const {
       return reply_limit_;
     case kExchangeProgress:
       return progress_;
+    case kPortStatus:
+      return port_status_;
+    case kOperationStatus:
+      return operation_status_;
+    case kSourceStatus:
+      return source_status_;
     default:
       break;
   }
@@ -370,6 +452,8 @@ bool MainConfigDialog::OpenPort() {
     // known by its serial numbers.
     link_.Reset();
     connected_unit_.reset();
+    ShowPortStatus();
+    log_->AddNote(ToUtf8(QStringLiteral("打开串口 ") + port_status_->text()));
     return true;
   }
   messages_.Show(MessageKind::Warning, failure);
@@ -378,7 +462,10 @@ bool MainConfigDialog::OpenPort() {
 
 void MainConfigDialog::ClosePort() {
   if (operation_ != nullptr) operation_->Finish(ExchangeOutcome::PortClosed);
-  if (port_) port_->Close();
+  if (!port_ || !port_->IsOpen()) return;
+  port_->Close();
+  log_->AddNote("关闭串口");
+  ShowPortStatus();
 }
 
 void MainConfigDialog::OnPortNotification(const PortNotification& notification) {
@@ -395,6 +482,7 @@ void MainConfigDialog::OnPortNotification(const PortNotification& notification) 
 }
 
 void MainConfigDialog::OnByteReceived(std::uint8_t byte) {
+  log_->AddReceived(byte);
   // Counted before the link sees it: the byte that completes an answer ends the operation from
   // inside FeedChar.
   operation_->ByteReceived(byte);
@@ -405,12 +493,19 @@ void MainConfigDialog::OnByteReceived(std::uint8_t byte) {
 void MainConfigDialog::OnPortGone() {
   // The engine has stopped monitoring; release the port so that it can be opened again.
   const std::string device = port_->device();
+  log_->AddNote("串口 " + device + " 已断开");
   operation_->Finish(ExchangeOutcome::PortLost);
   ClosePort();
   open_button_->setText(FromUtf8(kOpenCaptionAfterClose));
   const QString text = QStringLiteral("串口 %1 已断开，请检查串口线和设备后重新打开串口。")
                            .arg(QString::fromStdString(device));
   messages_.Show(MessageKind::Warning, ToUtf8(text));
+}
+
+bool MainConfigDialog::Send(std::string_view text) {
+  if (!port_->Send(text)) return false;
+  log_->AddSent(text);
+  return true;
 }
 
 bool MainConfigDialog::RequireOpenPort() {
@@ -424,7 +519,7 @@ bool MainConfigDialog::RequireOpenPort() {
 void MainConfigDialog::ReadParameters() {
   if (operation_->busy() || !RequireOpenPort()) return;  // one command at a time
   summary_->Empty();
-  if (port_->Send(kGetParametersCommand))
+  if (Send(kGetParametersCommand))
     StartExchange(ExchangeKind::ReadParameters, kGetParametersCommand);
 }
 
@@ -435,7 +530,7 @@ void MainConfigDialog::WriteParameters() {
   // The port may have gone, or a read begun, while the question was open.
   if (operation_->busy()) return;
   const std::string frame = BuildParameterFrame(working_block_);
-  if (!port_->Send(frame)) {
+  if (!Send(frame)) {
     messages_.Show(MessageKind::Information, kOpenPortFirstMessage);
     return;
   }
@@ -456,7 +551,7 @@ std::string MainConfigDialog::ConfirmWriteQuestion() const {
 
 void MainConfigDialog::RequestSignal() {
   if (operation_->busy() || !RequireOpenPort()) return;
-  port_->Send(kGetSignalCommand);
+  Send(kGetSignalCommand);
 }
 
 // ---- the operation under way ------------------------------------------------------------------
@@ -478,6 +573,9 @@ void MainConfigDialog::OnExchangeStarted(ExchangeKind kind) {
                            ? QStringLiteral("读取参数：%v/%m 位")
                            : QStringLiteral("设置参数：已发送 %m 字节，等待回复"));
   progress_->setVisible(true);
+  operation_status_->setText(kind == ExchangeKind::ReadParameters
+                                 ? QStringLiteral("正在读取参数…")
+                                 : QStringLiteral("正在设置参数…"));
   if (!busy_cursor_) {
     QApplication::setOverrideCursor(Qt::BusyCursor);
     busy_cursor_ = true;
@@ -498,8 +596,28 @@ void MainConfigDialog::OnExchangeFinished(ExchangeOutcome outcome) {
     QApplication::restoreOverrideCursor();
     busy_cursor_ = false;
   }
-  if (outcome != ExchangeOutcome::TimedOut) return;
   const DeviceExchange& exchange = *operation_->exchange();
+  const QString what = exchange.kind() == ExchangeKind::ReadParameters ? QStringLiteral("读取参数")
+                                                                       : QStringLiteral("设置参数");
+  switch (outcome) {
+    case ExchangeOutcome::Completed:
+      ShowOperationStatus(what + QStringLiteral("完成"));
+      return;
+    case ExchangeOutcome::PortClosed:
+      ShowOperationStatus(what + QStringLiteral("中止：串口已关闭"));
+      return;
+    case ExchangeOutcome::PortLost:
+      ShowOperationStatus(what + QStringLiteral("中止：串口已断开"));
+      return;
+    case ExchangeOutcome::TimedOut:
+      break;
+  }
+  const QString timed_out =
+      QStringLiteral("%1超时：%2 秒内没有收到回复")
+          .arg(what)
+          .arg(std::chrono::duration_cast<std::chrono::seconds>(operation_->replyLimit()).count());
+  log_->AddNote(ToUtf8(timed_out));
+  ShowOperationStatus(timed_out);
   messages_.Show(
       MessageKind::Warning, exchange.TimeoutMessage(operation_->replyLimit(), port_->device()),
       exchange.kind() == ExchangeKind::ReadParameters ? "读取参数" : kSetParametersCaption);
@@ -538,14 +656,24 @@ void MainConfigDialog::Message(MessageKind kind, std::string_view text, std::str
       operation_->exchange()->kind() == ExchangeKind::WriteParameters)
     operation_->Finish(ExchangeOutcome::Completed);
   if (text == kSetOkMessage) source_->setModified(false);  // the unit holds the pages' values
+  if (answers_frame)
+    ShowOperationStatus(text == kSetOkMessage ? QStringLiteral("设置参数成功")
+                                              : QStringLiteral("设置参数失败：设备报告校验错误"));
+  log_->AddNote("设备回复：" + std::string(text));
   messages_.Show(kind, text, caption);
 }
 
 void MainConfigDialog::SetAddress(int row, std::string_view text) {
+  if (row >= 0 && row < kAddressRowCount)
+    log_->AddNote(std::string(kAddressRowNames[static_cast<std::size_t>(row)]) + "：" +
+                  std::string(text));
   status_->SetAddress(row, text);
 }
 
 void MainConfigDialog::SetStatusText(int control_id, std::string_view text) {
+  const std::string_view label =
+      control_id == sms_id::kSimSmsCentre ? "SIM卡短信中心" : StatusLabel(control_id);
+  log_->AddNote(std::string(label.empty() ? "状态" : label) + "：" + std::string(text));
   if (control_id == sms_id::kSimSmsCentre) {
     // The member too: the page's next exchange towards its controls must not bring back an
     // older value.
@@ -569,7 +697,10 @@ void MainConfigDialog::BlockReceived(const ParameterBlock& block) {
   if (operation_->busy() && operation_->exchange()->kind() == ExchangeKind::ReadParameters)
     operation_->Finish(ExchangeOutcome::Completed);
   BlockOrigin origin{BlockOrigin::Kind::Unit, connected_unit_.value_or(UnitIdentity{}), {}};
-  transfer_->LoadBlock(block, working_block_, origin);
+  const bool accepted = transfer_->LoadBlock(block, working_block_, origin);
+  log_->AddNote(accepted ? "参数块完整，已载入页面" : "参数块校验和不符，已拒绝");
+  ShowOperationStatus(accepted ? QStringLiteral("读取参数成功")
+                               : QStringLiteral("读取参数失败：参数块校验和不符"));
 }
 
 // ---- window -------------------------------------------------------------------------------

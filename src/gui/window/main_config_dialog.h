@@ -22,6 +22,7 @@
 class QAction;
 class QComboBox;
 class QLabel;
+class QMainWindow;
 class QMenuBar;
 class QProgressBar;
 class QPushButton;
@@ -39,6 +40,7 @@ class PagesSource;
 class PortComboBox;
 class StatusDisplay;
 class SummaryPaneView;
+class TrafficLogView;
 
 // Texts of the main window that tests and other parts refer to.
 inline constexpr std::string_view kOpenCaptionInitial = "打开";
@@ -48,6 +50,7 @@ inline constexpr std::string_view kConfirmWriteQuestion = "确定设置参数吗
 inline constexpr std::string_view kAboutItem = "关于GPRS设备配置软件";
 inline constexpr std::string_view kOpenPortFirstMessage = "请先打开串口。";
 inline constexpr std::string_view kNoPortChosenMessage = "请先选择或输入串口。";
+inline constexpr std::string_view kPortClosedStatus = "串口未打开";
 inline constexpr std::string_view kUnsavedCloseQuestion =
     "页面上的参数已修改，还没有设置到设备，也没有保存到文件。确定退出吗?";
 
@@ -96,6 +99,7 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   StatusDisplay& status() const { return *status_; }
   SummaryPaneView& summary() const { return *summary_; }
   PortComboBox& portList() const { return *port_list_; }
+  TrafficLogView& trafficLog() const { return *log_; }
 
   ParameterBlock& workingBlock() { return working_block_; }
   bool isPortOpen() const;
@@ -136,6 +140,9 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   void ApplyStartupState();
   void WatchPageEdits();
   void ShowTitle();
+  void CreateStatusBar();
+  void ShowPortStatus();
+  void ShowOperationStatus(const QString& text);
 
   // Port.
   bool OpenPort();
@@ -144,6 +151,7 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   void OnPortGone();
   bool RequireOpenPort();
   void OnByteReceived(std::uint8_t byte);
+  bool Send(std::string_view text);
 
   // The operation under way.
   void StartExchange(ExchangeKind kind, std::string_view sent);
@@ -180,6 +188,12 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   QPushButton* write_button_ = nullptr;
   QSpinBox* reply_limit_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  QMainWindow* shell_ = nullptr;  // holds the pages, the log pane and the status bar
+  TrafficLogView* log_ = nullptr;
+  QLabel* port_status_ = nullptr;
+  QLabel* operation_status_ = nullptr;
+  QLabel* source_status_ = nullptr;
+  QString last_result_;            // what the unit's last answer meant, for the status bar
   PagesSource* source_ = nullptr;  // QObject children
   DeviceOperation* operation_ = nullptr;
   PortSettings port_settings_;                  // of the open port

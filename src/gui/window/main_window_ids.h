@@ -34,12 +34,18 @@ constexpr int kUnitModeRadio = 1177;  // a loaded mode above 2, shown only while
 // The exchange with the unit: how long a reply may pause, and how far it has come.
 constexpr int kReplyTimeLimit = 1250;
 constexpr int kExchangeProgress = 1251;
+// The status bar: the port and its line settings, the operation under way or the last result,
+// the unit or file the pages' parameters came from.
+constexpr int kPortStatus = 1260;
+constexpr int kOperationStatus = 1261;
+constexpr int kSourceStatus = 1262;
 // Menu commands.
 constexpr int kOpenFileCommand = 32771;    // "打开参数文件(&O)"
 constexpr int kSaveFileCommand = 32776;    // "保存参数(&S)"
 constexpr int kExportTextCommand = 32790;  // "导出文本..."
 constexpr int kImportTextCommand = 32791;  // "导入文本..."
 constexpr int kExitCommand = 32783;        // "退出程序(&Q)"
+constexpr int kShowLogCommand = 32800;     // "通信记录(&L)", in "查看"
 }  // namespace main_id
 
 }  // namespace dtu

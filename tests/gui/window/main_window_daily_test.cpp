@@ -1,23 +1,48 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <fstream>
+
 #include "gui/pages/gprs_page.h"
+#include "gui/window/device_operation.h"
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/pages_source.h"
+#include "gui/window/traffic_log_view.h"
+#include "support/device_test_support.h"
 #include "support/main_window_fixture.h"
 #include "support/temp_dir.h"
 
 namespace dtu::test {
 
-// The main window as a day's work uses it: the title with its source and "*".
+constexpr std::chrono::milliseconds kWait(20000);  // a safety net, not a speed limit
+
+// The main window as a day's work uses it: the title with its source and "*", the status bar and
+// the traffic log.
 class MainWindowDailyTest : public QObject {
   Q_OBJECT
 
  private:
   MainWindowFixture f_;
+  QTemporaryDir dir_;
+  std::unique_ptr<DtusimProcess> sim_;
 
   MainConfigDialog& window() { return *f_.window; }
   QLineEdit* Apn() { return window().tabs().gprsPage().edit(gprs_id::kApn); }
+  QString StatusText(int id) { return qobject_cast<QLabel*>(window().control(id))->text(); }
+  QStringList LogLines() {
+    window().trafficLog().Flush();
+    return window().trafficLog().text()->toPlainText().split(QLatin1Char('\n'));
+  }
+  void Exchange(int button) {
+    qobject_cast<QPushButton*>(window().control(button))->click();
+    QVERIFY(WaitFor([&] { return !window().operation().busy(); }, kWait));
+  }
   void TypeApn(const QString& text) {
     Apn()->setFocus();
     QTest::keyClicks(Apn(), text);
@@ -35,6 +60,7 @@ class MainWindowDailyTest : public QObject {
   void cleanup() {
     window().pagesSource().setModified(false);
     f_.Destroy();
+    sim_.reset();
   }
 
   // ---- title ----
@@ -63,6 +89,71 @@ class MainWindowDailyTest : public QObject {
     f_.messages.answers = {Answer::Yes};
     QVERIFY(window().close());
     QVERIFY(!window().isVisible());
+  }
+
+  // ---- status bar and traffic log ----
+
+  void readAndWriteShowInTheLogAndStatusBar() {
+    QVERIFY(!window().trafficLog().isVisible());  // hidden until the view menu shows it
+    window().action(main_id::kShowLogCommand)->trigger();
+    QVERIFY(window().trafficLog().isVisible());
+    QCOMPARE(StatusText(main_id::kPortStatus), QStringLiteral("串口未打开"));
+    QCOMPARE(StatusText(main_id::kSourceStatus), QStringLiteral("参数来源：内置默认值"));
+
+    sim_ = StartSimulator({"--board-serial", "A-0001", "--state",
+                           (dir_.path() + QStringLiteral("/unit.state")).toStdString()});
+    OpenPortOf(window(), sim_->port_path());
+    QCOMPARE(StatusText(main_id::kPortStatus),
+             QString::fromStdString(sim_->port_path()) + QStringLiteral("  9600 8N1"));
+    Exchange(main_id::kReadButton);
+    QVERIFY(StatusText(main_id::kOperationStatus).startsWith(QStringLiteral("读取参数成功（")));
+    QVERIFY(StatusText(main_id::kSourceStatus).contains(QStringLiteral("A-0001")));
+    f_.messages.answers = {Answer::Yes};
+    Exchange(main_id::kWriteButton);
+    QVERIFY(StatusText(main_id::kOperationStatus).startsWith(QStringLiteral("设置参数成功（")));
+
+    // The commands, the unit's answers and what they meant, in order.
+    const QStringList lines = LogLines();
+    int at = 0;
+    for (const auto& [direction, part] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"识别", "打开串口 /dev/"},
+             {"发送", "$$$AT+GETPARA?"},
+             {"接收", "DTUPARA"},
+             {"识别", "参数块完整，已载入页面"},
+             {"发送", "$$$AT+SETPARA"},
+             {"接收", "$$$SETOK"},
+             {"识别", "设备回复：参数设置成功!"}}) {
+      while (at < lines.size() && !(lines[at].mid(14, 2) == QString::fromUtf8(direction) &&
+                                    lines[at].contains(QString::fromUtf8(part))))
+        ++at;
+      QVERIFY2(at < lines.size(), part);
+    }
+    // Hex on demand.
+    window().trafficLog().hexBox()->setChecked(true);
+    QVERIFY(LogLines().filter(QStringLiteral("发送  24 24 24 41 54 2B 47 45 54 50")).size() == 1);
+  }
+
+  void theLogKeepsItsLastLines() {
+    TrafficLogView& log = window().trafficLog();
+    for (std::size_t i = 0; i < TrafficLog::kDefaultMaxLines + 5; ++i) {
+      log.AddNote(std::to_string(i));
+      if (i % 1000 == 0) QCoreApplication::processEvents();
+    }
+    const QStringList lines = LogLines();
+    QCOMPARE(lines.size(), static_cast<qsizetype>(TrafficLog::kDefaultMaxLines));
+    QVERIFY(lines.front().endsWith(QStringLiteral("识别  5")));
+    QVERIFY(lines.back().endsWith(QStringLiteral("识别  10004")));
+
+    const QString saved = dir_.path() + QStringLiteral("/log.txt");
+    f_.files.save_answers.push_back(saved.toStdString());
+    log.Save();
+    std::ifstream in(saved.toStdString());
+    std::string first;
+    std::getline(in, first);
+    QVERIFY(QString::fromStdString(first).endsWith(QStringLiteral("识别  5")));
+    log.Clear();
+    QCOMPARE(log.text()->toPlainText(), QString());
+    QVERIFY(f_.messages.records.empty());
   }
 };
 
