@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 namespace dtu {
 
@@ -26,6 +27,21 @@ class FileChooser {
 
   // The file to save the traffic log to; a name without an extension gets "txt".
   virtual std::optional<std::filesystem::path> ChooseLogSave() = 0;
+
+  // The folder the dialogs start in: the one of the last file chosen, or one set from outside
+  // (the window remembers it between runs). Empty: the dialogs' own choice.
+  const std::filesystem::path& folder() const { return folder_; }
+  void set_folder(std::filesystem::path folder) { folder_ = std::move(folder); }
+
+ protected:
+  // Takes note of the chosen file's folder; returns the choice.
+  std::optional<std::filesystem::path> Remember(std::optional<std::filesystem::path> chosen) {
+    if (chosen && chosen->has_parent_path()) folder_ = chosen->parent_path();
+    return chosen;
+  }
+
+ private:
+  std::filesystem::path folder_;
 };
 
 }  // namespace dtu

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <filesystem>
 #include <memory>
@@ -24,6 +25,10 @@ struct MainWindowFixture {
   std::vector<std::filesystem::path> port_folders;  // watched for adapters; none unless a test
                                                     // sets them
   std::unique_ptr<MainConfigDialog> window;
+  // The window's remembered settings: a file of this fixture's, never the user's. Each window
+  // starts with none, unless the test asks to keep what the last window remembered.
+  std::unique_ptr<QTemporaryDir> settings_dir = std::make_unique<QTemporaryDir>();
+  bool keep_settings = false;
 
   void Create(std::vector<std::string> command_line_ports = {},
               std::optional<std::filesystem::path> start_file = std::nullopt) {
@@ -35,10 +40,15 @@ struct MainWindowFixture {
       return machine_ports;
     };
     environment.port_folders = port_folders;
+    if (!keep_settings) ForgetSettings();
+    environment.settings_file = settings_file();
     window = std::make_unique<MainConfigDialog>(messages, files, std::move(environment));
   }
 
   void Destroy() { window.reset(); }
+
+  QString settings_file() const { return settings_dir->filePath(QStringLiteral("dtuconfig.conf")); }
+  void ForgetSettings() { settings_dir = std::make_unique<QTemporaryDir>(); }
 };
 
 }  // namespace dtu::test

@@ -47,12 +47,12 @@ class ScriptedFileChooser : public FileChooser {
   int log_save_dialogs = 0;
 
  private:
-  static std::optional<std::filesystem::path> Next(
+  std::optional<std::filesystem::path> Next(
       std::deque<std::optional<std::filesystem::path>>& answers) {
     if (answers.empty()) return std::nullopt;
     std::optional<std::filesystem::path> answer = answers.front();
     answers.pop_front();
-    return answer;
+    return Remember(answer);
   }
 };
 

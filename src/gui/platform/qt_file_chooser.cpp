@@ -38,10 +38,12 @@ std::unique_ptr<QFileDialog> QtFileChooser::CreateSaveDialog(QWidget* owner, boo
 }
 
 std::optional<std::filesystem::path> QtFileChooser::Run(QFileDialog& dialog) {
+  if (!folder().empty())
+    dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(folder())));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
-  return std::filesystem::path(QFile::encodeName(chosen.front()).toStdString());
+  return Remember(std::filesystem::path(QFile::encodeName(chosen.front()).toStdString()));
 }
 
 std::optional<std::filesystem::path> QtFileChooser::ChooseOpen() {

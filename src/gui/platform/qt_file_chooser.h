@@ -43,7 +43,7 @@ class QtFileChooser : public FileChooser {
   static std::unique_ptr<QFileDialog> CreateSaveDialog(QWidget* owner, bool text = false);
 
  private:
-  static std::optional<std::filesystem::path> Run(QFileDialog& dialog);
+  std::optional<std::filesystem::path> Run(QFileDialog& dialog);
 
   QPointer<QWidget> owner_;
 };

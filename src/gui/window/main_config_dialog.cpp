@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -29,6 +30,7 @@
 #include "core/baud_rates.h"
 #include "core/block/block_codes.h"
 #include "core/device/device_commands.h"
+#include "core/file_chooser.h"
 #include "core/product_info.h"
 #include "core/serial/port_list.h"
 #include "gui/pages/gprs_page.h"
@@ -46,6 +48,7 @@
 #include "gui/window/parameter_text_commands.h"
 #include "gui/window/port_combo_box.h"
 #include "gui/window/port_connection.h"
+#include "gui/window/remembered_settings.h"
 #include "gui/window/signal_gauge.h"
 #include "gui/window/startup_values.h"
 #include "gui/window/status_display.h"
@@ -90,6 +93,7 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
     : QDialog(parent), messages_(messages), files_(files), environment_(std::move(environment)) {
   if (!environment_.list_ports) environment_.list_ports = [] { return ListSerialPorts(); };
 
+  settings_ = RememberedSettings::Open(environment_.settings_file);
   source_ = new PagesSource(this);
   operation_ = new DeviceOperation(this);
   ShowTitle();
@@ -318,6 +322,8 @@ void MainConfigDialog::ApplyStartupState() {
   working_block_.set_work_mode(ToByte(WorkMode::Gprs));
   tabs_->ShowSelectedPage(ToByte(WorkMode::Gprs));
 
+  ApplyRememberedSettings();
+
   // Opened from the event loop, so that the window is up before any message about the file.
   if (environment_.start_file)
     QTimer::singleShot(0, this, [this] { OpenParameterFileAt(*environment_.start_file); });
@@ -334,6 +340,37 @@ void MainConfigDialog::WatchPageEdits() {
   for (QAbstractButton* button : tabs_->findChildren<QAbstractButton*>())
     if (qobject_cast<QToolButton*>(button) == nullptr)  // the tab bar's scroll arrows
       connect(button, &QAbstractButton::clicked, this, mark);
+}
+
+void MainConfigDialog::ApplyRememberedSettings() {
+  const RememberedSettings remembered = RememberedSettings::Load(*settings_);
+  if (remembered.port) {
+    const PortSettings& port = *remembered.port;
+    // A port named on the command line wins over the one of the last run.
+    if (environment_.extra_ports.empty()) port_list_->SelectRemembered(port.device);
+    const auto select = [](QComboBox* list, const QString& text) {
+      for (int i = 0; i < list->count(); ++i)
+        if (list->itemText(i).startsWith(text)) return list->setCurrentIndex(i);
+    };
+    select(baud_list_, QString::number(port.baud_rate));
+    select(parity_list_, QString(QChar::fromLatin1(port.parity)));
+    select(data_bits_list_, QString::number(port.data_bits));
+    select(stop_bits_list_, QString::number(port.stop_bits));
+  }
+  if (remembered.reply_seconds > 0) reply_limit_->setValue(remembered.reply_seconds);
+  if (files_.folder().empty()) files_.set_folder(remembered.folder);
+  if (!remembered.geometry.isEmpty()) restoreGeometry(remembered.geometry);
+  if (!remembered.panes.isEmpty()) shell_->restoreState(remembered.panes);
+}
+
+void MainConfigDialog::SaveSettings() {
+  RememberedSettings remembered;
+  remembered.port = opened_port_;
+  remembered.reply_seconds = reply_limit_->value();
+  remembered.folder = files_.folder();
+  remembered.geometry = saveGeometry();
+  remembered.panes = shell_->saveState();
+  remembered.Save(*settings_);
 }
 
 QString MainConfigDialog::Title(const BlockOrigin& origin, bool modified) {
@@ -448,12 +485,14 @@ bool MainConfigDialog::OpenPort() {
   std::string failure;
   if (port_->Open(settings, failure)) {
     port_settings_ = settings;
+    opened_port_ = settings;
     // Whatever an earlier port left half recognised goes; the unit on this port is not yet
     // known by its serial numbers.
     link_.Reset();
     connected_unit_.reset();
     ShowPortStatus();
     log_->AddNote(ToUtf8(QStringLiteral("打开串口 ") + port_status_->text()));
+    SaveSettings();
     return true;
   }
   messages_.Show(MessageKind::Warning, failure);
@@ -708,6 +747,7 @@ void MainConfigDialog::BlockReceived(const ParameterBlock& block) {
 void MainConfigDialog::done(int result) {
   if (source_->modified() && messages_.Ask(kUnsavedCloseQuestion, {}, Answer::No) != Answer::Yes)
     return;
+  SaveSettings();
   // However the window closes, the port is released first.
   ClosePort();
   QDialog::done(result);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 #include <filesystem>
 #include <functional>
@@ -25,6 +26,7 @@ class QLabel;
 class QMainWindow;
 class QMenuBar;
 class QProgressBar;
+class QSettings;
 class QPushButton;
 class QSpinBox;
 
@@ -63,6 +65,8 @@ struct MainWindowEnvironment {
   // A parameter file to open as soon as the window's event loop runs (the program's FILE
   // argument), as if it had been chosen in the file menu's open dialog.
   std::optional<std::filesystem::path> start_file;
+  // Where the window remembers the last port, folder and layout; empty: the user's settings.
+  QString settings_file;
 };
 
 // The one main window: port controls, the unit's status, the channel mode and the editor pages,
@@ -143,6 +147,8 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   void CreateStatusBar();
   void ShowPortStatus();
   void ShowOperationStatus(const QString& text);
+  void ApplyRememberedSettings();
+  void SaveSettings();
 
   // Port.
   bool OpenPort();
@@ -196,7 +202,9 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   QString last_result_;            // what the unit's last answer meant, for the status bar
   PagesSource* source_ = nullptr;  // QObject children
   DeviceOperation* operation_ = nullptr;
-  PortSettings port_settings_;                  // of the open port
+  PortSettings port_settings_;               // of the open port
+  std::optional<PortSettings> opened_port_;  // the last port opened in this run
+  std::unique_ptr<QSettings> settings_;
   std::optional<UnitIdentity> connected_unit_;  // reported since the port was opened
   bool busy_cursor_ = false;
 

@@ -19,6 +19,12 @@ constexpr int kSettleMs = 300;
 // How often a folder that cannot be watched is looked at.
 constexpr int kPollMs = 3000;
 
+QString Unmarked(QString text) {
+  const QString mark = QString::fromUtf8(kAbsentPortMark.data(), kAbsentPortMark.size());
+  if (text.endsWith(mark)) text.chop(mark.size());
+  return text;
+}
+
 }  // namespace
 
 PortComboBox::PortComboBox(PortLister list_ports, std::vector<std::string> extra_ports,
@@ -36,7 +42,21 @@ std::vector<std::string> PortComboBox::Ports() const {
   std::vector<std::string> ports = list_ports_ ? list_ports_() : std::vector<std::string>{};
   for (const std::string& extra : extra_ports_)
     if (std::find(ports.begin(), ports.end(), extra) == ports.end()) ports.push_back(extra);
+  if (!remembered_.empty() && std::find(ports.begin(), ports.end(), remembered_) == ports.end())
+    ports.push_back(remembered_ + std::string(kAbsentPortMark));
   return ports;
+}
+
+int PortComboBox::IndexOfPort(const QString& port) const {
+  const int listed = findText(port);
+  if (listed >= 0) return listed;
+  return findText(port + QString::fromUtf8(kAbsentPortMark.data(), kAbsentPortMark.size()));
+}
+
+void PortComboBox::SelectRemembered(const std::string& port) {
+  remembered_ = port;
+  Fill(Ports());
+  setCurrentIndex(IndexOfPort(QString::fromStdString(port)));
 }
 
 void PortComboBox::Fill(const std::vector<std::string>& ports) {
@@ -57,12 +77,12 @@ void PortComboBox::Rescan() {
   if (Lists(ports)) return;
   // Refilling replaces the edit's text; the user's, with the caret and selection in it, comes
   // back, also when it names a port that is gone or none at all.
-  const QString chosen = currentText();
+  const QString chosen = Unmarked(currentText());
   const int caret = lineEdit()->cursorPosition();
   const int selection_start = lineEdit()->selectionStart();
   const int selection_length = lineEdit()->selectedText().size();
   Fill(ports);
-  const int index = findText(chosen);
+  const int index = IndexOfPort(chosen);
   if (index >= 0) {
     setCurrentIndex(index);
   } else {
@@ -107,7 +127,7 @@ void PortComboBox::RescanIfChanged() {
 }
 
 std::string PortComboBox::portName() const {
-  return currentText().trimmed().toStdString();
+  return Unmarked(currentText()).trimmed().toStdString();
 }
 
 void PortComboBox::showPopup() {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QFileSystemWatcher;
@@ -12,11 +13,15 @@ class QTimer;
 
 namespace dtu {
 
+// Follows a remembered port that this machine does not list now.
+inline constexpr std::string_view kAbsentPortMark = "（未找到）";
+
 // The serial-port list: the ports of this machine plus any the command line named,
 // editable so that any other path (a /dev/serial/by-id/ link, a pseudo-terminal) can be typed.
 // The machine's ports are listed again each time the list drops down and, once WatchForChanges
 // has been called, soon after an adapter is plugged in or pulled out; the user's choice or
-// typed text stays as it was.
+// typed text stays as it was. The port remembered from the last run stays listed, marked
+// kAbsentPortMark while the machine does not list it.
 class PortComboBox : public QComboBox {
   Q_OBJECT
 
@@ -36,7 +41,10 @@ class PortComboBox : public QComboBox {
   // watched is looked at every few seconds instead.
   void WatchForChanges(const std::vector<std::filesystem::path>& folders);
 
-  // The port to open: the text shown, without surrounding blanks.
+  // Lists `port` (marked when absent) and selects it.
+  void SelectRemembered(const std::string& port);
+
+  // The port to open: the text shown, without surrounding blanks or the absent mark.
   std::string portName() const;
 
   void showPopup() override;
@@ -45,10 +53,12 @@ class PortComboBox : public QComboBox {
   std::vector<std::string> Ports() const;
   void Fill(const std::vector<std::string>& ports);
   bool Lists(const std::vector<std::string>& ports) const;
+  int IndexOfPort(const QString& port) const;
   void RescanIfChanged();
 
   PortLister list_ports_;
   std::vector<std::string> extra_ports_;
+  std::string remembered_;
   QFileSystemWatcher* watcher_ = nullptr;  // owned by Qt's parent chain
   QTimer* settle_ = nullptr;
   QTimer* poll_ = nullptr;

@@ -1,9 +1,11 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,6 +15,7 @@
 #include "gui/window/device_operation.h"
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/pages_source.h"
+#include "gui/window/port_combo_box.h"
 #include "gui/window/traffic_log_view.h"
 #include "support/device_test_support.h"
 #include "support/main_window_fixture.h"
@@ -50,6 +53,7 @@ class MainWindowDailyTest : public QObject {
 
  private slots:
   void init() {
+    f_.keep_settings = false;
     f_.messages = ScriptedMessages();
     f_.files = ScriptedFileChooser();
     f_.machine_ports = {"/dev/ttyS0"};
@@ -154,6 +158,43 @@ class MainWindowDailyTest : public QObject {
     log.Clear();
     QCOMPARE(log.text()->toPlainText(), QString());
     QVERIFY(f_.messages.records.empty());
+  }
+
+  // ---- remembered settings ----
+
+  void aRestartOffersTheLastPortFolderAndPanes() {
+    f_.keep_settings = true;
+    sim_ = StartSimulator({"--state", (dir_.path() + QStringLiteral("/unit.state")).toStdString()});
+    const QString port = QString::fromStdString(sim_->port_path());
+    qobject_cast<QComboBox*>(window().control(main_id::kBaudList))->setCurrentText("19200");
+    qobject_cast<QComboBox*>(window().control(main_id::kParityList))->setCurrentText("EVEN");
+    qobject_cast<QSpinBox*>(window().control(main_id::kReplyTimeLimit))->setValue(9);
+    OpenPortOf(window(), sim_->port_path());
+    QVERIFY(window().isPortOpen());
+    window().action(main_id::kShowLogCommand)->trigger();
+    const TempDir folder;
+    f_.files.save_answers.push_back(folder / "a.bpp");
+    window().SaveParameterFile();
+    QVERIFY(window().close());
+    f_.Destroy();
+    sim_.reset();  // the port is gone at the next start
+
+    f_.files = ScriptedFileChooser();
+    f_.Create();
+    window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    auto* ports = qobject_cast<QComboBox*>(window().control(main_id::kPortList));
+    QCOMPARE(ports->currentText(), port + QStringLiteral("（未找到）"));
+    QCOMPARE(QString::fromStdString(window().portList().portName()), port);
+    for (const auto& [id, text] :
+         std::initializer_list<std::pair<int, const char*>>{{main_id::kBaudList, "19200"},
+                                                            {main_id::kParityList, "EVEN"},
+                                                            {main_id::kDataBitsList, "8"},
+                                                            {main_id::kStopBitsList, "1"}})
+      QCOMPARE(qobject_cast<QComboBox*>(window().control(id))->currentText(), QString(text));
+    QCOMPARE(qobject_cast<QSpinBox*>(window().control(main_id::kReplyTimeLimit))->value(), 9);
+    QCOMPARE(f_.files.folder(), folder.path());
+    QVERIFY(window().trafficLog().isVisible());
   }
 };
 

@@ -305,7 +305,9 @@ class MainWindowDeviceTest : public QObject {
   void realMessageBoxesWhileRepliesArrive() {
     f_.Destroy();
     QtUserMessages boxes;
-    MainConfigDialog window(boxes, f_.files, MainWindowEnvironment{});
+    MainWindowEnvironment environment;
+    environment.settings_file = f_.settings_file();
+    MainConfigDialog window(boxes, f_.files, std::move(environment));
     boxes.setOwner(&window);
     window.show();
     QStringList seen;
