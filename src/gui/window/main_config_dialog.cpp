@@ -141,18 +141,32 @@ MainConfigDialog::~MainConfigDialog() {
 void MainConfigDialog::CreateMenu() {
   menu_bar_ = new QMenuBar(this);
   QMenu* file_menu = menu_bar_->addMenu(QStringLiteral("文件(&F)"));
-  const auto add = [this, file_menu](int id, std::string_view text, auto slot) {
-    QAction* item = file_menu->addAction(FromUtf8(text));
+  // The menu shows each item's key; the window itself holds the item too, so that the key works
+  // wherever the focus is.
+  const auto add = [this](QMenu* menu, int id, std::string_view text, auto slot,
+                          const QKeySequence& key = {}) {
+    QAction* item = menu->addAction(FromUtf8(text));
     item->setObjectName(QString::number(id));
     item->setData(id);
+    item->setShortcut(key);
+    if (!key.isEmpty()) addAction(item);
     connect(item, &QAction::triggered, this, slot);
   };
-  add(kOpenFileCommand, "打开参数文件(&O)", &MainConfigDialog::OpenParameterFile);
-  add(kSaveFileCommand, "保存参数(&S)", &MainConfigDialog::SaveParameterFile);
-  add(kExportTextCommand, kExportTextItem, &MainConfigDialog::ExportParameterText);
-  add(kImportTextCommand, kImportTextItem, &MainConfigDialog::ImportParameterText);
+  add(file_menu, kOpenFileCommand, "打开参数文件(&O)", &MainConfigDialog::OpenParameterFile,
+      QKeySequence(Qt::CTRL | Qt::Key_O));
+  add(file_menu, kSaveFileCommand, "保存参数(&S)", &MainConfigDialog::SaveParameterFile,
+      QKeySequence(Qt::CTRL | Qt::Key_S));
+  add(file_menu, kExportTextCommand, kExportTextItem, &MainConfigDialog::ExportParameterText);
+  add(file_menu, kImportTextCommand, kImportTextItem, &MainConfigDialog::ImportParameterText);
   file_menu->addSeparator();
-  add(kExitCommand, "退出程序(&Q)", &QDialog::accept);
+  add(file_menu, kExitCommand, "退出程序(&Q)", &QDialog::accept);
+
+  // The buttons' commands with their keys; the write asks its usual question first.
+  QMenu* device_menu = menu_bar_->addMenu(QStringLiteral("设备(&D)"));
+  add(device_menu, kReadCommand, "读取参数(&R)", &MainConfigDialog::ReadParameters,
+      QKeySequence(Qt::Key_F5));
+  add(device_menu, kWriteCommand, "设置参数(&W)...", &MainConfigDialog::WriteParameters,
+      QKeySequence(Qt::Key_F6));
 
   // The traffic log pane: hidden at first, shown and hidden from here.
   QMenu* view_menu = menu_bar_->addMenu(QStringLiteral("查看(&V)"));
@@ -219,8 +233,8 @@ QWidget* MainConfigDialog::CreateLogo() {
 }
 
 void MainConfigDialog::CreateButtons() {
-  read_button_ = CreateButton(kReadButton, "读取参数", this);
-  write_button_ = CreateButton(kWriteButton, "设置参数", this);
+  read_button_ = CreateButton(kReadButton, "读取参数(&R)", this);
+  write_button_ = CreateButton(kWriteButton, "设置参数(&W)", this);
   connect(read_button_, &QPushButton::clicked, this, &MainConfigDialog::ReadParameters);
   connect(write_button_, &QPushButton::clicked, this, &MainConfigDialog::WriteParameters);
   connect(status_->gauge(), &SignalGauge::clicked, this, &MainConfigDialog::RequestSignal);

@@ -45,9 +45,10 @@ class SummaryPaneView;
 class TrafficLogView;
 
 // Texts of the main window that tests and other parts refer to.
-inline constexpr std::string_view kOpenCaptionInitial = "打开";
-inline constexpr std::string_view kOpenCaptionAfterClose = "打开串口";
-inline constexpr std::string_view kCloseCaption = "关闭串口";
+// The port button's captions; Alt+P presses it whatever it says.
+inline constexpr std::string_view kOpenCaptionInitial = "打开(&P)";
+inline constexpr std::string_view kOpenCaptionAfterClose = "打开串口(&P)";
+inline constexpr std::string_view kCloseCaption = "关闭串口(&P)";
 inline constexpr std::string_view kConfirmWriteQuestion = "确定设置参数吗?";
 inline constexpr std::string_view kAboutItem = "关于GPRS设备配置软件";
 inline constexpr std::string_view kOpenPortFirstMessage = "请先打开串口。";

@@ -46,6 +46,8 @@ constexpr int kExportTextCommand = 32790;  // "导出文本..."
 constexpr int kImportTextCommand = 32791;  // "导入文本..."
 constexpr int kExitCommand = 32783;        // "退出程序(&Q)"
 constexpr int kShowLogCommand = 32800;     // "通信记录(&L)", in "查看"
+constexpr int kReadCommand = 32801;        // "读取参数(&R)", F5, in "设备"
+constexpr int kWriteCommand = 32802;       // "设置参数(&W)...", F6, in "设备"
 }  // namespace main_id
 
 }  // namespace dtu

@@ -94,6 +94,8 @@ void StatusDisplay::SetupAddressList(QWidget* parent) {
   address_list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   address_list_->setSelectionMode(QAbstractItemView::SingleSelection);
   address_list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Tab leaves the list for the next control; the arrow keys move between its rows.
+  address_list_->setTabKeyNavigation(false);
   for (int row = 0; row < kAddressRowCount; ++row) {
     address_list_->setItem(
         row, 0, new QTableWidgetItem(FromUtf8(kAddressRowNames[static_cast<std::size_t>(row)])));

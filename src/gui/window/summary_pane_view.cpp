@@ -36,6 +36,7 @@ SummaryPaneView::SummaryPaneView(QWidget* parent) : QPlainTextEdit(parent) {
   setReadOnly(true);
   setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setTabChangesFocus(true);  // Tab goes on to the next control
   connect(document(), &QTextDocument::contentsChanged, this, [this] {
     if (!appending_) pane_stale_ = true;
   });

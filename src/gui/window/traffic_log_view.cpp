@@ -48,7 +48,7 @@ TrafficLogView::TrafficLogView(UserMessages& messages, FileChooser& files, QWidg
   copy->setToolTip(QStringLiteral("把整个通信记录复制到剪贴板"));
   QPushButton* clear = CreateButton(QStringLiteral("清除(&L)"), body);
   clear->setToolTip(QStringLiteral("清空通信记录"));
-  QPushButton* save = CreateButton(QStringLiteral("保存(&V)..."), body);
+  QPushButton* save = CreateButton(QStringLiteral("保存(&A)..."), body);
   save->setToolTip(QStringLiteral("把通信记录保存到文本文件"));
   connect(hex_box_, &QCheckBox::toggled, this, &TrafficLogView::ShowAll);
   connect(copy, &QPushButton::clicked, this, &TrafficLogView::CopyAll);

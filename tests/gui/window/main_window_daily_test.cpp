@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -158,6 +159,62 @@ class MainWindowDailyTest : public QObject {
     log.Clear();
     QCOMPARE(log.text()->toPlainText(), QString());
     QVERIFY(f_.messages.records.empty());
+  }
+
+  // ---- keyboard ----
+
+  // Tab from the port list visits every kind of control once round and comes back: nothing
+  // keeps the focus.
+  void tabReachesEveryControlAndComesBack() {
+    window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window()));
+    QWidget* start = window().control(main_id::kPortList);
+    start->setFocus();
+    QList<QWidget*> visited;
+    for (int i = 0; i < 200; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* focus = QApplication::focusWidget();
+      if (focus == start || (focus != nullptr && focus->parentWidget() == start)) break;
+      visited << focus;
+    }
+    QVERIFY2(visited.size() < 199, "Tab never came back to the port list");
+    for (QWidget* expected :
+         {window().control(main_id::kOpenButton), window().control(main_id::kReadButton),
+          window().control(main_id::kWriteButton), window().control(main_id::kAddressList),
+          window().control(main_id::kSummaryPane), window().control(main_id::kPageTabs),
+          static_cast<QWidget*>(Apn())})
+      QVERIFY2(expected != nullptr && visited.contains(expected),
+               qPrintable(expected ? expected->objectName() : QString()));
+  }
+
+  void keysRunTheCommands_data() {
+    QTest::addColumn<QKeySequence>("key");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("open_dialogs");
+    QTest::addColumn<int>("save_dialogs");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("Ctrl+O") << QKeySequence(Qt::CTRL | Qt::Key_O) << main_id::kOpenFileCommand << 1
+                            << 0 << "";
+    QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S) << main_id::kSaveFileCommand << 0
+                            << 1 << "";
+    QTest::newRow("F5") << QKeySequence(Qt::Key_F5) << main_id::kReadCommand << 0 << 0
+                        << "请先打开串口。";
+    QTest::newRow("F6") << QKeySequence(Qt::Key_F6) << main_id::kWriteCommand << 0 << 0
+                        << "请先打开串口。";
+  }
+  void keysRunTheCommands() {
+    QFETCH(QKeySequence, key);
+    QFETCH(int, command);
+    QFETCH(int, open_dialogs);
+    QFETCH(int, save_dialogs);
+    QFETCH(QString, said);
+    QCOMPARE(window().action(command)->shortcut(), key);  // shown in the menu
+    Apn()->setFocus();
+    QTest::keySequence(&window(), key);
+    QCOMPARE(f_.files.open_dialogs, open_dialogs);
+    QCOMPARE(f_.files.save_dialogs, save_dialogs);
+    QCOMPARE(f_.messages.texts(), said.isEmpty() ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{said.toStdString()});
   }
 
   // ---- remembered settings ----

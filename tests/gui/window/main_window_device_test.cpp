@@ -61,7 +61,7 @@ class MainWindowDeviceTest : public QObject {
     OpenPortOf(window(), sim_->port_path());
     QVERIFY2(window().isPortOpen(),
              f_.messages.texts().empty() ? "" : f_.messages.texts()[0].c_str());
-    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("关闭串口"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("关闭串口(&P)"));
     QVERIFY(WaitFor([&] { return fs::exists(StatePath()); }, kWait));
   }
 
@@ -121,7 +121,7 @@ class MainWindowDeviceTest : public QObject {
     // Closing the port keeps what was shown.
     Button(main_id::kOpenButton)->click();
     QVERIFY(!window().isPortOpen());
-    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开串口"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开串口(&P)"));
     QCOMPARE(Text(main_id::kVersion), QStringLiteral("V3.6.2"));
   }
 
@@ -248,7 +248,7 @@ class MainWindowDeviceTest : public QObject {
       Button(main_id::kOpenButton)->click();
     }
     QVERIFY(!window().isPortOpen());
-    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开串口"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开串口(&P)"));
     // Nothing more arrives: the block never completes.
     WaitFor([] { return false; }, std::chrono::milliseconds(300));
     QVERIFY(window().summary().toPlainText().isEmpty());
@@ -286,7 +286,7 @@ class MainWindowDeviceTest : public QObject {
     const std::string path = sim_->port_path();
     Button(main_id::kReadButton)->click();
     QVERIFY(WaitFor([&] { return !window().isPortOpen(); }, kWait));
-    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开串口"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开串口(&P)"));
     // One message, the window's, naming the port: the engine's own report is not shown.
     WaitFor([] { return false; }, std::chrono::milliseconds(400));
     QCOMPARE(f_.messages.records.size(), std::size_t{1});

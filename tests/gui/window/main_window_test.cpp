@@ -100,7 +100,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(List(main_id::kDataBitsList)->currentIndex(), 0);
     QCOMPARE(Entries(List(main_id::kStopBitsList)), (QStringList{"1", "2"}));
     QCOMPARE(List(main_id::kStopBitsList)->currentIndex(), 0);
-    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开(&P)"));
     QCOMPARE(EnclosingGroup(List(main_id::kPortList)), QStringLiteral("串口"));
     QCOMPARE(EnclosingGroup(Button(main_id::kOpenButton)), QStringLiteral("串口"));
     QVERIFY(!window().isPortOpen());
@@ -132,7 +132,7 @@ class MainWindowTest : public QObject {
     Button(main_id::kOpenButton)->click();
     QCOMPARE(f_.messages.texts(), (std::vector<std::string>{"请先选择或输入串口。"}));
     QVERIFY(!window().isPortOpen());
-    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开(&P)"));
   }
 
   void portListIsScannedAgainWhenItDropsDown() {
@@ -183,7 +183,7 @@ class MainWindowTest : public QObject {
              qPrintable(text));
     QVERIFY2(text.contains(reason), qPrintable(text));
     QVERIFY(!window().isPortOpen());
-    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开(&P)"));
   }
 
   // A device the user may not open names the group that owns it and the fix; a device even its
@@ -270,7 +270,7 @@ class MainWindowTest : public QObject {
     Button(main_id::kOpenButton)->click();
     QVERIFY(window().isPortOpen());
     QVERIFY(f_.messages.records.empty());
-    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("关闭串口"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("关闭串口(&P)"));
     termios line{};
     QCOMPARE(::tcgetattr(master, &line), 0);
     QCOMPARE(::cfgetospeed(&line), speed_t{B115200});
@@ -278,7 +278,7 @@ class MainWindowTest : public QObject {
 
     Button(main_id::kOpenButton)->click();
     QVERIFY(!window().isPortOpen());
-    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开串口"));
+    QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开串口(&P)"));
   }
 
   void statusDisplay() {
@@ -364,8 +364,8 @@ class MainWindowTest : public QObject {
   }
 
   void buttonsAndSummary() {
-    QCOMPARE(Button(main_id::kReadButton)->text(), QStringLiteral("读取参数"));
-    QCOMPARE(Button(main_id::kWriteButton)->text(), QStringLiteral("设置参数"));
+    QCOMPARE(Button(main_id::kReadButton)->text(), QStringLiteral("读取参数(&R)"));
+    QCOMPARE(Button(main_id::kWriteButton)->text(), QStringLiteral("设置参数(&W)"));
     auto* summary = Control<QPlainTextEdit>(main_id::kSummaryPane);
     QVERIFY(summary != nullptr);
     QVERIFY(summary->isReadOnly());  // selectable and copyable, not typed into
