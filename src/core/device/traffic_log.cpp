@@ -43,6 +43,8 @@ void TrafficLog::AddSent(std::int64_t time_ms, std::string_view bytes) {
 }
 
 void TrafficLog::AddReceived(std::int64_t time_ms, std::uint8_t byte) {
+  // A carriage return ends the line too, unless a line feed follows it at once.
+  if (open_ && open_->bytes.back() == '\r' && byte != '\n') CloseReceived();
   if (!open_) open_ = TrafficLine{time_ms, TrafficDirection::Received, {}};
   open_->bytes += static_cast<char>(byte);
   if (byte == '\n' || open_->bytes.size() >= kMaxLineBytes) CloseReceived();

@@ -22,10 +22,10 @@ struct TrafficLine {
 };
 
 // The lines of the traffic log, the last max_lines() of them. Bytes received arrive one at a
-// time and gather in an open line, which ends at a line feed, when the line grows long, at the
-// next bytes sent or when CloseReceived() is called (the window calls it once the unit pauses).
-// A note made while a received line is open follows that line, so that a note always stands
-// after the bytes it is about.
+// time and gather in an open line, which ends at a line feed (or a carriage return without one),
+// when the line grows long, at the next bytes sent or when CloseReceived() is called (the window
+// calls it once the unit pauses). A note made while a received line is open follows that line, so
+// that a note always stands after the bytes it is about.
 class TrafficLog {
  public:
   static constexpr std::size_t kDefaultMaxLines = 10000;

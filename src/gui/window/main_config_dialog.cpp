@@ -15,7 +15,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollArea>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -43,6 +43,7 @@
 #include "gui/window/device_operation.h"
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/main_window_tooltips.h"
+#include "gui/window/pages_scroll_area.h"
 #include "gui/window/pages_source.h"
 #include "gui/window/parameter_file_commands.h"
 #include "gui/window/parameter_text_commands.h"
@@ -132,6 +133,8 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
 }
 
 MainConfigDialog::~MainConfigDialog() {
+  // The log pane hides as its parent goes; nothing is left to remember then.
+  disconnect(log_->toggleViewAction(), nullptr, this, nullptr);
   // Stop the monitor before the pages, the link and the block it feeds go away.
   ClosePort();
 }
@@ -171,6 +174,7 @@ void MainConfigDialog::CreateMenu() {
   // The traffic log pane: hidden at first, shown and hidden from here.
   QMenu* view_menu = menu_bar_->addMenu(QStringLiteral("查看(&V)"));
   QAction* show_log = log_->toggleViewAction();
+  connect(show_log, &QAction::toggled, this, &MainConfigDialog::SaveSettings);
   show_log->setText(QStringLiteral("通信记录(&L)"));
   show_log->setObjectName(QString::number(kShowLogCommand));
   show_log->setData(kShowLogCommand);
@@ -280,9 +284,7 @@ void MainConfigDialog::LayOut(QWidget* port_group, QWidget* logo) {
   columns->addWidget(right_column);
 
   // A window smaller than the pages (a laptop's screen, large scaling) scrolls them.
-  auto* scroll = new QScrollArea(this);
-  scroll->setFrameShape(QFrame::NoFrame);
-  scroll->setWidgetResizable(true);
+  auto* scroll = new PagesScrollArea(this);
   scroll->setWidget(content);
 
   // The pages in the middle, the log pane docked below (or floating), the status bar under all.
@@ -373,11 +375,18 @@ void MainConfigDialog::ApplyRememberedSettings() {
   }
   if (remembered.reply_seconds > 0) reply_limit_->setValue(remembered.reply_seconds);
   if (files_.folder().empty()) files_.set_folder(remembered.folder);
-  if (!remembered.geometry.isEmpty()) restoreGeometry(remembered.geometry);
+  // The first time as large as the pages want, later as it was left; always within the screen
+  // (which may have become smaller, or more scaled), scrolling the pages beyond it.
+  const QRect available = screen()->availableGeometry();
+  if (remembered.geometry.isEmpty() || !restoreGeometry(remembered.geometry)) resize(sizeHint());
+  resize(size().boundedTo(available.size()));
+  if (!available.contains(geometry())) move(available.topLeft());
   if (!remembered.panes.isEmpty()) shell_->restoreState(remembered.panes);
+  settings_applied_ = true;
 }
 
 void MainConfigDialog::SaveSettings() {
+  if (!settings_applied_) return;  // start-up would overwrite what it has yet to read
   RememberedSettings remembered;
   remembered.port = opened_port_;
   remembered.reply_seconds = reply_limit_->value();
@@ -395,9 +404,11 @@ QString MainConfigDialog::Title(const BlockOrigin& origin, bool modified) {
 
 void MainConfigDialog::ShowTitle() {
   setWindowTitle(Title(source_->origin(), source_->modified()));
-  if (source_status_ != nullptr)
-    source_status_->setText(QStringLiteral("参数来源：") +
-                            FromUtf8(DescribeOrigin(source_->origin())));
+  if (source_status_ == nullptr) return;
+  // Short, so that the status bar fits a small screen; the whole description on hovering.
+  source_status_->setText(QStringLiteral("参数来源：") +
+                          FromUtf8(ShortOriginName(source_->origin())));
+  source_status_->setToolTip(FromUtf8(DescribeOrigin(source_->origin())));
 }
 
 void MainConfigDialog::ShowPortStatus() {

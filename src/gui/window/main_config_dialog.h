@@ -206,6 +206,7 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   PortSettings port_settings_;               // of the open port
   std::optional<PortSettings> opened_port_;  // the last port opened in this run
   std::unique_ptr<QSettings> settings_;
+  bool settings_applied_ = false;
   std::optional<UnitIdentity> connected_unit_;  // reported since the port was opened
   bool busy_cursor_ = false;
 

@@ -32,12 +32,13 @@ TEST(TrafficLog, LinesInOrderWithNotesAfterTheirBytes) {
   log.AddNote(2, "软件版本：1");  // made before the line feed: shown after the line
   log.AddReceived(3, '\r');
   log.AddReceived(3, '\n');
-  log.AddReceived(4, 'D');
+  for (const char c : std::string("A\rD")) log.AddReceived(4, static_cast<std::uint8_t>(c));
   log.AddSent(5, "X\r");  // ends the open line
   EXPECT_EQ(Shown(log), (std::vector<std::string>{"发送  $$$AT+GETPARA?", "接收  VER:1<CR><LF>",
-                                                  "识别  软件版本：1", "接收  D", "发送  X<CR>"}));
-  EXPECT_EQ(Shown(log, true)[4], "发送  58 0D");
-  EXPECT_EQ(log.ended_count(), 5u);
+                                                  "识别  软件版本：1", "接收  A<CR>", "接收  D",
+                                                  "发送  X<CR>"}));
+  EXPECT_EQ(Shown(log, true)[5], "发送  58 0D");
+  EXPECT_EQ(log.ended_count(), 6u);
 }
 
 TEST(TrafficLog, KeepsTheLastLinesAndLongLinesAreCut) {

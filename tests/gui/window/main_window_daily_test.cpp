@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +16,7 @@
 #include "gui/pages/gprs_page.h"
 #include "gui/window/device_operation.h"
 #include "gui/window/editor_tab_set.h"
+#include "gui/window/pages_scroll_area.h"
 #include "gui/window/pages_source.h"
 #include "gui/window/port_combo_box.h"
 #include "gui/window/traffic_log_view.h"
@@ -103,7 +105,7 @@ class MainWindowDailyTest : public QObject {
     window().action(main_id::kShowLogCommand)->trigger();
     QVERIFY(window().trafficLog().isVisible());
     QCOMPARE(StatusText(main_id::kPortStatus), QStringLiteral("串口未打开"));
-    QCOMPARE(StatusText(main_id::kSourceStatus), QStringLiteral("参数来源：内置默认值"));
+    QCOMPARE(StatusText(main_id::kSourceStatus), QStringLiteral("参数来源：默认参数"));
 
     sim_ = StartSimulator({"--board-serial", "A-0001", "--state",
                            (dir_.path() + QStringLiteral("/unit.state")).toStdString()});
@@ -215,6 +217,20 @@ class MainWindowDailyTest : public QObject {
     QCOMPARE(f_.files.save_dialogs, save_dialogs);
     QCOMPARE(f_.messages.texts(), said.isEmpty() ? std::vector<std::string>{}
                                                  : std::vector<std::string>{said.toStdString()});
+  }
+
+  // ---- fits the screen ----
+
+  void smallWindowsScrollThePages() {
+    QVERIFY(window().minimumSizeHint().height() <= 700);
+    window().resize(900, 500);
+    QVERIFY(window().height() <= 500);
+    QCoreApplication::processEvents();
+    auto* scroll = window().findChild<PagesScrollArea*>();
+    QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+    window().resize(window().sizeHint());  // room for everything: nothing to scroll
+    QCoreApplication::processEvents();
+    QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
   }
 
   // ---- remembered settings ----
