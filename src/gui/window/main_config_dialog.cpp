@@ -689,6 +689,7 @@ void MainConfigDialog::OnExchangeFinished(ExchangeOutcome outcome) {
 
 void MainConfigDialog::OpenParameterFile() {
   file_commands_->Open();
+  SaveSettings();  // the folder chosen
 }
 
 void MainConfigDialog::OpenParameterFileAt(const std::filesystem::path& path) {
@@ -697,14 +698,17 @@ void MainConfigDialog::OpenParameterFileAt(const std::filesystem::path& path) {
 
 void MainConfigDialog::SaveParameterFile() {
   if (file_commands_->Save()) source_->setModified(false);
+  SaveSettings();
 }
 
 void MainConfigDialog::ExportParameterText() {
   if (text_commands_->Export()) source_->setModified(false);
+  SaveSettings();
 }
 
 void MainConfigDialog::ImportParameterText() {
   text_commands_->Import();
+  SaveSettings();
 }
 
 void MainConfigDialog::ShowAbout() {

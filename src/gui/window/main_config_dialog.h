@@ -83,6 +83,12 @@ struct MainWindowEnvironment {
 // to a unit or saved; closing the window then asks first. A write asks more carefully when the
 // pages' source is not plainly the connected unit.
 //
+// Below the pages, the traffic log pane (hidden at first, shown from "查看") lists every exchange
+// with the unit, and the status bar tells the port, the operation or last result and the pages'
+// source. The pages scroll when the window is smaller than they are. The last port opened, the
+// folder of the last file, the window's geometry and the panes are remembered (QSettings) and
+// come back at the next start.
+//
 // Every message box goes through the UserMessages given; the file dialogs through the
 // FileChooser. Both must outlive the window.
 class MainConfigDialog : public QDialog, private DeviceLinkSink {
