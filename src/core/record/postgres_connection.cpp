@@ -83,6 +83,9 @@ PostgresConnection::PostgresConnection(const std::string& conninfo,
   if (connection_ == nullptr)
     throw SqlFailure(RecordFailure::Failed, "PostgreSQL: out of memory for a connection");
   name_ = NameOf(connection_.get());
+  // The server's notices (a shutdown announced) are no concern of the tool's output.
+  PQsetNoticeProcessor(
+      connection_.get(), [](void*, const char*) {}, nullptr);
   if (PQstatus(connection_.get()) != CONNECTION_OK)
     throw SqlFailure(RecordFailure::Unreachable,
                      name_ + ": cannot connect: " + Trimmed(PQerrorMessage(connection_.get())));
@@ -110,7 +113,9 @@ void PostgresConnection::Revive() {
 
 void PostgresConnection::Fail(const std::string& reason, const char* state, bool committing) const {
   bool retry = false;
-  RecordFailure failure = state != nullptr ? FailureOfState(state, retry) : RecordFailure::Failed;
+  // libpq's own failures carry no SQLSTATE: the connection broke (the server closed it).
+  RecordFailure failure =
+      state != nullptr ? FailureOfState(state, retry) : RecordFailure::ConnectionLost;
   if (PQstatus(connection_.get()) != CONNECTION_OK) failure = RecordFailure::ConnectionLost;
   std::string message = name_ + ": ";
   if (failure == RecordFailure::ConnectionLost) {

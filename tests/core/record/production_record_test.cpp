@@ -465,5 +465,101 @@ TYPED_TEST(ProductionRecordTest, ABatchOfManyRowsIsKeptWhole) {
   EXPECT_EQ(left, 2000);
 }
 
+// A record the station may read but not write is refused before any unit is touched.
+TYPED_TEST(ProductionRecordTest, ARecordThatCannotBeWrittenIsRefusedAtOpening) {
+  this->Open().reset();
+  RecordError error;
+  if constexpr (TypeParam::kServer) {
+    ProductionRecord::Open(this->destination_ + " options='-c default_transaction_read_only=on'",
+                           ProductionRecord::Access::Write, error);
+  } else {
+    // A file without write permission: opened by a user who may not write it (the tests may
+    // run as root, whom no permission stops).
+    ::chmod(this->destination_.c_str(), 0444);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(100);
+      RecordError seen;
+      ProductionRecord::Open(this->destination_, ProductionRecord::Access::Write, seen);
+      const bool named = seen.message.find("read-only") != std::string::npos;
+      ::_exit(static_cast<int>(seen.failure) + (named ? 0 : 50));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    error.failure = static_cast<RecordFailure>(WEXITSTATUS(status));
+  }
+  EXPECT_EQ(error.failure, RecordFailure::ReadOnly) << error.message;
+  // Reading it still works.
+  EXPECT_NE(this->Open(ProductionRecord::Access::Read), nullptr);
+}
+
+TEST(ProductionRecordServerTest, AnUnreachableServerIsNamed) {
+  RecordError error;
+  EXPECT_EQ(ProductionRecord::Open("host=/nonexistent/dtu dbname=line",
+                                   ProductionRecord::Access::Create, error),
+            nullptr);
+  EXPECT_EQ(error.failure, RecordFailure::Unreachable);
+  EXPECT_NE(error.message.find("cannot connect"), std::string::npos) << error.message;
+}
+
+class ProductionRecordOnServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DTU_REQUIRE_POSTGRES_SERVER(server);
+    server_ = server;
+    destination_ = server->NewDatabase();
+    RecordError error;
+    record_ = ProductionRecord::Open(destination_, ProductionRecord::Access::Create, error);
+    ASSERT_TRUE(error.ok()) << error.message;
+    BatchStart start = Batch({Row(2), Row(3)});
+    ASSERT_TRUE(record_->StartBatch(start, batch_).ok());
+  }
+  std::size_t ResultCount() {
+    std::vector<StoredResult> all;
+    EXPECT_TRUE(record_->AllResults(all).ok());
+    return all.size();
+  }
+
+  test::PostgresServer* server_ = nullptr;
+  std::string destination_;
+  std::unique_ptr<ProductionRecord> record_;
+  BatchHandle batch_;
+};
+
+// The server stops mid-batch: the call fails saying nothing was recorded; once the server is
+// back the same call records the result, once.
+TEST_F(ProductionRecordOnServerTest, AServerThatGoesAwayMidBatchLosesNothing) {
+  RowClaim claim;
+  ASSERT_TRUE(record_->ClaimRow(batch_.id, Unit(1), kStationA, claim).ok());
+  const ResultEntry entry = Result(batch_.id, Unit(1), claim.row, RecordOutcome::Ok);
+  ASSERT_TRUE(server_->Stop());
+  const RecordError lost = record_->RecordResult(entry);
+  const bool restarted = server_->Start();
+  ASSERT_TRUE(restarted);
+  EXPECT_EQ(lost.failure, RecordFailure::ConnectionLost);
+  EXPECT_NE(lost.message.find("nothing of this was recorded"), std::string::npos) << lost.message;
+  EXPECT_EQ(ResultCount(), 0u);
+
+  EXPECT_TRUE(record_->RecordResult(entry).ok());
+  EXPECT_TRUE(record_->RecordResult(entry).ok());
+  EXPECT_EQ(ResultCount(), 1u);
+  RowClaim again;
+  ASSERT_TRUE(record_->ClaimRow(batch_.id, Unit(1), kStationA, again).ok());
+  EXPECT_EQ(again.kind, RowClaim::Kind::AlreadyOk);
+}
+
+// A connection the server ended between two calls (a restart while the station waited for
+// its next unit) is made again without the caller seeing it.
+TEST_F(ProductionRecordOnServerTest, AConnectionEndedBetweenCallsIsMadeAgain) {
+  PostgresConnection admin(destination_, std::chrono::seconds(5));
+  admin.Query(
+      "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = current_database() "
+      "AND pid <> pg_backend_pid()");
+  RowClaim claim;
+  const RecordError error = record_->ClaimRow(batch_.id, Unit(1), kStationA, claim);
+  EXPECT_TRUE(error.ok()) << error.message;
+  EXPECT_EQ(claim.kind, RowClaim::Kind::Claimed);
+}
+
 }  // namespace
 }  // namespace dtu
