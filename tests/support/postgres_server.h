@@ -4,7 +4,7 @@
 // temporary folder, listening only on a Unix socket in that folder (no TCP port that another
 // run could hold), run as `nobody` when the tests run as root (the server refuses root). One
 // server serves every test of an executable run: it starts when the first test asks for it and
-// stops, its folder removed, when the run ends. A watchdog process stops it and removes the
+// stops, its folder removed, when the run ends (at exit). A watchdog process stops it and removes the
 // folder too if the run is killed.
 //
 // Where the server cannot start, PostgresServer::Shared() says why; the tests then skip with
@@ -14,8 +14,6 @@
 #include <spawn.h>
 #include <stdlib.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -149,8 +147,6 @@ class PostgresServer {
     if (error != 0) throw std::runtime_error("cannot start the server's watchdog");
   }
 
-  friend class PostgresEnvironment;
-
   std::filesystem::path folder_;
   int watchdog_pipe_ = -1;
   std::atomic<int> next_database_{1};
@@ -169,14 +165,6 @@ inline PostgresServer* PostgresServer::Shared() {
   return held.server.get();
 }
 
-// Stops the run's server once every test has run.
-class PostgresEnvironment : public ::testing::Environment {
- public:
-  void TearDown() override { PostgresServer::Holder().server.reset(); }
-};
-inline ::testing::Environment* const kPostgresEnvironment =
-    ::testing::AddGlobalTestEnvironment(new PostgresEnvironment);
-
 // True when PostgreSQL tests must not skip (CI).
 inline bool PostgresRequired() {
   const char* required = std::getenv("DTU_REQUIRE_POSTGRESQL");
@@ -185,7 +173,8 @@ inline bool PostgresRequired() {
 
 }  // namespace dtu::test
 
-// In a test's SetUp or body: the shared server, or skip (fail when it is required) saying why.
+// In a GoogleTest test's SetUp or body: the shared server, or skip (fail when it is required)
+// saying why.
 #define DTU_REQUIRE_POSTGRES_SERVER(server)                                                \
   ::dtu::test::PostgresServer* server = ::dtu::test::PostgresServer::Shared();             \
   if (server == nullptr) {                                                                 \

@@ -73,6 +73,22 @@ std::optional<std::string> Cell(sqlite3_stmt* statement, int column) {
   }
 }
 
+// "file:/path?immutable=1", the path's own "%", "?" and "#" escaped.
+std::string ImmutableUri(const std::filesystem::path& path) {
+  std::string uri = "file:";
+  for (const char c : std::filesystem::absolute(path).string()) {
+    if (c == '%' || c == '?' || c == '#') {
+      static constexpr char kDigits[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kDigits[(c >> 4) & 0xf];
+      uri += kDigits[c & 0xf];
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
 RecordFailure FailureOf(int code) {
   switch (code & 0xff) {
     case SQLITE_BUSY:
@@ -107,24 +123,42 @@ SqliteConnection::SqliteConnection(const std::filesystem::path& path, Mode mode,
   int flags = SQLITE_OPEN_NOMUTEX;
   flags |= mode == Mode::Read ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   if (mode == Mode::Create) flags |= SQLITE_OPEN_CREATE;
-  sqlite3* db = nullptr;
-  const int opened = sqlite3_open_v2(name_.c_str(), &db, flags, nullptr);
-  db_.reset(db);  // a handle comes back even when the file could not be opened
-  if (opened != SQLITE_OK) {
-    if (!exists && !std::filesystem::exists(path.parent_path().empty() ? "." : path.parent_path()))
-      throw SqlFailure(RecordFailure::Missing,
-                       name_ + ": cannot create the record: no such folder");
-    Fail(opened, "cannot open the record");
-  }
-  sqlite3_extended_result_codes(db_.get(), 1);
-  sqlite3_busy_timeout(db_.get(), static_cast<int>(busy_timeout.count()));
+  Connect(name_, flags);
   if (mode != Mode::Read && sqlite3_db_readonly(db_.get(), "main") == 1)
     throw SqlFailure(RecordFailure::ReadOnly,
                      name_ + ": the record is read-only here (no permission to write it)");
   Query("PRAGMA foreign_keys = ON");
   // Reading the schema is the first access to the file: a file of another kind fails here.
-  Query("SELECT count(*) FROM sqlite_master");
+  try {
+    Query("SELECT count(*) FROM sqlite_master");
+  } catch (const SqlFailure& failure) {
+    // A reader who may not write the folder cannot make the file's shared-memory companion:
+    // with no write-ahead log beside it (no writer at work) the file is read as it stands.
+    std::filesystem::path log = path;
+    log += "-wal";
+    if (mode != Mode::Read || failure.failure() != RecordFailure::ReadOnly ||
+        std::filesystem::exists(log, error))
+      throw;
+    Connect(ImmutableUri(path), flags | SQLITE_OPEN_URI);
+    Query("SELECT count(*) FROM sqlite_master");
+  }
   if (mode != Mode::Read) Query("PRAGMA journal_mode = WAL");
+}
+
+void SqliteConnection::Connect(const std::string& file, int flags) {
+  sqlite3* db = nullptr;
+  const int opened = sqlite3_open_v2(file.c_str(), &db, flags, nullptr);
+  db_.reset(db);  // a handle comes back even when the file could not be opened
+  if (opened != SQLITE_OK) {
+    const std::filesystem::path folder = std::filesystem::path(name_).parent_path();
+    std::error_code error;
+    if (!std::filesystem::exists(folder.empty() ? "." : folder, error))
+      throw SqlFailure(RecordFailure::Missing,
+                       name_ + ": cannot create the record: no such folder");
+    Fail(opened, "cannot open the record");
+  }
+  sqlite3_extended_result_codes(db_.get(), 1);
+  sqlite3_busy_timeout(db_.get(), static_cast<int>(busy_timeout_.count()));
 }
 
 SqliteConnection::~SqliteConnection() = default;

@@ -31,6 +31,7 @@ class SqliteConnection final : public SqlConnection {
   const std::string& name() const override { return name_; }
 
  private:
+  void Connect(const std::string& file, int flags);
   [[noreturn]] void Fail(int code, std::string_view doing) const;
 
   struct Closer {
