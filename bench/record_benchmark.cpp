@@ -30,8 +30,11 @@ dtu::BatchStart Batch() {
   start.station = "bench";
   start.started = dtu::RecordNow();
   for (int line = 2; line < 2 + kUnits; ++line)
-    start.rows.push_back({"row" + std::to_string(line), line, "",
-                          {{"device_number", std::to_string(line)}, {"sim_number", "13800000000"}}});
+    start.rows.push_back(
+        {"row" + std::to_string(line),
+         line,
+         "",
+         {{"device_number", std::to_string(line)}, {"sim_number", "13800000000"}}});
   return start;
 }
 
@@ -90,10 +93,7 @@ void BM_RecordUnitPostgres(benchmark::State& state) {
   }
   RecordUnits(state, server->NewDatabase());
 }
-BENCHMARK(BM_RecordUnitPostgres)
-    ->Iterations(kUnits)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecordUnitPostgres)->Iterations(kUnits)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // The baseline: the unit's line appended to the CSV log and flushed to the disk.
 void BM_ProvisionLogAppend(benchmark::State& state) {
