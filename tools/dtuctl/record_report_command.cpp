@@ -86,8 +86,9 @@ std::string Table(const std::vector<std::vector<std::string>>& rows) {
     std::string line = " ";
     for (std::size_t c = 0; c < row.size(); ++c) {
       const std::string pad(widths[c] - row[c].size(), ' ');
-      line += " " + (c == 0 ? row[c] + pad : pad + row[c]);
-      if (c == 0) line += " ";
+      line += ' ';
+      line += c == 0 ? row[c] : pad;
+      line += c == 0 ? pad + ' ' : row[c];
     }
     while (line.ends_with(' ')) line.pop_back();
     text += line + "\n";

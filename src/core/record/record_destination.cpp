@@ -20,7 +20,12 @@ bool LooksLikeKeywords(std::string_view text) {
 }
 
 RecordError Refuse(std::string_view text, const std::string& why) {
-  return {RecordFailure::BadDestination, "'" + std::string(text) + "': " + why};
+  // Appended piece by piece: GCC 12 warns about "literal" + a temporary string at -O3.
+  std::string message = "'";
+  message += text;
+  message += "': ";
+  message += why;
+  return {RecordFailure::BadDestination, message};
 }
 
 }  // namespace

@@ -36,8 +36,8 @@ std::string FormatSeconds(std::chrono::milliseconds duration) {
   const long long hundredths = (duration.count() + 5) / 10;
   std::string text = std::to_string(hundredths / 100);
   if (const long long rest = hundredths % 100; rest != 0) {
-    text += rest % 10 == 0 ? "." + std::to_string(rest / 10)
-                           : (rest < 10 ? ".0" : ".") + std::to_string(rest);
+    text += rest < 10 ? ".0" : ".";
+    text += std::to_string(rest % 10 == 0 ? rest / 10 : rest);
   }
   return text + " s";
 }

@@ -188,7 +188,8 @@ std::vector<SqlRow> SqliteConnection::Execute(std::string_view sql,
   Statement statement(db_.get(), sql);
   if (statement.code() != SQLITE_OK) Fail(statement.code(), "cannot read the record");
   for (std::size_t i = 0; i < params.size(); ++i) {
-    const std::string name = "$" + std::to_string(i + 1);
+    std::string name = "$";
+    name += std::to_string(i + 1);
     const int index = sqlite3_bind_parameter_index(statement.get(), name.c_str());
     if (index == 0) continue;
     if (const int bound = Bind(statement.get(), index, params[i]); bound != SQLITE_OK)
