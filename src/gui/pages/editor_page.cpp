@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -74,6 +76,15 @@ constexpr int kTypingPauseMs = 700;
 bool TakesDigitsOnly(const FieldEntry* row) {
   return row != nullptr &&
          (row->form == FieldForm::Decimal || row->form == FieldForm::DeviceNumber);
+}
+
+// The width a list needs to show `text` whole in its box, arrow and frame included.
+int WidthShowing(const QComboBox& list, const QString& text) {
+  QStyleOptionComboBox option;
+  option.initFrom(&list);
+  option.editable = list.isEditable();
+  const QSize contents(list.fontMetrics().horizontalAdvance(text), list.fontMetrics().height());
+  return list.style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, &list).width();
 }
 
 // A short number (a port, a count) needs room for about seven digits.
@@ -477,11 +488,8 @@ void EditorPage::showChoice(int id, std::optional<int> entry, std::uint32_t valu
   choices->setCurrentIndex(choices->count() - 1);
   // The extra entry is longer than the list's own: the list and its drop-down widen to show it
   // whole, and the tooltip names it.
-  choices->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-  choices->setMinimumWidth(choices->sizeHint().width());
-  choices->view()->setMinimumWidth(choices->fontMetrics().horizontalAdvance(own) +
-                                   2 * choices->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
-                                   choices->iconSize().width());
+  choices->setMinimumWidth(WidthShowing(*choices, own));
+  choices->view()->setMinimumWidth(choices->minimumWidth());
   ShowUnitOwnValueTip(*choices, value);
 }
 
@@ -496,15 +504,6 @@ void EditorPage::ShowUnitOwnValueTip(QComboBox& list, std::optional<std::uint32_
     list.view()->setMinimumWidth(0);
   }
   if (!text.empty()) list.installEventFilter(this);
-}
-
-int EditorPage::ownEntryCount(int id) const {
-  const QComboBox* choices = list(id);
-  if (choices == nullptr) return 0;
-  int count = 0;
-  for (int i = 0; i < choices->count(); ++i)
-    if (!choices->itemData(i, kUnitValueRole).isValid()) ++count;
-  return count;
 }
 
 std::optional<std::uint32_t> EditorPage::unitOwnChoice(int id) const {

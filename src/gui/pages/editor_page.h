@@ -124,8 +124,6 @@ class EditorPage : public QWidget {
   // enough to be read whole and named in the list's tooltip; an earlier extra entry goes first.
   // No reaction of the page runs.
   void showChoice(int id, std::optional<int> entry, std::uint32_t value);
-  // The number of a list's own entries, without an extra one.
-  int ownEntryCount(int id) const;
   // The stored value of the extra entry when it is the selected one; nothing for the list's
   // own entries or no selection.
   std::optional<std::uint32_t> unitOwnChoice(int id) const;
