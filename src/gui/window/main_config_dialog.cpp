@@ -610,6 +610,7 @@ std::string MainConfigDialog::ConfirmWriteQuestion() const {
   // A warning about another unit names the source itself.
   if (!warnings.empty() && source_->origin().kind != BlockOrigin::Kind::Unit)
     question += "\n页面上的参数来自" + DescribeOrigin(source_->origin()) + "。";
+  question += SubstitutionNotice(transfer_->SubstitutionLines());
   return question;
 }
 
@@ -743,11 +744,7 @@ void MainConfigDialog::SetStatusText(int control_id, std::string_view text) {
       control_id == sms_id::kSimSmsCentre ? "SIM卡短信中心" : StatusLabel(control_id);
   log_->AddNote(std::string(label.empty() ? "状态" : label) + "：" + std::string(text));
   if (control_id == sms_id::kSimSmsCentre) {
-    // The member too: the page's next exchange towards its controls must not bring back an
-    // older value.
-    SmsPage& sms = tabs_->smsPage();
-    sms.members().sim_sms_centre = std::string(text);
-    sms.setText(sms_id::kSimSmsCentre, FromUtf8(text));
+    tabs_->smsPage().setText(sms_id::kSimSmsCentre, FromUtf8(text));
     return;
   }
   if (control_id == kBoardSerial || control_id == kModuleSerial) {

@@ -192,7 +192,7 @@ class MainWindowSafeguardsTest : public QObject {
     QTest::newRow("ip count 7") << 0 << gprs_id::kIpCount << 0 << "7"
                                 << "IP数目请输入1到6之间的数";
     QTest::newRow("odd digits") << 0 << gprs_id::kRegisterData << gprs_id::kRegisterHex << "41 42 4"
-                                << "自定义注册包数据：（16进制）：16进制数字的个数是奇数";
+                                << "自定义注册包数据（16进制）：16进制数字的个数是奇数";
     QTest::newRow("not hex") << 2 << serial_id::kFrameHead << serial_id::kFrameHeadHex << "zz"
                              << "包头（16进制）：只能填写16进制数字";
   }
