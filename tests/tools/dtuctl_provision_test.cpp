@@ -1,6 +1,7 @@
 // dtuctl provision and probe, run as processes against several simulated units on real
 // pseudo-terminals: which unit gets which row, what each unit stores, the log's lines, a run
-// started again, misbehaving units and a table that is refused as a whole.
+// started again, two runs on one table, misbehaving units and a table that is refused as a
+// whole.
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -113,11 +114,18 @@ class DtuctlProvision : public ::testing::Test {
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
   }
+  // A run in the background, its output thrown away.
+  std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& ports) const {
+    std::vector<std::string> argv = Provision(ports);
+    argv.insert(argv.begin(), DTUCTL_PATH);
+    return std::make_unique<ChildProcess>(argv, null_.get(), null_.get());
+  }
 
   TempDir dir;
   std::string template_path;
   std::string units_path;
   fs::path log_path = dir / "L.csv";
+  Fd null_{::open("/dev/null", O_WRONLY | O_CLOEXEC)};
 };
 
 TEST_F(DtuctlProvision, KeyedRowsGoToTheirUnitsAndASecondRunWritesNothing) {
@@ -256,10 +264,7 @@ TEST_F(DtuctlProvision, SigtermWhileWaitingForAUnitClosesThePortAndEndsWith143) 
   const Unit silent(dir, "7701", {"--fault", "silent"});
   template_path = silent.state.string();
   units_path = WriteText(dir / "units.csv", "device_number\n1\n");
-  const Fd null(::open("/dev/null", O_WRONLY | O_CLOEXEC));
-  std::vector<std::string> argv = Provision({silent.port()});
-  argv.insert(argv.begin(), DTUCTL_PATH);
-  ChildProcess run(argv, null.get(), null.get());
+  const std::unique_ptr<ChildProcess> run = Start({silent.port()});
   // The run holds the port once it has opened it; then it waits for a unit that never answers.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   for (;;) {
@@ -269,10 +274,47 @@ TEST_F(DtuctlProvision, SigtermWhileWaitingForAUnitClosesThePortAndEndsWith143) 
     ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the port was never opened";
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  run.Signal(SIGTERM);
-  EXPECT_EQ(run.Wait().exit_status, 143);
+  run->Signal(SIGTERM);
+  EXPECT_EQ(run->Wait().exit_status, 143);
+  EXPECT_FALSE(fs::exists(dir / "units.csv.lock"));
   const Fd after(::open(silent.port().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   EXPECT_EQ(::flock(after.get(), LOCK_EX | LOCK_NB), 0);
+}
+
+// Two runs on one table, each with its own log: the second is refused while the first holds
+// the table, and goes ahead once the first was killed outright.
+TEST_F(DtuctlProvision, ATableAnotherRunHoldsIsRefusedUntilThatRunEnds) {
+  const Unit silent(dir, "7801", {"--fault", "silent"});
+  const Unit ready(dir, "7802");
+  template_path = ready.state.string();
+  units_path = WriteText(dir / "units.csv", "device_number\n1\n2\n");
+  const std::unique_ptr<ChildProcess> first = Start({silent.port()});
+  const fs::path lock = dir / "units.csv.lock";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!fs::exists(lock) || ReadAllBytes(lock).empty()) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the first run never took the table";
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const fs::path other_log = dir / "other.csv";
+  const auto second = [&] {
+    std::vector<std::string> args = Provision({ready.port()}, {"--once"});
+    args[6] = other_log.string();
+    return Dtuctl(args);
+  };
+  const Bytes before = ready.State();
+  const ProcessResult refused = second();
+  EXPECT_EQ(refused.exit_status, kFailure);
+  EXPECT_THAT(refused.err, HasSubstr("units.csv: 另一个 provision 正在使用这个单元表"));
+  EXPECT_THAT(refused.err, HasSubstr("进程 " + std::to_string(first->pid())));
+  EXPECT_THAT(refused.err, HasSubstr(log_path.string()));
+  EXPECT_EQ(ready.State(), before);
+
+  first->Signal(SIGKILL);
+  first->Wait();
+  const ProcessResult after = second();
+  EXPECT_EQ(after.exit_status, kOk) << after.err;
+  EXPECT_THAT(after.out, HasSubstr("1 unit: 1 ok"));
+  EXPECT_FALSE(fs::exists(lock)) << "a run removes its lock as it ends";
 }
 
 TEST(DtuctlProbe, FindsTheUnitsWithTheirSignalAndSaysWhenThereIsNone) {

@@ -20,6 +20,7 @@
 #include "core/block/parameter_file.h"
 #include "core/production/provision_log.h"
 #include "core/production/provision_run.h"
+#include "core/production/table_lock.h"
 #include "core/production/unit_table.h"
 #include "interrupt_stop.h"
 #include "port_options.h"
@@ -33,11 +34,12 @@ constexpr std::string_view kDescription =
 its text form) with the unit's own row of the units' table U.csv applied, writes it,
 reads it back and compares it byte for byte, and appends a line per unit to the log
 L.csv. Every row is checked before any unit is touched. The ports work at once; a
-unit logged ok with the same row that already holds what it would get is skipped.)";
+unit logged ok with the same row that already holds what it would get is skipped.
+A table another run holds is refused.)";
 constexpr std::string_view kFooter =
-    R"(exit status: 0 every unit ok or skipped, 1 bad usage, a refused table or an unwritable
-log, 3 a unit rejected its block or did not keep it, 4 a unit stopped answering,
-5 no such port, 6 port busy, 7 port vanished, 8 port unusable)";
+    R"(exit status: 0 every unit ok or skipped, 1 bad usage, a refused table, a table another
+run holds or an unwritable log, 3 a unit rejected its block or did not keep it, 4 a unit
+stopped answering, 5 no such port, 6 port busy, 7 port vanished, 8 port unusable)";
 // A table of units is some kilobytes; this is room for tens of thousands of rows.
 constexpr std::size_t kUnitsFileLimit = 16 * 1024 * 1024;
 
@@ -112,6 +114,12 @@ int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
   const std::optional<dtu::UnitTable> table = LoadUnits(request, messages);
   if (!table) return kExitFailure;
   std::string error;
+  const std::unique_ptr<dtu::TableLock> lock =
+      dtu::TableLock::Acquire(request.units_path, request.log_path, error);
+  if (!lock) {
+    Complain(request.units_path + ": " + error + "; nothing was written to any unit");
+    return kExitFailure;
+  }
   const std::unique_ptr<dtu::ProvisionLog> log = dtu::ProvisionLog::Open(request.log_path, error);
   if (!log) {
     Complain(request.log_path + ": " + error);
