@@ -18,6 +18,7 @@
 #include "console_messages.h"
 #include "console_progress.h"
 #include "core/block/parameter_file.h"
+#include "core/production/earlier_runs.h"
 #include "core/production/provision_log.h"
 #include "core/production/provision_run.h"
 #include "core/production/table_lock.h"
@@ -35,11 +36,13 @@ its text form) with the unit's own row of the units' table U.csv applied, writes
 reads it back and compares it byte for byte, and appends a line per unit to the log
 L.csv. Every row is checked before any unit is touched. The ports work at once; a
 unit logged ok with the same row that already holds what it would get is skipped.
-A table another run holds is refused.)";
+Rows are known by their gsn or their values, so rows may be added between runs; a
+run that would hand a row out twice is refused, and so is a table another run holds.)";
 constexpr std::string_view kFooter =
-    R"(exit status: 0 every unit ok or skipped, 1 bad usage, a refused table, a table another
-run holds or an unwritable log, 3 a unit rejected its block or did not keep it, 4 a unit
-stopped answering, 5 no such port, 6 port busy, 7 port vanished, 8 port unusable)";
+    R"(exit status: 0 every unit ok or skipped, 1 bad usage, a refused table or log, a table
+another run holds or an unwritable log, 3 a unit rejected its block or did not keep it,
+4 a unit stopped answering, 5 no such port, 6 port busy, 7 port vanished, 8 port unusable,
+10 a unit got no row, 11 a unit reported no serial)";
 // A table of units is some kilobytes; this is room for tens of thousands of rows.
 constexpr std::size_t kUnitsFileLimit = 16 * 1024 * 1024;
 
@@ -79,8 +82,9 @@ std::optional<dtu::UnitTable> LoadUnits(const ProvisionRequest& request,
   return table;
 }
 
-// 3 for a unit that refused or did not keep its block, then 7 for a vanished port, then 4 for
-// a unit that stopped answering; 0 when every unit ended ok or skipped.
+// 3 for a unit that refused or did not keep its block, then 7
+// for a vanished port, 4 for a unit that stopped answering, 11 for a unit without a serial, 10
+// for a unit without a row; 0 when every unit ended ok or skipped.
 int ResultStatus(const std::vector<dtu::LogEntry>& entries) {
   std::set<dtu::UnitResult> results;
   for (const dtu::LogEntry& entry : entries) results.insert(entry.result);
@@ -88,6 +92,8 @@ int ResultStatus(const std::vector<dtu::LogEntry>& entries) {
     return kExitRejected;
   if (results.contains(dtu::UnitResult::Vanished)) return kExitPortLost;
   if (results.contains(dtu::UnitResult::NoAnswer)) return kExitTimeout;
+  if (results.contains(dtu::UnitResult::Unidentified)) return kExitUnidentified;
+  if (results.contains(dtu::UnitResult::NoRow)) return kExitNoRow;
   return kExitOk;
 }
 
@@ -125,6 +131,13 @@ int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
     Complain(request.log_path + ": " + error);
     return kExitFailure;
   }
+  const dtu::EarlierRuns earlier = dtu::ResumeEarlierRuns(*table, log->earlier_successes());
+  if (!earlier.ok()) {
+    Complain(request.log_path + ": " + earlier.error + "; nothing was written to any unit");
+    return kExitFailure;
+  }
+  for (const std::string& note : earlier.notes)
+    messages.Show(dtu::MessageKind::Information, request.log_path + ": " + note);
 
   std::size_t columns = 0;
   const bool terminal = ConsoleProgress::StdoutIsTerminal(columns);
@@ -135,7 +148,7 @@ int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
       std::chrono::milliseconds(static_cast<long long>(request.line.timeout_seconds * 1000)),
       request.once};
   const dtu::ProvisionOutcome outcome =
-      dtu::RunProvisioning(settings, table->rows, *log, progress, stop);
+      dtu::RunProvisioning(settings, *table, earlier, *log, progress, stop);
   progress.Finish();
 
   if (outcome.open_error) {
@@ -171,7 +184,10 @@ class ProvisionCommand final : public Command {
     AddPortListOption(parser, request_.ports,
                       "a serial port with units on it (required, repeatable)")
         ->required();
-    parser.add_flag("--once", request_.once, "each port provisions one unit and stops");
+    parser.add_flag("--once", request_.once,
+                    "each port provisions one unit and stops: each unit is taken once\n"
+                    "in this run and not recognised again, so a table in file order\n"
+                    "may give a row to a unit that reports no serial");
     AddLineOptions(parser, request_.line);
     parser.add_option("--timeout", request_.line.timeout_seconds)
         ->option_text("S")

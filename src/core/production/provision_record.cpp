@@ -2,11 +2,13 @@
 
 namespace dtu {
 
-bool ProvisionRecord::Add(const LogEntry& entry) {
+bool ProvisionRecord::Add(LogEntry entry) {
+  entry.table_fingerprint = table_fingerprint_;
+  entry.template_fingerprint = template_fingerprint_;
   std::string error;
   const bool logged = log_.Append(entry, error);
   std::lock_guard lock(mutex_);
-  entries_.push_back(entry);
+  entries_.push_back(std::move(entry));
   if (!logged && log_error_.empty()) log_error_ = error;
   if (!logged) log_failed_ = true;
   return logged;

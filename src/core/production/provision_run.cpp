@@ -60,11 +60,11 @@ class OpeningGate {
 
 }  // namespace
 
-ProvisionOutcome RunProvisioning(const ProvisionSettings& settings,
-                                 const std::vector<UnitRow>& rows, ProvisionLog& log,
+ProvisionOutcome RunProvisioning(const ProvisionSettings& settings, const UnitTable& table,
+                                 const EarlierRuns& earlier, ProvisionLog& log,
                                  ProvisionProgress& progress, std::stop_token stop) {
-  RowAssigner assigner(rows, log.earlier_successes());
-  ProvisionRecord record(log);
+  RowAssigner assigner(table, earlier.successes, settings.once);
+  ProvisionRecord record(log, table.fingerprint, table.template_fingerprint);
   OpeningGate gate(settings.ports.size());
   const PortWorker::Settings worker_settings{settings.timeout, settings.once};
   {
