@@ -237,7 +237,8 @@ TEST_F(DtuctlProvision, ABadRowOrAMissingPortRefusesTheWholeRun) {
   EXPECT_EQ(b.State(), before);
 }
 
-// Without --once a port takes unit after unit until every row is done.
+// Without --once a port takes unit after unit until every row is done. A unit seated again
+// after a failure counts once, by its last attempt; the log keeps every attempt.
 TEST_F(DtuctlProvision, WithoutOnceAPortTakesUnitAfterUnitUntilEveryRowIsDone) {
   struct Case {
     std::string table;
@@ -248,6 +249,11 @@ TEST_F(DtuctlProvision, WithoutOnceAPortTakesUnitAfterUnitUntilEveryRowIsDone) {
   };
   const std::vector<Case> cases = {
       {"device_number\n1\n2\n", {}, "9902", "2 units: 2 ok;", {"9901 2 ok", "9902 3 ok"}},
+      {"device_number\n1\n",
+       {"--fault", "reject"},
+       "9901",
+       "1 unit (2 attempts): 1 ok;",
+       {"9901 2 rejected", "9901 2 ok"}},
   };
   for (const Case& c : cases) {
     TempDir bench;

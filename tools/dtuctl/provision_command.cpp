@@ -39,10 +39,10 @@ unit logged ok with the same row that already holds what it would get is skipped
 Rows are known by their gsn or their values, so rows may be added between runs; a
 run that would hand a row out twice is refused, and so is a table another run holds.)";
 constexpr std::string_view kFooter =
-    R"(exit status: 0 every unit ok or skipped, 1 bad usage, a refused table or log, a table
-another run holds or an unwritable log, 3 a unit rejected its block or did not keep it,
-4 a unit stopped answering, 5 no such port, 6 port busy, 7 port vanished, 8 port unusable,
-10 a unit got no row, 11 a unit reported no serial)";
+    R"(exit status, after each unit's last attempt: 0 every unit ok or skipped, 1 bad usage,
+a refused table or log, a table another run holds or an unwritable log, 3 a unit rejected
+its block or did not keep it, 4 a unit stopped answering, 5 no such port, 6 port busy,
+7 port vanished, 8 port unusable, 10 a unit got no row, 11 a unit reported no serial)";
 // A table of units is some kilobytes; this is room for tens of thousands of rows.
 constexpr std::size_t kUnitsFileLimit = 16 * 1024 * 1024;
 
@@ -82,12 +82,12 @@ std::optional<dtu::UnitTable> LoadUnits(const ProvisionRequest& request,
   return table;
 }
 
-// 3 for a unit that refused or did not keep its block, then 7
+// After each unit's last attempt: 3 for a unit that refused or did not keep its block, then 7
 // for a vanished port, 4 for a unit that stopped answering, 11 for a unit without a serial, 10
 // for a unit without a row; 0 when every unit ended ok or skipped.
-int ResultStatus(const std::vector<dtu::LogEntry>& entries) {
+int ResultStatus(const std::vector<dtu::LogEntry>& last_attempts) {
   std::set<dtu::UnitResult> results;
-  for (const dtu::LogEntry& entry : entries) results.insert(entry.result);
+  for (const dtu::LogEntry& entry : last_attempts) results.insert(entry.result);
   if (results.contains(dtu::UnitResult::Rejected) || results.contains(dtu::UnitResult::Mismatch))
     return kExitRejected;
   if (results.contains(dtu::UnitResult::Vanished)) return kExitPortLost;
@@ -97,11 +97,15 @@ int ResultStatus(const std::vector<dtu::LogEntry>& entries) {
   return kExitOk;
 }
 
-// "3 units: 2 ok, 1 skipped".
-std::string Summary(const std::vector<dtu::LogEntry>& entries, const std::string& log_path) {
+// "3 units: 2 ok, 1 skipped", by each unit's last attempt; "2 units (3 attempts): ..." when a
+// unit was tried more than once.
+std::string Summary(const dtu::ProvisionOutcome& outcome, const std::string& log_path) {
+  const std::vector<dtu::LogEntry>& units = outcome.last_attempts;
   std::map<dtu::UnitResult, int> counts;
-  for (const dtu::LogEntry& entry : entries) ++counts[entry.result];
-  std::string text = std::to_string(entries.size()) + (entries.size() == 1 ? " unit" : " units");
+  for (const dtu::LogEntry& entry : units) ++counts[entry.result];
+  std::string text = std::to_string(units.size()) + (units.size() == 1 ? " unit" : " units");
+  if (outcome.entries.size() > units.size())
+    text += " (" + std::to_string(outcome.entries.size()) + " attempts)";
   const char* separator = ": ";
   for (const auto& [result, count] : counts) {
     text += separator + std::to_string(count) + " " + std::string(dtu::ResultName(result));
@@ -157,13 +161,13 @@ int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
              "; nothing was written to any unit");
     return OpenFailureStatus(outcome.open_error->failure);
   }
-  if (!WriteToStdout(kName, Summary(outcome.entries, request.log_path))) return kExitFailure;
+  if (!WriteToStdout(kName, Summary(outcome, request.log_path))) return kExitFailure;
   if (!outcome.log_error.empty()) {
     Complain(request.log_path + ": the last unit's line could not be logged (" + outcome.log_error +
              "); the run was ended");
     return kExitFailure;
   }
-  return ResultStatus(outcome.entries);
+  return ResultStatus(outcome.last_attempts);
 }
 
 class ProvisionCommand final : public Command {

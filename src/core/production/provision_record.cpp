@@ -24,4 +24,14 @@ std::vector<LogEntry> ProvisionRecord::entries() const {
   return entries_;
 }
 
+std::vector<LogEntry> LastAttemptPerUnit(const std::vector<LogEntry>& entries) {
+  std::vector<LogEntry> last;
+  for (const LogEntry& entry : entries) {
+    if (entry.unit.known())
+      std::erase_if(last, [&](const LogEntry& earlier) { return earlier.unit == entry.unit; });
+    last.push_back(entry);
+  }
+  return last;
+}
+
 }  // namespace dtu

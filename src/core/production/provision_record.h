@@ -38,4 +38,9 @@ class ProvisionRecord {
   std::atomic<bool> log_failed_{false};
 };
 
+// The last line of each unit, in the order of those lines: what the run leaves each unit as. A
+// unit is known by its serials; lines of units that reported none stand each for a unit of
+// their own.
+std::vector<LogEntry> LastAttemptPerUnit(const std::vector<LogEntry>& entries);
+
 }  // namespace dtu

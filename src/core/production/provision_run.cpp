@@ -86,6 +86,7 @@ ProvisionOutcome RunProvisioning(const ProvisionSettings& settings, const UnitTa
   ProvisionOutcome outcome;
   gate.Report(outcome);
   outcome.entries = record.entries();
+  outcome.last_attempts = LastAttemptPerUnit(outcome.entries);
   outcome.log_error = record.log_error();
   return outcome;
 }

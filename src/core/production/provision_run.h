@@ -26,8 +26,9 @@ struct ProvisionOutcome {
   // The first port that could not be opened: then no unit was touched on any port.
   std::optional<std::string> unopened_port;
   std::optional<ChannelOpenError> open_error;
-  std::vector<LogEntry> entries;  // the units of this run, in the order they ended
-  std::string log_error;          // why the log could not be written, if it could not
+  std::vector<LogEntry> entries;        // every unit's every attempt, in the order they ended
+  std::vector<LogEntry> last_attempts;  // LastAttemptPerUnit of the entries
+  std::string log_error;                // why the log could not be written, if it could not
 };
 
 // A production run: one thread per port, all opened before any unit is touched, each

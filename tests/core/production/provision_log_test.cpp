@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/production/earlier_runs.h"
+#include "core/production/provision_record.h"
 #include "core/production/unit_table.h"
 #include "support/sample_blocks.h"
 #include "support/temp_dir.h"
@@ -193,6 +194,24 @@ TEST(EarlierRuns, NotesAChangedTableOrTemplate) {
   ASSERT_EQ(runs.notes.size(), 2u);
   EXPECT_THAT(runs.notes[0], HasSubstr(before.fingerprint + " → " + grown.fingerprint));
   EXPECT_THAT(runs.notes[1], HasSubstr("模板"));
+}
+
+// What a run leaves each unit as: its last attempt, whatever came before.
+TEST(ProvisionRecord, EachUnitCountsByItsLastAttempt) {
+  const auto attempt = [](std::string board, UnitResult result) {
+    LogEntry entry;
+    entry.unit.board_serial = std::move(board);
+    entry.result = result;
+    return entry;
+  };
+  const std::vector<LogEntry> entries = {
+      attempt("A", UnitResult::Rejected), attempt("", UnitResult::NoAnswer),
+      attempt("B", UnitResult::Ok),       attempt("A", UnitResult::Ok),
+      attempt("", UnitResult::NoAnswer),  attempt("B", UnitResult::Mismatch)};
+  std::vector<std::string> last;
+  for (const LogEntry& entry : LastAttemptPerUnit(entries))
+    last.push_back(entry.unit.board_serial + " " + std::string(ResultName(entry.result)));
+  EXPECT_EQ(last, (std::vector<std::string>{" no-answer", "A ok", " no-answer", "B mismatch"}));
 }
 
 }  // namespace
