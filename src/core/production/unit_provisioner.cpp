@@ -77,6 +77,7 @@ LogEntry UnitProvisioner::Ended(UnitResult result, std::string message) const {
   entry.firmware = unit_.firmware;
   entry.signal = unit_.signal;
   entry.row_line = row_line_;
+  entry.row_key = row_key_;
   entry.result = result;
   entry.message = std::move(message);
   return entry;
@@ -95,6 +96,7 @@ LogEntry UnitProvisioner::EndedUnfinished(PortChannel::Outcome outcome,
 std::optional<LogEntry> UnitProvisioner::Provision(std::stop_token stop) {
   unit_ = {};
   row_line_ = 0;
+  row_key_.clear();
   step_("读取参数");
   const PortChannel::Outcome read = ReadBlock(stop);
   // Whatever the unit said about itself goes into the log, even when its block did not come.
@@ -103,9 +105,10 @@ std::optional<LogEntry> UnitProvisioner::Provision(std::stop_token stop) {
   if (read != PortChannel::Outcome::Answered) return EndedUnfinished(read, "读取参数");
 
   const RowAssigner::Claim claim = rows_.ClaimRow(unit_.unit);
-  if (claim.row == nullptr) return Ended(UnitResult::Skipped, "没有写入：" + claim.why_none);
+  if (claim.row == nullptr) return Ended(claim.refusal, "没有写入：" + claim.why_none);
   const UnitRow& row = *claim.row;
   row_line_ = row.line;
+  row_key_ = row.key;
   if (claim.done_before && *unit_.block == row.block) {
     rows_.Finish(row, UnitResult::Skipped);
     return Ended(UnitResult::Skipped, "以前已按这一行设置，参数相同，没有再写");

@@ -45,6 +45,7 @@ class UnitProvisioner {
   // What the unit reported when it was first read, and the row it got.
   UnitReport unit_;
   int row_line_ = 0;
+  std::string row_key_;
 };
 
 // Where two blocks first differ and how many bytes differ, for the mismatch message.
