@@ -23,7 +23,6 @@
 #include "core/serial/port_notification.h"
 #include "core/serial/serial_port.h"
 #include "core/text/gbk_codec.h"
-#include "core/user_messages.h"
 #include "support/child_process.h"
 #include "support/dtuctl_run.h"
 #include "support/dtusim_process.h"
@@ -317,20 +316,13 @@ class SilentOwner : public PortOwner {
   void HandlePortMessage(const PortNotification&) override {}
 };
 
-class NoMessages : public UserMessages {
- public:
-  void Show(MessageKind, std::string_view, std::string_view) override {}
-  Answer Ask(std::string_view, std::string_view, Answer answer) override { return answer; }
-};
-
 TEST(DtuctlPortCommands, APortHeldByAnotherProgramIsBusy) {
   Unit unit;
   const fs::path saved = unit.dir / "read.mts";
   {
-    NoMessages messages;
     SilentOwner owner;
-    SerialPort holder(messages);
-    ASSERT_TRUE(holder.OpenPort(owner, unit.port(), 9600, 'N', 8, 1, kPortEventRxChar, 4096));
+    SerialPort holder;
+    ASSERT_TRUE(holder.OpenPort(owner, unit.port(), LineSettings{}));
     const ProcessResult read = Dtuctl({"read", "--port", unit.port(), "-o", saved.string()});
     EXPECT_EQ(read.exit_status, kPortBusy);
     EXPECT_THAT(read.err, AllOf(HasSubstr(unit.port()), HasSubstr("busy")));
