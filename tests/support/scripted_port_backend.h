@@ -31,6 +31,10 @@ class PortScript {
     std::lock_guard lock(mutex_);
     unit_ = std::move(unit);
   }
+  Unit unit() const {
+    std::lock_guard lock(mutex_);
+    return unit_;
+  }
   // The errno the next opens fail with (0: they succeed), and a line the port refuses.
   void FailOpens(int error, int times = 1 << 30) {
     std::lock_guard lock(mutex_);

@@ -11,7 +11,7 @@
 #include "core/block/parameter_file.h"
 #include "core/session/exchange.h"
 #include "port_options.h"
-#include "port_session.h"
+#include "unit_question.h"
 
 namespace dtuctl {
 namespace {

@@ -8,7 +8,7 @@
 #include "console_messages.h"
 #include "core/session/exchange.h"
 #include "port_options.h"
-#include "port_session.h"
+#include "unit_question.h"
 
 namespace dtuctl {
 namespace {

@@ -14,7 +14,7 @@
 #include "core/device/device_event_text.h"
 #include "core/session/exchange.h"
 #include "port_options.h"
-#include "port_session.h"
+#include "unit_question.h"
 
 namespace dtuctl {
 namespace {

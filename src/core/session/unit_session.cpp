@@ -181,10 +181,8 @@ void UnitSession::HandlePortMessage(const PortNotification& notification) {
       OnByte(notification.byte);
       break;
     case PortMessage::PortMsgWritten:
-      if (active_ && !active_->written) {
-        active_->written = true;
-        active_->last_byte = now_;
-      }
+      // The time rule counts from the send: it allows for the command's line time already.
+      if (active_) active_->written = true;
       break;
     case PortMessage::PortMsgFailure:
       FlushReceived();

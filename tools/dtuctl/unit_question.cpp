@@ -1,4 +1,4 @@
-#include "port_session.h"
+#include "unit_question.h"
 
 #include <array>
 #include <chrono>
@@ -7,9 +7,9 @@
 
 #include "command.h"
 #include "command_support.h"
+#include "core/device/traffic_log.h"
 #include "core/session/unit_session.h"
 #include "interrupt_signals.h"
-#include "link_event_text.h"
 
 namespace dtuctl {
 namespace {
@@ -56,8 +56,8 @@ int ReportUnanswered(std::string_view command, const PortOptions& port,
       Complain(command, "no end to the answer after " + FormatSeconds(seconds) + " s waiting for " +
                             awaited + " from " + port.device + ": " +
                             std::to_string(result.exchange.received_count()) +
-                            " bytes came, beginning \"" +
-                            EscapeText(result.exchange.first_bytes()) + "\"");
+                            " bytes came, beginning " +
+                            dtu::VisibleBytes(result.exchange.first_bytes()));
       return kExitTimeout;
     }
     default:
