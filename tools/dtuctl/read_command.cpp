@@ -30,7 +30,7 @@ is overwritten from its start and not shortened, as the tool
 saves))";
 constexpr std::string_view kFooter =
     R"(The read fails when the unit's answer pauses longer than the time limit (beyond the
-time the line needs to carry the block), or when it has not ended after twice that.
+time the line needs to carry the block), or when it goes on without ever forming one.
 
 exit status: 0 read, 1 bad usage or FILE not written, 2 checksum mismatch, 4 no
 complete block in time, 5 no such port, 6 port busy, 7 port vanished, 8 port unusable)";

@@ -52,7 +52,7 @@ int ReportUnanswered(std::string_view command, const PortOptions& port,
                             " (" + result.loss.reason + ")");
       return kExitPortLost;
     case dtu::ExchangeOutcome::Overlong: {
-      const double seconds = std::chrono::duration<double>(result.timing.overall).count();
+      const double seconds = std::chrono::duration<double>(result.took).count();
       Complain(command, "no end to the answer after " + FormatSeconds(seconds) + " s waiting for " +
                             awaited + " from " + port.device + ": " +
                             std::to_string(result.exchange.received_count()) +

@@ -100,10 +100,10 @@ std::string DeviceExchange::TimeoutMessage(std::chrono::milliseconds limit,
   return text + Account(port);
 }
 
-std::string DeviceExchange::OverlongMessage(std::chrono::milliseconds overall,
+std::string DeviceExchange::OverlongMessage(std::chrono::milliseconds took,
                                             std::string_view port) const {
-  return Heading() + "超时：设备一直在发送数据，但 " + Seconds(overall) +
-         " 秒内没有发来完整的回复。" + Account(port);
+  return Heading() + "超时：设备一直在发送数据，但 " + Seconds(took) + " 秒内没有发来完整的回复。" +
+         Account(port);
 }
 
 std::string DeviceExchange::CancelledMessage(std::string_view port) const {

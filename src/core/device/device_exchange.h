@@ -38,9 +38,9 @@ class DeviceExchange {
   // The message when no byte came for `limit`: what was sent (the command, not the block's
   // digits), what came back, and what to check.
   std::string TimeoutMessage(std::chrono::milliseconds limit, std::string_view port) const;
-  // The message when bytes kept coming for `overall` without forming the answer (a wrong baud
-  // rate, noise on the line): how much came and what it looked like.
-  std::string OverlongMessage(std::chrono::milliseconds overall, std::string_view port) const;
+  // The message when bytes kept coming for `took` without forming the answer (a wrong baud rate,
+  // noise on the line): how much came and what it looked like.
+  std::string OverlongMessage(std::chrono::milliseconds took, std::string_view port) const;
   // The message when the user (or a stop) ended the wait: what had come until then.
   std::string CancelledMessage(std::string_view port) const;
 

@@ -49,7 +49,7 @@ std::string UnansweredMessage(const ExchangeResult& result, std::string_view por
     case ExchangeOutcome::TimedOut:
       return result.exchange.TimeoutMessage(result.timing.reply_limit, port);
     case ExchangeOutcome::Overlong:
-      return result.exchange.OverlongMessage(result.timing.overall, port);
+      return result.exchange.OverlongMessage(result.took, port);
     case ExchangeOutcome::Cancelled:
       return result.exchange.CancelledMessage(port);
     default:

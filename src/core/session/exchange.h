@@ -51,10 +51,11 @@ struct PortLoss {
 // arrives is not taken for its answer, nor for the next one's.
 struct ExchangeResult {
   ExchangeOutcome outcome = ExchangeOutcome::PortClosed;
-  DeviceExchange exchange;          // what was sent, what came back and how much of a block
-  ReplyTiming timing;               // the limits it ran under
-  std::vector<DeviceEvent> events;  // everything recognised in the answer, in order
-  PortLoss loss;                    // for PortLost
+  DeviceExchange exchange;            // what was sent, what came back and how much of a block
+  ReplyTiming timing;                 // the limits it ran under
+  std::vector<DeviceEvent> events;    // everything recognised in the answer, in order
+  PortLoss loss;                      // for PortLost
+  std::chrono::milliseconds took{0};  // from the send to the end
 
   // The unit answered the command, whatever the answer said.
   bool answered() const {

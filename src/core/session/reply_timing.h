@@ -20,13 +20,16 @@ std::size_t LongestAnswer(ExchangeKind kind);
 // The one rule for how long an exchange with a unit may take. The answer ends when it is
 // complete. It fails when no byte arrives for `silence`: the reply limit the user set, plus the
 // time the line needs to carry the command and the longest answer (a write's 1,333-byte frame and
-// a read's block take seconds on a slow line). And it ends after `overall` even while bytes keep
-// coming, so that a unit that sends noise for ever (a wrong baud rate) still stops: twice the
-// silence limit, which a healthy unit never needs.
+// a read's block take seconds on a slow line). And while bytes keep coming without forming the
+// answer, so that a unit sending noise for ever (a wrong baud rate) still stops, it ends once
+// `most_bytes` have come (four times the longest answer of all) or `overall` has passed: twice
+// the silence limit and a minute more, for a unit that trickles its answer out in pieces with
+// pauses each within the limit.
 struct ReplyTiming {
   std::chrono::milliseconds reply_limit{0};
   std::chrono::milliseconds silence{0};
   std::chrono::milliseconds overall{0};
+  std::size_t most_bytes = 0;
 
   bool operator==(const ReplyTiming&) const = default;
 };

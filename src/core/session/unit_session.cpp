@@ -84,7 +84,10 @@ std::optional<SessionOpenError> UnitSession::Open(std::string_view device,
 }
 
 void UnitSession::Close() {
-  if (active_) Finish(ExchangeOutcome::PortClosed);
+  if (active_) {
+    now_ = clock_();
+    Finish(ExchangeOutcome::PortClosed);
+  }
   port_->ClosePort();
   open_ = false;
   lost_ = false;
@@ -124,6 +127,7 @@ void UnitSession::Pump() {
 void UnitSession::Cancel() {
   if (!active_) return;
   FlushReceived();
+  now_ = clock_();
   Finish(ExchangeOutcome::Cancelled);
   Deliver();
 }
@@ -254,7 +258,8 @@ bool UnitSession::Completes(const DeviceEvent& event) const {
 void UnitSession::CheckTime(Clock::time_point now) {
   if (!active_) return;
   const ReplyTiming& timing = active_->result.timing;
-  if (now - active_->started >= timing.overall)
+  if (now - active_->started >= timing.overall ||
+      active_->result.exchange.received_count() >= timing.most_bytes)
     Finish(ExchangeOutcome::Overlong);
   else if (now - active_->last_byte >= timing.silence)
     Finish(ExchangeOutcome::TimedOut);
@@ -264,6 +269,7 @@ void UnitSession::Finish(ExchangeOutcome outcome) {
   Active ended = std::move(*active_);
   active_.reset();
   ended.result.outcome = outcome;
+  ended.result.took = std::chrono::ceil<std::chrono::milliseconds>(now_ - ended.started);
   last_result_ = ended.result;
   told_.push_back(std::move(ended.result));
 }

@@ -714,8 +714,7 @@ void MainConfigDialog::ShowUnanswered(const ExchangeResult& result, const QStrin
                  .arg(what, seconds(result.timing.reply_limit));
       break;
     case ExchangeOutcome::Overlong:
-      said =
-          QStringLiteral("%1超时：%2 秒内回复没有结束").arg(what, seconds(result.timing.overall));
+      said = QStringLiteral("%1超时：%2 秒内回复没有结束").arg(what, seconds(result.took));
       break;
     default:
       said = QStringLiteral("%1已取消（已收到 %2 字节）")

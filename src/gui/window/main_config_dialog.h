@@ -80,7 +80,7 @@ struct MainWindowEnvironment {
 // A read, a write or a signal request is an operation under way until the unit's answer is
 // complete, the port closes, "取消" (or Esc) ends it, or the session's time rule does: the answer
 // pauses longer than the time limit set beside the port (5 s at first) beyond the line's own time,
-// or does not end within twice that; meanwhile the read and write buttons and the gauge are
+// or goes on without end (ReplyTiming); meanwhile the read and write buttons and the gauge are
 // disabled, and for a read or write the cursor is busy and a progress bar counts the block's
 // digits. Bytes that arrive once an operation has ended go to the traffic log only. The window's
 // title names where the pages' parameters came from (pagesSource()) and ends in "*" while the pages

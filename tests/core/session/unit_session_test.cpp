@@ -52,9 +52,11 @@ class Recorder : public SessionObserver {
   }
   void Ended(const ExchangeResult& result) override {
     lines.push_back("ended " + std::to_string(static_cast<int>(result.outcome)));
+    last = result;
   }
   void PortLost(const PortLoss& loss) override { lines.push_back("lost " + loss.reason); }
   std::vector<std::string> lines;
+  std::optional<ExchangeResult> last;
 };
 
 struct Fixture {
@@ -165,7 +167,8 @@ TEST(ReplyTiming, TheLineTimeOfTheCommandAndTheLongestAnswerIsAddedToTheLimit) {
     const ReplyTiming timing = TimingFor(c.kind, c.sent, c.line, 5s);
     EXPECT_EQ(timing.reply_limit, 5s);
     EXPECT_EQ(timing.silence, c.silence) << c.line.baud_rate;
-    EXPECT_EQ(timing.overall, 2 * c.silence);
+    EXPECT_EQ(timing.overall, 2 * c.silence + 1min);
+    EXPECT_EQ(timing.most_bytes, 8192u);
   }
 }
 
@@ -206,6 +209,24 @@ TEST(UnitSession, BytesKeepAnAnswerAliveUntilTheOverallLimitEndsIt) {
   }
   EXPECT_GE(elapsed, timing.overall);
   EXPECT_EQ(f.heard.lines.back(), "ended 3");  // Overlong
+}
+
+TEST(UnitSession, FourTimesTheLongestAnswerWithoutTheAnswerIsNoise) {
+  Fixture f(true);
+  f.Open();
+  ASSERT_TRUE(f.session.Begin(ReadSignalRequest(1s)));
+  ASSERT_TRUE(f.PumpUntil([&] { return !f.script->written().empty(); }));
+  f.script->Send(std::string(8191, '~'));
+  ASSERT_TRUE(f.PumpUntil([&] { return f.session.current()->received_count() == 8191; }));
+  f.clock.Advance(2500ms);
+  f.script->Send("~");
+  ASSERT_TRUE(f.PumpUntil([&] { return !f.session.busy(); }));
+  EXPECT_EQ(f.heard.lines.back(), "ended 3");  // Overlong
+  ASSERT_TRUE(f.heard.last.has_value());
+  EXPECT_EQ(f.heard.last->took, 2500ms);
+  EXPECT_EQ(UnansweredMessage(*f.heard.last, "/dev/ttyS7")
+                .find("读取信号强度超时：设备一直在发送数据，但 2.5 秒内没有发来完整的回复。"),
+            0u);
 }
 
 // ---- late bytes ------------------------------------------------------------------------------
