@@ -16,7 +16,7 @@ class FileChooser {
   virtual std::optional<std::filesystem::path> ChooseOpen() = 0;
 
   // The file to save to; nothing when the user cancels. A name given without an extension comes
-  // back with the default one ("bpp") added. The dialog asks nothing about an existing file
+  // back with the filter's one ("MTS") added. The dialog asks nothing about an existing file
   // (the save command does).
   virtual std::optional<std::filesystem::path> ChooseSave() = 0;
 

@@ -12,11 +12,12 @@ class QFileDialog;
 namespace dtu {
 
 // Parameter files are offered under the filter "配置文件(*.MTS)", which matches the extension in
-// any letter case; the open dialog also offers every file ("所有文件(*)"), so that a file saved
-// with the default extension "bpp" (given to a name saved without one) can be opened again.
+// any letter case, and a name saved without an extension gets the filter's "MTS", so that the
+// file is listed when it is opened again; the open dialog also offers every file ("所有文件(*)"),
+// so that files saved with other extensions (earlier versions gave "bpp") keep opening.
 inline constexpr const char* kParameterFileFilter = "配置文件(*.MTS)";
 inline constexpr const char* kAllFilesFilter = "所有文件(*)";
-inline constexpr const char* kParameterFileDefaultSuffix = "bpp";
+inline constexpr const char* kParameterFileDefaultSuffix = "MTS";
 // A block's text form: "参数文本(*.json)", saved with "json" when no extension is given.
 inline constexpr const char* kTextFileFilter = "参数文本(*.json)";
 inline constexpr const char* kTextFileDefaultSuffix = "json";

@@ -75,7 +75,7 @@ class ParameterFileCommandsTest : public QObject {
   void dialogsOfferParameterFiles() {
     const auto save = QtFileChooser::CreateSaveDialog(nullptr);
     QCOMPARE(save->nameFilters(), QStringList{QStringLiteral("配置文件(*.MTS)")});
-    QCOMPARE(save->defaultSuffix(), QStringLiteral("bpp"));
+    QCOMPARE(save->defaultSuffix(), QStringLiteral("MTS"));  // listed under the filter
     QCOMPARE(save->acceptMode(), QFileDialog::AcceptSave);
     QVERIFY(save->testOption(QFileDialog::DontUseNativeDialog));
     QVERIFY(save->testOption(QFileDialog::DontConfirmOverwrite));  // the command asks
@@ -90,7 +90,7 @@ class ParameterFileCommandsTest : public QObject {
     QVERIFY(open->testOption(QFileDialog::DontUseNativeDialog));
   }
 
-  void saveDialogAddsTheBppExtension() {
+  void saveDialogAddsTheFiltersExtension() {
     QtFileChooser chooser;
     QTimer::singleShot(0, [this] {
       auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -104,7 +104,7 @@ class ParameterFileCommandsTest : public QObject {
     const std::optional<fs::path> chosen = chooser.ChooseSave();
     QVERIFY(chosen.has_value());
     QCOMPARE(QString::fromStdString(chosen->string()),
-             dir_->filePath(QStringLiteral("unit-a.bpp")));
+             dir_->filePath(QStringLiteral("unit-a.MTS")));
   }
 
   // ---- save ----
