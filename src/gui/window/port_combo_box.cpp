@@ -6,6 +6,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "gui/window/main_window_ids.h"
@@ -42,8 +44,13 @@ std::vector<std::string> PortComboBox::Ports() const {
   std::vector<std::string> ports = list_ports_ ? list_ports_() : std::vector<std::string>{};
   for (const std::string& extra : extra_ports_)
     if (std::find(ports.begin(), ports.end(), extra) == ports.end()) ports.push_back(extra);
-  if (!remembered_.empty() && std::find(ports.begin(), ports.end(), remembered_) == ports.end())
-    ports.push_back(remembered_ + std::string(kAbsentPortMark));
+  // The system's list leaves out pseudo-terminals and the /dev/serial/by-id/ names: only a port
+  // whose device node is gone now is marked.
+  if (!remembered_.empty() && std::find(ports.begin(), ports.end(), remembered_) == ports.end()) {
+    std::error_code ignored;
+    const bool present = std::filesystem::exists(remembered_, ignored);
+    ports.push_back(remembered_ + (present ? std::string() : std::string(kAbsentPortMark)));
+  }
   return ports;
 }
 

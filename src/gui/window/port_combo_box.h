@@ -13,7 +13,7 @@ class QTimer;
 
 namespace dtu {
 
-// Follows a remembered port that this machine does not list now.
+// Follows a remembered port whose device node does not exist now.
 inline constexpr std::string_view kAbsentPortMark = "（未找到）";
 
 // The serial-port list: the ports of this machine plus any the command line named,
@@ -21,7 +21,7 @@ inline constexpr std::string_view kAbsentPortMark = "（未找到）";
 // The machine's ports are listed again each time the list drops down and, once WatchForChanges
 // has been called, soon after an adapter is plugged in or pulled out; the user's choice or
 // typed text stays as it was. The port remembered from the last run stays listed, marked
-// kAbsentPortMark while the machine does not list it.
+// kAbsentPortMark while its device node does not exist.
 class PortComboBox : public QComboBox {
   Q_OBJECT
 
