@@ -27,8 +27,7 @@ UnitReport ReportOf(const ExchangeResult& result) {
     const StatusEvent* value = result.status(field);
     return value != nullptr ? value->text : std::string();
   };
-  report.unit.board_serial = text(StatusField::BoardSerial);
-  report.unit.module_serial = text(StatusField::ModuleSerial);
+  report.unit = IdentityOf(result);
   report.firmware = text(StatusField::Version);
   report.signal = text(StatusField::Signal);
   if (const BlockEvent* block = result.block()) report.block = block->block;

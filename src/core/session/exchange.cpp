@@ -44,6 +44,14 @@ const StatusEvent* ExchangeResult::status(StatusField field) const {
   return FirstOf<StatusEvent>(events, [field](const StatusEvent& e) { return e.field == field; });
 }
 
+UnitIdentity IdentityOf(const ExchangeResult& result) {
+  const auto text = [&](StatusField field) {
+    const StatusEvent* value = result.status(field);
+    return value != nullptr ? value->text : std::string();
+  };
+  return {text(StatusField::BoardSerial), text(StatusField::ModuleSerial)};
+}
+
 std::string UnansweredMessage(const ExchangeResult& result, std::string_view port) {
   switch (result.outcome) {
     case ExchangeOutcome::TimedOut:

@@ -9,6 +9,7 @@
 #include "core/block/parameter_block.h"
 #include "core/device/device_event.h"
 #include "core/device/device_exchange.h"
+#include "core/device/unit_identity.h"
 #include "core/serial/port_failure.h"
 #include "core/session/reply_timing.h"
 
@@ -68,6 +69,9 @@ struct ExchangeResult {
   // The first value of `field` the unit reported.
   const StatusEvent* status(StatusField field) const;
 };
+
+// The serial numbers the unit reported in the exchange's answer (its first of each).
+UnitIdentity IdentityOf(const ExchangeResult& result);
 
 // For an exchange that was not answered (time-out, overlong answer, cancelled): the message that
 // says what was sent on `port`, what came back and what to check; empty for any other outcome.
