@@ -44,7 +44,7 @@ class MainWindowScreenshot : public QObject {
     window.action(main_id::kShowLogCommand)->trigger();
     f.messages.answers = {Answer::Yes};
     qobject_cast<QPushButton*>(window.control(main_id::kWriteButton))->click();
-    QVERIFY(WaitFor([&] { return !window.operation().busy(); }, std::chrono::seconds(20)));
+    QVERIFY(WaitFor([&] { return !window.isBusy(); }, std::chrono::seconds(20)));
     window.trafficLog().Flush();
 
     window.resize(window.sizeHint());  // adjustSize() would cap it at the small offscreen screen

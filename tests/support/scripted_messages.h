@@ -19,19 +19,34 @@ class ScriptedMessages : public UserMessages {
     std::string text;
     std::string caption;  // empty: the application's title
     bool question = false;
+    bool save_offered = false;  // a question about unsaved edits that offered "保存"
   };
 
   void Show(MessageKind kind, std::string_view text, std::string_view caption = {}) override {
-    records.push_back({kind, std::string(text), std::string(caption), false});
+    records.push_back({kind, std::string(text), std::string(caption), false, false});
     if (on_show) on_show();
   }
 
   Answer Ask(std::string_view text, std::string_view caption, Answer default_answer) override {
-    records.push_back({MessageKind::Plain, std::string(text), std::string(caption), true});
+    records.push_back({MessageKind::Plain, std::string(text), std::string(caption), true, false});
     if (answers.empty()) return default_answer;
     const Answer answer = answers.front();
     answers.pop_front();
     return answer;
+  }
+
+  // Answered from `unsaved_answers`, else from `answers` (Yes: go on without saving), else "取消".
+  UnsavedChoice AskUnsaved(std::string_view text, bool offer_save) override {
+    records.push_back({MessageKind::Plain, std::string(text), {}, true, offer_save});
+    if (!unsaved_answers.empty()) {
+      const UnsavedChoice choice = unsaved_answers.front();
+      unsaved_answers.pop_front();
+      return choice;
+    }
+    if (answers.empty()) return UnsavedChoice::Keep;
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer == Answer::Yes ? UnsavedChoice::Discard : UnsavedChoice::Keep;
   }
 
   // The texts shown so far, in order.
@@ -52,6 +67,7 @@ class ScriptedMessages : public UserMessages {
 
   std::vector<Record> records;
   std::deque<Answer> answers;
+  std::deque<UnsavedChoice> unsaved_answers;
   std::function<void()> on_show;  // runs as a message is shown, as a box would open
 };
 

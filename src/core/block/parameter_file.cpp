@@ -184,6 +184,15 @@ FileResult ReadParameterFile(const std::filesystem::path& path, ParameterBlock& 
   return {};
 }
 
+std::string LongFileNote(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size <= kBlockSize) return {};
+  return "参数文件有 " + std::to_string(size) + " 字节，比一个参数块（" +
+         std::to_string(kBlockSize) + " 字节）长：只载入了前 " + std::to_string(kBlockSize) +
+         " 字节，后面的 " + std::to_string(size - kBlockSize) + " 字节不属于参数块，没有读取。";
+}
+
 bool ParameterFileExists(const std::filesystem::path& path) {
   FileHandle file(::open(path.c_str(), O_RDWR | kOpenFlags));
   return file.valid();

@@ -32,9 +32,13 @@ struct FileResult {
 };
 
 // Reads the first 660 bytes of the file at `path` into `block`. A longer file's bytes after 660
-// are ignored. The block is replaced only on success: a shorter file is refused as a whole
-// rather than merged into whatever the block held before.
+// are ignored (LongFileNote says so). The block is replaced only on success: a shorter
+// file is refused as a whole rather than merged into whatever the block held before.
 FileResult ReadParameterFile(const std::filesystem::path& path, ParameterBlock& block);
+
+// For a file longer than a block: that only its first 660 bytes were read and how many after them
+// were ignored; empty for any other.
+std::string LongFileNote(const std::filesystem::path& path);
 
 // True when `path` can be opened for reading and writing without creating it: the save then
 // asks OverwriteQuestion(path) before WriteParameterFile.

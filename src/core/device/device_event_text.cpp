@@ -27,6 +27,10 @@ EventText AcknowledgementText(Acknowledgement acknowledgement) {
       shown.caption = kSetParametersCaption;
       shown.text = kChkErrMessage;
       shown.result = "设置参数失败：设备报告校验错误";
+      shown.advice =
+          "设备拒绝了这个参数块（它收到的参数块校验和不符），没有保存，仍保留它自己原来的参数。"
+          "请检查串口线是否接好、线路有无干扰、波特率等串口设置是否与设备一致，然后重新设置参数；"
+          "若一再失败，可先读取参数核对设备现在的参数。";
       break;
     case Acknowledgement::CodeAccepted:
       shown.icon = MessageKind::Information;

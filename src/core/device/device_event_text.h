@@ -24,6 +24,9 @@ struct EventText {
   std::string text;                       // the box's text, or the value
   std::string note;                       // the traffic log's line for the event
   std::string result;  // the status bar's last result when the event ends an operation
+  // What the box's text means and what to do, for a front end with room for it: a refused
+  // frame's consequence and what to check.
+  std::string advice;
 };
 
 // The one place where an event gets its texts. Acknowledgements: "参数设置成功!" (information)

@@ -68,6 +68,21 @@ std::string DeviceExchange::Heading() const {
   return {};
 }
 
+std::string DeviceExchange::Beginning(std::size_t count) const {
+  std::string text;
+  for (std::size_t i = 0; i < count && i < first_bytes_.size(); ++i)
+    AppendShown(text, first_bytes_[i]);
+  if (received_count_ > count) text += "…";
+  return text;
+}
+
+std::string DeviceExchange::ReceivedSummary() const {
+  // Short enough for the status bar of a small screen.
+  constexpr std::size_t kBriefBytes = 16;
+  if (received_count_ == 0) return "没有收到任何数据";
+  return "已收到 " + std::to_string(received_count_) + " 字节，开头：" + Beginning(kBriefBytes);
+}
+
 // What was sent and what came back, then what to check.
 std::string DeviceExchange::Account(std::string_view port) const {
   std::string text = "\n已发送：" + command_;
@@ -83,9 +98,7 @@ std::string DeviceExchange::Account(std::string_view port) const {
       text += "，其中参数块 " + std::to_string(block_digits_) + "/" +
               std::to_string(2 * kBlockSize) + " 位";
     }
-    text += "。开头：";
-    for (char c : first_bytes_) AppendShown(text, c);
-    if (received_count_ > first_bytes_.size()) text += "…";
+    text += "。开头：" + Beginning(kShownBytes);
   }
   text += "\n";
   text += kCheckAdvice;

@@ -35,6 +35,10 @@ class DeviceExchange {
   void AddReceived(std::uint8_t byte);
   void SetBlockDigits(std::size_t digits) { block_digits_ = digits; }
 
+  // What has come back, briefly, for a status line: "没有收到任何数据", or the count of bytes and
+  // how the first of them look ("已收到 144000 字节，开头：\x7F…").
+  std::string ReceivedSummary() const;
+
   // The message when no byte came for `limit`: what was sent (the command, not the block's
   // digits), what came back, and what to check.
   std::string TimeoutMessage(std::chrono::milliseconds limit, std::string_view port) const;
@@ -46,6 +50,8 @@ class DeviceExchange {
 
  private:
   std::string Heading() const;
+  // The first `count` received bytes as a person can read them, "…" when more came.
+  std::string Beginning(std::size_t count) const;
   std::string Account(std::string_view port) const;
 
   ExchangeKind kind_;

@@ -1,6 +1,7 @@
 #include "gui/platform/qt_user_messages.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "gui/platform/qt_text.h"
 
@@ -39,6 +40,20 @@ Answer QtUserMessages::Ask(std::string_view text, std::string_view caption, Answ
   box.setDefaultButton(default_answer == Answer::Yes ? QMessageBox::Yes : QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+UnsavedChoice QtUserMessages::AskUnsaved(std::string_view text, bool offer_save) {
+  QMessageBox box(QMessageBox::Question, Caption({}), FromUtf8(text), QMessageBox::NoButton,
+                  owner_);
+  QPushButton* save =
+      offer_save ? box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole) : nullptr;
+  QPushButton* discard = box.addButton(QStringLiteral("不保存"), QMessageBox::DestructiveRole);
+  QPushButton* keep = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+  box.setDefaultButton(keep);
+  box.setEscapeButton(keep);
+  box.exec();
+  if (save != nullptr && box.clickedButton() == save) return UnsavedChoice::Save;
+  return box.clickedButton() == discard ? UnsavedChoice::Discard : UnsavedChoice::Keep;
 }
 
 }  // namespace dtu

@@ -18,6 +18,7 @@ class QtUserMessages : public UserMessages {
 
   void Show(MessageKind kind, std::string_view text, std::string_view caption = {}) override;
   Answer Ask(std::string_view text, std::string_view caption, Answer default_answer) override;
+  UnsavedChoice AskUnsaved(std::string_view text, bool offer_save) override;
 
  private:
   QPointer<QWidget> owner_;

@@ -63,13 +63,15 @@ std::string BlockMismatchMessage(const BlockOrigin& origin) {
 }
 
 std::vector<std::string> WriteTargetWarnings(const BlockOrigin& origin, bool unit_read_since_start,
-                                             const std::optional<UnitIdentity>& connected) {
+                                             const std::optional<UnitIdentity>& connected,
+                                             bool asked) {
   std::vector<std::string> warnings;
   if (!unit_read_since_start) warnings.push_back("注意：本次启动后还没有从任何设备读取过参数。");
   if (origin.kind != BlockOrigin::Kind::Unit) return warnings;
   if (!connected || !connected->known()) {
-    warnings.push_back("注意：打开串口后还没有读到所连设备的序列号，无法确认它就是参数的来源" +
-                       DescribeUnit(origin.unit) + "。");
+    warnings.push_back(std::string(asked ? "注意：询问之后所连设备仍没有报告序列号"
+                                         : "注意：打开串口后还没有读到所连设备的序列号") +
+                       "，无法确认它就是参数的来源" + DescribeUnit(origin.unit) + "。");
   } else if (*connected != origin.unit) {
     warnings.push_back("注意：所连设备是" + DescribeUnit(*connected) +
                        "，而页面上的参数来自另一台" + DescribeUnit(origin.unit) + "。");

@@ -36,8 +36,10 @@ std::string BlockMismatchMessage(const BlockOrigin& origin);
 // What a write to the connected unit should make the user think about before it is confirmed,
 // one sentence each: nothing read from any unit since start-up; the connected unit's serial
 // numbers unknown (nothing reported since the port was opened) while the pages came from a
-// unit; or the pages came from a unit with other serial numbers.
+// unit (`asked`: not even when asked just now); or the pages came from a unit with other serial
+// numbers.
 std::vector<std::string> WriteTargetWarnings(const BlockOrigin& origin, bool unit_read_since_start,
-                                             const std::optional<UnitIdentity>& connected);
+                                             const std::optional<UnitIdentity>& connected,
+                                             bool asked = false);
 
 }  // namespace dtu

@@ -403,6 +403,30 @@ void MainConfigDialog::ApplyRememberedSettings() {
   settings_applied_ = true;
 }
 
+// The window with its frame (the title bar of the window manager, known only once it has framed
+// the window) within the screen's available area, which leaves out the desktop's panels.
+void MainConfigDialog::FitIntoScreen() {
+  if (screen() == nullptr || isMaximized() || isFullScreen()) return;
+  const QRect available = screen()->availableGeometry();
+  const QSize frame = frameGeometry().size() - geometry().size();
+  const QSize fitted = size().boundedTo(available.size() - frame);
+  if (fitted != size()) resize(fitted);
+  if (!available.contains(frameGeometry())) move(available.topLeft());
+}
+
+void MainConfigDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  QTimer::singleShot(0, this, &MainConfigDialog::FitIntoScreen);
+}
+
+void MainConfigDialog::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  // The frame arrives after the window is shown: the first move that shows it fits it once.
+  if (fitted_in_frame_ || !isVisible() || frameGeometry().size() == geometry().size()) return;
+  fitted_in_frame_ = true;
+  QTimer::singleShot(0, this, &MainConfigDialog::FitIntoScreen);
+}
+
 void MainConfigDialog::SaveSettings() {
   if (!settings_applied_) return;  // start-up would overwrite what it has yet to read
   RememberedSettings remembered;
@@ -572,9 +596,25 @@ void MainConfigDialog::OnPortLost(const PortLoss&) {
   session_->Close();
   ShowPortStatus();
   open_button_->setText(FromUtf8(kOpenCaptionAfterClose));
-  const QString text = QStringLiteral("串口 %1 已断开，请检查串口线和设备后重新打开串口。")
-                           .arg(QString::fromStdString(device));
-  messages_.Show(MessageKind::Warning, ToUtf8(text));
+  const std::string text =
+      ToUtf8(QStringLiteral("串口 %1 已断开，请检查串口线和设备后重新打开串口。")
+                 .arg(QString::fromStdString(device)));
+  if (!std::exchange(write_cut_, false)) {
+    messages_.Show(MessageKind::Warning, text);
+    return;
+  }
+  // The frame may have reached the unit whole: only its own block can tell.
+  const std::string question =
+      text +
+      "\n\n断开时参数块已发出，设备还没有回复：设备可能已经保存了这个参数块，也可能没有。"
+      "\n要重新打开串口并读取设备的参数来核对吗?";
+  if (messages_.Ask(question, kSetParametersCaption, Answer::Yes) == Answer::Yes) OfferReadBack();
+}
+
+void MainConfigDialog::OfferReadBack() {
+  if (!OpenPort()) return;
+  open_button_->setText(FromUtf8(kCloseCaption));
+  ReadParameters();
 }
 
 bool MainConfigDialog::RequireOpenPort() {
@@ -585,26 +625,68 @@ bool MainConfigDialog::RequireOpenPort() {
 
 // ---- commands -----------------------------------------------------------------------------
 
+bool MainConfigDialog::isBusy() const {
+  return session_->busy() || identity_.has_value();
+}
+
 void MainConfigDialog::ReadParameters() {
-  if (session_->busy() || !RequireOpenPort()) return;  // one command at a time
+  if (isBusy() || !RequireOpenPort()) return;  // one command at a time
+  if (!MayReplaceEdits("读取参数会用所连设备的参数替换页面上的参数")) return;
+  // Saving first took its time: the port may have gone, or another command begun.
+  if (isBusy() || !RequireOpenPort()) return;
   summary_->Empty();
   session_->Start(ReadParametersRequest(session_->replyLimit()));
 }
 
 void MainConfigDialog::WriteParameters() {
-  if (session_->busy() || !RequireOpenPort()) return;
+  if (isBusy() || !RequireOpenPort()) return;
+  // Entries that cannot be written are refused before the unit is bothered.
   if (!transfer_->CollectBlock(working_block_)) return;
-  if (messages_.Ask(ConfirmWriteQuestion(), {}, Answer::No) != Answer::Yes) return;
+  if (source_->origin().kind != BlockOrigin::Kind::Unit) {
+    ConfirmAndWrite(false);
+    return;
+  }
+  // Pages read from a unit: the one on the line now may be another (the adapter stayed in, the
+  // unit behind it was swapped). It is asked who it is; the question follows its answer.
+  identity_.emplace(session_->replyLimit());
+  if (!session_->Start(*identity_->next())) identity_.reset();
+}
+
+void MainConfigDialog::ContinueIdentity(const ExchangeResult& result) {
+  if (!identity_) return;
+  identity_->Take(result);
+  if (const std::optional<ExchangeRequest> next = identity_->next()) {
+    if (!session_->Start(*next)) identity_.reset();
+    return;
+  }
+  const IdentityQuestion asked = *std::exchange(identity_, std::nullopt);
+  if (asked.abandoned()) {
+    ShowOperationStatus(QStringLiteral("设置参数已取消：没有问到所连设备的序列号"));
+    return;
+  }
+  if (asked.identity().known())
+    connected_unit_ = asked.identity();
+  else
+    connected_unit_.reset();
+  ShowOperationStatus(
+      FromUtf8("所连设备：" + DescribeOrigin({BlockOrigin::Kind::Unit, asked.identity(), {}})));
+  ConfirmAndWrite(true);
+}
+
+void MainConfigDialog::ConfirmAndWrite(bool unit_asked) {
+  // The pages may have changed while the unit was asked.
+  if (unit_asked && !transfer_->CollectBlock(working_block_)) return;
+  if (messages_.Ask(ConfirmWriteQuestion(unit_asked), {}, Answer::No) != Answer::Yes) return;
   // The port may have gone, or a read begun, while the question was open.
   if (session_->busy()) return;
   if (!session_->Start(WriteParametersRequest(working_block_, session_->replyLimit())))
     messages_.Show(MessageKind::Information, kOpenPortFirstMessage);
 }
 
-std::string MainConfigDialog::ConfirmWriteQuestion() const {
+std::string MainConfigDialog::ConfirmWriteQuestion(bool unit_asked) const {
   std::string question(kConfirmWriteQuestion);
-  const std::vector<std::string> warnings =
-      WriteTargetWarnings(source_->origin(), source_->unitReadSinceStart(), connected_unit_);
+  const std::vector<std::string> warnings = WriteTargetWarnings(
+      source_->origin(), source_->unitReadSinceStart(), connected_unit_, unit_asked);
   if (!warnings.empty()) question += "\n";
   for (const std::string& warning : warnings) question += "\n" + warning;
   // A warning about another unit names the source itself.
@@ -615,7 +697,7 @@ std::string MainConfigDialog::ConfirmWriteQuestion() const {
 }
 
 void MainConfigDialog::RequestSignal() {
-  if (session_->busy() || !RequireOpenPort()) return;
+  if (isBusy() || !RequireOpenPort()) return;
   session_->Start(ReadSignalRequest(session_->replyLimit()));
 }
 
@@ -642,16 +724,18 @@ void MainConfigDialog::OnExchangeStarted(ExchangeKind kind) {
   write_button_->setEnabled(false);
   status_->gauge()->setEnabled(false);
   // A signal request is short: it shows nothing more unless it fails.
-  if (kind == ExchangeKind::ReadSignal) return;
+  if (kind == ExchangeKind::ReadSignal && !identity_) return;
   const int total = SessionAdapter::ProgressTotal(kind);
-  progress_->setRange(0, total);
+  progress_->setRange(0, identity_ ? 0 : total);  // asking who is there: no count to show
   progress_->setValue(0);
-  progress_->setFormat(kind == ExchangeKind::ReadParameters
+  progress_->setFormat(identity_ ? QStringLiteral("设置参数：核对所连设备")
+                       : kind == ExchangeKind::ReadParameters
                            ? QStringLiteral("读取参数：%v/%m 位")
                            : QStringLiteral("设置参数：已发送 %m 字节，等待回复"));
   progress_->setVisible(true);
   cancel_button_->setVisible(true);
-  operation_status_->setText(kind == ExchangeKind::ReadParameters
+  operation_status_->setText(identity_ ? QStringLiteral("正在询问所连设备的序列号…")
+                             : kind == ExchangeKind::ReadParameters
                                  ? QStringLiteral("正在读取参数…")
                                  : QStringLiteral("正在设置参数…"));
   if (!busy_cursor_) {
@@ -661,6 +745,7 @@ void MainConfigDialog::OnExchangeStarted(ExchangeKind kind) {
 }
 
 void MainConfigDialog::OnExchangeProgress(int done, int total) {
+  if (identity_) return;
   progress_->setRange(0, total);
   progress_->setValue(done);
 }
@@ -679,6 +764,12 @@ void MainConfigDialog::OnExchangeFinished(const ExchangeResult& result) {
     QApplication::restoreOverrideCursor();
     busy_cursor_ = false;
   }
+  if (identity_) {
+    // Once the session has told everything of this answer: the event that completed it (the
+    // block of the read) comes after its end, and must still find the question under way.
+    QTimer::singleShot(0, this, [this, result] { ContinueIdentity(result); });
+    return;
+  }
   const ExchangeKind kind = result.exchange.kind();
   const QString what = OperationName(kind);
   switch (result.outcome) {
@@ -692,6 +783,8 @@ void MainConfigDialog::OnExchangeFinished(const ExchangeResult& result) {
         ShowOperationStatus(what + QStringLiteral("中止：串口已关闭"));
       return;
     case ExchangeOutcome::PortLost:
+      // The message that follows says what this may have left in the unit.
+      write_cut_ = kind == ExchangeKind::WriteParameters;
       ShowOperationStatus(what + QStringLiteral("中止：串口已断开"));
       return;
     case ExchangeOutcome::TimedOut:
@@ -711,8 +804,9 @@ void MainConfigDialog::ShowUnanswered(const ExchangeResult& result, const QStrin
   MessageKind icon = MessageKind::Warning;
   switch (result.outcome) {
     case ExchangeOutcome::TimedOut:
-      said = QStringLiteral("%1超时：%2 秒内没有收到回复")
-                 .arg(what, seconds(result.timing.reply_limit));
+      said = QStringLiteral("%1超时：%2 秒内没有再收到数据（%3）")
+                 .arg(what, seconds(result.timing.reply_limit),
+                      FromUtf8(result.exchange.ReceivedSummary()));
       break;
     case ExchangeOutcome::Overlong:
       said = QStringLiteral("%1超时：%2 秒内回复没有结束").arg(what, seconds(result.took));
@@ -732,7 +826,29 @@ void MainConfigDialog::ShowUnanswered(const ExchangeResult& result, const QStrin
   messages_.Show(icon, UnansweredMessage(result, session_->device()), caption);
 }
 
+bool MainConfigDialog::MayReplaceEdits(const std::string& replaced_by) {
+  if (!source_->modified()) return true;
+  return MayDropEdits("页面上的参数已修改，还没有设置到设备，也没有保存到文件。" + replaced_by +
+                      "，这些修改（参数来源：" + DescribeOrigin(source_->origin()) +
+                      "）将丢失。\n要先把它们保存到参数文件吗?");
+}
+
+bool MainConfigDialog::MayDropEdits(std::string_view question) {
+  if (!source_->modified()) return true;
+  switch (messages_.AskUnsaved(question, true)) {
+    case UnsavedChoice::Save:
+      SaveParameterFile();
+      return !source_->modified();  // a cancelled or failed save keeps everything as it was
+    case UnsavedChoice::Discard:
+      return true;
+    case UnsavedChoice::Keep:
+      break;
+  }
+  return false;
+}
+
 void MainConfigDialog::OpenParameterFile() {
+  if (!MayReplaceEdits("打开参数文件会用文件中的参数替换页面上的参数")) return;
   file_commands_->Open();
   SaveSettings();  // the folder chosen
 }
@@ -752,6 +868,7 @@ void MainConfigDialog::ExportParameterText() {
 }
 
 void MainConfigDialog::ImportParameterText() {
+  if (!MayReplaceEdits("导入文本会用文本文件中的参数替换页面上的参数")) return;
   text_commands_->Import();
   SaveSettings();
 }
@@ -763,13 +880,19 @@ void MainConfigDialog::ShowAbout() {
 // ---- what the unit's answers hold -------------------------------------------------------------
 
 void MainConfigDialog::OnRecognised(const DeviceEvent& event) {
+  if (identity_ && std::holds_alternative<BlockEvent>(event)) {
+    // Read only to learn who is on the line: the pages keep what the user is about to write.
+    log_->AddNote("参数块只用于核对所连设备，不载入页面");
+    return;
+  }
   const EventText shown = TextOf(event);
   log_->AddNote(shown.note);
   if (const auto* answer = std::get_if<AcknowledgementEvent>(&event)) {
     if (answer->acknowledgement == Acknowledgement::Stored)
       source_->setModified(false);  // the unit holds the pages' values
     if (!shown.result.empty()) ShowOperationStatus(FromUtf8(shown.result));
-    messages_.Show(shown.icon, shown.text, shown.caption);
+    messages_.Show(shown.icon, shown.advice.empty() ? shown.text : shown.text + "\n" + shown.advice,
+                   shown.caption);
   } else if (const auto* address = std::get_if<AddressEvent>(&event)) {
     status_->SetAddress(address->row, address->text);
   } else if (const auto* status = std::get_if<StatusEvent>(&event)) {
@@ -792,7 +915,9 @@ void MainConfigDialog::ShowStatus(const StatusEvent& status) {
       break;
     }
     case StatusField::Signal:
-      status_->SetStatusText(kSignalText, status.text);
+      status_->SetStatusText(kSignalText, status.signal == kUnknownSignal
+                                              ? std::string(kUnknownSignalText)
+                                              : status.text);
       status_->SetSignal(status.signal);
       return;
     case StatusField::Version:
@@ -810,8 +935,7 @@ void MainConfigDialog::LoadReceivedBlock(const BlockEvent& block) {
 // ---- window -------------------------------------------------------------------------------
 
 void MainConfigDialog::done(int result) {
-  if (source_->modified() && messages_.Ask(kUnsavedCloseQuestion, {}, Answer::No) != Answer::Yes)
-    return;
+  if (!MayDropEdits(kUnsavedCloseQuestion)) return;
   SaveSettings();
   // However the window closes, the port is released first.
   ClosePort();

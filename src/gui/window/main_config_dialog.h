@@ -16,6 +16,7 @@
 #include "core/device/device_exchange.h"
 #include "core/device/unit_identity.h"
 #include "core/session/exchange.h"
+#include "core/session/identity_question.h"
 #include "core/user_messages.h"
 #include "gui/window/block_origin.h"
 #include "gui/window/main_window_ids.h"
@@ -52,12 +53,16 @@ inline constexpr std::string_view kOpenCaptionAfterClose = "打开串口(&P)";
 inline constexpr std::string_view kCloseCaption = "关闭串口(&P)";
 inline constexpr std::string_view kCancelCaption = "取消";
 inline constexpr std::string_view kConfirmWriteQuestion = "确定设置参数吗?";
-inline constexpr std::string_view kAboutItem = "关于GPRS设备配置软件";
+// The About item names the program as the About window and every caption do.
+inline constexpr std::string_view kAboutItem = "关于DTU配置软件";
 inline constexpr std::string_view kOpenPortFirstMessage = "请先打开串口。";
 inline constexpr std::string_view kNoPortChosenMessage = "请先选择或输入串口。";
 inline constexpr std::string_view kPortClosedStatus = "串口未打开";
 inline constexpr std::string_view kUnsavedCloseQuestion =
     "页面上的参数已修改，还没有设置到设备，也没有保存到文件。确定退出吗?";
+// What the signal strength shows when the unit reports 99, its value for "not known".
+inline constexpr int kUnknownSignal = 99;
+inline constexpr std::string_view kUnknownSignalText = "未知";
 
 // What the window needs from its surroundings, replaceable in tests.
 struct MainWindowEnvironment {
@@ -84,8 +89,10 @@ struct MainWindowEnvironment {
 // disabled, and for a read or write the cursor is busy and a progress bar counts the block's
 // digits. Bytes that arrive once an operation has ended go to the traffic log only. The window's
 // title names where the pages' parameters came from (pagesSource()) and ends in "*" while the pages
-// hold edits not yet written to a unit or saved; closing the window then asks first. A write asks
-// more carefully when the pages' source is not plainly the connected unit.
+// hold edits not yet written to a unit or saved; closing the window, a read and opening a file
+// then ask first, offering to save them. Before a write of pages that came from a unit, the unit
+// on the line is asked who it is (IdentityQuestion; its block is not loaded), and the write's
+// question warns when it is not the pages' source.
 //
 // Below the pages, the traffic log pane (hidden at first, shown from "查看") lists every exchange
 // with the unit, and the status bar tells the port, the operation or last result and the pages'
@@ -118,6 +125,9 @@ class MainConfigDialog : public QDialog {
 
   ParameterBlock& workingBlock() { return working_block_; }
   bool isPortOpen() const;
+  // A command under way: an exchange with the unit, or the unit being asked who it is before a
+  // write (between its exchanges too).
+  bool isBusy() const;
   PagesSource& pagesSource() const { return *source_; }
   SessionAdapter& operation() const { return *session_; }
   // What the connected unit has reported of its serial numbers since the port was opened;
@@ -143,6 +153,8 @@ class MainConfigDialog : public QDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -160,6 +172,7 @@ class MainConfigDialog : public QDialog {
   void ShowOperationStatus(const QString& text);
   void ApplyRememberedSettings();
   void SaveSettings();
+  void FitIntoScreen();
 
   // Port.
   bool OpenPort();
@@ -174,7 +187,14 @@ class MainConfigDialog : public QDialog {
   void OnExchangeFinished(const ExchangeResult& result);
   void ShowUnanswered(const ExchangeResult& result, const QString& what);
   void CancelExchange();
-  std::string ConfirmWriteQuestion() const;
+  void ContinueIdentity(const ExchangeResult& result);
+  void ConfirmAndWrite(bool unit_asked);
+  std::string ConfirmWriteQuestion(bool unit_asked) const;
+  void OfferReadBack();
+  // Whether the pages may be replaced: they hold no unsaved edits, or the user saved them or let
+  // them go; `replaced_by` names what would replace them.
+  bool MayReplaceEdits(const std::string& replaced_by);
+  bool MayDropEdits(std::string_view question);
 
   // What the unit's answers hold.
   void OnRecognised(const DeviceEvent& event);
@@ -214,9 +234,12 @@ class MainConfigDialog : public QDialog {
   std::optional<PortSettings> opened_port_;  // the last port opened in this run
   std::unique_ptr<QSettings> settings_;
   bool settings_applied_ = false;
+  bool fitted_in_frame_ = false;                // fitted once the window manager's frame was known
   std::optional<UnitIdentity> connected_unit_;  // reported since the port was opened
   bool busy_cursor_ = false;
   bool late_noted_ = false;  // late bytes since the last operation have their note
+  bool write_cut_ = false;   // the port vanished while a write waited for its answer
+  std::optional<IdentityQuestion> identity_;  // asking the unit on the line before a write
 
   std::unique_ptr<BlockTransfer> transfer_;
   std::unique_ptr<ParameterFileCommands> file_commands_;

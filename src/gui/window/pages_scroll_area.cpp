@@ -1,5 +1,7 @@
 #include "gui/window/pages_scroll_area.h"
 
+#include <QScrollBar>
+
 namespace dtu {
 
 PagesScrollArea::PagesScrollArea(QWidget* parent) : QScrollArea(parent) {
@@ -11,7 +13,9 @@ QSize PagesScrollArea::sizeHint() const {
   // QScrollArea's own hint stops at a few dozen lines of text.
   if (widget() == nullptr) return QScrollArea::sizeHint();
   const int frame = 2 * frameWidth();
-  return widget()->sizeHint() + QSize(frame, frame);
+  // Room for the vertical scroll bar besides: when the pages scroll up and down (the traffic
+  // log below takes their height), they keep their whole width instead of scrolling sideways.
+  return widget()->sizeHint() + QSize(frame + verticalScrollBar()->sizeHint().width(), frame);
 }
 
 }  // namespace dtu

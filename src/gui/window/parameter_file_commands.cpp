@@ -53,7 +53,10 @@ void ParameterFileCommands::Load(const std::optional<std::filesystem::path>& pat
     messages_.Show(MessageKind::Warning, read.message);  // "无此文件!" for a missing one
     return;
   }
-  transfer_.LoadBlock(block, working_, {BlockOrigin::Kind::ParameterFile, {}, path->string()});
+  if (!transfer_.LoadBlock(block, working_, {BlockOrigin::Kind::ParameterFile, {}, path->string()}))
+    return;
+  if (const std::string note = LongFileNote(*path); !note.empty())
+    messages_.Show(MessageKind::Information, note);
 }
 
 }  // namespace dtu

@@ -142,7 +142,8 @@ class MainWindowDeviceTest : public QObject {
     gprs().setText(gprs_id::kApn, QStringLiteral("written.apn"));
     window().tabs().serialPage().setText(serial_id::kFrameDelay, QStringLiteral("300"));
     f_.messages.answers.push_back(Answer::Yes);
-    Button(main_id::kWriteButton)->click();
+    Button(main_id::kWriteButton)->click();  // the unit is asked who it is first
+    QVERIFY(WaitFor([&] { return !f_.messages.records.empty(); }, kWait));
     QCOMPARE(f_.messages.records.size(), std::size_t{1});
     QVERIFY(f_.messages.records[0].question);
     QCOMPARE(f_.messages.records[0].text, std::string("确定设置参数吗?"));
@@ -208,7 +209,14 @@ class MainWindowDeviceTest : public QObject {
     const std::vector<std::uint8_t> before = Bytes(ReadBlockFile(StatePath()));
     f_.messages.answers.push_back(Answer::Yes);
     Button(main_id::kWriteButton)->click();
-    QVERIFY(WaitFor([&] { return Shown("参数校验失败!"); }, kWait));
+    // The box goes on to say what the refusal means.
+    QVERIFY(WaitFor(
+        [&] {
+          return !f_.messages.records.empty() &&
+                 QString::fromStdString(f_.messages.records.back().text)
+                     .startsWith(QStringLiteral("参数校验失败!\n"));
+        },
+        kWait));
     QCOMPARE(f_.messages.records.back().caption, std::string("设置参数"));
     QVERIFY(!Shown("参数设置成功!"));
     QCOMPARE(Bytes(ReadBlockFile(StatePath())), before);

@@ -268,7 +268,8 @@ class MainWindowSafeguardsTest : public QObject {
       QVERIFY(WaitFor([&] { return !window().operation().busy(); }, kWait));
     }
     f_.messages.clear();
-    Button(main_id::kWriteButton)->click();  // answered No
+    Button(main_id::kWriteButton)->click();  // answered No, once the unit has said who it is
+    QVERIFY(WaitFor([&] { return !f_.messages.records.empty(); }, kWait));
     QVERIFY(f_.messages.records.front().question);
     const QString question = QString::fromStdString(f_.messages.records.front().text);
     QVERIFY(question.startsWith(QStringLiteral("确定设置参数吗?")));

@@ -426,7 +426,7 @@ class MainWindowTest : public QObject {
     QVERIFY(items.at(4)->isSeparator());
     QCOMPARE(items.at(5)->text(), QStringLiteral("退出程序(&Q)"));
     QCOMPARE(items.at(5), window().action(main_id::kExitCommand));
-    QCOMPARE(window().aboutAction()->text(), QStringLiteral("关于GPRS设备配置软件"));
+    QCOMPARE(window().aboutAction()->text(), QStringLiteral("关于DTU配置软件"));
   }
 
   void exitClosesTheWindowAccepted() {
