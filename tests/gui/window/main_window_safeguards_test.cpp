@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,7 +22,9 @@
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
+#include "gui/window/about_dialog.h"
 #include "gui/window/editor_tab_set.h"
+#include "gui/window/pages_scroll_area.h"
 #include "gui/window/session_adapter.h"
 #include "gui/window/summary_pane_view.h"
 #include "gui/window/traffic_log_view.h"
@@ -38,7 +41,10 @@ constexpr std::chrono::milliseconds kWait(20000);  // a safety net, not a speed 
 
 // The window never fails in silence and never writes what the user did not mean: a unit that
 // stops answering, misleading messages, addresses and hex entries, the pages' source, cancelled
-// opens, values the lists lack, protocol changes, the mode radios and a port opened again.
+// opens, values the lists lack, protocol changes, the mode radios and a port opened again;
+// unsaved edits before a read or an open, the unit on the line before a write, the ports it
+// marks, the messages of a time-out, a refused frame, a port lost mid-write, a long file and an
+// unknown signal, and the pages' width beside the traffic log.
 class MainWindowSafeguardsTest : public QObject {
   Q_OBJECT
 
@@ -66,6 +72,17 @@ class MainWindowSafeguardsTest : public QObject {
     return window().trafficLog().text()->toPlainText();
   }
 
+  QString Status() {
+    return qobject_cast<QLabel*>(window().control(main_id::kOperationStatus))->text();
+  }
+  // Until the command under way has ended, the unit asked who it is before a write included.
+  void Settle() {
+    QVERIFY(WaitFor([&] { return !window().isBusy(); }, kWait));
+  }
+  void Read() {
+    Button(main_id::kReadButton)->click();
+    Settle();
+  }
   void Connect(std::vector<std::string> args) {
     args.insert(args.end(), {"--state", Path("unit.state").string()});
     sim_ = StartSimulator(args);
@@ -444,6 +461,154 @@ class MainWindowSafeguardsTest : public QObject {
     QVERIFY2(f_.messages.records.empty(),
              f_.messages.records.empty() ? "" : qPrintable(LastText()));
     QVERIFY(!window().summary().toPlainText().isEmpty());
+  }
+
+  // ---- what the window keeps and tells ----
+
+  // Read (button, F5) and open (Ctrl+O) ask before unsaved edits go, offering to save them.
+  void unsavedEditsAreAskedAbout_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("choice");
+    for (const char* how : {"read", "F5", "open"}) {
+      QTest::addRow("%s, kept", how) << how << int(UnsavedChoice::Keep);
+      QTest::addRow("%s, discarded", how) << how << int(UnsavedChoice::Discard);
+      QTest::addRow("%s, saved", how) << how << int(UnsavedChoice::Save);
+    }
+  }
+  void unsavedEditsAreAskedAbout() {
+    QFETCH(QString, how);
+    QFETCH(int, choice);
+    Connect({});
+    ParameterBlock file_block = GprsBlock();
+    SealBlock(file_block);
+    std::ofstream(Path("in.MTS"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(file_block.bytes().data()), kBlockSize);
+    Type(gprs().edit(gprs_id::kApn), QStringLiteral(".typed"));
+    QVERIFY(window().windowTitle().endsWith(QStringLiteral(" *")));
+    f_.messages.unsaved_answers.push_back(UnsavedChoice(choice));
+    f_.files.save_answers.push_back(Path("saved.MTS"));
+    f_.files.open_answers.push_back(Path("in.MTS"));
+    if (how == "read") Button(main_id::kReadButton)->click();
+    if (how == "F5") window().action(main_id::kReadCommand)->trigger();
+    if (how == "open") window().action(main_id::kOpenFileCommand)->trigger();
+    Settle();
+    QVERIFY(!f_.messages.records.empty());
+    QVERIFY(f_.messages.records.front().save_offered);
+    QVERIFY2(
+        QString::fromStdString(f_.messages.records.front().text).contains(QStringLiteral("将丢失")),
+        f_.messages.records.front().text.c_str());
+    const bool replaced = choice != int(UnsavedChoice::Keep);
+    QCOMPARE(gprs().text(gprs_id::kApn).endsWith(QStringLiteral(".typed")), !replaced);
+    QCOMPARE(fs::exists(Path("saved.MTS")), choice == int(UnsavedChoice::Save));
+    QCOMPARE(window().windowTitle().endsWith(QStringLiteral(" *")), !replaced);
+  }
+
+  // Before a write of a unit's pages, the unit on the line is asked who it is: another unit
+  // behind the port is named in the question, and its block is not loaded.
+  void theWriteAsksWhoIsOnTheLine() {
+    Connect({"--board-serial", "A-0001"});
+    Read();
+    Button(main_id::kOpenButton)->click();
+    Connect({"--board-serial", "B-0002"});
+    gprs().setText(gprs_id::kApn, QStringLiteral("for.a"));
+    Button(main_id::kWriteButton)->click();  // answered No
+    QVERIFY(WaitFor([&] { return !f_.messages.records.empty(); }, kWait));
+    QVERIFY2(LastText().contains(QStringLiteral("注意：所连设备是设备（主板序列号 B-0002")) &&
+                 LastText().contains(QStringLiteral("另一台设备（主板序列号 A-0001")),
+             qPrintable(LastText()));
+    QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("for.a"));
+    QVERIFY(window().windowTitle().contains(QStringLiteral("A-0001")));
+  }
+
+  // Only a port whose device node is gone is marked "（未找到）".
+  void onlyAGonePortIsMarked_data() {
+    QTest::addColumn<bool>("gone");
+    QTest::newRow("pseudo-terminal still there") << false;
+    QTest::newRow("device node gone") << true;
+  }
+  void onlyAGonePortIsMarked() {
+    QFETCH(bool, gone);
+    Connect({});
+    const QString port = QString::fromStdString(sim_->port_path());
+    QVERIFY(window().close());
+    f_.Destroy();
+    if (gone) sim_.reset();
+    f_.keep_settings = true;
+    f_.Create();
+    f_.keep_settings = false;
+    QCOMPARE(qobject_cast<QComboBox*>(window().control(main_id::kPortList))->currentText(),
+             gone ? port + QStringLiteral("（未找到）") : port);
+  }
+
+  // Messages that say what the window knows.
+  void messagesSayWhatIsKnown_data() {
+    QTest::addColumn<QStringList>("sim");
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("time-out, some bytes")
+        << QStringList{"--fault", "short-block"} << false << "status:已收到 1";
+    QTest::newRow("time-out, nothing")
+        << QStringList{"--fault", "silent"} << false << "status:没有收到任何数据";
+    QTest::newRow("refused frame")
+        << QStringList{"--fault", "reject"} << true << "参数校验失败!\n设备拒绝了这个参数块";
+    QTest::newRow("port lost mid-write")
+        << QStringList{"--fault", "vanish"} << true << "可能已经保存了这个参数块，也可能没有";
+    QTest::newRow("RSSI 99") << QStringList{"--rssi", "99"} << false << "signal:未知";
+  }
+  void messagesSayWhatIsKnown() {
+    QFETCH(QStringList, sim);
+    QFETCH(bool, write);
+    QFETCH(QString, said);
+    std::vector<std::string> args;
+    for (const QString& arg : sim) args.push_back(arg.toStdString());
+    Connect(args);
+    f_.messages.answers = {Answer::Yes, Answer::No};  // write; no read-back
+    Button(write ? main_id::kWriteButton : main_id::kReadButton)->click();
+    Settle();
+    if (said.startsWith(QStringLiteral("status:"))) {
+      QVERIFY2(Status().contains(said.mid(7)), qPrintable(Status()));
+    } else if (said.startsWith(QStringLiteral("signal:"))) {
+      QCOMPARE(qobject_cast<QLineEdit*>(window().control(main_id::kSignalText))->text(),
+               said.mid(7));
+    } else {
+      QVERIFY(WaitFor([&] { return !f_.messages.records.empty() && LastText().contains(said); },
+                      kWait));
+    }
+  }
+
+  void aLongFileOpensWithANote() {
+    ParameterBlock block = GprsBlock();
+    SealBlock(block);
+    std::ofstream file(Path("long.MTS"), std::ios::binary);
+    file.write(reinterpret_cast<const char*>(block.bytes().data()), kBlockSize);
+    file.write("\r\n", 2);
+    file.close();
+    f_.files.open_answers.push_back(Path("long.MTS"));
+    window().action(main_id::kOpenFileCommand)->trigger();
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+    QVERIFY2(LastText().contains(QStringLiteral("有 662 字节")) &&
+                 LastText().contains(QStringLiteral("后面的 2 字节")),
+             qPrintable(LastText()));
+    QVERIFY(window().windowTitle().contains(QStringLiteral("long.MTS")));
+  }
+
+  // The traffic log takes the pages' height, never their width: they scroll up and down only.
+  void theLogLeavesThePagesTheirWidth() {
+    window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    QVERIFY(window().sizeHint().width() <= 1366);
+    window().resize(window().sizeHint().width(), 700);
+    window().action(main_id::kShowLogCommand)->trigger();
+    QCoreApplication::processEvents();
+    auto* pages = window().findChild<PagesScrollArea*>();
+    QVERIFY(pages->verticalScrollBar()->isVisible());
+    QVERIFY(!pages->horizontalScrollBar()->isVisible());
+    QCOMPARE(pages->widget()->width(), pages->viewport()->width());
+  }
+
+  void theAboutItemNamesTheAboutWindow() {
+    AboutDialog about;
+    QCOMPARE(window().aboutAction()->text(), QStringLiteral("关于") + about.windowTitle());
   }
 };
 
