@@ -604,6 +604,7 @@ class MainWindowSafeguardsTest : public QObject {
     QVERIFY(pages->verticalScrollBar()->isVisible());
     QVERIFY(!pages->horizontalScrollBar()->isVisible());
     QCOMPARE(pages->widget()->width(), pages->viewport()->width());
+    QVERIFY(pages->widget()->width() >= pages->widget()->sizeHint().width());  // the full width
   }
 
   void theAboutItemNamesTheAboutWindow() {
