@@ -117,9 +117,10 @@ class MainWindowTest : public QObject {
     f_.Destroy();
     f_.Create({"/tmp/dtu-link", "/dev/ttyUSB0", "/dev/pts/7"});
     QComboBox* ports = List(main_id::kPortList);
-    // Listed once each, after the machine's ports; the first one named is selected.
-    QCOMPARE(Entries(ports),
-             (QStringList{"/dev/ttyS0", "/dev/ttyUSB0", "/tmp/dtu-link", "/dev/pts/7"}));
+    // Listed once each, after the machine's ports; the first one named is selected. A
+    // pseudo-terminal is named as one.
+    QCOMPARE(Entries(ports), (QStringList{"/dev/ttyS0", "/dev/ttyUSB0", "/tmp/dtu-link",
+                                          QStringLiteral("pts/7 — 伪终端")}));
     QCOMPARE(ports->currentText(), QStringLiteral("/tmp/dtu-link"));
   }
 
