@@ -25,7 +25,7 @@ std::string ProcessText(const dtu::HoldingProcess& process) {
 }
 
 std::string HoldersText(const std::vector<dtu::HoldingProcess>& holders) {
-  std::string text = "the port is held by ";
+  std::string text = "the port is busy, held by ";
   for (std::size_t i = 0; i < holders.size(); ++i)
     text += (i == 0 ? "" : ", ") + ProcessText(holders[i]);
   return text;
