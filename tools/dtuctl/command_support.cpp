@@ -55,7 +55,8 @@ std::string DescribeBusyPort(const std::string& port, const std::string& reason)
   if (!busy.holders.empty()) return text + HoldersText(busy.holders);
   text += "another program is using the port (" + reason + ")";
   if (!busy.modem_manager) return text;
-  return text + "; the system's modem manager (" + ProcessText(*busy.modem_manager) +
+  return text + "; the system's modem manager " + busy.modem_manager->program + " (process " +
+         std::to_string(busy.modem_manager->pid) +
          ") is running: if the adapter was just plugged in, it may be probing the port (it sends "
          "AT commands to new ports) and lets go after a while." +
          ModemManagerAdvice(busy.port);

@@ -106,7 +106,8 @@ std::string BusyPortMessage(std::string_view device, const BusyPort& busy) {
   } else {
     text += std::string(kHiddenHolder);
     if (!busy.modem_manager) return text;
-    text += "系统的调制解调器管理程序（" + ProcessText(*busy.modem_manager) +
+    text += "系统的调制解调器管理程序 " + busy.modem_manager->program + "（进程 " +
+            std::to_string(busy.modem_manager->pid) +
             "）正在运行：如果适配器刚刚插入，可能是它在探测这个串口（它向新串口发送 AT "
             "命令），片刻后就会释放。";
   }
