@@ -5,6 +5,7 @@
 #include <QFileSystemWatcher>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolTip>
 
@@ -45,6 +46,9 @@ PortComboBox::PortComboBox(PortLister list_ports, std::vector<std::string> extra
   setInsertPolicy(QComboBox::NoInsert);  // Enter must not grow the list with typed paths
   setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   setMinimumContentsLength(20);
+  // A chosen entry shows from its start, the device's name, however long what follows it is.
+  connect(this, &QComboBox::currentIndexChanged, this,
+          [this] { lineEdit()->setCursorPosition(0); });
   if (list_ports_) listed_ = list_ports_();
   Fill(Entries(listed_));
 }
@@ -73,6 +77,10 @@ void PortComboBox::Fill(std::vector<SerialPortInfo> entries) {
     addItem(LabelOf(port, i == absent_index_));
     setItemData(i, FromUtf8(PortDetails(port)), Qt::ToolTipRole);
   }
+  lineEdit()->setCursorPosition(0);
+  // The list that drops down is wide enough for whole entries.
+  view()->setMinimumWidth(view()->sizeHintForColumn(0) +
+                          view()->verticalScrollBar()->sizeHint().width());
 }
 
 bool PortComboBox::Lists(const std::vector<SerialPortInfo>& entries) const {
