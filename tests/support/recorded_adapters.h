@@ -118,12 +118,17 @@ inline const UsbAdapter kSecondFtdi = Ftdi("1-2", "ttyUSB1", "A9G5XQ1M");
 inline const UsbAdapter kCh340 = Ch340("1-3", "ttyUSB2");
 inline const UsbAdapter kModem = Modem("1-4", "ttyACM0");
 
-// A UART on the main board (the firmware lists it, type 4 is a 16550A), an empty slot of the
-// legacy driver (type 0) and a virtual console, which belongs to no device.
+// A UART on the main board (the firmware lists it, type 4 is a 16550A) behind the controller and
+// port devices that newer kernels put between it and its terminal, an empty slot of the legacy
+// driver (type 0) and a virtual console, which belongs to no device.
 inline const std::string kBuiltInPorts =
     "P: /devices/pnp0/00:04\nE: SUBSYSTEM=pnp\nL: driver=../../../bus/pnp/drivers/serial\n\n"
-    "P: /devices/pnp0/00:04/tty/ttyS0\nN: ttyS0\nE: SUBSYSTEM=tty\nE: DEVNAME=/dev/ttyS0\n"
-    "A: type=4\n\n"
+    "P: /devices/pnp0/00:04/00:04:0\nE: SUBSYSTEM=serial-base\n"
+    "L: driver=../../../../bus/serial-base/drivers/ctrl\n\n"
+    "P: /devices/pnp0/00:04/00:04:0/00:04:0.0\nE: SUBSYSTEM=serial-base\n"
+    "L: driver=../../../../../bus/serial-base/drivers/port\n\n"
+    "P: /devices/pnp0/00:04/00:04:0/00:04:0.0/tty/ttyS0\nN: ttyS0\nE: SUBSYSTEM=tty\n"
+    "E: DEVNAME=/dev/ttyS0\nA: type=4\n\n"
     "P: /devices/platform/serial8250\nE: SUBSYSTEM=platform\n"
     "L: driver=../../../bus/platform/drivers/serial8250\n\n"
     "P: /devices/platform/serial8250/tty/ttyS1\nN: ttyS1\nE: SUBSYSTEM=tty\n"

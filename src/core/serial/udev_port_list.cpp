@@ -35,6 +35,16 @@ std::string Driver(udev_device* device) {
   return device != nullptr ? Text(udev_device_get_driver(device)) : "";
 }
 
+// The driver of the hardware behind `device`. Newer kernels put the UART's port between the
+// terminal and the hardware, on a bus of their own whose drivers ("port", "ctrl") say nothing
+// about the hardware: those are passed over.
+std::string HardwareDriver(udev_device* device) {
+  constexpr std::string_view kSerialBaseBus = "serial-base";
+  while (device != nullptr && Text(udev_device_get_subsystem(device)) == kSerialBaseBus)
+    device = udev_device_get_parent(device);  // owned by its child
+  return Driver(device);
+}
+
 std::vector<std::string> Devlinks(udev_device* device) {
   std::vector<std::string> links;
   udev_list_entry* entry = nullptr;
@@ -90,7 +100,7 @@ std::optional<SerialPortInfo> Describe(udev_device* tty, bool include_absent) {
   udev_device* interface =
       udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_interface");
   port.driver = Property(tty, "ID_USB_DRIVER");
-  if (port.driver.empty()) port.driver = Driver(interface != nullptr ? interface : parent);
+  if (port.driver.empty()) port.driver = HardwareDriver(interface != nullptr ? interface : parent);
   port.ignored_by_modem_manager = Property(tty, "ID_MM_DEVICE_IGNORE") == "1";
   if (udev_device* usb = udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_device")) {
     AddUsbDetails(port, tty, usb);
