@@ -13,7 +13,6 @@
 #include "core/block/parameter_summary.h"
 #include "core/serial/port_holder.h"
 #include "core/serial/port_reference.h"
-#include "core/serial/udev_port_list.h"
 
 namespace dtuctl {
 namespace {
@@ -44,8 +43,7 @@ std::string ModemManagerAdvice(const dtu::SerialPortInfo& port) {
 
 // Who holds a busy port, as far as the system shows it; `reason` when nobody can be seen.
 std::string DescribeBusyPort(const std::string& port, const std::string& reason) {
-  const dtu::BusyPort busy =
-      dtu::ExplainBusyPort(port, dtu::DescribePortPath(port, dtu::ListSerialPortInfos()));
+  const dtu::BusyPort busy = dtu::ExplainBusyDevice(port);
   std::string text = "cannot open " + port + ": ";
   if (busy.modem_manager_holds)
     return text + HoldersText(busy.holders) +

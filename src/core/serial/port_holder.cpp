@@ -5,6 +5,9 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/serial/port_reference.h"
+#include "core/serial/udev_port_list.h"
+
 namespace dtu {
 namespace {
 
@@ -25,26 +28,43 @@ std::string ProgramOf(const fs::path& process) {
   return program;
 }
 
+// Whether the open file `fd` of `process` carries a lock: the system lists it in the file's
+// details as a "lock:" line. A lock taken before a fork is listed for the children too.
+bool CarriesLock(const fs::path& process, const fs::path& fd) {
+  std::ifstream details(process / "fdinfo" / fd.filename());
+  for (std::string line; std::getline(details, line);)
+    if (line.starts_with("lock:")) return true;
+  return false;
+}
+
+enum class Use { None, Open, Locked };
+
 // Compares the links' texts only: following an open file to examine it could hang on a file
 // system that does not answer.
-bool HasOpen(const fs::path& process, const fs::path& device) {
+Use UseOf(const fs::path& process, const fs::path& device) {
+  Use use = Use::None;
   std::error_code error;
   for (fs::directory_iterator it(process / "fd", error), end; !error && it != end;
        it.increment(error)) {
     std::error_code link_error;
-    if (fs::read_symlink(it->path(), link_error) == device && !link_error) return true;
+    if (fs::read_symlink(it->path(), link_error) != device || link_error) continue;
+    if (CarriesLock(process, it->path())) return Use::Locked;
+    use = Use::Open;
   }
-  return false;
+  return use;
 }
 
-// Every process under `proc_root` that `wanted` accepts, in order of their IDs.
+// Every process under `proc_root` that `wanted` accepts (a Use other than None), in order of
+// their IDs.
 template <typename Test>
 std::vector<HoldingProcess> Processes(const fs::path& proc_root, Test wanted) {
   std::vector<HoldingProcess> found;
   std::error_code error;
   for (fs::directory_iterator it(proc_root, error), end; !error && it != end; it.increment(error)) {
     const std::optional<int> pid = ProcessId(it->path());
-    if (pid && wanted(it->path())) found.push_back({*pid, ProgramOf(it->path())});
+    if (!pid) continue;
+    if (const Use use = wanted(it->path()); use != Use::None)
+      found.push_back({*pid, ProgramOf(it->path()), use == Use::Locked});
   }
   std::ranges::sort(found, {}, &HoldingProcess::pid);
   return found;
@@ -61,12 +81,12 @@ std::vector<HoldingProcess> FindPortHolders(const fs::path& device, const fs::pa
   fs::path target = fs::canonical(device, error);
   if (error) target = device;
   return Processes(proc_root,
-                   [&target](const fs::path& process) { return HasOpen(process, target); });
+                   [&target](const fs::path& process) { return UseOf(process, target); });
 }
 
 std::optional<HoldingProcess> FindModemManager(const fs::path& proc_root) {
   const std::vector<HoldingProcess> found = Processes(proc_root, [](const fs::path& process) {
-    return ProgramOf(process) == kModemManagerProgram;
+    return ProgramOf(process) == kModemManagerProgram ? Use::Open : Use::None;
   });
   if (found.empty()) return std::nullopt;
   return found.front();
@@ -77,6 +97,10 @@ BusyPort ExplainBusyPort(const fs::path& device, const SerialPortInfo& port,
   BusyPort busy;
   busy.port = port;
   busy.holders = FindPortHolders(device, proc_root);
+  // The lock's holders keep the port busy; others merely have it open too (the simulated unit
+  // keeps its own terminal open, a shell may have it as its input).
+  if (std::ranges::any_of(busy.holders, &HoldingProcess::locks))
+    std::erase_if(busy.holders, [](const HoldingProcess& holder) { return !holder.locks; });
   const auto manager =
       std::ranges::find(busy.holders, kModemManagerProgram, &HoldingProcess::program);
   if (manager != busy.holders.end()) {
@@ -87,6 +111,10 @@ BusyPort ExplainBusyPort(const fs::path& device, const SerialPortInfo& port,
     busy.modem_manager = FindModemManager(proc_root);
   }
   return busy;
+}
+
+BusyPort ExplainBusyDevice(const std::string& device) {
+  return ExplainBusyPort(device, DescribePortPath(device, ListSerialPortInfos()));
 }
 
 std::string ModemManagerIgnoreRule(const SerialPortInfo& port) {

@@ -21,10 +21,12 @@ inline constexpr std::string_view kModemManagerProgram = "ModemManager";
 struct HoldingProcess {
   int pid = 0;
   std::string program;
+  bool locks = false;  // holds the device's lock (flock), which is what makes it busy
 };
 
-// Who keeps a port busy, as far as the system lets this user see: the processes that have the
-// device open (other users' open files are hidden from an ordinary user), and the modem manager
+// Who keeps a port busy, as far as the system lets this user see: the processes that hold the
+// device's lock, else (the port set exclusive, or the lock's holder hidden) every process that has
+// it open; other users' open files are hidden from an ordinary user. And the modem manager
 // when it holds the port or runs while no holder can be seen (it runs as another user, so its
 // open files are hidden, and a port just plugged in is what it probes).
 struct BusyPort {
@@ -35,7 +37,7 @@ struct BusyPort {
 };
 
 // The processes under `proc_root` with `device` (followed to its final name) open, in order of
-// their IDs.
+// their IDs, each marked when it holds the device's lock.
 std::vector<HoldingProcess> FindPortHolders(const std::filesystem::path& device,
                                             const std::filesystem::path& proc_root = kProcRoot);
 
@@ -46,6 +48,10 @@ std::optional<HoldingProcess> FindModemManager(const std::filesystem::path& proc
 // and whether the modem manager is told to leave it alone).
 BusyPort ExplainBusyPort(const std::filesystem::path& device, const SerialPortInfo& port,
                          const std::filesystem::path& proc_root = kProcRoot);
+
+// ExplainBusyPort for `device` as the machine's port list describes it: what a front end calls
+// when opening `device` failed because it is busy (EBUSY).
+BusyPort ExplainBusyDevice(const std::string& device);
 
 // The udev rule that keeps the modem manager away from the adapter of `port`, matched by its
 // USB vendor and product IDs and its serial number where it has one:

@@ -11,7 +11,6 @@
 
 #include "core/serial/port_holder.h"
 #include "core/serial/port_reference.h"
-#include "core/serial/udev_port_list.h"
 #include "core/system_error_text.h"
 
 namespace dtu {
@@ -130,9 +129,7 @@ std::string UnresolvedPortMessage(const PortReferenceMatch& match) {
 std::string PortOpenFailureMessage(std::string_view device, int error) {
   if (error == EACCES || error == EPERM) return PermissionAdvice(device);
   if (error == EBUSY) {
-    const std::string path(device);
-    return BusyPortMessage(device,
-                           ExplainBusyPort(path, DescribePortPath(path, ListSerialPortInfos())));
+    return BusyPortMessage(device, ExplainBusyDevice(std::string(device)));
   }
   for (const Reason& reason : kReasons)
     if (reason.error == error) return Reading(device) + std::string(reason.text);

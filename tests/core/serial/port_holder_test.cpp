@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/file.h>
 
 #include <cerrno>
 #include <fstream>
@@ -49,6 +50,23 @@ TEST(PortHolder, TheProcessThatHoldsThePortIsNamed) {
   EXPECT_EQ(text, "无法打开串口 " + terminal.path + "：串口被进程 " +
                       std::to_string(holders[0].pid) + "（sleep）占用，请先关闭那个程序。");
   EXPECT_THAT(FindPortHolders("/dev/null-no-such-port"), testing::IsEmpty());
+}
+
+// The simulated unit keeps its own terminal open, as may a shell; the one that holds the lock is
+// the one that keeps the port busy, also when it got the lock from its parent.
+TEST(PortHolder, TheLocksHolderIsNamedNotTheOthersThatHaveThePortOpen) {
+  Terminal terminal;
+  const ChildProcess opener({"/bin/sleep", "60"}, terminal.slave->get(), terminal.slave->get());
+  Fd locked(::open(terminal.path.c_str(), O_RDWR | O_NOCTTY));
+  ASSERT_EQ(::flock(locked.get(), LOCK_EX | LOCK_NB), 0);
+  const ChildProcess locker({"/bin/sleep", "60"}, locked.get(), locked.get());
+  locked.Close();
+  const BusyPort busy = ExplainBusyPort(terminal.path, SerialPortInfo(terminal.path));
+  ASSERT_EQ(busy.holders.size(), 1u);
+  EXPECT_EQ(busy.holders[0].pid, locker.pid());
+  EXPECT_EQ(BusyPortMessage(terminal.path, busy),
+            "无法打开串口 " + terminal.path + "：串口被进程 " + std::to_string(locker.pid()) +
+                "（sleep）占用，请先关闭那个程序。");
 }
 
 // A stand-in for /proc: processes with their program's name and the files they have open.
