@@ -10,7 +10,7 @@
 #include "command.h"
 #include "command_support.h"
 #include "core/production/unit_probe.h"
-#include "core/serial/port_list.h"
+#include "core/serial/udev_port_list.h"
 #include "interrupt_stop.h"
 #include "port_options.h"
 
@@ -39,8 +39,9 @@ std::string Problem(const dtu::ProbeResult& result) {
 
 // One line "PORT BAUD SIGNAL" for every port a unit answered on, in the order of the ports.
 int ProbeUnits(const ProbeRequest& request, std::stop_token stop) {
-  const std::vector<std::string> ports =
-      request.ports.empty() ? dtu::ListSerialPorts() : request.ports;
+  std::vector<std::string> ports = request.ports;
+  if (ports.empty())
+    for (const dtu::SerialPortInfo& port : dtu::ListSerialPortInfos()) ports.push_back(port.device);
   if (ports.empty()) {
     Complain(kName, "this machine has no serial ports; name one with --port");
     return kExitTimeout;

@@ -33,8 +33,10 @@
 #include "core/file_chooser.h"
 #include "core/product_info.h"
 #include "core/serial/port_error_report.h"
+#include "core/serial/port_hotplug_monitor.h"
 #include "core/serial/port_list.h"
 #include "core/serial/port_open_message.h"
+#include "core/serial/udev_port_list.h"
 #include "core/session/reply_timing.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
@@ -94,7 +96,7 @@ QPushButton* CreateButton(int id, std::string_view caption, QWidget* parent) {
 MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
                                    MainWindowEnvironment environment, QWidget* parent)
     : QDialog(parent), messages_(messages), files_(files), environment_(std::move(environment)) {
-  if (!environment_.list_ports) environment_.list_ports = [] { return ListSerialPorts(); };
+  if (!environment_.list_ports) environment_.list_ports = [] { return ListSerialPortInfos(); };
 
   settings_ = RememberedSettings::Open(environment_.settings_file);
   source_ = new PagesSource(this);
@@ -201,9 +203,13 @@ void MainConfigDialog::CreateMenu() {
 QWidget* MainConfigDialog::CreatePortGroup() {
   auto* group = new QGroupBox(QStringLiteral("串口"), this);
   port_list_ = new PortComboBox(environment_.list_ports, environment_.extra_ports, group);
-  // The system adds a node to /dev for each adapter plugged in and removes it when pulled out.
-  port_list_->WatchForChanges(environment_.port_folders.value_or(
-      std::vector<std::filesystem::path>{std::filesystem::path("/dev")}));
+  // udev announces each adapter plugged in or pulled out; without its daemon, the system still
+  // adds a node to /dev for each and removes it again.
+  const bool announced =
+      environment_.follow_udev && port_list_->FollowHotplug() && PortHotplugMonitor::DaemonRuns();
+  if (!announced || environment_.port_folders)
+    port_list_->WatchForChanges(environment_.port_folders.value_or(
+        std::vector<std::filesystem::path>{std::filesystem::path("/dev")}));
   baud_list_ = CreateList(kBaudList, BaudRateEntries(), group);
   // The parity's first letter is what the engine takes: 'N', 'O' or 'E'.
   parity_list_ = CreateList(
@@ -341,11 +347,9 @@ void MainConfigDialog::CreateStatusBar() {
 
 void MainConfigDialog::ApplyStartupState() {
   // The first listed port (the first one named on the command line, if any) and 9600 8N1.
-  const int first_extra =
-      environment_.extra_ports.empty()
-          ? -1
-          : port_list_->findText(QString::fromStdString(environment_.extra_ports.front()));
-  port_list_->setCurrentIndex(first_extra >= 0 ? first_extra : (port_list_->count() > 0 ? 0 : -1));
+  if (environment_.extra_ports.empty() ||
+      !port_list_->SelectNamed(environment_.extra_ports.front()))
+    port_list_->setCurrentIndex(port_list_->count() > 0 ? 0 : -1);
   stop_bits_list_->setCurrentIndex(0);
   data_bits_list_->setCurrentIndex(0);
   parity_list_->setCurrentIndex(0);
@@ -381,7 +385,12 @@ void MainConfigDialog::ApplyRememberedSettings() {
   if (remembered.port) {
     const PortSettings& port = *remembered.port;
     // A port named on the command line wins over the one of the last run.
-    if (environment_.extra_ports.empty()) port_list_->SelectRemembered(port.device);
+    if (environment_.extra_ports.empty()) {
+      SerialPortInfo known(port.device);
+      if (!remembered.port_by_id.empty()) known.by_id.push_back(remembered.port_by_id);
+      if (!remembered.port_by_path.empty()) known.by_path.push_back(remembered.port_by_path);
+      port_list_->SelectRemembered(known);
+    }
     const auto select = [](QComboBox* list, const QString& text) {
       for (int i = 0; i < list->count(); ++i)
         if (list->itemText(i).startsWith(text)) return list->setCurrentIndex(i);
@@ -431,6 +440,9 @@ void MainConfigDialog::SaveSettings() {
   if (!settings_applied_) return;  // start-up would overwrite what it has yet to read
   RememberedSettings remembered;
   remembered.port = opened_port_;
+  if (!opened_port_info_.by_id.empty()) remembered.port_by_id = opened_port_info_.by_id.front();
+  if (!opened_port_info_.by_path.empty())
+    remembered.port_by_path = opened_port_info_.by_path.front();
   remembered.reply_seconds = reply_limit_->value();
   remembered.folder = files_.folder();
   remembered.geometry = saveGeometry();
@@ -541,9 +553,14 @@ void MainConfigDialog::OpenOrClosePort() {
 
 bool MainConfigDialog::OpenPort() {
   PortSettings settings;
-  settings.device = port_list_->portName();
+  const PortReferenceMatch chosen = port_list_->portReference();
+  settings.device = chosen.device;
   if (settings.device.empty()) {
     messages_.Show(MessageKind::Warning, kNoPortChosenMessage);
+    return false;
+  }
+  if (const std::string problem = UnresolvedPortMessage(chosen); !problem.empty()) {
+    messages_.Show(MessageKind::Warning, problem);
     return false;
   }
   settings.baud_rate = baud_list_->currentText().toInt();
@@ -563,6 +580,7 @@ bool MainConfigDialog::OpenPort() {
   if (error) messages_.Show(MessageKind::Error, error->report, kPortErrorCaption);
   port_settings_ = settings;
   opened_port_ = settings;
+  opened_port_info_ = port_list_->portInfo();
   // The unit on this port is not yet known by its serial numbers.
   connected_unit_.reset();
   ShowPortStatus();

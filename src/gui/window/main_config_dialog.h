@@ -15,6 +15,7 @@
 #include "core/device/device_event.h"
 #include "core/device/device_exchange.h"
 #include "core/device/unit_identity.h"
+#include "core/serial/serial_port_info.h"
 #include "core/session/exchange.h"
 #include "core/session/identity_question.h"
 #include "core/user_messages.h"
@@ -67,8 +68,12 @@ inline constexpr std::string_view kUnknownSignalText = "未知";
 // What the window needs from its surroundings, replaceable in tests.
 struct MainWindowEnvironment {
   std::vector<std::string> extra_ports;  // from the command line: listed, the first selected
-  std::function<std::vector<std::string>()> list_ports;  // default: this machine's serial ports
-  // Folders whose changes make the port list look again; default: /dev.
+  // Default: this machine's serial ports as udev knows them (ListSerialPortInfos).
+  std::function<std::vector<SerialPortInfo>()> list_ports;
+  // Whether the port list follows udev's announcements of ports plugged in or pulled out.
+  bool follow_udev = true;
+  // Folders whose changes make the port list look again; default: /dev, when udev's daemon does
+  // not announce ports.
   std::optional<std::vector<std::filesystem::path>> port_folders;
   // A parameter file to open as soon as the window's event loop runs (the program's FILE
   // argument), as if it had been chosen in the file menu's open dialog.
@@ -232,6 +237,7 @@ class MainConfigDialog : public QDialog {
   PagesSource* source_ = nullptr;  // QObject children
   PortSettings port_settings_;     // of the open port
   std::optional<PortSettings> opened_port_;  // the last port opened in this run
+  SerialPortInfo opened_port_info_;          // what is known about it, to find it again
   std::unique_ptr<QSettings> settings_;
   bool settings_applied_ = false;
   bool fitted_in_frame_ = false;                // fitted once the window manager's frame was known

@@ -11,9 +11,10 @@ std::vector<MainWindowTooltip> MainWindowTooltips() {
   using namespace main_id;
   const QString rates = QStringLiteral("%1 到 %2").arg(kBaudRates.front()).arg(kBaudRates.back());
   return {
-      {kPortList, QStringLiteral("连接DTU的串口：本机的串口设备，也可直接输入路径（如 "
-                                 "/dev/serial/by-id/ 下的名称）。插入或拔出USB串口适配器后列表"
-                                 "自动更新。")},
+      {kPortList, QStringLiteral("连接DTU的串口：本机的串口设备，USB串口适配器带有型号、厂商和"
+                                 "序列号；也可直接输入路径（如 /dev/serial/by-id/ 下的名称）、"
+                                 "设备名（如 ttyUSB0）或“serial:序列号”。插入或拔出USB串口适配器"
+                                 "后列表自动更新。")},
       {kBaudList, QStringLiteral("串口波特率：%1，须与DTU配置口的波特率一致。").arg(rates)},
       {kParityList, QStringLiteral("串口校验位：NONE 无校验，ODD 奇校验，EVEN 偶校验。")},
       {kDataBitsList, QStringLiteral("串口数据位：8 或 7。")},
