@@ -144,8 +144,7 @@ class MainWindowDeviceTest : public QObject {
     f_.messages.answers.push_back(Answer::Yes);
     Button(main_id::kWriteButton)->click();  // the unit is asked who it is first
     QVERIFY(WaitFor([&] { return !f_.messages.records.empty(); }, kWait));
-    QCOMPARE(f_.messages.records.size(), std::size_t{1});
-    QVERIFY(f_.messages.records[0].question);
+    QVERIFY(f_.messages.records[0].question);  // the unit's answer may already follow it
     QCOMPARE(f_.messages.records[0].text, std::string("确定设置参数吗?"));
     QCOMPARE(f_.messages.records[0].caption, std::string());  // the application's title
     QVERIFY(WaitFor([&] { return Shown("参数设置成功!"); }, kWait));
