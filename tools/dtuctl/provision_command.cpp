@@ -270,8 +270,9 @@ class ProvisionCommand final : public Command {
             "without --record; with it, a copy of the run's lines)");
     parser.add_option("--record", request_.record)
         ->option_text("DEST")
-        ->description(std::string(kDestinationHelp) +
-                      "\nkeeps the rows and results there (created when new)");
+        ->description(
+            "the production record to keep the rows and results in: a file\n"
+            "(SQLite, created when new), postgresql://... or a libpq connection string");
     parser.add_option("--operator", request_.operator_name)
         ->option_text("NAME")
         ->description("who starts the batch in the record (default the login name)");

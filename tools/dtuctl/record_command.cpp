@@ -23,6 +23,8 @@ constexpr std::string_view kDescription =
 file (SQLite) or a PostgreSQL database (postgresql://... or a libpq connection string).
 The record is only read.)";
 constexpr std::string_view kFooter = "'dtuctl record COMMAND --help' describes a command.";
+constexpr std::string_view kDestinationHelp =
+    "the record: a file, postgresql://... or a libpq connection string";
 
 struct Defined {
   CLI::App* parser;

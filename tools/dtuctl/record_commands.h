@@ -25,10 +25,6 @@ struct RegisterRecordCommand {
 
 // What the record commands share.
 
-// How the help names a record's destination.
-inline constexpr std::string_view kDestinationHelp =
-    "the record: a file, postgresql://... or a libpq connection string";
-
 // "dtuctl record NAME: problem" on stderr.
 void RecordComplain(std::string_view name, const std::string& problem);
 

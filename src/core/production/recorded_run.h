@@ -37,6 +37,7 @@ class RecordedRun final : public RowSource {
   // True once no row of the batch is left for any station (asked of the record at most once
   // per kRowsLeftInterval).
   bool AllDone() override;
+  bool Broken() const override { return failed(); }
 
   // Records the attempt; false, and the failure kept, when it could not be recorded.
   bool Record(const UnitAttempt& attempt);

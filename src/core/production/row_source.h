@@ -34,6 +34,8 @@ class RowSource {
   virtual void Finish(const UnitRow& row, UnitResult result) = 0;
   // True once every row is done.
   virtual bool AllDone() = 0;
+  // True once results can no longer be kept: a unit that got its row is then left unwritten.
+  virtual bool Broken() const { return false; }
 };
 
 }  // namespace dtu

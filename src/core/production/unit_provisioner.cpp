@@ -142,6 +142,8 @@ std::optional<UnitAttempt> UnitProvisioner::Provision(std::stop_token stop) {
     rows_.Finish(row, UnitResult::NoAnswer);
     return std::nullopt;
   }
+  // Another port found the record unwritable meanwhile: this unit's result could not be kept.
+  if (rows_.Broken()) return Ended(UnitResult::NotRecorded, "没有写入：生产记录已不能写入");
   UnitAttempt attempt = WriteAndVerify(row);
   rows_.Finish(row, attempt.entry.result);
   return attempt;
