@@ -27,7 +27,8 @@ declare -gA _dtu_dtuctl_options=(
   [import]="-o --output --base"
   [ports]=""
   [probe]="--port --parity --data --stop --timeout"
-  [provision]="--template --units --log --once $_dtu_dtuctl_line_options"
+  [provision]="--template --units --log --record --operator --station --once
+               $_dtu_dtuctl_line_options"
   [read]="$_dtu_dtuctl_line_options -o --output"
   [record]=""
   [record export]="--csv --json -o --output"
@@ -71,6 +72,9 @@ declare -gA _dtu_dtuctl_values=(
   [--template]="@file"
   [--units]="@file"
   [--log]="@file"
+  [--record]="@file"
+  [--operator]="@none"
+  [--station]="@none"
   [--batch]="@none"
   [--since]="@none"
 )

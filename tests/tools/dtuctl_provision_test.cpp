@@ -28,6 +28,7 @@
 #include "support/dtuctl_run.h"
 #include "support/dtusim_process.h"
 #include "support/run_process.h"
+#include "support/sim_unit.h"
 #include "support/temp_dir.h"
 
 namespace dtu {
@@ -46,33 +47,10 @@ using ::testing::IsEmpty;
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
 
-// A simulated unit with a module serial of its own, its block in a state file.
-struct Unit {
-  Unit(const TempDir& dir, const std::string& gsn, std::vector<std::string> extra = {})
-      : state(dir / ("unit-" + gsn + ".mts")), sim(DTUSIM_PATH, Args(gsn, extra)) {}
-
-  std::vector<std::string> Args(const std::string& gsn, std::vector<std::string> extra) const {
-    extra.insert(extra.begin(), {"--state", state.string(), "--gsn", gsn});
-    return extra;
-  }
-  const std::string& port() const { return sim.port_path(); }
-  Bytes State() const { return ReadAllBytes(state); }
-  // Changes whenever the simulator stores a block: it replaces the file.
-  std::pair<ino_t, std::int64_t> Stamp() const {
-    struct stat info {};
-    ::stat(state.c_str(), &info);
-    return {info.st_ino, info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec};
-  }
-
-  fs::path state;
-  DtusimProcess sim;
-};
+using Unit = test::SimUnit;
 
 ParameterBlock DefaultBlock(const Unit& unit) {
-  ParameterBlock block;
-  const Bytes bytes = unit.State();
-  std::copy_n(bytes.begin(), kBlockSize, block.bytes().begin());
-  return block;
+  return unit.Block();
 }
 
 Bytes Applied(const ParameterBlock& base, const std::vector<std::string>& assignments) {

@@ -21,10 +21,13 @@
 #include "core/production/earlier_runs.h"
 #include "core/production/provision_log.h"
 #include "core/production/provision_run.h"
+#include "core/production/recorded_run.h"
 #include "core/production/table_lock.h"
 #include "core/production/unit_table.h"
+#include "core/record/record_time.h"
 #include "interrupt_stop.h"
 #include "port_options.h"
+#include "record_commands.h"
 
 namespace dtuctl {
 namespace {
@@ -37,12 +40,19 @@ reads it back and compares it byte for byte, and appends a line per unit to the 
 L.csv. Every row is checked before any unit is touched. The ports work at once; a
 unit logged ok with the same row that already holds what it would get is skipped.
 Rows are known by their gsn or their values, so rows may be added between runs; a
-run that would hand a row out twice is refused, and so is a table another run holds.)";
+run that would hand a row out twice is refused, and so is a table another run holds.
+With --record DEST the rows and results are kept in the production record instead,
+which stations of a line share: each station joins the batch of the same template
+and table, a row goes to one unit wherever it is plugged in, a unit ended ok in the
+batch is skipped, and a unit's result is recorded before it is reported; the log is
+then an optional copy. A record that cannot be written stops the station.)";
 constexpr std::string_view kFooter =
     R"(exit status, after each unit's last attempt: 0 every unit ok or skipped, 1 bad usage,
 a refused table or log, a table another run holds or an unwritable log, 3 a unit rejected
 its block or did not keep it, 4 a unit stopped answering, 5 no such port, 6 port busy,
-7 port vanished, 8 port unusable, 13 a unit got no row, 14 a unit reported no serial)";
+7 port vanished, 8 port unusable, 10 the record is missing, not a record or newer,
+11 the record cannot be reached, is locked or read-only, or broke off (the station
+stopped), 13 a unit got no row, 14 a unit reported no serial)";
 // A table of units is some kilobytes; this is room for tens of thousands of rows.
 constexpr std::size_t kUnitsFileLimit = 16 * 1024 * 1024;
 
@@ -50,6 +60,9 @@ struct ProvisionRequest {
   std::string template_path;
   std::string units_path;
   std::string log_path;
+  std::string record;
+  std::string operator_name = dtu::DefaultOperator();
+  std::string station = dtu::DefaultStation();
   std::vector<std::string> ports;
   PortOptions line;
   bool once = false;
@@ -62,10 +75,11 @@ void Complain(const std::string& problem) {
 }
 
 // The units' table, checked row by row against the template before any unit is touched.
-std::optional<dtu::UnitTable> LoadUnits(const ProvisionRequest& request,
-                                        ConsoleMessages& messages) {
+std::optional<dtu::UnitTable> LoadUnits(const ProvisionRequest& request, ConsoleMessages& messages,
+                                        dtu::ParameterBlock& template_block) {
   const BlockSource source = ReadBlockOrText(request.template_path, messages);
   if (!source.block) return std::nullopt;
+  template_block = *source.block;
   std::string csv;
   if (const dtu::FileResult read = dtu::ReadTextFile(request.units_path, csv, kUnitsFileLimit);
       !read.ok()) {
@@ -98,8 +112,8 @@ int ResultStatus(const std::vector<dtu::LogEntry>& last_attempts) {
 }
 
 // "3 units: 2 ok, 1 skipped", by each unit's last attempt; "2 units (3 attempts): ..." when a
-// unit was tried more than once.
-std::string Summary(const dtu::ProvisionOutcome& outcome, const std::string& log_path) {
+// unit was tried more than once; then where the results are.
+std::string Summary(const dtu::ProvisionOutcome& outcome, const std::string& kept_in) {
   const std::vector<dtu::LogEntry>& units = outcome.last_attempts;
   std::map<dtu::UnitResult, int> counts;
   for (const dtu::LogEntry& entry : units) ++counts[entry.result];
@@ -111,18 +125,48 @@ std::string Summary(const dtu::ProvisionOutcome& outcome, const std::string& log
     text += separator + std::to_string(count) + " " + std::string(dtu::ResultName(result));
     separator = ", ";
   }
-  return text + "; log: " + log_path + "\n";
+  return text + "; " + kept_in + "\n";
 }
 
-int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
-  if (std::set<std::string>(request.ports.begin(), request.ports.end()).size() !=
-      request.ports.size()) {
-    Complain("a port is given twice");
+dtu::ProvisionSettings SettingsOf(const ProvisionRequest& request) {
+  return {request.ports, LineOf(request.line),
+          std::chrono::milliseconds(static_cast<long long>(request.line.timeout_seconds * 1000)),
+          request.once};
+}
+
+// Runs the ports with `run` and says how it went; the exit status.
+template <typename Run>
+int RunAndReport(const ProvisionRequest& request, const std::string& kept_in, Run&& run) {
+  std::size_t columns = 0;
+  const bool terminal = ConsoleProgress::StdoutIsTerminal(columns);
+  ConsoleProgress progress([](const std::string& text) { WriteToStdout(kName, text); },
+                           request.ports, terminal, columns);
+  const dtu::ProvisionOutcome outcome = run(progress);
+  progress.Finish();
+
+  if (outcome.open_error) {
+    Complain(DescribeOpenFailure(*outcome.unopened_port, outcome.open_error->failure,
+                                 outcome.open_error->message) +
+             "; nothing was written to any unit");
+    return OpenFailureStatus(outcome.open_error->failure);
+  }
+  if (!WriteToStdout(kName, Summary(outcome, kept_in))) return kExitFailure;
+  if (!outcome.record_error.ok()) {
+    Complain(outcome.record_error.message +
+             "; the station was stopped, the unit it was on is logged not-recorded");
+    return RecordFailureStatus(outcome.record_error.failure);
+  }
+  if (!outcome.log_error.empty()) {
+    Complain(request.log_path + ": the last unit's line could not be logged (" + outcome.log_error +
+             "); the run was ended");
     return kExitFailure;
   }
-  ConsoleMessages messages;
-  const std::optional<dtu::UnitTable> table = LoadUnits(request, messages);
-  if (!table) return kExitFailure;
+  return ResultStatus(outcome.last_attempts);
+}
+
+// The rows, and what earlier runs did, from the log: one run at a time on a table.
+int ProvisionFromLog(const ProvisionRequest& request, const dtu::UnitTable& table,
+                     ConsoleMessages& messages, std::stop_token stop) {
   std::string error;
   const std::unique_ptr<dtu::TableLock> lock =
       dtu::TableLock::Acquire(request.units_path, request.log_path, error);
@@ -135,39 +179,77 @@ int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
     Complain(request.log_path + ": " + error);
     return kExitFailure;
   }
-  const dtu::EarlierRuns earlier = dtu::ResumeEarlierRuns(*table, log->earlier_successes());
+  const dtu::EarlierRuns earlier = dtu::ResumeEarlierRuns(table, log->earlier_successes());
   if (!earlier.ok()) {
     Complain(request.log_path + ": " + earlier.error + "; nothing was written to any unit");
     return kExitFailure;
   }
   for (const std::string& note : earlier.notes)
     messages.Show(dtu::MessageKind::Information, request.log_path + ": " + note);
+  return RunAndReport(request, "log: " + request.log_path, [&](ConsoleProgress& progress) {
+    return dtu::RunProvisioning(SettingsOf(request), table, earlier, *log, progress, stop);
+  });
+}
 
-  std::size_t columns = 0;
-  const bool terminal = ConsoleProgress::StdoutIsTerminal(columns);
-  ConsoleProgress progress([](const std::string& text) { WriteToStdout(kName, text); },
-                           request.ports, terminal, columns);
-  dtu::ProvisionSettings settings{
-      request.ports, LineOf(request.line),
-      std::chrono::milliseconds(static_cast<long long>(request.line.timeout_seconds * 1000)),
-      request.once};
-  const dtu::ProvisionOutcome outcome =
-      dtu::RunProvisioning(settings, *table, earlier, *log, progress, stop);
-  progress.Finish();
-
-  if (outcome.open_error) {
-    Complain(DescribeOpenFailure(*outcome.unopened_port, outcome.open_error->failure,
-                                 outcome.open_error->message) +
-             "; nothing was written to any unit");
-    return OpenFailureStatus(outcome.open_error->failure);
+// The rows, and what earlier runs and other stations did, from the production record; the log,
+// when given, a copy of this run's lines.
+int ProvisionIntoRecord(const ProvisionRequest& request, const dtu::UnitTable& table,
+                        const dtu::ParameterBlock& template_block, ConsoleMessages& messages,
+                        std::stop_token stop) {
+  dtu::RecordError error;
+  const std::unique_ptr<dtu::ProductionRecord> record =
+      dtu::ProductionRecord::Open(request.record, dtu::ProductionRecord::Access::Create, error);
+  if (!record) {
+    Complain(error.message + "; nothing was written to any unit");
+    return RecordFailureStatus(error.failure);
   }
-  if (!WriteToStdout(kName, Summary(outcome, request.log_path))) return kExitFailure;
-  if (!outcome.log_error.empty()) {
-    Complain(request.log_path + ": the last unit's line could not be logged (" + outcome.log_error +
-             "); the run was ended");
+  std::unique_ptr<dtu::ProvisionLog> log;
+  std::string kept_in = "record: " + record->name();
+  if (!request.log_path.empty()) {
+    std::string log_error;
+    log = dtu::ProvisionLog::Open(request.log_path, log_error);
+    if (!log) {
+      Complain(request.log_path + ": " + log_error);
+      return kExitFailure;
+    }
+    kept_in += "; log: " + request.log_path;
+  }
+  dtu::BatchHandle batch;
+  error = record->StartBatch(dtu::BatchStartOf(table, template_block, request.units_path,
+                                               request.operator_name, request.station),
+                             batch);
+  if (!error.ok()) {
+    Complain(error.message + "; nothing was written to any unit");
+    return RecordFailureStatus(error.failure);
+  }
+  messages.Show(dtu::MessageKind::Information,
+                record->name() + ": batch " + std::to_string(batch.id) +
+                    (batch.joined ? ", started " + dtu::FormatRecordTime(batch.started) +
+                                        ", joined as station " + request.station
+                                  : " started by station " + request.station));
+  dtu::RecordedRun recorded(*record, table, batch.id, request.station);
+  return RunAndReport(request, kept_in, [&](ConsoleProgress& progress) {
+    return dtu::RunRecordedProvisioning(SettingsOf(request), table, recorded, log.get(), progress,
+                                        stop);
+  });
+}
+
+int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
+  if (std::set<std::string>(request.ports.begin(), request.ports.end()).size() !=
+      request.ports.size()) {
+    Complain("a port is given twice");
     return kExitFailure;
   }
-  return ResultStatus(outcome.last_attempts);
+  if (request.log_path.empty() && request.record.empty()) {
+    Complain("give the log (--log L.csv), the production record (--record DEST), or both");
+    return kExitFailure;
+  }
+  ConsoleMessages messages;
+  dtu::ParameterBlock template_block;
+  const std::optional<dtu::UnitTable> table = LoadUnits(request, messages, template_block);
+  if (!table) return kExitFailure;
+  if (request.record.empty()) return ProvisionFromLog(request, *table, messages, stop);
+  return ProvisionIntoRecord(request, *table, template_block, messages, stop);
 }
 
 class ProvisionCommand final : public Command {
@@ -182,9 +264,21 @@ class ProvisionCommand final : public Command {
         ->option_text("U.csv")
         ->description("the units' table: a header of field names, one row per unit (required)");
     parser.add_option("--log", request_.log_path)
-        ->required()
         ->option_text("L.csv")
-        ->description("the log, created when new and only appended to (required)");
+        ->description(
+            "the log, created when new and only appended to (required\n"
+            "without --record; with it, a copy of the run's lines)");
+    parser.add_option("--record", request_.record)
+        ->option_text("DEST")
+        ->description(
+            "the production record to keep the rows and results in: a file\n"
+            "(SQLite, created when new), postgresql://... or a libpq connection string");
+    parser.add_option("--operator", request_.operator_name)
+        ->option_text("NAME")
+        ->description("who starts the batch in the record (default the login name)");
+    parser.add_option("--station", request_.station)
+        ->option_text("NAME")
+        ->description("this station's name in the record (default the host name)");
     AddPortListOption(parser, request_.ports,
                       "a serial port with units on it (required, repeatable)")
         ->required();

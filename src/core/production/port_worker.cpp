@@ -28,7 +28,7 @@ bool SleepUnlessStopped(std::chrono::milliseconds duration, std::stop_token stop
   return !never.wait_for(lock, stop, duration, [] { return false; }) && !stop.stop_requested();
 }
 
-PortWorker::PortWorker(std::size_t index, PortChannel& channel, RowAssigner& rows,
+PortWorker::PortWorker(std::size_t index, PortChannel& channel, RowSource& rows,
                        ProvisionRecord& record, ProvisionProgress& progress, Settings settings)
     : index_(index),
       channel_(channel),
@@ -42,7 +42,7 @@ void PortWorker::Show(std::string_view text) {
 }
 
 bool PortWorker::Finished(std::stop_token stop) const {
-  return stop.stop_requested() || record_.log_failed() || rows_.AllDone();
+  return stop.stop_requested() || record_.failed() || rows_.AllDone();
 }
 
 void PortWorker::Run(std::stop_token stop) {
@@ -50,23 +50,27 @@ void PortWorker::Run(std::stop_token stop) {
     ProvisionOne(stop);
     return;
   }
+  bool next_unit_there = false;
   while (!Finished(stop)) {
-    if (!WaitForUnit(stop) || !ProvisionOne(stop) || Finished(stop)) break;
-    WaitForDeparture(stop);
+    if (!next_unit_there && !WaitForUnit(stop)) break;
+    if (!ProvisionOne(stop) || Finished(stop)) break;
+    next_unit_there = WaitForDeparture(stop);
   }
   if (!stop.stop_requested() && rows_.AllDone()) Show("表中的行都已完成");
 }
 
-// False when the run is to end: stopped, or the log could not be written.
+// False when the run is to end: stopped, or the log or the record could not be written. The
+// unit is reported once its line is logged and recorded, as the line was kept.
 bool PortWorker::ProvisionOne(std::stop_token stop) {
   UnitProvisioner provisioner(channel_, rows_, settings_.timeout,
                               [this](std::string_view step) { Show(step); });
-  const std::optional<LogEntry> entry = provisioner.Provision(stop);
-  if (!entry) return false;
-  const bool logged = record_.Add(*entry);
-  Show(Describe(*entry));
-  progress_.UnitEnded(index_, *entry);
-  return logged;
+  std::optional<UnitAttempt> attempt = provisioner.Provision(stop);
+  if (!attempt) return false;
+  last_unit_ = attempt->entry.unit;
+  const bool kept = record_.Add(*attempt);
+  Show(Describe(attempt->entry));
+  progress_.UnitEnded(index_, attempt->entry);
+  return kept;
 }
 
 ExchangeOutcome PortWorker::Poll(std::stop_token stop) {
@@ -87,13 +91,18 @@ bool PortWorker::WaitForUnit(std::stop_token stop) {
   return false;
 }
 
-// Until the unit just handled no longer answers (or its port is gone).
-void PortWorker::WaitForDeparture(std::stop_token stop) {
+// Until the unit just handled no longer answers (or its port is gone); true when another unit
+// answers in its place (swapped within a question's silence).
+bool PortWorker::WaitForDeparture(std::stop_token stop) {
   Show("请换下一个单元");
   while (!Finished(stop) && channel_.is_open()) {
-    if (Poll(stop) != ExchangeOutcome::Completed) return;
-    if (!SleepUnlessStopped(kPollInterval, stop)) return;
+    const ExchangeResult answer = channel_.Ask(ReadParametersRequest(kPollAnswerTime), stop);
+    if (answer.outcome != ExchangeOutcome::Completed) return false;
+    const UnitIdentity unit = ReportOf(answer).unit;
+    if (last_unit_.known() && unit != last_unit_) return true;
+    if (!SleepUnlessStopped(kPollInterval, stop)) return false;
   }
+  return false;
 }
 
 // Opens a vanished port again once it is back; false when the run ends first.

@@ -8,7 +8,7 @@
 
 #include "core/production/port_channel.h"
 #include "core/production/provision_progress.h"
-#include "core/production/row_assigner.h"
+#include "core/production/row_source.h"
 
 namespace dtu {
 
@@ -16,7 +16,9 @@ class ProvisionRecord;
 
 // The work of one port in a production run, on the port's own thread: provisions the unit on
 // it and, unless told to do one unit only, waits after each unit until that unit stops
-// answering and a new one answers, until every row is done or a stop is requested. A port that
+// answering and a new one answers, until every row is done or a stop is requested. While it
+// waits, every question reads the unit's serials too, so a unit swapped for another quicker
+// than the silence that tells a unit has gone is taken as the new unit it is. A port that
 // vanishes while waiting is opened again as soon as it is back.
 class PortWorker {
  public:
@@ -25,7 +27,7 @@ class PortWorker {
     bool once = false;                        // provision one unit and stop
   };
 
-  PortWorker(std::size_t index, PortChannel& channel, RowAssigner& rows, ProvisionRecord& record,
+  PortWorker(std::size_t index, PortChannel& channel, RowSource& rows, ProvisionRecord& record,
              ProvisionProgress& progress, Settings settings);
 
   void Run(std::stop_token stop);
@@ -33,7 +35,7 @@ class PortWorker {
  private:
   bool ProvisionOne(std::stop_token stop);
   bool WaitForUnit(std::stop_token stop);
-  void WaitForDeparture(std::stop_token stop);
+  bool WaitForDeparture(std::stop_token stop);
   bool Reopen(std::stop_token stop);
   ExchangeOutcome Poll(std::stop_token stop);
   bool Finished(std::stop_token stop) const;
@@ -41,10 +43,11 @@ class PortWorker {
 
   std::size_t index_;
   PortChannel& channel_;
-  RowAssigner& rows_;
+  RowSource& rows_;
   ProvisionRecord& record_;
   ProvisionProgress& progress_;
   Settings settings_;
+  UnitIdentity last_unit_;  // the unit provisioned last
 };
 
 // Sleeps for `duration` or until `stop` is requested; false when it was.

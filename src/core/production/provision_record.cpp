@@ -1,17 +1,33 @@
 #include "core/production/provision_record.h"
 
+#include "core/production/recorded_run.h"
+
 namespace dtu {
 
-bool ProvisionRecord::Add(LogEntry entry) {
+bool ProvisionRecord::Add(UnitAttempt& attempt) {
+  LogEntry& entry = attempt.entry;
   entry.table_fingerprint = table_fingerprint_;
   entry.template_fingerprint = template_fingerprint_;
+  bool recorded = true;
+  if (recorded_ != nullptr && !recorded_->Record(attempt)) {
+    recorded = false;
+    // The unit holds what its line says; only the record lacks it.
+    if (entry.result != UnitResult::NotRecorded)
+      entry.message = std::string(ResultName(entry.result)) + "：" + entry.message +
+                      "；结果没能记入生产记录：" + recorded_->failure().message;
+    entry.result = UnitResult::NotRecorded;
+  }
   std::string error;
-  const bool logged = log_.Append(entry, error);
+  const bool logged = log_ == nullptr || log_->Append(entry, error);
   std::lock_guard lock(mutex_);
-  entries_.push_back(std::move(entry));
+  entries_.push_back(entry);
   if (!logged && log_error_.empty()) log_error_ = error;
   if (!logged) log_failed_ = true;
-  return logged;
+  return logged && recorded;
+}
+
+bool ProvisionRecord::failed() const {
+  return log_failed_.load() || (recorded_ != nullptr && recorded_->failed());
 }
 
 std::string ProvisionRecord::log_error() const {

@@ -7,29 +7,38 @@
 #include <vector>
 
 #include "core/production/provision_log.h"
+#include "core/production/unit_attempt.h"
 
 namespace dtu {
 
-// What a production run has done so far: the log lines of its units, each appended to the log
-// as the unit ends (any thread). Once a line cannot be logged the run is to end.
+class RecordedRun;
+
+// What a production run has done so far: the log lines of its units, each recorded in the
+// production record (when the run keeps one) and then appended to the log (when it has one) as
+// the unit ends (any thread). A unit whose result the record could not take is logged as not
+// recorded. Once a line cannot be logged or recorded the run is to end.
 class ProvisionRecord {
  public:
   // Every line carries the fingerprints of the run's table and template.
-  ProvisionRecord(ProvisionLog& log, std::string table_fingerprint,
-                  std::string template_fingerprint)
+  ProvisionRecord(ProvisionLog* log, std::string table_fingerprint,
+                  std::string template_fingerprint, RecordedRun* recorded = nullptr)
       : log_(log),
+        recorded_(recorded),
         table_fingerprint_(std::move(table_fingerprint)),
         template_fingerprint_(std::move(template_fingerprint)) {}
 
-  // Logs the unit's line; false when the log could not be written.
-  bool Add(LogEntry entry);
+  // Records and logs the unit's attempt; false when either could not be written. The
+  // attempt's line is left as it was kept: not recorded, when the record failed.
+  bool Add(UnitAttempt& attempt);
 
-  bool log_failed() const { return log_failed_.load(); }
+  // True once a line could not be logged or recorded.
+  bool failed() const;
   std::string log_error() const;
   std::vector<LogEntry> entries() const;
 
  private:
-  ProvisionLog& log_;
+  ProvisionLog* log_;
+  RecordedRun* recorded_;
   const std::string table_fingerprint_;
   const std::string template_fingerprint_;
   mutable std::mutex mutex_;

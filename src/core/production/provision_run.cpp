@@ -8,6 +8,7 @@
 
 #include "core/production/port_worker.h"
 #include "core/production/provision_record.h"
+#include "core/production/recorded_run.h"
 #include "core/production/row_assigner.h"
 
 namespace dtu {
@@ -58,13 +59,9 @@ class OpeningGate {
   std::optional<ChannelOpenError> error_;
 };
 
-}  // namespace
-
-ProvisionOutcome RunProvisioning(const ProvisionSettings& settings, const UnitTable& table,
-                                 const EarlierRuns& earlier, ProvisionLog& log,
-                                 ProvisionProgress& progress, std::stop_token stop) {
-  RowAssigner assigner(table, earlier.successes, settings.once);
-  ProvisionRecord record(log, table.fingerprint, table.template_fingerprint);
+ProvisionOutcome RunPorts(const ProvisionSettings& settings, RowSource& rows,
+                          ProvisionRecord& record, ProvisionProgress& progress,
+                          std::stop_token stop) {
   OpeningGate gate(settings.ports.size());
   const PortWorker::Settings worker_settings{settings.timeout, settings.once};
   {
@@ -75,7 +72,7 @@ ProvisionOutcome RunProvisioning(const ProvisionSettings& settings, const UnitTa
           // The channel lives and dies on its port's thread, as the engine wants its owner to.
           PortChannel channel(settings.ports[i], settings.line);
           if (!gate.Arrive(settings.ports[i], channel.Open())) return;
-          PortWorker(i, channel, assigner, record, progress, worker_settings).Run(stop);
+          PortWorker(i, channel, rows, record, progress, worker_settings).Run(stop);
         });
       } catch (const std::system_error&) {
         gate.Abandon(settings.ports[i], settings.ports.size() - i);
@@ -88,6 +85,25 @@ ProvisionOutcome RunProvisioning(const ProvisionSettings& settings, const UnitTa
   outcome.entries = record.entries();
   outcome.last_attempts = LastAttemptPerUnit(outcome.entries);
   outcome.log_error = record.log_error();
+  return outcome;
+}
+
+}  // namespace
+
+ProvisionOutcome RunProvisioning(const ProvisionSettings& settings, const UnitTable& table,
+                                 const EarlierRuns& earlier, ProvisionLog& log,
+                                 ProvisionProgress& progress, std::stop_token stop) {
+  RowAssigner assigner(table, earlier.successes, settings.once);
+  ProvisionRecord record(&log, table.fingerprint, table.template_fingerprint);
+  return RunPorts(settings, assigner, record, progress, stop);
+}
+
+ProvisionOutcome RunRecordedProvisioning(const ProvisionSettings& settings, const UnitTable& table,
+                                         RecordedRun& recorded, ProvisionLog* log,
+                                         ProvisionProgress& progress, std::stop_token stop) {
+  ProvisionRecord record(log, table.fingerprint, table.template_fingerprint, &recorded);
+  ProvisionOutcome outcome = RunPorts(settings, recorded, record, progress, stop);
+  outcome.record_error = recorded.failure();
   return outcome;
 }
 

@@ -11,9 +11,12 @@
 #include "core/production/provision_log.h"
 #include "core/production/provision_progress.h"
 #include "core/production/unit_table.h"
+#include "core/record/record_error.h"
 #include "core/serial/line_settings.h"
 
 namespace dtu {
+
+class RecordedRun;
 
 struct ProvisionSettings {
   std::vector<std::string> ports;
@@ -29,6 +32,7 @@ struct ProvisionOutcome {
   std::vector<LogEntry> entries;        // every unit's every attempt, in the order they ended
   std::vector<LogEntry> last_attempts;  // LastAttemptPerUnit of the entries
   std::string log_error;                // why the log could not be written, if it could not
+  RecordError record_error;             // why the production record could not be written
 };
 
 // A production run: one thread per port, all opened before any unit is touched, each
@@ -38,5 +42,11 @@ struct ProvisionOutcome {
 ProvisionOutcome RunProvisioning(const ProvisionSettings& settings, const UnitTable& table,
                                  const EarlierRuns& earlier, ProvisionLog& log,
                                  ProvisionProgress& progress, std::stop_token stop);
+
+// The same with the rows and results in the production record of `recorded`, which also tells
+// what earlier runs and other stations did; `log`, when given, gets every line as well.
+ProvisionOutcome RunRecordedProvisioning(const ProvisionSettings& settings, const UnitTable& table,
+                                         RecordedRun& recorded, ProvisionLog* log,
+                                         ProvisionProgress& progress, std::stop_token stop);
 
 }  // namespace dtu

@@ -27,7 +27,7 @@ bool RowAssigner::EndedWell(const UnitIdentity& unit, const std::string& key) co
 }
 
 RowAssigner::Claim RowAssigner::None(std::string why) const {
-  return {nullptr, false, UnitResult::NoRow, std::move(why)};
+  return {nullptr, false, true, UnitResult::NoRow, std::move(why)};
 }
 
 RowAssigner::Claim RowAssigner::Take(Slot& slot, const UnitIdentity& unit) {
@@ -35,7 +35,7 @@ RowAssigner::Claim RowAssigner::Take(Slot& slot, const UnitIdentity& unit) {
     return None("第 " + std::to_string(slot.row->line) + " 行正在另一个端口上使用");
   slot.state = State::Busy;
   slot.claimant = unit;
-  return {slot.row, EndedWell(unit, slot.row->key), UnitResult::NoRow, {}};
+  return {slot.row, EndedWell(unit, slot.row->key), true, UnitResult::NoRow, {}};
 }
 
 // The latest row the unit ended well with, if it did with any.
@@ -53,7 +53,7 @@ std::optional<RowAssigner::Claim> RowAssigner::ClaimEarlierRow(const UnitIdentit
 RowAssigner::Claim RowAssigner::ClaimRow(const UnitIdentity& unit) {
   std::lock_guard lock(mutex_);
   if (!unit.known() && !may_take_unidentified_)
-    return {nullptr, false, UnitResult::Unidentified,
+    return {nullptr, false, true, UnitResult::Unidentified,
             "单元没有报告模块序列号（GSN）和板卡序列号（XuLieHao），无法与别的单元区分，"
             "每次接上都会再拿走一行；只有单元表全按文件顺序（没有 gsn）并且加上 --once "
             "（每个单元在这次运行中只接一次）时，才把下一行给这样的单元"};
@@ -84,7 +84,7 @@ void RowAssigner::Finish(const UnitRow& row, UnitResult result) {
   }
 }
 
-bool RowAssigner::AllDone() const {
+bool RowAssigner::AllDone() {
   std::lock_guard lock(mutex_);
   return std::ranges::all_of(slots_, [](const Slot& s) { return s.state == State::Done; });
 }

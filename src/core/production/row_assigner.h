@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/production/provision_log.h"
+#include "core/production/row_source.h"
 #include "core/production/unit_result.h"
 #include "core/production/unit_table.h"
 
@@ -23,15 +24,8 @@ namespace dtu {
 // before: then it stays that unit's. A unit that ended well with a row no longer in the table
 // gets none. A unit that reports no serial cannot be told apart from the next one, and gets a
 // row only when every row is in file order and each unit is taken once in the run.
-class RowAssigner {
+class RowAssigner final : public RowSource {
  public:
-  struct Claim {
-    const UnitRow* row = nullptr;  // nullptr: none for this unit (see `refusal`, `why_none`)
-    bool done_before = false;      // the unit has ended well with this row before
-    UnitResult refusal = UnitResult::NoRow;  // NoRow or Unidentified
-    std::string why_none;
-  };
-
   // `table` must outlive the assigner; `history` holds the successes of earlier runs, each
   // with its row key (EarlierRuns). `each_unit_once`: a unit is taken once in this run and not
   // recognised again (one unit per port), so one without a serial may have a row in file order.
@@ -39,12 +33,15 @@ class RowAssigner {
 
   // Picks the row for a unit and marks it as being worked on.
   Claim ClaimRow(const UnitIdentity& unit);
+  Claim ClaimRow(const UnitIdentity& unit, std::string_view, std::string_view) override {
+    return ClaimRow(unit);
+  }
 
   // The unit working on `row` has ended with `result`.
-  void Finish(const UnitRow& row, UnitResult result);
+  void Finish(const UnitRow& row, UnitResult result) override;
 
   // True once every row is done.
-  bool AllDone() const;
+  bool AllDone() override;
 
  private:
   enum class State { Free, Busy, Done };

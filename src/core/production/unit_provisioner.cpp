@@ -4,15 +4,21 @@
 
 #include "core/block/block_layout.h"
 #include "core/device/device_event_text.h"
+#include "core/device/device_link.h"
 #include "core/system_error_text.h"
 
 namespace dtu {
 namespace {
 
-std::string_view FieldAt(std::size_t offset) {
+const FieldRow* FieldAt(std::size_t offset) {
   for (const FieldRow& row : kBlockLayout)
-    if (offset >= row.offset && offset < std::size_t{row.offset} + row.size) return row.name;
-  return {};
+    if (offset >= row.offset && offset < std::size_t{row.offset} + row.size) return &row;
+  return nullptr;
+}
+
+bool InChecksum(std::size_t offset) {
+  return offset >= field::checksum.offset &&
+         offset < std::size_t{field::checksum.offset} + field::checksum.size;
 }
 
 std::string TextOfAnswer(Acknowledgement answer) {
@@ -36,18 +42,38 @@ UnitReport ReportOf(const ExchangeResult& result) {
 
 std::string DescribeDifference(const ParameterBlock& sent, const ParameterBlock& read) {
   std::size_t first = kBlockSize;
+  std::size_t first_checksum = kBlockSize;
   std::size_t count = 0;
   for (std::size_t i = 0; i < kBlockSize; ++i) {
     if (sent.bytes()[i] == read.bytes()[i]) continue;
-    if (first == kBlockSize) first = i;
+    std::size_t& place = InChecksum(i) ? first_checksum : first;
+    if (place == kBlockSize) place = i;
     ++count;
   }
   if (count == 0) return {};
+  if (first == kBlockSize) first = first_checksum;
+  const FieldRow* field = FieldAt(first);
   return "读回的参数与写入的不同：" + std::to_string(count) + " 个字节不同，第一个在偏移 " +
-         std::to_string(first) + "（" + std::string(FieldAt(first)) + "）";
+         std::to_string(first) + "（" + std::string(field != nullptr ? field->name : "") + "）";
 }
 
-UnitProvisioner::UnitProvisioner(PortChannel& channel, RowAssigner& rows,
+std::string UnansweredText(const ExchangeResult& result, std::string_view what) {
+  const DeviceExchange& exchange = result.exchange;
+  if (exchange.received_count() == 0) return std::string(what) + "时单元没有回答";
+  std::string text = std::string(what) + "时单元的回答";
+  text += result.outcome == ExchangeOutcome::Overlong ? "没有结束" : "不完整";
+  text += "：收到 " + std::to_string(exchange.received_count()) + " 个字节";
+  if (exchange.kind() == ExchangeKind::ReadParameters)
+    text += "（参数 " + std::to_string(exchange.block_digits()) + "/" +
+            std::to_string(DeviceLink::kBlockHexSize) + " 位）";
+  if (result.outcome == ExchangeOutcome::Overlong)
+    text += "，" + std::to_string(result.took.count()) + " 毫秒后仍未成为完整的回答";
+  else
+    text += "后停了 " + std::to_string(result.timing.reply_limit.count()) + " 毫秒";
+  return text;
+}
+
+UnitProvisioner::UnitProvisioner(PortChannel& channel, RowSource& rows,
                                  std::chrono::milliseconds timeout, StepReport step)
     : channel_(channel), rows_(rows), timeout_(timeout), step_(std::move(step)) {}
 
@@ -55,8 +81,14 @@ ExchangeResult UnitProvisioner::ReadBlock(std::stop_token stop) {
   return channel_.Ask(ReadParametersRequest(timeout_), stop);
 }
 
-LogEntry UnitProvisioner::Ended(UnitResult result, std::string message) const {
-  LogEntry entry;
+UnitAttempt UnitProvisioner::Ended(UnitResult result, std::string message) const {
+  UnitAttempt attempt;
+  attempt.before = unit_.block;
+  attempt.after = read_back_;
+  attempt.started = started_;
+  attempt.duration = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started_steady_);
+  LogEntry& entry = attempt.entry;
   entry.time = LogTimeNow();
   entry.port = channel_.device();
   entry.unit = unit_.unit;
@@ -66,21 +98,24 @@ LogEntry UnitProvisioner::Ended(UnitResult result, std::string message) const {
   entry.row_key = row_key_;
   entry.result = result;
   entry.message = std::move(message);
-  return entry;
+  return attempt;
 }
 
-LogEntry UnitProvisioner::EndedUnanswered(const ExchangeResult& result,
-                                          std::string_view what) const {
+UnitAttempt UnitProvisioner::EndedUnanswered(const ExchangeResult& result,
+                                             std::string_view what) const {
   if (result.outcome == ExchangeOutcome::PortLost)
     return Ended(UnitResult::Vanished, "端口在" + std::string(what) + "时不见了：" +
                                            SystemErrorText(result.loss.failure.error));
-  return Ended(UnitResult::NoAnswer, std::string(what) + "时单元没有回答");
+  return Ended(UnitResult::NoAnswer, UnansweredText(result, what));
 }
 
-std::optional<LogEntry> UnitProvisioner::Provision(std::stop_token stop) {
+std::optional<UnitAttempt> UnitProvisioner::Provision(std::stop_token stop) {
   unit_ = {};
   row_line_ = 0;
   row_key_.clear();
+  read_back_.reset();
+  started_ = std::chrono::system_clock::now();
+  started_steady_ = std::chrono::steady_clock::now();
   step_("读取参数");
   const ExchangeResult read = ReadBlock(stop);
   // Whatever the unit said about itself goes into the log, even when its block did not come.
@@ -88,26 +123,33 @@ std::optional<LogEntry> UnitProvisioner::Provision(std::stop_token stop) {
   if (read.outcome == ExchangeOutcome::Cancelled) return std::nullopt;
   if (!read.answered()) return EndedUnanswered(read, "读取参数");
 
-  const RowAssigner::Claim claim = rows_.ClaimRow(unit_.unit);
+  const RowSource::Claim claim = rows_.ClaimRow(unit_.unit, unit_.firmware, channel_.device());
   if (claim.row == nullptr) return Ended(claim.refusal, "没有写入：" + claim.why_none);
   const UnitRow& row = *claim.row;
   row_line_ = row.line;
   row_key_ = row.key;
-  if (claim.done_before && *unit_.block == row.block) {
+  const bool holds_row = *unit_.block == row.block;
+  if (claim.done_before && (holds_row || !claim.rewrite_when_changed)) {
     rows_.Finish(row, UnitResult::Skipped);
-    return Ended(UnitResult::Skipped, "以前已按这一行设置，参数相同，没有再写");
+    return Ended(
+        UnitResult::Skipped,
+        holds_row
+            ? "以前已按这一行设置，参数相同，没有再写"
+            : "生产记录中这个单元已按这一行设置成功，没有再写（单元现在的参数与这一行的不同）");
   }
   if (stop.stop_requested()) {
     rows_.Finish(row, UnitResult::NoAnswer);
     return std::nullopt;
   }
-  LogEntry entry = WriteAndVerify(row);
-  rows_.Finish(row, entry.result);
-  return entry;
+  // Another port found the record unwritable meanwhile: this unit's result could not be kept.
+  if (rows_.Broken()) return Ended(UnitResult::NotRecorded, "没有写入：生产记录已不能写入");
+  UnitAttempt attempt = WriteAndVerify(row);
+  rows_.Finish(row, attempt.entry.result);
+  return attempt;
 }
 
 // Not stopped half-way: the log is to say what the unit holds.
-LogEntry UnitProvisioner::WriteAndVerify(const UnitRow& row) {
+UnitAttempt UnitProvisioner::WriteAndVerify(const UnitRow& row) {
   ParameterBlock sent = row.block;
   const ExchangeRequest write = WriteParametersRequest(sent, timeout_);
   step_(UnitName(unit_.unit) + " 第 " + std::to_string(row.line) + " 行：写入参数");
@@ -120,6 +162,7 @@ LogEntry UnitProvisioner::WriteAndVerify(const UnitRow& row) {
   const ExchangeResult verified = ReadBlock({});
   if (!verified.answered()) return EndedUnanswered(verified, "写入成功后读回参数");
   const ParameterBlock& read_back = verified.block()->block;
+  read_back_ = read_back;
   if (read_back != sent) return Ended(UnitResult::Mismatch, DescribeDifference(sent, read_back));
   return Ended(UnitResult::Ok, TextOfAnswer(Acknowledgement::Stored) + " 读回的参数与写入的相同");
 }

@@ -6,7 +6,7 @@
 namespace dtu {
 namespace {
 
-constexpr std::array<std::pair<UnitResult, std::string_view>, 8> kNames{{
+constexpr std::array<std::pair<UnitResult, std::string_view>, 9> kNames{{
     {UnitResult::Ok, "ok"},
     {UnitResult::Skipped, "skipped"},
     {UnitResult::Rejected, "rejected"},
@@ -15,6 +15,7 @@ constexpr std::array<std::pair<UnitResult, std::string_view>, 8> kNames{{
     {UnitResult::Vanished, "vanished"},
     {UnitResult::NoRow, "no-row"},
     {UnitResult::Unidentified, "unidentified"},
+    {UnitResult::NotRecorded, "not-recorded"},
 }};
 
 }  // namespace

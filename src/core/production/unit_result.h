@@ -18,6 +18,8 @@ enum class UnitResult {
   Vanished,      // the port vanished
   NoRow,         // nothing written: the table has no row for the unit (ran out, or no gsn)
   Unidentified,  // nothing written: the unit reported no serial, so it cannot be told apart
+  NotRecorded,   // the production record could not take the unit's claim or result: the run
+                 // stopped there (the message says what the unit holds)
 };
 
 std::string_view ResultName(UnitResult result);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/block/block_layout.h"
 #include "core/production/port_channel.h"
 #include "core/production/port_worker.h"
 #include "core/production/provision_record.h"
@@ -36,9 +37,10 @@ constexpr std::chrono::milliseconds kReplyLimit{20};
 // The simulated unit answering on the scripted port, with the faults it is told to show.
 class ScriptedUnit {
  public:
-  explicit ScriptedUnit(std::shared_ptr<PortScript> script, dtusim::FaultSet faults = {})
+  explicit ScriptedUnit(std::shared_ptr<PortScript> script, dtusim::FaultSet faults = {},
+                        dtusim::DeviceStatus status = {})
       : script_(std::move(script)),
-        dtu_(dtusim::MakeDefaultBlock(), dtusim::DeviceStatus{}, std::move(faults), {}) {
+        dtu_(dtusim::MakeDefaultBlock(), std::move(status), std::move(faults), {}) {
     script_->SetUnit([this](std::string_view command) { return Answer(command); });
   }
   ~ScriptedUnit() { script_->SetUnit({}); }
@@ -67,16 +69,21 @@ class ScriptedUnit {
 };
 
 struct Line {
-  Line() : table(OneRow()), assigner(table, {}, false) {}
+  explicit Line(int rows = 1) : table(Rows(rows)), assigner(table, {}, false) {}
 
-  static UnitTable OneRow() {
-    UnitTable one;
-    one.rows.push_back({2, "", "row:1", {}, Changed(dtusim::MakeDefaultBlock())});
-    return one;
+  static UnitTable Rows(int count) {
+    UnitTable table;
+    for (int i = 1; i <= count; ++i)
+      table.rows.push_back({i + 1,
+                            "",
+                            "row:" + std::to_string(i),
+                            {},
+                            Changed(dtusim::MakeDefaultBlock(), "row" + std::to_string(i))});
+    return table;
   }
 
-  static ParameterBlock Changed(ParameterBlock block) {
-    block.set_apn("row.apn");
+  static ParameterBlock Changed(ParameterBlock block, const std::string& apn) {
+    block.set_apn(apn);
     SealBlock(block);
     return block;
   }
@@ -105,6 +112,11 @@ TEST(UnitProvisioner, EachUnitEndsWithOneLineSayingWhatHappened) {
        "读回的参数与写入的不同：1 个字节不同，第一个在偏移 2（checksum）",
        true},
       {"silent", {dtusim::Fault::Silent}, UnitResult::NoAnswer, "读取参数时单元没有回答", false},
+      {"short block",
+       {dtusim::Fault::ShortBlock},
+       UnitResult::NoAnswer,
+       "读取参数时单元的回答不完整：收到 1280 个字节（参数 1000/1320 位）后停了 20 毫秒",
+       false},
       {"vanish",
        {dtusim::Fault::Vanish},
        UnitResult::Vanished,
@@ -118,13 +130,16 @@ TEST(UnitProvisioner, EachUnitEndsWithOneLineSayingWhatHappened) {
     ASSERT_EQ(line.channel.Open(), std::nullopt);
     UnitProvisioner provisioner(line.channel, line.assigner, kReplyLimit,
                                 [&](std::string_view step) { line.steps.emplace_back(step); });
-    const std::optional<LogEntry> entry = provisioner.Provision({});
-    ASSERT_TRUE(entry.has_value());
+    const std::optional<UnitAttempt> attempt = provisioner.Provision({});
+    ASSERT_TRUE(attempt.has_value());
+    const LogEntry* entry = &attempt->entry;
     EXPECT_EQ(entry->result, c.result);
     EXPECT_EQ(entry->message, c.message) << "one line, in the log's words";
     EXPECT_EQ(entry->port, "/dev/ttyUSB3");
     EXPECT_EQ(unit.block() == line.table.rows[0].block, c.stored);
-    const bool answered = c.result != UnitResult::NoAnswer && c.result != UnitResult::Vanished;
+    // Whatever of its status came before the answer stopped is kept.
+    const bool answered =
+        c.result != UnitResult::Vanished && !c.faults.contains(dtusim::Fault::Silent);
     EXPECT_EQ(entry->firmware, answered ? "V3.6.2" : "");
   }
 }
@@ -160,7 +175,7 @@ struct ProductionRun {
   test::TempDir dir;
   std::string error;
   std::unique_ptr<ProvisionLog> log = ProvisionLog::Open(dir / "log.csv", error);
-  ProvisionRecord record{*log, "", ""};
+  ProvisionRecord record{log.get(), "", ""};
   RecordingProgress progress;
 };
 
@@ -203,6 +218,54 @@ TEST(PortWorker, APortThatVanishesWhileWaitingIsOpenedAgainOnceItIsBack) {
   EXPECT_THAT(run.progress.updates, testing::Contains("端口不见了，等它回来"));
   EXPECT_EQ(line.script->opens(), 3);
   EXPECT_EQ(unit.block(), line.table.rows[0].block);
+}
+
+// The operator swaps the unit for the next one within a second: the next unit answers the very
+// next question, never falls silent, and is still taken as the new unit it is.
+TEST(PortWorker, AUnitSwappedForTheNextWithoutAPauseIsProvisionedToo) {
+  Line line(2);
+  ProductionRun run;
+  ScriptedUnit first(line.script, {}, {.gsn = "861001"});
+  auto first_answers = line.script->unit();
+  ScriptedUnit second(line.script, {}, {.gsn = "861002"});
+  auto second_answers = line.script->unit();
+  bool written = false;
+  bool swapped = false;
+  // The first unit answers up to the read-back after its write; from then on the second does.
+  line.script->SetUnit([&](std::string_view command) {
+    if (swapped) return second_answers(command);
+    if (written && command.starts_with("$$$AT+GETPARA?")) swapped = true;
+    if (command.starts_with("$$$AT+SETPARA")) written = true;
+    return first_answers(command);
+  });
+  ASSERT_EQ(line.channel.Open(), std::nullopt);
+  PortWorker(0, line.channel, line.assigner, run.record, run.progress, {kReplyLimit, false})
+      .Run({});
+  EXPECT_THAT(run.progress.ended, ElementsAre(UnitResult::Ok, UnitResult::Ok));
+  EXPECT_EQ(first.block(), line.table.rows[0].block);
+  EXPECT_EQ(second.block(), line.table.rows[1].block);
+}
+
+// A mismatch names the first field that differs; the checksum, which differs whenever another
+// field does, only when nothing else differs.
+TEST(DescribeDifference, NamesTheFirstDifferingFieldBeforeTheChecksum) {
+  const ParameterBlock sent = dtusim::MakeDefaultBlock();
+  struct Case {
+    std::vector<std::size_t> changed;  // offsets
+    std::string text;
+  };
+  const std::size_t apn = field::apn.offset;
+  const std::vector<Case> cases{
+      {{2}, "1 个字节不同，第一个在偏移 2（checksum）"},
+      {{2, 3, apn}, "3 个字节不同，第一个在偏移 " + std::to_string(apn) + "（apn）"},
+      {{0, 2}, "2 个字节不同，第一个在偏移 0（length）"},
+  };
+  for (const Case& c : cases) {
+    ParameterBlock read = sent;
+    for (const std::size_t offset : c.changed) read.bytes()[offset] ^= 0x11;
+    EXPECT_EQ(DescribeDifference(sent, read), "读回的参数与写入的不同：" + c.text);
+  }
+  EXPECT_EQ(DescribeDifference(sent, sent), "");
 }
 
 TEST(ChannelOpenError, SaysInOneLineWhyThePortCannotBeUsed) {
