@@ -153,24 +153,13 @@ void BM_WindowRead(benchmark::State& state) {
   state.counters["after_last_byte_ms"] = after_ms / runs;
   state.counters["after_last_byte_max_ms"] = after_max_ms;
 }
+void ManualRange(benchmark::internal::Benchmark* benchmark) {
+  benchmark->UseManualTime()->Unit(benchmark::kMillisecond);
+  dtu::bench::WithRange(benchmark);
+}
 // Fewer reads at the slow rate, where one takes 1.7 s.
-BENCHMARK(BM_WindowRead)
-    ->Arg(9600)
-    ->Iterations(3)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Apply(dtu::bench::WithRange);
-BENCHMARK(BM_WindowRead)
-    ->Arg(115200)
-    ->Iterations(10)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Apply(dtu::bench::WithRange);
-BENCHMARK(BM_WindowRead)
-    ->Arg(921600)
-    ->Iterations(20)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Apply(dtu::bench::WithRange);
+BENCHMARK(BM_WindowRead)->Arg(9600)->Iterations(3)->Apply(ManualRange);
+BENCHMARK(BM_WindowRead)->Arg(115200)->Iterations(10)->Apply(ManualRange);
+BENCHMARK(BM_WindowRead)->Arg(921600)->Iterations(20)->Apply(ManualRange);
 
 }  // namespace
