@@ -37,8 +37,9 @@ screenshots: configure
 # Benchmarks: the `release` preset, only what they need, then the figures (docs/performance.md).
 bench: deps
 	@cmake --preset release >/dev/null
-	@cmake --build --preset release -j$(JOBS) --target dtu_bench
+	@cmake --build --preset release -j$(JOBS) --target dtu_bench dtu_window_bench
 	@build/release/bench/dtu_bench $(BENCH_ARGS)
+	@build/release/bench/dtu_window_bench $(BENCH_ARGS)
 
 # Fuzzing: the `fuzz` preset (clang, sanitizers), each target FUZZ_SECONDS seconds.
 FUZZ_SECONDS ?= 60
