@@ -144,25 +144,30 @@ UnitHistory::UnitHistory(std::filesystem::path path, std::chrono::milliseconds b
 UnitHistory::~UnitHistory() = default;
 
 bool UnitHistory::Ready(Need need) {
-  if (connection_ && (need == Need::Read || writable_)) return true;
+  const bool write = need != Need::Read;
+  if (connection_ && (!write || writable_)) return true;
   if (path_.empty())
     throw SqlFailure(RecordFailure::ReadOnly,
                      "the history has no place: there is no home folder (set HOME, or name the "
                      "file with " +
                          std::string(kHistoryFileVariable) + ")");
   std::error_code error;
-  if (need == Need::Read && !std::filesystem::exists(path_, error)) return false;
+  if (need != Need::Write && !std::filesystem::exists(path_, error)) return false;
   if (need == Need::Write) MakeFile(path_);
   connection_.reset();
-  const bool write = need == Need::Write;
-  auto connection = std::make_unique<SqliteConnection>(
-      path_, write ? SqliteConnection::Mode::Create : SqliteConnection::Mode::Read, busy_timeout_,
-      kHistoryName);
+  const bool make = need == Need::Write;
+  auto connection = std::make_unique<SqliteConnection>(path_,
+                                                       make    ? SqliteConnection::Mode::Create
+                                                       : write ? SqliteConnection::Mode::Write
+                                                               : SqliteConnection::Mode::Read,
+                                                       busy_timeout_, kHistoryName);
   try {
-    PrepareHistorySchema(*connection, write ? SchemaAccess::Create : SchemaAccess::Read);
+    PrepareHistorySchema(*connection, make    ? SchemaAccess::Create
+                                      : write ? SchemaAccess::Use
+                                              : SchemaAccess::Read);
   } catch (const SqlFailure& failure) {
     // A file made by a run that could write nothing into it holds no history yet.
-    if (!write && failure.failure() == RecordFailure::Missing) return false;
+    if (!make && failure.failure() == RecordFailure::Missing) return false;
     throw;
   }
   // Removed entries leave no trace of their blocks in the file.
@@ -275,7 +280,7 @@ HistoryError UnitHistory::Entries(std::string_view unit, std::vector<HistoryEntr
 
 HistoryError UnitHistory::Clear(std::string_view unit, int& removed) {
   removed = 0;
-  return Guarded(Need::Write, [&](SqlConnection& connection) {
+  return Guarded(Need::Change, [&](SqlConnection& connection) {
     removed = InWriteTransaction(connection, [&] {
       const std::string named =
           "DELETE FROM entries WHERE unit_id IN (SELECT u.id FROM units u "

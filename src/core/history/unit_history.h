@@ -66,7 +66,7 @@ class UnitHistory {
   HistoryError Entries(std::string_view unit, std::vector<HistoryEntry>& entries);
 
   // Removes the entries of the units named by `unit` (empty: all), overwriting their bytes in
-  // the file; `removed` counts the entries.
+  // the file; `removed` counts the entries. A history not made yet stays so.
   HistoryError Clear(std::string_view unit, int& removed);
 
   // How many entries each unit keeps (kDefaultKeptPerUnit until set). Setting it takes effect
@@ -75,8 +75,12 @@ class UnitHistory {
   HistoryError SetKeptPerUnit(int count);
 
  private:
-  enum class Need { Read, Write };
-  // Opens the file as a call needs it; false for a read of a history not made yet.
+  enum class Need {
+    Read,    // a history not made yet is empty
+    Change,  // writes to the history there is; one not made yet is left so
+    Write,   // makes the history when there is none
+  };
+  // Opens the file as a call needs it; false when there is no history and none is made.
   bool Ready(Need need);
   template <typename Work>
   HistoryError Guarded(Need need, Work&& work);
