@@ -72,6 +72,12 @@ bool WriteToStdout(std::string_view name, std::string_view bytes) {
   return false;
 }
 
+void Complain(std::string_view command, const std::string& problem) {
+  const std::string line = "dtuctl " + std::string(command) + ": " + problem + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
 bool StdoutLost() {
   return g_stdout_lost;
 }

@@ -44,6 +44,9 @@ std::string DescribeOpenFailure(const std::string& port, dtu::PortOpenFailure fa
                                 const std::string& reason);
 int OpenFailureStatus(dtu::PortOpenFailure failure);
 
+// "dtuctl COMMAND: problem" on stderr, one line.
+void Complain(std::string_view command, const std::string& problem);
+
 // Writes the bytes to standard output and flushes it; false when they could not be written, e.g.
 // to a full disk or a closed pipe. After a failure nothing more is written. A closed pipe (the
 // reader has all it wanted) ends the output quietly; any other failure is reported once on stderr.

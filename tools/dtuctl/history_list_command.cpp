@@ -85,7 +85,7 @@ std::string EntriesText(const std::vector<dtu::HistoryEntry>& entries) {
     for (const dtu::HistoryEntry& e : entries) {
       if (e.unit != unit) continue;
       std::vector<std::string> row{std::to_string(e.id), dtu::FormatRecordTime(e.time),
-                                   std::string(dtu::BlockEventName(e.event)), e.port,
+                                   std::string(dtu::HistoryEventName(e.event)), e.port,
                                    SerialText(e.firmware)};
       if (e.count > 1) row.push_back(ReadsSince(e));
       rows.push_back(std::move(row));

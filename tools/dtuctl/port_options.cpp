@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -96,8 +97,8 @@ void AddPortOptions(CLI::App& parser, PortOptions& options, bool port_required) 
   parser.add_option("--timeout", options.timeout_seconds)
       ->option_text("S")
       ->description(
-          "seconds to wait for the unit's answer, counted from the moment the\n"
-          "command is sent (default 5; fractions allowed)")
+          "seconds the unit's answer may pause, beyond the time the line needs\n"
+          "to carry the command and the answer (default 5; fractions allowed)")
       ->check(TimeoutCheck());
 }
 
@@ -144,6 +145,10 @@ dtu::LineSettings LineOf(const PortOptions& options) {
   line.data_bits = options.data_bits;
   line.stop_bits = options.stop_bits;
   return line;
+}
+
+std::chrono::milliseconds ReplyLimitOf(const PortOptions& options) {
+  return std::chrono::milliseconds(std::llround(options.timeout_seconds * 1000));
 }
 
 std::string DescribeLine(const PortOptions& options) {

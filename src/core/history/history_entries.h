@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/block/parameter_block.h"
-#include "core/history/block_event.h"
+#include "core/history/history_event.h"
 #include "core/record/record_entries.h"
 
 namespace dtu {
@@ -32,7 +32,7 @@ struct SeenBlock {
   std::string module_serial;  // "GSN:"; may be empty
   std::string firmware;       // "VER:"; may be empty
   std::string port;           // the serial port the unit is on
-  BlockEvent event = BlockEvent::Read;
+  HistoryEvent event = HistoryEvent::Read;
   ParameterBlock block;  // the 660 bytes as read, or as sent
   RecordTime time;       // when the block came, or when the unit answered the write
 
@@ -46,7 +46,7 @@ struct HistoryEntry {
   HistoryUnit unit;
   std::string firmware;
   std::string port;  // the port of the last read
-  BlockEvent event = BlockEvent::Read;
+  HistoryEvent event = HistoryEvent::Read;
   RecordTime first_time;
   RecordTime time;
   int count = 1;

@@ -17,7 +17,7 @@ std::string HistoryJson(const std::vector<HistoryEntry>& entries) {
     entry["unknown_unit"] = !e.unit.known();
     entry["port"] = e.port;
     entry["firmware"] = e.firmware;
-    entry["event"] = BlockEventName(e.event);
+    entry["event"] = HistoryEventName(e.event);
     entry["time"] = FormatRecordTime(e.time);
     entry["time_ms"] = ToRecordMillis(e.time);
     entry["first_time"] = FormatRecordTime(e.first_time);

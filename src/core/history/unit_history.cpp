@@ -112,7 +112,7 @@ HistoryEntry EntryFrom(const SqlRow& row, const std::string& name) {
   entry.unit = {row.Text(1), row.Text(2), row.Text(3)};
   entry.firmware = row.Text(4);
   entry.port = row.Text(5);
-  const std::optional<BlockEvent> event = BlockEventFromName(row.Text(6));
+  const std::optional<HistoryEvent> event = HistoryEventFromName(row.Text(6));
   const std::string bytes = row.Text(10);
   if (!event || bytes.size() != kBlockSize)
     throw SqlFailure(RecordFailure::NotARecord,
@@ -196,7 +196,7 @@ HistoryError UnitHistory::Add(const SeenBlock& seen, std::int64_t& id) {
       const std::int64_t unit_id = UnitId(connection, seen.unit());
       const SqlBlob block{seen.block.bytes()};
       const std::int64_t millis = ToRecordMillis(seen.time);
-      if (seen.event == BlockEvent::Read) {
+      if (seen.event == HistoryEvent::Read) {
         const auto newest = connection.Query(
             "SELECT id, event = 'read' AND firmware = $2 AND block = $3 FROM entries "
             "WHERE unit_id = $1 ORDER BY id DESC LIMIT 1",
@@ -212,7 +212,7 @@ HistoryError UnitHistory::Add(const SeenBlock& seen, std::int64_t& id) {
       const auto added = connection.Query(
           "INSERT INTO entries (unit_id, event, firmware, port, first_ms, last_ms, count, block) "
           "VALUES ($1, $2, $3, $4, $5, $5, 1, $6) RETURNING id",
-          {unit_id, BlockEventName(seen.event), std::string_view(seen.firmware),
+          {unit_id, HistoryEventName(seen.event), std::string_view(seen.firmware),
            std::string_view(seen.port), millis, block});
       Prune(connection, unit_id, Kept(connection));
       return added.at(0).Int(0);

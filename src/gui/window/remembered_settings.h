@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "gui/window/port_connection.h"
+#include "gui/window/port_settings.h"
 
 class QSettings;
 

@@ -25,7 +25,7 @@
 namespace dtu {
 namespace {
 
-using E = BlockEvent;
+using E = HistoryEvent;
 
 RecordTime At(int seconds) {
   return FromRecordMillis(1'800'000'000'000LL + seconds * 1000LL);
@@ -63,7 +63,7 @@ struct Kept {
 };
 
 std::ostream& operator<<(std::ostream& out, const Kept& kept) {
-  return out << BlockEventName(kept.event) << " " << kept.block << " x" << kept.count;
+  return out << HistoryEventName(kept.event) << " " << kept.block << " x" << kept.count;
 }
 
 class UnitHistoryTest : public ::testing::Test {

@@ -14,11 +14,11 @@
 #include <fstream>
 
 #include "gui/pages/gprs_page.h"
-#include "gui/window/device_operation.h"
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/pages_scroll_area.h"
 #include "gui/window/pages_source.h"
 #include "gui/window/port_combo_box.h"
+#include "gui/window/session_adapter.h"
 #include "gui/window/traffic_log_view.h"
 #include "support/device_test_support.h"
 #include "support/main_window_fixture.h"
