@@ -98,11 +98,27 @@ bool SaveBlock(const std::string& path, const dtu::ParameterBlock& block,
   return written.ok();
 }
 
+bool SaveUnitBlock(const std::string& path, const dtu::ParameterBlock& received,
+                   dtu::UserMessages& messages) {
+  dtu::ParameterBlock saved = received;
+  saved.set_length(static_cast<std::uint16_t>(dtu::kBlockSize));
+  return SaveBlock(path, saved, messages);
+}
+
 std::string DifferenceLine(const dtu::MemberDifference& difference) {
   const std::string_view label = dtu::FieldLabel(difference.name);
   std::string line = difference.name;
   if (!label.empty()) line += " (" + std::string(label) + ")";
   return line + ": " + difference.first + " -> " + difference.second + "\n";
+}
+
+int PrintDifferences(std::string_view name, const dtu::ParameterBlock& first,
+                     const dtu::ParameterBlock& second) {
+  std::string lines;
+  for (const dtu::MemberDifference& difference : dtu::DiffBlockTexts(first, second))
+    lines += DifferenceLine(difference);
+  if (lines.empty()) return kExitOk;
+  return WriteToStdout(name, lines) ? kExitDiffers : kExitFailure;
 }
 
 }  // namespace dtuctl

@@ -41,8 +41,18 @@ std::optional<dtu::ParameterBlock> TakeImport(const dtu::TextImport& imported,
 bool SaveBlock(const std::string& path, const dtu::ParameterBlock& block,
                dtu::UserMessages& messages);
 
+// Saves a block as a unit sent it, as the parameter file that verifies when opened again: its
+// own bytes with only the length word set, as every loaded block's is; false after a message.
+bool SaveUnitBlock(const std::string& path, const dtu::ParameterBlock& received,
+                   dtu::UserMessages& messages);
+
 // One line of diff: "port1 (端口): 5001 -> 6001", the field's name, the label the window shows
 // for it and both values as the text form writes them.
 std::string DifferenceLine(const dtu::MemberDifference& difference);
+
+// Prints the lines of diff for two blocks; returns diff's exit status (0 the same, 9 they
+// differ, 1 when standard output could not be written).
+int PrintDifferences(std::string_view name, const dtu::ParameterBlock& first,
+                     const dtu::ParameterBlock& second);
 
 }  // namespace dtuctl

@@ -22,9 +22,10 @@ enum ExitStatus : int {
   kExitPortLost = 7,            // the port vanished while in use
   kExitPortError = 8,           // the port could not be opened for another reason
   kExitDiffers = 9,             // diff: the two parameter sets differ
-  kExitRecordUnusable = 10,     // the record is missing, not a record, or of a newer version
-  kExitRecordUnavailable = 11,  // the record cannot be reached, is locked, read-only or broke off
-  kExitNotInRecord = 12,        // record show, report: no result for the unit, no such batch
+  kExitRecordUnusable = 10,     // the record or history is missing, of another kind, or newer
+  kExitRecordUnavailable = 11,  // the record or history cannot be reached, is locked, read-only,
+                                // full or broke off
+  kExitNotInRecord = 12,        // no such result, batch, history entry or unit
   kExitNoRow = 13,         // provision: a unit was left as it was, the table having no row for it
   kExitUnidentified = 14,  // provision: a unit reported no serial and was left as it was
   kExitBySignal = 128,     // plus the number of the signal that ended a command early
@@ -58,10 +59,11 @@ std::vector<CommandEntry>& Commands();
 // Every command registers itself from its own source file:
 //   const dtuctl::RegisterCommand<SummaryCommand> kRegistered{
 //       {"summary", "print ...", kDescription, kFooter}};
-template <typename CommandType>
+// A command of a command of commands ("record report") names that command's list.
+template <typename CommandType, std::vector<CommandEntry>& (*List)() = Commands>
 struct RegisterCommand {
   explicit RegisterCommand(CommandText text) {
-    Commands().push_back(
+    List().push_back(
         {text, []() -> std::unique_ptr<Command> { return std::make_unique<CommandType>(); }});
   }
 };

@@ -5,9 +5,7 @@
 
 #include "block_text_support.h"
 #include "command.h"
-#include "command_support.h"
 #include "console_messages.h"
-#include "core/block/parameter_text.h"
 
 namespace dtuctl {
 namespace {
@@ -39,11 +37,7 @@ class DiffCommand final : public Command {
     if (!first.block) return first.status;
     const BlockSource second = ReadBlockOrText(second_, messages);
     if (!second.block) return second.status;
-    std::string lines;
-    for (const dtu::MemberDifference& difference : dtu::DiffBlockTexts(*first.block, *second.block))
-      lines += DifferenceLine(difference);
-    if (lines.empty()) return kExitOk;
-    return WriteToStdout(kName, lines) ? kExitDiffers : kExitFailure;
+    return PrintDifferences(kName, *first.block, *second.block);
   }
 
  private:

@@ -3,13 +3,14 @@
 
 #include <string>
 
+#include "block_text_support.h"
 #include "command.h"
 #include "command_support.h"
 #include "console_event_printer.h"
 #include "console_messages.h"
 #include "core/block/block_check.h"
-#include "core/block/parameter_file.h"
 #include "core/session/exchange.h"
+#include "history_keeper.h"
 #include "port_options.h"
 #include "unit_question.h"
 
@@ -22,7 +23,10 @@ constexpr std::string_view kDescription =
 reports about itself as it arrives, one "label: value" line each (e.g.
 "软件版本: V3.6.2", "信号强度: 23", "DTU的IP地址: 10.20.30.40"), then the
 summary of the parameter block it sends. The block is checked as the tool checks it:
-a checksum mismatch is refused with "参数设置有误，请重新设置" on stderr.)";
+a checksum mismatch is refused with "参数设置有误，请重新设置" on stderr.
+
+The block is kept in the units' history ('dtuctl history') under the unit's board serial
+and module serial, unless --no-history is given.)";
 constexpr std::string_view kOutputHelp =
     R"(save the block as the parameter file FILE, exactly as received
 (only a block whose checksum matches is saved; an existing file
@@ -40,6 +44,7 @@ class ReadCommand final : public Command {
   void Define(CLI::App& parser) override {
     AddPortOptions(parser, port_);
     AddOutputOption(parser, output_, std::string(kOutputHelp));
+    history_.Define(parser);
   }
 
   int Run() override {
@@ -49,8 +54,9 @@ class ReadCommand final : public Command {
     const UnitAnswer answer = AskUnit(
         kName, port_,
         {dtu::ReadParametersRequest(ReplyLimitOf(port_)), "a complete parameter block"}, printer);
-    return answer.status == kExitOk ? Deliver(answer.result->block()->block, messages)
-                                    : answer.status;
+    if (answer.status != kExitOk) return answer.status;
+    history_.KeepRead(port_.device, *answer.result);
+    return Deliver(answer.result->block()->block, messages);
   }
 
  private:
@@ -62,23 +68,15 @@ class ReadCommand final : public Command {
       messages.Show(dtu::MessageKind::Plain, dtu::kBlockMismatchMessage);
       return kExitChecksum;
     }
-    const int saved = output_.empty() ? kExitOk : Save(received, messages);
+    const int saved = output_.empty()
+                          ? kExitOk
+                          : (SaveUnitBlock(output_, received, messages) ? kExitOk : kExitFailure);
     return PrintSummaryOf(kName, loaded) ? saved : kExitFailure;
-  }
-
-  // The unit's own bytes, so that the file verifies when it is opened again; only the length
-  // word is set, as every loaded block's is.
-  int Save(const dtu::ParameterBlock& received, ConsoleMessages& messages) const {
-    dtu::ParameterBlock saved = received;
-    saved.set_length(static_cast<std::uint16_t>(dtu::kBlockSize));
-    const dtu::FileResult result = dtu::WriteParameterFile(output_, saved);
-    if (result.ok()) return kExitOk;
-    messages.Show(dtu::MessageKind::Error, output_ + ": " + result.message);
-    return kExitFailure;
   }
 
   PortOptions port_;
   std::string output_;
+  HistoryKeeper history_;
 };
 
 const RegisterCommand<ReadCommand> kRegistered{

@@ -2,10 +2,7 @@
 // export; one file each). Every message of this command is here.
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
-#include <cstdio>
-
-#include "command_line/help_formatter.h"
+#include "command_group.h"
 #include "record_commands.h"
 
 namespace dtuctl {
@@ -26,39 +23,9 @@ constexpr std::string_view kFooter = "'dtuctl record COMMAND --help' describes a
 constexpr std::string_view kDestinationHelp =
     "the record: a file, postgresql://... or a libpq connection string";
 
-struct Defined {
-  CLI::App* parser;
-  std::unique_ptr<Command> command;
-};
-
-class RecordCommand final : public Command {
+class RecordCommand final : public CommandGroup {
  public:
-  void Define(CLI::App& parser) override {
-    parser.require_subcommand(1, 1);
-    auto& formatter = static_cast<dtu::cli::HelpFormatter&>(*parser.get_formatter());
-    auto entries = RecordCommands();
-    std::ranges::sort(entries, {}, [](const CommandEntry& e) { return e.text.name; });
-    for (const CommandEntry& entry : entries) {
-      CLI::App* sub = parser.add_subcommand(std::string(entry.text.name));
-      formatter.Summarise(std::string(kName) + " " + std::string(entry.text.name),
-                          std::string(entry.text.summary));
-      sub->description(std::string(entry.text.description));
-      sub->footer(std::string(entry.text.footer));
-      std::unique_ptr<Command> command = entry.make();
-      command->Define(*sub);
-      dtu::cli::MoveHelpLast(*sub);
-      defined_.push_back({sub, std::move(command)});
-    }
-  }
-
-  int Run() override {
-    for (Defined& defined : defined_)
-      if (defined.parser->parsed()) return defined.command->Run();
-    return kExitFailure;
-  }
-
- private:
-  std::vector<Defined> defined_;
+  RecordCommand() : CommandGroup(kName, RecordCommands()) {}
 };
 
 const RegisterCommand<RecordCommand> kRegistered{
@@ -67,10 +34,7 @@ const RegisterCommand<RecordCommand> kRegistered{
 }  // namespace
 
 void RecordComplain(std::string_view name, const std::string& problem) {
-  const std::string line =
-      "dtuctl " + std::string(kName) + " " + std::string(name) + ": " + problem + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fflush(stderr);
+  GroupComplain(kName, name, problem);
 }
 
 int RecordFailureStatus(dtu::RecordFailure failure) {

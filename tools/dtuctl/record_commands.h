@@ -16,12 +16,7 @@ namespace dtuctl {
 std::vector<CommandEntry>& RecordCommands();
 
 template <typename CommandType>
-struct RegisterRecordCommand {
-  explicit RegisterRecordCommand(CommandText text) {
-    RecordCommands().push_back(
-        {text, []() -> std::unique_ptr<Command> { return std::make_unique<CommandType>(); }});
-  }
-};
+using RegisterRecordCommand = RegisterCommand<CommandType, RecordCommands>;
 
 // What the record commands share.
 

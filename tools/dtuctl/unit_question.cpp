@@ -69,19 +69,29 @@ int ReportUnanswered(std::string_view command, const PortOptions& port,
 
 }  // namespace
 
+UnitConversation::UnitConversation(std::string_view command, const PortOptions& port)
+    : command_(command), port_(port) {}
+
+int UnitConversation::Open() {
+  if (const std::optional<dtu::SessionOpenError> error = session_.Open(port_.device, LineOf(port_)))
+    return ReportOpenFailure(command_, port_, *error);
+  return kExitOk;
+}
+
+UnitAnswer UnitConversation::Ask(const UnitQuestion& question, dtu::SessionObserver& observer) {
+  session_.SetObserver(&observer);
+  dtu::ExchangeResult result = session_.Ask(question.request, {}, interrupts_.fd());
+  session_.SetObserver(nullptr);
+  if (result.answered()) return {kExitOk, std::move(result)};
+  session_.Close();
+  return {ReportUnanswered(command_, port_, question, result), std::move(result)};
+}
+
 UnitAnswer AskUnit(std::string_view command, const PortOptions& port, const UnitQuestion& question,
                    dtu::SessionObserver& observer) {
-  // Before the port is opened, so that a signal closes it first; after it has been closed the
-  // signals do what they did before.
-  InterruptSignals interrupts;
-  dtu::UnitSession session;
-  session.SetObserver(&observer);
-  if (const std::optional<dtu::SessionOpenError> error = session.Open(port.device, LineOf(port)))
-    return {ReportOpenFailure(command, port, *error), std::nullopt};
-  dtu::ExchangeResult result = session.Ask(question.request, {}, interrupts.fd());
-  session.Close();
-  if (result.answered()) return {kExitOk, std::move(result)};
-  return {ReportUnanswered(command, port, question, result), std::move(result)};
+  UnitConversation conversation(command, port);
+  if (const int status = conversation.Open(); status != kExitOk) return {status, std::nullopt};
+  return conversation.Ask(question, observer);
 }
 
 }  // namespace dtuctl

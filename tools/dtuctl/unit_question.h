@@ -5,6 +5,8 @@
 
 #include "core/session/exchange.h"
 #include "core/session/session_observer.h"
+#include "core/session/unit_session.h"
+#include "interrupt_signals.h"
 #include "port_options.h"
 
 namespace dtuctl {
@@ -31,5 +33,24 @@ struct UnitAnswer {
 // or SIGHUP ended the wait (the port is closed first).
 UnitAnswer AskUnit(std::string_view command, const PortOptions& port, const UnitQuestion& question,
                    dtu::SessionObserver& observer);
+
+// Several questions to a unit on one opening of its port (a write with the read before it), each
+// as AskUnit asks it and told as AskUnit tells it. The port is closed when it ends.
+class UnitConversation {
+ public:
+  UnitConversation(std::string_view command, const PortOptions& port);
+  // Opens the port; kExitOk, or the status of a port that could not be opened after its line.
+  int Open();
+  // One question, heard by `observer`. After an unanswered one the port is closed.
+  UnitAnswer Ask(const UnitQuestion& question, dtu::SessionObserver& observer);
+
+ private:
+  std::string_view command_;
+  const PortOptions& port_;
+  // Before the port is opened, so that a signal closes it first; after it has been closed the
+  // signals do what they did before.
+  InterruptSignals interrupts_;
+  dtu::UnitSession session_;
+};
 
 }  // namespace dtuctl

@@ -1,20 +1,16 @@
 // dtuctl write --port DEV FILE: writes a parameter file's block to a unit, as "设置参数" does.
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "command.h"
 #include "command_support.h"
-#include "console_event_printer.h"
 #include "console_messages.h"
 #include "core/block/block_check.h"
-#include "core/device/device_event_text.h"
-#include "core/session/exchange.h"
+#include "history_keeper.h"
 #include "port_options.h"
-#include "unit_question.h"
+#include "unit_write.h"
 
 namespace dtuctl {
 namespace {
@@ -25,12 +21,19 @@ constexpr std::string_view kDescription =
 the tool checks a file it opens (checksum, then normalised), sealed, and sent behind
 "$$$AT+SETPARA". The unit's answer decides the outcome: "$$$SETOK" prints
 "参数设置成功!", "$$$ChkErr" prints "参数校验失败!" on stderr. Status values the
-unit reports meanwhile are printed as "label: value" lines.)";
+unit reports meanwhile are printed as "label: value" lines.
+
+Before the write the unit's block is read and kept in the units' history with the
+block sent and the unit's answer ('dtuctl history'), so that what the unit held can be
+put back; a unit that cannot be read is not written. --no-history neither reads nor
+keeps anything. With --verify the block is read back after "$$$SETOK": the write is
+kept as verified when every field is as sent, else the fields that differ are listed.)";
 constexpr std::string_view kFooter =
     R"(exit status: 0 stored by the unit, 1 bad usage or FILE missing, too short or
 unreadable, 2 FILE's checksum does not match, 3 the unit rejected the frame, 4 no
 answer in time (whether the unit stored the block is then unknown), 5 no such port,
-6 port busy, 7 port vanished, 8 port unusable)";
+6 port busy, 7 port vanished, 8 port unusable, 9 --verify: the block read back differs)";
+constexpr std::string_view kVerifyHelp = "read the block back after the write and compare";
 
 // The block the unit is sent: a file whose checksum does not match is refused, as the tool
 // refuses to open it, rather than sealed afresh around whatever damaged it.
@@ -49,21 +52,13 @@ std::optional<dtu::ParameterBlock> LoadFileBlock(const std::string& path, Consol
   return block;
 }
 
-// "参数设置成功!" on stdout; "参数校验失败!" on stderr.
-int JudgeAnswer(const dtu::ExchangeResult& result, ConsoleMessages& messages) {
-  const dtu::Acknowledgement answer = *result.frame_answer();
-  const std::string text = dtu::TextOf(dtu::AcknowledgementEvent{answer}).text;
-  if (answer == dtu::Acknowledgement::Stored)
-    return WriteToStdout(kName, text + "\n") ? kExitOk : kExitFailure;
-  messages.Show(dtu::MessageKind::Information, text);
-  return kExitRejected;
-}
-
 class WriteCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     AddPortOptions(parser, port_);
     AddFileOperand(parser, path_);
+    parser.add_flag("--verify", verify_, std::string(kVerifyHelp));
+    history_.Define(parser);
   }
 
   int Run() override {
@@ -71,18 +66,14 @@ class WriteCommand final : public Command {
     int status = kExitOk;
     std::optional<dtu::ParameterBlock> block = LoadFileBlock(path_, messages, status);
     if (!block) return status;
-    ConsoleEventPrinter printer(kName, messages);
-    printer.SetPort(port_.device);
-    const UnitAnswer answer = AskUnit(kName, port_,
-                                      {dtu::WriteParametersRequest(*block, ReplyLimitOf(port_)),
-                                       "the unit's answer to the parameter frame"},
-                                      printer);
-    return answer.status == kExitOk ? JudgeAnswer(*answer.result, messages) : answer.status;
+    return WriteToUnit({kName, port_, *block, verify_, {}}, history_, messages);
   }
 
  private:
   PortOptions port_;
   std::string path_;
+  bool verify_ = false;
+  HistoryKeeper history_;
 };
 
 const RegisterCommand<WriteCommand> kRegistered{

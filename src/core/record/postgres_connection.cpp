@@ -56,6 +56,7 @@ RecordFailure FailureOfState(std::string_view state, bool& retry) {
   if (state == "25006" || state.starts_with("42501")) return RecordFailure::ReadOnly;
   if (state == "55P03" || state == "57014") return RecordFailure::Locked;
   if (state.starts_with("23")) return RecordFailure::Refused;
+  if (state == "53100") return RecordFailure::Full;  // disk full
   if (state.starts_with("08") || state.starts_with("57P")) return RecordFailure::ConnectionLost;
   return RecordFailure::Failed;
 }

@@ -4,7 +4,8 @@
 
 namespace dtu {
 
-// What went wrong with the production record, by what the caller can do about it.
+// What went wrong with the production record (or another store on the same SQL layer), by what
+// the caller can do about it.
 enum class RecordFailure {
   None,
   BadDestination,  // not a file path, postgresql://... or a libpq connection string
@@ -16,7 +17,8 @@ enum class RecordFailure {
   Unreachable,     // the server could not be reached or refused the connection
   ConnectionLost,  // the server went away during the call: nothing of the call was recorded
   Refused,         // the database refused the change: it would break one of its rules
-  Failed,          // any other fault of the file or the server (disk full, I/O error)
+  Full,            // the disk is full, or the file may grow no further
+  Failed,          // any other fault of the file or the server (an I/O error)
 };
 
 // A failure and its message in the tool's words, naming the record and what failed. A call

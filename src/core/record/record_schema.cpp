@@ -1,10 +1,7 @@
 #include "core/record/record_schema.h"
 
 #include <array>
-#include <optional>
-#include <string>
-
-#include "core/record/record_time.h"
+#include <span>
 
 namespace dtu {
 namespace {
@@ -77,77 +74,15 @@ constexpr std::array<std::string_view, 12> kVersion1{
     R"(CREATE INDEX results_started ON results (started_ms))",
 };
 
-std::string InDialect(std::string_view sql, const SqlDialect& dialect) {
-  std::string text(sql);
-  for (const auto& [mark, replacement] :
-       {std::pair{std::string_view("{id}"), dialect.id_column},
-        std::pair{std::string_view("{blob}"), dialect.blob_type}}) {
-    for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at))
-      text.replace(at, mark.size(), replacement);
-  }
-  return text;
-}
+constexpr std::array<std::span<const std::string_view>, 1> kSteps{kVersion1};
+static_assert(kSteps.size() == kRecordVersion);
 
-// The record's version; nothing when the database has no record yet.
-std::optional<int> ReadVersion(SqlConnection& connection) {
-  const auto tables =
-      connection.Query(connection.dialect().has_table, {std::string_view("record_version")});
-  if (tables.empty()) return std::nullopt;
-  const auto rows = connection.Query("SELECT max(version) FROM record_version");
-  return rows.empty() ? std::nullopt : std::optional<int>(static_cast<int>(rows[0].Int(0)));
-}
-
-bool HoldsOtherTables(SqlConnection& connection) {
-  const auto rows = connection.Query(connection.dialect().count_tables);
-  return !rows.empty() && rows[0].Int(0) > 0;
-}
-
-void RefuseNewer(const SqlConnection& connection, int version) {
-  if (version > kRecordVersion)
-    throw SqlFailure(RecordFailure::TooNew,
-                     connection.name() +
-                         ": the record was made by a newer version of dtuconfig "
-                         "(record version " +
-                         std::to_string(version) + "; this one knows up to " +
-                         std::to_string(kRecordVersion) + "): use that version or a newer one");
-}
-
-void Migrate(SqlConnection& connection, bool may_create) {
-  InWriteTransaction(connection, [&] {
-    if (!connection.dialect().lock_schema.empty())
-      connection.Query(connection.dialect().lock_schema);
-    // Read again under the lock: another station may have done it meanwhile.
-    const std::optional<int> version = ReadVersion(connection);
-    if (version) RefuseNewer(connection, *version);
-    if (version.value_or(0) >= kRecordVersion) return;
-    if (!version && HoldsOtherTables(connection))
-      throw SqlFailure(RecordFailure::NotARecord,
-                       connection.name() + ": holds other tables, not a production record");
-    if (!version && !may_create)
-      throw SqlFailure(RecordFailure::Missing, connection.name() + ": holds no production record");
-    // Version 1 is the first: later versions add their steps here, each after the last.
-    for (std::string_view statement : kVersion1)
-      connection.Query(InDialect(statement, connection.dialect()));
-    connection.Query("INSERT INTO record_version (version, applied_ms) VALUES ($1, $2)",
-                     {std::int64_t{kRecordVersion}, ToRecordMillis(RecordNow())});
-  });
-}
+constexpr SqlSchema kRecordSchema{"record_version", kRecordName, kSteps};
 
 }  // namespace
 
 void PrepareRecordSchema(SqlConnection& connection, SchemaAccess access) {
-  const std::optional<int> version = ReadVersion(connection);
-  if (version) RefuseNewer(connection, *version);
-  if (version && *version == kRecordVersion) return;
-  if (access == SchemaAccess::Read) {
-    if (!version && HoldsOtherTables(connection))
-      throw SqlFailure(RecordFailure::NotARecord,
-                       connection.name() + ": holds other tables, not a production record");
-    if (!version)
-      throw SqlFailure(RecordFailure::Missing, connection.name() + ": holds no production record");
-    return;  // an older record is read as it is
-  }
-  Migrate(connection, access == SchemaAccess::Create);
+  PrepareSchema(connection, kRecordSchema, access);
 }
 
 }  // namespace dtu

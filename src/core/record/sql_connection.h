@@ -14,8 +14,17 @@
 
 namespace dtu {
 
-// The little of SQL the production record needs, over SQLite and PostgreSQL alike. Statements
-// number their parameters $1, $2, ... in both; a failure throws SqlFailure.
+// The little of SQL the production record and the units' history need, over SQLite and
+// PostgreSQL alike. Statements number their parameters $1, $2, ... in both; a failure throws
+// SqlFailure.
+
+// How messages name what a database holds: "cannot write the record", "not a production
+// record".
+struct StoreName {
+  std::string_view noun;  // "record"
+  std::string_view kind;  // "production record"
+};
+inline constexpr StoreName kRecordName{"record", "production record"};
 
 struct SqlBlob {
   std::span<const std::uint8_t> bytes;

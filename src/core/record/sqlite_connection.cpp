@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <system_error>
 #include <type_traits>
 
@@ -102,6 +103,8 @@ RecordFailure FailureOf(int code) {
       return RecordFailure::NotARecord;
     case SQLITE_CONSTRAINT:
       return RecordFailure::Refused;
+    case SQLITE_FULL:
+      return RecordFailure::Full;
     default:
       return RecordFailure::Failed;
   }
@@ -110,23 +113,26 @@ RecordFailure FailureOf(int code) {
 }  // namespace
 
 SqliteConnection::SqliteConnection(const std::filesystem::path& path, Mode mode,
-                                   std::chrono::milliseconds busy_timeout)
-    : name_(path.string()), busy_timeout_(busy_timeout) {
+                                   std::chrono::milliseconds busy_timeout, StoreName store)
+    : name_(path.string()), busy_timeout_(busy_timeout), store_(store) {
+  const std::string noun(store_.noun);
   std::error_code error;
   const bool exists = std::filesystem::exists(path, error);
   if (error)
-    throw SqlFailure(RecordFailure::Failed, name_ + ": cannot open the record: " + error.message());
+    throw SqlFailure(RecordFailure::Failed,
+                     name_ + ": cannot open the " + noun + ": " + error.message());
   if (!exists && mode != Mode::Create)
-    throw SqlFailure(RecordFailure::Missing, name_ + ": no such record");
+    throw SqlFailure(RecordFailure::Missing, name_ + ": no such " + noun);
   if (exists && std::filesystem::is_directory(path, error))
-    throw SqlFailure(RecordFailure::BadDestination, name_ + ": is a folder, not a record file");
+    throw SqlFailure(RecordFailure::BadDestination,
+                     name_ + ": is a folder, not a " + noun + " file");
   int flags = SQLITE_OPEN_NOMUTEX;
   flags |= mode == Mode::Read ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   if (mode == Mode::Create) flags |= SQLITE_OPEN_CREATE;
   Connect(name_, flags);
   if (mode != Mode::Read && sqlite3_db_readonly(db_.get(), "main") == 1)
     throw SqlFailure(RecordFailure::ReadOnly,
-                     name_ + ": the record is read-only here (no permission to write it)");
+                     name_ + ": the " + noun + " is read-only here (no permission to write it)");
   Query("PRAGMA foreign_keys = ON");
   // Reading the schema is the first access to the file: a file of another kind fails here.
   try {
@@ -153,9 +159,9 @@ void SqliteConnection::Connect(const std::string& file, int flags) {
     const std::filesystem::path folder = std::filesystem::path(name_).parent_path();
     std::error_code error;
     if (!std::filesystem::exists(folder.empty() ? "." : folder, error))
-      throw SqlFailure(RecordFailure::Missing,
-                       name_ + ": cannot create the record: no such folder");
-    Fail(opened, "cannot open the record");
+      throw SqlFailure(RecordFailure::Missing, name_ + ": cannot create the " +
+                                                   std::string(store_.noun) + ": no such folder");
+    Fail(opened, "cannot open the " + std::string(store_.noun));
   }
   sqlite3_extended_result_codes(db_.get(), 1);
   sqlite3_busy_timeout(db_.get(), static_cast<int>(busy_timeout_.count()));
@@ -167,16 +173,30 @@ void SqliteConnection::Closer::operator()(sqlite3* db) const {
   sqlite3_close_v2(db);
 }
 
-void SqliteConnection::Fail(int code, std::string_view doing) const {
-  const RecordFailure failure = FailureOf(code);
+void SqliteConnection::Fail(int code, std::string_view doing, int step_errno) const {
+  RecordFailure failure = FailureOf(code);
+  // A write the disk had no room for, or past the size a file may have, is an I/O error to
+  // SQLite but a full disk to the user. SQLite keeps the system's reason only for some of its
+  // calls; the statement's own is the other place to find it.
+  int system_error = db_ != nullptr ? sqlite3_system_errno(db_.get()) : 0;
+  if (system_error == 0) system_error = step_errno;
+  if (failure == RecordFailure::Failed && (system_error == ENOSPC || system_error == EFBIG))
+    failure = RecordFailure::Full;
+  const std::string noun(store_.noun);
   std::string message = name_ + ": " + std::string(doing) + ": ";
-  if (failure == RecordFailure::Locked) {
-    message += "another program kept the record locked for longer than the busy time-out (" +
+  if (failure == RecordFailure::Full) {
+    message += "no room left for the file (" +
+               (system_error != 0 ? std::generic_category().message(system_error)
+                                  : std::string(sqlite3_errstr(code))) +
+               ")";
+  } else if (failure == RecordFailure::Locked) {
+    message += "another program kept the " + noun + " locked for longer than the busy time-out (" +
                FormatSeconds(busy_timeout_) + ")";
   } else if (failure == RecordFailure::ReadOnly) {
-    message += "the record is read-only here (" + std::string(sqlite3_errstr(code)) + ")";
+    message += "the " + noun + " is read-only here (" + std::string(sqlite3_errstr(code)) + ")";
   } else if (failure == RecordFailure::NotARecord) {
-    message += "the file is not a production record (" + std::string(sqlite3_errstr(code)) + ")";
+    message += "the file is not a " + std::string(store_.kind) + " (" +
+               std::string(sqlite3_errstr(code)) + ")";
   } else {
     message += db_ != nullptr ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(code);
   }
@@ -186,21 +206,23 @@ void SqliteConnection::Fail(int code, std::string_view doing) const {
 std::vector<SqlRow> SqliteConnection::Execute(std::string_view sql,
                                               std::span<const SqlValue> params) {
   Statement statement(db_.get(), sql);
-  if (statement.code() != SQLITE_OK) Fail(statement.code(), "cannot read the record");
+  if (statement.code() != SQLITE_OK)
+    Fail(statement.code(), "cannot read the " + std::string(store_.noun));
   for (std::size_t i = 0; i < params.size(); ++i) {
     std::string name = "$";
     name += std::to_string(i + 1);
     const int index = sqlite3_bind_parameter_index(statement.get(), name.c_str());
     if (index == 0) continue;
     if (const int bound = Bind(statement.get(), index, params[i]); bound != SQLITE_OK)
-      Fail(bound, "cannot write the record");
+      Fail(bound, "cannot write the " + std::string(store_.noun));
   }
   std::vector<SqlRow> rows;
   const int columns = sqlite3_column_count(statement.get());
   for (;;) {
+    errno = 0;
     const int step = sqlite3_step(statement.get());
     if (step == SQLITE_DONE) return rows;
-    if (step != SQLITE_ROW) Fail(step, "cannot write the record");
+    if (step != SQLITE_ROW) Fail(step, "cannot write the " + std::string(store_.noun), errno);
     std::vector<std::optional<std::string>> cells;
     for (int c = 0; c < columns; ++c) cells.push_back(Cell(statement.get(), c));
     rows.emplace_back(std::move(cells));

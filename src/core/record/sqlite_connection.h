@@ -11,9 +11,10 @@ struct sqlite3;
 
 namespace dtu {
 
-// A production record in an SQLite file: in WAL mode, so that readers never wait for a writer
-// and several processes on one machine can write in turn, each waiting up to the busy time-out
-// for the others.
+// A database in an SQLite file (a production record, the units' history): in WAL mode, so that
+// readers never wait for a writer and several processes on one machine can write in turn, each
+// waiting up to the busy time-out for the others. Messages name the file and what it holds
+// (`store`).
 class SqliteConnection final : public SqlConnection {
  public:
   enum class Mode { Create, Write, Read };
@@ -21,7 +22,7 @@ class SqliteConnection final : public SqlConnection {
   // Opens the file at `path`: Create makes it when it does not exist, Write and Read want it
   // there. Throws SqlFailure (Missing, ReadOnly, NotARecord, Failed) naming the file.
   SqliteConnection(const std::filesystem::path& path, Mode mode,
-                   std::chrono::milliseconds busy_timeout);
+                   std::chrono::milliseconds busy_timeout, StoreName store = kRecordName);
   ~SqliteConnection() override;
 
   std::vector<SqlRow> Execute(std::string_view sql, std::span<const SqlValue> params) override;
@@ -32,7 +33,8 @@ class SqliteConnection final : public SqlConnection {
 
  private:
   void Connect(const std::string& file, int flags);
-  [[noreturn]] void Fail(int code, std::string_view doing) const;
+  // Throws the failure of an SQLite call; `step_errno` is errno as the failed step left it.
+  [[noreturn]] void Fail(int code, std::string_view doing, int step_errno = 0) const;
 
   struct Closer {
     void operator()(sqlite3* db) const;
@@ -40,6 +42,7 @@ class SqliteConnection final : public SqlConnection {
   std::unique_ptr<sqlite3, Closer> db_;
   std::string name_;
   std::chrono::milliseconds busy_timeout_;
+  StoreName store_;
 };
 
 }  // namespace dtu

@@ -1,0 +1,54 @@
+// dtuctl history clear [UNIT]: removes the history's entries, of every unit or of one.
+// Every text of this command is here.
+#include <CLI/CLI.hpp>
+
+#include "command_support.h"
+#include "history_commands.h"
+
+namespace dtuctl {
+namespace {
+
+constexpr std::string_view kName = "clear";
+constexpr std::string_view kDescription =
+    R"(Removes every entry of the history or, with UNIT (a module serial, a board serial or an
+unknown unit's port), that unit's entries. Their blocks are overwritten in the file, not
+only forgotten. Prints how many entries went.)";
+constexpr std::string_view kFooter =
+    R"(exit status: 0 cleared (also when there was nothing), 1 bad usage or unwritable output,
+10 not a history or one of a newer version, 11 the history cannot be written (read-only,
+locked), 12 the history has no entry of UNIT)";
+constexpr std::string_view kUnitHelp = "a module serial, a board serial or an unknown unit's port";
+
+std::string Removed(int count, const std::string& file) {
+  return "removed " + std::to_string(count) + (count == 1 ? " entry" : " entries") + " from " +
+         file + "\n";
+}
+
+class ClearCommand final : public Command {
+ public:
+  void Define(CLI::App& parser) override {
+    parser.add_option("UNIT", unit_, std::string(kUnitHelp));
+    AddHistoryOption(parser, history_);
+  }
+
+  int Run() override {
+    const auto history = HistoryAt(history_);
+    int removed = 0;
+    if (const dtu::HistoryError error = history->Clear(unit_, removed); !error.ok())
+      return HistoryFailed(kName, error);
+    if (removed == 0 && !unit_.empty()) return NoEntryOf(kName, unit_);
+    return WriteToStdout("history clear", Removed(removed, history->path().string()))
+               ? kExitOk
+               : kExitFailure;
+  }
+
+ private:
+  std::string unit_;
+  std::string history_;
+};
+
+const RegisterHistoryCommand<ClearCommand> kRegistered{
+    {kName, "remove the entries of every unit, or of one", kDescription, kFooter}};
+
+}  // namespace
+}  // namespace dtuctl

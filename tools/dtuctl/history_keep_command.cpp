@@ -1,0 +1,53 @@
+// dtuctl history keep [N]: how many entries the history keeps of each unit.
+// Every text of this command is here.
+#include <CLI/CLI.hpp>
+
+#include "command_support.h"
+#include "history_commands.h"
+
+namespace dtuctl {
+namespace {
+
+constexpr std::string_view kName = "keep";
+constexpr std::string_view kDescription =
+    R"(Without N, prints how many entries the history keeps of each unit: 100 unless set. With
+N (1 to 100000), keeps that many from now on and removes each unit's older entries at
+once. Beyond them a unit always keeps its newest read or verified entry and its newest
+entry of a block it took, so the block it holds now is never lost. The number is kept in
+the history file, for the window and dtuctl alike.)";
+constexpr std::string_view kFooter =
+    R"(exit status: 0 printed or set, 1 bad usage, N out of range or unwritable output, 10 not a
+history or one of a newer version, 11 the history cannot be read or written (read-only,
+locked))";
+constexpr std::string_view kCountHelp = "the entries to keep of each unit";
+
+class KeepCommand final : public Command {
+ public:
+  void Define(CLI::App& parser) override {
+    count_option_ = parser.add_option("N", count_, std::string(kCountHelp));
+    AddHistoryOption(parser, history_);
+  }
+
+  int Run() override {
+    const auto history = HistoryAt(history_);
+    if (count_option_->count() > 0) {
+      const dtu::HistoryError error = history->SetKeptPerUnit(count_);
+      return error.ok() ? kExitOk : HistoryFailed(kName, error);
+    }
+    int kept = 0;
+    if (const dtu::HistoryError error = history->KeptPerUnit(kept); !error.ok())
+      return HistoryFailed(kName, error);
+    return WriteToStdout("history keep", std::to_string(kept) + "\n") ? kExitOk : kExitFailure;
+  }
+
+ private:
+  CLI::Option* count_option_ = nullptr;
+  int count_ = 0;
+  std::string history_;
+};
+
+const RegisterHistoryCommand<KeepCommand> kRegistered{
+    {kName, "how many entries the history keeps of each unit", kDescription, kFooter}};
+
+}  // namespace
+}  // namespace dtuctl

@@ -1,0 +1,91 @@
+// dtuctl history restore ID --port DEV [--yes]: writes the block of a history entry back into its
+// unit, as dtuctl write writes a file's. Every text of this command is here.
+#include <CLI/CLI.hpp>
+
+#include "console_messages.h"
+#include "core/block/block_check.h"
+#include "core/record/record_time.h"
+#include "history_commands.h"
+#include "history_keeper.h"
+#include "port_options.h"
+#include "unit_write.h"
+
+namespace dtuctl {
+namespace {
+
+constexpr std::string_view kName = "restore";
+constexpr std::string_view kDescription =
+    R"(Writes the block of history entry ID to the unit on DEV, as 'dtuctl write' writes a
+parameter file's: checked (checksum, then normalised), sealed and sent; the unit's
+answer decides the outcome. As every write, the unit's block is read first and kept in
+the history with the write, so a restore can itself be undone. The unit on DEV must be
+the entry's (the same board serial and module serial) unless --any-unit is given. The
+write is a question answered only by --yes: without it nothing is written.)";
+constexpr std::string_view kFooter =
+    R"(exit status: 0 stored by the unit, 1 bad usage, not confirmed or another unit on DEV,
+2 the entry's checksum does not match, 3 the unit rejected the frame, 4 no answer in
+time, 5 no such port, 6 port busy, 7 port vanished, 8 port unusable, 9 --verify: the
+block read back differs, 10 not a history or one of a newer version, 11 the history
+cannot be read (locked), 12 no such entry)";
+constexpr std::string_view kYesHelp = "answer the question yes: write";
+constexpr std::string_view kAnyUnitHelp = "write also into another unit than the entry's";
+constexpr std::string_view kVerifyHelp = "read the block back after the write and compare";
+constexpr std::string_view kNotConfirmed = "nothing written: --yes confirms the write";
+constexpr std::string_view kOtherUnit = "nothing written: the unit on ";
+
+std::string Question(const dtu::HistoryEntry& entry, const std::string& port) {
+  return "write history entry " + std::to_string(entry.id) + " (" + UnitText(entry.unit) + ", " +
+         std::string(dtu::HistoryEventName(entry.event)) + " " + dtu::FormatRecordTime(entry.time) +
+         ") to the unit on " + port + "?";
+}
+
+class RestoreCommand final : public Command {
+ public:
+  void Define(CLI::App& parser) override {
+    AddEntryOperand(parser, "ID", id_);
+    AddPortOptions(parser, port_);
+    parser.add_flag("--yes", yes_, std::string(kYesHelp));
+    parser.add_flag("--any-unit", any_unit_, std::string(kAnyUnitHelp));
+    parser.add_flag("--verify", verify_, std::string(kVerifyHelp));
+    AddHistoryOption(parser, history_);
+  }
+
+  int Run() override {
+    int status = kExitOk;
+    std::optional<dtu::HistoryEntry> entry = FindEntry(kName, *HistoryAt(history_), id_, status);
+    if (!entry) return status;
+    ConsoleMessages messages(yes_ ? std::optional(dtu::Answer::Yes) : std::nullopt);
+    if (!dtu::PrepareLoadedBlock(entry->block)) {
+      messages.Show(dtu::MessageKind::Plain, std::string(dtu::kBlockMismatchMessage));
+      return kExitChecksum;
+    }
+    if (messages.Ask(Question(*entry, port_.device), {}, dtu::Answer::No) != dtu::Answer::Yes) {
+      HistoryComplain(kName, std::string(kNotConfirmed));
+      return kExitFailure;
+    }
+    HistoryKeeper keeper(history_);
+    const auto same_unit = [&](const dtu::HistoryUnit& found) {
+      if (any_unit_ || found == entry->unit) return true;
+      HistoryComplain(kName, std::string(kOtherUnit) + port_.device + " is " + UnitText(found) +
+                                 ", entry " + std::to_string(entry->id) + " is of " +
+                                 UnitText(entry->unit) + " (--any-unit writes it all the same)");
+      return false;
+    };
+    return WriteToUnit({"history restore", port_, entry->block, verify_, same_unit}, keeper,
+                       messages);
+  }
+
+ private:
+  std::int64_t id_ = 0;
+  PortOptions port_;
+  bool yes_ = false;
+  bool any_unit_ = false;
+  bool verify_ = false;
+  std::string history_;
+};
+
+const RegisterHistoryCommand<RestoreCommand> kRegistered{
+    {kName, "write an entry's block back into its unit (--yes)", kDescription, kFooter}};
+
+}  // namespace
+}  // namespace dtuctl

@@ -1,0 +1,54 @@
+// dtuctl history show ID [-o FILE]: the block of one history entry, as a summary or a file.
+// Every text of this command is here.
+#include <CLI/CLI.hpp>
+
+#include "block_text_support.h"
+#include "command_support.h"
+#include "console_messages.h"
+#include "history_commands.h"
+
+namespace dtuctl {
+namespace {
+
+constexpr std::string_view kName = "show";
+constexpr std::string_view kDescription =
+    R"(Prints the summary of the block of history entry ID, as 'dtuctl summary' prints a
+parameter file's. With -o, saves the block as a parameter file instead.)";
+constexpr std::string_view kOutputHelp =
+    R"(save the block as the parameter file FILE: the unit's bytes, the
+length word set as a loaded block's (an existing file is
+overwritten from its start and not shortened, as the tool saves))";
+constexpr std::string_view kFooter =
+    R"(exit status: 0 shown or saved, 1 bad usage, FILE not written or unwritable output, 2 the
+block's checksum does not match, 10 not a history or one of a newer version, 11 the history
+cannot be read (locked), 12 no such entry)";
+
+class ShowCommand final : public Command {
+ public:
+  void Define(CLI::App& parser) override {
+    AddEntryOperand(parser, "ID", id_);
+    AddOutputOption(parser, output_, std::string(kOutputHelp));
+    AddHistoryOption(parser, history_);
+  }
+
+  int Run() override {
+    int status = kExitOk;
+    const auto entry = FindEntry(kName, *HistoryAt(history_), id_, status);
+    if (!entry) return status;
+    ConsoleMessages messages;
+    if (!output_.empty())
+      return SaveUnitBlock(output_, entry->block, messages) ? kExitOk : kExitFailure;
+    return PrintLoadedSummary("history show", entry->block, messages);
+  }
+
+ private:
+  std::int64_t id_ = 0;
+  std::string output_;
+  std::string history_;
+};
+
+const RegisterHistoryCommand<ShowCommand> kRegistered{
+    {kName, "an entry's block: its summary, or a parameter file (-o)", kDescription, kFooter}};
+
+}  // namespace
+}  // namespace dtuctl
