@@ -46,6 +46,7 @@ void CheckOutcome(const dtu::TextImport& imported) {
   if (!imported.ok()) {
     Require(!imported.error.empty(), "a refused text says why");
     Require(IsWellFormedUtf8(imported.error), "the refusal is well-formed UTF-8");
+    Require(imported.error.size() < 1024, "a refusal shows only the start of a long value");
     return;
   }
   const dtu::ParameterBlock& block = *imported.block;

@@ -174,6 +174,44 @@ TEST_F(DtuctlTextCommands, DiffReadsTextFormsAndRefusesBrokenFiles) {
   }
 }
 
+// Texts the JSON reader cannot take whole: each is refused with the member named, whichever
+// command reads it.
+TEST_F(DtuctlTextCommands, TextsBeyondTheReaderAreRefusedNamingTheMember) {
+  const std::string file = Write("F.MTS", test::GprsBlock());
+  WriteAllBytes(dir_ / "units.csv", std::string("apn\ncmiot\n"));
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"deep nesting", "{\"apn\": " + std::string(80000, '[') + std::string(80000, ']') + "}",
+       "成员 apn 的值嵌套太深"},
+      {"a number too large", R"({"port1": 1e400})", "成员 port1 的值 1e400 无效"},
+      {"an integer too long", "{\"port1\": " + std::string(401, '9') + "}", "成员 port1 的值 9999"},
+      {"a repeated part", R"({"heartbeat_data": {"hex": "41", "hex": "42"}})",
+       "成员 heartbeat_data 中 \"hex\" 出现了不止一次"},
+  };
+  for (const Case& c : cases) {
+    WriteAllBytes(dir_ / "t.json", c.text);
+    const std::vector<std::vector<std::string>> commands = {
+        {"import", Path("t.json"), "-o", Path("out.MTS"), "--base", file},
+        {"diff", Path("t.json"), file},
+        {"provision", "--template", Path("t.json"), "--units", Path("units.csv"), "--port",
+         "/nonexistent/tty", "--log", Path("log.csv")}};
+    for (const std::vector<std::string>& args : commands) {
+      SCOPED_TRACE(std::string(c.name) + ": " + args.front());
+      const ProcessResult run = Dtuctl(args);
+      EXPECT_EQ(run.term_signal, 0);
+      EXPECT_EQ(run.exit_status, 1);
+      EXPECT_THAT(run.err, HasSubstr(c.message));
+      EXPECT_LT(run.err.size(), 400u);
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "out.MTS"));
+    EXPECT_FALSE(fs::exists(dir_ / "log.csv"));
+  }
+}
+
 TEST_F(DtuctlTextCommands, EveryCommandHasHelpAndRefusesBadUsage) {
   const std::vector<std::vector<std::string>> bad_usage = {{"export"},
                                                            {"export", "a", "b"},

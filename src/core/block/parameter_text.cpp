@@ -37,6 +37,9 @@ constexpr std::string_view kFormatKey = "format";
 constexpr std::string_view kVersionKey = "version";
 constexpr std::string_view kAbsent = "-";
 constexpr std::size_t kShownValueLimit = 80;
+// The text form nests two deep (a counted area's object); far deeper values are refused as they
+// are read, so that nothing after has to go down them.
+constexpr int kNestingLimit = 32;
 
 // ---- The members --------------------------------------------------------------------------
 
@@ -161,16 +164,46 @@ Json MemberValue(const ParameterBlock& block, const Member& member) {
 
 // ---- Import: reading values ---------------------------------------------------------------
 
-// A value as a message shows it: its JSON, cut at a character boundary when long. A string
-// from the command line may be no UTF-8: its broken bytes show as U+FFFD.
-std::string Shown(const Json& value) {
-  const std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
+// A value as a message shows it: its compact JSON, at most about kShownValueLimit bytes, cut at a
+// character boundary. Only as much of a long or deep value is rendered as is shown; its nesting
+// is bounded when it is read (kNestingLimit). A string from the command line may be no UTF-8: its
+// broken bytes show as U+FFFD.
+void Render(const Json& value, std::string& out) {
+  if (!value.is_structured()) {
+    out += value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return;
+  }
+  const bool object = value.is_object();
+  out += object ? '{' : '[';
+  const char* separator = "";
+  for (const auto& item : value.items()) {
+    if (out.size() > kShownValueLimit) return;
+    out += separator;
+    separator = ",";
+    if (object) out += Json(item.key()).dump(-1, ' ', false, Json::error_handler_t::replace) + ":";
+    Render(item.value(), out);
+  }
+  out += object ? '}' : ']';
+}
+
+std::string Cut(std::string text) {
   if (text.size() <= kShownValueLimit) return text;
   return std::string(Utf8Prefix(text, kShownValueLimit)) + "…";
 }
 
+std::string Shown(const Json& value) {
+  std::string text;
+  Render(value, text);
+  return Cut(std::move(text));
+}
+
+std::string RefusalOf(std::string_view name, std::string_view shown, std::string_view rule) {
+  return "成员 " + std::string(name) + " 的值 " + std::string(shown) + " 无效：" +
+         std::string(rule);
+}
+
 std::string Refusal(std::string_view name, const Json& value, std::string_view rule) {
-  return "成员 " + std::string(name) + " 的值 " + Shown(value) + " 无效：" + std::string(rule);
+  return RefusalOf(name, Shown(value), rule);
 }
 
 std::string HexRule(std::size_t size) {
@@ -415,7 +448,7 @@ TextImport ApplyObject(const Json& object, const std::optional<ParameterBlock>& 
 
 // The parser's message without its library prefix, and with any byte outside ASCII (it may quote
 // part of a broken character) shown as '?'.
-std::string SyntaxMessage(const nlohmann::json::parse_error& error) {
+std::string SyntaxMessage(const nlohmann::json::exception& error) {
   std::string text = error.what();
   if (const std::size_t end = text.find("] "); text.starts_with("[json.") && end != text.npos)
     text.erase(0, end + 2);
@@ -424,15 +457,109 @@ std::string SyntaxMessage(const nlohmann::json::parse_error& error) {
   return "不是有效的 JSON 文本：" + text;
 }
 
-// A VALUE of an assignment as its member reads it.
-std::optional<Json> AssignedValue(const Member& member, const std::string& text) {
-  const bool json_object = member.kind == MemberKind::Counted && text.starts_with("{");
-  if (member.kind == MemberKind::Number || json_object) {
-    Json parsed = Json::parse(text, nullptr, false);
-    if (!parsed.is_discarded()) return parsed;
-    if (json_object) return std::nullopt;
+// A JSON text read whole, or why not. `syntax` tells a text that is no JSON at all from one
+// whose values could not be taken.
+struct ParsedJson {
+  Json value;
+  std::string error;
+  bool syntax = false;
+};
+
+// Goes through a JSON text before it is read into values: refuses values nested deeper than
+// kNestingLimit, keys repeated in any object (the reader would quietly keep one of them) and
+// numbers too large for the reader, naming the member each is in. The text is either a whole
+// text form or, when `member` is given, the value of that member.
+class TextScan final : public nlohmann::json_sax<Json> {
+ public:
+  explicit TextScan(std::string member = {})
+      : member_(std::move(member)), depth_(member_.empty() ? 0 : 1) {}
+
+  bool null() override { return true; }
+  bool boolean(bool) override { return true; }
+  bool number_integer(number_integer_t) override { return true; }
+  bool number_unsigned(number_unsigned_t) override { return true; }
+  bool number_float(number_float_t, const string_t&) override { return true; }
+  bool string(string_t&) override { return true; }
+  bool binary(binary_t&) override { return true; }
+  bool start_object(std::size_t) override {
+    keys_.emplace_back();
+    return Enter();
   }
-  return Json(text);
+  bool key(string_t& name) override {
+    if (depth_ == 1) member_ = name;
+    if (keys_.back().insert(name).second) return true;
+    error_ = depth_ == 1 ? "成员 " + name + " 出现了不止一次"
+                         : "成员 " + member_ + " 中 " + Shown(Json(name)) + " 出现了不止一次";
+    return false;
+  }
+  bool end_object() override {
+    keys_.pop_back();
+    --depth_;
+    return true;
+  }
+  bool start_array(std::size_t) override { return Enter(); }
+  bool end_array() override {
+    --depth_;
+    return true;
+  }
+  bool parse_error(std::size_t, const std::string& token,
+                   const nlohmann::detail::exception& error) override {
+    const bool overflow = error.id == 406;
+    syntax_ = !overflow || member_.empty();
+    error_ =
+        syntax_ ? SyntaxMessage(error) : RefusalOf(member_, Cut(token), "数太大，超出了能读的范围");
+    return false;
+  }
+
+  const std::string& error() const { return error_; }
+  bool syntax() const { return syntax_; }
+
+ private:
+  bool Enter() {
+    if (++depth_ <= kNestingLimit) return true;
+    error_ = (member_.empty() ? std::string("文本") : "成员 " + member_ + " 的值") +
+             "嵌套太深：超过 " + std::to_string(kNestingLimit) + " 层";
+    return false;
+  }
+
+  std::string member_;                       // the member of the text form being read
+  int depth_;                                // the objects and arrays open around the scan
+  std::vector<std::set<std::string>> keys_;  // the keys of each open object
+  std::string error_;
+  bool syntax_ = false;
+};
+
+ParsedJson ParseJson(std::string_view text, std::string member = {}) {
+  ParsedJson parsed;
+  TextScan scan(std::move(member));
+  try {
+    if (!Json::sax_parse(text, &scan)) {
+      parsed.error = scan.error();
+      parsed.syntax = scan.syntax();
+      return parsed;
+    }
+    parsed.value = Json::parse(text);
+  } catch (const nlohmann::json::exception& error) {
+    // The scan has seen whatever the reader could object to; this is a last safety net.
+    parsed.error = SyntaxMessage(error);
+    parsed.syntax = true;
+  }
+  return parsed;
+}
+
+// A VALUE of an assignment as its member reads it, or the refusal.
+std::optional<Json> AssignedValue(const Member& member, const std::string& text,
+                                  std::string& error) {
+  const bool json_object = member.kind == MemberKind::Counted && text.starts_with("{");
+  if (member.kind != MemberKind::Number && !json_object) return Json(text);
+  ParsedJson parsed = ParseJson(text, std::string(member.name));
+  if (parsed.error.empty()) return std::move(parsed.value);
+  // A number that is no JSON is refused by the number's own rule, shown as the text it is.
+  if (!json_object) return Json(text);
+  error = parsed.syntax ? "成员 " + std::string(member.name) + " 的值 " + Shown(Json(text)) +
+                              " 不是有效的 JSON 对象"
+                        : parsed.error;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -459,24 +586,10 @@ TextImport ImportBlockText(std::string_view text, const std::optional<ParameterB
   if (text.size() > kTextFormLimit)
     return Refused("文本太长：参数块的文本形式只有几千字节，最多读 " +
                    std::to_string(kTextFormLimit) + " 字节");
-  // Repeated members would otherwise quietly keep one of their values.
-  std::string repeated;
-  std::set<std::string> keys;
-  const auto note_keys = [&](int depth, Json::parse_event_t event, Json& parsed) {
-    if (depth == 1 && event == Json::parse_event_t::key && repeated.empty() &&
-        !keys.insert(parsed.get<std::string>()).second)
-      repeated = parsed.get<std::string>();
-    return true;
-  };
-  Json object;
-  try {
-    object = Json::parse(text, note_keys);
-  } catch (const nlohmann::json::parse_error& error) {
-    return Refused(SyntaxMessage(error));
-  }
-  if (!object.is_object()) return Refused("文本应是一个 JSON 对象 {...}");
-  if (!repeated.empty()) return Refused("成员 " + repeated + " 出现了不止一次");
-  return ApplyObject(object, base);
+  ParsedJson parsed = ParseJson(text);
+  if (!parsed.error.empty()) return Refused(parsed.error);
+  if (!parsed.value.is_object()) return Refused("文本应是一个 JSON 对象 {...}");
+  return ApplyObject(parsed.value, base);
 }
 
 TextImport SetBlockFields(const ParameterBlock& base, std::span<const std::string> assignments) {
@@ -489,11 +602,10 @@ TextImport SetBlockFields(const ParameterBlock& base, std::span<const std::strin
     const Member* member = FindMember(name);
     if (member == nullptr) return Refused(UnknownMember(name));
     if (object.contains(name)) return Refused("成员 " + name + " 赋值了不止一次");
-    const std::optional<Json> value = AssignedValue(*member, assignment.substr(equals + 1));
-    if (!value)
-      return Refused("成员 " + name + " 的值 " + Shown(Json(assignment.substr(equals + 1))) +
-                     " 不是有效的 JSON 对象");
-    object[name] = *value;
+    std::string error;
+    std::optional<Json> value = AssignedValue(*member, assignment.substr(equals + 1), error);
+    if (!value) return Refused(error);
+    object[name] = std::move(*value);
   }
   return ApplyObject(object, base);
 }

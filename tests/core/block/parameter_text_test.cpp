@@ -204,6 +204,13 @@ TEST(ParameterText, RefusesWhatAFieldCannotHold) {
       {"unknown member", R"({"colour": "blue"})", true, "未知成员 \"colour\""},
       {"sealed words", R"({"checksum": 0})", true, "长度和校验和由导入计算"},
       {"repeated member", R"({"port1": 1, "port1": 2})", true, "成员 port1 出现了不止一次"},
+      {"repeated part", R"({"heartbeat_data": {"hex": "41", "hex": "42"}})", true,
+       "成员 heartbeat_data 中 \"hex\" 出现了不止一次"},
+      {"deep nesting", "{\"port1\": " + std::string(80000, '[') + std::string(80000, ']') + "}",
+       true, "成员 port1 的值嵌套太深"},
+      {"huge number", R"({"apn": 1e400})", true, "成员 apn 的值 1e400 无效：数太大"},
+      {"huge integer", "{\"port1\": " + std::string(401, '9') + "}", true,
+       "成员 port1 的值 99999999"},
       {"format", R"({"format": "other"})", true, "format 应为 \"dtuconfig-parameters\""},
       {"version", R"({"version": 2})", true, "version 2 不受支持"},
       {"syntax", R"({"port1": })", true, "不是有效的 JSON 文本"},
@@ -217,6 +224,7 @@ TEST(ParameterText, RefusesWhatAFieldCannotHold) {
         ImportBlockText(row.text, row.with_base ? std::optional(base) : std::nullopt);
     EXPECT_FALSE(imported.ok());
     EXPECT_THAT(imported.error, HasSubstr(row.message));
+    EXPECT_LT(imported.error.size(), 300u) << "a long value is cut";
   }
 }
 
@@ -258,6 +266,10 @@ TEST(ParameterText, RefusedAssignmentsNameTheProblem) {
       {"apn", "应写作 NAME=VALUE"},
       {"colour=blue", "未知成员 \"colour\""},
       {"frame_head={\"hex\":", "不是有效的 JSON 对象"},
+      {"frame_head={\"hex\":\"41\",\"hex\":\"42\"}", "成员 frame_head 中 \"hex\" 出现了不止一次"},
+      {"frame_head={\"hex\":" + std::string(50000, '[') + "}", "成员 frame_head 的值嵌套太深"},
+      {"port1=" + std::string(50000, '['), "成员 port1 的值 \"[[[[[["},
+      {"port1=1e400", "成员 port1 的值 \"1e400\" 无效"},
   };
   for (const auto& [assignment, message] : rows) {
     SCOPED_TRACE(assignment);
