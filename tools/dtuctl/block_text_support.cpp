@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <vector>
 
 #include "command.h"
 #include "command_support.h"
@@ -73,7 +74,10 @@ std::optional<dtu::ParameterBlock> TakeImport(const dtu::TextImport& imported,
     messages.Show(dtu::MessageKind::Error, prefix + imported.error);
     return std::nullopt;
   }
-  for (const std::string& warning : dtu::PageRuleWarnings(*imported.block, imported.rows))
+  std::vector<std::string> warnings = imported.warnings;
+  for (std::string& warning : dtu::PageRuleWarnings(*imported.block, imported.rows))
+    warnings.push_back(std::move(warning));
+  for (const std::string& warning : warnings)
     messages.Show(dtu::MessageKind::Information, "警告：" + warning);
   return imported.block;
 }

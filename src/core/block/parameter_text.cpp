@@ -297,9 +297,22 @@ std::string ApplyDeviceId(ParameterBlock& block, const Member& member, const Jso
   return {};
 }
 
+// The reader's "text" of a counted area says what the export found in its bytes; one that says
+// otherwise was probably edited instead of "hex", which alone is read.
+void CheckCountedText(const Member& member, const Json& value, std::span<const std::uint8_t> used,
+                      std::vector<std::string>& warnings) {
+  if (!value.contains("text")) return;
+  const Json& text = value.at("text");
+  const Json decoded = EscapeGbk(AsChars(used));
+  if (text == decoded) return;
+  warnings.push_back(std::string(member.name) + " 的 text " + Shown(text) +
+                     " 与 hex 不符（hex 的字节读作 " + Shown(decoded) + "）：只按 hex 读入");
+}
+
 // A counted area: its used bytes ("hex", or the value itself as a string), the count byte when
 // it says more than the area holds ("length"), and the bytes kept past the used ones ("after").
-std::string ApplyCounted(ParameterBlock& block, const Member& member, const Json& value) {
+std::string ApplyCounted(ParameterBlock& block, const Member& member, const Json& value,
+                         std::vector<std::string>& warnings) {
   const CountedRow& counted = member.counted;
   const std::size_t size = counted.area.size;
   std::string error;
@@ -322,6 +335,7 @@ std::string ApplyCounted(ParameterBlock& block, const Member& member, const Json
   const std::string part_name = std::string(member.name) + " 中";
   const auto used = ReadHex(value.at("hex"), size, part_name + " hex", error);
   if (!used) return error;
+  CheckCountedText(member, value, *used, warnings);
   std::uint32_t count = static_cast<std::uint32_t>(used->size());
   if (value.contains("length")) {
     const Json& length = value.at("length");
@@ -345,7 +359,8 @@ std::string ApplyCounted(ParameterBlock& block, const Member& member, const Json
   return {};
 }
 
-std::string ApplyMember(ParameterBlock& block, const Member& member, const Json& value) {
+std::string ApplyMember(ParameterBlock& block, const Member& member, const Json& value,
+                        std::vector<std::string>& warnings) {
   switch (member.kind) {
     case MemberKind::Number:
       return ApplyNumber(block, member, value);
@@ -354,7 +369,7 @@ std::string ApplyMember(ParameterBlock& block, const Member& member, const Json&
     case MemberKind::Text:
       return ApplyText(block, member, value);
     case MemberKind::Counted:
-      return ApplyCounted(block, member, value);
+      return ApplyCounted(block, member, value, warnings);
     case MemberKind::Bytes:
       return ApplyBytes(block, member, value);
     case MemberKind::DeviceId:
@@ -425,12 +440,13 @@ TextImport ApplyObject(const Json& object, const std::optional<ParameterBlock>& 
   if (std::string error = CheckHeader(object); !error.empty()) return Refused(error);
   ParameterBlock block = base.value_or(ParameterBlock());
   std::set<std::string_view> given;
+  std::vector<std::string> warnings;
   for (const auto& item : object.items()) {
     const std::string& name = item.key();
     if (name == kFormatKey || name == kVersionKey) continue;
     const Member* member = FindMember(name);
     if (member == nullptr) return Refused(UnknownMember(name));
-    if (std::string error = ApplyMember(block, *member, item.value()); !error.empty())
+    if (std::string error = ApplyMember(block, *member, item.value(), warnings); !error.empty())
       return Refused(error);
     given.insert(member->name);
   }
@@ -443,6 +459,7 @@ TextImport ApplyObject(const Json& object, const std::optional<ParameterBlock>& 
   result.block = block;
   result.rows = GivenRows(given);
   result.complete = missing.empty();
+  result.warnings = std::move(warnings);
   return result;
 }
 

@@ -53,6 +53,8 @@ std::string ReadRow(const CsvRecord& record, const std::vector<std::string>& nam
   }
   const TextImport applied = SetBlockFields(template_block, row.assignments);
   if (!applied.ok()) return AtLine(record.line, applied.error);
+  for (const std::string& warning : applied.warnings)
+    table.warnings.push_back(AtLine(record.line, "警告：" + warning));
   for (const std::string& warning : PageRuleWarnings(*applied.block, applied.rows))
     table.warnings.push_back(AtLine(record.line, "警告：" + warning));
   row.block = *applied.block;

@@ -50,12 +50,13 @@ void ParameterTextCommands::Import() {
   }
   const std::optional<TextImport> imported = ReadOverWindow(text);
   if (!imported) return;
+  std::string message;
+  for (const std::string& warning : imported->warnings) message += warning + "\n";
   const std::vector<std::string> warnings = PageRuleWarnings(*imported->block, imported->rows);
-  if (!warnings.empty()) {
-    std::string message(kRulesBrokenMessage);
-    for (const std::string& warning : warnings) message += "\n" + warning;
-    messages_.Show(MessageKind::Warning, message, kImportTextCaption);
-  }
+  if (!warnings.empty()) message += kRulesBrokenMessage;
+  for (const std::string& warning : warnings) message += "\n" + warning;
+  if (message.ends_with('\n')) message.pop_back();
+  if (!message.empty()) messages_.Show(MessageKind::Warning, message, kImportTextCaption);
   // A copy is handed in, as for an opened file: the block loaded is never the one replaced.
   const ParameterBlock incoming = *imported->block;
   transfer_.LoadBlock(incoming, working_, {BlockOrigin::Kind::TextFile, {}, path->string()});

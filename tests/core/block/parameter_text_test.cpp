@@ -48,6 +48,7 @@ ParameterBlock Protocol9Block() {
 ParameterBlock RoundTrip(const ParameterBlock& block) {
   const TextImport imported = ImportBlockText(ExportBlockText(block), std::nullopt);
   EXPECT_TRUE(imported.ok()) << imported.error;
+  EXPECT_THAT(imported.warnings, ::testing::IsEmpty());
   return imported.block.value_or(ParameterBlock());
 }
 
@@ -225,6 +226,26 @@ TEST(ParameterText, RefusesWhatAFieldCannotHold) {
     EXPECT_FALSE(imported.ok());
     EXPECT_THAT(imported.error, HasSubstr(row.message));
     EXPECT_LT(imported.error.size(), 300u) << "a long value is cut";
+  }
+}
+
+// The "text" beside "hex" is the reader's: only "hex" is read, and a "text" that says otherwise
+// is warned about.
+TEST(ParameterText, WarnsOfACountedTextThatDisagreesWithItsHex) {
+  const ParameterBlock base = Sealed(test::BaseBlock());
+  const std::vector<std::pair<std::string, std::vector<std::string>>> rows = {
+      {R"({"heartbeat_data": {"hex": "41 42", "text": "AB"}})", {}},
+      {R"({"heartbeat_data": {"hex": "41"}})", {}},
+      {R"({"heartbeat_data": {"hex": "41 42", "text": "XY"}})",
+       {"heartbeat_data 的 text \"XY\" 与 hex 不符（hex 的字节读作 \"AB\"）：只按 hex 读入"}},
+      {R"({"gprs_notice": {"hex": "", "text": 7}})",
+       {"gprs_notice 的 text 7 与 hex 不符（hex 的字节读作 \"\"）：只按 hex 读入"}},
+  };
+  for (const auto& [text, warnings] : rows) {
+    SCOPED_TRACE(text);
+    const TextImport imported = ImportBlockText(text, base);
+    ASSERT_TRUE(imported.ok()) << imported.error;
+    EXPECT_EQ(imported.warnings, warnings);
   }
 }
 
