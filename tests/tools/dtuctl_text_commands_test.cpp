@@ -67,6 +67,9 @@ TEST_F(DtuctlTextCommands, ExportThenImportGivesBackTheFile) {
   SealBlock(base);
   ExpectRoundTrip(Write("base.MTS", base));
   ExpectRoundTrip(Write("pattern.MTS", test::PatternBlock(7, 3)));
+  ParameterBlock odd_length = test::GprsBlock();
+  odd_length.set_length(700);
+  ExpectRoundTrip(Write("length.MTS", odd_length));
   std::mt19937 random(7);
   for (int i = 0; i < 10; ++i) ExpectRoundTrip(Write("random.MTS", RandomSealedBlock(random)));
 }
@@ -124,6 +127,11 @@ TEST_F(DtuctlTextCommands, SetChangesExactlyTheNamedFields) {
   EXPECT_EQ(diff.out,
             "port1 (端口): 5001 -> 6001\n"
             "apn (接入点名称（APN）): \"cmnet\" -> \"cmiot\"\n");
+  ParameterBlock odd_length = test::GprsBlock();
+  odd_length.set_length(700);
+  const ProcessResult length = Dtuctl({"diff", file, Write("L.MTS", odd_length)});
+  EXPECT_EQ(length.exit_status, kDiffers);
+  EXPECT_EQ(length.out, "length: 660 -> 700\n");
   const ProcessResult same = Dtuctl({"diff", file, file});
   EXPECT_EQ(same.exit_status, 0);
   EXPECT_EQ(same.out, "");

@@ -70,15 +70,13 @@ MemberKind KindOf(const FieldRow& row) {
   }
 }
 
-// Every member in block order, taken from the layout: the length and checksum words and the
-// count bytes (written with their areas) are no members; the identifier stands before the two
-// numbers it overlays.
+// Every member in block order, taken from the layout: the checksum word (computed on import)
+// and the count bytes (written with their areas) are no members; the identifier stands before
+// the two numbers it overlays.
 std::vector<Member> BuildMembers() {
   std::vector<Member> members;
   for (const FieldRow& row : kBlockLayout) {
-    if (row.offset == field::length.offset || row.offset == field::checksum.offset ||
-        IsCountByte(row))
-      continue;
+    if (row.offset == field::checksum.offset || IsCountByte(row)) continue;
     if (row.offset == field::device_id.offset)
       members.push_back({field::device_id.name, MemberKind::DeviceId, field::device_id});
     Member member{row.name, KindOf(row), row};
@@ -99,6 +97,12 @@ const Member* FindMember(std::string_view name) {
   return nullptr;
 }
 
+// The length word is written only when it is not the block's size, which a text without it
+// gives: texts stay as they were for every block a unit or the tool sealed.
+bool IsLengthWord(const Member& member) {
+  return member.row.offset == field::length.offset;
+}
+
 bool IsDeviceNumber(const Member& member) {
   return member.row.offset == field::device_number.offset ||
          member.row.offset == field::centre_number.offset;
@@ -106,6 +110,7 @@ bool IsDeviceNumber(const Member& member) {
 
 // Whether the text form of `block` writes this member.
 bool Written(const Member& member, const ParameterBlock& block) {
+  if (IsLengthWord(member)) return block.length() != kBlockSize;
   const bool device_id = ProtocolEditsDeviceId(block.protocol());
   if (member.kind == MemberKind::DeviceId) return device_id;
   return !(IsDeviceNumber(member) && device_id);
@@ -388,8 +393,7 @@ TextImport Refused(std::string error) {
 
 std::string UnknownMember(std::string_view name) {
   std::string message = "未知成员 " + Shown(Json(std::string(name)));
-  if (name == field::length.name || name == field::checksum.name)
-    message += "：长度和校验和由导入计算，不能给出";
+  if (name == field::checksum.name) message += "：校验和由导入计算，不能给出";
   return message;
 }
 
@@ -417,7 +421,8 @@ std::string CheckDeviceBytes(const std::set<std::string_view>& given) {
 // two numbers.
 std::string CheckComplete(const std::set<std::string_view>& given) {
   for (const Member& member : Members()) {
-    if (member.kind == MemberKind::DeviceId || given.contains(member.name)) continue;
+    if (member.kind == MemberKind::DeviceId || IsLengthWord(member) || given.contains(member.name))
+      continue;
     if (IsDeviceNumber(member) && given.contains(field::device_id.name)) continue;
     return "缺少成员 " + std::string(member.name);
   }
@@ -454,7 +459,10 @@ TextImport ApplyObject(const Json& object, const std::optional<ParameterBlock>& 
   std::string missing = CheckComplete(given);
   if (!base && !missing.empty()) return Refused(missing);
 
+  const bool length_given = given.contains(field::length.name);
+  const std::uint16_t length = block.length();
   SealBlock(block);
+  if (length_given) block.set_length(length);  // outside the checksum
   TextImport result;
   result.block = block;
   result.rows = GivenRows(given);
@@ -638,16 +646,15 @@ bool LooksLikeBlockText(std::string_view bytes) {
 
 std::vector<MemberDifference> DiffBlockTexts(const ParameterBlock& first,
                                              const ParameterBlock& second) {
-  const std::vector<TextMember> a = BlockTextMembers(first);
-  const std::vector<TextMember> b = BlockTextMembers(second);
-  const auto value_of = [](const std::vector<TextMember>& members, std::string_view name) {
-    const auto found = std::ranges::find(members, name, &TextMember::name);
-    return found == members.end() ? std::string(kAbsent) : found->value;
+  // The length word is compared even where the form leaves it unsaid.
+  const auto value_of = [](const ParameterBlock& block, const Member& member) {
+    return Written(member, block) || IsLengthWord(member) ? MemberValue(block, member).dump()
+                                                          : std::string(kAbsent);
   };
   std::vector<MemberDifference> differences;
   for (const Member& member : Members()) {
-    std::string in_first = value_of(a, member.name);
-    std::string in_second = value_of(b, member.name);
+    std::string in_first = value_of(first, member);
+    std::string in_second = value_of(second, member);
     if (in_first != in_second)
       differences.push_back({std::string(member.name), std::move(in_first), std::move(in_second)});
   }

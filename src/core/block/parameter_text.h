@@ -16,9 +16,9 @@ namespace dtu {
 // trailing 0x00 bytes left out), counted areas objects {"hex", "text"} with "length" and "after"
 // where the count byte or the bytes past the used ones need them, reserved areas hex digits.
 // Under protocol 9 the bytes 95 to 98 are written as "device_id" in hex instead of
-// "device_number" and "centre_number". `length` and `checksum` are no members: a text becomes a
-// sealed block. Exporting a block and importing the text gives back all 660 bytes whenever the
-// block's checksum holds.
+// "device_number" and "centre_number". `checksum` is no member: a text becomes a sealed block.
+// `length` is written only when it is not 660; a text without it gives 660. Exporting a block
+// and importing the text gives back all 660 bytes whenever the block's checksum holds.
 
 inline constexpr std::string_view kTextFormTag = "dtuconfig-parameters";
 inline constexpr int kTextFormVersion = 1;

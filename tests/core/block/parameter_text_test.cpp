@@ -45,6 +45,11 @@ ParameterBlock Protocol9Block() {
   return Sealed(block);
 }
 
+ParameterBlock WithLength(ParameterBlock block, std::uint16_t length) {
+  block.set_length(length);  // outside the checksum
+  return block;
+}
+
 ParameterBlock RoundTrip(const ParameterBlock& block) {
   const TextImport imported = ImportBlockText(ExportBlockText(block), std::nullopt);
   EXPECT_TRUE(imported.ok()) << imported.error;
@@ -75,6 +80,8 @@ TEST(ParameterText, GivesBackEveryByteOfTheTestsBlocks) {
       {"pattern 13", test::PatternBlock(13, 5)},
       {"recorded reply", reply},
       {"zeros", Sealed(ParameterBlock())},
+      {"length word 1234", WithLength(test::GprsBlock(), 1234)},
+      {"length word 0", WithLength(test::SmsBlock(), 0)},
   };
   for (const auto& [name, block] : blocks) {
     SCOPED_TRACE(name);
@@ -93,6 +100,7 @@ TEST(ParameterText, GivesBackEveryByteOfRandomSealedBlocks) {
     if (round % 4 == 0) block.set_protocol(9);
     if (round % 3 == 0) block.set_apn(Utf8ToGbk("中文\\x41").bytes);
     SealBlock(block);
+    if (round % 5 == 0) block.set_length(static_cast<std::uint16_t>(byte(random) * 257));
     const std::string text = ExportBlockText(block);
     const ParameterBlock back = RoundTrip(block);
     ASSERT_EQ(back.bytes(), block.bytes()) << text;
@@ -125,7 +133,7 @@ TEST(ParameterText, WritesOneMemberALineInBlockOrderAfterTheTag) {
   };
   for (const std::string& line : expected) EXPECT_THAT(lines, ::testing::Contains(line));
   for (const std::string& line : lines) {
-    EXPECT_THAT(line, Not(HasSubstr("\"length\""))) << "the length word is no member";
+    EXPECT_THAT(line, Not(HasSubstr("\"length\""))) << "a length word of 660 goes unsaid";
     EXPECT_THAT(line, Not(HasSubstr("_len\""))) << "counts are written with their areas";
   }
 }
@@ -203,7 +211,8 @@ TEST(ParameterText, RefusesWhatAFieldCannotHold) {
       {"identifier", R"({"device_id": "123456789"})", true, "应为 1 到 8 位十六进制数字"},
       {"bytes given twice", R"({"device_id": "1", "centre_number": 2})", true, "只能给出其一"},
       {"unknown member", R"({"colour": "blue"})", true, "未知成员 \"colour\""},
-      {"sealed words", R"({"checksum": 0})", true, "长度和校验和由导入计算"},
+      {"sealed word", R"({"checksum": 0})", true, "校验和由导入计算"},
+      {"length word", R"({"length": 70000})", true, "成员 length 的值 70000 无效"},
       {"repeated member", R"({"port1": 1, "port1": 2})", true, "成员 port1 出现了不止一次"},
       {"repeated part", R"({"heartbeat_data": {"hex": "41", "hex": "42"}})", true,
        "成员 heartbeat_data 中 \"hex\" 出现了不止一次"},
@@ -298,6 +307,24 @@ TEST(ParameterText, RefusedAssignmentsNameTheProblem) {
     EXPECT_FALSE(set.ok());
     EXPECT_THAT(set.error, HasSubstr(message));
   }
+}
+
+// A length word other than 660 is a member of its own, first after the version; a text without
+// it, as every text written before it was kept, gives 660.
+TEST(ParameterText, KeepsALengthWordOtherThan660) {
+  const ParameterBlock odd = WithLength(test::GprsBlock(), 1234);
+  const std::vector<std::string> lines = Lines(ExportBlockText(odd));
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[3], "  \"length\": 1234,");
+  const TextImport over_base = ImportBlockText(R"({"apn": "x"})", odd);
+  ASSERT_TRUE(over_base.ok()) << over_base.error;
+  EXPECT_EQ(over_base.block->length(), 660) << "the text does not say it: sealed";
+
+  const std::vector<MemberDifference> differences = DiffBlockTexts(test::GprsBlock(), odd);
+  ASSERT_EQ(differences.size(), 1u);
+  EXPECT_EQ(differences[0].name, "length");
+  EXPECT_EQ(differences[0].first, "660");
+  EXPECT_EQ(differences[0].second, "1234");
 }
 
 TEST(ParameterText, DiffNamesAMemberOnlyOneSideWrites) {
