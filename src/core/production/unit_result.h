@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/device/unit_identity.h"
+
 namespace dtu {
 
 // How the provisioning of one unit ended, as the log names it.
@@ -23,15 +25,6 @@ std::optional<UnitResult> ResultFromName(std::string_view name);
 constexpr bool Succeeded(UnitResult result) {
   return result == UnitResult::Ok || result == UnitResult::Skipped;
 }
-
-// Who a unit is, as it reports itself.
-struct UnitIdentity {
-  std::string board_serial;   // "XuLieHao:"
-  std::string module_serial;  // "GSN:"
-
-  bool known() const { return !board_serial.empty() || !module_serial.empty(); }
-  bool operator==(const UnitIdentity&) const = default;
-};
 
 // How progress lines name a unit: its module serial, else its board serial.
 std::string UnitName(const UnitIdentity& unit);

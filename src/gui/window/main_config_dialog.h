@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "core/block/parameter_block.h"
-#include "core/device/block_origin.h"
 #include "core/device/device_exchange.h"
 #include "core/device/device_link.h"
 #include "core/serial/port_notification.h"
 #include "core/user_messages.h"
+#include "gui/window/block_origin.h"
 #include "gui/window/main_window_ids.h"
 #include "gui/window/port_connection.h"
 

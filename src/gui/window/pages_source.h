@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "core/device/block_origin.h"
+#include "gui/window/block_origin.h"
 
 namespace dtu {
 

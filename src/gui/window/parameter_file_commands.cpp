@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "core/block/parameter_file.h"
-#include "core/device/block_origin.h"
 #include "core/file_chooser.h"
+#include "gui/window/block_origin.h"
 #include "gui/window/block_transfer.h"
 
 namespace dtu {

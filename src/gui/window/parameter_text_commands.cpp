@@ -6,9 +6,9 @@
 
 #include "core/block/parameter_file.h"
 #include "core/block/parameter_text.h"
-#include "core/device/block_origin.h"
 #include "core/editing/page_rules.h"
 #include "core/file_chooser.h"
+#include "gui/window/block_origin.h"
 #include "gui/window/block_transfer.h"
 #include "gui/window/parameter_file_commands.h"
 

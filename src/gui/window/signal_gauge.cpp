@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPolygon>
 
-#include "core/device/gauge_geometry.h"
+#include "gui/window/gauge_geometry.h"
 #include "gui/window/main_window_ids.h"
 
 namespace dtu {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/device/block_origin.h"
-
 namespace dtu {
 namespace {
 
@@ -31,34 +29,6 @@ TEST(DeviceExchange, TransmitTimeFollowsTheLine) {
   EXPECT_EQ(TransmitTime(1333, 9600, 10), 1389ms);
   EXPECT_EQ(TransmitTime(1333, 110, 11), 133300ms);
   EXPECT_EQ(TransmitTime(14, 0, 10), 0ms);
-}
-
-TEST(BlockOrigin, WriteWarningsNameWhatIsUnsure) {
-  const UnitIdentity a{"A-1", "M-1"};
-  const BlockOrigin from_a{BlockOrigin::Kind::Unit, a, {}};
-  const BlockOrigin from_file{BlockOrigin::Kind::ParameterFile, {}, "/tmp/x.bpp"};
-  EXPECT_TRUE(WriteTargetWarnings(from_a, true, a).empty());
-  EXPECT_TRUE(WriteTargetWarnings(from_file, true, std::nullopt).empty());
-  EXPECT_EQ(WriteTargetWarnings(from_file, false, a).size(), 1u);
-  ASSERT_EQ(WriteTargetWarnings(from_a, true, UnitIdentity{"B-2", "M-2"}).size(), 1u);
-  EXPECT_EQ(WriteTargetWarnings(from_a, true, UnitIdentity{"B-2", "M-2"})[0],
-            "注意：所连设备是设备（主板序列号 B-2，模块序列号 M-2），而页面上的参数来自另一台"
-            "设备（主板序列号 A-1，模块序列号 M-1）。");
-  EXPECT_EQ(WriteTargetWarnings(from_a, true, std::nullopt).size(), 1u);
-  EXPECT_EQ(DescribeOrigin(from_file), "参数文件 /tmp/x.bpp");
-}
-
-TEST(BlockOrigin, ShortNamesForTheTitle) {
-  using Kind = BlockOrigin::Kind;
-  const std::pair<BlockOrigin, std::string> cases[] = {
-      {{Kind::Defaults, {}, {}}, "默认参数"},
-      {{Kind::Unit, {"A-1", "M-1"}, {}}, "设备 A-1"},
-      {{Kind::Unit, {"", "M-1"}, {}}, "设备 M-1"},
-      {{Kind::Unit, {}, {}}, "设备"},
-      {{Kind::ParameterFile, {}, "/tmp/站点/x.bpp"}, "x.bpp"},
-      {{Kind::TextFile, {}, "y.json"}, "y.json"},
-  };
-  for (const auto& [origin, name] : cases) EXPECT_EQ(ShortOriginName(origin), name);
 }
 
 }  // namespace

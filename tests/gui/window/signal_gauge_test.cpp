@@ -2,7 +2,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "core/device/gauge_geometry.h"
+#include "gui/window/gauge_geometry.h"
 #include "gui/window/main_window_ids.h"
 #include "gui/window/signal_gauge.h"
 

@@ -1,4 +1,4 @@
-#include "core/device/block_origin.h"
+#include "gui/window/block_origin.h"
 
 #include <filesystem>
 
@@ -8,7 +8,7 @@ namespace dtu {
 namespace {
 
 std::string DescribeUnit(const UnitIdentity& unit) {
-  if (unit.empty()) return "设备（未报告序列号）";
+  if (!unit.known()) return "设备（未报告序列号）";
   const auto shown = [](const std::string& serial) { return serial.empty() ? "无" : serial; };
   return "设备（主板序列号 " + shown(unit.board_serial) + "，模块序列号 " +
          shown(unit.module_serial) + "）";
@@ -67,7 +67,7 @@ std::vector<std::string> WriteTargetWarnings(const BlockOrigin& origin, bool uni
   std::vector<std::string> warnings;
   if (!unit_read_since_start) warnings.push_back("注意：本次启动后还没有从任何设备读取过参数。");
   if (origin.kind != BlockOrigin::Kind::Unit) return warnings;
-  if (!connected || connected->empty()) {
+  if (!connected || !connected->known()) {
     warnings.push_back("注意：打开串口后还没有读到所连设备的序列号，无法确认它就是参数的来源" +
                        DescribeUnit(origin.unit) + "。");
   } else if (*connected != origin.unit) {

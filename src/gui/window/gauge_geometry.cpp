@@ -1,4 +1,4 @@
-#include "core/device/gauge_geometry.h"
+#include "gui/window/gauge_geometry.h"
 
 #include <algorithm>
 

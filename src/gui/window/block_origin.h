@@ -4,17 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "core/device/unit_identity.h"
+
 namespace dtu {
-
-// A unit as it names itself: its board serial number ("XuLieHao:") and module serial number
-// ("GSN:").
-struct UnitIdentity {
-  std::string board_serial;
-  std::string module_serial;
-
-  bool empty() const { return board_serial.empty() && module_serial.empty(); }
-  bool operator==(const UnitIdentity&) const = default;
-};
 
 // Where the parameters on the editor pages came from: the built-in start-up values, a unit
 // (named by its serial numbers when it reported them), a parameter file or a text file.
