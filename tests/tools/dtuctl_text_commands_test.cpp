@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "core/block/parameter_block.h"
+#include "core/text/hex_text.h"
 #include "support/dtuctl_run.h"
 #include "support/dtusim_process.h"
+#include "support/file_size_limit.h"
 #include "support/run_process.h"
 #include "support/sample_blocks.h"
 #include "support/temp_dir.h"
@@ -217,6 +219,45 @@ TEST_F(DtuctlTextCommands, TextsBeyondTheReaderAreRefusedNamingTheMember) {
     }
     EXPECT_FALSE(fs::exists(dir_ / "out.MTS"));
     EXPECT_FALSE(fs::exists(dir_ / "log.csv"));
+  }
+}
+
+// A full disk (a file size limit here) stops every output half-way: the old file stays as it
+// was, a new one is not made, and no temporary file is left beside it.
+TEST_F(DtuctlTextCommands, AnOutputThatFailsHalfWayLeavesTheOldFile) {
+  const std::string file = Write("F.MTS", test::GprsBlock());
+  ASSERT_EQ(Dtuctl({"export", file, "-o", Path("F.json")}).exit_status, 0);
+  ParameterBlock other = test::SmsBlock();
+  const std::string old_block = Write("old.MTS", other);
+  WriteAllBytes(dir_ / "old.json", std::string("{\"apn\": \"old\"}\n"));
+  const std::string reply = "DTUPARA" + EncodeHexText(test::GprsBlock().bytes());
+  struct Case {
+    std::vector<std::string> args;
+    std::string target;
+    std::string input;
+  };
+  const std::vector<Case> cases = {
+      {{"import", Path("F.json"), "-o", old_block}, "old.MTS", ""},
+      {{"import", Path("F.json"), "-o", Path("new.MTS")}, "new.MTS", ""},
+      {{"set", file, "apn=x", "-o", old_block}, "old.MTS", ""},
+      {{"set", file, "apn=x"}, "F.MTS", ""},
+      {{"export", file, "-o", Path("old.json")}, "old.json", ""},
+      {{"decode", "-o", old_block}, "old.MTS", reply},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const bool existed = fs::exists(dir_ / c.target);
+    const Bytes before = existed ? Read(c.target) : Bytes();
+    std::vector<std::string> argv = {DTUCTL_PATH};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    const ProcessResult run = test::RunProcess(test::LimitFileSize(argv), c.input);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_THAT(run.err, HasSubstr("文件过大"));
+    EXPECT_EQ(fs::exists(dir_ / c.target), existed);
+    if (existed) {
+      EXPECT_EQ(Read(c.target), before);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 4);
   }
 }
 

@@ -43,23 +43,24 @@ bool ParameterFileExists(const std::filesystem::path& path);
 // The question asked before an existing file is overwritten (caption kSaveFileCaption).
 std::string OverwriteQuestion(const std::filesystem::path& path);
 
-// Writes the block's 660 bytes as they are (the caller seals it first) to the start of the file,
-// creating it if needed. An existing longer file is not shortened: its bytes after 660 stay. The
-// data is flushed to the disk before success is reported.
+// Writes the block's 660 bytes as they are (the caller seals it first) to the file, creating it
+// if needed. An existing longer file is not shortened: its bytes after 660 stay. The file is
+// never left half written: the new content is written beside it, flushed to the disk and renamed
+// over it (core/atomic_file.h), so a failure leaves the old file as it was; a link is followed,
+// and a replaced file keeps its permissions and owner (one that is read-only, or whose owner
+// cannot be kept, is refused).
 FileResult WriteParameterFile(const std::filesystem::path& path, const ParameterBlock& block);
 
-// Replaces the parameter file at `path`, which must exist, by the block without ever leaving it
-// half written: the block goes into a new file beside it, which is flushed to the disk and then
-// renamed over it. On any failure the old file stays as it was. A link is followed, so that the
-// file it leads to is replaced; the file keeps its permissions.
+// Replaces the parameter file at `path` by the block alone, as WriteParameterFile writes it but
+// without the old file's bytes after 660.
 FileResult ReplaceParameterFile(const std::filesystem::path& path, const ParameterBlock& block);
 
 // Reads a whole text file (a block's text form) of at most `limit` bytes; a longer one is
 // refused unread.
 FileResult ReadTextFile(const std::filesystem::path& path, std::string& text, std::size_t limit);
 
-// Writes `text` as the whole content of the file, creating or emptying it first, and flushes it
-// to the disk.
+// Makes `text` the whole content of the file, created when absent, as WriteParameterFile writes:
+// the old file stays as it was until the new one is complete on the disk.
 FileResult WriteTextFile(const std::filesystem::path& path, std::string_view text);
 
 }  // namespace dtu

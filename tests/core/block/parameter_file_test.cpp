@@ -166,7 +166,7 @@ TEST(WriteParameterFile, ReportsATargetThatCannotBeWritten) {
   const std::vector<Case> cases = {
       {dir / "missing" / "unit.MTS", "没有那个文件或目录"},
       {dir / "folder", "是一个目录"},
-      {dir / "fifo", "没有那个设备或地址"},  // no reader: refused instead of waiting
+      {dir / "fifo", "不是普通文件"},  // refused instead of waiting for a reader
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);

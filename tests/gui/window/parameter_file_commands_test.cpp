@@ -15,6 +15,7 @@
 #include "gui/platform/qt_file_chooser.h"
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/summary_pane_view.h"
+#include "support/file_size_limit.h"
 #include "support/main_window_fixture.h"
 
 namespace dtu::test {
@@ -176,6 +177,22 @@ class ParameterFileCommandsTest : public QObject {
     QCOMPARE(report.caption, std::string("保存文件"));
     QVERIFY2(QString::fromStdString(report.text).contains(QStringLiteral("没有那个文件或目录")),
              report.text.c_str());
+  }
+
+  void aSaveThatFailsHalfWayLeavesTheOldFile() {
+    const fs::path path = Path("old.bpp");
+    WriteAll(path, std::vector<std::uint8_t>(700, 0xAA));
+    f_.messages.answers.push_back(Answer::Yes);  // overwrite
+    {
+      const FileSizeLimit full_disk(512);
+      Save(path);
+    }
+    QCOMPARE(ReadAll(path), std::vector<std::uint8_t>(700, 0xAA));
+    QCOMPARE(std::distance(fs::directory_iterator(path.parent_path()), fs::directory_iterator()),
+             1);
+    QVERIFY2(QString::fromStdString(f_.messages.records.back().text)
+                 .contains(QStringLiteral("文件过大")),
+             f_.messages.records.back().text.c_str());
   }
 
   // ---- open ----
