@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include "core/block/block_layout.h"
 #include "core/block/parameter_text.h"
 #include "core/editing/page_rules.h"
 #include "core/text/csv_reader.h"
@@ -30,6 +31,9 @@ std::string ReadHeader(const CsvRecord& header, std::vector<std::string>& names)
     if (name != kGsnColumn && !IsBlockTextMember(name))
       return AtLine(header.line,
                     column + " \"" + name + "\" 不是参数的名字（名字见 dtuctl export）");
+    // A unit is always sent its block with the length word 660.
+    if (name == field::length.name)
+      return AtLine(header.line, column + " \"length\" 不能逐个单元给出：写入单元时总是 660");
     if (!seen.insert(name).second) return AtLine(header.line, "\"" + name + "\" 出现了不止一次");
     names.push_back(std::move(name));
   }
