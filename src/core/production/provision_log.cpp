@@ -18,6 +18,8 @@
 namespace dtu {
 namespace {
 
+constexpr std::string_view kNotALog = "不是普通文件，不能用作日志";
+
 // A log is a few hundred bytes per unit; one this large is no log of ours.
 constexpr off_t kLogLimit = off_t{256} * 1024 * 1024;
 
@@ -63,16 +65,36 @@ std::string AppendWhole(int fd, std::string_view bytes) {
   return {};
 }
 
+// A cell that starts like a formula (=, +, -, @, a tab or a carriage return) would be run by a
+// spreadsheet that opens the log: a serial number a unit reports may be anything. Such a cell,
+// and one that starts with the apostrophe itself, gets an apostrophe in front, as spreadsheets
+// take a cell for text; reading the log takes it away again.
+constexpr char kTextMark = '\'';
+
+std::string AsText(std::string cell) {
+  if (!cell.empty() && std::string_view("=+-@\t\r'").find(cell.front()) != std::string_view::npos)
+    cell.insert(cell.begin(), kTextMark);
+  return cell;
+}
+
+std::string FromText(std::string cell) {
+  if (cell.starts_with(kTextMark)) cell.erase(0, 1);
+  return cell;
+}
+
 std::vector<std::string> Fields(const LogEntry& entry) {
-  return {entry.time,
-          entry.port,
-          entry.unit.board_serial,
-          entry.unit.module_serial,
-          entry.firmware,
-          entry.signal,
-          entry.row_line > 0 ? std::to_string(entry.row_line) : std::string(),
-          std::string(ResultName(entry.result)),
-          entry.message};
+  std::vector<std::string> fields = {
+      entry.time,
+      entry.port,
+      entry.unit.board_serial,
+      entry.unit.module_serial,
+      entry.firmware,
+      entry.signal,
+      entry.row_line > 0 ? std::to_string(entry.row_line) : std::string(),
+      std::string(ResultName(entry.result)),
+      entry.message};
+  for (std::string& field : fields) field = AsText(std::move(field));
+  return fields;
 }
 
 int ParseLine(std::string_view text) {
@@ -98,12 +120,25 @@ std::string LogTimeNow() {
 
 std::unique_ptr<ProvisionLog> ProvisionLog::Open(const std::filesystem::path& path,
                                                  std::string& error) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  // A disk would get the header over its first sector, a serial port down a unit's line: such a
+  // path is refused before it is opened (opening a port may already disturb its unit), and again
+  // if it became one meanwhile.
+  struct stat existing {};
+  if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    error = kNotALog;
+    return nullptr;
+  }
+  const int fd =
+      ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
   if (fd < 0) {
     error = SystemError(errno);
     return nullptr;
   }
   std::unique_ptr<ProvisionLog> log(new ProvisionLog(fd));
+  if (::fstat(fd, &existing) != 0 || !S_ISREG(existing.st_mode)) {
+    error = kNotALog;
+    return nullptr;
+  }
   // Two runs on one log would hand the same rows out twice.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     error = errno == EWOULDBLOCK ? "另一个 provision 正在使用这个日志" : SystemError(errno);
@@ -138,7 +173,7 @@ std::string ProvisionLog::ReadHistory(std::string_view text) {
     const std::optional<UnitResult> result = ResultFromName(f[7]);
     const int row_line = ParseLine(f[6]);
     if (result && Succeeded(*result) && row_line > 0)
-      earlier_successes_.push_back({{f[2], f[3]}, row_line});
+      earlier_successes_.push_back({{FromText(f[2]), FromText(f[3])}, row_line});
   }
   needs_line_end_ = !text.ends_with('\n') && !text.ends_with('\r');
   return {};
