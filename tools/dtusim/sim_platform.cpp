@@ -19,6 +19,9 @@
 namespace dtusim {
 namespace {
 
+// Where the pseudo-terminals live; a link to one may be replaced.
+constexpr std::string_view kTerminalFolder = "/dev/pts/";
+
 std::string ErrorText(std::string_view what, int error) {
   return std::string(what) + ": " + std::strerror(error);
 }
@@ -260,9 +263,23 @@ std::string ReplaceFileAtomically(const std::string& path, std::string_view byte
   return {};
 }
 
+// True when `path` is a symbolic link to a pseudo-terminal, live or gone: what an earlier
+// simulator left there.
+bool IsTerminalLink(const std::string& path) {
+  std::array<char, PATH_MAX> points_to{};
+  const ssize_t n = readlink(path.c_str(), points_to.data(), points_to.size() - 1);
+  return n > 0 && std::string_view(points_to.data(), static_cast<std::size_t>(n))
+                      .starts_with(kTerminalFolder);
+}
+
 std::string ReplaceSymlink(const std::string& link, const std::string& target) {
+  // Someone's file, folder or other link at PATH is not ours to replace.
+  struct stat existing {};
+  if (lstat(link.c_str(), &existing) == 0 && !IsTerminalLink(link))
+    return link + ": is not a link to a pseudo-terminal; it is left as it is (choose another " +
+           "path, or remove it first)";
   // A link made under a temporary name and renamed over the old one: there is no moment without
-  // a link, and a directory in the way is not replaced.
+  // a link.
   const std::string temporary = link + ".dtusim-" + std::to_string(getpid());
   unlink(temporary.c_str());
   if (symlink(target.c_str(), temporary.c_str()) != 0) return ErrorText(link, errno);

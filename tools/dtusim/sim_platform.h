@@ -99,7 +99,8 @@ FileContents ReadWholeFile(const std::string& path);
 // empty on success.
 std::string ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
-// Makes `link` a symbolic link to `target`, replacing whatever file or link is there. Returns an
+// Makes `link` a symbolic link to `target`, replacing only a symbolic link to a pseudo-terminal
+// (one an earlier simulator left); any other file, folder or link there is refused. Returns an
 // error text, empty on success.
 std::string ReplaceSymlink(const std::string& link, const std::string& target);
 
