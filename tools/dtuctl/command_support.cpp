@@ -1,5 +1,7 @@
 #include "command_support.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
@@ -16,8 +18,28 @@ namespace dtuctl {
 namespace {
 
 bool g_stdout_lost = false;
+bool g_stdout_closed = false;
+
+// Puts /dev/null where a standard stream is closed, so that no file the command opens takes its
+// number; true when it did. Standard output is opened for reading only: writing to it fails, and
+// the command says that it is closed.
+bool FillClosedStream(int fd, int flags) {
+  if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) return false;
+  const int null = ::open("/dev/null", flags);
+  if (null >= 0 && null != fd) {
+    ::dup2(null, fd);
+    ::close(null);
+  }
+  return true;
+}
 
 }  // namespace
+
+void GuardStandardStreams() {
+  FillClosedStream(STDIN_FILENO, O_RDONLY);
+  g_stdout_closed = FillClosedStream(STDOUT_FILENO, O_RDONLY);
+  FillClosedStream(STDERR_FILENO, O_WRONLY);
+}
 
 void AddFileOperand(CLI::App& parser, std::string& path) {
   parser.add_option("FILE", path)->required();
@@ -64,9 +86,10 @@ bool WriteToStdout(std::string_view name, std::string_view bytes) {
   g_stdout_lost = true;
   const int error = written ? errno : write_error;
   if (error != EPIPE) {
+    const std::string reason =
+        g_stdout_closed ? "it is closed" : std::generic_category().message(error);
     const std::string problem =
-        "dtuctl " + std::string(name) +
-        ": cannot write to standard output: " + std::generic_category().message(error) + "\n";
+        "dtuctl " + std::string(name) + ": cannot write to standard output: " + reason + "\n";
     std::fwrite(problem.data(), 1, problem.size(), stderr);
   }
   return false;

@@ -44,6 +44,11 @@ std::string DescribeOpenFailure(const std::string& port, dtu::PortOpenFailure fa
                                 const std::string& reason);
 int OpenFailureStatus(dtu::PortOpenFailure failure);
 
+// Called first: a standard stream the caller closed gets /dev/null in its place, so that the
+// next file opened does not take its number (and what is meant for the stream); standard output
+// so replaced refuses writes, which WriteToStdout reports as "it is closed".
+void GuardStandardStreams();
+
 // Writes the bytes to standard output and flushes it; false when they could not be written, e.g.
 // to a full disk or a closed pipe. After a failure nothing more is written. A closed pipe (the
 // reader has all it wanted) ends the output quietly; any other failure is reported once on stderr.

@@ -109,6 +109,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  dtuctl::GuardStandardStreams();
   // A closed pipe shows as a failed write (EPIPE): a command saves its work and ends quietly
   // instead of being killed half-way.
   std::signal(SIGPIPE, SIG_IGN);
