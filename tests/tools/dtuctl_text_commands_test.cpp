@@ -261,6 +261,41 @@ TEST_F(DtuctlTextCommands, AnOutputThatFailsHalfWayLeavesTheOldFile) {
   }
 }
 
+// An output that is the input, however it is named, would destroy the input as it is written.
+TEST_F(DtuctlTextCommands, AnOutputThatIsTheInputIsRefused) {
+  const std::string block = Write("X.MTS", test::GprsBlock());
+  ASSERT_EQ(Dtuctl({"export", block, "-o", Path("s.json")}).exit_status, 0);
+  fs::create_symlink(dir_ / "s.json", dir_ / "link.json");
+  fs::create_hard_link(dir_ / "X.MTS", dir_ / "hard.MTS");
+  fs::create_directory(dir_ / "sub");
+  const Bytes text = Read("s.json");
+  const Bytes bytes = Read("X.MTS");
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+  };
+  const std::vector<Case> cases = {
+      {{"import", Path("s.json"), "-o", Path("s.json")}, ""},
+      {{"import", Path("s.json"), "-o", Path("link.json")}, ""},
+      {{"import", Path("sub/../s.json"), "-o", Path("s.json")}, ""},
+      {{"export", block, "-o", block}, ""},
+      {{"export", block, "-o", Path("hard.MTS")}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const ProcessResult run = Dtuctl(c.args, c.input);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_THAT(run.err, HasSubstr("是同一个文件，未写入"));
+  }
+  // Standard input read from the output itself.
+  const ProcessResult from_stdin = test::RunProcess(
+      {"/bin/sh", "-c", "exec \"$0\" import - -o \"$1\" <\"$1\"", DTUCTL_PATH, Path("s.json")});
+  EXPECT_EQ(from_stdin.exit_status, 1);
+  EXPECT_THAT(from_stdin.err, HasSubstr("是同一个文件，未写入"));
+  EXPECT_EQ(Read("s.json"), text);
+  EXPECT_EQ(Read("X.MTS"), bytes);
+}
+
 TEST_F(DtuctlTextCommands, EveryCommandHasHelpAndRefusesBadUsage) {
   const std::vector<std::vector<std::string>> bad_usage = {{"export"},
                                                            {"export", "a", "b"},

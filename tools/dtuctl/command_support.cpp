@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "command.h"
+#include "core/atomic_file.h"
 #include "core/block/block_check.h"
 #include "core/block/parameter_file.h"
 #include "core/block/parameter_summary.h"
@@ -50,6 +51,16 @@ CLI::Option* AddOutputOption(CLI::App& parser, std::string& path, const std::str
       ->option_text("FILE")
       ->check(CLI::Validator(
           [](const std::string& v) { return v.empty() ? "the file name is empty" : ""; }, ""));
+}
+
+bool OutputIsNotInput(const std::string& input, const std::string& output,
+                      dtu::UserMessages& messages) {
+  const bool from_stdin = input == "-";
+  if (output.empty() || !dtu::IsSameFile(from_stdin ? "/dev/stdin" : input, output)) return true;
+  messages.Show(dtu::MessageKind::Error, output + ": 与输入 " +
+                                             (from_stdin ? std::string("标准输入") : input) +
+                                             " 是同一个文件，未写入");
+  return false;
 }
 
 std::optional<dtu::ParameterBlock> ReadBlockFile(const std::string& path,

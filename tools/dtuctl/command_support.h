@@ -23,6 +23,12 @@ void AddFileOperand(CLI::App& parser, std::string& path);
 // "-o, --output FILE": where a command saves what it produced; empty when not given.
 CLI::Option* AddOutputOption(CLI::App& parser, std::string& path, const std::string& description);
 
+// False, after a message, when the output file `output` is the input `input` ("-" for standard
+// input) under any name: written, it would destroy what it was made from. True when there is no
+// output file.
+bool OutputIsNotInput(const std::string& input, const std::string& output,
+                      dtu::UserMessages& messages);
+
 // Reads the parameter file at `path`; on failure shows "path: reason" and returns nothing.
 std::optional<dtu::ParameterBlock> ReadBlockFile(const std::string& path,
                                                  dtu::UserMessages& messages);
