@@ -28,6 +28,7 @@ using test::ProcessResult;
 using test::ReadAllBytes;
 using test::WriteAllBytes;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
@@ -294,6 +295,50 @@ TEST_F(DtuctlTextCommands, AnOutputThatIsTheInputIsRefused) {
   EXPECT_THAT(from_stdin.err, HasSubstr("是同一个文件，未写入"));
   EXPECT_EQ(Read("s.json"), text);
   EXPECT_EQ(Read("X.MTS"), bytes);
+}
+
+// A file of the other kind, or one too long, is named for what it is; none is taken for a
+// block whose checksum does not match.
+TEST_F(DtuctlTextCommands, AFileOfTheWrongKindIsNamedForWhatItIs) {
+  const std::string file = Write("F.MTS", test::GprsBlock());
+  const std::string text = Path("a.json");
+  ASSERT_EQ(Dtuctl({"export", file, "-o", text}).exit_status, 0);
+  std::string long_text = "{\"apn\": \"" + std::string(2 * 1024 * 1024, 'x') + "\"}";
+  WriteAllBytes(dir_ / "long.json", long_text);
+  WriteAllBytes(dir_ / "units.csv", std::string("apn\ncmiot\n"));
+  WriteAllBytes(dir_ / "long.csv", "apn\n" + std::string(16 * 1024 * 1024, 'x') + "\n");
+  const std::string text_form =
+      text + ": 这是参数块的文本形式（JSON），不是参数文件；用 dtuctl import";
+  const std::string too_long = "文件太长：超过 1048576 字节的上限";
+  const auto provision = [&](const std::string& template_path, const std::string& units) {
+    return std::vector<std::string>{"provision",        "--template", template_path,
+                                    "--units",          units,        "--port",
+                                    "/nonexistent/tty", "--log",      Path("L.csv")};
+  };
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"summary", text}, text_form},
+      {{"frame", text}, text_form},
+      {{"export", text}, text_form},
+      {{"set", text, "apn=x"}, text_form},
+      {{"write", "--port", "/nonexistent/tty", text}, text_form},
+      {{"import", text, "-o", Path("out.MTS"), "--base", text}, text_form},
+      {{"import", file, "-o", Path("out.MTS")}, file + ": 这是参数文件，不是参数块的文本形式"},
+      {{"diff", Path("long.json"), file}, Path("long.json") + ": " + too_long},
+      {provision(Path("long.json"), Path("units.csv")), Path("long.json") + ": " + too_long},
+      {provision(file, Path("long.csv")), "文件太长：超过 16777216 字节的上限"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args).substr(0, 200));
+    const ProcessResult run = Dtuctl(c.args);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_THAT(run.err, HasSubstr(c.message));
+    EXPECT_THAT(run.err, Not(HasSubstr("参数设置有误")));
+  }
+  EXPECT_FALSE(fs::exists(dir_ / "out.MTS"));
 }
 
 TEST_F(DtuctlTextCommands, EveryCommandHasHelpAndRefusesBadUsage) {

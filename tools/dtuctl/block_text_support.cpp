@@ -41,18 +41,18 @@ BlockSource ReadCheckedBlockFile(const std::string& path, dtu::UserMessages& mes
 }
 
 BlockSource ReadBlockOrText(const std::string& path, dtu::UserMessages& messages) {
-  std::string text;
-  const dtu::FileResult read = dtu::ReadTextFile(path, text, dtu::kTextFormLimit);
-  // A parameter file is no text form; one too long to be a text form may still be one.
-  if (read.ok() && dtu::LooksLikeBlockText(text)) {
-    const dtu::TextImport imported = dtu::ImportBlockText(text, std::nullopt);
-    if (!imported.ok()) {
-      messages.Show(dtu::MessageKind::Error, path + ": " + imported.error);
-      return {std::nullopt, kExitFailure};
-    }
-    return {imported.block, kExitOk};
+  dtu::ParameterBlock block;
+  const dtu::FileResult read = dtu::ReadParameterFile(path, block);
+  if (read.status != dtu::FileStatus::WrongKind || read.kind != dtu::FileKind::TextForm)
+    return ReadCheckedBlockFile(path, messages);
+  const std::optional<std::string> text = ReadTextOperand(path, messages);
+  if (!text) return {std::nullopt, kExitFailure};
+  const dtu::TextImport imported = dtu::ImportBlockText(*text, std::nullopt);
+  if (!imported.ok()) {
+    messages.Show(dtu::MessageKind::Error, path + ": " + imported.error);
+    return {std::nullopt, kExitFailure};
   }
-  return ReadCheckedBlockFile(path, messages);
+  return {imported.block, kExitOk};
 }
 
 std::optional<std::string> ReadTextOperand(const std::string& path, dtu::UserMessages& messages) {

@@ -18,6 +18,9 @@
 namespace dtuctl {
 namespace {
 
+// What a text form given for a parameter file is for.
+constexpr std::string_view kImportHint = "用 dtuctl import 把它变成参数文件";
+
 bool g_stdout_lost = false;
 bool g_stdout_closed = false;
 
@@ -68,7 +71,12 @@ std::optional<dtu::ParameterBlock> ReadBlockFile(const std::string& path,
   dtu::ParameterBlock block;
   const dtu::FileResult result = dtu::ReadParameterFile(path, block);
   if (!result.ok()) {
-    messages.Show(dtu::MessageKind::Warning, path + ": " + result.message);
+    const bool text_form =
+        result.status == dtu::FileStatus::WrongKind && result.kind == dtu::FileKind::TextForm;
+    messages.Show(
+        dtu::MessageKind::Warning,
+        path + ": " +
+            (text_form ? dtu::WrongKindMessage(result.kind, kImportHint) : result.message));
     return std::nullopt;
   }
   return block;

@@ -75,7 +75,11 @@ FileResult ReplacingFailed(int error, std::string_view what) {
 
 FileResult TextTooLong(std::size_t limit) {
   return {FileStatus::ReadFailed,
-          "文本文件超过 " + std::to_string(limit) + " 字节，不是参数块的文本形式，未读取。"};
+          "文件太长：超过 " + std::to_string(limit) + " 字节的上限，未读取。"};
+}
+
+FileResult WrongKind(FileKind kind) {
+  return {FileStatus::WrongKind, WrongKindMessage(kind), kind};
 }
 
 // What a failed atomic write says, in the words of the file it was to write.
@@ -146,10 +150,23 @@ FileResult ReadParameterFile(const std::filesystem::path& path, ParameterBlock& 
   BlockBytes bytes{};
   const ssize_t n = ReadFully(file.get(), bytes.data(), bytes.size());
   if (n < 0) return ReadingFailed(errno);
-  if (static_cast<std::size_t>(n) < kBlockSize) return TooShort(static_cast<std::size_t>(n));
+  const auto size = static_cast<std::size_t>(n);
+  const ParameterBlock read(bytes);
+  // A text never passes for a block: the checksum's high byte is 0x00, which no text holds.
+  const FileKind kind = SniffFileKind({reinterpret_cast<const char*>(bytes.data()), size});
+  if (kind != FileKind::ParameterFile && (size < kBlockSize || !VerifyBlock(read)))
+    return WrongKind(kind);
+  if (size < kBlockSize) return TooShort(size);
 
-  block = ParameterBlock(bytes);
+  block = read;
   return {};
+}
+
+std::string WrongKindMessage(FileKind kind, std::string_view hint) {
+  std::string message =
+      "这是" + std::string(FileKindName(kind)) + "，不是" + std::string(kParameterFile);
+  if (!hint.empty()) message += "；" + std::string(hint);
+  return message + "。";
 }
 
 bool ParameterFileExists(const std::filesystem::path& path) {

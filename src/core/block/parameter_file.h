@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/block/file_kind.h"
 #include "core/block/parameter_block.h"
 
 namespace dtu {
@@ -20,6 +21,7 @@ enum class FileStatus {
   Ok,
   NotFound,     // the file does not exist: show kNoSuchFileMessage
   TooShort,     // fewer than 660 bytes: nothing taken from it
+  WrongKind,    // a file of another kind (a text form, a table...): nothing taken from it
   ReadFailed,   // the file exists but could not be read
   WriteFailed,  // the file could not be created or fully written
 };
@@ -27,14 +29,21 @@ enum class FileStatus {
 struct FileResult {
   FileStatus status = FileStatus::Ok;
   std::string message;  // UTF-8, ready to show; empty when the operation succeeded
+  FileKind kind = FileKind::ParameterFile;  // what the file holds, for WrongKind
 
   bool ok() const { return status == FileStatus::Ok; }
 };
 
 // Reads the first 660 bytes of the file at `path` into `block`. A longer file's bytes after 660
 // are ignored. The block is replaced only on success: a shorter file is refused as a whole
-// rather than merged into whatever the block held before.
+// rather than merged into whatever the block held before, and so is a file of another kind (a
+// text form, a table, a text: WrongKind, saying what it is) unless its first 660 bytes are a
+// block whose checksum holds.
 FileResult ReadParameterFile(const std::filesystem::path& path, ParameterBlock& block);
+
+// What ReadParameterFile says of a file of another kind: "这是参数块的文本形式（JSON），不是参数
+// 文件。", with "；" and the hint before the full stop when one is given.
+std::string WrongKindMessage(FileKind kind, std::string_view hint = {});
 
 // True when `path` can be opened for reading and writing without creating it: the save then
 // asks OverwriteQuestion(path) before WriteParameterFile.
@@ -55,8 +64,8 @@ FileResult WriteParameterFile(const std::filesystem::path& path, const Parameter
 // without the old file's bytes after 660.
 FileResult ReplaceParameterFile(const std::filesystem::path& path, const ParameterBlock& block);
 
-// Reads a whole text file (a block's text form) of at most `limit` bytes; a longer one is
-// refused unread.
+// Reads a whole text file (a block's text form, a table) of at most `limit` bytes; a longer one
+// is refused unread as too long, with the limit.
 FileResult ReadTextFile(const std::filesystem::path& path, std::string& text, std::size_t limit);
 
 // Makes `text` the whole content of the file, created when absent, as WriteParameterFile writes:

@@ -7,6 +7,7 @@
 #include <set>
 #include <utility>
 
+#include "core/block/file_kind.h"
 #include "core/text/escaped_text.h"
 #include "core/text/hex_text.h"
 #include "core/text/utf8_text.h"
@@ -40,6 +41,8 @@ constexpr std::size_t kShownValueLimit = 80;
 // The text form nests two deep (a counted area's object); far deeper values are refused as they
 // are read, so that nothing after has to go down them.
 constexpr int kNestingLimit = 32;
+// Enough of a text to tell what kind of file it came from.
+constexpr std::size_t kSniffedBytes = 4096;
 
 // ---- The members --------------------------------------------------------------------------
 
@@ -611,6 +614,13 @@ TextImport ImportBlockText(std::string_view text, const std::optional<ParameterB
   if (text.size() > kTextFormLimit)
     return Refused("文本太长：参数块的文本形式只有几千字节，最多读 " +
                    std::to_string(kTextFormLimit) + " 字节");
+  // A parameter file or a table given for a text is named for what it is.
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first != std::string_view::npos && text[first] != '{') {
+    const FileKind kind = SniffFileKind(text.substr(0, kSniffedBytes));
+    if (kind == FileKind::ParameterFile || kind == FileKind::Table)
+      return Refused("这是" + std::string(FileKindName(kind)) + "，不是参数块的文本形式");
+  }
   ParsedJson parsed = ParseJson(text);
   if (!parsed.error.empty()) return Refused(parsed.error);
   if (!parsed.value.is_object()) return Refused("文本应是一个 JSON 对象 {...}");

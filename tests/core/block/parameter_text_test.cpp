@@ -225,6 +225,9 @@ TEST(ParameterText, RefusesWhatAFieldCannotHold) {
       {"version", R"({"version": 2})", true, "version 2 不受支持"},
       {"syntax", R"({"port1": })", true, "不是有效的 JSON 文本"},
       {"not an object", "[1, 2]", true, "文本应是一个 JSON 对象"},
+      {"a parameter file", std::string(reinterpret_cast<const char*>(base.bytes().data()), 660),
+       true, "这是参数文件，不是参数块的文本形式"},
+      {"a table", "gsn,apn\n8601,cmiot\n", true, "这是表格文件（CSV），不是参数块的文本形式"},
       {"missing member", without("  \"apn\": \"CMNET\",\n"), false, "缺少成员 apn"},
       {"missing number", without("  \"centre_number\": 4321,\n"), false, "缺少成员 centre_number"},
   };

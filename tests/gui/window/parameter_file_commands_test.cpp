@@ -210,6 +210,15 @@ class ParameterFileCommandsTest : public QObject {
     QVERIFY(!window().summary().toPlainText().isEmpty());
   }
 
+  void aTextFormIsNamedAndSentToTheImport() {
+    const std::string text = "{\"apn\": \"x\"}";
+    WriteAll(Path("unit.json"), std::vector<std::uint8_t>(text.begin(), text.end()));
+    Open(Path("unit.json"));
+    QCOMPARE(f_.messages.texts(),
+             std::vector<std::string>{
+                 "这是参数块的文本形式（JSON），不是参数文件；请用“导入文本...”打开它。"});
+  }
+
   void aMissingFileSaysSo() {
     Open(Path("missing.bpp"));
     QCOMPARE(f_.messages.records.size(), std::size_t{1});
