@@ -1,6 +1,7 @@
 // dtuctl export, import, set and diff, run as processes on real files and against the
 // simulated unit: the text form gives back every byte, a refused value changes nothing.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -164,6 +165,32 @@ TEST_F(DtuctlTextCommands, SetReplacesTheFileWholeAndKeepsItsPermissions) {
   EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 2);
+}
+
+// set on a file that is not the user's to change: the owner is kept where the system lets the
+// tool give the new file back to them (root), and a read-only file is refused otherwise.
+TEST_F(DtuctlTextCommands, SetKeepsTheOwnerOrRefusesAReadOnlyFile) {
+  const std::string file = Write("F.MTS", test::GprsBlock());
+  const Bytes before = Read("F.MTS");
+  ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown(file.c_str(), 4242, 4343), 0);
+  }
+  const ProcessResult set = Dtuctl({"set", file, "apn=x"});
+  struct stat after {};
+  ASSERT_EQ(::stat(file.c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, 0444u);
+  if (root) {
+    EXPECT_EQ(set.exit_status, 0) << set.err;
+    EXPECT_EQ(after.st_uid, 4242u);
+    EXPECT_EQ(after.st_gid, 4343u);
+  } else {
+    EXPECT_EQ(set.exit_status, 1);
+    EXPECT_THAT(set.err, HasSubstr("参数文件是只读的，未改动"));
+    EXPECT_EQ(Read("F.MTS"), before);
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(DtuctlTextCommands, DiffReadsTextFormsAndRefusesBrokenFiles) {
