@@ -94,9 +94,8 @@ struct FileContents {
 
 FileContents ReadWholeFile(const std::string& path);
 
-// Writes `bytes` to a new file in the same directory, flushes it to the disk and renames it over
-// `path`, so that `path` always holds either the old or the new contents. Returns an error text,
-// empty on success.
+// Makes `bytes` the contents of `path` as core/atomic_file.h writes a file: `path` always holds
+// either the old or the new contents. Returns an error text, empty on success.
 std::string ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
 // Makes `link` a symbolic link to `target`, replacing only a symbolic link to a pseudo-terminal
