@@ -159,7 +159,9 @@ class ProvisionCommand final : public Command {
     parser.add_option("--log", request_.log_path)
         ->required()
         ->option_text("L.csv")
-        ->description("the log, created when new and only appended to (required)");
+        ->description(
+            "the log: a regular file, created when new and only appended to\n"
+            "(required)");
     AddPortListOption(parser, request_.ports,
                       "a serial port with units on it (required, repeatable)")
         ->required();
