@@ -194,9 +194,9 @@ void Render(const Json& value, std::string& out) {
   out += object ? '}' : ']';
 }
 
-std::string Cut(std::string text) {
-  if (text.size() <= kShownValueLimit) return text;
-  return std::string(Utf8Prefix(text, kShownValueLimit)) + "…";
+std::string Cut(std::string text, std::size_t limit = kShownValueLimit) {
+  if (text.size() <= limit) return text;
+  return std::string(Utf8Prefix(text, limit)) + "…";
 }
 
 std::string Shown(const Json& value) {
@@ -482,7 +482,8 @@ std::string SyntaxMessage(const nlohmann::json::exception& error) {
     text.erase(0, end + 2);
   for (char& c : text)
     if (static_cast<std::uint8_t>(c) >= 0x80) c = '?';
-  return "不是有效的 JSON 文本：" + text;
+  // The parser quotes the token it stopped at, which may be a long string.
+  return "不是有效的 JSON 文本：" + Cut(std::move(text), 3 * kShownValueLimit);
 }
 
 // A JSON text read whole, or why not. `syntax` tells a text that is no JSON at all from one
@@ -516,8 +517,8 @@ class TextScan final : public nlohmann::json_sax<Json> {
   bool key(string_t& name) override {
     if (depth_ == 1) member_ = name;
     if (keys_.back().insert(name).second) return true;
-    error_ = depth_ == 1 ? "成员 " + name + " 出现了不止一次"
-                         : "成员 " + member_ + " 中 " + Shown(Json(name)) + " 出现了不止一次";
+    error_ = depth_ == 1 ? "成员 " + Cut(name) + " 出现了不止一次"
+                         : "成员 " + Cut(member_) + " 中 " + Shown(Json(name)) + " 出现了不止一次";
     return false;
   }
   bool end_object() override {
@@ -534,8 +535,8 @@ class TextScan final : public nlohmann::json_sax<Json> {
                    const nlohmann::detail::exception& error) override {
     const bool overflow = error.id == 406;
     syntax_ = !overflow || member_.empty();
-    error_ =
-        syntax_ ? SyntaxMessage(error) : RefusalOf(member_, Cut(token), "数太大，超出了能读的范围");
+    error_ = syntax_ ? SyntaxMessage(error)
+                     : RefusalOf(Cut(member_), Cut(token), "数太大，超出了能读的范围");
     return false;
   }
 
@@ -545,7 +546,7 @@ class TextScan final : public nlohmann::json_sax<Json> {
  private:
   bool Enter() {
     if (++depth_ <= kNestingLimit) return true;
-    error_ = (member_.empty() ? std::string("文本") : "成员 " + member_ + " 的值") +
+    error_ = (member_.empty() ? std::string("文本") : "成员 " + Cut(member_) + " 的值") +
              "嵌套太深：超过 " + std::to_string(kNestingLimit) + " 层";
     return false;
   }
