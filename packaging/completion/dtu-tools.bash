@@ -8,8 +8,12 @@
 
 # ---- dtuctl -----------------------------------------------------------------------------------
 
-declare -ga _dtu_dtuctl_commands=(decode diff export frame import ports probe provision read replay
-  set signal summary write)
+declare -ga _dtu_dtuctl_commands=(decode diff export frame import ports probe provision read record
+  replay set signal summary write)
+
+# The commands of a command ("dtuctl record report"); their options and operands are listed
+# below under both words.
+declare -gA _dtu_dtuctl_subcommands=([record]="export report show")
 
 # The options of the commands that talk to a unit over a serial port.
 declare -g _dtu_dtuctl_line_options="--port --baud --parity --data --stop --timeout"
@@ -25,6 +29,10 @@ declare -gA _dtu_dtuctl_options=(
   [probe]="--port --parity --data --stop --timeout"
   [provision]="--template --units --log --once $_dtu_dtuctl_line_options"
   [read]="$_dtu_dtuctl_line_options -o --output"
+  [record]=""
+  [record export]="--csv --json -o --output"
+  [record report]="--batch --since"
+  [record show]=""
   [replay]=""
   [set]="-o --output"
   [signal]="$_dtu_dtuctl_line_options"
@@ -39,6 +47,9 @@ declare -gA _dtu_dtuctl_operands=(
   [export]="@file"
   [frame]="@file"
   [import]="@file -"
+  [record export]="@file"
+  [record report]="@file"
+  [record show]="@file"
   [replay]="@file -"
   [set]="@file"
   [summary]="@file"
@@ -60,11 +71,14 @@ declare -gA _dtu_dtuctl_values=(
   [--template]="@file"
   [--units]="@file"
   [--log]="@file"
+  [--batch]="@none"
+  [--since]="@none"
 )
 
 # ---- dtusim (no commands: its one list is under its own name) -------------------------------
 
 declare -ga _dtu_dtusim_commands=()
+declare -gA _dtu_dtusim_subcommands=()
 declare -gA _dtu_dtusim_options=(
   [dtusim]="--link --state --baud --exit-after-idle --verbose --fault --version --gsn
             --board-serial --csca --rssi --ip --dns1 --dns2 --dns3 --dns4 --dns5 --dns6
@@ -86,6 +100,7 @@ declare -gA _dtu_dtusim_values=(
 # ---- dtuconfig (the window) -------------------------------------------------------------------
 
 declare -ga _dtu_dtuconfig_commands=()
+declare -gA _dtu_dtuconfig_subcommands=()
 declare -gA _dtu_dtuconfig_options=([dtuconfig]="--port")
 declare -gA _dtu_dtuconfig_operands=([dtuconfig]="@file")
 declare -gA _dtu_dtuconfig_values=([--port]="@port")
@@ -136,6 +151,7 @@ _dtu_tools() {
   local program=${1##*/}
   local -n commands=_dtu_${program}_commands options=_dtu_${program}_options
   local -n operands=_dtu_${program}_operands values=_dtu_${program}_values
+  local -n subcommands=_dtu_${program}_subcommands
   local cur=${COMP_WORDS[COMP_CWORD]} prev="" prefix=""
   ((COMP_CWORD > 0)) && prev=${COMP_WORDS[COMP_CWORD - 1]}
 
@@ -157,6 +173,13 @@ _dtu_tools() {
       return
     fi
     command=${COMP_WORDS[1]}
+    if [[ -v "subcommands[$command]" ]]; then
+      if ((COMP_CWORD == 2)); then
+        _dtu_tools_from "${subcommands[$command]} -h --help" "$cur"
+        return
+      fi
+      command="$command ${COMP_WORDS[2]}"
+    fi
     [[ -v "options[$command]" ]] || return 0
   fi
 

@@ -100,7 +100,9 @@ std::string HelpFormatter::CommandList(const CLI::App& app, const std::string& n
   for (const CLI::App* command : app.get_subcommands({})) {
     std::string line = "  " + command->get_name();
     line.resize(std::max(line.size() + 1, std::size_t{13}), ' ');
-    const auto summary = summaries_.find(command->get_name());
+    // A command of a command is summarised under both names ("record export").
+    auto summary = summaries_.find(app.get_name() + " " + command->get_name());
+    if (summary == summaries_.end()) summary = summaries_.find(command->get_name());
     list += line + (summary != summaries_.end() ? summary->second : std::string()) + "\n";
   }
   return list + Paragraph(app.get_footer());

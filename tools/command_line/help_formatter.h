@@ -30,7 +30,8 @@ class HelpFormatter : public CLI::Formatter {
   // every option (a command with a handful of them) or only says [OPTIONS] (a program with many).
   HelpFormatter(std::size_t column, bool list_options_in_usage);
 
-  // The one line the command list shows for `command`.
+  // The one line the command list shows for `command` ("export", or "record export" for a
+  // command of a command).
   void Summarise(const std::string& command, std::string summary);
 
   std::string make_help(const CLI::App* app, std::string name,

@@ -8,6 +8,7 @@
 #include "command_support.h"
 #include "core/block/block_check.h"
 #include "core/block/parameter_file.h"
+#include "core/editing/field_labels.h"
 #include "core/editing/page_rules.h"
 
 namespace dtuctl {
@@ -87,6 +88,13 @@ bool SaveBlock(const std::string& path, const dtu::ParameterBlock& block,
   const dtu::FileResult written = dtu::WriteParameterFile(path, block);
   if (!written.ok()) messages.Show(dtu::MessageKind::Error, path + ": " + written.message);
   return written.ok();
+}
+
+std::string DifferenceLine(const dtu::MemberDifference& difference) {
+  const std::string_view label = dtu::FieldLabel(difference.name);
+  std::string line = difference.name;
+  if (!label.empty()) line += " (" + std::string(label) + ")";
+  return line + ": " + difference.first + " -> " + difference.second + "\n";
 }
 
 }  // namespace dtuctl

@@ -38,4 +38,8 @@ std::optional<dtu::ParameterBlock> TakeImport(const dtu::TextImport& imported,
 bool SaveBlock(const std::string& path, const dtu::ParameterBlock& block,
                dtu::UserMessages& messages);
 
+// One line of diff: "port1 (端口): 5001 -> 6001", the field's name, the label the window shows
+// for it and both values as the text form writes them.
+std::string DifferenceLine(const dtu::MemberDifference& difference);
+
 }  // namespace dtuctl

@@ -13,16 +13,19 @@ namespace dtuctl {
 // Exit statuses shared by every command.
 enum ExitStatus : int {
   kExitOk = 0,
-  kExitFailure = 1,      // bad usage, unreadable file, output that could not be written
-  kExitChecksum = 2,     // a block whose checksum does not match
-  kExitRejected = 3,     // the unit answered "$$$ChkErr\r"
-  kExitTimeout = 4,      // no answer within the time limit
-  kExitPortMissing = 5,  // no such serial port
-  kExitPortBusy = 6,     // another program holds the port
-  kExitPortLost = 7,     // the port vanished while in use
-  kExitPortError = 8,    // the port could not be opened for another reason
-  kExitDiffers = 9,      // diff: the two parameter sets differ
-  kExitBySignal = 128,   // plus the number of the signal that ended a command early
+  kExitFailure = 1,             // bad usage, unreadable file, output that could not be written
+  kExitChecksum = 2,            // a block whose checksum does not match
+  kExitRejected = 3,            // the unit answered "$$$ChkErr\r"
+  kExitTimeout = 4,             // no answer within the time limit
+  kExitPortMissing = 5,         // no such serial port
+  kExitPortBusy = 6,            // another program holds the port
+  kExitPortLost = 7,            // the port vanished while in use
+  kExitPortError = 8,           // the port could not be opened for another reason
+  kExitDiffers = 9,             // diff: the two parameter sets differ
+  kExitRecordUnusable = 10,     // the record is missing, not a record, or of a newer version
+  kExitRecordUnavailable = 11,  // the record cannot be reached, is locked, read-only or broke off
+  kExitNotInRecord = 12,        // record show, report: no result for the unit, no such batch
+  kExitBySignal = 128,          // plus the number of the signal that ended a command early
 };
 
 // What the help says about a command: its name, the one line of the command list, the text

@@ -8,7 +8,6 @@
 #include "command_support.h"
 #include "console_messages.h"
 #include "core/block/parameter_text.h"
-#include "core/editing/field_labels.h"
 
 namespace dtuctl {
 namespace {
@@ -26,13 +25,6 @@ nothing when every field is the same.)";
 constexpr std::string_view kFooter =
     R"(exit status: 0 the same, 9 they differ, 1 bad usage, a file unreadable or a refused text,
 2 a parameter file's checksum does not match)";
-
-std::string DifferenceLine(const dtu::MemberDifference& difference) {
-  const std::string_view label = dtu::FieldLabel(difference.name);
-  std::string line = difference.name;
-  if (!label.empty()) line += " (" + std::string(label) + ")";
-  return line + ": " + difference.first + " -> " + difference.second + "\n";
-}
 
 class DiffCommand final : public Command {
  public:

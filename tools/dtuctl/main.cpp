@@ -77,10 +77,19 @@ int Refuse(const CLI::App& app, const CLI::ParseError& error) {
     Print(stderr, "dtuctl: " + problem + "\n\n" + app.help());
     return dtuctl::kExitFailure;
   }
-  const CLI::App& command = *chosen.front();
-  Print(stderr, "dtuctl " + command.get_name() + ": " +
-                    dtu::cli::DescribeParseError(command, error) + "\n" +
-                    formatter.Usage(command, "dtuctl " + command.get_name()));
+  // The command the refusal is about: the deepest one chosen ("record report").
+  const CLI::App* command = chosen.front();
+  std::string name = "dtuctl " + command->get_name();
+  while (!command->get_subcommands().empty()) {
+    command = command->get_subcommands().front();
+    name += " " + command->get_name();
+  }
+  std::string problem = dtu::cli::DescribeParseError(*command, error);
+  if (!command->get_subcommands({}).empty()) {  // a command of commands ("record")
+    const std::vector<std::string> extras = command->remaining();
+    problem = extras.empty() ? "missing COMMAND" : "unknown command '" + extras.front() + "'";
+  }
+  Print(stderr, name + ": " + problem + "\n" + formatter.Usage(*command, name));
   return dtuctl::kExitFailure;
 }
 

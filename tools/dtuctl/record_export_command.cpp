@@ -1,0 +1,67 @@
+// dtuctl record export: every result of the record as CSV or JSON, for a spreadsheet or
+// another program. Every message of this command is here.
+#include <CLI/CLI.hpp>
+
+#include "command_support.h"
+#include "core/block/parameter_file.h"
+#include "core/record/record_export.h"
+#include "record_commands.h"
+
+namespace dtuctl {
+namespace {
+
+constexpr std::string_view kName = "export";
+constexpr std::string_view kDescription =
+    R"(Writes every result of the record DEST, in the order recorded: with --csv one line per
+result under a header (result, batch, station, port, gsn, board_serial, firmware,
+row_key, row_line, row_values, outcome, changed_fields, message, started, duration_ms,
+block_before, block_after, id); with --json an object holding the batches and the
+results. Blocks are 1,320 hex digits, times ISO 8601 in local time.)";
+constexpr std::string_view kFooter =
+    R"(exit status: 0 written, 1 bad usage or unwritable output, 10 no record at DEST, not a
+record or of a newer version, 11 the record cannot be reached, is locked or broke off)";
+constexpr std::string_view kNoFormat = "give --csv or --json";
+
+class ExportCommand final : public Command {
+ public:
+  void Define(CLI::App& parser) override {
+    AddDestinationOperand(parser, destination_);
+    CLI::Option* csv = parser.add_flag("--csv", csv_, "CSV, one line per result");
+    parser.add_flag("--json", json_, "JSON: the batches and the results")->excludes(csv);
+    AddOutputOption(parser, output_, "write to OUT instead of standard output");
+  }
+
+  int Run() override {
+    if (!csv_ && !json_) {
+      RecordComplain(kName, std::string(kNoFormat));
+      return kExitFailure;
+    }
+    int status = kExitOk;
+    const auto record = OpenRecordToRead(kName, destination_, status);
+    if (!record) return status;
+    std::vector<dtu::BatchInfo> batches;
+    std::vector<dtu::StoredResult> results;
+    dtu::RecordError error = record->AllResults(results);
+    if (error.ok() && json_) error = record->Batches(batches);
+    if (!error.ok()) return RecordQueryFailed(kName, error);
+    const std::string text = csv_ ? dtu::ExportCsv(results) : dtu::ExportJson(batches, results);
+    if (output_.empty()) return WriteToStdout("record export", text) ? kExitOk : kExitFailure;
+    if (const dtu::FileResult written = dtu::WriteTextFile(output_, text); !written.ok()) {
+      RecordComplain(kName, output_ + ": " + written.message);
+      return kExitFailure;
+    }
+    return kExitOk;
+  }
+
+ private:
+  std::string destination_;
+  bool csv_ = false;
+  bool json_ = false;
+  std::string output_;
+};
+
+const RegisterRecordCommand<ExportCommand> kRegistered{
+    {kName, "every result as CSV or JSON", kDescription, kFooter}};
+
+}  // namespace
+}  // namespace dtuctl
