@@ -65,23 +65,6 @@ std::string AppendWhole(int fd, std::string_view bytes) {
   return {};
 }
 
-// A cell that starts like a formula (=, +, -, @, a tab or a carriage return) would be run by a
-// spreadsheet that opens the log: a serial number a unit reports may be anything. Such a cell,
-// and one that starts with the apostrophe itself, gets an apostrophe in front, as spreadsheets
-// take a cell for text; reading the log takes it away again.
-constexpr char kTextMark = '\'';
-
-std::string AsText(std::string cell) {
-  if (!cell.empty() && std::string_view("=+-@\t\r'").find(cell.front()) != std::string_view::npos)
-    cell.insert(cell.begin(), kTextMark);
-  return cell;
-}
-
-std::string FromText(std::string cell) {
-  if (cell.starts_with(kTextMark)) cell.erase(0, 1);
-  return cell;
-}
-
 std::vector<std::string> Fields(const LogEntry& entry) {
   std::vector<std::string> fields = {
       entry.time,
@@ -93,7 +76,7 @@ std::vector<std::string> Fields(const LogEntry& entry) {
       entry.row_line > 0 ? std::to_string(entry.row_line) : std::string(),
       std::string(ResultName(entry.result)),
       entry.message};
-  for (std::string& field : fields) field = AsText(std::move(field));
+  for (std::string& field : fields) field = AsSpreadsheetText(std::move(field));
   return fields;
 }
 
@@ -168,12 +151,13 @@ std::string ProvisionLog::ReadHistory(std::string_view text) {
       records.front().fields != std::vector<std::string>(kLogColumns.begin(), kLogColumns.end()))
     return "不是 provision 的日志：第一行应为 " + header;
   for (std::size_t i = 1; i < records.size(); ++i) {
-    const std::vector<std::string>& f = records[i].fields;
-    if (f.size() != kLogColumns.size()) continue;
+    if (records[i].fields.size() != kLogColumns.size()) continue;
+    std::vector<std::string> f = records[i].fields;
+    for (std::string& field : f) field = FromSpreadsheetText(std::move(field));
     const std::optional<UnitResult> result = ResultFromName(f[7]);
     const int row_line = ParseLine(f[6]);
     if (result && Succeeded(*result) && row_line > 0)
-      earlier_successes_.push_back({{FromText(f[2]), FromText(f[3])}, row_line});
+      earlier_successes_.push_back({{f[2], f[3]}, row_line});
   }
   needs_line_end_ = !text.ends_with('\n') && !text.ends_with('\r');
   return {};
