@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "core/record/record_time.h"
 #include "core/text/csv_reader.h"
 #include "support/dtuctl_run.h"
+#include "support/file_size_limit.h"
 #include "support/postgres_server.h"
 #include "support/sample_blocks.h"
 #include "support/temp_dir.h"
@@ -165,6 +167,24 @@ TEST_F(DtuctlRecordTest, ExportWritesEveryResultAsCsvOrJson) {
   EXPECT_EQ(document["results"][4]["outcome"], "refused");
   EXPECT_EQ(document["results"][4]["row"]["values"]["device_number"], "105");
   EXPECT_TRUE(document["results"][4]["block_after"].is_null());
+}
+
+// A full disk (a file size limit here) stops the export half-way: the old file stays as it was.
+// The record is on a server: reading an SQLite record makes files of its own beside it.
+TEST_F(DtuctlRecordTest, AnExportThatFailsHalfWayLeavesTheOldFile) {
+  DTU_REQUIRE_POSTGRES_SERVER(server);
+  const std::string record = server->NewDatabase();
+  Fill(record);
+  const std::filesystem::path out = folder_ / "old.csv";
+  std::ofstream(out) << "old\n";
+  const ProcessResult run = RunProcess(
+      LimitFileSize({DTUCTL_PATH, "record", "export", record, "--csv", "-o", out.string()}));
+  EXPECT_EQ(run.exit_status, exit::kFailure);
+  EXPECT_THAT(run.err, ::testing::HasSubstr("文件过大"));
+  EXPECT_EQ(ReadText(out), "old\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()),
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
 // Every way a record can fail the reader, each with its message and status.

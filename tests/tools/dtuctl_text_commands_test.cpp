@@ -259,6 +259,8 @@ TEST_F(DtuctlTextCommands, AnOutputThatFailsHalfWayLeavesTheOldFile) {
   const std::string old_block = Write("old.MTS", other);
   WriteAllBytes(dir_ / "old.json", std::string("{\"apn\": \"old\"}\n"));
   const std::string reply = "DTUPARA" + EncodeHexText(test::GprsBlock().bytes());
+  test::TempDir unit_dir;
+  test::DtusimProcess unit(DTUSIM_PATH, {"--state", (unit_dir / "unit.mts").string()});
   struct Case {
     std::vector<std::string> args;
     std::string target;
@@ -271,6 +273,8 @@ TEST_F(DtuctlTextCommands, AnOutputThatFailsHalfWayLeavesTheOldFile) {
       {{"set", file, "apn=x"}, "F.MTS", ""},
       {{"export", file, "-o", Path("old.json")}, "old.json", ""},
       {{"decode", "-o", old_block}, "old.MTS", reply},
+      {{"read", "--port", unit.port_path(), "-o", old_block}, "old.MTS", ""},
+      {{"export", "--port", unit.port_path(), "-o", Path("old.json")}, "old.json", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
