@@ -202,6 +202,8 @@ TEST_F(DtuctlRecordTest, ARecordThatCannotBeReadIsNamed) {
                             .c_str()),
             0);
   const std::string missing = (folder_ / "none.db").string();
+  const std::string good = (folder_ / "good.db").string();
+  Fill(good);
   const struct {
     std::vector<std::string> args;
     int status;
@@ -218,6 +220,9 @@ TEST_F(DtuctlRecordTest, ARecordThatCannotBeReadIsNamed) {
        "cannot connect"},
       {{"record", "export", newer}, exit::kFailure, "give --csv or --json"},
       {{"record", "export", newer, "--csv", "--json"}, exit::kFailure, "excludes"},
+      {{"record", "export", good, "--csv", "-o", (folder_ / "." / "good.db").string()},
+       exit::kFailure,
+       "is the record itself; nothing was written"},
       {{"record", "report", newer, "--since", "yesterday"}, exit::kFailure, "not a date"},
       {{"record"}, exit::kFailure, "usage: dtuctl record COMMAND"},
       {{"record", "show", newer}, exit::kFailure, "dtuctl record show: missing GSN"},
@@ -228,6 +233,7 @@ TEST_F(DtuctlRecordTest, ARecordThatCannotBeReadIsNamed) {
     EXPECT_NE(result.err.find(c.says), std::string::npos) << c.args.back() << ": " << result.err;
     EXPECT_TRUE(result.out.empty()) << result.out;
   }
+  EXPECT_EQ(ReadText(good).substr(0, 16), std::string("SQLite format 3", 16));
 }
 
 // A record the reader may not write (a supervisor's copy) is read all the same.
