@@ -17,7 +17,8 @@ constexpr std::string_view kDescription =
 result under a header (result, batch, station, port, gsn, board_serial, firmware,
 row_key, row_line, row_values, outcome, changed_fields, message, started, duration_ms,
 block_before, block_after, id); with --json an object holding the batches and the
-results. Blocks are 1,320 hex digits, times ISO 8601 in local time.)";
+results. Blocks are 1,320 hex digits, times ISO 8601 in local time. A CSV cell that a
+spreadsheet would take for a formula (=, +, -, @ first) has an apostrophe before it.)";
 constexpr std::string_view kFooter =
     R"(exit status: 0 written, 1 bad usage, an unwritable output or one that is the record
 itself, 10 no record at DEST, not a record or of a newer version, 11 the record cannot be
