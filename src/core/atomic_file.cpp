@@ -28,7 +28,11 @@ std::string TemporaryName(const fs::path& target) {
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   thread_local std::mt19937 random{std::random_device{}()};
   std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
-  std::string name = "." + target.filename().string().substr(0, 200) + ".";
+  // Appended piece by piece: "." + string makes the optimiser of GCC 12 warn of an overlapping
+  // copy (-Wrestrict) that cannot happen.
+  std::string name(1, '.');
+  name += target.filename().string().substr(0, 200);
+  name += '.';
   for (int i = 0; i < 6; ++i) name += kLetters[pick(random)];
   return (target.parent_path() / name).string();
 }
