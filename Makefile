@@ -23,7 +23,8 @@ test: build
 
 test-threads: deps
 	@cmake --preset tsan >/dev/null
-	@cmake --build --preset tsan -j$(JOBS) --target serial_port_test port_list_test device_link_test
+	@cmake --build --preset tsan -j$(JOBS) --target serial_port_test port_list_test device_link_test \
+		unit_session_test port_work_test
 	@ctest --preset tsan -L serial -j$(JOBS)
 
 run: build

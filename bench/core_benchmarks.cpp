@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "core/block/block_check.h"
@@ -26,13 +27,12 @@ namespace {
 using dtu::bench::ReportLineRate;
 
 // Counts what the recogniser hands out and keeps nothing, so that only the recogniser is timed.
-class CountingSink final : public dtu::DeviceLinkSink {
+class CountingSink final : public dtu::DeviceEventSink {
  public:
-  void Message(dtu::MessageKind, std::string_view, std::string_view) override { ++calls; }
-  void SetAddress(int, std::string_view) override { ++calls; }
-  void SetStatusText(int, std::string_view) override { ++calls; }
-  void SetSignal(int) override { ++calls; }
-  void BlockReceived(const dtu::ParameterBlock&) override { ++blocks; }
+  void Recognised(const dtu::DeviceEvent& event) override {
+    ++calls;
+    if (std::holds_alternative<dtu::BlockEvent>(event)) ++blocks;
+  }
 
   std::size_t calls = 0;
   std::size_t blocks = 0;

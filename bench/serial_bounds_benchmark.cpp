@@ -22,7 +22,6 @@
 
 #include "core/serial/notification_handover.h"
 #include "core/serial/port_notification.h"
-#include "core/user_messages.h"
 #include "line_rate.h"
 #include "pty_pattern.h"
 
@@ -95,14 +94,6 @@ BENCHMARK(BM_PtyBulkRead)
     ->Unit(benchmark::kMillisecond)
     ->Apply(dtu::bench::WithRange);
 
-class NoMessages final : public dtu::UserMessages {
- public:
-  void Show(dtu::MessageKind, std::string_view, std::string_view) override {}
-  dtu::Answer Ask(std::string_view, std::string_view, dtu::Answer answer) override {
-    return answer;
-  }
-};
-
 // An owner whose own thread dispatches whenever the hand-over has something for it.
 class ThreadOwner final : public dtu::PortOwner {
  public:
@@ -157,9 +148,8 @@ class ThreadOwner final : public dtu::PortOwner {
 // it read in batches, 4096 is its batch size now (as much as the port offers, at most that).
 void BM_Handover(benchmark::State& state) {
   const auto batch_size = static_cast<std::size_t>(state.range(0));
-  NoMessages messages;
   ThreadOwner owner;
-  dtu::NotificationHandover handover(owner, messages, 0);
+  dtu::NotificationHandover handover(owner, 0);
   owner.Start(handover);
   std::uint64_t sent = 0;
   for (auto _ : state) {

@@ -23,7 +23,6 @@
 
 #include "core/serial/port_notification.h"
 #include "core/serial/serial_port.h"
-#include "core/user_messages.h"
 #include "line_rate.h"
 #include "pty_pattern.h"
 
@@ -37,26 +36,6 @@ using dtu::bench::ReportLineRate;
 constexpr std::size_t kBytesPerIteration = 64 * 1024;
 // Reaching this means bytes were lost or the engine stalled, not that it is slow.
 constexpr auto kPatience = 30s;
-
-// Any box the engine would show ends the measurement.
-class FailingMessages final : public dtu::UserMessages {
- public:
-  void Show(dtu::MessageKind, std::string_view text, std::string_view) override {
-    std::lock_guard lock(mutex_);
-    error_ = text;
-  }
-  dtu::Answer Ask(std::string_view, std::string_view, dtu::Answer answer) override {
-    return answer;
-  }
-  std::string error() {
-    std::lock_guard lock(mutex_);
-    return error_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::string error_;
-};
 
 enum class Handover { OwnerThread, Inline };
 
@@ -165,10 +144,9 @@ void BM_SerialEngineEndToEnd(benchmark::State& state) {
   state.SetLabel(handover == Handover::OwnerThread ? "owner_thread" : "inline");
 
   PtyPair pty;
-  FailingMessages messages;
   CountingOwner owner(handover);
-  dtu::SerialPort port(messages);
-  if (!port.OpenPort(owner, pty.path(), 921600, 'N', 8, 1, dtu::kPortEventRxChar, 4096)) {
+  dtu::SerialPort port;
+  if (!port.OpenPort(owner, pty.path(), dtu::LineSettings{921600, 'N', 8, 1, false})) {
     state.SkipWithError("the pseudo-terminal could not be opened");
     return;
   }
@@ -192,10 +170,9 @@ void BM_SerialEngineEndToEnd(benchmark::State& state) {
   const double switches = ContextSwitches() - switches_before;
 
   owner.StopThread();
-  if (const std::string error = messages.error(); !error.empty())
-    state.SkipWithError(error.c_str());
   if (owner.received() != sent) state.SkipWithError("the byte count does not match");
   if (owner.out_of_order() != 0) state.SkipWithError("bytes arrived out of order");
+  // A failure of the engine would arrive as a notification of its own.
   if (owner.unexpected() != 0) state.SkipWithError("notifications other than bytes arrived");
 
   state.counters["bytes_lost"] = static_cast<double>(sent - owner.received());

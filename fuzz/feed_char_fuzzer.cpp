@@ -1,17 +1,18 @@
 // The device link's recogniser on arbitrary byte streams, as a unit, a wrong baud rate or line
-// noise may produce them. The sink checks every call it receives; a box may feed further bytes
-// while it is open, as the window's modal boxes do. After the stream, a well-formed block must
-// still get through.
+// noise may produce them. The sink checks every event it receives; an acknowledgement's box may
+// feed further bytes while it is open, as the window's modal boxes do. After the stream, a
+// well-formed block must still get through.
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include "core/block/parameter_block.h"
+#include "core/device/device_event_text.h"
 #include "core/device/device_link.h"
-#include "core/device/status_ids.h"
 #include "core/text/gbk_codec.h"
 #include "core/text/hex_text.h"
 #include "fuzz_check.h"
@@ -40,55 +41,51 @@ void CheckValue(std::string_view utf8, std::size_t limit) {
 
 class Stream;
 
-class CheckingSink final : public dtu::DeviceLinkSink {
+class CheckingSink final : public dtu::DeviceEventSink {
  public:
   explicit CheckingSink(Stream& stream) : stream_(stream) {}
 
-  void Message(dtu::MessageKind kind, std::string_view text, std::string_view caption) override;
-
-  void SetAddress(int row, std::string_view text) override {
-    RequireNoSignalPending();
-    Require(row >= 0 && row < dtu::kAddressRowCount, "address rows are 0 to 8");
-    CheckValue(text, kLineEndValueLimit);
+  void Recognised(const dtu::DeviceEvent& event) override {
+    if (const auto* answer = std::get_if<dtu::AcknowledgementEvent>(&event))
+      Acknowledged(*answer);
+    else if (const auto* address = std::get_if<dtu::AddressEvent>(&event))
+      Addressed(*address);
+    else if (const auto* status = std::get_if<dtu::StatusEvent>(&event))
+      Reported(*status);
+    else
+      Received(std::get<dtu::BlockEvent>(event));
   }
-
-  void SetStatusText(int control_id, std::string_view text) override {
-    RequireNoSignalPending();
-    switch (control_id) {
-      case dtu::main_id::kBoardSerial:
-      case dtu::main_id::kModuleSerial:
-        CheckValue(text, kLineEndValueLimit);
-        break;
-      case dtu::main_id::kVersion:
-      case dtu::sms_id::kSimSmsCentre:
-        CheckValue(text, kReturnValueLimit);
-        break;
-      case dtu::main_id::kSignalText:
-        CheckValue(text, kReturnValueLimit);
-        expected_signal_ = dtu::ParseCDecimal(dtu::Utf8ToGbk(text).bytes);
-        break;
-      default:
-        Require(false, "status texts go to known controls only");
-    }
-  }
-
-  void SetSignal(int value) override {
-    Require(expected_signal_.has_value(), "a signal value follows its text");
-    Require(value == *expected_signal_, "the signal value is the text read as a number");
-    expected_signal_.reset();
-  }
-
-  void BlockReceived(const dtu::ParameterBlock& block) override;
 
   const std::optional<dtu::ParameterBlock>& last_block() const { return last_block_; }
 
  private:
-  void RequireNoSignalPending() const {
-    Require(!expected_signal_.has_value(), "the signal text is followed by its value at once");
+  void Acknowledged(const dtu::AcknowledgementEvent& answer);
+  void Received(const dtu::BlockEvent& block);
+
+  void Addressed(const dtu::AddressEvent& address) {
+    Require(address.row >= 0 && address.row < dtu::kAddressRowCount, "address rows are 0 to 8");
+    CheckValue(address.text, kLineEndValueLimit);
+  }
+
+  void Reported(const dtu::StatusEvent& status) {
+    switch (status.field) {
+      case dtu::StatusField::BoardSerial:
+      case dtu::StatusField::ModuleSerial:
+        CheckValue(status.text, kLineEndValueLimit);
+        break;
+      case dtu::StatusField::Version:
+      case dtu::StatusField::SimSmsCentre:
+        CheckValue(status.text, kReturnValueLimit);
+        break;
+      case dtu::StatusField::Signal:
+        CheckValue(status.text, kReturnValueLimit);
+        Require(status.signal == dtu::ParseCDecimal(dtu::Utf8ToGbk(status.text).bytes),
+                "the signal value is the text read as a number");
+        break;
+    }
   }
 
   Stream& stream_;
-  std::optional<int> expected_signal_;
   std::size_t blocks_ = 0;
   std::optional<dtu::ParameterBlock> last_block_;
 };
@@ -140,24 +137,24 @@ class Stream {
   dtu::DeviceLink link_{sink_};
 };
 
-void CheckingSink::Message(dtu::MessageKind kind, std::string_view text, std::string_view caption) {
-  RequireNoSignalPending();
+void CheckingSink::Acknowledged(const dtu::AcknowledgementEvent& answer) {
   // Acceptances are information boxes; the unit's refusal of a frame is an error.
-  using dtu::MessageKind;
-  const bool known =
-      (text == "设置验证码成功." && caption.empty() && kind == MessageKind::Information) ||
-      (text == "参数设置成功!" && caption == "设置参数" && kind == MessageKind::Information) ||
-      (text == "参数校验失败!" && caption == "设置参数" && kind == MessageKind::Error);
-  Require(known, "only the three acknowledgements are shown, each with its icon");
+  const dtu::EventText shown = dtu::TextOf(answer);
+  const bool refused = answer.acknowledgement == dtu::Acknowledgement::Refused;
+  Require(shown.boxed && !shown.text.empty(), "every acknowledgement has its box");
+  Require(shown.icon == (refused ? dtu::MessageKind::Error : dtu::MessageKind::Information),
+          "each acknowledgement has its icon");
   stream_.OpenBox();
 }
 
-void CheckingSink::BlockReceived(const dtu::ParameterBlock& block) {
-  RequireNoSignalPending();
+void CheckingSink::Received(const dtu::BlockEvent& block) {
   ++blocks_;
   Require(kBlockStartSize + blocks_ * dtu::DeviceLink::kBlockHexSize <= stream_.fed(),
           "every block takes 1320 characters of input");
-  last_block_ = block;
+  dtu::ParameterBlock loaded = block.block;
+  loaded.set_length(static_cast<std::uint16_t>(dtu::kBlockSize));
+  Require(block.intact == dtu::VerifyBlock(loaded), "a block is intact when its checksum matches");
+  last_block_ = block.block;
 }
 
 // A sealed block with a little of everything, as a unit would send it.

@@ -23,15 +23,12 @@ namespace {
 constexpr std::size_t kMaxSummaryLines = 100;
 constexpr std::size_t kMaxSummaryLineBytes = 512;
 
-// The bytes NormaliseBlock may change: the last byte of each text and counted area and each
-// length byte of a counted area.
+// The bytes NormaliseBlock may change: the last byte of each text and the count byte of each
+// counted area. A counted area itself keeps every byte.
 std::array<bool, kBlockSize> NormalisableBytes() {
   std::array<bool, kBlockSize> mask{};
   for (const FieldRow& text : kTextFields) mask[text.offset + text.size - 1u] = true;
-  for (const CountedRow& counted : kCountedFields) {
-    mask[counted.area.offset + counted.area.size - 1u] = true;
-    mask[counted.length.offset] = true;
-  }
+  for (const CountedRow& counted : kCountedFields) mask[counted.length.offset] = true;
   return mask;
 }
 
@@ -49,7 +46,8 @@ void CheckNormalised(const ParameterBlock& arrived, const ParameterBlock& prepar
   for (const FieldRow& text : kTextFields)
     Require(prepared.GetText(text).size() < text.size, "every text ends inside its field");
   for (const CountedRow& counted : kCountedFields) {
-    Require(prepared.Get(counted.length) < counted.area.size, "every counted length fits its area");
+    Require(prepared.Get(counted.length) <= counted.area.size,
+            "every counted length fits its area");
     Require(prepared.GetCounted(counted).size() == prepared.Get(counted.length),
             "a counted field holds as many bytes as its length says");
   }

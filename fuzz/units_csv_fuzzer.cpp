@@ -1,11 +1,13 @@
 // Reading arbitrary input as the units' table of a production run: the CSV reader either refuses
 // it, naming a line of the input, or gives records that start on lines of the input, in order,
 // and that the log's writer puts back into CSV which reads as the same records. The table built
-// from it either is refused with a message naming a line, or holds rows that are sealed blocks.
+// from it either is refused with a message naming a line, or holds rows that are sealed blocks,
+// each with a key no other row has.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -56,9 +58,12 @@ void CheckTable(std::string_view input) {
             "the refusal is well-formed and names a line");
     return;
   }
-  for (const dtu::UnitRow& row : table.rows)
+  std::set<std::string> keys;
+  for (const dtu::UnitRow& row : table.rows) {
     Require(dtu::VerifyBlock(row.block) && row.block.length() == dtu::kBlockSize,
             "every row's block is sealed");
+    Require(keys.insert(row.key).second, "every row has a key of its own");
+  }
 }
 
 }  // namespace

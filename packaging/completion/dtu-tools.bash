@@ -115,7 +115,8 @@ _dtu_tools_ports() {
   local -a ports=()
   [[ ${COMP_WORDS[0]} == */dtuctl ]] && lister=${COMP_WORDS[0]}
   if command -v "$lister" >/dev/null 2>&1; then
-    mapfile -t ports < <(timeout 2 "$lister" ports 2>/dev/null)
+    # Each line starts with the device: "/dev/ttyUSB0 — FT232R USB UART (FTDI, A10K3J2L)".
+    mapfile -t ports < <(timeout 2 "$lister" ports 2>/dev/null | cut -d' ' -f1)
   fi
   ports+=(/dev/serial/by-id/*)
   COMPREPLY=()

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "gui/window/device_operation.h"
+#include "gui/window/session_adapter.h"
 #include "gui/window/summary_pane_view.h"
 #include "gui/window/traffic_log_view.h"
 #include "support/device_test_support.h"

@@ -78,6 +78,7 @@ class ChildProcess {
   }
 
   void Signal(int signal_number) const { ::kill(pid_, signal_number); }
+  pid_t pid() const { return pid_; }
 
   // Waits for the child to end, killing it after `limit` (a safety net only).
   ChildEnd Wait(std::chrono::seconds limit = std::chrono::seconds(60)) {

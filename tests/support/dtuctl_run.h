@@ -22,6 +22,8 @@ constexpr int kPortBusy = 6;
 constexpr int kPortLost = 7;
 constexpr int kPortError = 8;
 constexpr int kDiffers = 9;
+constexpr int kNoRow = 13;
+constexpr int kUnidentified = 14;
 }  // namespace dtuctl_exit
 
 inline ProcessResult Dtuctl(const std::vector<std::string>& args, std::string_view input = {}) {

@@ -24,6 +24,9 @@ struct MainWindowFixture {
   int port_scans = 0;
   std::vector<std::filesystem::path> port_folders;  // watched for adapters; none unless a test
                                                     // sets them
+  // The window lists the ports udev shows (under umockdev, the recorded adapters) and follows its
+  // announcements, instead of machine_ports.
+  bool udev_ports = false;
   std::unique_ptr<MainConfigDialog> window;
   // The window's remembered settings: a file of this fixture's, never the user's. Each window
   // starts with none, unless the test asks to keep what the last window remembered.
@@ -35,10 +38,15 @@ struct MainWindowFixture {
     MainWindowEnvironment environment;
     environment.extra_ports = std::move(command_line_ports);
     environment.start_file = std::move(start_file);
-    environment.list_ports = [this] {
-      ++port_scans;
-      return machine_ports;
-    };
+    environment.follow_udev = udev_ports;
+    if (!udev_ports) {
+      environment.list_ports = [this] {
+        ++port_scans;
+        std::vector<SerialPortInfo> ports;
+        for (const std::string& device : machine_ports) ports.emplace_back(device);
+        return ports;
+      };
+    }
     environment.port_folders = port_folders;
     if (!keep_settings) ForgetSettings();
     environment.settings_file = settings_file();

@@ -4,8 +4,8 @@
 // temporary folder, listening only on a Unix socket in that folder (no TCP port that another
 // run could hold), run as `nobody` when the tests run as root (the server refuses root). One
 // server serves every test of an executable run: it starts when the first test asks for it and
-// stops, its folder removed, when the run ends (at exit). A watchdog process stops it and removes the
-// folder too if the run is killed.
+// stops, its folder removed, when the run ends (at exit). A watchdog process stops it and removes
+// the folder too if the run is killed.
 //
 // Where the server cannot start, PostgresServer::Shared() says why; the tests then skip with
 // that reason, or fail when DTU_REQUIRE_POSTGRESQL=1 (as CI sets it).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,7 @@ class ScriptedMessages : public UserMessages {
 
   void Show(MessageKind kind, std::string_view text, std::string_view caption = {}) override {
     records.push_back({kind, std::string(text), std::string(caption), false});
+    if (on_show) on_show();
   }
 
   Answer Ask(std::string_view text, std::string_view caption, Answer default_answer) override {
@@ -39,10 +41,18 @@ class ScriptedMessages : public UserMessages {
     return shown;
   }
 
+  // Whether a message with exactly this text has been shown.
+  bool shown(std::string_view text) const {
+    for (const Record& record : records)
+      if (record.text == text) return true;
+    return false;
+  }
+
   void clear() { records.clear(); }
 
   std::vector<Record> records;
   std::deque<Answer> answers;
+  std::function<void()> on_show;  // runs as a message is shown, as a box would open
 };
 
 }  // namespace dtu::test

@@ -1,6 +1,6 @@
 #pragma once
 
-// Real pseudo-terminals, recording owners and message sinks for the serial engine's tests.
+// Real pseudo-terminals and recording owners for the serial engine's tests.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -25,7 +25,6 @@
 
 #include "core/serial/port_notification.h"
 #include "core/serial/serial_port.h"
-#include "core/user_messages.h"
 
 namespace dtu::test {
 
@@ -146,34 +145,6 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
-};
-
-// Records what would be shown to the user, and on which thread.
-class RecordingMessages : public UserMessages {
- public:
-  struct Shown {
-    MessageKind kind;
-    std::string text;
-    std::string caption;
-    std::thread::id thread;
-  };
-
-  void Show(MessageKind kind, std::string_view text, std::string_view caption) override {
-    std::lock_guard lock(mutex_);
-    shown_.push_back({kind, std::string(text), std::string(caption), std::this_thread::get_id()});
-  }
-  Answer Ask(std::string_view, std::string_view, Answer default_answer) override {
-    return default_answer;
-  }
-
-  std::vector<Shown> shown() const {
-    std::lock_guard lock(mutex_);
-    return shown_;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<Shown> shown_;
 };
 
 // A port owner that records every notification. By default it behaves like a GUI: the test

@@ -17,13 +17,13 @@
 #include <thread>
 #include <vector>
 
+#include "core/baud_rates.h"
 #include "core/block/block_check.h"
 #include "core/block/parameter_block.h"
 #include "core/block/parameter_summary.h"
 #include "core/serial/port_notification.h"
 #include "core/serial/serial_port.h"
 #include "core/text/gbk_codec.h"
-#include "core/user_messages.h"
 #include "support/child_process.h"
 #include "support/dtuctl_run.h"
 #include "support/dtusim_process.h"
@@ -47,6 +47,7 @@ using ::testing::AllOf;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 using ::testing::StartsWith;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -248,6 +249,78 @@ TEST(DtuctlPortCommands, APortThatVanishesDuringAWriteEndsIt) {
   EXPECT_THAT(write.out, IsEmpty());
 }
 
+// A unit paced at the line's rate answers with the default time limit: the time limit counts the
+// pauses in its answer, not the time the line needs to carry it.
+class AtEveryBaudRate : public ::testing::TestWithParam<std::uint32_t> {};
+
+TEST_P(AtEveryBaudRate, SignalAndWriteWorkWithTheDefaultLimit) {
+  const std::string baud = std::to_string(GetParam());
+  Unit unit({"--baud", baud, "--rssi", "19"});
+  const ProcessResult signal = Dtuctl({"signal", "--port", unit.port(), "--baud", baud});
+  EXPECT_EQ(signal.exit_status, kOk) << signal.err;
+  EXPECT_EQ(signal.out, "信号强度: 19\n");
+
+  const ParameterBlock changed = ChangedBlock(BlockOf(unit.State()));
+  const fs::path file = unit.dir / "changed.mts";
+  WriteAllBytes(file, changed.bytes());
+  const ProcessResult write =
+      Dtuctl({"write", "--port", unit.port(), "--baud", baud, file.string()});
+  EXPECT_EQ(write.exit_status, kOk) << write.err;
+  EXPECT_EQ(unit.State(), BytesOf(changed));
+}
+
+INSTANTIATE_TEST_SUITE_P(DtuctlPortCommands, AtEveryBaudRate, ::testing::ValuesIn(kBaudRates),
+                         [](const auto& info) { return std::to_string(info.param); });
+
+// A read's answer is some 1,650 bytes: 14 s at 1,200 baud, 7 s at 2,400.
+class ReadAtASlowRate : public ::testing::TestWithParam<std::uint32_t> {};
+
+TEST_P(ReadAtASlowRate, ReadsTheWholeBlockWithTheDefaultLimit) {
+  const std::string baud = std::to_string(GetParam());
+  Unit unit({"--baud", baud});
+  const fs::path saved = unit.dir / "read.mts";
+  const ProcessResult read =
+      Dtuctl({"read", "--port", unit.port(), "--baud", baud, "-o", saved.string()});
+  EXPECT_EQ(read.exit_status, kOk) << read.err;
+  EXPECT_EQ(ReadAllBytes(saved), unit.State());
+}
+
+INSTANTIATE_TEST_SUITE_P(DtuctlPortCommands, ReadAtASlowRate,
+                         ::testing::Values(1200u, 2400u, 921600u),
+                         [](const auto& info) { return std::to_string(info.param); });
+
+TEST(DtuctlPortCommands, ASilentUnitOnASlowLineStillEndsAfterTheLimit) {
+  Unit unit({"--fault", "silent", "--baud", "1200"});
+  const ProcessResult signal =
+      Dtuctl({"signal", "--port", unit.port(), "--baud", "1200", "--timeout", "0.5"});
+  EXPECT_EQ(signal.exit_status, kTimeout);
+  EXPECT_THAT(signal.err, HasSubstr("timed out after 0.5 s waiting for the signal strength"));
+}
+
+TEST(DtuctlPortCommands, AnAnswerThatNeverEndsEndsAfterTheOverallLimitInOneLine) {
+  Unit unit({"--fault", "babble", "--baud", "9600"});
+  const ProcessResult read = Dtuctl({"read", "--port", unit.port(), "--timeout", "0.5"});
+  EXPECT_EQ(read.exit_status, kTimeout);
+  EXPECT_THAT(read.err,
+              AllOf(StartsWith("dtuctl read: no end to the answer after "),
+                    HasSubstr(" bytes came, beginning "), HasSubstr(unit.port()), EndsWith("\n")));
+  EXPECT_EQ(std::count(read.err.begin(), read.err.end(), '\n'), 1) << read.err;
+  EXPECT_THAT(read.out, IsEmpty());
+}
+
+TEST(DtuctlPortCommands, AVanishedPortIsToldInOneLineWithoutTheEnginesReport) {
+  for (const char* command : {"read", "signal"}) {
+    Unit unit({"--fault", "vanish"});
+    const ProcessResult run = Dtuctl({command, "--port", unit.port()});
+    EXPECT_EQ(run.exit_status, kPortLost) << command;
+    EXPECT_THAT(run.err, AllOf(HasSubstr("the port " + unit.port() + " vanished while waiting"),
+                               EndsWith("(Input/output error)\n"), Not(HasSubstr("WARNING")),
+                               Not(HasSubstr("Application Error"))))
+        << command;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+}
+
 TEST(DtuctlPortCommands, SignalPrintsTheUnitsValue) {
   Unit unit({"--rssi", "17"});
   const ProcessResult signal = Dtuctl({"signal", "--port", unit.port()});
@@ -317,23 +390,21 @@ class SilentOwner : public PortOwner {
   void HandlePortMessage(const PortNotification&) override {}
 };
 
-class NoMessages : public UserMessages {
- public:
-  void Show(MessageKind, std::string_view, std::string_view) override {}
-  Answer Ask(std::string_view, std::string_view, Answer answer) override { return answer; }
-};
-
 TEST(DtuctlPortCommands, APortHeldByAnotherProgramIsBusy) {
   Unit unit;
   const fs::path saved = unit.dir / "read.mts";
   {
-    NoMessages messages;
     SilentOwner owner;
-    SerialPort holder(messages);
-    ASSERT_TRUE(holder.OpenPort(owner, unit.port(), 9600, 'N', 8, 1, kPortEventRxChar, 4096));
+    SerialPort holder;
+    ASSERT_TRUE(holder.OpenPort(owner, unit.port(), LineSettings{}));
     const ProcessResult read = Dtuctl({"read", "--port", unit.port(), "-o", saved.string()});
     EXPECT_EQ(read.exit_status, kPortBusy);
-    EXPECT_THAT(read.err, AllOf(HasSubstr(unit.port()), HasSubstr("busy")));
+    // Named is the holder of the lock, this test, not the simulated unit that keeps its
+    // terminal open too.
+    EXPECT_THAT(read.err,
+                AllOf(HasSubstr(unit.port()), HasSubstr("the port is busy, held by process " +
+                                                        std::to_string(::getpid()) + " (")));
+    EXPECT_THAT(read.err, Not(HasSubstr("(dtusim)")));
     EXPECT_FALSE(fs::exists(saved));
   }
   const ProcessResult read = Dtuctl({"read", "--port", unit.port(), "-o", saved.string()});

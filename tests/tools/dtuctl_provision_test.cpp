@@ -1,6 +1,7 @@
 // dtuctl provision and probe, run as processes against several simulated units on real
 // pseudo-terminals: which unit gets which row, what each unit stores, the log's lines, a run
-// started again, misbehaving units and a table that is refused as a whole.
+// started again with the table changed, two runs on one table, misbehaving units, units that
+// get nothing, and a table that is refused as a whole.
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include <csignal>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <future>
@@ -92,8 +94,8 @@ std::vector<LogLine> LogLines(const fs::path& path) {
   std::vector<LogLine> lines;
   for (std::size_t i = 1; i < log.records.size(); ++i) {
     const std::vector<std::string>& f = log.records[i].fields;
-    EXPECT_EQ(f.size(), 9u);
-    if (f.size() == 9) lines.push_back({f[1], f[3], f[6], f[7], f[8]});
+    EXPECT_EQ(f.size(), 12u);
+    if (f.size() == 12) lines.push_back({f[1], f[3], f[6], f[7], f[8]});
   }
   return lines;
 }
@@ -113,11 +115,18 @@ class DtuctlProvision : public ::testing::Test {
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
   }
+  // A run in the background, its output thrown away.
+  std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& ports) const {
+    std::vector<std::string> argv = Provision(ports);
+    argv.insert(argv.begin(), DTUCTL_PATH);
+    return std::make_unique<ChildProcess>(argv, null_.get(), null_.get());
+  }
 
   TempDir dir;
   std::string template_path;
   std::string units_path;
   fs::path log_path = dir / "L.csv";
+  Fd null_{::open("/dev/null", O_WRONLY | O_CLOEXEC)};
 };
 
 TEST_F(DtuctlProvision, KeyedRowsGoToTheirUnitsAndASecondRunWritesNothing) {
@@ -178,7 +187,7 @@ TEST_F(DtuctlProvision, OtherRowsGoInFileOrderAndAFailedUnitLeavesItsRowFree) {
       {"7007", {"--fault", "vanish"}, kPortLost, {"", "7007", "", "vanished", ""}, false},
       {"7003", {}, kOk, {"", "7003", "2", "ok", ""}, true},
       {"7004", {}, kOk, {"", "7004", "4", "ok", ""}, true},
-      {"7005", {}, kOk, {"", "7005", "", "skipped", ""}, false},
+      {"7005", {}, kNoRow, {"", "7005", "", "no-row", ""}, false},
   };
   {
     Unit first(units, "template");  // its default block is the template
@@ -233,38 +242,59 @@ TEST_F(DtuctlProvision, ABadRowOrAMissingPortRefusesTheWholeRun) {
   EXPECT_EQ(b.State(), before);
 }
 
+// Without --once a port takes unit after unit until every row is done. A unit seated again
+// after a failure counts once, by its last attempt; the log keeps every attempt.
 TEST_F(DtuctlProvision, WithoutOnceAPortTakesUnitAfterUnitUntilEveryRowIsDone) {
-  const std::string link = (dir / "ttyLine").string();
-  auto first = std::make_unique<Unit>(dir, "9901", std::vector<std::string>{"--link", link});
-  template_path = first->state.string();
-  units_path = WriteText(dir / "units.csv", "device_number\n1\n2\n");
-  auto run = std::async(std::launch::async, [&] { return Dtuctl(Provision({link})); });
+  struct Case {
+    std::string table;
+    std::vector<std::string> first_faults;
+    std::string second_gsn;
+    std::string summary;
+    std::vector<std::string> lines;  // module, row and result of each
+  };
+  const std::vector<Case> cases = {
+      {"device_number\n1\n2\n", {}, "9902", "2 units: 2 ok;", {"9901 2 ok", "9902 3 ok"}},
+      {"device_number\n1\n",
+       {"--fault", "reject"},
+       "9901",
+       "1 unit (2 attempts): 1 ok;",
+       {"9901 2 rejected", "9901 2 ok"}},
+  };
+  for (const Case& c : cases) {
+    TempDir bench;
+    const std::string link = (bench / "ttyLine").string();
+    std::vector<std::string> options = {"--link", link};
+    options.insert(options.end(), c.first_faults.begin(), c.first_faults.end());
+    auto first = std::make_unique<Unit>(bench, "9901", options);
+    template_path = first->state.string();
+    units_path = WriteText(bench / "units.csv", c.table);
+    log_path = bench / "L.csv";
+    auto run = std::async(std::launch::async, [&] { return Dtuctl(Provision({link})); });
 
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!fs::exists(log_path) || LogLines(log_path).empty()) {
-    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the first unit was not logged";
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!fs::exists(log_path) || LogLines(log_path).empty()) {
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the first unit was not logged";
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    // The operator takes the unit away and connects the next, or the same one again.
+    first.reset();
+    const Unit second(bench, c.second_gsn, {"--link", link});
+
+    const ProcessResult done = run.get();
+    EXPECT_EQ(done.exit_status, kOk) << done.err;
+    EXPECT_THAT(done.out, HasSubstr(c.summary));
+    std::vector<std::string> lines;
+    for (const LogLine& line : LogLines(log_path))
+      lines.push_back(line.module + " " + line.row + " " + line.result);
+    EXPECT_EQ(lines, c.lines);
   }
-  // The operator takes the unit away and connects the next.
-  first.reset();
-  const Unit second(dir, "9902", {"--link", link});
-
-  const ProcessResult done = run.get();
-  EXPECT_EQ(done.exit_status, kOk) << done.err;
-  const std::vector<LogLine> lines = LogLines(log_path);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0].module + " " + lines[0].row + " " + lines[0].result, "9901 2 ok");
-  EXPECT_EQ(lines[1].module + " " + lines[1].row + " " + lines[1].result, "9902 3 ok");
 }
 
 TEST_F(DtuctlProvision, SigtermWhileWaitingForAUnitClosesThePortAndEndsWith143) {
   const Unit silent(dir, "7701", {"--fault", "silent"});
   template_path = silent.state.string();
   units_path = WriteText(dir / "units.csv", "device_number\n1\n");
-  const Fd null(::open("/dev/null", O_WRONLY | O_CLOEXEC));
-  std::vector<std::string> argv = Provision({silent.port()});
-  argv.insert(argv.begin(), DTUCTL_PATH);
-  ChildProcess run(argv, null.get(), null.get());
+  const std::unique_ptr<ChildProcess> run = Start({silent.port()});
   // The run holds the port once it has opened it; then it waits for a unit that never answers.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   for (;;) {
@@ -274,10 +304,154 @@ TEST_F(DtuctlProvision, SigtermWhileWaitingForAUnitClosesThePortAndEndsWith143) 
     ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the port was never opened";
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  run.Signal(SIGTERM);
-  EXPECT_EQ(run.Wait().exit_status, 143);
+  run->Signal(SIGTERM);
+  EXPECT_EQ(run->Wait().exit_status, 143);
+  EXPECT_FALSE(fs::exists(dir / "units.csv.lock"));
   const Fd after(::open(silent.port().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   EXPECT_EQ(::flock(after.get(), LOCK_EX | LOCK_NB), 0);
+}
+
+// Runs one after another on a table in file order that changes in between: each unit keeps its
+// row by the row's values, a row inserted goes to a new unit, and a row changed after it was
+// handed out refuses the run.
+TEST_F(DtuctlProvision, RowsAreKnownByTheirValuesAcrossRunsAndAChangedRowRefusesTheRun) {
+  TempDir units;
+  { Unit first(units, "template"); }
+  template_path = (units / "unit-template.mts").string();
+  const std::string grown = "device_number\n100\n101\n102\n";
+  struct Step {
+    std::string table, gsn;
+    int exit_status;
+    std::string row, result;  // of the unit's log line; nothing logged when exit_status is 1
+    int device_number;        // what the unit holds after the run
+  };
+  const std::vector<Step> steps = {
+      {"device_number\n101\n102\n", "6001", kOk, "2", "ok", 101},
+      {grown, "6002", kOk, "2", "ok", 100},
+      {grown, "6001", kOk, "3", "skipped", 101},
+      {grown, "6003", kOk, "4", "ok", 102},
+      {"device_number\n100\n111\n102\n", "6004", kFailure, "", "", 0},
+  };
+  std::size_t logged = 0;
+  for (const Step& step : steps) {
+    units_path = WriteText(dir / "units.csv", step.table);
+    Unit unit(dir, step.gsn);
+    const ParameterBlock before = DefaultBlock(unit);
+    const ProcessResult run = Dtuctl(Provision({unit.port()}, {"--once"}));
+    EXPECT_EQ(run.exit_status, step.exit_status) << step.gsn << ": " << run.err;
+    const std::vector<LogLine> lines = LogLines(log_path);
+    const ParameterBlock now = DefaultBlock(unit);
+    if (step.exit_status == kFailure) {
+      EXPECT_THAT(run.err, HasSubstr("6001"));
+      EXPECT_THAT(run.err, HasSubstr("改回原样"));
+      EXPECT_EQ(lines.size(), logged);
+      EXPECT_EQ(now, before);
+      continue;
+    }
+    ASSERT_EQ(lines.size(), ++logged) << step.gsn;
+    EXPECT_EQ(lines.back().module + " " + lines.back().row + " " + lines.back().result,
+              step.gsn + " " + step.row + " " + step.result);
+    EXPECT_EQ(now.device_number(), step.device_number) << step.gsn;
+  }
+}
+
+// Two runs on one table, each with its own log: the second is refused while the first holds
+// the table, and goes ahead once the first was killed outright.
+TEST_F(DtuctlProvision, ATableAnotherRunHoldsIsRefusedUntilThatRunEnds) {
+  const Unit silent(dir, "7801", {"--fault", "silent"});
+  const Unit ready(dir, "7802");
+  template_path = ready.state.string();
+  units_path = WriteText(dir / "units.csv", "device_number\n1\n2\n");
+  const std::unique_ptr<ChildProcess> first = Start({silent.port()});
+  const fs::path lock = dir / "units.csv.lock";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!fs::exists(lock) || ReadAllBytes(lock).empty()) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the first run never took the table";
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const fs::path other_log = dir / "other.csv";
+  const auto second = [&] {
+    std::vector<std::string> args = Provision({ready.port()}, {"--once"});
+    args[6] = other_log.string();
+    return Dtuctl(args);
+  };
+  const Bytes before = ready.State();
+  const ProcessResult refused = second();
+  EXPECT_EQ(refused.exit_status, kFailure);
+  EXPECT_THAT(refused.err, HasSubstr("units.csv: 另一个 provision 正在使用这个单元表"));
+  EXPECT_THAT(refused.err, HasSubstr("进程 " + std::to_string(first->pid())));
+  EXPECT_THAT(refused.err, HasSubstr(log_path.string()));
+  EXPECT_EQ(ready.State(), before);
+
+  first->Signal(SIGKILL);
+  first->Wait();
+  const ProcessResult after = second();
+  EXPECT_EQ(after.exit_status, kOk) << after.err;
+  EXPECT_THAT(after.out, HasSubstr("1 unit: 1 ok"));
+  EXPECT_FALSE(fs::exists(lock)) << "a run removes its lock as it ends";
+}
+
+// Units that get nothing, or cannot be told apart: each its own result in the log and the
+// summary, and an exit status of its own.
+TEST_F(DtuctlProvision, AUnitWithoutARowOrWithoutSerialsIsLeftAsItIsAndSaysSo) {
+  struct Case {
+    std::string table;
+    std::vector<std::vector<std::string>> units;  // dtusim's options for each
+    int exit_status;
+    std::string summary;
+    std::vector<std::string> results;  // of the log's lines, sorted
+    std::string message;               // a phrase of the last line's message
+  };
+  const std::vector<std::string> no_serial = {"--gsn", "", "--board-serial", ""};
+  const std::vector<Case> cases = {
+      {"gsn,device_number\n5501,1\n",
+       {{"--gsn", "5502"}},
+       kNoRow,
+       "1 unit: 1 no-row",
+       {"no-row"},
+       "没有这个单元的 gsn"},
+      {"device_number\n1\n",
+       {{"--gsn", "5503"}, {"--gsn", "5504"}},
+       kNoRow,
+       "2 units: 1 ok, 1 no-row",
+       {"no-row", "ok"},
+       ""},
+      {"gsn,device_number\n5501,1\n,2\n",
+       {no_serial},
+       kUnidentified,
+       "1 unit: 1 unidentified",
+       {"unidentified"},
+       "无法与别的单元区分"},
+      {"device_number\n1\n", {no_serial}, kOk, "1 unit: 1 ok", {"ok"}, ""},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    TempDir run_dir;
+    std::vector<std::unique_ptr<DtusimProcess>> sims;
+    std::vector<std::string> ports;
+    for (std::vector<std::string> options : c.units) {
+      const std::string state = "unit" + std::to_string(sims.size()) + ".mts";
+      options.insert(options.end(), {"--state", (run_dir / state).string()});
+      sims.push_back(std::make_unique<DtusimProcess>(DTUSIM_PATH, options));
+      ports.push_back(sims.back()->port_path());
+    }
+    template_path = (run_dir / "unit0.mts").string();
+    units_path = WriteText(run_dir / "units.csv", c.table);
+    log_path = run_dir / "L.csv";
+    const ProcessResult run = Dtuctl(Provision(ports, {"--once"}));
+    EXPECT_EQ(run.exit_status, c.exit_status) << i << ": " << run.err;
+    EXPECT_THAT(run.out, HasSubstr(c.summary)) << i;
+    const std::vector<LogLine> lines = LogLines(log_path);
+    std::vector<std::string> results;
+    for (const LogLine& line : lines) results.push_back(line.result);
+    std::ranges::sort(results);
+    EXPECT_EQ(results, c.results) << i;
+    for (const LogLine& line : lines) {
+      if (line.result != "ok") {
+        EXPECT_THAT(line.message, HasSubstr(c.message)) << i;
+      }
+    }
+  }
 }
 
 TEST(DtuctlProbe, FindsTheUnitsWithTheirSignalAndSaysWhenThereIsNone) {

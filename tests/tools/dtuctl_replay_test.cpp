@@ -9,7 +9,8 @@
 
 #include "core/block/parameter_block.h"
 #include "core/device/device_commands.h"
-#include "core/device/status_ids.h"
+#include "core/device/device_event.h"
+#include "core/device/device_event_text.h"
 #include "support/dtuctl_run.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -39,8 +40,8 @@ std::string ReadCapture() {
 }
 
 // The line dtuctl replay prints for a status text.
-std::string StatusLine(int control_id, std::string_view text) {
-  return "status " + std::to_string(control_id) + " " + std::string(text) + "\n";
+std::string StatusLine(StatusField field, std::string_view text) {
+  return "status " + std::string(StatusFieldName(field)) + " " + std::string(text) + "\n";
 }
 
 // What dtuctl replay prints for the capture, line by line.
@@ -95,8 +96,8 @@ TEST(DtuctlReplay, AcknowledgementsAndEscapedValues) {
             "message 参数设置成功!\n"
             "message 参数校验失败!\n"
             "message 设置验证码成功.\n" +
-                StatusLine(main_id::kVersion, "a\\\\b\\tc\\x01") +
-                StatusLine(main_id::kModuleSerial, "1\\r2\\n3") + "block accepted\n");
+                StatusLine(StatusField::Version, "a\\\\b\\tc\\x01") +
+                StatusLine(StatusField::ModuleSerial, "1\\r2\\n3") + "block accepted\n");
 }
 
 TEST(DtuctlReplay, UnreadableInputFails) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -139,6 +140,92 @@ TEST_F(DtuctlTextCommands, SetChangesExactlyTheNamedFields) {
   const ProcessResult same = Dtuctl({"diff", file, file});
   EXPECT_EQ(same.exit_status, 0);
   EXPECT_EQ(same.out, "");
+}
+
+// The members set or imported over a base are entries, stored as the window stores what is
+// typed; each rule that changes a value says so.
+TEST_F(DtuctlTextCommands, EntriesFollowThePagesRules) {
+  ParameterBlock base = test::GprsBlock();
+  base.set_project_number(300);
+  base.set_device_number(1234);
+  SealBlock(base);
+  struct Case {
+    std::vector<std::string> assignments;
+    std::function<void(ParameterBlock&)> stored;
+    std::string said;
+  };
+  const std::vector<Case> cases = {
+      {{"device_number=0"},
+       [](ParameterBlock& b) { b.set_device_number(8000); },
+       "注意：device_number：0 按页面的规则写为 8000\n"},
+      {{"centre_number=0"},
+       [](ParameterBlock& b) { b.set_centre_number(8000); },
+       "注意：centre_number：0 按页面的规则写为 8000\n"},
+      {{"project_number=0"},
+       [](ParameterBlock&) {},
+       "注意：project_number：0 按页面的规则不写入，保留原来的 300\n"},
+      {{"apn= cmiot "},
+       [](ParameterBlock& b) { b.set_apn("cmiot"); },
+       "注意：apn：首尾的空白按页面的规则不写入，写为“cmiot”\n"},
+      {{"protocol=9"},
+       [](ParameterBlock& b) {
+         b.set_protocol(9);
+         b.set_device_id(0x4D2);
+       },
+       "注意：device_id：协议改为 9，设备编号 1234 按页面的规则写为十六进制设备标识 4D2\n"},
+      {{"protocol=9", "device_id=ABCD"},
+       [](ParameterBlock& b) {
+         b.set_protocol(9);
+         b.set_device_id(0xABCD);
+       },
+       ""},
+      {{"device_number=1234"}, [](ParameterBlock&) {}, ""},  // the value it has: no entry
+  };
+  const std::string file = Write("F.MTS", base);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.assignments));
+    std::vector<std::string> args = {"set", file, "-o", Path("H.MTS")};
+    args.insert(args.end(), c.assignments.begin(), c.assignments.end());
+    const ProcessResult set = Dtuctl(args);
+    ASSERT_EQ(set.exit_status, 0) << set.err;
+    EXPECT_EQ(set.err, c.said);
+    ParameterBlock expected = base;
+    c.stored(expected);
+    SealBlock(expected);
+    EXPECT_EQ(Read("H.MTS"), Bytes(expected.bytes().begin(), expected.bytes().end()));
+  }
+  // import --base follows the same rules; an identifier too large for a decimal device number
+  // is refused rather than cut.
+  const ProcessResult imported =
+      Dtuctl({"import", "-", "-o", Path("I.MTS"), "--base", file}, R"({"device_number": 0})");
+  EXPECT_EQ(imported.err, "注意：device_number：0 按页面的规则写为 8000\n");
+  ParameterBlock identified = base;
+  identified.set_protocol(9);
+  identified.set_device_id(0x12345678);
+  SealBlock(identified);
+  const ProcessResult refused =
+      Dtuctl({"set", Write("ID.MTS", identified), "protocol=1", "-o", Path("J.MTS")});
+  EXPECT_EQ(refused.exit_status, 1);
+  EXPECT_THAT(refused.err, HasSubstr("设备标识 12345678 大于十进制设备编号的上限 65535"));
+  EXPECT_FALSE(fs::exists(dir_ / "J.MTS"));
+}
+
+// A text that gives every field is a copy: values the rules would change as entries stay.
+TEST_F(DtuctlTextCommands, AFaithfulCopyFollowsNoEntryRule) {
+  ParameterBlock odd = test::GprsBlock();
+  odd.set_device_number(0);
+  odd.set_centre_number(0);
+  odd.set_apn(" cmnet ");
+  SealBlock(odd);
+  const std::string file = Write("odd.MTS", odd);
+  ExpectRoundTrip(file);
+  const ProcessResult exported = Dtuctl({"export", file});
+  const ProcessResult imported =
+      Dtuctl({"import", "-", "-o", Path("back.MTS"), "--base", Write("b.MTS", test::GprsBlock())},
+             exported.out);
+  ASSERT_EQ(imported.exit_status, 0) << imported.err;
+  EXPECT_THAT(imported.err, ::testing::Not(HasSubstr("注意")));
+  EXPECT_EQ(Read("back.MTS"), ReadAllBytes(file));
 }
 
 TEST_F(DtuctlTextCommands, RefusedSetLeavesTheFileAsItWas) {

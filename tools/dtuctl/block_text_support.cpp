@@ -8,6 +8,7 @@
 #include "command_support.h"
 #include "core/block/block_check.h"
 #include "core/block/parameter_file.h"
+#include "core/editing/entry_rules.h"
 #include "core/editing/field_labels.h"
 #include "core/editing/page_rules.h"
 
@@ -68,19 +69,30 @@ std::optional<std::string> ReadTextOperand(const std::string& path, dtu::UserMes
 }
 
 std::optional<dtu::ParameterBlock> TakeImport(const dtu::TextImport& imported,
-                                              std::string_view source,
-                                              dtu::UserMessages& messages) {
+                                              std::string_view source, dtu::UserMessages& messages,
+                                              const std::optional<dtu::ParameterBlock>& base) {
+  const std::string prefix = source.empty() ? "" : std::string(source) + ": ";
   if (!imported.ok()) {
-    const std::string prefix = source.empty() ? "" : std::string(source) + ": ";
     messages.Show(dtu::MessageKind::Error, prefix + imported.error);
     return std::nullopt;
   }
+  dtu::ParameterBlock block = *imported.block;
+  // A text that gives every field is a faithful copy: nothing of it is an entry.
+  if (base && !imported.complete) {
+    const dtu::EntryRulesOutcome ruled = dtu::ApplyEntryRules(*base, block, imported.rows);
+    if (!ruled.error.empty()) {
+      messages.Show(dtu::MessageKind::Error, prefix + ruled.error);
+      return std::nullopt;
+    }
+    for (const std::string& note : ruled.notes)
+      messages.Show(dtu::MessageKind::Information, "注意：" + note);
+  }
   std::vector<std::string> warnings = imported.warnings;
-  for (std::string& warning : dtu::PageRuleWarnings(*imported.block, imported.rows))
+  for (std::string& warning : dtu::PageRuleWarnings(block, imported.rows))
     warnings.push_back(std::move(warning));
   for (const std::string& warning : warnings)
     messages.Show(dtu::MessageKind::Information, "警告：" + warning);
-  return imported.block;
+  return block;
 }
 
 bool SaveBlock(const std::string& path, const dtu::ParameterBlock& block,

@@ -29,10 +29,13 @@ BlockSource ReadBlockOrText(const std::string& path, dtu::UserMessages& messages
 // The whole text at `path`, or standard input for "-"; nothing after a message.
 std::optional<std::string> ReadTextOperand(const std::string& path, dtu::UserMessages& messages);
 
-// Shows the import's refusal, or its warnings about the pages' rules ("警告：..."), and returns
-// the block when there is one.
+// Shows the import's refusal, or else returns its block: when it was read over `base` and gives
+// only some fields, those are entries and follow the pages' rules of an entry (a device number
+// of 0 stores 8000...; core/editing/entry_rules.h), each change said on a line
+// ("注意：..."). Then come its warnings about the pages' rules ("警告：...").
 std::optional<dtu::ParameterBlock> TakeImport(const dtu::TextImport& imported,
-                                              std::string_view source, dtu::UserMessages& messages);
+                                              std::string_view source, dtu::UserMessages& messages,
+                                              const std::optional<dtu::ParameterBlock>& base);
 
 // Writes a block to a parameter file as the tool saves it; false after a message.
 bool SaveBlock(const std::string& path, const dtu::ParameterBlock& block,

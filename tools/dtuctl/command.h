@@ -25,7 +25,9 @@ enum ExitStatus : int {
   kExitRecordUnusable = 10,     // the record is missing, not a record, or of a newer version
   kExitRecordUnavailable = 11,  // the record cannot be reached, is locked, read-only or broke off
   kExitNotInRecord = 12,        // record show, report: no result for the unit, no such batch
-  kExitBySignal = 128,          // plus the number of the signal that ended a command early
+  kExitNoRow = 13,         // provision: a unit was left as it was, the table having no row for it
+  kExitUnidentified = 14,  // provision: a unit reported no serial and was left as it was
+  kExitBySignal = 128,     // plus the number of the signal that ended a command early
 };
 
 // What the help says about a command: its name, the one line of the command list, the text

@@ -14,6 +14,8 @@
 #include "core/block/block_check.h"
 #include "core/block/parameter_file.h"
 #include "core/block/parameter_summary.h"
+#include "core/serial/port_holder.h"
+#include "core/serial/port_reference.h"
 
 namespace dtuctl {
 namespace {
@@ -35,6 +37,47 @@ bool FillClosedStream(int fd, int flags) {
     ::close(null);
   }
   return true;
+}
+
+std::string ProcessText(const dtu::HoldingProcess& process) {
+  return "process " + std::to_string(process.pid) + " (" + process.program + ")";
+}
+
+std::string HoldersText(const std::vector<dtu::HoldingProcess>& holders) {
+  std::string text = "the port is busy, held by ";
+  for (std::size_t i = 0; i < holders.size(); ++i)
+    text += (i == 0 ? "" : ", ") + ProcessText(holders[i]);
+  return text;
+}
+
+std::string ModemManagerAdvice(const dtu::SerialPortInfo& port) {
+  const std::string rule = dtu::ModemManagerIgnoreRule(port);
+  std::string text = "\nTo keep it away from this adapter, set ID_MM_DEVICE_IGNORE in a udev rule";
+  if (!rule.empty())
+    text += ": put this line into " + std::string(dtu::kUdevRulesFolder) +
+            "77-dtuconfig-modem-manager-ignore.rules, run 'sudo udevadm control --reload' and "
+            "plug the adapter in again:\n  " +
+            rule + "\n";
+  return text + "(an example: " + std::string(dtu::kModemManagerRuleExample) + ")";
+}
+
+// Who holds a busy port, as far as the system shows it; `reason` when nobody can be seen.
+std::string DescribeBusyPort(const std::string& port, const std::string& reason) {
+  const dtu::BusyPort busy = dtu::ExplainBusyDevice(port);
+  std::string text = "cannot open " + port + ": ";
+  if (busy.modem_manager_holds)
+    return text + HoldersText(busy.holders) +
+           ": the system's modem manager is probing this newly plugged-in port (it sends AT "
+           "commands to new ports) and lets go after a while; try again shortly." +
+           ModemManagerAdvice(busy.port);
+  if (!busy.holders.empty()) return text + HoldersText(busy.holders);
+  text += "another program is using the port (" + reason + ")";
+  if (!busy.modem_manager) return text;
+  return text + "; the system's modem manager " + busy.modem_manager->program + " (process " +
+         std::to_string(busy.modem_manager->pid) +
+         ") is running: if the adapter was just plugged in, it may be probing the port (it sends "
+         "AT commands to new ports) and lets go after a while." +
+         ModemManagerAdvice(busy.port);
 }
 
 }  // namespace
@@ -114,6 +157,12 @@ bool WriteToStdout(std::string_view name, std::string_view bytes) {
   return false;
 }
 
+void Complain(std::string_view command, const std::string& problem) {
+  const std::string line = "dtuctl " + std::string(command) + ": " + problem + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
 bool StdoutLost() {
   return g_stdout_lost;
 }
@@ -122,9 +171,14 @@ std::string DescribeOpenFailure(const std::string& port, dtu::PortOpenFailure fa
                                 const std::string& reason) {
   switch (failure) {
     case dtu::PortOpenFailure::Missing:
+      // A serial number --port could not find among the adapters plugged in.
+      if (port.starts_with(dtu::kSerialReferencePrefix))
+        return "cannot open " + port + ": no adapter with serial number " +
+               port.substr(dtu::kSerialReferencePrefix.size()) +
+               " is plugged in ('dtuctl ports' lists them)";
       return "cannot open " + port + ": no such serial port (" + reason + ")";
     case dtu::PortOpenFailure::Busy:
-      return "cannot open " + port + ": another program is using the port (" + reason + ")";
+      return DescribeBusyPort(port, reason);
     default:
       return "cannot open " + port + ": " + reason;
   }

@@ -55,6 +55,9 @@ int OpenFailureStatus(dtu::PortOpenFailure failure);
 // so replaced refuses writes, which WriteToStdout reports as "it is closed".
 void GuardStandardStreams();
 
+// "dtuctl COMMAND: problem" on stderr, one line.
+void Complain(std::string_view command, const std::string& problem);
+
 // Writes the bytes to standard output and flushes it; false when they could not be written, e.g.
 // to a full disk or a closed pipe. After a failure nothing more is written. A closed pipe (the
 // reader has all it wanted) ends the output quietly; any other failure is reported once on stderr.

@@ -7,14 +7,14 @@
 #include "block_text_support.h"
 #include "command.h"
 #include "command_support.h"
-#include "console_link_sink.h"
+#include "console_event_printer.h"
 #include "console_messages.h"
 #include "core/block/block_check.h"
 #include "core/block/parameter_file.h"
 #include "core/block/parameter_text.h"
-#include "core/device/device_commands.h"
+#include "core/session/exchange.h"
 #include "port_options.h"
-#include "port_session.h"
+#include "unit_question.h"
 
 namespace dtuctl {
 namespace {
@@ -33,16 +33,18 @@ mismatch, 4 no complete block in time, 5 no such port, 6 port busy, 7 port vanis
 
 // The block the unit on the port sends, checked as `read` checks it.
 BlockSource ReadUnitBlock(const PortOptions& port, ConsoleMessages& messages) {
-  ConsoleLinkSink sink(kName, messages, stderr);
-  const int status = AskUnit(
-      kName, port, dtu::kGetParametersCommand, messages, sink,
-      [&] { return sink.block().has_value(); }, "a complete parameter block");
-  if (status != kExitOk) return {std::nullopt, status};
-  if (!dtu::VerifyBlock(*sink.block())) {
+  ConsoleEventPrinter printer(kName, messages, stderr);
+  printer.SetPort(port.device);
+  const UnitAnswer answer = AskUnit(
+      kName, port, {dtu::ReadParametersRequest(ReplyLimitOf(port)), "a complete parameter block"},
+      printer);
+  if (answer.status != kExitOk) return {std::nullopt, answer.status};
+  const dtu::ParameterBlock& block = answer.result->block()->block;
+  if (!dtu::VerifyBlock(block)) {
     messages.Show(dtu::MessageKind::Plain, dtu::kBlockMismatchMessage);
     return {std::nullopt, kExitChecksum};
   }
-  return {sink.block(), kExitOk};
+  return {block, kExitOk};
 }
 
 class ExportCommand final : public Command {

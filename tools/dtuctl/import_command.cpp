@@ -24,7 +24,14 @@ field, a number within its width, an address as four numbers 0-255, hex digits t
 The first member that does not fit is named with its value and the rule, and nothing is
 written; unknown or repeated members are refused too. Values the pages would not accept
 (the heartbeat's 5-3600 seconds, a text without room for its ending 0x00, a value no list
-holds...) are kept, each with a warning on stderr naming the rule.)";
+holds...) are kept, each with a warning on stderr naming the rule.
+
+A text that gives every field is taken as it is: exporting a block and importing the
+text gives back all 660 bytes. With --base, the members of a text that gives only some
+fields are entries, stored as the window stores what is typed (a device or centre
+number of 0 stores 8000, a project number of 0 keeps BASE's, blanks around apn and
+dial_code are dropped, a protocol moved to or from 9 carries the device number into the
+other form); each such change is said on stderr.)";
 constexpr std::string_view kFooter =
     R"(exit status: 0 written, 1 bad usage, a refused text, TEXT or BASE unreadable or FILE not
 written, 2 BASE's checksum does not match)";
@@ -55,7 +62,7 @@ class ImportCommand final : public Command {
     if (!text) return kExitFailure;
     const std::string source = text_ == "-" ? "标准输入" : text_;
     const std::optional<dtu::ParameterBlock> block =
-        TakeImport(dtu::ImportBlockText(*text, base), source, messages);
+        TakeImport(dtu::ImportBlockText(*text, base), source, messages, base);
     if (!block) return kExitFailure;
     return SaveBlock(output_, *block, messages) ? kExitOk : kExitFailure;
   }

@@ -3,8 +3,6 @@
 #include <array>
 #include <cstdio>
 
-#include "core/device/status_ids.h"
-
 namespace dtuctl {
 
 std::string EscapeText(std::string_view text) {
@@ -28,15 +26,6 @@ std::string EscapeText(std::string_view text) {
     }
   }
   return escaped;
-}
-
-std::string_view StatusLabel(int control_id) {
-  return dtu::StatusLabel(control_id);
-}
-
-std::string_view AddressLabel(int row) {
-  if (row < 0 || row >= dtu::kAddressRowCount) return {};
-  return dtu::kAddressRowNames[static_cast<std::size_t>(row)];
 }
 
 std::string LabelledLine(std::string_view label, std::string_view value) {

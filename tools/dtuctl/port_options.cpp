@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string_view>
 
 #include "core/serial/line_settings.h"
+#include "core/serial/port_reference.h"
+#include "core/serial/udev_port_list.h"
 
 namespace dtuctl {
 namespace {
@@ -39,8 +43,23 @@ CLI::Validator Check(std::function<std::string(std::string&)> check) {
   return CLI::Validator(std::move(check), "");
 }
 
+// Also turns a port named by its adapter's serial number, its device's name or a link's file
+// name into the path to open. A serial number no adapter has is left for the open to report.
 std::string CheckPort(std::string& v) {
-  return v.empty() ? "the port name is empty" : "";
+  if (v.empty()) return "the port name is empty";
+  std::error_code error;
+  const bool bare = v.find('/') == std::string::npos && !std::filesystem::exists(v, error);
+  if (!bare && !v.starts_with(dtu::kSerialReferencePrefix)) return {};
+  const dtu::PortReferenceMatch match = dtu::ResolvePortReference(v, dtu::ListSerialPortInfos());
+  if (match.outcome == dtu::PortReferenceMatch::Outcome::SharedSerial) {
+    std::string devices;
+    for (const std::string& device : match.candidates)
+      devices += (devices.empty() ? "" : " and ") + device;
+    return "serial number " + match.serial + " is shared by " + devices +
+           ": name the port by its device or its /dev/serial/by-path/ link";
+  }
+  v = match.device;
+  return {};
 }
 
 std::string CheckBaud(std::string& v) {
@@ -92,14 +111,16 @@ void AddPortOptions(CLI::App& parser, PortOptions& options, bool port_required) 
       ->required(port_required)
       ->option_text("DEV")
       ->description(std::string("the serial port the unit is on") +
-                    (port_required ? " (required)" : "") + ", e.g. /dev/ttyUSB0")
-      ->check(Check(CheckPort));
+                    (port_required ? " (required)" : "") +
+                    ": a device (/dev/ttyUSB0),\na /dev/serial/by-id/ or by-path/ link or its file "
+                    "name, or\nserial:NUMBER, the adapter's serial number")
+      ->transform(Check(CheckPort));
   AddLineOptions(parser, options);
   parser.add_option("--timeout", options.timeout_seconds)
       ->option_text("S")
       ->description(
-          "seconds to wait for the unit's answer, counted from the moment the\n"
-          "command is sent (default 5; fractions allowed)")
+          "seconds the unit's answer may pause, beyond the time the line needs\n"
+          "to carry the command and the answer (default 5; fractions allowed)")
       ->check(TimeoutCheck());
 }
 
@@ -108,7 +129,7 @@ CLI::Option* AddPortListOption(CLI::App& parser, std::vector<std::string>& ports
   return parser.add_option("--port", ports)
       ->option_text("DEV")
       ->description(description)
-      ->check(Check(CheckPort));
+      ->transform(Check(CheckPort));
 }
 
 CLI::Validator TimeoutCheck() {
@@ -146,6 +167,10 @@ dtu::LineSettings LineOf(const PortOptions& options) {
   line.data_bits = options.data_bits;
   line.stop_bits = options.stop_bits;
   return line;
+}
+
+std::chrono::milliseconds ReplyLimitOf(const PortOptions& options) {
+  return std::chrono::milliseconds(std::llround(options.timeout_seconds * 1000));
 }
 
 std::string DescribeLine(const PortOptions& options) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "core/serial/line_settings.h"
+#include "core/session/reply_timing.h"
 
 namespace CLI {
 class App;
@@ -20,7 +22,8 @@ struct PortOptions {
   char parity = 'N';  // 'N', 'O' or 'E'
   int data_bits = 8;
   int stop_bits = 1;
-  double timeout_seconds = 5;  // how long to wait for the unit's answer
+  // How long the unit's answer may pause, beyond the line's own time (see dtu::ReplyTiming).
+  double timeout_seconds = dtu::kDefaultReplySeconds;
 };
 
 // Declares --port, --baud, --parity, --data, --stop and --timeout on `parser`, each checked as it
@@ -41,6 +44,9 @@ CLI::Option* AddPortListOption(CLI::App& parser, std::vector<std::string>& ports
 
 // The line settings of `options` as the serial engine takes them.
 dtu::LineSettings LineOf(const PortOptions& options);
+
+// The --timeout value as the unit session's reply limit, to the millisecond.
+std::chrono::milliseconds ReplyLimitOf(const PortOptions& options);
 
 // "baud=9600 parity=N data=8 stop=1": the line settings in one phrase for messages.
 std::string DescribeLine(const PortOptions& options);

@@ -1,27 +1,83 @@
 // dtuctl ports: the serial ports of this machine, as the main window lists them.
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
 #include <string>
+#include <vector>
 
 #include "command.h"
 #include "command_support.h"
-#include "core/serial/port_list.h"
+#include "core/serial/serial_port_info.h"
+#include "core/serial/udev_port_list.h"
 
 namespace dtuctl {
 namespace {
 
 constexpr std::string_view kName = "ports";
 constexpr std::string_view kDescription =
-    R"(Prints the serial ports found on this machine, one device path per line, in the order the
-main window lists them. Prints nothing when there are none.)";
+    R"(Prints the serial ports found on this machine, in the order the main window lists them, one
+line each: the device, then what is behind it, e.g.
+  /dev/ttyUSB0 — FT232R USB UART (FTDI, A10K3J2L)
+(the adapter's own name, its maker and serial number). Any of the device, its
+/dev/serial/by-id/ or by-path/ link, their file names and serial:NUMBER name the port for
+--port. Prints nothing when there are none.)";
 constexpr std::string_view kFooter =
     "exit status: 0 listed (also when none were found), 1 bad usage or unwritable output";
 
+// Text fields a port may lack are null rather than empty.
+nlohmann::json TextOrNull(const std::string& text) {
+  return text.empty() ? nlohmann::json() : nlohmann::json(text);
+}
+
+nlohmann::json PortJson(const dtu::SerialPortInfo& port) {
+  return {
+      {"device", port.device},
+      {"name", port.name()},
+      {"kind", dtu::PortKindWord(port.kind)},
+      {"present", port.present},
+      {"by_id", port.by_id},
+      {"by_path", port.by_path},
+      {"vendor_id", TextOrNull(port.vendor_id)},
+      {"product_id", TextOrNull(port.product_id)},
+      {"manufacturer", TextOrNull(port.manufacturer)},
+      {"product", TextOrNull(port.product)},
+      {"vendor_database", TextOrNull(port.vendor_database)},
+      {"product_database", TextOrNull(port.product_database)},
+      {"serial", TextOrNull(port.serial)},
+      {"driver", TextOrNull(port.driver)},
+      {"modem_manager_ignores", port.ignored_by_modem_manager},
+  };
+}
+
+std::string PortLine(const dtu::SerialPortInfo& port) {
+  const std::string summary = dtu::PortSummary(port, dtu::PortLanguage::English);
+  return summary.empty() ? port.device : port.device + std::string(dtu::kPortLabelDash) + summary;
+}
+
 class PortsCommand final : public Command {
  public:
+  void Define(CLI::App& parser) override {
+    parser.add_flag("--json", json_, "print the ports as a JSON array, every detail of each");
+    parser.add_flag("--all", all_, "also list built-in UART slots with no hardware behind them");
+  }
+
   int Run() override {
+    const std::vector<dtu::SerialPortInfo> ports = dtu::ListSerialPortInfos(all_);
     std::string text;
-    for (const std::string& port : dtu::ListSerialPorts()) text += port + "\n";
+    if (json_) {
+      nlohmann::json list = nlohmann::json::array();
+      for (const dtu::SerialPortInfo& port : ports) list.push_back(PortJson(port));
+      // An adapter's names are its own bytes: what is not UTF-8 is shown replaced.
+      text = list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    } else {
+      for (const dtu::SerialPortInfo& port : ports) text += PortLine(port) + "\n";
+    }
     return WriteToStdout(kName, text) ? kExitOk : kExitFailure;
   }
+
+ private:
+  bool json_ = false;
+  bool all_ = false;
 };
 
 const RegisterCommand<PortsCommand> kRegistered{

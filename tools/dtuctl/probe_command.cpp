@@ -10,7 +10,7 @@
 #include "command.h"
 #include "command_support.h"
 #include "core/production/unit_probe.h"
-#include "core/serial/port_list.h"
+#include "core/serial/udev_port_list.h"
 #include "interrupt_stop.h"
 #include "port_options.h"
 
@@ -32,12 +32,6 @@ struct ProbeRequest {
   double answer_seconds = 0.5;
 };
 
-void Complain(const std::string& problem) {
-  const std::string line = "dtuctl " + std::string(kName) + ": " + problem + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fflush(stderr);
-}
-
 std::string Problem(const dtu::ProbeResult& result) {
   if (!result.open_error) return result.port + ": no unit answered at any baud rate";
   return DescribeOpenFailure(result.port, result.open_error->failure, result.open_error->message);
@@ -45,10 +39,11 @@ std::string Problem(const dtu::ProbeResult& result) {
 
 // One line "PORT BAUD SIGNAL" for every port a unit answered on, in the order of the ports.
 int ProbeUnits(const ProbeRequest& request, std::stop_token stop) {
-  const std::vector<std::string> ports =
-      request.ports.empty() ? dtu::ListSerialPorts() : request.ports;
+  std::vector<std::string> ports = request.ports;
+  if (ports.empty())
+    for (const dtu::SerialPortInfo& port : dtu::ListSerialPortInfos()) ports.push_back(port.device);
   if (ports.empty()) {
-    Complain("this machine has no serial ports; name one with --port");
+    Complain(kName, "this machine has no serial ports; name one with --port");
     return kExitTimeout;
   }
   const auto answer_time =
@@ -57,7 +52,7 @@ int ProbeUnits(const ProbeRequest& request, std::stop_token stop) {
   for (const dtu::ProbeResult& result :
        dtu::ProbePorts(ports, LineOf(request.line), answer_time, stop)) {
     if (!result.baud_rate) {
-      if (!stop.stop_requested()) Complain(Problem(result));
+      if (!stop.stop_requested()) Complain(kName, Problem(result));
       continue;
     }
     ++found;

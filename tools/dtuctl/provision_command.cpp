@@ -18,8 +18,10 @@
 #include "console_messages.h"
 #include "console_progress.h"
 #include "core/block/parameter_file.h"
+#include "core/production/earlier_runs.h"
 #include "core/production/provision_log.h"
 #include "core/production/provision_run.h"
+#include "core/production/table_lock.h"
 #include "core/production/unit_table.h"
 #include "interrupt_stop.h"
 #include "port_options.h"
@@ -33,11 +35,14 @@ constexpr std::string_view kDescription =
 its text form) with the unit's own row of the units' table U.csv applied, writes it,
 reads it back and compares it byte for byte, and appends a line per unit to the log
 L.csv. Every row is checked before any unit is touched. The ports work at once; a
-unit logged ok with the same row that already holds what it would get is skipped.)";
+unit logged ok with the same row that already holds what it would get is skipped.
+Rows are known by their gsn or their values, so rows may be added between runs; a
+run that would hand a row out twice is refused, and so is a table another run holds.)";
 constexpr std::string_view kFooter =
-    R"(exit status: 0 every unit ok or skipped, 1 bad usage, a refused table or an unwritable
-log, 3 a unit rejected its block or did not keep it, 4 a unit stopped answering,
-5 no such port, 6 port busy, 7 port vanished, 8 port unusable)";
+    R"(exit status, after each unit's last attempt: 0 every unit ok or skipped, 1 bad usage,
+a refused table or log, a table another run holds or an unwritable log, 3 a unit rejected
+its block or did not keep it, 4 a unit stopped answering, 5 no such port, 6 port busy,
+7 port vanished, 8 port unusable, 13 a unit got no row, 14 a unit reported no serial)";
 // A table of units is some kilobytes; this is room for tens of thousands of rows.
 constexpr std::size_t kUnitsFileLimit = 16 * 1024 * 1024;
 
@@ -77,23 +82,30 @@ std::optional<dtu::UnitTable> LoadUnits(const ProvisionRequest& request,
   return table;
 }
 
-// 3 for a unit that refused or did not keep its block, then 7 for a vanished port, then 4 for
-// a unit that stopped answering; 0 when every unit ended ok or skipped.
-int ResultStatus(const std::vector<dtu::LogEntry>& entries) {
+// After each unit's last attempt: 3 for a unit that refused or did not keep its block, then 7
+// for a vanished port, 4 for a unit that stopped answering, 14 for a unit without a serial, 13
+// for a unit without a row; 0 when every unit ended ok or skipped.
+int ResultStatus(const std::vector<dtu::LogEntry>& last_attempts) {
   std::set<dtu::UnitResult> results;
-  for (const dtu::LogEntry& entry : entries) results.insert(entry.result);
+  for (const dtu::LogEntry& entry : last_attempts) results.insert(entry.result);
   if (results.contains(dtu::UnitResult::Rejected) || results.contains(dtu::UnitResult::Mismatch))
     return kExitRejected;
   if (results.contains(dtu::UnitResult::Vanished)) return kExitPortLost;
   if (results.contains(dtu::UnitResult::NoAnswer)) return kExitTimeout;
+  if (results.contains(dtu::UnitResult::Unidentified)) return kExitUnidentified;
+  if (results.contains(dtu::UnitResult::NoRow)) return kExitNoRow;
   return kExitOk;
 }
 
-// "3 units: 2 ok, 1 skipped".
-std::string Summary(const std::vector<dtu::LogEntry>& entries, const std::string& log_path) {
+// "3 units: 2 ok, 1 skipped", by each unit's last attempt; "2 units (3 attempts): ..." when a
+// unit was tried more than once.
+std::string Summary(const dtu::ProvisionOutcome& outcome, const std::string& log_path) {
+  const std::vector<dtu::LogEntry>& units = outcome.last_attempts;
   std::map<dtu::UnitResult, int> counts;
-  for (const dtu::LogEntry& entry : entries) ++counts[entry.result];
-  std::string text = std::to_string(entries.size()) + (entries.size() == 1 ? " unit" : " units");
+  for (const dtu::LogEntry& entry : units) ++counts[entry.result];
+  std::string text = std::to_string(units.size()) + (units.size() == 1 ? " unit" : " units");
+  if (outcome.entries.size() > units.size())
+    text += " (" + std::to_string(outcome.entries.size()) + " attempts)";
   const char* separator = ": ";
   for (const auto& [result, count] : counts) {
     text += separator + std::to_string(count) + " " + std::string(dtu::ResultName(result));
@@ -112,11 +124,24 @@ int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
   const std::optional<dtu::UnitTable> table = LoadUnits(request, messages);
   if (!table) return kExitFailure;
   std::string error;
+  const std::unique_ptr<dtu::TableLock> lock =
+      dtu::TableLock::Acquire(request.units_path, request.log_path, error);
+  if (!lock) {
+    Complain(request.units_path + ": " + error + "; nothing was written to any unit");
+    return kExitFailure;
+  }
   const std::unique_ptr<dtu::ProvisionLog> log = dtu::ProvisionLog::Open(request.log_path, error);
   if (!log) {
     Complain(request.log_path + ": " + error);
     return kExitFailure;
   }
+  const dtu::EarlierRuns earlier = dtu::ResumeEarlierRuns(*table, log->earlier_successes());
+  if (!earlier.ok()) {
+    Complain(request.log_path + ": " + earlier.error + "; nothing was written to any unit");
+    return kExitFailure;
+  }
+  for (const std::string& note : earlier.notes)
+    messages.Show(dtu::MessageKind::Information, request.log_path + ": " + note);
 
   std::size_t columns = 0;
   const bool terminal = ConsoleProgress::StdoutIsTerminal(columns);
@@ -127,7 +152,7 @@ int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
       std::chrono::milliseconds(static_cast<long long>(request.line.timeout_seconds * 1000)),
       request.once};
   const dtu::ProvisionOutcome outcome =
-      dtu::RunProvisioning(settings, table->rows, *log, progress, stop);
+      dtu::RunProvisioning(settings, *table, earlier, *log, progress, stop);
   progress.Finish();
 
   if (outcome.open_error) {
@@ -136,13 +161,13 @@ int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
              "; nothing was written to any unit");
     return OpenFailureStatus(outcome.open_error->failure);
   }
-  if (!WriteToStdout(kName, Summary(outcome.entries, request.log_path))) return kExitFailure;
+  if (!WriteToStdout(kName, Summary(outcome, request.log_path))) return kExitFailure;
   if (!outcome.log_error.empty()) {
     Complain(request.log_path + ": the last unit's line could not be logged (" + outcome.log_error +
              "); the run was ended");
     return kExitFailure;
   }
-  return ResultStatus(outcome.entries);
+  return ResultStatus(outcome.last_attempts);
 }
 
 class ProvisionCommand final : public Command {
@@ -165,7 +190,10 @@ class ProvisionCommand final : public Command {
     AddPortListOption(parser, request_.ports,
                       "a serial port with units on it (required, repeatable)")
         ->required();
-    parser.add_flag("--once", request_.once, "each port provisions one unit and stops");
+    parser.add_flag("--once", request_.once,
+                    "each port provisions one unit and stops: each unit is taken once\n"
+                    "in this run and not recognised again, so a table in file order\n"
+                    "may give a row to a unit that reports no serial");
     AddLineOptions(parser, request_.line);
     parser.add_option("--timeout", request_.line.timeout_seconds)
         ->option_text("S")

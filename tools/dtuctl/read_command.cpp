@@ -5,13 +5,13 @@
 
 #include "command.h"
 #include "command_support.h"
-#include "console_link_sink.h"
+#include "console_event_printer.h"
 #include "console_messages.h"
 #include "core/block/block_check.h"
 #include "core/block/parameter_file.h"
-#include "core/device/device_commands.h"
+#include "core/session/exchange.h"
 #include "port_options.h"
-#include "port_session.h"
+#include "unit_question.h"
 
 namespace dtuctl {
 namespace {
@@ -29,7 +29,8 @@ constexpr std::string_view kOutputHelp =
 is overwritten from its start and not shortened, as the tool
 saves))";
 constexpr std::string_view kFooter =
-    R"(The time limit runs from the command until the block is complete.
+    R"(The read fails when the unit's answer pauses longer than the time limit (beyond the
+time the line needs to carry the block), or when it goes on without ever forming one.
 
 exit status: 0 read, 1 bad usage or FILE not written, 2 checksum mismatch, 4 no
 complete block in time, 5 no such port, 6 port busy, 7 port vanished, 8 port unusable)";
@@ -43,11 +44,13 @@ class ReadCommand final : public Command {
 
   int Run() override {
     ConsoleMessages messages;
-    ConsoleLinkSink sink(kName, messages);
-    const int status = AskUnit(
-        kName, port_, dtu::kGetParametersCommand, messages, sink,
-        [&] { return sink.block().has_value(); }, "a complete parameter block");
-    return status == kExitOk ? Deliver(*sink.block(), messages) : status;
+    ConsoleEventPrinter printer(kName, messages);
+    printer.SetPort(port_.device);
+    const UnitAnswer answer = AskUnit(
+        kName, port_,
+        {dtu::ReadParametersRequest(ReplyLimitOf(port_)), "a complete parameter block"}, printer);
+    return answer.status == kExitOk ? Deliver(answer.result->block()->block, messages)
+                                    : answer.status;
   }
 
  private:

@@ -7,11 +7,13 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <variant>
 #include <vector>
 
 #include "command.h"
 #include "command_support.h"
 #include "core/block/block_check.h"
+#include "core/device/device_event_text.h"
 #include "core/device/device_link.h"
 #include "link_event_text.h"
 
@@ -25,9 +27,9 @@ to the tool's reply recogniser and prints one line per event, in arrival order:
 
   message TEXT            a box the tool would show (acknowledgements, block mismatch)
   address ROW TEXT        address list row 0 to 8 (IP, DNSIP1-6, DNSSERVERIP1-2)
-  status ID TEXT          1145 version, 1144 module serial, 1241 board serial,
-                          1192 signal strength, 1165 the SIM card's SMS centre
-  signal VALUE            the signal strength passed to the gauge
+  status NAME TEXT        version, module_serial, board_serial, signal (the signal
+                          strength), sim_sms_centre (the SIM card's SMS centre)
+  signal VALUE            the signal strength as a number, for the gauge
   block accepted          a "DTUPARA" block whose checksum matches
   block rejected          one that does not (after message 参数设置有误，请重新设置)
 
@@ -41,26 +43,26 @@ void PrintLine(const std::string& line) {
   std::fputc('\n', stdout);
 }
 
-class PrintingSink : public dtu::DeviceLinkSink {
+// One line per event, its text as the tool shows it.
+class PrintingSink : public dtu::DeviceEventSink {
  public:
-  void Message(dtu::MessageKind, std::string_view text, std::string_view) override {
-    PrintLine("message " + EscapeText(text));
-  }
-  void SetAddress(int row, std::string_view text) override {
-    PrintLine("address " + std::to_string(row) + " " + EscapeText(text));
-  }
-  void SetStatusText(int control_id, std::string_view text) override {
-    PrintLine("status " + std::to_string(control_id) + " " + EscapeText(text));
-  }
-  void SetSignal(int value) override { PrintLine("signal " + std::to_string(value)); }
-  void BlockReceived(const dtu::ParameterBlock& block) override {
-    dtu::ParameterBlock loaded = block;
-    if (dtu::PrepareLoadedBlock(loaded)) {
+  void Recognised(const dtu::DeviceEvent& event) override {
+    const dtu::EventText shown = dtu::TextOf(event);
+    if (std::holds_alternative<dtu::AcknowledgementEvent>(event)) {
+      PrintLine("message " + EscapeText(shown.text));
+    } else if (const auto* address = std::get_if<dtu::AddressEvent>(&event)) {
+      PrintLine("address " + std::to_string(address->row) + " " + EscapeText(shown.text));
+    } else if (const auto* status = std::get_if<dtu::StatusEvent>(&event)) {
+      PrintLine("status " + std::string(dtu::StatusFieldName(status->field)) + " " +
+                EscapeText(shown.text));
+      if (status->field == dtu::StatusField::Signal)
+        PrintLine("signal " + std::to_string(status->signal));
+    } else if (std::get<dtu::BlockEvent>(event).intact) {
       PrintLine("block accepted");
-      return;
+    } else {
+      PrintLine("message " + std::string(dtu::kBlockMismatchMessage));
+      PrintLine("block rejected");
     }
-    Message(dtu::MessageKind::Plain, dtu::kBlockMismatchMessage, {});
-    PrintLine("block rejected");
   }
 };
 

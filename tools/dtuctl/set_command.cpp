@@ -21,7 +21,11 @@ constexpr std::string_view kDescription =
 centre_ip1, heartbeat_data...; see 'dtuctl export'), with the checks and warnings of
 'dtuctl import'. A VALUE is read as its field reads it: a number in decimal, an address
 as a.b.c.d, a text as it is (\xHH for a byte, \\ for a backslash), a counted field or
-device_id as hex digits. The block is sealed again.
+device_id as hex digits. The values are entries, stored as the window stores what is
+typed: a device or centre number of 0 stores 8000, a project number of 0 keeps the old
+one, blanks around apn and dial_code are dropped, and a protocol moved to or from 9
+carries the device number into the other form; each such change is said on stderr.
+The block is sealed again.
 
 Without -o, FILE is replaced as a whole: the new block is written beside it and renamed
 over it, so FILE is never left half written. A refused value changes nothing.)";
@@ -43,7 +47,7 @@ class SetCommand final : public Command {
     const BlockSource source = ReadCheckedBlockFile(file_, messages);
     if (!source.block) return source.status;
     const std::optional<dtu::ParameterBlock> block =
-        TakeImport(dtu::SetBlockFields(*source.block, assignments_), {}, messages);
+        TakeImport(dtu::SetBlockFields(*source.block, assignments_), {}, messages, source.block);
     if (!block) return kExitFailure;
     if (!output_.empty()) return SaveBlock(output_, *block, messages) ? kExitOk : kExitFailure;
     const dtu::FileResult replaced = dtu::ReplaceParameterFile(file_, *block);

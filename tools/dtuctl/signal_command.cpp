@@ -4,11 +4,11 @@
 #include <string>
 
 #include "command.h"
-#include "console_link_sink.h"
+#include "console_event_printer.h"
 #include "console_messages.h"
-#include "core/device/device_commands.h"
+#include "core/session/exchange.h"
 #include "port_options.h"
-#include "port_session.h"
+#include "unit_question.h"
 
 namespace dtuctl {
 namespace {
@@ -28,10 +28,11 @@ class SignalCommand final : public Command {
 
   int Run() override {
     ConsoleMessages messages;
-    ConsoleLinkSink sink(kName, messages);
-    return AskUnit(
-        kName, port_, dtu::kGetSignalCommand, messages, sink,
-        [&] { return sink.signal().has_value(); }, "the signal strength");
+    ConsoleEventPrinter printer(kName, messages);
+    printer.SetPort(port_.device);
+    return AskUnit(kName, port_,
+                   {dtu::ReadSignalRequest(ReplyLimitOf(port_)), "the signal strength"}, printer)
+        .status;
   }
 
  private:

@@ -8,12 +8,13 @@
 
 #include "command.h"
 #include "command_support.h"
-#include "console_link_sink.h"
+#include "console_event_printer.h"
 #include "console_messages.h"
 #include "core/block/block_check.h"
-#include "core/device/device_commands.h"
+#include "core/device/device_event_text.h"
+#include "core/session/exchange.h"
 #include "port_options.h"
-#include "port_session.h"
+#include "unit_question.h"
 
 namespace dtuctl {
 namespace {
@@ -48,12 +49,14 @@ std::optional<dtu::ParameterBlock> LoadFileBlock(const std::string& path, Consol
   return block;
 }
 
-int JudgeAnswer(const std::string& answer, ConsoleMessages& messages) {
-  if (answer == dtu::kSetOkMessage) {
-    return WriteToStdout(kName, answer + "\n") ? kExitOk : kExitFailure;
-  }
-  messages.Show(dtu::MessageKind::Information, answer);
-  return answer == dtu::kChkErrMessage ? kExitRejected : kExitFailure;
+// "参数设置成功!" on stdout; "参数校验失败!" on stderr.
+int JudgeAnswer(const dtu::ExchangeResult& result, ConsoleMessages& messages) {
+  const dtu::Acknowledgement answer = *result.frame_answer();
+  const std::string text = dtu::TextOf(dtu::AcknowledgementEvent{answer}).text;
+  if (answer == dtu::Acknowledgement::Stored)
+    return WriteToStdout(kName, text + "\n") ? kExitOk : kExitFailure;
+  messages.Show(dtu::MessageKind::Information, text);
+  return kExitRejected;
 }
 
 class WriteCommand final : public Command {
@@ -68,13 +71,13 @@ class WriteCommand final : public Command {
     int status = kExitOk;
     std::optional<dtu::ParameterBlock> block = LoadFileBlock(path_, messages, status);
     if (!block) return status;
-    const std::string frame = dtu::BuildParameterFrame(*block);
-
-    ConsoleLinkSink sink(kName, messages);
-    status = AskUnit(
-        kName, port_, frame, messages, sink, [&] { return sink.settings_answer().has_value(); },
-        "the unit's answer to the parameter frame");
-    return status == kExitOk ? JudgeAnswer(*sink.settings_answer(), messages) : status;
+    ConsoleEventPrinter printer(kName, messages);
+    printer.SetPort(port_.device);
+    const UnitAnswer answer = AskUnit(kName, port_,
+                                      {dtu::WriteParametersRequest(*block, ReplyLimitOf(port_)),
+                                       "the unit's answer to the parameter frame"},
+                                      printer);
+    return answer.status == kExitOk ? JudgeAnswer(*answer.result, messages) : answer.status;
   }
 
  private:

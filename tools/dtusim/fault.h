@@ -18,6 +18,8 @@ enum class Fault {
   Silent,       // deaf and dumb: ignores every command
   Vanish,       // the port disappears after half of the first answer
   Reject,       // every parameter frame is answered "$$$ChkErr\r" and not stored
+  Pause,        // every answer stops half-way for 8 seconds, then the rest follows
+  Babble,       // every command is answered with noise that never ends
 };
 
 using FaultSet = std::set<Fault>;
@@ -27,7 +29,7 @@ struct FaultName {
   std::string_view name;
 };
 
-inline constexpr std::array<FaultName, 8> kFaultNames{{
+inline constexpr std::array<FaultName, 10> kFaultNames{{
     {Fault::BadChecksum, "bad-checksum"},
     {Fault::Noise, "noise"},
     {Fault::Lowercase, "lowercase"},
@@ -36,6 +38,8 @@ inline constexpr std::array<FaultName, 8> kFaultNames{{
     {Fault::Silent, "silent"},
     {Fault::Vanish, "vanish"},
     {Fault::Reject, "reject"},
+    {Fault::Pause, "pause"},
+    {Fault::Babble, "babble"},
 }};
 
 inline std::optional<Fault> FaultFromName(std::string_view name) {

@@ -17,6 +17,7 @@ struct ReplyPiece {
 struct Reply {
   std::vector<ReplyPiece> pieces;
   bool vanish_after = false;  // the port disappears once these bytes are out
+  bool endless = false;       // more of the same follows for ever
 
   std::size_t size() const {
     std::size_t total = 0;

@@ -29,6 +29,15 @@ Reply ReplyBuilder::RejectedReply() {
   return Shape({"$$$ChkErr\r"});
 }
 
+Reply ReplyBuilder::BabbleReply() {
+  std::string junk;
+  while (junk.size() < kBabbleSize) junk += Junk();
+  Reply reply;
+  reply.pieces.push_back({std::move(junk), {}});
+  reply.endless = true;
+  return reply;
+}
+
 std::vector<std::string> ReplyBuilder::StatusItems() const {
   std::vector<std::string> items;
   items.push_back("\r\n    IP:" + status_.ip + "\r\n");
@@ -73,14 +82,29 @@ Reply ReplyBuilder::Shape(const std::vector<std::string>& items) {
     text.resize(text.size() / 2);
     reply.vanish_after = true;
   }
-  if (!faults_.contains(Fault::Chunked)) {
-    reply.pieces.push_back({std::move(text), {}});
-    return reply;
-  }
-  for (std::size_t at = 0; at < text.size(); at += kChunkSize)
+  const std::size_t piece = faults_.contains(Fault::Chunked) ? kChunkSize : text.size();
+  for (std::size_t at = 0; at < text.size(); at += piece)
     reply.pieces.push_back(
-        {text.substr(at, kChunkSize), at == 0 ? std::chrono::milliseconds{0} : kChunkPause});
+        {text.substr(at, piece), at == 0 ? std::chrono::milliseconds{0} : kChunkPause});
+  if (reply.pieces.empty()) reply.pieces.push_back({});
+  if (faults_.contains(Fault::Pause)) PauseHalfWay(reply);
   return reply;
+}
+
+// The piece that holds the middle byte starts there, after the pause.
+void ReplyBuilder::PauseHalfWay(Reply& reply) {
+  std::size_t before = reply.size() / 2;
+  for (std::size_t i = 0; i < reply.pieces.size(); ++i) {
+    ReplyPiece& piece = reply.pieces[i];
+    if (before >= piece.bytes.size()) {
+      before -= piece.bytes.size();
+      continue;
+    }
+    ReplyPiece rest{piece.bytes.substr(before), kPause};
+    piece.bytes.resize(before);
+    reply.pieces.insert(reply.pieces.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::move(rest));
+    return;
+  }
 }
 
 // One to eight junk bytes from a small linear congruential generator.

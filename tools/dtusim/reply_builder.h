@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,6 +21,9 @@ class ReplyBuilder {
   static constexpr std::size_t kChunkSize = 7;
   static constexpr std::chrono::milliseconds kChunkPause{20};
   static constexpr std::size_t kShortBlockDigits = 1000;
+  static constexpr std::chrono::milliseconds kPause{8000};
+  // How much junk one stretch of a babbling answer holds.
+  static constexpr std::size_t kBabbleSize = 256;
 
   ReplyBuilder(DeviceStatus status, FaultSet faults);
 
@@ -28,11 +32,13 @@ class ReplyBuilder {
   Reply SignalReply();
   Reply AcceptedReply();  // "$$$SETOK"
   Reply RejectedReply();  // "$$$ChkErr\r"
+  Reply BabbleReply();    // junk, endless
 
  private:
   std::vector<std::string> StatusItems() const;
   std::string BlockItem(const dtu::ParameterBlock& block) const;
   Reply Shape(const std::vector<std::string>& items);
+  static void PauseHalfWay(Reply& reply);
   std::string Junk();
 
   DeviceStatus status_;

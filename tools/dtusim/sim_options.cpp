@@ -33,7 +33,10 @@ short-block   only the first 1,000 of the block's 1,320 digits, then nothing
 silent        ignore every command: no answer, nothing stored
 vanish        close the terminal after half of the first answer and exit
               (status 3)
-reject        answer every parameter frame "$$$ChkErr\r" and keep the old block)";
+reject        answer every parameter frame "$$$ChkErr\r" and keep the old block
+pause         stop every answer half-way for 8 seconds, then send the rest
+babble        answer every command with junk bytes that never end (as a line
+              at the wrong baud rate looks))";
 
 constexpr std::string_view kFooter =
     R"(exit status: 0 stopped by a signal or when idle, 1 failure (terminal, state file, link),

@@ -27,6 +27,7 @@ int SimRunner::Run() {
       port_.Vanish(kVanishGrace);
       return kExitVanished;
     }
+    KeepBabbling(Clock::now());
     const bool want_write = !pacer_.Due(Clock::now()).empty();
     const PortEvents events =
         port_.Wait(want_write, WaitLimit(want_write, Clock::now()), stop_.fd());
@@ -77,9 +78,15 @@ bool SimRunner::Receive(Clock::time_point now) {
       Complain("answer dropped: the client asks faster than the line answers");
       continue;
     }
+    babbling_ = babbling_ || reply.endless;
     pacer_.Enqueue(reply, now);
   }
   return true;
+}
+
+// An endless answer never leaves the line idle.
+void SimRunner::KeepBabbling(Clock::time_point now) {
+  if (babbling_ && pacer_.Idle()) pacer_.Enqueue(dtu_.MoreBabble(), now);
 }
 
 bool SimRunner::Send(Clock::time_point now) {

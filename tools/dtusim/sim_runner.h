@@ -24,6 +24,7 @@ class SimRunner {
   bool IdleTooLong(Clock::time_point now) const;
   bool Receive(Clock::time_point now);
   bool Send(Clock::time_point now);
+  void KeepBabbling(Clock::time_point now);
 
   const SimOptions& options_;
   PtyEndpoint& port_;
@@ -31,6 +32,7 @@ class SimRunner {
   SimulatedDtu& dtu_;
   OutputPacer pacer_;
   Clock::time_point last_traffic_ = Clock::now();
+  bool babbling_ = false;  // an endless answer has begun
 };
 
 }  // namespace dtusim

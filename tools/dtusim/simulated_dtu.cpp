@@ -22,6 +22,11 @@ std::vector<Reply> SimulatedDtu::Feed(std::string_view bytes) {
       Tell("command ignored (silent)");
       continue;
     }
+    if (faults_.contains(Fault::Babble)) {
+      Tell("command answered with endless junk (babble)");
+      replies.push_back(replies_.BabbleReply());
+      continue;
+    }
     replies.push_back(Handle(command));
   }
   return replies;

@@ -28,6 +28,9 @@ class SimulatedDtu {
 
   std::vector<Reply> Feed(std::string_view bytes);
 
+  // More of an endless answer (fault babble).
+  Reply MoreBabble() { return replies_.BabbleReply(); }
+
   const dtu::ParameterBlock& block() const { return block_; }
 
  private:

@@ -124,10 +124,16 @@ bool VerifyBlock(const ParameterBlock& block) {
 }
 
 void NormaliseBlock(ParameterBlock& block) {
-  for (const FieldRow& text : kTextFields) block.Area(text).back() = 0;
+  // A text that holds its 0x00 keeps every byte, also those after it; only one that runs to
+  // the end of its field is cut there.
+  for (const FieldRow& text : kTextFields) {
+    const auto area = block.Area(text);
+    if (std::ranges::find(area, std::uint8_t{0}) == area.end()) area.back() = 0;
+  }
+  // A counted area may be used whole (a notice of ten bytes ends in CR LF); only a count that
+  // claims more than the area holds is cut.
   for (const CountedRow& counted : kCountedFields) {
-    block.Area(counted.area).back() = 0;
-    const std::uint32_t limit = counted.area.size - 1u;
+    const std::uint32_t limit = counted.area.size;
     if (block.Get(counted.length) > limit) block.Set(counted.length, limit);
   }
 }

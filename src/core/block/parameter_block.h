@@ -191,8 +191,10 @@ void SealBlock(ParameterBlock& block);
 // True when the whole 16-bit `checksum` word equals the block's checksum; `length` is not examined.
 bool VerifyBlock(const ParameterBlock& block);
 
-// Terminates every text and counted field inside its area and clamps every length byte to what its
-// area can then hold. Nothing else is tested or changed.
+// Terminates every text that has no 0x00 inside its field (its last byte becomes 0x00) and clamps
+// every count byte to the size of its area. A text with its 0x00 and a counted area used up to
+// its last byte keep all their bytes; nothing else is tested or changed, so a block the unit
+// holds comes back from the pages byte for byte.
 void NormaliseBlock(ParameterBlock& block);
 
 }  // namespace dtu

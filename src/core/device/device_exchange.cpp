@@ -1,7 +1,5 @@
 #include "core/device/device_exchange.h"
 
-#include <algorithm>
-
 #include "core/device/device_commands.h"
 #include "core/text/hex_text.h"
 
@@ -58,15 +56,22 @@ void DeviceExchange::AddReceived(std::uint8_t byte) {
   if (first_bytes_.size() < kShownBytes) first_bytes_ += static_cast<char>(byte);
 }
 
-std::string DeviceExchange::TimeoutMessage(std::chrono::milliseconds limit,
-                                           std::string_view port) const {
-  const bool reading = kind_ == ExchangeKind::ReadParameters;
-  std::string text = reading ? "读取参数超时：" : "设置参数超时：";
-  text += received_count_ == 0 ? "设备在 " + Seconds(limit) + " 秒内没有回应。"
-                               : "设备的回复不完整，" + Seconds(limit) + " 秒内没有再收到数据。";
+std::string DeviceExchange::Heading() const {
+  switch (kind_) {
+    case ExchangeKind::ReadParameters:
+      return "读取参数";
+    case ExchangeKind::WriteParameters:
+      return "设置参数";
+    case ExchangeKind::ReadSignal:
+      return "读取信号强度";
+  }
+  return {};
+}
 
-  text += "\n已发送：" + command_;
-  if (!reading) text += " 与参数块";
+// What was sent and what came back, then what to check.
+std::string DeviceExchange::Account(std::string_view port) const {
+  std::string text = "\n已发送：" + command_;
+  if (kind_ == ExchangeKind::WriteParameters) text += " 与参数块";
   text += "（共 " + std::to_string(sent_size_) + " 字节，串口 " + std::string(port) + "）";
 
   text += "\n已收到：";
@@ -74,7 +79,7 @@ std::string DeviceExchange::TimeoutMessage(std::chrono::milliseconds limit,
     text += "没有收到任何数据。";
   } else {
     text += std::to_string(received_count_) + " 字节";
-    if (reading) {
+    if (kind_ == ExchangeKind::ReadParameters) {
       text += "，其中参数块 " + std::to_string(block_digits_) + "/" +
               std::to_string(2 * kBlockSize) + " 位";
     }
@@ -87,12 +92,24 @@ std::string DeviceExchange::TimeoutMessage(std::chrono::milliseconds limit,
   return text;
 }
 
-std::chrono::milliseconds TransmitTime(std::size_t bytes, int baud_rate, int bits_per_character) {
-  if (baud_rate <= 0) return std::chrono::milliseconds(0);
-  const std::uint64_t bits = static_cast<std::uint64_t>(bytes) *
-                             static_cast<std::uint64_t>(std::max(bits_per_character, 1));
-  const std::uint64_t baud = static_cast<std::uint64_t>(baud_rate);
-  return std::chrono::milliseconds((bits * 1000 + baud - 1) / baud);
+std::string DeviceExchange::TimeoutMessage(std::chrono::milliseconds limit,
+                                           std::string_view port) const {
+  std::string text = Heading() + "超时：";
+  text += received_count_ == 0 ? "设备在 " + Seconds(limit) + " 秒内没有回应。"
+                               : "设备的回复不完整，" + Seconds(limit) + " 秒内没有再收到数据。";
+  return text + Account(port);
+}
+
+std::string DeviceExchange::OverlongMessage(std::chrono::milliseconds took,
+                                            std::string_view port) const {
+  return Heading() + "超时：设备一直在发送数据，但 " + Seconds(took) + " 秒内没有发来完整的回复。" +
+         Account(port);
+}
+
+std::string DeviceExchange::CancelledMessage(std::string_view port) const {
+  std::string text = Heading() + "已取消。";
+  if (kind_ == ExchangeKind::WriteParameters) text += "设备是否已保存参数不得而知。";
+  return text + Account(port);
 }
 
 }  // namespace dtu

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <string>
-#include <type_traits>
-#include <variant>
 
 #include "core/text/gbk_codec.h"
 #include "core/text/hex_text.h"
@@ -45,25 +43,34 @@ struct FieldRule {
   std::string_view keyword;
   std::string_view terminator;
   std::size_t terminator_counter;
-  bool is_address;  // address list row, else status control
-  int target;       // the row or the control ID
+  bool is_address;     // an address list row, else a status value
+  int row;             // the address row
+  StatusField status;  // the status value
 };
 
+constexpr FieldRule Address(std::string_view keyword, std::size_t counter, int row) {
+  return {keyword, kLineEnd, counter, true, row, StatusField::Version};
+}
+constexpr FieldRule Status(std::string_view keyword, std::string_view terminator,
+                           StatusField field) {
+  return {keyword, terminator, kSharedTerminator, false, 0, field};
+}
+
 constexpr std::array<FieldRule, kFieldTotal> kFieldRules{{
-    {"\r\n    IP:", kLineEnd, kSharedTerminator, true, kDtuIpRow},
-    {"DNSIP1:", kLineEnd, kSharedTerminator, true, kDnsIp1Row},
-    {"DNSIP2:", kLineEnd, 1, true, kDnsIp1Row + 1},
-    {"DNSIP3:", kLineEnd, 2, true, kDnsIp1Row + 2},
-    {"DNSIP4:", kLineEnd, 3, true, kDnsIp1Row + 3},
-    {"DNSIP5:", kLineEnd, 4, true, kDnsIp1Row + 4},
-    {"DNSIP6:", kLineEnd, 5, true, kDnsIp6Row},
-    {"DNSSERVERIP1:", kLineEnd, kSharedTerminator, true, kDnsServer1Row},
-    {"DNSSERVERIP2:", kLineEnd, kSharedTerminator, true, kDnsServer2Row},
-    {"XuLieHao:", kLineEnd, kSharedTerminator, false, main_id::kBoardSerial},
-    {"GSN:", kLineEnd, kSharedTerminator, false, main_id::kModuleSerial},
-    {"VER:", kCarriageReturn, kSharedTerminator, false, main_id::kVersion},
-    {"CSCA:", kCarriageReturn, kSharedTerminator, false, sms_id::kSimSmsCentre},
-    {"RSSI:", kCarriageReturn, kSharedTerminator, false, main_id::kSignalText},
+    Address("\r\n    IP:", kSharedTerminator, kDtuIpRow),
+    Address("DNSIP1:", kSharedTerminator, kDnsIp1Row),
+    Address("DNSIP2:", 1, kDnsIp1Row + 1),
+    Address("DNSIP3:", 2, kDnsIp1Row + 2),
+    Address("DNSIP4:", 3, kDnsIp1Row + 3),
+    Address("DNSIP5:", 4, kDnsIp1Row + 4),
+    Address("DNSIP6:", 5, kDnsIp6Row),
+    Address("DNSSERVERIP1:", kSharedTerminator, kDnsServer1Row),
+    Address("DNSSERVERIP2:", kSharedTerminator, kDnsServer2Row),
+    Status("XuLieHao:", kLineEnd, StatusField::BoardSerial),
+    Status("GSN:", kLineEnd, StatusField::ModuleSerial),
+    Status("VER:", kCarriageReturn, StatusField::Version),
+    Status("CSCA:", kCarriageReturn, StatusField::SimSmsCentre),
+    Status("RSSI:", kCarriageReturn, StatusField::Signal),
 }};
 
 // The fields RunSteps visits in one loop, in this order, after the IP field and before VER.
@@ -71,39 +78,7 @@ constexpr std::array<Field, 10> kLoopFields{
     kDnsIp1, kDnsIp2,       kDnsIp3,       kDnsIp4,      kDnsIp5,
     kDnsIp6, kDnsServerIp1, kDnsServerIp2, kBoardSerial, kModuleSerial};
 
-struct MessageEvent {
-  MessageKind kind;
-  std::string_view text;
-  std::string_view caption;
-};
-struct AddressEvent {
-  int row;
-  std::string text;
-};
-struct StatusEvent {
-  int control_id;
-  std::string text;
-};
-struct SignalEvent {
-  int value;
-};
-struct BlockEvent {
-  ParameterBlock block;
-};
-
-template <class... Handlers>
-struct Overloaded : Handlers... {
-  using Handlers::operator()...;
-};
-// Spelled out for compilers without aggregate deduction (clang before 17).
-template <class... Handlers>
-Overloaded(Handlers...) -> Overloaded<Handlers...>;
-
 }  // namespace
-
-struct DeviceLink::Event {
-  std::variant<MessageEvent, AddressEvent, StatusEvent, SignalEvent, BlockEvent> call;
-};
 
 static_assert(kFieldTotal == 14);
 
@@ -164,15 +139,13 @@ bool DeviceLink::IsQuiet() const {
 void DeviceLink::RunSteps(char c, Events& events) {
   State& s = state_;
   if (Step(kAcnOkKeyword, c, s.acn_ok_progress)) {
-    events.push_back({MessageEvent{MessageKind::Information, kAcnOkMessage, {}}});
+    events.push_back(AcknowledgementEvent{Acknowledgement::CodeAccepted});
     return;
   }
   if (Step(kSetOkKeyword, c, s.set_ok_progress))
-    events.push_back(
-        {MessageEvent{MessageKind::Information, kSetOkMessage, kSetParametersCaption}});
+    events.push_back(AcknowledgementEvent{Acknowledgement::Stored});
   if (Step(kChkErrKeyword, c, s.chk_err_progress))
-    // A rejected frame is a failure: it carries the error icon.
-    events.push_back({MessageEvent{MessageKind::Error, kChkErrMessage, kSetParametersCaption}});
+    events.push_back(AcknowledgementEvent{Acknowledgement::Refused});
 
   if (Step(kBlockStartKeyword, c, s.block_start_progress)) {
     s.hex_count = 0;
@@ -244,11 +217,11 @@ void DeviceLink::CompleteField(std::size_t field, std::size_t terminator_length,
   const FieldRule& rule = kFieldRules[field];
   std::string text = GbkToUtf8(raw);
   if (rule.is_address) {
-    events.push_back({AddressEvent{rule.target, std::move(text)}});
+    events.push_back(AddressEvent{rule.row, std::move(text)});
     return;
   }
-  events.push_back({StatusEvent{rule.target, std::move(text)}});
-  if (field == kSignal) events.push_back({SignalEvent{ParseCDecimal(raw)}});
+  const int signal = rule.status == StatusField::Signal ? ParseCDecimal(raw) : 0;
+  events.push_back(StatusEvent{rule.status, std::move(text), signal});
 }
 
 void DeviceLink::CollectBlockChar(char c, Events& events) {
@@ -263,20 +236,15 @@ void DeviceLink::CollectBlockChar(char c, Events& events) {
       DecodeHexText(std::string_view(s.hex_buffer.data(), s.hex_buffer.size()));
   BlockEvent event;
   std::copy_n(bytes.begin(), std::min(bytes.size(), kBlockSize), event.block.bytes().begin());
-  events.push_back({std::move(event)});
+  // Checked as a loaded block is: its length word taken as 660.
+  ParameterBlock loaded = event.block;
+  loaded.set_length(static_cast<std::uint16_t>(kBlockSize));
+  event.intact = VerifyBlock(loaded);
+  events.push_back(std::move(event));
 }
 
 void DeviceLink::Deliver(const Events& events) {
-  for (const Event& event : events) {
-    std::visit(Overloaded{
-                   [&](const MessageEvent& e) { sink_.Message(e.kind, e.text, e.caption); },
-                   [&](const AddressEvent& e) { sink_.SetAddress(e.row, e.text); },
-                   [&](const StatusEvent& e) { sink_.SetStatusText(e.control_id, e.text); },
-                   [&](const SignalEvent& e) { sink_.SetSignal(e.value); },
-                   [&](const BlockEvent& e) { sink_.BlockReceived(e.block); },
-               },
-               event.call);
-  }
+  for (const DeviceEvent& event : events) sink_.Recognised(event);
 }
 
 }  // namespace dtu

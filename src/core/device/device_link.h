@@ -7,50 +7,17 @@
 #include <vector>
 
 #include "core/block/parameter_block.h"
-#include "core/device/status_ids.h"
-#include "core/user_messages.h"
+#include "core/device/device_event.h"
 
 namespace dtu {
-
-// The boxes of the unit's acknowledgements.
-inline constexpr std::string_view kAcnOkMessage = "设置验证码成功.";
-inline constexpr std::string_view kSetOkMessage = "参数设置成功!";
-inline constexpr std::string_view kChkErrMessage = "参数校验失败!";
-inline constexpr std::string_view kSetParametersCaption = "设置参数";
-
-// Where the device link puts what it recognises. The main window implements it (boxes through
-// UserMessages, the status display, the SMS page and LoadBlock); dtuctl and the tests print or
-// record. Every text is UTF-8: values arrive from the unit as GBK and are converted first.
-class DeviceLinkSink {
- public:
-  virtual ~DeviceLinkSink() = default;
-
-  // An acknowledgement from the unit, shown as a box. An empty caption means the app's title.
-  virtual void Message(MessageKind kind, std::string_view text, std::string_view caption) = 0;
-
-  // Column 1 of the address list row `row` (AddressRow, 0 to 8).
-  virtual void SetAddress(int row, std::string_view text) = 0;
-
-  // The text of a status control: main_id::kVersion, kModuleSerial, kBoardSerial,
-  // kSignalText, or sms_id::kSimSmsCentre, which is the SMS page's edit for the SIM card's own
-  // SMS centre (the receiver routes it there).
-  virtual void SetStatusText(int control_id, std::string_view text) = 0;
-
-  // The signal strength reported with "RSSI:", passed as read (values above 31 included).
-  virtual void SetSignal(int value) = 0;
-
-  // The 660 bytes decoded from the 1320 characters behind "DTUPARA", exactly as received: the
-  // length word is not forced and the checksum not verified (LoadBlock does both).
-  virtual void BlockReceived(const ParameterBlock& block) = 0;
-};
 
 // The receive side of the device protocol: a recogniser fed one received byte at a time. It has
 // no framing and pairs no reply with a command; every keyword counts whenever it arrives.
 //
-// Keywords (byte strings, case-sensitive):
-//   "SETACNOK\r\n"  box "设置验证码成功." (information, app title)
-//   "$$$SETOK"      box "参数设置成功!", caption "设置参数"
-//   "$$$ChkErr\r"   box "参数校验失败!" (error icon), caption "设置参数"
+// Keywords (byte strings, case-sensitive), each reported as a typed event:
+//   "SETACNOK\r\n"  Acknowledgement::CodeAccepted
+//   "$$$SETOK"      Acknowledgement::Stored
+//   "$$$ChkErr\r"   Acknowledgement::Refused
 //   "DTUPARA"       the next 1320 bytes are the parameter block in hex
 //   "\r\n    IP:", "DNSIP1:".."DNSIP6:", "DNSSERVERIP1:", "DNSSERVERIP2:"
 //                   address rows 0 to 8, value up to "\r\n"
@@ -70,12 +37,13 @@ class DeviceLinkSink {
 //
 // Block: the 1320 bytes that follow "DTUPARA", whatever they are, except that a byte completing
 // another keyword is not stored. After the 1320th, they are decoded with DecodeHexText (either
-// case; any other character counts 0 for its half) and handed to BlockReceived.
+// case; any other character counts 0 for its half) and reported as a BlockEvent, with whether
+// its checksum matches once its length word is taken as 660.
 //
-// State lives as long as the object; the window resets it whenever it opens a port, so that a
-// reply cut off by an earlier close leaves nothing half recognised behind.
+// State lives as long as the object; the unit session resets it before every command it sends,
+// so that an answer cut off earlier leaves nothing half recognised behind.
 //
-// Re-entrancy: a sink call may run a nested event loop (a modal box) that feeds further bytes.
+// Re-entrancy: a sink may run a nested event loop (a modal box) that feeds further bytes.
 // A byte is fully recognised before any of its events goes out, so a nested call meets a
 // consistent recogniser that has already taken every earlier byte.
 class DeviceLink {
@@ -84,7 +52,7 @@ class DeviceLink {
   static constexpr std::size_t kBlockHexSize = 2 * kBlockSize;  // 1320
 
   // `sink` must outlive the link.
-  explicit DeviceLink(DeviceLinkSink& sink) : sink_(sink) {}
+  explicit DeviceLink(DeviceEventSink& sink) : sink_(sink) {}
   DeviceLink(const DeviceLink&) = delete;
   DeviceLink& operator=(const DeviceLink&) = delete;
 
@@ -123,8 +91,7 @@ class DeviceLink {
     std::array<char, kBlockHexSize> hex_buffer{};
   };
 
-  struct Event;  // one call on the sink, defined with the recogniser
-  using Events = std::vector<Event>;
+  using Events = std::vector<DeviceEvent>;
 
   void Recognise(char c, Events& events);
   void RunSteps(char c, Events& events);
@@ -135,7 +102,7 @@ class DeviceLink {
   void CollectBlockChar(char c, Events& events);
   void Deliver(const Events& events);
 
-  DeviceLinkSink& sink_;
+  DeviceEventSink& sink_;
   State state_;
 };
 

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "core/editing/field_labels.h"
-#include "core/editing/field_rules.h"
+#include "core/block/block_codes.h"
+#include "core/editing/entry_rules.h"
+#include "core/editing/field_codec.h"
 #include "core/editing/page_rules.h"
 
 namespace dtu {
@@ -24,34 +25,14 @@ const ControlEntry* FindControl(const PageTable& page, int id) {
   return FindById(page.controls, id);
 }
 
-const FieldLimit* LimitOfField(const PageTable& page, int field_id) {
-  for (const FieldLimit& limit : page.limits)
-    if (limit.field == field_id) return &limit;
-  return nullptr;
-}
-
-const FieldLimit* LimitOfHexBox(const PageTable& page, int box_id) {
-  for (const FieldLimit& limit : page.limits)
-    if (limit.hex_box != 0 && limit.hex_box == box_id) return &limit;
-  return nullptr;
-}
-
-const ControlField* FieldOf(const PageTable& page, int id) {
-  return FindById(page.fields, id);
-}
-
-std::string NameOf(const ControlField& control) {
-  return std::string(control.name.empty() ? FieldLabel(control.field) : control.name);
-}
-
 std::string Number(std::uint32_t value) {
   return std::to_string(value);
 }
 
-std::string BytesText(const FieldLimit& limit) {
+std::string BytesText(std::size_t max_bytes, bool hex_box) {
   std::string text =
-      "最多" + Number(static_cast<std::uint32_t>(limit.max_bytes)) + "个字节（一个汉字占2个字节";
-  if (limit.hex_box != 0) text += "；勾选“" + std::string(kHexBoxText) + "”时按字节数计";
+      "最多" + Number(static_cast<std::uint32_t>(max_bytes)) + "个字节（一个汉字占2个字节";
+  if (hex_box) text += "；勾选“" + std::string(kHexBoxText) + "”时按字节数计";
   return text + "）";
 }
 
@@ -82,29 +63,39 @@ const ChoiceRule* ChoiceOf(const FieldRow& field) {
   return nullptr;
 }
 
-std::string NumberText(const FieldRow& field) {
-  if (const RangeRule* rule = RangeOf(field)) return RangeText(*rule);
-  return "0 到 " + Number(FieldMaxValue(field));
+// What an entry of 0 stands for, where the rules make it stand for something.
+std::string ZeroText(const FieldEntry& row) {
+  if (row.Has(kZeroStores8000)) return "（填 0 时写入 " + Number(kNumberForZero) + "）";
+  if (row.Has(kZeroKeepsField)) return "（填 0 时不写入，保留原来的值）";
+  return {};
+}
+
+std::string NumberText(const FieldEntry& row) {
+  const std::string zero = ZeroText(row);
+  if (const RangeRule* rule = RangeOf(row.field)) return RangeText(*rule) + zero;
+  return "0 到 " + Number(FieldMaxValue(row.field)) + zero;
+}
+
+std::string DeviceNumberText(const FieldEntry& row) {
+  return NumberText(row) + "；协议为“" + std::string(kProtocolCodes[9].list_entry) +
+         "”时为十六进制的设备标识，最多8位";
 }
 
 // The first line of an editable control's tooltip.
-std::string SettingLine(const PageTable& page, const ControlEntry& entry,
-                        const ControlField& control) {
-  const std::string name = NameOf(control);
+std::string SettingLine(const ControlEntry& entry, const FieldEntry& row) {
+  const std::string name = EntryName(row);
   if (entry.kind == ControlKind::Radio) return name + "：选择“" + std::string(entry.text) + "”";
-  if (entry.kind == ControlKind::CheckBox && control.field.type == FieldType::Flag)
+  if (entry.kind == ControlKind::CheckBox && row.field.type == FieldType::Flag)
     return name + "：勾选为启用，不勾选为不启用";
-  const std::string limit = FieldLimitText(page, control);
+  const std::string limit = FieldLimitText(row);
   return limit.empty() ? name : name + "：" + limit;
 }
 
 // A "16进制" box: what it switches and the field's limit counted in bytes.
-std::string HexBoxLine(const PageTable& page, const FieldLimit& limit) {
-  const ControlField* field = FieldOf(page, limit.field);
-  const std::string name = field != nullptr ? NameOf(*field) : std::string();
-  return std::string(kHexBoxText) + "：勾选后" + name +
+std::string HexBoxLine(const FieldEntry& row) {
+  return std::string(kHexBoxText) + "：勾选后" + EntryName(row) +
          "以16进制字节显示和输入（每字节两位数字，如“41 42”），最多" +
-         Number(static_cast<std::uint32_t>(limit.max_bytes)) + "个字节";
+         Number(static_cast<std::uint32_t>(ByteLimit(row).value_or(0))) + "个字节";
 }
 
 }  // namespace
@@ -122,31 +113,31 @@ bool IsEditableControl(const ControlEntry& control) {
   }
 }
 
-std::string FieldLimitText(const PageTable& page, const ControlField& control) {
-  if (const FieldLimit* limit = LimitOfField(page, control.id)) return BytesText(*limit);
-  switch (control.field.type) {
-    case FieldType::IPv4:
+std::string FieldLimitText(const FieldEntry& row) {
+  switch (row.form) {
+    case FieldForm::Text:
+    case FieldForm::Counted:
+      return BytesText(ByteLimit(row).value_or(0), row.partner != 0);
+    case FieldForm::Address:
       return "IPv4地址，以点分隔的四个 0 到 255 的数，如 192.168.1.10";
-    case FieldType::Text:
-      return "最多" + Number(static_cast<std::uint32_t>(TextCapacity(control.field))) + "个字节";
-    case FieldType::Counted:
-      return "最多" + Number(static_cast<std::uint32_t>(CountedCapacity(control.field))) + "个字节";
-    case FieldType::Reserved:
-      return {};
+    case FieldForm::DeviceNumber:
+      return DeviceNumberText(row);
+    case FieldForm::Decimal:
+      return NumberText(row);
     default:
       break;
   }
-  if (const ChoiceRule* rule = ChoiceOf(control.field)) return ChoiceText(*rule);
-  return NumberText(control.field);
+  if (const ChoiceRule* rule = ChoiceOf(row.field)) return ChoiceText(*rule);
+  return {};
 }
 
 std::optional<std::string> ControlTooltip(const PageTable& page, int id) {
   std::string text;
-  if (const FieldLimit* limit = LimitOfHexBox(page, id)) {
-    text = HexBoxLine(page, *limit);
-  } else if (const ControlField* field = FieldOf(page, id)) {
+  if (const FieldEntry* counted = RowOfHexBox(page.fields, id)) {
+    text = HexBoxLine(*counted);
+  } else if (const FieldEntry* row = FieldOf(page.fields, id)) {
     if (const ControlEntry* entry = FindControl(page, id); entry && IsEditableControl(*entry))
-      text = SettingLine(page, *entry, *field);
+      text = SettingLine(*entry, *row);
   }
   if (const TooltipEntry* description = FindById(page.tooltips, id)) {
     if (!text.empty()) text += kLineBreak;

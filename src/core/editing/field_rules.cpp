@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/editing/entry_rules.h"
 #include "core/text/gbk_codec.h"
 #include "core/text/hex_text.h"
 #include "core/text/utf8_text.h"
@@ -126,12 +127,10 @@ std::optional<std::string> DeviceNumberInOtherForm(std::string_view text, bool t
   for (char c : number.digits)
     value = value * static_cast<std::uint64_t>(number.base) +
             static_cast<std::uint64_t>(HexDigitValue(c));
-  if (to_identifier) {
-    if (value > 0xFFFFFFFFu) return std::nullopt;
-    return FormatUpperHex(static_cast<std::uint32_t>(value));
-  }
-  if (value > 0xFFFFu) return std::nullopt;
-  return FormatDecimal(value);
+  if (value > 0xFFFFFFFFu) return std::nullopt;
+  const auto carried = DeviceNumberInOtherForm(static_cast<std::uint32_t>(value), to_identifier);
+  if (!carried) return std::nullopt;
+  return to_identifier ? FormatUpperHex(*carried) : FormatDecimal(*carried);
 }
 
 std::string DeviceNumberDroppedMessage(std::string_view identifier) {
@@ -155,6 +154,10 @@ std::string HexDumpMessage(std::string_view field_name, std::string_view problem
 
 std::string UnitOwnValueEntry(std::uint32_t value) {
   return std::to_string(value) + "（设备当前值）";
+}
+
+std::string UnitOwnValueTooltip(std::uint32_t value) {
+  return "设备当前值 " + std::to_string(value) + "：列表中没有这一项；不改选时按原值写回设备";
 }
 
 }  // namespace dtu

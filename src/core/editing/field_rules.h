@@ -96,4 +96,7 @@ std::string HexDumpMessage(std::string_view field_name, std::string_view problem
 // at 14,400 baud: "14400（设备当前值）". Chosen, it stores the value unchanged.
 std::string UnitOwnValueEntry(std::uint32_t value);
 
+// The line the list's tooltip gains while it shows such an entry, naming the value in full.
+std::string UnitOwnValueTooltip(std::uint32_t value);
+
 }  // namespace dtu

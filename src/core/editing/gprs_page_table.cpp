@@ -7,8 +7,8 @@
 
 #include "core/block/block_codes.h"
 #include "core/block/block_layout.h"
+#include "core/editing/editor_defaults.h"
 #include "core/editing/field_labels.h"
-#include "core/editing/field_rules.h"
 
 namespace dtu {
 namespace {
@@ -46,14 +46,20 @@ constexpr std::array<std::string_view, 6> kDomainEnabledNames{
     "启用主中心域名",   "启用第二中心域名", "启用第三中心域名",
     "启用第四中心域名", "启用第五中心域名", "启用第六中心域名"};
 
-// One row of the centre table: address with its label, port with its label.
+// The page's own ports; start-up writes the main centre's over the first.
+constexpr std::array<std::string_view, 6> kInitialPorts{"5001", "5002", "5003",
+                                                        "5004", "5005", "8081"};
+
+// One row of the centre table: address with its label, port with its label. The page fills in
+// the default address for every row but the main centre's, which start-up writes.
 constexpr std::array<ControlEntry, 4> CentreRow(int i) {
   const int row = 1 + i;
   return {Label(kCentreIpLabel[i], FieldLabel(kCentreIpFields[i]), kCentreIp[i],
                 At(kCentreGroup, row, 0)),
-          Edit(kCentreIp[i], At(kCentreGroup, row, 1), kAddress),
+          Edit(kCentreIp[i], At(kCentreGroup, row, 1), kNoFlags,
+               i == 0 ? std::string_view() : kDefaultCentreAddress),
           Label(kPortLabel[i], FieldLabel(kPortFields[i]), kPort[i], At(kCentreGroup, row, 2)),
-          Edit(kPort[i], At(kCentreGroup, row, 3), kDigitsOnly | kNarrow)};
+          Edit(kPort[i], At(kCentreGroup, row, 3), kNarrow, kInitialPorts[i])};
 }
 
 // One row of the domain table: name with its label and its "启用" box.
@@ -82,20 +88,20 @@ constexpr std::array kHead = std::to_array<ControlEntry>({
     Label(0, FieldLabel(field::protocol), kProtocol, At(kProtocolGroup, 0, 0)),
     List(kProtocol, &ProtocolEntries, At(kProtocolGroup, 0, 1, 3)),
     Label(0, FieldLabel(field::device_number), kDeviceNumber, At(kProtocolGroup, 1, 0)),
-    Edit(kDeviceNumber, At(kProtocolGroup, 1, 1), kDigitsOnly),
+    Edit(kDeviceNumber, At(kProtocolGroup, 1, 1)),
     Label(0, FieldLabel(field::project_number), kProjectNumber, At(kProtocolGroup, 1, 2)),
     Edit(kProjectNumber, At(kProtocolGroup, 1, 3)),
     Label(0, FieldLabel(field::centre_number), kCentreNumber, At(kProtocolGroup, 2, 0)),
-    Edit(kCentreNumber, At(kProtocolGroup, 2, 1), kDigitsOnly),
+    Edit(kCentreNumber, At(kProtocolGroup, 2, 1)),
     Label(0, FieldLabel(field::receiver_count), kReceiverCount, At(kProtocolGroup, 2, 2)),
-    Edit(kReceiverCount, At(kProtocolGroup, 2, 3)),
+    Edit(kReceiverCount, At(kProtocolGroup, 2, 3), kNoFlags, "1"),
     Label(0, FieldLabel(field::sim_number), kSimNumber, At(kProtocolGroup, 3, 0)),
     Edit(kSimNumber, At(kProtocolGroup, 3, 1, 3), kDigitsOnly),
 
     GroupBox(kHeartbeatGroup, "", At(kPageArea, 2, 0)),
     Label(kHeartbeatIntervalLabel, FieldLabel(field::heartbeat_interval), kHeartbeatInterval,
           At(kHeartbeatGroup, 0, 0)),
-    Edit(kHeartbeatInterval, At(kHeartbeatGroup, 0, 1), kDigitsOnly | kNarrow),
+    Edit(kHeartbeatInterval, At(kHeartbeatGroup, 0, 1), kNarrow, "0"),
     CheckBox(kHeartbeatTwice, FieldLabel(field::heartbeat_twice), At(kHeartbeatGroup, 0, 2),
              kHidden | kDisabled),
     CheckBox(kCustomPackets, FieldLabel(field::custom_packets), At(kHeartbeatGroup, 1, 0, 3)),
@@ -109,24 +115,24 @@ constexpr std::array kHead = std::to_array<ControlEntry>({
     CheckBox(kHeartbeatHex, "16进制", At(kHeartbeatGroup, 3, 2)),
     Label(kHeartbeatRetriesLabel, FieldLabel(field::heartbeat_retries), kHeartbeatRetries,
           At(kHeartbeatGroup, 4, 0), kHidden),
-    Edit(kHeartbeatRetries, At(kHeartbeatGroup, 4, 1), kDigitsOnly | kNarrow | kHidden | kDisabled),
+    Edit(kHeartbeatRetries, At(kHeartbeatGroup, 4, 1), kNarrow | kHidden | kDisabled, "0"),
     Label(kTcpReconnectTimeLabel, FieldLabel(field::tcp_reconnect_time), kTcpReconnectTime,
           At(kHeartbeatGroup, 5, 0), kHidden),
-    Edit(kTcpReconnectTime, At(kHeartbeatGroup, 5, 1), kDigitsOnly | kNarrow | kHidden),
+    Edit(kTcpReconnectTime, At(kHeartbeatGroup, 5, 1), kNarrow | kHidden, "0"),
 
     GroupBox(kCentreGroup, "中心IP地址参数", At(kPageArea, 0, 1)),
     Radio(kMainAndBackup, "主备方式", At(kCentreGroup, 0, 0)),
     Radio(kGroupSend, "群发方式", At(kCentreGroup, 0, 1)),
     Label(0, FieldLabel(field::ip_count), kIpCount, At(kCentreGroup, 0, 2)),
-    Edit(kIpCount, At(kCentreGroup, 0, 3), kNarrow),
+    Edit(kIpCount, At(kCentreGroup, 0, 3), kNarrow, "1"),
 });
 
 constexpr std::array kDns = std::to_array<ControlEntry>({
     CheckBox(kFixedDns, FieldLabel(field::fixed_dns), At(kCentreGroup, 7, 0, 4)),
     Label(0, FieldLabel(field::dns_primary), kDnsPrimary, At(kCentreGroup, 8, 0)),
-    Edit(kDnsPrimary, At(kCentreGroup, 8, 1, 2), kAddress),
+    Edit(kDnsPrimary, At(kCentreGroup, 8, 1, 2)),
     Label(0, FieldLabel(field::dns_secondary), kDnsSecondary, At(kCentreGroup, 9, 0)),
-    Edit(kDnsSecondary, At(kCentreGroup, 9, 1, 2), kAddress),
+    Edit(kDnsSecondary, At(kCentreGroup, 9, 1, 2)),
 });
 
 // Every control of the page, in page order.
@@ -159,64 +165,57 @@ constexpr std::array kTooltips = std::to_array<TooltipEntry>({
     {kHeartbeatTwice, "UDP协议使用此选项，可解决单次心跳无法唤醒网络的问题，"},
 });
 
-// Each text field is held to what its block field can store.
-constexpr std::array kLimits = std::to_array<FieldLimit>({
-    {kApn, TextCapacity(field::apn)},
-    {kDialCode, TextCapacity(field::dial_code)},
-    {kPppUser, TextCapacity(field::ppp_user)},
-    {kPppPassword, TextCapacity(field::ppp_password)},
-    {kSimNumber, TextCapacity(field::sim_number)},
-    {kDomain[0], TextCapacity(field::domain1)},
-    {kDomain[1], TextCapacity(field::domain2)},
-    {kDomain[2], TextCapacity(field::domain3)},
-    {kDomain[3], TextCapacity(field::domain4)},
-    {kDomain[4], TextCapacity(field::domain5)},
-    {kDomain[5], TextCapacity(field::domain6)},
-    {kRegisterData, CountedCapacity(field::register_data), kRegisterHex},
-    {kHeartbeatData, CountedCapacity(field::heartbeat_data), kHeartbeatHex},
+// The rows of one centre and of one domain.
+constexpr std::array<FieldEntry, 2> CentreFields(int i) {
+  return {AddressField(kCentreIp[i], kCentreIpFields[i]),
+          NumberField(kPort[i], kPortFields[i], kUnsignedEntry, kPortNames[i])};
+}
+constexpr std::array<FieldEntry, 2> DomainFields(int i) {
+  return {TextField(kDomain[i], kDomainFields[i]),
+          CheckField(kDomainEnabled[i], kDomainEnabledFields[i], kDomainEnabledNames[i])};
+}
+
+// Every field of the page, in the order it is collected. Each text is held to what its block
+// field can store.
+constexpr std::array kOperatorFields = std::to_array<FieldEntry>({
+    CheckField(kFixedDns, field::fixed_dns, "使用下面设置的DNS"),
+    RadioField(kMainAndBackup, kGroupSend, field::ip_mode,
+               {ToByte(IpMode::MainAndBackup), ToByte(IpMode::Group)}, "中心IP使用方式"),
+    TextField(kApn, field::apn, kTrimBlanks),
+    TextField(kDialCode, field::dial_code, kTrimBlanks),
+    TextField(kPppUser, field::ppp_user),
+    TextField(kPppPassword, field::ppp_password),
+    NumberField(kReceiverCount, field::receiver_count, kByteEntry),
+    NumberField(kIpCount, field::ip_count),
 });
 
-constexpr std::array<ControlField, 2> CentreFields(int i) {
-  return {ControlField{kCentreIp[i], kCentreIpFields[i], {}},
-          ControlField{kPort[i], kPortFields[i], kPortNames[i]}};
-}
-constexpr std::array<ControlField, 2> DomainFields(int i) {
-  return {ControlField{kDomain[i], kDomainFields[i], {}},
-          ControlField{kDomainEnabled[i], kDomainEnabledFields[i], kDomainEnabledNames[i]}};
-}
-
-// The block field behind each editable control, for its tooltip.
-constexpr std::array kHeadFields = std::to_array<ControlField>({
-    {kApn, field::apn, {}},
-    {kDialCode, field::dial_code, {}},
-    {kPppUser, field::ppp_user, {}},
-    {kPppPassword, field::ppp_password, {}},
-    {kProtocol, field::protocol, {}},
-    {kDeviceNumber, field::device_number, {}},
-    {kProjectNumber, field::project_number, {}},
-    {kCentreNumber, field::centre_number, {}},
-    {kReceiverCount, field::receiver_count, {}},
-    {kSimNumber, field::sim_number, {}},
-    {kHeartbeatInterval, field::heartbeat_interval, {}},
-    {kCustomPackets, field::custom_packets, {}},
-    {kRegisterData, field::register_data, "自定义注册包数据"},
-    {kHeartbeatData, field::heartbeat_data, "自定义心跳数据"},
-    {kTcpReconnectTime, field::tcp_reconnect_time, {}},
-    {kMainAndBackup, field::ip_mode, "中心IP使用方式"},
-    {kGroupSend, field::ip_mode, "中心IP使用方式"},
-    {kIpCount, field::ip_count, {}},
-    {kFixedDns, field::fixed_dns, "使用下面设置的DNS"},
-    {kDnsPrimary, field::dns_primary, {}},
-    {kDnsSecondary, field::dns_secondary, {}},
+constexpr std::array kIdentityFields = std::to_array<FieldEntry>({
+    AddressField(kDnsPrimary, field::dns_primary),
+    AddressField(kDnsSecondary, field::dns_secondary),
+    ListField(kProtocol, field::protocol),
+    TextField(kSimNumber, field::sim_number),
+    NumberField(kTcpReconnectTime, field::tcp_reconnect_time, kUnsignedEntry | kCheckedOnLeaving),
+    CheckField(kCustomPackets, field::custom_packets),
+    NumberField(kProjectNumber, field::project_number, kZeroKeepsField),
+    // The protocol is collected before: it decides the form of bytes 95 to 98.
+    FieldEntry{
+        kDeviceNumber, field::device_number, FieldForm::DeviceNumber, kZeroStores8000, 0, {}, {}},
+    NumberField(kCentreNumber, field::centre_number, kZeroStores8000 | kWithoutDeviceId),
+    NumberField(kHeartbeatInterval, field::heartbeat_interval, kUnsignedEntry | kCheckedOnLeaving),
+    CheckField(kHeartbeatTwice, field::heartbeat_twice),
+    CountedField(kHeartbeatData, field::heartbeat_data, kHeartbeatHex, "自定义心跳数据"),
+    CountedField(kRegisterData, field::register_data, kRegisterHex, "自定义注册包数据"),
+    NumberField(kHeartbeatRetries, field::heartbeat_retries,
+                kUnsignedEntry | kCheckedOnLeaving | kShownOnly),
 });
 
 constexpr auto kFields =
-    Join(kHeadFields, CentreFields(0), CentreFields(1), CentreFields(2), CentreFields(3),
-         CentreFields(4), CentreFields(5), DomainFields(0), DomainFields(1), DomainFields(2),
-         DomainFields(3), DomainFields(4), DomainFields(5));
+    Join(kOperatorFields, CentreFields(0), CentreFields(1), CentreFields(2), CentreFields(3),
+         CentreFields(4), CentreFields(5), kIdentityFields, DomainFields(0), DomainFields(1),
+         DomainFields(2), DomainFields(3), DomainFields(4), DomainFields(5));
 
 }  // namespace
 
-constexpr PageTable kGprsPageTable{kControls, kTooltips, kLimits, kFields};
+constexpr PageTable kGprsPageTable{kControls, kTooltips, kFields};
 
 }  // namespace dtu

@@ -19,7 +19,8 @@ namespace dtu {
 // pages check them while the user edits and when they are collected; a block read from a unit or
 // a text may break them, and is then kept as it is with a warning (PageRuleWarnings).
 
-// A number field the pages keep within a range.
+// A number field the pages keep within a range. An entry outside it is refused; a unit's own
+// value outside it is shown and, left as it is, written back unchanged.
 struct RangeRule {
   FieldRow field;
   std::uint32_t min = 0;
@@ -28,7 +29,6 @@ struct RangeRule {
   std::string_view message;        // what the page says about a value outside the range; empty
                                    // for the exchange's EnterRangeMessage(min, max)
   std::string_view caption;        // its box's caption; empty for the application's title
-  std::uint32_t reset = 0;         // what the page puts back after the message, 0 for nothing
 
   constexpr bool Holds(std::uint32_t value) const {
     return (zero_switches_off && value == 0) || (value >= min && value <= max);
@@ -36,23 +36,22 @@ struct RangeRule {
 };
 
 namespace page_rule {
-// Checked when the user leaves the field on the network page.
+// Checked when the user leaves the field on the network page (and at collection).
 inline constexpr RangeRule kHeartbeatInterval{
-    field::heartbeat_interval, 5, 3600, false, "请输入5到3600之间的数", "心跳时间间隔", 30};
+    field::heartbeat_interval, 5, 3600, false, "请输入5到3600之间的数", "心跳时间间隔"};
 inline constexpr RangeRule kTcpReconnectTime{
-    field::tcp_reconnect_time, 20, 60, false, "请输入20到60之间的数", "TCP 连接时间", 30};
+    field::tcp_reconnect_time, 20, 60, false, "请输入20到60之间的数", "TCP 连接时间"};
 inline constexpr RangeRule kHeartbeatRetries{
-    field::heartbeat_retries, 3, 10, false, "请输入3到10之间的数", "重拨好号前心跳不回应次数", 5};
+    field::heartbeat_retries, 3, 10, false, "请输入3到10之间的数", "重拨好号前心跳不回应次数"};
 // Checked by the network page's exchange.
-inline constexpr RangeRule kReceiverCount{field::receiver_count, 1, 32, false, {}, {}, 0};
+inline constexpr RangeRule kReceiverCount{field::receiver_count, 1, 32, false, {}, {}};
 // Checked when the network page is collected: one count for the six centre address rows.
-inline constexpr RangeRule kIpCount{
-    field::ip_count, 1, 6, false, "IP数目请输入1到6之间的数", {}, 0};
+inline constexpr RangeRule kIpCount{field::ip_count, 1, 6, false, "IP数目请输入1到6之间的数", {}};
 // Checked when the serial page is collected.
-inline constexpr RangeRule kPollInterval{field::poll_interval,           5,  0xFFFF, true,
-                                         "串口自动发送命令间隔最小5秒!", {}, 0};
+inline constexpr RangeRule kPollInterval{field::poll_interval,           5, 0xFFFF, true,
+                                         "串口自动发送命令间隔最小5秒!", {}};
 inline constexpr RangeRule kFrameDelay{field::frame_delay,      20, 0xFFFF, false,
-                                       "触发模式延时最小20ms!", {}, 0};
+                                       "触发模式延时最小20ms!", {}};
 }  // namespace page_rule
 
 inline constexpr std::array kRangeRules{page_rule::kHeartbeatInterval,

@@ -10,7 +10,6 @@
 #include "core/block/block_codes.h"
 #include "core/block/block_layout.h"
 #include "core/editing/field_labels.h"
-#include "core/editing/field_rules.h"
 
 namespace dtu {
 namespace {
@@ -43,9 +42,11 @@ std::vector<std::string> StopBitsEntries() {
 
 // A field with its label and its "16进制" box on one row of a group.
 constexpr std::array<ControlEntry, 3> HexRow(int group, int row, int label_id,
-                                             const FieldRow& block_field, int field, int hex_box) {
+                                             const FieldRow& block_field, int field, int hex_box,
+                                             std::string_view initial = {}) {
   return {Label(label_id, FieldLabel(block_field), field, At(group, row, 0)),
-          Edit(field, At(group, row, 1)), CheckBox(hex_box, "16进制", At(group, row, 2))};
+          Edit(field, At(group, row, 1), kNoFlags, initial),
+          CheckBox(hex_box, "16进制", At(group, row, 2))};
 }
 
 constexpr std::array kLeftColumn = std::to_array<ControlEntry>({
@@ -57,7 +58,7 @@ constexpr std::array kLeftColumn = std::to_array<ControlEntry>({
 
     GroupBox(kPollGroup, "串口定时输出命令", At(kPageArea, 1, 0)),
     Label(0, FieldLabel(field::poll_interval), kPollInterval, At(kPollGroup, 0, 0)),
-    Edit(kPollInterval, At(kPollGroup, 0, 1), kDigitsOnly),
+    Edit(kPollInterval, At(kPollGroup, 0, 1)),
     Label(0, FieldLabel(field::poll_command), kPollCommand, At(kPollGroup, 1, 0)),
     Edit(kPollCommand, At(kPollGroup, 1, 1)),
     CheckBox(kPollCommandHex, "16进制", At(kPollGroup, 1, 2)),
@@ -68,10 +69,10 @@ constexpr std::array kLeftColumn = std::to_array<ControlEntry>({
     CheckBox(kTimedReceive, FieldLabel(field::timed_receive), At(kFramingGroup, 0, 0)),
     Label(0, FieldLabel(field::timed_receive_interval), kTimedReceiveInterval,
           At(kFramingGroup, 0, 1)),
-    Edit(kTimedReceiveInterval, At(kFramingGroup, 0, 2), kDigitsOnly),
+    Edit(kTimedReceiveInterval, At(kFramingGroup, 0, 2)),
     Radio(kByDelay, "延时分包", At(kFramingGroup, 1, 0)),
     Label(0, FieldLabel(field::frame_delay), kFrameDelay, At(kFramingGroup, 1, 1)),
-    Edit(kFrameDelay, At(kFramingGroup, 1, 2), kDigitsOnly | kCentred),
+    Edit(kFrameDelay, At(kFramingGroup, 1, 2), kCentred),
     Radio(kByHeadAndTail, "包头包尾", At(kFramingGroup, 2, 0)),
     Label(0, FieldLabel(field::frame_head), kFrameHead, At(kFramingGroup, 3, 1)),
     Edit(kFrameHead, At(kFramingGroup, 3, 2)),
@@ -89,14 +90,16 @@ constexpr std::array kGroups = std::to_array<ControlEntry>({
 });
 
 // Every control of the page, in page order.
-constexpr auto kControls = Join(
-    kLeftColumn, kGroups,
-    HexRow(kRxTagGroup, 0, kGprsRxTagLabel, field::gprs_rx_tag, kGprsRxTag, kGprsRxTagHex),
-    HexRow(kRxTagGroup, 1, kSmsRxTagLabel, field::sms_rx_tag, kSmsRxTag, kSmsRxTagHex),
-    HexRow(kTxTagGroup, 0, kGprsTxTagLabel, field::gprs_tx_tag, kGprsTxTag, kGprsTxTagHex),
-    HexRow(kTxTagGroup, 1, kSmsTxTagLabel, field::sms_tx_tag, kSmsTxTag, kSmsTxTagHex),
-    HexRow(kGprsNoticeGroup, 0, kGprsNoticeLabel, field::gprs_notice, kGprsNotice, kGprsNoticeHex),
-    HexRow(kTcpNoticeGroup, 0, kTcpNoticeLabel, field::tcp_notice, kTcpNotice, kTcpNoticeHex));
+constexpr auto kControls =
+    Join(kLeftColumn, kGroups,
+         HexRow(kRxTagGroup, 0, kGprsRxTagLabel, field::gprs_rx_tag, kGprsRxTag, kGprsRxTagHex),
+         HexRow(kRxTagGroup, 1, kSmsRxTagLabel, field::sms_rx_tag, kSmsRxTag, kSmsRxTagHex),
+         HexRow(kTxTagGroup, 0, kGprsTxTagLabel, field::gprs_tx_tag, kGprsTxTag, kGprsTxTagHex),
+         HexRow(kTxTagGroup, 1, kSmsTxTagLabel, field::sms_tx_tag, kSmsTxTag, kSmsTxTagHex),
+         HexRow(kGprsNoticeGroup, 0, kGprsNoticeLabel, field::gprs_notice, kGprsNotice,
+                kGprsNoticeHex, "GPRSOK\r\n"),
+         HexRow(kTcpNoticeGroup, 0, kTcpNoticeLabel, field::tcp_notice, kTcpNotice, kTcpNoticeHex,
+                "TCPOK\r\n"));
 
 constexpr std::string_view kHeadTailTip =
     "包头包尾：接收到了设定的包头和包尾，则认为一个数据包接收完成，并进行相应的处理，包头包尾之间可"
@@ -143,46 +146,39 @@ constexpr std::array kTooltips = std::to_array<TooltipEntry>({
     {kTcpNotice, "TCP协议连接到服务器后将从串口发出此内容。"},
 });
 
-// Every byte field is held to what its block field can store, counted in bytes also in hex
-// mode; the tooltips state these limits (control_tooltips.h).
-constexpr std::array kLimits = std::to_array<FieldLimit>({
-    {kFrameHead, CountedCapacity(field::frame_head), kFrameHeadHex},
-    {kFrameTail, CountedCapacity(field::frame_tail), kFrameTailHex},
-    {kPollCommand, CountedCapacity(field::poll_command), kPollCommandHex},
-    {kGprsRxTag, CountedCapacity(field::gprs_rx_tag), kGprsRxTagHex},
-    {kSmsRxTag, CountedCapacity(field::sms_rx_tag), kSmsRxTagHex},
-    {kGprsTxTag, CountedCapacity(field::gprs_tx_tag), kGprsTxTagHex},
-    {kSmsTxTag, CountedCapacity(field::sms_tx_tag), kSmsTxTagHex},
-    {kGprsNotice, CountedCapacity(field::gprs_notice), kGprsNoticeHex},
-    {kTcpNotice, CountedCapacity(field::tcp_notice), kTcpNoticeHex},
-});
-
-// The block field behind each editable control, for its tooltip. The notices and the channel
-// markers share their labels, so the tooltips name them in full.
-constexpr std::array kFields = std::to_array<ControlField>({
-    {kBaudRate, field::baud_rate, "设备串口波特率"},
-    {kParity, field::parity, "设备串口校验位"},
-    {kDataBits, field::data_bits, "设备串口数据位"},
-    {kStopBits, field::stop_bits, "设备串口停止位"},
-    {kPollInterval, field::poll_interval, "串口定时输出命令的间隔(秒)"},
-    {kPollCommand, field::poll_command, "串口定时输出的命令"},
-    {kTimedReceive, field::timed_receive, {}},
-    {kTimedReceiveInterval, field::timed_receive_interval, "定时接收的间隔(秒)"},
-    {kByDelay, field::frame_mode, "串口接收数据处理方式"},
-    {kByHeadAndTail, field::frame_mode, "串口接收数据处理方式"},
-    {kFrameDelay, field::frame_delay, {}},
-    {kFrameHead, field::frame_head, {}},
-    {kFrameTail, field::frame_tail, {}},
-    {kGprsRxTag, field::gprs_rx_tag, "串口接收的GPRS通道标识"},
-    {kSmsRxTag, field::sms_rx_tag, "串口接收的短信通道标识"},
-    {kGprsTxTag, field::gprs_tx_tag, "串口输出的GPRS数据来源标识"},
-    {kSmsTxTag, field::sms_tx_tag, "串口输出的短信数据来源标识"},
-    {kGprsNotice, field::gprs_notice, "GPRS入网通知内容"},
-    {kTcpNotice, field::tcp_notice, "TCP连接通知内容"},
+// Every field of the page, in the order it is collected. Every byte field is held to what its
+// block field can store, counted in bytes also in hex mode; the tooltips state these limits
+// (control_tooltips.h). The notices and the channel markers share their labels, so their rows
+// name them in full.
+constexpr std::array kFields = std::to_array<FieldEntry>({
+    RadioField(kByDelay, kByHeadAndTail, field::frame_mode,
+               {ToByte(FrameMode::ByDelay), ToByte(FrameMode::ByHeadAndTail)},
+               "串口接收数据处理方式"),
+    ListField(kBaudRate, field::baud_rate, "设备串口波特率"),
+    ListField(kParity, field::parity, "设备串口校验位"),
+    ListField(kDataBits, field::data_bits, "设备串口数据位"),
+    ListField(kStopBits, field::stop_bits, "设备串口停止位"),
+    CheckField(kTimedReceive, field::timed_receive),
+    NumberField(kTimedReceiveInterval, field::timed_receive_interval, kNoEntryRule,
+                "定时接收的间隔(秒)"),
+    NumberField(kPollInterval, field::poll_interval, kNoEntryRule, "串口定时输出命令的间隔(秒)"),
+    // An empty command has no bytes: its count, which the "长度" box shows, becomes 0.
+    CountedField(kPollCommand, field::poll_command, kPollCommandHex, "串口定时输出的命令",
+                 kEmptyZeroesCount),
+    NumberField(kFrameDelay, field::frame_delay),
+    CountedField(kFrameHead, field::frame_head, kFrameHeadHex),
+    CountedField(kFrameTail, field::frame_tail, kFrameTailHex),
+    CountedField(kGprsRxTag, field::gprs_rx_tag, kGprsRxTagHex, "串口接收的GPRS通道标识"),
+    CountedField(kGprsTxTag, field::gprs_tx_tag, kGprsTxTagHex, "串口输出的GPRS数据来源标识"),
+    CountedField(kSmsRxTag, field::sms_rx_tag, kSmsRxTagHex, "串口接收的短信通道标识"),
+    CountedField(kSmsTxTag, field::sms_tx_tag, kSmsTxTagHex, "串口输出的短信数据来源标识"),
+    CountedField(kGprsNotice, field::gprs_notice, kGprsNoticeHex, "GPRS入网通知内容",
+                 kEmptyClearsArea),
+    CountedField(kTcpNotice, field::tcp_notice, kTcpNoticeHex, "TCP连接通知内容", kEmptyClearsArea),
 });
 
 }  // namespace
 
-constexpr PageTable kSerialPageTable{kControls, kTooltips, kLimits, kFields};
+constexpr PageTable kSerialPageTable{kControls, kTooltips, kFields};
 
 }  // namespace dtu

@@ -8,7 +8,6 @@
 #include "core/block/block_codes.h"
 #include "core/block/block_layout.h"
 #include "core/editing/field_labels.h"
-#include "core/editing/field_rules.h"
 
 namespace dtu {
 namespace {
@@ -97,33 +96,24 @@ constexpr std::array kTooltips = std::to_array<TooltipEntry>({
      "双通道方式下，短信仅发向设定的目标号码，串口协议中的目标不起作用，但要求原有格式。"},
 });
 
-// The SMS centre and the numbers are held to what their block fields can store.
-constexpr std::array kLimits = std::to_array<FieldLimit>({
-    {kSmsCentre, TextCapacity(field::sms_centre)},
-    {kNumber[0], TextCapacity(field::sms_number1)},
-    {kNumber[1], TextCapacity(field::sms_number2)},
-    {kNumber[2], TextCapacity(field::sms_number3)},
-    {kNumber[3], TextCapacity(field::sms_number4)},
-    {kNumber[4], TextCapacity(field::sms_number5)},
-});
-
-// The block field behind each editable control, for its tooltip.
-constexpr std::array kFields = std::to_array<ControlField>({
-    {kMode, field::sms_mode, {}},
-    {kSmsCentre, field::sms_centre, {}},
-    {kNumber[0], field::sms_number1, {}},
-    {kNumber[1], field::sms_number2, {}},
-    {kNumber[2], field::sms_number3, {}},
-    {kNumber[3], field::sms_number4, {}},
-    {kNumber[4], field::sms_number5, {}},
-    {kAcceptAll, field::sms_accept_all, {}},
-    {kCoding, field::sms_coding, {}},
-    {kOutputNumber, field::sms_output_number, {}},
-    {kDualTargetsOnly, field::dual_sms_targets_only, {}},
+// Every field of the page, in the order it is collected. The SMS centre and the numbers are
+// held to what their block fields can store.
+constexpr std::array kFields = std::to_array<FieldEntry>({
+    ListField(kMode, field::sms_mode),
+    ListField(kCoding, field::sms_coding),
+    ListField(kOutputNumber, field::sms_output_number),
+    TextField(kSmsCentre, field::sms_centre),
+    TextField(kNumber[0], field::sms_number1),
+    TextField(kNumber[1], field::sms_number2),
+    TextField(kNumber[2], field::sms_number3),
+    TextField(kNumber[3], field::sms_number4),
+    TextField(kNumber[4], field::sms_number5),
+    CheckField(kAcceptAll, field::sms_accept_all),
+    CheckField(kDualTargetsOnly, field::dual_sms_targets_only),
 });
 
 }  // namespace
 
-constexpr PageTable kSmsPageTable{kControls, kTooltips, kLimits, kFields};
+constexpr PageTable kSmsPageTable{kControls, kTooltips, kFields};
 
 }  // namespace dtu

@@ -3,22 +3,15 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "core/device/device_commands.h"
 #include "core/production/provision_record.h"
 #include "core/production/unit_provisioner.h"
 
 namespace dtu {
 namespace {
 
-// How often an idle port asks whether a unit is there, and how long it waits for the answer
-// beyond the line's own time.
+// How often an idle port asks whether a unit is there, and the reply limit of that question.
 constexpr std::chrono::milliseconds kPollInterval{1000};
 constexpr std::chrono::milliseconds kPollAnswerTime{1000};
-constexpr std::size_t kSignalReplySize = 16;
-
-bool HasSignal(const UnitReport& report) {
-  return !report.signal.empty();
-}
 
 std::string Describe(const LogEntry& entry) {
   std::string text = UnitName(entry.unit);
@@ -76,10 +69,8 @@ bool PortWorker::ProvisionOne(std::stop_token stop) {
   return logged;
 }
 
-PortChannel::Outcome PortWorker::Poll(std::stop_token stop) {
-  const auto limit =
-      kPollAnswerTime + channel_.LineTime(kGetSignalCommand.size() + kSignalReplySize);
-  return channel_.Ask(kGetSignalCommand, limit, HasSignal, stop);
+ExchangeOutcome PortWorker::Poll(std::stop_token stop) {
+  return channel_.Ask(ReadSignalRequest(kPollAnswerTime), stop).outcome;
 }
 
 // True once a unit answers; false when the run ends first.
@@ -87,10 +78,10 @@ bool PortWorker::WaitForUnit(std::stop_token stop) {
   Show("等待单元");
   while (!Finished(stop)) {
     if (!channel_.is_open() && !Reopen(stop)) return false;
-    const PortChannel::Outcome outcome = Poll(stop);
-    if (outcome == PortChannel::Outcome::Answered) return true;
-    if (outcome == PortChannel::Outcome::NoAnswer) continue;
-    if (outcome == PortChannel::Outcome::Stopped || !SleepUnlessStopped(kPollInterval, stop))
+    const ExchangeOutcome outcome = Poll(stop);
+    if (outcome == ExchangeOutcome::Completed) return true;
+    if (outcome == ExchangeOutcome::TimedOut || outcome == ExchangeOutcome::Overlong) continue;
+    if (outcome == ExchangeOutcome::Cancelled || !SleepUnlessStopped(kPollInterval, stop))
       return false;
   }
   return false;
@@ -100,7 +91,7 @@ bool PortWorker::WaitForUnit(std::stop_token stop) {
 void PortWorker::WaitForDeparture(std::stop_token stop) {
   Show("请换下一个单元");
   while (!Finished(stop) && channel_.is_open()) {
-    if (Poll(stop) != PortChannel::Outcome::Answered) return;
+    if (Poll(stop) != ExchangeOutcome::Completed) return;
     if (!SleepUnlessStopped(kPollInterval, stop)) return;
   }
 }

@@ -35,7 +35,7 @@ class PortWorker {
   bool WaitForUnit(std::stop_token stop);
   void WaitForDeparture(std::stop_token stop);
   bool Reopen(std::stop_token stop);
-  PortChannel::Outcome Poll(std::stop_token stop);
+  ExchangeOutcome Poll(std::stop_token stop);
   bool Finished(std::stop_token stop) const;
   void Show(std::string_view text);
 

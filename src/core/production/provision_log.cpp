@@ -75,7 +75,10 @@ std::vector<std::string> Fields(const LogEntry& entry) {
       entry.signal,
       entry.row_line > 0 ? std::to_string(entry.row_line) : std::string(),
       std::string(ResultName(entry.result)),
-      entry.message};
+      entry.message,
+      entry.row_key,
+      entry.table_fingerprint,
+      entry.template_fingerprint};
   for (std::string& field : fields) field = AsSpreadsheetText(std::move(field));
   return fields;
 }
@@ -84,6 +87,12 @@ int ParseLine(std::string_view text) {
   int value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   return ec == std::errc() && end == text.data() + text.size() && value > 0 ? value : 0;
+}
+
+std::string JoinedColumns(const std::vector<std::string>& columns) {
+  std::string joined;
+  for (const std::string& column : columns) joined += (joined.empty() ? "" : ",") + column;
+  return joined;
 }
 
 }  // namespace
@@ -141,23 +150,31 @@ std::unique_ptr<ProvisionLog> ProvisionLog::Open(const std::filesystem::path& pa
 std::string ProvisionLog::ReadHistory(std::string_view text) {
   const CsvDocument document = ReadCsv(text);
   if (!document.ok()) return document.error;
-  std::string header;
-  for (const std::string_view column : kLogColumns) {
-    if (!header.empty()) header += ',';
-    header += column;
-  }
+  const std::vector<std::string> columns(kLogColumns.begin(), kLogColumns.end());
+  const std::vector<std::string> line_only(kLogColumns.begin(),
+                                           kLogColumns.begin() + kLineOnlyLogColumns);
   const auto& records = document.records;
-  if (records.empty() ||
-      records.front().fields != std::vector<std::string>(kLogColumns.begin(), kLogColumns.end()))
-    return "不是 provision 的日志：第一行应为 " + header;
+  if (records.empty() || (records.front().fields != columns && records.front().fields != line_only))
+    return "不是 provision 的日志：第一行应为 " + JoinedColumns(columns);
   for (std::size_t i = 1; i < records.size(); ++i) {
-    if (records[i].fields.size() != kLogColumns.size()) continue;
     std::vector<std::string> f = records[i].fields;
+    // A line of another shape was not written here; read past it, a row it holds would be
+    // handed out again.
+    if (f.size() != kLineOnlyLogColumns && f.size() != kLogColumns.size())
+      return "第 " + std::to_string(records[i].line) + " 行有 " + std::to_string(f.size()) +
+             " 个字段，provision 的日志每行有 " + std::to_string(kLogColumns.size()) + " 个（" +
+             "旧版本写的行 " + std::to_string(kLineOnlyLogColumns) + " 个）";
     for (std::string& field : f) field = FromSpreadsheetText(std::move(field));
     const std::optional<UnitResult> result = ResultFromName(f[7]);
     const int row_line = ParseLine(f[6]);
-    if (result && Succeeded(*result) && row_line > 0)
-      earlier_successes_.push_back({{f[2], f[3]}, row_line});
+    if (!result || !Succeeded(*result) || row_line == 0) continue;
+    LoggedSuccess success{{f[2], f[3]}, row_line, {}, {}, {}, records[i].line};
+    if (f.size() == kLogColumns.size()) {
+      success.row_key = f[9];
+      success.table_fingerprint = f[10];
+      success.template_fingerprint = f[11];
+    }
+    earlier_successes_.push_back(std::move(success));
   }
   needs_line_end_ = !text.ends_with('\n') && !text.ends_with('\r');
   return {};

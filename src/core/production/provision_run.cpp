@@ -60,11 +60,11 @@ class OpeningGate {
 
 }  // namespace
 
-ProvisionOutcome RunProvisioning(const ProvisionSettings& settings,
-                                 const std::vector<UnitRow>& rows, ProvisionLog& log,
+ProvisionOutcome RunProvisioning(const ProvisionSettings& settings, const UnitTable& table,
+                                 const EarlierRuns& earlier, ProvisionLog& log,
                                  ProvisionProgress& progress, std::stop_token stop) {
-  RowAssigner assigner(rows, log.earlier_successes());
-  ProvisionRecord record(log);
+  RowAssigner assigner(table, earlier.successes, settings.once);
+  ProvisionRecord record(log, table.fingerprint, table.template_fingerprint);
   OpeningGate gate(settings.ports.size());
   const PortWorker::Settings worker_settings{settings.timeout, settings.once};
   {
@@ -86,6 +86,7 @@ ProvisionOutcome RunProvisioning(const ProvisionSettings& settings,
   ProvisionOutcome outcome;
   gate.Report(outcome);
   outcome.entries = record.entries();
+  outcome.last_attempts = LastAttemptPerUnit(outcome.entries);
   outcome.log_error = record.log_error();
   return outcome;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/production/earlier_runs.h"
 #include "core/production/port_channel.h"
 #include "core/production/provision_log.h"
 #include "core/production/provision_progress.h"
@@ -18,22 +19,24 @@ struct ProvisionSettings {
   std::vector<std::string> ports;
   LineSettings line;
   std::chrono::milliseconds timeout{5000};  // how long a unit may take to answer
-  bool once = false;                        // one unit per port
+  bool once = false;  // one unit per port: each unit is taken once and not recognised again
 };
 
 struct ProvisionOutcome {
   // The first port that could not be opened: then no unit was touched on any port.
   std::optional<std::string> unopened_port;
   std::optional<ChannelOpenError> open_error;
-  std::vector<LogEntry> entries;  // the units of this run, in the order they ended
-  std::string log_error;          // why the log could not be written, if it could not
+  std::vector<LogEntry> entries;        // every unit's every attempt, in the order they ended
+  std::vector<LogEntry> last_attempts;  // LastAttemptPerUnit of the entries
+  std::string log_error;                // why the log could not be written, if it could not
 };
 
 // A production run: one thread per port, all opened before any unit is touched, each
-// provisioning units from `rows` and logging them to `log` until its work is done or `stop` is
-// requested. Returns when every port's thread has ended and every port is closed.
-ProvisionOutcome RunProvisioning(const ProvisionSettings& settings,
-                                 const std::vector<UnitRow>& rows, ProvisionLog& log,
+// provisioning units from the rows of `table` and logging them to `log` until its work is done
+// or `stop` is requested. `earlier` holds what earlier runs left (ResumeEarlierRuns). Returns
+// when every port's thread has ended and every port is closed.
+ProvisionOutcome RunProvisioning(const ProvisionSettings& settings, const UnitTable& table,
+                                 const EarlierRuns& earlier, ProvisionLog& log,
                                  ProvisionProgress& progress, std::stop_token stop);
 
 }  // namespace dtu

@@ -4,60 +4,84 @@
 
 namespace dtu {
 
-RowAssigner::RowAssigner(const std::vector<UnitRow>& rows,
-                         const std::vector<LoggedSuccess>& history)
-    : history_(history) {
-  for (const UnitRow& row : rows) {
-    const bool done = std::ranges::any_of(
-        history, [&](const LoggedSuccess& success) { return success.row_line == row.line; });
-    slots_.push_back({&row, done ? State::Done : State::Free});
+RowAssigner::RowAssigner(const UnitTable& table, std::vector<LoggedSuccess> history,
+                         bool each_unit_once)
+    : may_take_unidentified_(each_unit_once && table.in_file_order()),
+      history_(std::move(history)) {
+  for (const UnitRow& row : table.rows) {
+    const bool held = std::ranges::any_of(
+        history_, [&](const LoggedSuccess& success) { return success.row_key == row.key; });
+    slots_.push_back({&row, held ? State::Done : State::Free, held, {}});
   }
 }
 
-RowAssigner::Slot* RowAssigner::FindLine(int line) {
-  const auto found =
-      std::ranges::find_if(slots_, [&](const Slot& s) { return s.row->line == line; });
+RowAssigner::Slot* RowAssigner::FindKey(const std::string& key) {
+  const auto found = std::ranges::find_if(slots_, [&](const Slot& s) { return s.row->key == key; });
   return found == slots_.end() ? nullptr : &*found;
 }
 
-bool RowAssigner::LoggedWell(const UnitIdentity& unit, int line) const {
+bool RowAssigner::EndedWell(const UnitIdentity& unit, const std::string& key) const {
   return unit.known() && std::ranges::any_of(history_, [&](const LoggedSuccess& success) {
-           return success.unit == unit && success.row_line == line;
+           return success.unit == unit && success.row_key == key;
          });
+}
+
+RowAssigner::Claim RowAssigner::None(std::string why) const {
+  return {nullptr, false, UnitResult::NoRow, std::move(why)};
 }
 
 RowAssigner::Claim RowAssigner::Take(Slot& slot, const UnitIdentity& unit) {
   if (slot.state == State::Busy)
-    return {nullptr, false, "第 " + std::to_string(slot.row->line) + " 行正在另一个端口上使用"};
+    return None("第 " + std::to_string(slot.row->line) + " 行正在另一个端口上使用");
   slot.state = State::Busy;
-  return {slot.row, LoggedWell(unit, slot.row->line), {}};
+  slot.claimant = unit;
+  return {slot.row, EndedWell(unit, slot.row->key), UnitResult::NoRow, {}};
+}
+
+// The latest row the unit ended well with, if it did with any.
+std::optional<RowAssigner::Claim> RowAssigner::ClaimEarlierRow(const UnitIdentity& unit) {
+  const auto latest = std::ranges::find_if(history_.rbegin(), history_.rend(),
+                                           [&](const LoggedSuccess& s) { return s.unit == unit; });
+  if (latest == history_.rend()) return std::nullopt;
+  Slot* slot = FindKey(latest->row_key);
+  if (slot == nullptr)
+    return None("以前已按第 " + std::to_string(latest->row_line) +
+                " 行设置过这个单元，单元表中已没有这一行");
+  return Take(*slot, unit);
 }
 
 RowAssigner::Claim RowAssigner::ClaimRow(const UnitIdentity& unit) {
   std::lock_guard lock(mutex_);
+  if (!unit.known() && !may_take_unidentified_)
+    return {nullptr, false, UnitResult::Unidentified,
+            "单元没有报告模块序列号（GSN）和板卡序列号（XuLieHao），无法与别的单元区分，"
+            "每次接上都会再拿走一行；只有单元表全按文件顺序（没有 gsn）并且加上 --once "
+            "（每个单元在这次运行中只接一次）时，才把下一行给这样的单元"};
   if (!unit.module_serial.empty()) {
     for (Slot& slot : slots_)
       if (slot.row->gsn == unit.module_serial) return Take(slot, unit);
   }
   if (unit.known()) {
-    // The latest row an earlier run gave this unit, if it is still one for any unit.
-    for (auto it = history_.rbegin(); it != history_.rend(); ++it) {
-      if (it->unit != unit) continue;
-      Slot* slot = FindLine(it->row_line);
-      if (slot != nullptr && slot->row->gsn.empty()) return Take(*slot, unit);
-      break;
-    }
+    if (std::optional<Claim> earlier = ClaimEarlierRow(unit)) return *earlier;
   }
   for (Slot& slot : slots_)
-    if (slot.row->gsn.empty() && slot.state == State::Free) return Take(slot, unit);
+    if (slot.row->gsn.empty() && slot.state == State::Free && !slot.held) return Take(slot, unit);
   const bool keyed_only =
       std::ranges::all_of(slots_, [](const Slot& s) { return !s.row->gsn.empty(); });
-  return {nullptr, false, keyed_only ? "表中没有这个单元的 gsn" : "表中的行都已用完或正在使用"};
+  return None(keyed_only ? "表中没有这个单元的 gsn" : "表中的行都已用完或正在使用");
 }
 
 void RowAssigner::Finish(const UnitRow& row, UnitResult result) {
   std::lock_guard lock(mutex_);
-  if (Slot* slot = FindLine(row.line)) slot->state = Succeeded(result) ? State::Done : State::Free;
+  Slot* slot = FindKey(row.key);
+  if (slot == nullptr) return;
+  if (Succeeded(result)) {
+    slot->state = State::Done;
+    slot->held = true;
+    history_.push_back({slot->claimant, row.line, row.key, {}, {}, 0});
+  } else {
+    slot->state = State::Free;
+  }
 }
 
 bool RowAssigner::AllDone() const {

@@ -3,18 +3,7 @@
 #include <system_error>
 #include <thread>
 
-#include "core/device/device_commands.h"
-
 namespace dtu {
-namespace {
-
-constexpr std::size_t kSignalReplySize = 16;
-
-bool HasSignal(const UnitReport& report) {
-  return !report.signal.empty();
-}
-
-}  // namespace
 
 ProbeResult ProbePort(const std::string& port, LineSettings line,
                       std::chrono::milliseconds answer_time, std::stop_token stop) {
@@ -26,14 +15,14 @@ ProbeResult ProbePort(const std::string& port, LineSettings line,
       result.open_error = std::move(error);
       return result;
     }
-    const auto limit = answer_time + channel.LineTime(kGetSignalCommand.size() + kSignalReplySize);
-    const PortChannel::Outcome outcome = channel.Ask(kGetSignalCommand, limit, HasSignal, stop);
-    if (outcome == PortChannel::Outcome::Answered) {
+    const ExchangeResult asked = channel.Ask(ReadSignalRequest(answer_time), stop);
+    if (asked.outcome == ExchangeOutcome::Completed) {
       result.baud_rate = rate;
-      result.signal = channel.report().signal;
+      result.signal = asked.status(StatusField::Signal)->text;
       return result;
     }
-    if (outcome != PortChannel::Outcome::NoAnswer) return result;
+    if (asked.outcome != ExchangeOutcome::TimedOut && asked.outcome != ExchangeOutcome::Overlong)
+      return result;
   }
   return result;
 }

@@ -30,8 +30,8 @@ struct ProbeResult {
 };
 
 // Asks for the signal strength ("$$$AT+GET1?") on `port` at each rate of kProbeBaudOrder with
-// the other settings of `line`, until a unit answers. Each rate waits `answer_time` beyond what
-// the line needs to carry the question and its answer.
+// the other settings of `line`, until a unit answers. `answer_time` is each question's reply
+// limit (ReplyTiming).
 ProbeResult ProbePort(const std::string& port, LineSettings line,
                       std::chrono::milliseconds answer_time, std::stop_token stop = {});
 

@@ -3,37 +3,11 @@
 #include <utility>
 
 #include "core/block/block_layout.h"
-#include "core/device/device_commands.h"
+#include "core/device/device_event_text.h"
+#include "core/system_error_text.h"
 
 namespace dtu {
 namespace {
-
-// A reply carrying the block: the status values and "DTUPARA" before the 1,320 digits.
-constexpr std::size_t kBlockReplySize = 1600;
-constexpr std::size_t kShortReplySize = 64;
-
-bool HasBlock(const UnitReport& report) {
-  return report.block.has_value();
-}
-bool HasSettingsAnswer(const UnitReport& report) {
-  return report.settings_answer.has_value();
-}
-
-// The engine's report on one line, as a log's field and a progress line want it.
-std::string OneLine(std::string_view text) {
-  std::string line;
-  bool blank = false;
-  for (const char c : text) {
-    if (c == '\r' || c == '\n' || c == ' ' || c == '\t') {
-      blank = !line.empty();
-      continue;
-    }
-    if (blank) line += ' ';
-    blank = false;
-    line += c;
-  }
-  return line;
-}
 
 std::string_view FieldAt(std::size_t offset) {
   for (const FieldRow& row : kBlockLayout)
@@ -41,7 +15,25 @@ std::string_view FieldAt(std::size_t offset) {
   return {};
 }
 
+std::string TextOfAnswer(Acknowledgement answer) {
+  return TextOf(AcknowledgementEvent{answer}).text;
+}
+
 }  // namespace
+
+UnitReport ReportOf(const ExchangeResult& result) {
+  UnitReport report;
+  const auto text = [&](StatusField field) {
+    const StatusEvent* value = result.status(field);
+    return value != nullptr ? value->text : std::string();
+  };
+  report.unit.board_serial = text(StatusField::BoardSerial);
+  report.unit.module_serial = text(StatusField::ModuleSerial);
+  report.firmware = text(StatusField::Version);
+  report.signal = text(StatusField::Signal);
+  if (const BlockEvent* block = result.block()) report.block = block->block;
+  return report;
+}
 
 std::string DescribeDifference(const ParameterBlock& sent, const ParameterBlock& read) {
   std::size_t first = kBlockSize;
@@ -60,13 +52,8 @@ UnitProvisioner::UnitProvisioner(PortChannel& channel, RowAssigner& rows,
                                  std::chrono::milliseconds timeout, StepReport step)
     : channel_(channel), rows_(rows), timeout_(timeout), step_(std::move(step)) {}
 
-std::chrono::milliseconds UnitProvisioner::Limit(std::size_t sent, std::size_t answer) const {
-  return timeout_ + channel_.LineTime(sent + answer);
-}
-
-PortChannel::Outcome UnitProvisioner::ReadBlock(std::stop_token stop) {
-  return channel_.Ask(kGetParametersCommand, Limit(kGetParametersCommand.size(), kBlockReplySize),
-                      HasBlock, stop);
+ExchangeResult UnitProvisioner::ReadBlock(std::stop_token stop) {
+  return channel_.Ask(ReadParametersRequest(timeout_), stop);
 }
 
 LogEntry UnitProvisioner::Ended(UnitResult result, std::string message) const {
@@ -77,35 +64,36 @@ LogEntry UnitProvisioner::Ended(UnitResult result, std::string message) const {
   entry.firmware = unit_.firmware;
   entry.signal = unit_.signal;
   entry.row_line = row_line_;
+  entry.row_key = row_key_;
   entry.result = result;
   entry.message = std::move(message);
   return entry;
 }
 
-LogEntry UnitProvisioner::EndedUnfinished(PortChannel::Outcome outcome,
+LogEntry UnitProvisioner::EndedUnanswered(const ExchangeResult& result,
                                           std::string_view what) const {
-  if (outcome == PortChannel::Outcome::PortLost) {
-    const std::string why = OneLine(channel_.last_engine_message());
-    return Ended(UnitResult::Vanished,
-                 "端口在" + std::string(what) + "时不见了" + (why.empty() ? "" : "：" + why));
-  }
+  if (result.outcome == ExchangeOutcome::PortLost)
+    return Ended(UnitResult::Vanished, "端口在" + std::string(what) + "时不见了：" +
+                                           SystemErrorText(result.loss.failure.error));
   return Ended(UnitResult::NoAnswer, std::string(what) + "时单元没有回答");
 }
 
 std::optional<LogEntry> UnitProvisioner::Provision(std::stop_token stop) {
   unit_ = {};
   row_line_ = 0;
+  row_key_.clear();
   step_("读取参数");
-  const PortChannel::Outcome read = ReadBlock(stop);
+  const ExchangeResult read = ReadBlock(stop);
   // Whatever the unit said about itself goes into the log, even when its block did not come.
-  unit_ = channel_.report();
-  if (read == PortChannel::Outcome::Stopped) return std::nullopt;
-  if (read != PortChannel::Outcome::Answered) return EndedUnfinished(read, "读取参数");
+  unit_ = ReportOf(read);
+  if (read.outcome == ExchangeOutcome::Cancelled) return std::nullopt;
+  if (!read.answered()) return EndedUnanswered(read, "读取参数");
 
   const RowAssigner::Claim claim = rows_.ClaimRow(unit_.unit);
-  if (claim.row == nullptr) return Ended(UnitResult::Skipped, "没有写入：" + claim.why_none);
+  if (claim.row == nullptr) return Ended(claim.refusal, "没有写入：" + claim.why_none);
   const UnitRow& row = *claim.row;
   row_line_ = row.line;
+  row_key_ = row.key;
   if (claim.done_before && *unit_.block == row.block) {
     rows_.Finish(row, UnitResult::Skipped);
     return Ended(UnitResult::Skipped, "以前已按这一行设置，参数相同，没有再写");
@@ -122,22 +110,19 @@ std::optional<LogEntry> UnitProvisioner::Provision(std::stop_token stop) {
 // Not stopped half-way: the log is to say what the unit holds.
 LogEntry UnitProvisioner::WriteAndVerify(const UnitRow& row) {
   ParameterBlock sent = row.block;
-  const std::string frame = BuildParameterFrame(sent);
+  const ExchangeRequest write = WriteParametersRequest(sent, timeout_);
   step_(UnitName(unit_.unit) + " 第 " + std::to_string(row.line) + " 行：写入参数");
-  const PortChannel::Outcome written =
-      channel_.Ask(frame, Limit(frame.size(), kShortReplySize), HasSettingsAnswer);
-  if (written != PortChannel::Outcome::Answered)
-    return EndedUnfinished(written, "写入参数（不知道单元是否已保存）");
-  if (*channel_.report().settings_answer != kSetOkMessage)
-    return Ended(UnitResult::Rejected, *channel_.report().settings_answer);
+  const ExchangeResult written = channel_.Ask(write);
+  if (!written.answered()) return EndedUnanswered(written, "写入参数（不知道单元是否已保存）");
+  if (written.outcome == ExchangeOutcome::Refused)
+    return Ended(UnitResult::Rejected, TextOfAnswer(Acknowledgement::Refused));
 
   step_(UnitName(unit_.unit) + " 第 " + std::to_string(row.line) + " 行：读回核对");
-  const PortChannel::Outcome verified = ReadBlock({});
-  if (verified != PortChannel::Outcome::Answered)
-    return EndedUnfinished(verified, "写入成功后读回参数");
-  if (*channel_.report().block != sent)
-    return Ended(UnitResult::Mismatch, DescribeDifference(sent, *channel_.report().block));
-  return Ended(UnitResult::Ok, std::string(kSetOkMessage) + " 读回的参数与写入的相同");
+  const ExchangeResult verified = ReadBlock({});
+  if (!verified.answered()) return EndedUnanswered(verified, "写入成功后读回参数");
+  const ParameterBlock& read_back = verified.block()->block;
+  if (read_back != sent) return Ended(UnitResult::Mismatch, DescribeDifference(sent, read_back));
+  return Ended(UnitResult::Ok, TextOfAnswer(Acknowledgement::Stored) + " 读回的参数与写入的相同");
 }
 
 }  // namespace dtu

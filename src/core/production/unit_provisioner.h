@@ -7,12 +7,24 @@
 #include <string>
 #include <string_view>
 
+#include "core/block/parameter_block.h"
+#include "core/device/unit_identity.h"
 #include "core/production/port_channel.h"
 #include "core/production/provision_log.h"
 #include "core/production/row_assigner.h"
 #include "core/production/unit_result.h"
 
 namespace dtu {
+
+// What a unit reported about itself during one exchange, and the block it sent (intact or not).
+struct UnitReport {
+  UnitIdentity unit;
+  std::string firmware;
+  std::string signal;  // the text after "RSSI:"
+  std::optional<ParameterBlock> block;
+};
+
+UnitReport ReportOf(const ExchangeResult& result);
 
 // The steps that provision the one unit on a port: read its status and block, pick its row,
 // apply the row to the template (done when the table was loaded), write, read back and compare
@@ -22,8 +34,7 @@ class UnitProvisioner {
  public:
   using StepReport = std::function<void(std::string_view)>;
 
-  // `timeout` is how long the unit may take to answer, on top of the time the line needs to
-  // carry the command and the answer.
+  // `timeout` is the reply limit of the exchanges' time rule (ReplyTiming).
   UnitProvisioner(PortChannel& channel, RowAssigner& rows, std::chrono::milliseconds timeout,
                   StepReport step);
 
@@ -32,10 +43,9 @@ class UnitProvisioner {
   std::optional<LogEntry> Provision(std::stop_token stop);
 
  private:
-  std::chrono::milliseconds Limit(std::size_t sent, std::size_t answer) const;
-  PortChannel::Outcome ReadBlock(std::stop_token stop);
+  ExchangeResult ReadBlock(std::stop_token stop);
   LogEntry Ended(UnitResult result, std::string message) const;
-  LogEntry EndedUnfinished(PortChannel::Outcome outcome, std::string_view what) const;
+  LogEntry EndedUnanswered(const ExchangeResult& result, std::string_view what) const;
   LogEntry WriteAndVerify(const UnitRow& row);
 
   PortChannel& channel_;
@@ -45,6 +55,7 @@ class UnitProvisioner {
   // What the unit reported when it was first read, and the row it got.
   UnitReport unit_;
   int row_line_ = 0;
+  std::string row_key_;
 };
 
 // Where two blocks first differ and how many bytes differ, for the mismatch message.

@@ -6,13 +6,15 @@
 namespace dtu {
 namespace {
 
-constexpr std::array<std::pair<UnitResult, std::string_view>, 6> kNames{{
+constexpr std::array<std::pair<UnitResult, std::string_view>, 8> kNames{{
     {UnitResult::Ok, "ok"},
     {UnitResult::Skipped, "skipped"},
     {UnitResult::Rejected, "rejected"},
     {UnitResult::Mismatch, "mismatch"},
     {UnitResult::NoAnswer, "no-answer"},
     {UnitResult::Vanished, "vanished"},
+    {UnitResult::NoRow, "no-row"},
+    {UnitResult::Unidentified, "unidentified"},
 }};
 
 }  // namespace

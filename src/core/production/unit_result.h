@@ -10,12 +10,14 @@ namespace dtu {
 
 // How the provisioning of one unit ended, as the log names it.
 enum class UnitResult {
-  Ok,        // written, read back and found equal
-  Skipped,   // nothing written: done before, or no row for the unit
-  Rejected,  // the unit answered the parameter frame "$$$ChkErr\r"
-  Mismatch,  // the block read back differs from the one written
-  NoAnswer,  // the unit stopped answering within the time limit
-  Vanished,  // the port vanished
+  Ok,            // written, read back and found equal
+  Skipped,       // nothing written: done with this row before, and holding it already
+  Rejected,      // the unit answered the parameter frame "$$$ChkErr\r"
+  Mismatch,      // the block read back differs from the one written
+  NoAnswer,      // the unit stopped answering within the time limit
+  Vanished,      // the port vanished
+  NoRow,         // nothing written: the table has no row for the unit (ran out, or no gsn)
+  Unidentified,  // nothing written: the unit reported no serial, so it cannot be told apart
 };
 
 std::string_view ResultName(UnitResult result);

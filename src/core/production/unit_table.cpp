@@ -1,11 +1,13 @@
 #include "core/production/unit_table.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
 #include "core/block/block_layout.h"
 #include "core/block/parameter_text.h"
 #include "core/editing/page_rules.h"
+#include "core/production/row_identity.h"
 #include "core/text/csv_reader.h"
 
 namespace dtu {
@@ -66,6 +68,19 @@ std::string ReadRow(const CsvRecord& record, const std::vector<std::string>& nam
   return {};
 }
 
+// Keys for the rows: the gsn, or the values with their count among equal rows.
+void GiveKeys(std::vector<UnitRow>& rows) {
+  std::map<std::string, int> seen;
+  for (UnitRow& row : rows) {
+    if (!row.gsn.empty()) {
+      row.key = KeyedRowKey(row.gsn);
+      continue;
+    }
+    const std::string values = FileOrderRowKey(row.assignments, 1);
+    row.key = FileOrderRowKey(row.assignments, ++seen[values]);
+  }
+}
+
 UnitTable Refused(std::string error) {
   UnitTable table;
   table.error = std::move(error);
@@ -94,7 +109,14 @@ UnitTable LoadUnitTable(std::string_view csv, const ParameterBlock& template_blo
       return Refused(AtLine(
           record.line, "gsn " + gsn + " 已在第 " + std::to_string(earlier->second) + " 行给出"));
   }
+  GiveKeys(table.rows);
+  table.fingerprint = TableFingerprint(csv);
+  table.template_fingerprint = TemplateFingerprint(template_block);
   return table;
+}
+
+bool UnitTable::in_file_order() const {
+  return std::ranges::all_of(rows, [](const UnitRow& row) { return row.gsn.empty(); });
 }
 
 }  // namespace dtu

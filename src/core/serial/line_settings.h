@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
+
 namespace dtu {
 
 // A port's line settings, independent of the platform's own record. Flow control is always
@@ -11,8 +14,16 @@ struct LineSettings {
   int stop_bits = 1;  // 1 or 2
   bool rts_asserted = false;
 
+  // The bits one character takes on the line: the start bit, the data bits, the parity bit if
+  // any and the stop bits.
+  int bits_per_character() const { return 1 + data_bits + (parity == 'N' ? 0 : 1) + stop_bits; }
+
   bool operator==(const LineSettings&) const = default;
 };
+
+// How long the line needs to carry `bytes` characters, rounded up to the millisecond; nothing
+// for a line without a rate.
+std::chrono::milliseconds LineTime(const LineSettings& line, std::size_t bytes);
 
 bool IsSupportedBaudRate(int baud_rate);
 

@@ -2,12 +2,10 @@
 
 #include <utility>
 
-#include "core/serial/port_error_report.h"
-
 namespace dtu {
 
-NotificationHandover::NotificationHandover(PortOwner& owner, UserMessages& messages, int port)
-    : owner_(owner), messages_(messages), port_(port) {}
+NotificationHandover::NotificationHandover(PortOwner& owner, int port)
+    : owner_(owner), port_(port) {}
 
 bool NotificationHandover::Deliver(Batch batch) {
   {
@@ -44,17 +42,14 @@ void NotificationHandover::Dispatch() {
 
 // Before each notification: a handler may have stopped the engine (closed the port).
 void NotificationHandover::Handle(const Batch& batch) {
-  if (!batch.report.empty()) {
-    messages_.Show(MessageKind::Error, batch.report, kPortErrorCaption);
-    return;
-  }
-  for (const PortMessage event : batch.events) {
+  for (PortNotification notice : batch.notices) {
     if (stop_.load()) return;
-    owner_.HandlePortMessage({event, 0, port_});
+    notice.port = port_;
+    owner_.HandlePortMessage(notice);
   }
   for (const std::uint8_t byte : batch.bytes) {
     if (stop_.load()) return;
-    owner_.HandlePortMessage({PortMessage::PortMsgRxChar, byte, port_});
+    owner_.HandlePortMessage({PortMessage::PortMsgRxChar, byte, port_, {}});
   }
 }
 

@@ -5,11 +5,9 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "core/serial/port_notification.h"
-#include "core/user_messages.h"
 
 namespace dtu {
 
@@ -23,26 +21,24 @@ namespace dtu {
 // Dispatch(): a Dispatch() whose handler destroys the engine finishes on the hand-over alone.
 class NotificationHandover {
  public:
-  // What one wake-up of the monitor has for the owner: the line events first, then one
-  // PortMsgRxChar per byte; or, when `report` is not empty, only an error report to show.
+  // What one wake-up of the monitor has for the owner: the line events, a failure or the end of
+  // the port first, then one PortMsgRxChar per byte.
   struct Batch {
-    std::vector<PortMessage> events;
+    std::vector<PortNotification> notices;
     std::vector<std::uint8_t> bytes;
-    std::string report;
 
-    bool empty() const { return events.empty() && bytes.empty() && report.empty(); }
+    bool empty() const { return notices.empty() && bytes.empty(); }
   };
 
   // `port` is the port number every notification carries.
-  NotificationHandover(PortOwner& owner, UserMessages& messages, int port);
+  NotificationHandover(PortOwner& owner, int port);
 
   // Monitor thread: offers `batch` to the owner and waits until all of it has been handled.
   // Returns false, the batch undelivered or its handling cut short, once a stop was requested.
   bool Deliver(Batch batch);
 
-  // Owner's thread: hands the waiting batch, if any, to the owner one notification at a time
-  // (reports go to the user messages). Calls made while a batch is being handled (from inside
-  // a handler) find nothing to do.
+  // Owner's thread: hands the waiting batch, if any, to the owner one notification at a time.
+  // Calls made while a batch is being handled (from inside a handler) find nothing to do.
   void Dispatch();
 
   // Any thread: ends the current and every later Deliver(), and the handling of a batch after
@@ -53,7 +49,6 @@ class NotificationHandover {
   void Handle(const Batch& batch);
 
   PortOwner& owner_;
-  UserMessages& messages_;
   const int port_;
   std::mutex mutex_;
   std::condition_variable handled_;

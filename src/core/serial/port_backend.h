@@ -9,21 +9,13 @@
 #include <string_view>
 
 #include "core/serial/line_settings.h"
+#include "core/serial/port_failure.h"
 
 namespace dtu {
 
 // What ended a wait of the monitor. When several wake-ups are ready at once the first of
 // Shutdown, Comm (port input or line events), Write wins. Hangup: the port vanished.
 enum class PortWakeup { Shutdown, Comm, Write, Hangup, Failed, Spurious };
-
-// A failed call of the system: its errno and its name as this system knows it ("read()",
-// "tcsetattr()"), for the report that tells the user what failed. error 0: nothing failed.
-struct PortFailure {
-  int error = 0;
-  std::string_view call;
-
-  explicit operator bool() const { return error != 0; }
-};
 
 struct PortWaitResult {
   PortWakeup wakeup = PortWakeup::Spurious;

@@ -22,26 +22,6 @@ std::size_t TrailingDigitsStart(std::string_view name) {
   return start;
 }
 
-bool HasBoundDriver(const fs::path& entry) {
-  std::error_code error;
-  return fs::exists(entry / "device" / "driver", error);
-}
-
-bool IsLegacy8250Name(std::string_view name) {
-  return name.size() > 4 && name.substr(0, 4) == "ttyS" && TrailingDigitsStart(name) == 4;
-}
-
-bool ReportsUartPresent(const fs::path& entry) {
-  std::ifstream type_file(entry / "type");
-  int type = 0;
-  return static_cast<bool>(type_file >> type) && type != 0;
-}
-
-bool IsSerialPort(const fs::path& entry, std::string_view name) {
-  if (!HasBoundDriver(entry)) return false;
-  return !IsLegacy8250Name(name) || ReportsUartPresent(entry);
-}
-
 // Compares two runs of decimal digits by value, whatever their length.
 int CompareNumbers(std::string_view a, std::string_view b) {
   const auto significant = [](std::string_view digits) {
@@ -54,20 +34,46 @@ int CompareNumbers(std::string_view a, std::string_view b) {
   return a.compare(b);
 }
 
-bool NaturalLess(const std::string& a, const std::string& b) {
+}  // namespace
+
+bool IsLegacy8250Name(std::string_view name) {
+  return name.size() > 4 && name.substr(0, 4) == "ttyS" && TrailingDigitsStart(name) == 4;
+}
+
+bool ReportsUart(std::string_view type) {
+  int number = 0;
+  const auto [end, status] = std::from_chars(type.data(), type.data() + type.size(), number);
+  return status == std::errc() && end != type.data() && number != 0;
+}
+
+bool NaturalPortOrder(std::string_view a, std::string_view b) {
   const std::size_t a_split = TrailingDigitsStart(a);
   const std::size_t b_split = TrailingDigitsStart(b);
-  const std::string_view a_view(a);
-  const std::string_view b_view(b);
-  if (const int prefix = a_view.substr(0, a_split).compare(b_view.substr(0, b_split));
-      prefix != 0) {
+  if (const int prefix = a.substr(0, a_split).compare(b.substr(0, b_split)); prefix != 0) {
     return prefix < 0;
   }
-  if (const int number = CompareNumbers(a_view.substr(a_split), b_view.substr(b_split));
-      number != 0) {
+  if (const int number = CompareNumbers(a.substr(a_split), b.substr(b_split)); number != 0) {
     return number < 0;
   }
   return a < b;
+}
+
+namespace {
+
+bool HasBoundDriver(const fs::path& entry) {
+  std::error_code error;
+  return fs::exists(entry / "device" / "driver", error);
+}
+
+bool ReportsUartPresent(const fs::path& entry) {
+  std::ifstream type_file(entry / "type");
+  std::string type;
+  return static_cast<bool>(type_file >> type) && ReportsUart(type);
+}
+
+bool IsSerialPort(const fs::path& entry, std::string_view name) {
+  if (!HasBoundDriver(entry)) return false;
+  return !IsLegacy8250Name(name) || ReportsUartPresent(entry);
 }
 
 }  // namespace
@@ -80,7 +86,7 @@ std::vector<std::string> ListSerialPorts(const fs::path& sysfs_tty_root) {
     const std::string name = it->path().filename().string();
     if (IsSerialPort(it->path(), name)) names.push_back(name);
   }
-  std::sort(names.begin(), names.end(), NaturalLess);
+  std::sort(names.begin(), names.end(), NaturalPortOrder);
   for (std::string& name : names) name.insert(0, "/dev/");
   return names;
 }

@@ -20,6 +20,18 @@ inline const std::filesystem::path kSysfsTtyRoot = "/sys/class/tty";
 std::vector<std::string> ListSerialPorts(
     const std::filesystem::path& sysfs_tty_root = kSysfsTtyRoot);
 
+// The natural order of port names: by the name before the trailing number, then by that number
+// (ttyS2 before ttyS10).
+bool NaturalPortOrder(std::string_view a, std::string_view b);
+
+// Whether `name` is a slot of the legacy 8250 driver ("ttyS<n>"), which binds every slot it has,
+// hardware or not.
+bool IsLegacy8250Name(std::string_view name);
+
+// Whether a legacy slot's "type" attribute names a port type: a number other than 0 (0 means
+// that no UART was found there).
+bool ReportsUart(std::string_view type);
+
 // The port number of a device name: the decimal number at its end ("/dev/ttyUSB0" gives 0,
 // "COM3" gives 3). A name without trailing digits, or with a number too large for an int,
 // gives 0.

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/serial/port_failure.h"
+
 namespace dtu {
 
 // Port event bits of the event mask given to SerialPort::OpenPort.
@@ -20,6 +22,8 @@ enum class PortMessage {
   PortMsgRing,        // kPortEventRing
   PortMsgRxChar,      // one received byte
   PortMsgEventChar,   // kPortEventRxFlag
+  PortMsgWritten,     // a text has been written (only with PortWatch::announce_writes)
+  PortMsgFailure,     // a call on the port failed; the engine goes on
   PortMsgGone,        // the port vanished or stopped working; the monitor has ended
 };
 
@@ -27,6 +31,8 @@ struct PortNotification {
   PortMessage message = PortMessage::PortMsgRxChar;
   std::uint8_t byte = 0;  // the received byte for PortMsgRxChar, otherwise 0
   int port = 0;           // the port number of the engine that sent it
+  // For PortMsgFailure the call that failed; for PortMsgGone the failure that ended the port.
+  PortFailure failure;
 };
 
 // The receiver of a port's notifications.

@@ -63,33 +63,45 @@ PortOpenFailure PortOpenError::kind() const {
       return PortOpenFailure::Missing;
     case EBUSY:
       return PortOpenFailure::Busy;
+    case EACCES:
+    case EPERM:
+      return PortOpenFailure::NoPermission;
+    case ENOTTY:
+      return PortOpenFailure::NotATerminal;
     default:
       return PortOpenFailure::Other;
   }
 }
 
-SerialPort::SerialPort(UserMessages& messages) : SerialPort(messages, nullptr) {}
+SerialPort::SerialPort() : SerialPort(nullptr) {}
 
-SerialPort::SerialPort(UserMessages& messages, std::unique_ptr<PortBackend> backend)
-    : messages_(messages), backend_(backend ? std::move(backend) : MakePlatformPortBackend()) {}
+SerialPort::SerialPort(std::unique_ptr<PortBackend> backend)
+    : backend_(backend ? std::move(backend) : MakePlatformPortBackend()) {}
 
 SerialPort::~SerialPort() {
+  ClosePort();
+}
+
+void SerialPort::ClosePort() {
   StopMonitor();
   std::lock_guard lock(io_mutex_);
   backend_->Close();
+  open_ = false;
 }
 
-bool SerialPort::OpenPort(PortOwner& owner, std::string_view device, int baud_rate, char parity,
-                          int data_bits, int stop_bits, std::uint32_t event_mask,
-                          int write_buffer_size) {
+bool SerialPort::OpenPort(PortOwner& owner, std::string_view device, const LineSettings& line,
+                          const PortWatch& watch) {
   StopMonitor();
 
   owner_ = &owner;
   port_number_ = PortNumberFromName(device);
   device_ = device;
-  event_mask_ = event_mask;
-  max_text_size_ = write_buffer_size > 0 ? static_cast<std::size_t>(write_buffer_size) - 1 : 0;
+  event_mask_ = watch.event_mask;
+  announce_writes_ = watch.announce_writes;
+  max_text_size_ =
+      watch.write_buffer_size > 0 ? static_cast<std::size_t>(watch.write_buffer_size) - 1 : 0;
   open_error_ = {};
+  setup_failure_ = {};
   {
     std::lock_guard lock(text_mutex_);
     pending_text_.clear();
@@ -106,24 +118,26 @@ bool SerialPort::OpenPort(PortOwner& owner, std::string_view device, int baud_ra
     return false;
   }
   open_ = true;
-  Configure({baud_rate, parity, data_bits, stop_bits, true});
+  LineSettings asserted = line;
+  asserted.rts_asserted = true;
+  setup_failure_ = Configure(asserted);
   backend_->Purge();
   return true;
 }
 
-// A line the port cannot take is reported; the port stays open as it was.
-void SerialPort::Configure(const LineSettings& settings) {
+// A line the port cannot take leaves the port open as it was.
+PortFailure SerialPort::Configure(const LineSettings& settings) {
   backend_->SetTimeouts(kPortTimeout);
   backend_->SetEventMask(event_mask_);
-  if (const PortFailure failure = backend_->ApplyLineSettings(settings)) ReportError(failure);
+  return backend_->ApplyLineSettings(settings);
 }
 
-void SerialPort::ReportError(const PortFailure& failure) {
-  messages_.Show(MessageKind::Error, Report(failure), kPortErrorCaption);
+std::string SerialPort::DescribeFailure(const PortFailure& failure) const {
+  return FormatPortErrorReport(failure.call, ErrorText(failure.error), device_);
 }
 
-std::string SerialPort::Report(const PortFailure& failure) const {
-  return FormatPortErrorReport(failure.call, backend_->ErrorText(failure.error), device_);
+std::string SerialPort::ErrorText(int code) const {
+  return backend_->ErrorText(code);
 }
 
 bool SerialPort::StartMonitor() {
@@ -132,7 +146,7 @@ bool SerialPort::StartMonitor() {
   StopMonitor();  // one that ended by itself
 
   // Set before the thread starts: an owner may dispatch from the monitor thread.
-  handover_ = std::make_shared<NotificationHandover>(*owner_, messages_, port_number_);
+  handover_ = std::make_shared<NotificationHandover>(*owner_, port_number_);
   std::promise<void> started;
   std::future<void> running = started.get_future();
   try {
@@ -215,7 +229,7 @@ void SerialPort::MonitorThread(NotificationHandover& handover) {
 SerialPort::Flow SerialPort::OnCommWakeup(NotificationHandover& handover, FailureCount& failures) {
   NotificationHandover::Batch batch;
   for (const auto& [bit, message] : kLineEvents) {
-    if ((event_mask_ & bit) != 0) batch.events.push_back(message);
+    if ((event_mask_ & bit) != 0) batch.notices.push_back({message, 0, 0, {}});
   }
   if ((event_mask_ & kPortEventRxChar) == 0) {
     if (!batch.empty() && !handover.Deliver(std::move(batch))) return Flow::Stop;
@@ -263,32 +277,31 @@ SerialPort::Flow SerialPort::WritePending(NotificationHandover& handover) {
     written = backend_->Write(text);
   }
   // A write cut short by a time-out is not an error; a failed one is reported, not retried.
-  if (!written.failure) return Flow::Continue;
+  if (!written.failure)
+    return !announce_writes_ || Notify(handover, PortMessage::PortMsgWritten, {}) ? Flow::Continue
+                                                                                  : Flow::Stop;
   if (MeansPortGone(written.failure.error)) return EndAsGone(handover, written.failure);
-  return ReportFromMonitor(handover, written.failure) ? Flow::Continue : Flow::Stop;
+  return Notify(handover, PortMessage::PortMsgFailure, written.failure) ? Flow::Continue
+                                                                        : Flow::Stop;
 }
 
 SerialPort::Flow SerialPort::OnFailure(NotificationHandover& handover, FailureCount& failures,
                                        const PortFailure& failure) {
   if (MeansPortGone(failure.error)) return EndAsGone(handover, failure);
-  if (failures.Add() && !ReportFromMonitor(handover, failure)) return Flow::Stop;
+  if (failures.Add() && !Notify(handover, PortMessage::PortMsgFailure, failure)) return Flow::Stop;
   if (!failures.Exhausted()) return Flow::Continue;
-  Notify(handover, PortMessage::PortMsgGone);
-  return Flow::Stop;
+  return EndAsGone(handover, failure);
 }
 
-// One report, then the owner learns that the port is gone, and the monitor ends.
+// The owner learns that the port is gone and why, and the monitor ends.
 SerialPort::Flow SerialPort::EndAsGone(NotificationHandover& handover, const PortFailure& failure) {
-  if (ReportFromMonitor(handover, failure)) Notify(handover, PortMessage::PortMsgGone);
+  Notify(handover, PortMessage::PortMsgGone, failure);
   return Flow::Stop;
 }
 
-bool SerialPort::Notify(NotificationHandover& handover, PortMessage message) {
-  return handover.Deliver({{message}, {}, {}});
-}
-
-bool SerialPort::ReportFromMonitor(NotificationHandover& handover, const PortFailure& failure) {
-  return handover.Deliver({{}, {}, Report(failure)});
+bool SerialPort::Notify(NotificationHandover& handover, PortMessage message,
+                        const PortFailure& failure) {
+  return handover.Deliver({{{message, 0, 0, failure}}, {}});
 }
 
 }  // namespace dtu

@@ -11,9 +11,8 @@
 //   owner.NotificationPending() once and then waits until the owner's thread has handled all
 //   of it: the owner calls DispatchPending() on its own thread, which calls
 //   owner.HandlePortMessage() once per notification, one byte each, in order, each call
-//   returning before the next is made (or shows an error report raised on the monitor thread
-//   through UserMessages). Only then is more input read, so the engine never holds more than
-//   one batch that the owner has not seen. A DispatchPending() from inside a handler finds
+//   returning before the next is made. Only then is more input read, so the engine never holds more
+//   than one batch that the owner has not seen. A DispatchPending() from inside a handler finds
 //   nothing to do; the batch goes on when the handler returns. An owner without a thread of
 //   its own may call DispatchPending() from inside NotificationPending().
 // - A write is carried out when the monitor wakes for it, or after a batch when a text is
@@ -26,8 +25,11 @@
 //   owner's thread at any time, also from inside HandlePortMessage(). It must not happen on the
 //   monitor thread.
 // - DispatchPending() with nothing waiting does nothing.
-// - A port that vanishes (or keeps failing) is reported once; the owner then receives
-//   PortMsgGone and the monitor ends. The owner destroys the engine when it likes.
+// - Failures are typed, never shown by the engine: a call that fails on the monitor thread
+//   reaches the owner as PortMsgFailure (once per run of failures; the engine goes on), a port
+//   that vanishes (or keeps failing) as one PortMsgGone carrying the failure that ended it, after
+//   which the monitor ends. DescribeFailure() words either as the engine's report. The owner
+//   closes or destroys the engine when it likes.
 
 #include <atomic>
 #include <cstdint>
@@ -37,9 +39,9 @@
 #include <string_view>
 #include <thread>
 
+#include "core/serial/line_settings.h"
 #include "core/serial/port_backend.h"
 #include "core/serial/port_notification.h"
-#include "core/user_messages.h"
 
 namespace dtu {
 
@@ -47,9 +49,11 @@ class NotificationHandover;
 
 // Why a port could not be opened.
 enum class PortOpenFailure {
-  None,     // it was opened
-  Missing,  // no such device (ENOENT)
-  Busy,     // another program holds it (EBUSY)
+  None,          // it was opened
+  Missing,       // no such device (ENOENT)
+  Busy,          // another program holds it (EBUSY)
+  NoPermission,  // the user may not open it (EACCES, EPERM)
+  NotATerminal,  // it is no serial port (ENOTTY)
   Other,
 };
 
@@ -60,23 +64,35 @@ struct PortOpenError {
   PortOpenFailure kind() const;
 };
 
+// How the engine watches an open port: the port events that wake the monitor, the write
+// buffer, which cuts a text sent to write_buffer_size - 1 bytes, and whether the owner hears
+// PortMsgWritten after each write. Input is purged before every write, so every byte the owner
+// receives after PortMsgWritten arrived after the text was sent.
+struct PortWatch {
+  std::uint32_t event_mask = kPortEventRxChar;
+  int write_buffer_size = 4096;
+  bool announce_writes = false;
+};
+
 class SerialPort {
  public:
-  // Configuration failures are reported through `messages`, which must outlive the engine.
-  explicit SerialPort(UserMessages& messages);
-  SerialPort(UserMessages& messages, std::unique_ptr<PortBackend> backend);
+  // The platform's port, or the given backend.
+  SerialPort();
+  explicit SerialPort(std::unique_ptr<PortBackend> backend);
   virtual ~SerialPort();
   SerialPort(const SerialPort&) = delete;
   SerialPort& operator=(const SerialPort&) = delete;
 
-  // Opens and configures `device` (e.g. "/dev/ttyUSB0"); the port number of every
-  // notification is the number at the end of that name, reports name the device. Parity is
-  // 'N', 'O' or 'E'. A text sent later is cut to write_buffer_size - 1 bytes. Stops a monitor still
-  // running from an earlier open first. Returns false, showing nothing, when the device
-  // cannot be opened (see open_error()); a later configuration step that fails is reported
-  // to the user and the port stays open with true returned.
-  bool OpenPort(PortOwner& owner, std::string_view device, int baud_rate, char parity,
-                int data_bits, int stop_bits, std::uint32_t event_mask, int write_buffer_size);
+  // Opens `device` (e.g. "/dev/ttyUSB0") and puts `line` on it; the port number of every
+  // notification is the number at the end of that name, reports name the device. RTS is
+  // asserted while the port is open. Stops a monitor still running from an earlier open first.
+  // Returns false when the device cannot be opened (see open_error()); a later configuration
+  // step that fails leaves the port open with true returned and setup_failure() set.
+  bool OpenPort(PortOwner& owner, std::string_view device, const LineSettings& line,
+                const PortWatch& watch = {});
+
+  // Stops the monitor and closes the port; nothing when none is open.
+  void ClosePort();
 
   // Starts the monitor thread; true once it runs. False when no port is open or the thread
   // could not be created. Input that arrived before it runs is discarded.
@@ -91,7 +107,15 @@ class SerialPort {
   void DispatchPending();
 
   const PortOpenError& open_error() const { return open_error_; }
-  // True from a successful OpenPort until destruction (also after PortMsgGone).
+  // The configuration step of the last OpenPort that failed; none when the line was set up.
+  const PortFailure& setup_failure() const { return setup_failure_; }
+
+  // The engine's report of a failure, as the user is shown it:
+  // "WARNING:  <call> Failed with the following error: \n<system text>\nPort: <device>\n".
+  std::string DescribeFailure(const PortFailure& failure) const;
+  // The system's text for an errno value ("Input/output error").
+  std::string ErrorText(int code) const;
+  // True from a successful OpenPort until ClosePort or destruction (also after PortMsgGone).
   bool IsOpen() const { return open_; }
   // True while the monitor thread runs (it also ends by itself when the port vanishes).
   bool IsMonitoring() const { return alive_.load(); }
@@ -102,8 +126,7 @@ class SerialPort {
   class FailureCount;
 
   void StopMonitor();
-  void ReportError(const PortFailure& failure);
-  void Configure(const LineSettings& settings);
+  PortFailure Configure(const LineSettings& settings);
 
   void MonitorThread(NotificationHandover& handover);
   Flow OnCommWakeup(NotificationHandover& handover, FailureCount& failures);
@@ -112,11 +135,8 @@ class SerialPort {
   Flow OnFailure(NotificationHandover& handover, FailureCount& failures,
                  const PortFailure& failure);
   Flow EndAsGone(NotificationHandover& handover, const PortFailure& failure);
-  bool Notify(NotificationHandover& handover, PortMessage message);
-  bool ReportFromMonitor(NotificationHandover& handover, const PortFailure& failure);
-  std::string Report(const PortFailure& failure) const;
+  bool Notify(NotificationHandover& handover, PortMessage message, const PortFailure& failure);
 
-  UserMessages& messages_;
   std::unique_ptr<PortBackend> backend_;
   std::mutex io_mutex_;  // held around the port's input and output calls
   std::atomic<bool> alive_{false};
@@ -127,8 +147,10 @@ class SerialPort {
   std::string device_;
   std::uint32_t event_mask_ = 0;
   std::size_t max_text_size_ = 0;
+  bool announce_writes_ = false;
   bool open_ = false;
   PortOpenError open_error_;
+  PortFailure setup_failure_;
 
   std::mutex text_mutex_;
   std::string pending_text_;  // guarded by text_mutex_; empty: nothing to write

@@ -1,6 +1,7 @@
 #include "gui/pages/editor_page.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -21,9 +24,11 @@
 #include <set>
 
 #include "core/editing/control_tooltips.h"
+#include "core/editing/entry_checks.h"
+#include "core/editing/field_codec.h"
 #include "core/editing/field_rules.h"
+#include "core/editing/page_rules.h"
 #include "gui/pages/entry_validator.h"
-#include "gui/pages/page_exchange.h"
 #include "gui/platform/qt_text.h"
 
 namespace dtu {
@@ -61,6 +66,25 @@ constexpr int kUnitValueRole = Qt::UserRole + 1;
 void RemoveUnitValueEntries(QComboBox& list) {
   for (int i = list.count() - 1; i >= 0; --i)
     if (list.itemData(i, kUnitValueRole).isValid()) list.removeItem(i);
+}
+
+// How long the typing may pause before a field's message is shown: long enough for a key
+// sequence typed at speed, short enough to be read as the answer to it.
+constexpr int kTypingPauseMs = 700;
+
+// Whether the form of a row takes digits only (the device number switches with its protocol).
+bool TakesDigitsOnly(const FieldEntry* row) {
+  return row != nullptr &&
+         (row->form == FieldForm::Decimal || row->form == FieldForm::DeviceNumber);
+}
+
+// The width a list needs to show `text` whole in its box, arrow and frame included.
+int WidthShowing(const QComboBox& list, const QString& text) {
+  QStyleOptionComboBox option;
+  option.initFrom(&list);
+  option.editable = list.isEditable();
+  const QSize contents(list.fontMetrics().horizontalAdvance(text), list.fontMetrics().height());
+  return list.style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, &list).width();
 }
 
 // A short number (a port, a count) needs room for about seven digits.
@@ -122,15 +146,18 @@ class PageLayout {
 }  // namespace
 
 EditorPage::EditorPage(const PageTable& item, UserMessages& messages, QWidget* parent)
-    : QWidget(parent), messages_(messages), limits_(item.limits.begin(), item.limits.end()) {
-  Build(item);
+    : QWidget(parent), table_(item), messages_(messages) {
+  typing_pause_.setSingleShot(true);
+  typing_pause_.setInterval(kTypingPauseMs);
+  connect(&typing_pause_, &QTimer::timeout, this, [this] { ShowWaitingMessages(); });
+  Build();
 }
 
 EditorPage::~EditorPage() = default;
 
-void EditorPage::Build(const PageTable& item) {
+void EditorPage::Build() {
   PageLayout layout;
-  for (const ControlEntry& entry : item.controls) {
+  for (const ControlEntry& entry : table_.controls) {
     const int container = entry.cell.container;
     if (!layout.Knows(container))
       qFatal("editor page: control %d placed in unknown group %d", entry.id, container);
@@ -146,8 +173,8 @@ void EditorPage::Build(const PageTable& item) {
     if (control(buddy) == nullptr) qFatal("editor page: label names unknown control %d", buddy);
     label_widget->setBuddy(control(buddy));
   }
-  ApplyTooltips(item);
-  ConnectFieldChecks(item);
+  ApplyTooltips();
+  ConnectFieldChecks();
 }
 
 QWidget* EditorPage::CreateControl(const ControlEntry& item, QWidget* container) {
@@ -164,8 +191,9 @@ QWidget* EditorPage::CreateControl(const ControlEntry& item, QWidget* container)
       widget = new QLabel(text, container);
       break;
     case ControlKind::Edit: {
-      auto* line = new QLineEdit(container);
-      if (item.flags & kDigitsOnly) SetEntryRule(*line, &IsDecimalDigits);
+      auto* line = new QLineEdit(FromUtf8(item.initial), container);
+      if ((item.flags & kDigitsOnly) || TakesDigitsOnly(FieldOf(table_.fields, item.id)))
+        SetEntryRule(*line, &IsDecimalDigits);
       line->setReadOnly((item.flags & kReadOnly) != 0);
       if (item.flags & kCentred) line->setAlignment(Qt::AlignCenter);
       if (item.flags & kNarrow) MakeNarrow(*line);
@@ -197,42 +225,43 @@ void EditorPage::Register(int id, QWidget* widget) {
   if (id > 0) widget->setObjectName(QString::number(id));
 }
 
-void EditorPage::ApplyTooltips(const PageTable& item) {
-  for (const TooltipEntry& tip : item.tooltips)
+void EditorPage::ApplyTooltips() {
+  for (const TooltipEntry& tip : table_.tooltips)
     if (control(tip.id) == nullptr) qFatal("editor page: tooltip for unknown control %d", tip.id);
   for (const auto& [id, widget] : controls_) {
-    const std::optional<std::string> tip = ControlTooltip(item, id);
+    const std::optional<std::string> tip = ControlTooltip(table_, id);
     if (!tip) continue;
     widget->setToolTip(TooltipText(*tip));
     widget->installEventFilter(this);
   }
 }
 
-void EditorPage::ConnectFieldChecks(const PageTable& item) {
+void EditorPage::ConnectFieldChecks() {
   for (const auto& [id, widget] : controls_) {
     auto* line = qobject_cast<QLineEdit*>(widget);
     if (line == nullptr || line->isReadOnly()) continue;
-    connect(line, &QLineEdit::textChanged, this, [this, id = id] { OnTextChanged(id); });
+    line->installEventFilter(this);  // its messages wait until the user leaves it, at the latest
+    text_before_entry_[id] = line->text();
+    // A change the user makes is announced before the change itself.
+    connect(line, &QLineEdit::textEdited, this, [this, id = id] { typing_field_ = id; });
+    connect(line, &QLineEdit::textChanged, this, [this, id = id] {
+      const bool typed = typing_field_ == id;
+      typing_field_ = 0;
+      OnTextChanged(id, typed);
+    });
   }
-  for (const ControlEntry& entry : item.controls)
-    if (entry.kind == ControlKind::Edit && (entry.flags & kAddress) != 0)
-      address_fields_.push_back(entry.id);
-  for (const FieldLimit& limit : item.limits) {
-    if (edit(limit.field) == nullptr)
-      qFatal("editor page: limit for unknown field %d", limit.field);
-    if (limit.hex_box == 0) continue;
-    QCheckBox* hex_box = box(limit.hex_box);
-    if (hex_box == nullptr) qFatal("editor page: unknown hex box %d", limit.hex_box);
-    // The box's member follows the box at once, whoever changes it, so that everything that
-    // reads the member (the command length, the collection of the page) sees the current mode.
+  for (const FieldEntry& row : table_.fields) {
+    if (control(row.id) == nullptr) qFatal("editor page: field for unknown control %d", row.id);
+    if (row.Has(kCheckedOnLeaving)) watched_fields_.push_back(row.id);
+    if (row.form != FieldForm::Counted || row.partner == 0) continue;
+    QCheckBox* hex_box = box(row.partner);
+    if (hex_box == nullptr) qFatal("editor page: unknown hex box %d", row.partner);
     // While the box is checked the field takes hex digits and spaces only.
-    connect(hex_box, &QCheckBox::toggled, this,
-            [this, box_id = limit.hex_box, field = limit.field](bool checked) {
-              exchangeOneToMember(box_id);
-              SetEntryRule(*edit(field), checked ? &IsHexDumpCharacters : nullptr);
-            });
+    connect(hex_box, &QCheckBox::toggled, this, [this, field = row.id](bool checked) {
+      SetEntryRule(*edit(field), checked ? &IsHexDumpCharacters : nullptr);
+    });
     connect(hex_box, &QCheckBox::clicked, this,
-            [this, field = limit.field](bool checked) { HexDisplayToggle(checked, field); });
+            [this, field = row.id](bool checked) { HexDisplayToggle(checked, field); });
   }
 }
 
@@ -279,7 +308,11 @@ QString EditorPage::text(int id) const {
 }
 
 void EditorPage::setText(int id, const QString& text) {
-  if (QLineEdit* line = edit(id)) line->setText(text);
+  QLineEdit* line = edit(id);
+  if (line == nullptr) return;
+  line->setText(text);
+  // What the program writes is what a refused entry goes back to.
+  text_before_entry_[id] = line->text();
 }
 
 bool EditorPage::isChecked(int id) const {
@@ -291,56 +324,132 @@ void EditorPage::setChecked(int id, bool checked) {
   if (auto* button = qobject_cast<QAbstractButton*>(control(id))) button->setChecked(checked);
 }
 
-bool EditorPage::ExchangeToMembers() {
-  PageExchange dx(*this, PageExchange::Direction::ToMembers);
-  Exchange(dx);
-  return dx.ok();
+const FieldEntry* EditorPage::fieldOf(int id) const {
+  return FieldOf(table_.fields, id);
 }
 
-void EditorPage::ExchangeToControls() {
-  PageExchange dx(*this, PageExchange::Direction::ToControls);
-  Exchange(dx);
+std::optional<std::string> EditorPage::EntryCheckFailure(const FieldEntry& row) const {
+  if (!row.Has(kUnsignedEntry) && !row.Has(kByteEntry)) return std::nullopt;
+  const std::string entry = text(row.id).toStdString();
+  if (row.Has(kUnsignedEntry)) {
+    if (ParseUnsignedEntry(entry)) return std::nullopt;
+    return std::string(kEnterUnsignedMessage);
+  }
+  const auto value = ParseByteEntry(entry);
+  if (!value) return std::string(kEnterByteMessage);
+  for (const RangeRule& rule : kRangeRules)
+    if (rule.field.offset == row.field.offset && !rule.Holds(*value))
+      return EnterRangeMessage(rule.min, rule.max);
+  return std::nullopt;
 }
 
-void EditorPage::exchangeOneToMember(int id) {
-  PageExchange dx(*this, PageExchange::Direction::ToMembers, id);
-  Exchange(dx);
+int EditorPage::CheckEntries() {
+  ShowWaitingMessages();
+  for (const FieldEntry& row : table_.fields) {
+    // A unit's own value left as it came is no entry.
+    if (!changedSinceLoad(row)) continue;
+    if (const auto failure = EntryCheckFailure(row)) {
+      messages_.Show(MessageKind::Warning, *failure);
+      returnFocusTo(row.id);
+      return row.id;
+    }
+  }
+  return 0;
+}
+
+QString EditorPage::RowState(const FieldEntry& row) const {
+  switch (row.form) {
+    case FieldForm::List: {
+      const QComboBox* choices = list(row.id);
+      const auto own = unitOwnChoice(row.id);
+      return QString::number(choices->currentIndex()) + QLatin1Char(':') +
+             (own ? QString::number(*own) : QString());
+    }
+    case FieldForm::Check:
+      return QString::number(isChecked(row.id));
+    case FieldForm::Radio:
+      return QString::number(checkedRadio({row.id, row.partner}));
+    case FieldForm::DeviceNumber: {
+      // The same digits mean another number once the protocol changes the field's form.
+      const auto* rule = qobject_cast<const EntryValidator*>(edit(row.id)->validator());
+      const bool identifier = rule != nullptr && rule->rule() == &IsHexDigits;
+      return text(row.id) + QLatin1Char('\x1f') + QString::number(identifier);
+    }
+    default: {
+      const bool hex = row.form == FieldForm::Counted && row.partner != 0 && isChecked(row.partner);
+      return text(row.id) + QLatin1Char('\x1f') + QString::number(hex);
+    }
+  }
+}
+
+void EditorPage::RememberLoadedStates(const ParameterBlock& block) {
+  loaded_block_ = block;
+  loaded_states_.clear();
+  for (const FieldEntry& row : table_.fields) loaded_states_[row.id] = RowState(row);
+}
+
+bool EditorPage::changedSinceLoad(const FieldEntry& row) const {
+  const auto found = loaded_states_.find(row.id);
+  return found == loaded_states_.end() || found->second != RowState(row);
+}
+
+void EditorPage::AfterLoad(const ParameterBlock&) {}
+
+QString EditorPage::textBeforeEntry(int id) const {
+  const auto found = text_before_entry_.find(id);
+  return found == text_before_entry_.end() ? QString() : found->second;
+}
+
+void EditorPage::Tell(std::string_view message, bool typed) {
+  if (!typed) {
+    messages_.Show(MessageKind::Warning, message);
+    return;
+  }
+  // While the user types, a box would take the keys that follow: the message waits for the
+  // typing to pause, and is given once however many keys ran into it.
+  if (std::find(waiting_messages_.begin(), waiting_messages_.end(), message) ==
+      waiting_messages_.end())
+    waiting_messages_.emplace_back(message);
+  typing_pause_.start();
+}
+
+void EditorPage::ShowWaitingMessages() {
+  typing_pause_.stop();
+  const std::vector<std::string> waiting = std::move(waiting_messages_);
+  waiting_messages_.clear();
+  for (const std::string& message : waiting) messages_.Show(MessageKind::Warning, message);
 }
 
 void EditorPage::CheckFieldLength(int id, std::size_t max_bytes, bool hex) {
-  CheckField(id, max_bytes, hex);
+  CheckField(id, max_bytes, hex, false);
 }
 
-void EditorPage::CheckField(int id, std::optional<std::size_t> max_bytes, bool hex) {
+void EditorPage::CheckField(int id, std::optional<std::size_t> max_bytes, bool hex, bool typed) {
   const FieldCheck check = CheckFieldText(text(id).toStdString(), max_bytes, hex);
   // Rewriting the field raises its change notification again; that second check finds the
   // text within its limit and does nothing.
-  if (check.rewrite) setText(id, QString::fromStdString(check.text));
-  if (check.refused)
-    messages_.Show(MessageKind::Warning, UnencodableCharacterMessage(*check.refused));
-  if (check.cut) messages_.Show(MessageKind::Warning, MaxLengthMessage(*max_bytes));
+  if (check.rewrite) edit(id)->setText(QString::fromStdString(check.text));
+  if (check.refused) Tell(UnencodableCharacterMessage(*check.refused), typed);
+  if (check.cut) Tell(MaxLengthMessage(*max_bytes), typed);
 }
 
 void EditorPage::HexDisplayToggle(bool checked, int field_id) {
-  // The members first, as every click on the page does. A refused entry has shown its message;
-  // the conversion still follows the box the user has just set.
-  ExchangeToMembers();
+  // The exchange's checks first, as every click on the page runs them. A refused entry has
+  // shown its message; the conversion still follows the box the user has just set.
+  CheckEntries();
   // A dump that is not whole bytes would lose its odd digit (or read a foreign character as 0):
   // the field stays a dump until it is mended.
+  const FieldEntry* row = fieldOf(field_id);
   if (!checked && text(field_id).size() >= 2) {
     if (const auto problem = HexDumpProblem(text(field_id).toStdString())) {
       messages_.Show(MessageKind::Warning, HexDumpMessage(fieldName(field_id), *problem));
-      if (const FieldLimit* limit = limitOf(field_id)) setChecked(limit->hex_box, true);
+      if (row != nullptr) setChecked(row->partner, true);
       returnFocusTo(field_id);
       return;
     }
   }
-  if (const auto converted = HexToggledText(text(field_id).toStdString(), checked)) {
-    setText(field_id, QString::fromStdString(*converted));
-    // The member took the text before the conversion; left so, the next exchange towards the
-    // controls would write the old form back in the new mode (a dump read as plain text).
-    exchangeOneToMember(field_id);
-  }
+  if (const auto converted = HexToggledText(text(field_id).toStdString(), checked))
+    edit(field_id)->setText(QString::fromStdString(*converted));
 }
 
 void EditorPage::setFieldVisible(int id, bool visible) {
@@ -369,22 +478,32 @@ void EditorPage::showChoice(int id, std::optional<int> entry, std::uint32_t valu
   RemoveUnitValueEntries(*choices);
   if (entry) {
     choices->setCurrentIndex(*entry >= 0 && *entry < choices->count() ? *entry : -1);
+    ShowUnitOwnValueTip(*choices, std::nullopt);
     return;
   }
-  choices->addItem(FromUtf8(UnitOwnValueEntry(value)));
-  // The extra entry is longer than the list's own: the list widens to show it whole.
-  choices->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  const QString own = FromUtf8(UnitOwnValueEntry(value));
+  choices->addItem(own);
   choices->setItemData(choices->count() - 1, QVariant::fromValue(value), kUnitValueRole);
+  choices->setItemData(choices->count() - 1, own, Qt::ToolTipRole);
   choices->setCurrentIndex(choices->count() - 1);
+  // The extra entry is longer than the list's own: the list and its drop-down widen to show it
+  // whole, and the tooltip names it.
+  choices->setMinimumWidth(WidthShowing(*choices, own));
+  choices->view()->setMinimumWidth(choices->minimumWidth());
+  ShowUnitOwnValueTip(*choices, value);
 }
 
-int EditorPage::ownEntryCount(int id) const {
-  const QComboBox* choices = list(id);
-  if (choices == nullptr) return 0;
-  int count = 0;
-  for (int i = 0; i < choices->count(); ++i)
-    if (!choices->itemData(i, kUnitValueRole).isValid()) ++count;
-  return count;
+void EditorPage::ShowUnitOwnValueTip(QComboBox& list, std::optional<std::uint32_t> value) {
+  const int id = list.objectName().toInt();
+  const std::optional<std::string> tip = ControlTooltip(table_, id);
+  std::string text = tip.value_or(std::string());
+  if (value) text = UnitOwnValueTooltip(*value) + (text.empty() ? "" : "\r\n") + text;
+  list.setToolTip(TooltipText(text));
+  if (!value) {
+    list.setMinimumWidth(0);
+    list.view()->setMinimumWidth(0);
+  }
+  if (!text.empty()) list.installEventFilter(this);
 }
 
 std::optional<std::uint32_t> EditorPage::unitOwnChoice(int id) const {
@@ -396,6 +515,7 @@ std::optional<std::uint32_t> EditorPage::unitOwnChoice(int id) const {
 }
 
 std::string EditorPage::fieldName(int id) const {
+  if (const FieldEntry* row = fieldOf(id)) return EntryName(*row);
   if (const QLabel* name = labelFor(id)) return name->text().toStdString();
   for (const QWidget* w = control(id); w != nullptr; w = w->parentWidget())
     if (const auto* group = qobject_cast<const QGroupBox*>(w); group && !group->title().isEmpty())
@@ -434,9 +554,24 @@ void EditorPage::returnFocusTo(int id) {
   returning_focus_ = false;
 }
 
-void EditorPage::AfterTextChange(int) {}
+void EditorPage::AfterTextChange(int, bool) {}
 
-void EditorPage::FieldLeft(int) {}
+void EditorPage::FieldLeft(int id) {
+  const FieldEntry* row = fieldOf(id);
+  if (row == nullptr || !row->Has(kCheckedOnLeaving)) return;
+  // A refused entry has said so and holds the focus; nothing is tested or written back.
+  if (CheckEntries() != 0) return;
+  const std::optional<std::uint32_t> value = ParseUnsignedEntry(text(id).toStdString());
+  for (const RangeRule& rule : kRangeRules) {
+    if (rule.field.offset != row->field.offset || !value || rule.Holds(*value)) continue;
+    messages_.Show(MessageKind::Warning, rule.message, rule.caption);
+    // Not a value of its own: what the field held before the entry, the unit's or the last one
+    // accepted.
+    setText(id, textBeforeEntry(id));
+    return;
+  }
+  text_before_entry_[id] = text(id);
+}
 
 void EditorPage::watchLeaving(std::initializer_list<int> ids) {
   for (int id : ids) {
@@ -455,21 +590,15 @@ void EditorPage::ShowAddressMistake(int id) {
   line->setStyleSheet(mistake ? kMistakeStyle : QString());
 }
 
-void EditorPage::OnTextChanged(int id) {
-  if (std::find(address_fields_.begin(), address_fields_.end(), id) != address_fields_.end())
-    ShowAddressMistake(id);
-  if (const FieldLimit* limit = limitOf(id)) {
-    CheckFieldLength(id, limit->max_bytes, limit->hex_box != 0 && isChecked(limit->hex_box));
-  } else {
-    CheckField(id, std::nullopt, false);  // no byte limit, but only text GBK can hold
-  }
-  AfterTextChange(id);
-}
-
-const FieldLimit* EditorPage::limitOf(int id) const {
-  for (const FieldLimit& limit : limits_)
-    if (limit.field == id) return &limit;
-  return nullptr;
+void EditorPage::OnTextChanged(int id, bool typed) {
+  const FieldEntry* row = fieldOf(id);
+  if (row != nullptr && row->form == FieldForm::Address) ShowAddressMistake(id);
+  // Without a byte limit only the text GBK can hold is checked.
+  const std::optional<std::size_t> limit = row != nullptr ? ByteLimit(*row) : std::nullopt;
+  const bool hex = limit && row->partner != 0 && isChecked(row->partner);
+  CheckField(id, limit, hex, typed);
+  if (typed && typing_pause_.isActive()) typing_pause_.start();  // still typing
+  AfterTextChange(id, typed);
 }
 
 bool EditorPage::eventFilter(QObject* watched, QEvent* event) {
@@ -477,17 +606,24 @@ bool EditorPage::eventFilter(QObject* watched, QEvent* event) {
   if (widget == nullptr) return QWidget::eventFilter(watched, event);
   if (event->type() == QEvent::ToolTip && !widget->toolTip().isEmpty())
     return ShowWrappedTooltip(widget, event);
-  if (event->type() == QEvent::FocusOut && !returning_focus_) {
-    // A message box or a menu taking the focus is not the user leaving the field.
+  // A box or a menu taking the focus is not the user entering or leaving the field.
+  const auto user_move = [event] {
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+  };
+  if (event->type() == QEvent::FocusIn && user_move()) {
+    if (auto* line = qobject_cast<QLineEdit*>(widget))
+      text_before_entry_[widget->objectName().toInt()] = line->text();
+  }
+  if (event->type() == QEvent::FocusOut && user_move()) {
     const int id = widget->objectName().toInt();
     const bool is_watched =
         std::find(watched_fields_.begin(), watched_fields_.end(), id) != watched_fields_.end();
-    if (is_watched && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-      // Run once the focus has settled on its new field, so that a check that returns the focus
-      // does not fight the move in progress.
-      QTimer::singleShot(0, this, [this, id] { FieldLeft(id); });
-    }
+    // Run once the focus has settled on its new field, so that a box does not fight the move in
+    // progress and a check that returns the focus wins. What waited for the typing to pause
+    // comes first.
+    QTimer::singleShot(0, this, [this] { ShowWaitingMessages(); });
+    if (is_watched && !returning_focus_) QTimer::singleShot(0, this, [this, id] { FieldLeft(id); });
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -2,35 +2,21 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QRadioButton>
 
-#include <algorithm>
 #include <string_view>
 
+#include "core/block/block_codes.h"
+#include "core/block/parameter_block.h"
 #include "core/editing/field_rules.h"
-#include "core/editing/page_rules.h"
 #include "core/text/hex_text.h"
-#include "gui/pages/page_exchange.h"
 #include "gui/platform/qt_text.h"
 
 namespace dtu {
 namespace {
 
 using namespace gprs_id;
-
-// The checks run when the user leaves a field: the field's rule with its range, message,
-// caption and the value the field is reset to.
-struct RangeCheck {
-  int id;
-  std::uint32_t GprsMembers::*member;
-  RangeRule rule;
-};
-
-constexpr std::array kRangeChecks = std::to_array<RangeCheck>({
-    {kTcpReconnectTime, &GprsMembers::tcp_reconnect_time, page_rule::kTcpReconnectTime},
-    {kHeartbeatInterval, &GprsMembers::heartbeat_interval, page_rule::kHeartbeatInterval},
-    {kHeartbeatRetries, &GprsMembers::heartbeat_retries, page_rule::kHeartbeatRetries},
-});
 
 constexpr std::int32_t kMaxReceiveNumber = 65535;
 constexpr std::string_view kReceiveNumberMessage = "最大数值为65535！";
@@ -39,18 +25,12 @@ constexpr std::string_view kReceiveNumberMessage = "最大数值为65535！";
 
 GprsPage::GprsPage(UserMessages& messages, QWidget* parent)
     : EditorPage(kGprsPageTable, messages, parent) {
-  ExchangeToControls();
   radio(kMainAndBackup)->setChecked(true);
-  members_.ip_mode = ToByte(IpMode::MainAndBackup);
-
-  connect(radio(kMainAndBackup), &QRadioButton::clicked, this,
-          [this] { members_.ip_mode = ToByte(IpMode::MainAndBackup); });
-  connect(radio(kGroupSend), &QRadioButton::clicked, this,
-          [this] { members_.ip_mode = ToByte(IpMode::Group); });
+  list(kProtocol)->setCurrentIndex(0);  // before its choices are watched
+  // These clicks run the page's exchange checks.
   for (int id : {kDomainEnabled[0], kKxcProvidesIp})
-    connect(box(id), &QCheckBox::clicked, this, [this] { ExchangeToMembers(); });
-  watchLeaving(
-      {kPort[0], kPort[1], kPort[2], kHeartbeatInterval, kHeartbeatRetries, kTcpReconnectTime});
+    connect(box(id), &QCheckBox::clicked, this, [this] { CheckEntries(); });
+  watchLeaving({kPort[0], kPort[1], kPort[2]});
   connect(list(kProtocol), &QComboBox::currentIndexChanged, this, [this] { OnProtocolChosen(); });
 }
 
@@ -64,6 +44,13 @@ void GprsPage::ShowDeviceNumberFormFor(std::uint32_t protocol) {
   device_number_protocol_ = protocol;
   const bool identifier = ProtocolEditsDeviceId(static_cast<std::uint8_t>(protocol));
   setEntryRule(kDeviceNumber, identifier ? &IsHexDigits : &IsDecimalDigits);
+}
+
+void GprsPage::AfterLoad(const ParameterBlock& block) {
+  ShowDeviceNumberFormFor(block.protocol());
+  // These protocols have no centre number; the field stays hidden for the rest of the run, and
+  // keeps showing the block's own value, which a protocol chosen later collects.
+  if (ProtocolUsesDeviceId(block.protocol())) setFieldVisible(kCentreNumber, false);
 }
 
 // Between protocol 9 and any other the field changes its form: the same number is shown in the
@@ -83,75 +70,24 @@ void GprsPage::OnProtocolChosen() {
     messages().Show(MessageKind::Warning, DeviceNumberDroppedMessage(old_text.toStdString()));
 }
 
-void GprsPage::Exchange(PageExchange& dx) {
-  // A "16进制" box comes before its field, so that a field written from its member is checked
-  // in the mode its member says.
-  GprsMembers& m = members_;
-  dx.Text(kApn, m.apn);
-  dx.Text(kDialCode, m.dial_code);
-  dx.Text(kPppUser, m.ppp_user);
-  dx.Text(kPppPassword, m.ppp_password);
-  dx.Check(kKxcProvidesIp, m.kxc_provides_ip);
-  dx.Index(kProtocol, m.protocol);
-  dx.Text(kDeviceNumber, m.device_number);
-  dx.Text(kCentreNumber, m.centre_number);
-  dx.Byte(kReceiverCount, m.receiver_count,
-          static_cast<std::uint8_t>(page_rule::kReceiverCount.min),
-          static_cast<std::uint8_t>(page_rule::kReceiverCount.max));
-  dx.Text(kSimNumber, m.sim_number);
-  dx.Unsigned(kHeartbeatInterval, m.heartbeat_interval);
-  dx.Check(kHeartbeatTwice, m.heartbeat_twice);
-  dx.Check(kCustomPackets, m.custom_packets);
-  dx.Check(kRegisterHex, m.register_hex);
-  dx.Text(kRegisterData, m.register_data);
-  dx.Check(kHeartbeatHex, m.heartbeat_hex);
-  dx.Text(kHeartbeatData, m.heartbeat_data);
-  dx.Unsigned(kHeartbeatRetries, m.heartbeat_retries);
-  dx.Unsigned(kTcpReconnectTime, m.tcp_reconnect_time);
-  dx.Text(kIpCount, m.ip_count);
-  for (std::size_t i = 0; i < kCentreIp.size(); ++i) {
-    dx.Text(kCentreIp[i], m.centre_ip[i]);
-    dx.Unsigned(kPort[i], m.port[i]);
-  }
-  dx.Check(kFixedDns, m.fixed_dns);
-  for (std::size_t i = 0; i < kDomain.size(); ++i) {
-    dx.Text(kDomain[i], m.domain[i]);
-    dx.Check(kDomainEnabled[i], m.domain_enabled[i]);
-  }
+void GprsPage::AfterTextChange(int id, bool typed) {
+  if (id == kCentreNumber) CheckReceiveNumber(typed);
 }
 
-void GprsPage::AfterTextChange(int id) {
-  if (id == kCentreNumber) CheckReceiveNumber();
-}
-
-void GprsPage::CheckReceiveNumber() {
+void GprsPage::CheckReceiveNumber(bool typed) {
   QString number = text(kCentreNumber);
   if (ParseCDecimal(number.toStdString()) <= kMaxReceiveNumber) return;
   number.chop(1);
-  setText(kCentreNumber, number);
-  messages().Show(MessageKind::Warning, kReceiveNumberMessage);
+  edit(kCentreNumber)->setText(number);
+  Tell(kReceiveNumberMessage, typed);
 }
 
 void GprsPage::FieldLeft(int id) {
   if (id == kPort[0] || id == kPort[1] || id == kPort[2]) {
-    ExchangeToMembers();
+    CheckEntries();
   } else {
-    CheckRange(id);
+    EditorPage::FieldLeft(id);
   }
-}
-
-void GprsPage::CheckRange(int id) {
-  const auto check = std::find_if(kRangeChecks.begin(), kRangeChecks.end(),
-                                  [id](const RangeCheck& c) { return c.id == id; });
-  if (check == kRangeChecks.end()) return;
-  // A refused entry has said so and holds the focus; the members are not current, so nothing
-  // is tested or written back.
-  if (!ExchangeToMembers()) return;
-  std::uint32_t& value = members_.*(check->member);
-  if (check->rule.Holds(value)) return;
-  messages().Show(MessageKind::Warning, check->rule.message, check->rule.caption);
-  value = check->rule.reset;
-  ExchangeToControls();
 }
 
 }  // namespace dtu

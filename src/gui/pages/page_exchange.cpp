@@ -3,97 +3,101 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "core/editing/entry_checks.h"
+#include <optional>
+
+#include "core/editing/field_codec.h"
 #include "gui/pages/editor_page.h"
+#include "gui/platform/qt_text.h"
 
 namespace dtu {
+namespace {
 
-PageExchange::PageExchange(EditorPage& page, Direction direction, int only_id)
-    : page_(page), direction_(direction), only_id_(only_id) {}
-
-bool PageExchange::Takes(int id) const {
-  return !failed_ && (only_id_ == 0 || only_id_ == id) && page_.control(id) != nullptr;
-}
-
-bool PageExchange::Takes(std::initializer_list<int> ids) const {
-  if (failed_) return false;
-  if (only_id_ == 0) return true;
-  for (int id : ids)
-    if (id == only_id_) return true;
-  return false;
-}
-
-void PageExchange::Fail(int id, std::string_view message) {
-  failed_ = true;
-  page_.messages().Show(MessageKind::Warning, message);
-  page_.returnFocusTo(id);
-}
-
-void PageExchange::Text(int id, std::string& member) {
-  if (!Takes(id)) return;
-  if (toMembers()) {
-    member = page_.text(id).toStdString();
-  } else {
-    page_.setText(id, QString::fromStdString(member));
+void ShowRow(EditorPage& page, const FieldEntry& row, const ParameterBlock& block) {
+  switch (row.form) {
+    case FieldForm::List: {
+      const std::uint32_t value = block.Get(row.field);
+      const std::optional<std::size_t> entry = ChoiceEntry(row, value);
+      page.showChoice(row.id, entry ? std::optional<int>(static_cast<int>(*entry)) : std::nullopt,
+                      value);
+      return;
+    }
+    case FieldForm::Check:
+      page.setChecked(row.id, block.Get(row.field) == 1);
+      return;
+    case FieldForm::Radio:
+      page.checkRadio({row.id, row.partner}, ShowsFirstButton(row, block.Get(row.field)) ? 0 : 1);
+      return;
+    case FieldForm::Counted:
+      // The box first, so that the field's length check counts the dump's bytes.
+      if (row.partner != 0) page.setChecked(row.partner, true);
+      [[fallthrough]];
+    default:
+      page.setText(row.id, FromUtf8(ShownText(row, block)));
   }
 }
 
-void PageExchange::Check(int id, int& member) {
-  if (!Takes(id)) return;
-  if (toMembers()) {
-    member = page_.isChecked(id) ? 1 : 0;
-  } else {
-    page_.setChecked(id, member != 0);
+// The value a list's selection stands for: the unit's own value of its extra entry, or the
+// value of the entry chosen; nothing without a selection.
+std::optional<std::uint32_t> ChosenValue(const EditorPage& page, const FieldEntry& row) {
+  if (const auto own = page.unitOwnChoice(row.id)) return own;
+  const int index = page.list(row.id)->currentIndex();
+  if (index < 0) return std::nullopt;
+  return ChoiceValue(row, static_cast<std::size_t>(index));
+}
+
+// Stores one row; the refusal's message when it cannot be stored as it stands.
+std::optional<std::string> CollectRow(EditorPage& page, const FieldEntry& row,
+                                      ParameterBlock& block, std::vector<std::string>& notes) {
+  switch (row.form) {
+    case FieldForm::List: {
+      const std::optional<std::uint32_t> value = ChosenValue(page, row);
+      if (!value) return EntryName(row) + "：请从列表中选择一项。";
+      StoreCode(row, *value, block);
+      return std::nullopt;
+    }
+    case FieldForm::Check:
+      StoreCode(row, page.isChecked(row.id) ? 1 : 0, block);
+      return std::nullopt;
+    case FieldForm::Radio:
+      StoreCode(row, row.codes[page.checkedRadio({row.id, row.partner}) == 0 ? 0 : 1], block);
+      return std::nullopt;
+    default: {
+      const bool hex = row.partner != 0 && page.isChecked(row.partner);
+      const EntryOutcome outcome = StoreEntry(row, page.text(row.id).toStdString(), hex, block);
+      if (!outcome.substitution.empty()) notes.push_back(outcome.substitution);
+      return outcome.refusal;
+    }
   }
 }
 
-void PageExchange::Index(int id, int& member) {
-  if (!Takes(id)) return;
-  QComboBox* list = page_.list(id);
-  if (toMembers()) {
-    member = list->currentIndex();
-  } else {
-    list->setCurrentIndex(member >= 0 && member < list->count() ? member : -1);
-  }
+}  // namespace
+
+void LoadPage(EditorPage& page, const ParameterBlock& block) {
+  for (const FieldEntry& row : page.table().fields) ShowRow(page, row, block);
+  page.AfterLoad(block);
+  page.RememberLoadedStates(block);
 }
 
-void PageExchange::Unsigned(int id, std::uint32_t& member) {
-  if (!Takes(id)) return;
-  if (!toMembers()) {
-    page_.setText(id, QString::number(member));
-    return;
+PageCollection CollectPage(EditorPage& page, ParameterBlock& block) {
+  PageCollection collection;
+  // A refused entry leaves the rows after it unchecked: storing them could send values the user
+  // did not mean, so the refusal ends the collection.
+  collection.refused = page.CheckEntries();
+  if (!collection.ok()) return collection;
+  for (const FieldEntry& row : page.table().fields) {
+    if (!RowIsStored(row, block)) continue;
+    if (!page.changedSinceLoad(row)) {
+      // Written back as it came, whatever an earlier collection stored there.
+      CopyRowBytes(row, *page.loadedBlock(), block);
+      continue;
+    }
+    if (const auto refusal = CollectRow(page, row, block, collection.substitutions)) {
+      page.messages().Show(MessageKind::Warning, *refusal);
+      collection.refused = row.id;
+      return collection;
+    }
   }
-  if (const auto value = ParseUnsignedEntry(page_.text(id).toStdString())) {
-    member = *value;
-  } else {
-    Fail(id, kEnterUnsignedMessage);
-  }
-}
-
-void PageExchange::Byte(int id, std::uint8_t& member, std::uint8_t min, std::uint8_t max) {
-  if (!Takes(id)) return;
-  if (!toMembers()) {
-    page_.setText(id, QString::number(member));
-    return;
-  }
-  const auto value = ParseByteEntry(page_.text(id).toStdString());
-  if (!value) {
-    Fail(id, kEnterByteMessage);
-  } else if (*value < min || *value > max) {
-    member = *value;  // the framework keeps the byte it read before it tests the range
-    Fail(id, EnterRangeMessage(min, max));
-  } else {
-    member = *value;
-  }
-}
-
-void PageExchange::RadioIndex(std::initializer_list<int> ids, int& member) {
-  if (!Takes(ids)) return;
-  if (toMembers()) {
-    member = page_.checkedRadio(ids);
-  } else {
-    page_.checkRadio(ids, member);
-  }
+  return collection;
 }
 
 }  // namespace dtu

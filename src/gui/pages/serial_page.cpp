@@ -5,7 +5,6 @@
 
 #include "core/block/block_codes.h"
 #include "core/editing/field_rules.h"
-#include "gui/pages/page_exchange.h"
 
 namespace dtu {
 namespace {
@@ -16,47 +15,17 @@ using namespace serial_id;
 
 SerialPage::SerialPage(UserMessages& messages, QWidget* parent)
     : EditorPage(kSerialPageTable, messages, parent) {
-  ExchangeToControls();
-  connect(box(kTimedReceive), &QCheckBox::clicked, this, [this] { ExchangeToMembers(); });
+  // A click on "定时接收" runs the page's exchange checks.
+  connect(box(kTimedReceive), &QCheckBox::clicked, this, [this] { CheckEntries(); });
 }
 
-void SerialPage::Exchange(PageExchange& dx) {
-  // A "16进制" box comes before its field, so that a field written from its member is checked
-  // (and, for the command, counted) in the mode its member says.
-  SerialMembers& m = members_;
-  dx.Text(kPollInterval, m.poll_interval);
-  dx.Check(kPollCommandHex, m.poll_command_hex);
-  dx.Text(kPollCommand, m.poll_command);
-  dx.Text(kPollCommandLength, m.poll_command_length);
-  dx.Check(kTimedReceive, m.timed_receive);
-  dx.Text(kTimedReceiveInterval, m.timed_receive_interval);
-  dx.RadioIndex({kByDelay, kByHeadAndTail}, m.frame_mode);
-  dx.Text(kFrameDelay, m.frame_delay);
-  dx.Check(kFrameHeadHex, m.frame_head_hex);
-  dx.Text(kFrameHead, m.frame_head);
-  dx.Check(kFrameTailHex, m.frame_tail_hex);
-  dx.Text(kFrameTail, m.frame_tail);
-  dx.Check(kGprsRxTagHex, m.gprs_rx_tag_hex);
-  dx.Text(kGprsRxTag, m.gprs_rx_tag);
-  dx.Check(kSmsRxTagHex, m.sms_rx_tag_hex);
-  dx.Text(kSmsRxTag, m.sms_rx_tag);
-  dx.Check(kGprsTxTagHex, m.gprs_tx_tag_hex);
-  dx.Text(kGprsTxTag, m.gprs_tx_tag);
-  dx.Check(kSmsTxTagHex, m.sms_tx_tag_hex);
-  dx.Text(kSmsTxTag, m.sms_tx_tag);
-  dx.Check(kGprsNoticeHex, m.gprs_notice_hex);
-  dx.Text(kGprsNotice, m.gprs_notice);
-  dx.Check(kTcpNoticeHex, m.tcp_notice_hex);
-  dx.Text(kTcpNotice, m.tcp_notice);
-}
-
-void SerialPage::AfterTextChange(int id) {
+void SerialPage::AfterTextChange(int id, bool) {
   if (id == kPollCommand) ShowCommandLength();
 }
 
 void SerialPage::ShowCommandLength() {
   const std::size_t length =
-      CommandByteLength(text(kPollCommand).toStdString(), members_.poll_command_hex != 0);
+      CommandByteLength(text(kPollCommand).toStdString(), isChecked(kPollCommandHex));
   setText(kPollCommandLength, QString::number(length));
 }
 

@@ -1,18 +1,26 @@
 #pragma once
 
+#include <array>
+#include <string>
+#include <vector>
+
 #include "core/block/parameter_block.h"
 #include "core/user_messages.h"
 
 namespace dtu {
 
 struct BlockOrigin;
+class EditorPage;
 class EditorTabSet;
 class PagesSource;
 class SummaryPaneView;
 
 // The two transfers between a parameter block and the editor: LoadBlock shows a block on the
 // pages and prints its summary; CollectBlock reads the pages back into the working block,
-// validating as it goes. Runs on the GUI thread; every message goes through UserMessages.
+// validating as it goes. Both run over the pages' field tables (page_exchange.h): a field the
+// user has left as it was loaded keeps its bytes, so a block read and written back without an
+// edit is the block the unit holds. Runs on the GUI thread; every message goes through
+// UserMessages.
 class BlockTransfer {
  public:
   // `source`, when given, learns where every accepted block came from.
@@ -30,15 +38,29 @@ class BlockTransfer {
                  const BlockOrigin& origin);
 
   // Reads the pages into a copy of `working` field by field. Returns false after showing the
-  // refusal's message, with `working` exactly as it was; nothing may be sent or saved. On
-  // success `working` holds the pages' values and `length` 660 (not yet sealed).
+  // refusal's message (the field's page brought forward, the focus on the field), with
+  // `working` exactly as it was; nothing may be sent or saved. On success `working` holds the
+  // pages' values and `length` 660 (not yet sealed).
   bool CollectBlock(ParameterBlock& working);
 
+  // The entries the last successful collection stored as something other than they say (a
+  // device number of 0 as 8000, a project number of 0 keeping the old one...), one line each,
+  // for the question before a write.
+  const std::vector<std::string>& SubstitutionLines() const { return substitutions_; }
+
  private:
+  std::array<EditorPage*, 3> Pages() const;
+  void BringPageForward(const EditorPage& page);
+
   EditorTabSet& tabs_;
   SummaryPaneView& summary_;
   UserMessages& messages_;
   PagesSource* source_;
+  std::vector<std::string> substitutions_;
 };
+
+// The part of the question before a write that lists the substitutions of the last collection
+// (BlockTransfer::SubstitutionLines), starting with an empty line; empty when there are none.
+std::string SubstitutionNotice(const std::vector<std::string>& lines);
 
 }  // namespace dtu

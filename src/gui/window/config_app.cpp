@@ -21,8 +21,10 @@ constexpr const char* kUsage =
     "file (*.MTS, *.bpp), is opened at start as the file menu opens it.\n"
     "\n"
     "Options:\n"
-    "  --port PATH   also list the serial port PATH (a device, a /dev/serial/by-id/ link or a\n"
-    "                pseudo-terminal); repeatable, the first one given is selected\n"
+    "  --port PATH   also list the serial port PATH (a device, a /dev/serial/by-id/ or by-path/\n"
+    "                link, a device's name such as ttyUSB0, serial:NUMBER for the adapter with\n"
+    "                that serial number, or a pseudo-terminal); repeatable, the first one given\n"
+    "                is selected\n"
     "  -h, --help    print this text\n";
 
 }  // namespace

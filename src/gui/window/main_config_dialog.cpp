@@ -29,10 +29,15 @@
 
 #include "core/baud_rates.h"
 #include "core/block/block_codes.h"
-#include "core/device/device_commands.h"
+#include "core/device/device_event_text.h"
 #include "core/file_chooser.h"
 #include "core/product_info.h"
+#include "core/serial/port_error_report.h"
+#include "core/serial/port_hotplug_monitor.h"
 #include "core/serial/port_list.h"
+#include "core/serial/port_open_message.h"
+#include "core/serial/udev_port_list.h"
+#include "core/session/reply_timing.h"
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
@@ -40,7 +45,6 @@
 #include "gui/platform/qt_text.h"
 #include "gui/window/about_dialog.h"
 #include "gui/window/block_transfer.h"
-#include "gui/window/device_operation.h"
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/main_window_tooltips.h"
 #include "gui/window/pages_scroll_area.h"
@@ -48,8 +52,8 @@
 #include "gui/window/parameter_file_commands.h"
 #include "gui/window/parameter_text_commands.h"
 #include "gui/window/port_combo_box.h"
-#include "gui/window/port_connection.h"
 #include "gui/window/remembered_settings.h"
+#include "gui/window/session_adapter.h"
 #include "gui/window/signal_gauge.h"
 #include "gui/window/startup_values.h"
 #include "gui/window/status_display.h"
@@ -92,11 +96,11 @@ QPushButton* CreateButton(int id, std::string_view caption, QWidget* parent) {
 MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
                                    MainWindowEnvironment environment, QWidget* parent)
     : QDialog(parent), messages_(messages), files_(files), environment_(std::move(environment)) {
-  if (!environment_.list_ports) environment_.list_ports = [] { return ListSerialPorts(); };
+  if (!environment_.list_ports) environment_.list_ports = [] { return ListSerialPortInfos(); };
 
   settings_ = RememberedSettings::Open(environment_.settings_file);
   source_ = new PagesSource(this);
-  operation_ = new DeviceOperation(this);
+  session_ = std::make_unique<SessionAdapter>();
   ShowTitle();
   setWindowIcon(AppIcon());
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
@@ -119,14 +123,23 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
       std::make_unique<ParameterFileCommands>(working_block_, *transfer_, messages_, files_);
   text_commands_ =
       std::make_unique<ParameterTextCommands>(working_block_, *transfer_, messages_, files_);
-  port_ = std::make_unique<PortConnection>(
-      messages_, [this](const PortNotification& n) { OnPortNotification(n); });
 
   connect(source_, &PagesSource::changed, this, &MainConfigDialog::ShowTitle);
   connect(source_, &PagesSource::modifiedChanged, this, &MainConfigDialog::ShowTitle);
-  connect(operation_, &DeviceOperation::started, this, &MainConfigDialog::OnExchangeStarted);
-  connect(operation_, &DeviceOperation::progressed, this, &MainConfigDialog::OnExchangeProgress);
-  connect(operation_, &DeviceOperation::finished, this, &MainConfigDialog::OnExchangeFinished);
+  SessionAdapter* session = session_.get();
+  connect(session, &SessionAdapter::started, this, &MainConfigDialog::OnExchangeStarted);
+  connect(session, &SessionAdapter::progressed, this, &MainConfigDialog::OnExchangeProgress);
+  connect(session, &SessionAdapter::finished, this, &MainConfigDialog::OnExchangeFinished);
+  connect(session, &SessionAdapter::recognised, this, &MainConfigDialog::OnRecognised);
+  connect(session, &SessionAdapter::sent, this, [this](const std::string& bytes) {
+    late_noted_ = false;
+    log_->AddSent(bytes);
+  });
+  connect(session, &SessionAdapter::received, this, &MainConfigDialog::OnReceived);
+  connect(session, &SessionAdapter::portFailed, this, [this](const std::string& report) {
+    messages_.Show(MessageKind::Error, report, kPortErrorCaption);
+  });
+  connect(session, &SessionAdapter::portLost, this, &MainConfigDialog::OnPortLost);
 
   ApplyStartupState();
   WatchPageEdits();
@@ -190,9 +203,13 @@ void MainConfigDialog::CreateMenu() {
 QWidget* MainConfigDialog::CreatePortGroup() {
   auto* group = new QGroupBox(QStringLiteral("串口"), this);
   port_list_ = new PortComboBox(environment_.list_ports, environment_.extra_ports, group);
-  // The system adds a node to /dev for each adapter plugged in and removes it when pulled out.
-  port_list_->WatchForChanges(environment_.port_folders.value_or(
-      std::vector<std::filesystem::path>{std::filesystem::path("/dev")}));
+  // udev announces each adapter plugged in or pulled out; without its daemon, the system still
+  // adds a node to /dev for each and removes it again.
+  const bool announced =
+      environment_.follow_udev && port_list_->FollowHotplug() && PortHotplugMonitor::DaemonRuns();
+  if (!announced || environment_.port_folders)
+    port_list_->WatchForChanges(environment_.port_folders.value_or(
+        std::vector<std::filesystem::path>{std::filesystem::path("/dev")}));
   baud_list_ = CreateList(kBaudList, BaudRateEntries(), group);
   // The parity's first letter is what the engine takes: 'N', 'O' or 'E'.
   parity_list_ = CreateList(
@@ -212,7 +229,7 @@ QWidget* MainConfigDialog::CreatePortGroup() {
   reply_limit_->setAccessibleName(QStringLiteral("超时"));
   limit_label->setBuddy(reply_limit_);
   connect(reply_limit_, &QSpinBox::valueChanged, this,
-          [this](int seconds) { operation_->setReplyLimit(std::chrono::seconds(seconds)); });
+          [this](int seconds) { session_->setReplyLimit(std::chrono::seconds(seconds)); });
 
   auto* row = new QHBoxLayout(group);
   row->addWidget(port_list_, 3);
@@ -248,6 +265,10 @@ void MainConfigDialog::CreateButtons() {
   progress_->setObjectName(QString::number(kExchangeProgress));
   progress_->setAccessibleName(QStringLiteral("进度"));
   progress_->setVisible(false);
+  // Ends the read or write under way, as Esc does.
+  cancel_button_ = CreateButton(kCancelButton, kCancelCaption, this);
+  cancel_button_->setVisible(false);
+  connect(cancel_button_, &QPushButton::clicked, this, &MainConfigDialog::CancelExchange);
 }
 
 void MainConfigDialog::LayOut(QWidget* port_group, QWidget* logo) {
@@ -275,7 +296,10 @@ void MainConfigDialog::LayOut(QWidget* port_group, QWidget* logo) {
   right->addWidget(status_->signalGroup());
   right->addWidget(status_->addressList());
   right->addLayout(buttons);
-  right->addWidget(progress_);
+  auto* under_way = new QHBoxLayout;
+  under_way->addWidget(progress_, 1);
+  under_way->addWidget(cancel_button_);
+  right->addLayout(under_way);
   right->addWidget(summary_, 1);
 
   auto* content = new QWidget(this);
@@ -323,11 +347,9 @@ void MainConfigDialog::CreateStatusBar() {
 
 void MainConfigDialog::ApplyStartupState() {
   // The first listed port (the first one named on the command line, if any) and 9600 8N1.
-  const int first_extra =
-      environment_.extra_ports.empty()
-          ? -1
-          : port_list_->findText(QString::fromStdString(environment_.extra_ports.front()));
-  port_list_->setCurrentIndex(first_extra >= 0 ? first_extra : (port_list_->count() > 0 ? 0 : -1));
+  if (environment_.extra_ports.empty() ||
+      !port_list_->SelectNamed(environment_.extra_ports.front()))
+    port_list_->setCurrentIndex(port_list_->count() > 0 ? 0 : -1);
   stop_bits_list_->setCurrentIndex(0);
   data_bits_list_->setCurrentIndex(0);
   parity_list_->setCurrentIndex(0);
@@ -363,7 +385,12 @@ void MainConfigDialog::ApplyRememberedSettings() {
   if (remembered.port) {
     const PortSettings& port = *remembered.port;
     // A port named on the command line wins over the one of the last run.
-    if (environment_.extra_ports.empty()) port_list_->SelectRemembered(port.device);
+    if (environment_.extra_ports.empty()) {
+      SerialPortInfo known(port.device);
+      if (!remembered.port_by_id.empty()) known.by_id.push_back(remembered.port_by_id);
+      if (!remembered.port_by_path.empty()) known.by_path.push_back(remembered.port_by_path);
+      port_list_->SelectRemembered(known);
+    }
     const auto select = [](QComboBox* list, const QString& text) {
       for (int i = 0; i < list->count(); ++i)
         if (list->itemText(i).startsWith(text)) return list->setCurrentIndex(i);
@@ -389,6 +416,9 @@ void MainConfigDialog::SaveSettings() {
   if (!settings_applied_) return;  // start-up would overwrite what it has yet to read
   RememberedSettings remembered;
   remembered.port = opened_port_;
+  if (!opened_port_info_.by_id.empty()) remembered.port_by_id = opened_port_info_.by_id.front();
+  if (!opened_port_info_.by_path.empty())
+    remembered.port_by_path = opened_port_info_.by_path.front();
   remembered.reply_seconds = reply_limit_->value();
   remembered.folder = files_.folder();
   remembered.geometry = saveGeometry();
@@ -412,7 +442,7 @@ void MainConfigDialog::ShowTitle() {
 }
 
 void MainConfigDialog::ShowPortStatus() {
-  if (!port_ || !port_->IsOpen()) {
+  if (!session_ || !session_->isOpen()) {
     port_status_->setText(FromUtf8(kPortClosedStatus));
     return;
   }
@@ -459,6 +489,8 @@ QWidget* MainConfigDialog::control(int id) const {
       return reply_limit_;
     case kExchangeProgress:
       return progress_;
+    case kCancelButton:
+      return cancel_button_;
     case kPortStatus:
       return port_status_;
     case kOperationStatus:
@@ -481,13 +513,13 @@ QAction* MainConfigDialog::action(int command_id) const {
 }
 
 bool MainConfigDialog::isPortOpen() const {
-  return port_->IsOpen();
+  return session_->isOpen();
 }
 
 // ---- port ---------------------------------------------------------------------------------
 
 void MainConfigDialog::OpenOrClosePort() {
-  if (port_->IsOpen()) {
+  if (session_->isOpen()) {
     ClosePort();
     open_button_->setText(FromUtf8(kOpenCaptionAfterClose));
     return;
@@ -497,9 +529,14 @@ void MainConfigDialog::OpenOrClosePort() {
 
 bool MainConfigDialog::OpenPort() {
   PortSettings settings;
-  settings.device = port_list_->portName();
+  const PortReferenceMatch chosen = port_list_->portReference();
+  settings.device = chosen.device;
   if (settings.device.empty()) {
     messages_.Show(MessageKind::Warning, kNoPortChosenMessage);
+    return false;
+  }
+  if (const std::string problem = UnresolvedPortMessage(chosen); !problem.empty()) {
+    messages_.Show(MessageKind::Warning, problem);
     return false;
   }
   settings.baud_rate = baud_list_->currentText().toInt();
@@ -507,73 +544,59 @@ bool MainConfigDialog::OpenPort() {
   settings.data_bits = data_bits_list_->currentText().toInt();
   settings.stop_bits = stop_bits_list_->currentText().toInt();
 
-  std::string failure;
-  if (port_->Open(settings, failure)) {
-    port_settings_ = settings;
-    opened_port_ = settings;
-    // Whatever an earlier port left half recognised goes; the unit on this port is not yet
-    // known by its serial numbers.
-    link_.Reset();
-    connected_unit_.reset();
-    ShowPortStatus();
-    log_->AddNote(ToUtf8(QStringLiteral("打开串口 ") + port_status_->text()));
-    SaveSettings();
-    return true;
+  const std::optional<SessionOpenError> error = session_->Open(settings);
+  if (error && error->kind != SessionOpenError::Kind::LineRefused) {
+    messages_.Show(MessageKind::Warning,
+                   error->kind == SessionOpenError::Kind::NoMonitor
+                       ? "无法打开串口 " + settings.device + "：无法启动串口的监视线程。"
+                       : PortOpenFailureMessage(settings.device, error->code));
+    return false;
   }
-  messages_.Show(MessageKind::Warning, failure);
-  return false;
+  // A line the port cannot take is reported; the port stays open with what the driver took.
+  if (error) messages_.Show(MessageKind::Error, error->report, kPortErrorCaption);
+  port_settings_ = settings;
+  opened_port_ = settings;
+  opened_port_info_ = port_list_->portInfo();
+  // The unit on this port is not yet known by its serial numbers.
+  connected_unit_.reset();
+  ShowPortStatus();
+  log_->AddNote(ToUtf8(QStringLiteral("打开串口 ") + port_status_->text()));
+  SaveSettings();
+  return true;
 }
 
 void MainConfigDialog::ClosePort() {
-  if (operation_ != nullptr) operation_->Finish(ExchangeOutcome::PortClosed);
-  if (!port_ || !port_->IsOpen()) return;
-  port_->Close();
+  if (!session_ || !session_->isOpen()) {
+    if (session_) session_->Close();  // a port that vanished is released too
+    return;
+  }
+  session_->Close();
   log_->AddNote("关闭串口");
   ShowPortStatus();
 }
 
-void MainConfigDialog::OnPortNotification(const PortNotification& notification) {
-  switch (notification.message) {
-    case PortMessage::PortMsgRxChar:
-      OnByteReceived(notification.byte);
-      break;
-    case PortMessage::PortMsgGone:
-      OnPortGone();
-      break;
-    default:
-      break;  // the window watches received characters only
-  }
+void MainConfigDialog::OnReceived(const std::string& bytes, bool late) {
+  for (const char byte : bytes) log_->AddReceived(static_cast<std::uint8_t>(byte));
+  if (!late || late_noted_) return;
+  // An operation that has ended takes no more answer: what comes now is only shown here.
+  late_noted_ = true;
+  log_->AddNote("以上数据在操作结束后才到，不予处理");
 }
 
-void MainConfigDialog::OnByteReceived(std::uint8_t byte) {
-  log_->AddReceived(byte);
-  // Counted before the link sees it: the byte that completes an answer ends the operation from
-  // inside FeedChar.
-  operation_->ByteReceived(byte);
-  link_.FeedChar(byte);
-  operation_->BlockDigitsCounted(link_.block_digits());
-}
-
-void MainConfigDialog::OnPortGone() {
+void MainConfigDialog::OnPortLost(const PortLoss&) {
   // The engine has stopped monitoring; release the port so that it can be opened again.
-  const std::string device = port_->device();
+  const std::string device = session_->device();
   log_->AddNote("串口 " + device + " 已断开");
-  operation_->Finish(ExchangeOutcome::PortLost);
-  ClosePort();
+  session_->Close();
+  ShowPortStatus();
   open_button_->setText(FromUtf8(kOpenCaptionAfterClose));
   const QString text = QStringLiteral("串口 %1 已断开，请检查串口线和设备后重新打开串口。")
                            .arg(QString::fromStdString(device));
   messages_.Show(MessageKind::Warning, ToUtf8(text));
 }
 
-bool MainConfigDialog::Send(std::string_view text) {
-  if (!port_->Send(text)) return false;
-  log_->AddSent(text);
-  return true;
-}
-
 bool MainConfigDialog::RequireOpenPort() {
-  if (port_->IsOpen()) return true;
+  if (session_->isOpen()) return true;
   messages_.Show(MessageKind::Information, kOpenPortFirstMessage);
   return false;
 }
@@ -581,24 +604,19 @@ bool MainConfigDialog::RequireOpenPort() {
 // ---- commands -----------------------------------------------------------------------------
 
 void MainConfigDialog::ReadParameters() {
-  if (operation_->busy() || !RequireOpenPort()) return;  // one command at a time
+  if (session_->busy() || !RequireOpenPort()) return;  // one command at a time
   summary_->Empty();
-  if (Send(kGetParametersCommand))
-    StartExchange(ExchangeKind::ReadParameters, kGetParametersCommand);
+  session_->Start(ReadParametersRequest(session_->replyLimit()));
 }
 
 void MainConfigDialog::WriteParameters() {
-  if (operation_->busy() || !RequireOpenPort()) return;
+  if (session_->busy() || !RequireOpenPort()) return;
   if (!transfer_->CollectBlock(working_block_)) return;
   if (messages_.Ask(ConfirmWriteQuestion(), {}, Answer::No) != Answer::Yes) return;
   // The port may have gone, or a read begun, while the question was open.
-  if (operation_->busy()) return;
-  const std::string frame = BuildParameterFrame(working_block_);
-  if (!Send(frame)) {
+  if (session_->busy()) return;
+  if (!session_->Start(WriteParametersRequest(working_block_, session_->replyLimit())))
     messages_.Show(MessageKind::Information, kOpenPortFirstMessage);
-    return;
-  }
-  StartExchange(ExchangeKind::WriteParameters, frame);
 }
 
 std::string MainConfigDialog::ConfirmWriteQuestion() const {
@@ -610,33 +628,47 @@ std::string MainConfigDialog::ConfirmWriteQuestion() const {
   // A warning about another unit names the source itself.
   if (!warnings.empty() && source_->origin().kind != BlockOrigin::Kind::Unit)
     question += "\n页面上的参数来自" + DescribeOrigin(source_->origin()) + "。";
+  question += SubstitutionNotice(transfer_->SubstitutionLines());
   return question;
 }
 
 void MainConfigDialog::RequestSignal() {
-  if (operation_->busy() || !RequireOpenPort()) return;
-  Send(kGetSignalCommand);
+  if (session_->busy() || !RequireOpenPort()) return;
+  session_->Start(ReadSignalRequest(session_->replyLimit()));
 }
 
 // ---- the operation under way ------------------------------------------------------------------
 
-void MainConfigDialog::StartExchange(ExchangeKind kind, std::string_view sent) {
-  const int bits = 1 + port_settings_.data_bits + (port_settings_.parity == 'N' ? 0 : 1) +
-                   port_settings_.stop_bits;
-  operation_->Start(kind, sent, TransmitTime(sent.size(), port_settings_.baud_rate, bits));
+namespace {
+
+QString OperationName(ExchangeKind kind) {
+  switch (kind) {
+    case ExchangeKind::ReadParameters:
+      return QStringLiteral("读取参数");
+    case ExchangeKind::WriteParameters:
+      return QStringLiteral("设置参数");
+    case ExchangeKind::ReadSignal:
+      return QStringLiteral("读取信号强度");
+  }
+  return {};
 }
+
+}  // namespace
 
 void MainConfigDialog::OnExchangeStarted(ExchangeKind kind) {
   read_button_->setEnabled(false);
   write_button_->setEnabled(false);
   status_->gauge()->setEnabled(false);
-  const int total = DeviceOperation::ProgressTotal(kind);
+  // A signal request is short: it shows nothing more unless it fails.
+  if (kind == ExchangeKind::ReadSignal) return;
+  const int total = SessionAdapter::ProgressTotal(kind);
   progress_->setRange(0, total);
   progress_->setValue(0);
   progress_->setFormat(kind == ExchangeKind::ReadParameters
                            ? QStringLiteral("读取参数：%v/%m 位")
                            : QStringLiteral("设置参数：已发送 %m 字节，等待回复"));
   progress_->setVisible(true);
+  cancel_button_->setVisible(true);
   operation_status_->setText(kind == ExchangeKind::ReadParameters
                                  ? QStringLiteral("正在读取参数…")
                                  : QStringLiteral("正在设置参数…"));
@@ -651,40 +683,71 @@ void MainConfigDialog::OnExchangeProgress(int done, int total) {
   progress_->setValue(done);
 }
 
-void MainConfigDialog::OnExchangeFinished(ExchangeOutcome outcome) {
+void MainConfigDialog::CancelExchange() {
+  if (session_->busy()) session_->Cancel();
+}
+
+void MainConfigDialog::OnExchangeFinished(const ExchangeResult& result) {
   read_button_->setEnabled(true);
   write_button_->setEnabled(true);
   status_->gauge()->setEnabled(true);
   progress_->setVisible(false);
+  cancel_button_->setVisible(false);
   if (busy_cursor_) {
     QApplication::restoreOverrideCursor();
     busy_cursor_ = false;
   }
-  const DeviceExchange& exchange = *operation_->exchange();
-  const QString what = exchange.kind() == ExchangeKind::ReadParameters ? QStringLiteral("读取参数")
-                                                                       : QStringLiteral("设置参数");
-  switch (outcome) {
+  const ExchangeKind kind = result.exchange.kind();
+  const QString what = OperationName(kind);
+  switch (result.outcome) {
     case ExchangeOutcome::Completed:
-      ShowOperationStatus(what + QStringLiteral("完成"));
+    case ExchangeOutcome::Refused:
+      // What the answer said follows as its event.
+      if (kind != ExchangeKind::ReadSignal) ShowOperationStatus(what + QStringLiteral("完成"));
       return;
     case ExchangeOutcome::PortClosed:
-      ShowOperationStatus(what + QStringLiteral("中止：串口已关闭"));
+      if (kind != ExchangeKind::ReadSignal)
+        ShowOperationStatus(what + QStringLiteral("中止：串口已关闭"));
       return;
     case ExchangeOutcome::PortLost:
       ShowOperationStatus(what + QStringLiteral("中止：串口已断开"));
       return;
     case ExchangeOutcome::TimedOut:
+    case ExchangeOutcome::Overlong:
+    case ExchangeOutcome::Cancelled:
+      ShowUnanswered(result, what);
+      return;
+  }
+}
+
+// The note, the status bar and the message that says what was sent and what came back.
+void MainConfigDialog::ShowUnanswered(const ExchangeResult& result, const QString& what) {
+  const auto seconds = [](std::chrono::milliseconds limit) {
+    return QString::number(static_cast<double>(limit.count()) / 1000.0);
+  };
+  QString said;
+  MessageKind icon = MessageKind::Warning;
+  switch (result.outcome) {
+    case ExchangeOutcome::TimedOut:
+      said = QStringLiteral("%1超时：%2 秒内没有收到回复")
+                 .arg(what, seconds(result.timing.reply_limit));
+      break;
+    case ExchangeOutcome::Overlong:
+      said = QStringLiteral("%1超时：%2 秒内回复没有结束").arg(what, seconds(result.took));
+      break;
+    default:
+      said = QStringLiteral("%1已取消（已收到 %2 字节）")
+                 .arg(what)
+                 .arg(static_cast<qulonglong>(result.exchange.received_count()));
+      icon = MessageKind::Information;
       break;
   }
-  const QString timed_out =
-      QStringLiteral("%1超时：%2 秒内没有收到回复")
-          .arg(what)
-          .arg(std::chrono::duration_cast<std::chrono::seconds>(operation_->replyLimit()).count());
-  log_->AddNote(ToUtf8(timed_out));
-  ShowOperationStatus(timed_out);
-  messages_.Show(
-      MessageKind::Warning, exchange.TimeoutMessage(operation_->replyLimit(), port_->device()),
-      exchange.kind() == ExchangeKind::ReadParameters ? "读取参数" : kSetParametersCaption);
+  log_->AddNote(ToUtf8(said));
+  ShowOperationStatus(said);
+  const std::string caption = result.exchange.kind() == ExchangeKind::WriteParameters
+                                  ? std::string(kSetParametersCaption)
+                                  : ToUtf8(what);
+  messages_.Show(icon, UnansweredMessage(result, session_->device()), caption);
 }
 
 void MainConfigDialog::OpenParameterFile() {
@@ -715,60 +778,51 @@ void MainConfigDialog::ShowAbout() {
   AboutDialog::Show(this);
 }
 
-// ---- device link ----------------------------------------------------------------------------
+// ---- what the unit's answers hold -------------------------------------------------------------
 
-void MainConfigDialog::Message(MessageKind kind, std::string_view text, std::string_view caption) {
-  // The unit's answer to a parameter frame completes the write under way, before its box.
-  const bool answers_frame = text == kSetOkMessage || text == kChkErrMessage;
-  if (answers_frame && operation_->busy() &&
-      operation_->exchange()->kind() == ExchangeKind::WriteParameters)
-    operation_->Finish(ExchangeOutcome::Completed);
-  if (text == kSetOkMessage) source_->setModified(false);  // the unit holds the pages' values
-  if (answers_frame)
-    ShowOperationStatus(text == kSetOkMessage ? QStringLiteral("设置参数成功")
-                                              : QStringLiteral("设置参数失败：设备报告校验错误"));
-  log_->AddNote("设备回复：" + std::string(text));
-  messages_.Show(kind, text, caption);
-}
-
-void MainConfigDialog::SetAddress(int row, std::string_view text) {
-  if (row >= 0 && row < kAddressRowCount)
-    log_->AddNote(std::string(kAddressRowNames[static_cast<std::size_t>(row)]) + "：" +
-                  std::string(text));
-  status_->SetAddress(row, text);
-}
-
-void MainConfigDialog::SetStatusText(int control_id, std::string_view text) {
-  const std::string_view label =
-      control_id == sms_id::kSimSmsCentre ? "SIM卡短信中心" : StatusLabel(control_id);
-  log_->AddNote(std::string(label.empty() ? "状态" : label) + "：" + std::string(text));
-  if (control_id == sms_id::kSimSmsCentre) {
-    // The member too: the page's next exchange towards its controls must not bring back an
-    // older value.
-    SmsPage& sms = tabs_->smsPage();
-    sms.members().sim_sms_centre = std::string(text);
-    sms.setText(sms_id::kSimSmsCentre, FromUtf8(text));
-    return;
+void MainConfigDialog::OnRecognised(const DeviceEvent& event) {
+  const EventText shown = TextOf(event);
+  log_->AddNote(shown.note);
+  if (const auto* answer = std::get_if<AcknowledgementEvent>(&event)) {
+    if (answer->acknowledgement == Acknowledgement::Stored)
+      source_->setModified(false);  // the unit holds the pages' values
+    if (!shown.result.empty()) ShowOperationStatus(FromUtf8(shown.result));
+    messages_.Show(shown.icon, shown.text, shown.caption);
+  } else if (const auto* address = std::get_if<AddressEvent>(&event)) {
+    status_->SetAddress(address->row, address->text);
+  } else if (const auto* status = std::get_if<StatusEvent>(&event)) {
+    ShowStatus(*status);
+  } else {
+    LoadReceivedBlock(std::get<BlockEvent>(event));
   }
-  if (control_id == kBoardSerial || control_id == kModuleSerial) {
-    UnitIdentity& unit = connected_unit_ ? *connected_unit_ : connected_unit_.emplace();
-    (control_id == kBoardSerial ? unit.board_serial : unit.module_serial) = std::string(text);
+}
+
+void MainConfigDialog::ShowStatus(const StatusEvent& status) {
+  switch (status.field) {
+    case StatusField::SimSmsCentre:
+      tabs_->smsPage().setText(sms_id::kSimSmsCentre, FromUtf8(status.text));
+      return;
+    case StatusField::BoardSerial:
+    case StatusField::ModuleSerial: {
+      UnitIdentity& unit = connected_unit_ ? *connected_unit_ : connected_unit_.emplace();
+      (status.field == StatusField::BoardSerial ? unit.board_serial : unit.module_serial) =
+          status.text;
+      break;
+    }
+    case StatusField::Signal:
+      status_->SetStatusText(kSignalText, status.text);
+      status_->SetSignal(status.signal);
+      return;
+    case StatusField::Version:
+      break;
   }
-  status_->SetStatusText(control_id, text);
+  status_->SetStatusText(StatusControl(status.field), status.text);
 }
 
-void MainConfigDialog::SetSignal(int value) {
-  status_->SetSignal(value);
-}
-
-void MainConfigDialog::BlockReceived(const ParameterBlock& block) {
-  if (operation_->busy() && operation_->exchange()->kind() == ExchangeKind::ReadParameters)
-    operation_->Finish(ExchangeOutcome::Completed);
+void MainConfigDialog::LoadReceivedBlock(const BlockEvent& block) {
   BlockOrigin origin{BlockOrigin::Kind::Unit, connected_unit_.value_or(UnitIdentity{}), {}};
-  const bool accepted = transfer_->LoadBlock(block, working_block_, origin);
-  log_->AddNote(accepted ? "参数块完整，已载入页面" : "参数块校验和不符，已拒绝");
-  ShowOperationStatus(accepted ? QStringLiteral("读取参数成功")
-                               : QStringLiteral("读取参数失败：参数块校验和不符"));
+  transfer_->LoadBlock(block.block, working_block_, origin);
+  ShowOperationStatus(FromUtf8(TextOf(block).result));
 }
 
 // ---- window -------------------------------------------------------------------------------
@@ -784,9 +838,13 @@ void MainConfigDialog::done(int result) {
 
 void MainConfigDialog::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
+    case Qt::Key_Escape:
+      // Ends the operation under way; otherwise, like Enter, nothing.
+      CancelExchange();
+      event->accept();
+      return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Escape:
       // Neither presses a button nor closes the window.
       event->accept();
       return;

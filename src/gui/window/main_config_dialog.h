@@ -12,13 +12,15 @@
 #include <vector>
 
 #include "core/block/parameter_block.h"
+#include "core/device/device_event.h"
 #include "core/device/device_exchange.h"
-#include "core/device/device_link.h"
-#include "core/serial/port_notification.h"
+#include "core/device/unit_identity.h"
+#include "core/serial/serial_port_info.h"
+#include "core/session/exchange.h"
 #include "core/user_messages.h"
 #include "gui/window/block_origin.h"
 #include "gui/window/main_window_ids.h"
-#include "gui/window/port_connection.h"
+#include "gui/window/port_settings.h"
 
 class QAction;
 class QComboBox;
@@ -33,13 +35,13 @@ class QSpinBox;
 namespace dtu {
 
 class BlockTransfer;
-class DeviceOperation;
 class EditorTabSet;
 class FileChooser;
 class ParameterFileCommands;
 class ParameterTextCommands;
 class PagesSource;
 class PortComboBox;
+class SessionAdapter;
 class StatusDisplay;
 class SummaryPaneView;
 class TrafficLogView;
@@ -49,6 +51,7 @@ class TrafficLogView;
 inline constexpr std::string_view kOpenCaptionInitial = "打开(&P)";
 inline constexpr std::string_view kOpenCaptionAfterClose = "打开串口(&P)";
 inline constexpr std::string_view kCloseCaption = "关闭串口(&P)";
+inline constexpr std::string_view kCancelCaption = "取消";
 inline constexpr std::string_view kConfirmWriteQuestion = "确定设置参数吗?";
 inline constexpr std::string_view kAboutItem = "关于GPRS设备配置软件";
 inline constexpr std::string_view kOpenPortFirstMessage = "请先打开串口。";
@@ -60,8 +63,12 @@ inline constexpr std::string_view kUnsavedCloseQuestion =
 // What the window needs from its surroundings, replaceable in tests.
 struct MainWindowEnvironment {
   std::vector<std::string> extra_ports;  // from the command line: listed, the first selected
-  std::function<std::vector<std::string>()> list_ports;  // default: this machine's serial ports
-  // Folders whose changes make the port list look again; default: /dev.
+  // Default: this machine's serial ports as udev knows them (ListSerialPortInfos).
+  std::function<std::vector<SerialPortInfo>()> list_ports;
+  // Whether the port list follows udev's announcements of ports plugged in or pulled out.
+  bool follow_udev = true;
+  // Folders whose changes make the port list look again; default: /dev, when udev's daemon does
+  // not announce ports.
   std::optional<std::vector<std::filesystem::path>> port_folders;
   // A parameter file to open as soon as the window's event loop runs (the program's FILE
   // argument), as if it had been chosen in the file menu's open dialog.
@@ -71,17 +78,19 @@ struct MainWindowEnvironment {
 };
 
 // The one main window: port controls, the unit's status, the channel mode and the editor pages,
-// the read and write buttons, the summary pane and the file menu. It owns the working block, the
-// serial engine while the port is open, and feeds every received byte to the device link, whose
-// findings it shows.
+// the read and write buttons, the summary pane and the file menu. It owns the working block and
+// the unit session (operation()), whose typed events it shows; it alone knows which control shows
+// which of the unit's values.
 //
-// A read or a write is an operation under way (operation()) until the unit's answer is complete,
-// the port closes, or the answer pauses longer than the time limit set beside the port (5 s at
-// first); meanwhile the read and write buttons and the gauge are disabled, the cursor is busy
-// and a progress bar counts the block's digits. The window's title names where the pages'
-// parameters came from (pagesSource()) and ends in "*" while the pages hold edits not yet written
-// to a unit or saved; closing the window then asks first. A write asks more carefully when the
-// pages' source is not plainly the connected unit.
+// A read, a write or a signal request is an operation under way until the unit's answer is
+// complete, the port closes, "取消" (or Esc) ends it, or the session's time rule does: the answer
+// pauses longer than the time limit set beside the port (5 s at first) beyond the line's own time,
+// or goes on without end (ReplyTiming); meanwhile the read and write buttons and the gauge are
+// disabled, and for a read or write the cursor is busy and a progress bar counts the block's
+// digits. Bytes that arrive once an operation has ended go to the traffic log only. The window's
+// title names where the pages' parameters came from (pagesSource()) and ends in "*" while the pages
+// hold edits not yet written to a unit or saved; closing the window then asks first. A write asks
+// more carefully when the pages' source is not plainly the connected unit.
 //
 // Below the pages, the traffic log pane (hidden at first, shown from "查看") lists every exchange
 // with the unit, and the status bar tells the port, the operation or last result and the pages'
@@ -91,7 +100,7 @@ struct MainWindowEnvironment {
 //
 // Every message box goes through the UserMessages given; the file dialogs through the
 // FileChooser. Both must outlive the window.
-class MainConfigDialog : public QDialog, private DeviceLinkSink {
+class MainConfigDialog : public QDialog {
   Q_OBJECT
 
  public:
@@ -115,7 +124,7 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   ParameterBlock& workingBlock() { return working_block_; }
   bool isPortOpen() const;
   PagesSource& pagesSource() const { return *source_; }
-  DeviceOperation& operation() const { return *operation_; }
+  SessionAdapter& operation() const { return *session_; }
   // What the connected unit has reported of its serial numbers since the port was opened;
   // nothing before it has reported any.
   const std::optional<UnitIdentity>& connectedUnit() const { return connected_unit_; }
@@ -160,25 +169,22 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   // Port.
   bool OpenPort();
   void ClosePort();
-  void OnPortNotification(const PortNotification& notification);
-  void OnPortGone();
+  void OnPortLost(const PortLoss& loss);
   bool RequireOpenPort();
-  void OnByteReceived(std::uint8_t byte);
-  bool Send(std::string_view text);
+  void OnReceived(const std::string& bytes, bool late);
 
   // The operation under way.
-  void StartExchange(ExchangeKind kind, std::string_view sent);
   void OnExchangeStarted(ExchangeKind kind);
   void OnExchangeProgress(int done, int total);
-  void OnExchangeFinished(ExchangeOutcome outcome);
+  void OnExchangeFinished(const ExchangeResult& result);
+  void ShowUnanswered(const ExchangeResult& result, const QString& what);
+  void CancelExchange();
   std::string ConfirmWriteQuestion() const;
 
-  // DeviceLinkSink
-  void Message(MessageKind kind, std::string_view text, std::string_view caption) override;
-  void SetAddress(int row, std::string_view text) override;
-  void SetStatusText(int control_id, std::string_view text) override;
-  void SetSignal(int value) override;
-  void BlockReceived(const ParameterBlock& block) override;
+  // What the unit's answers hold.
+  void OnRecognised(const DeviceEvent& event);
+  void ShowStatus(const StatusEvent& status);
+  void LoadReceivedBlock(const BlockEvent& block);
 
   UserMessages& messages_;
   FileChooser& files_;
@@ -201,6 +207,7 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   QPushButton* write_button_ = nullptr;
   QSpinBox* reply_limit_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  QPushButton* cancel_button_ = nullptr;
   QMainWindow* shell_ = nullptr;  // holds the pages, the log pane and the status bar
   TrafficLogView* log_ = nullptr;
   QLabel* port_status_ = nullptr;
@@ -208,20 +215,20 @@ class MainConfigDialog : public QDialog, private DeviceLinkSink {
   QLabel* source_status_ = nullptr;
   QString last_result_;            // what the unit's last answer meant, for the status bar
   PagesSource* source_ = nullptr;  // QObject children
-  DeviceOperation* operation_ = nullptr;
-  PortSettings port_settings_;               // of the open port
+  PortSettings port_settings_;     // of the open port
   std::optional<PortSettings> opened_port_;  // the last port opened in this run
+  SerialPortInfo opened_port_info_;          // what is known about it, to find it again
   std::unique_ptr<QSettings> settings_;
   bool settings_applied_ = false;
   std::optional<UnitIdentity> connected_unit_;  // reported since the port was opened
   bool busy_cursor_ = false;
+  bool late_noted_ = false;  // late bytes since the last operation have their note
 
   std::unique_ptr<BlockTransfer> transfer_;
   std::unique_ptr<ParameterFileCommands> file_commands_;
   std::unique_ptr<ParameterTextCommands> text_commands_;
-  DeviceLink link_{*this};
   // Last: the engine is stopped before anything its notifications reach goes away.
-  std::unique_ptr<PortConnection> port_;
+  std::unique_ptr<SessionAdapter> session_;
 };
 
 }  // namespace dtu

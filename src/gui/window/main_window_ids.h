@@ -1,13 +1,17 @@
 #pragma once
 
-#include "core/device/status_ids.h"
+#include "core/device/device_event.h"
+#include "core/editing/sms_page_table.h"
 
 namespace dtu {
 
-// Control and command IDs of the main window. The edits the unit's status reports fill
-// (main_id::kVersion, kModuleSerial, kBoardSerial, kSignalText) are named with the device link
-// in core/device/status_ids.h.
+// Control and command IDs of the main window.
 namespace main_id {
+// The edits that show what a unit reports about itself.
+constexpr int kVersion = 1145;       // "软件版本"
+constexpr int kModuleSerial = 1144;  // "模块序列号"
+constexpr int kBoardSerial = 1241;   // "主板序列号"
+constexpr int kSignalText = 1192;    // signal strength as text
 // Group "串口".
 constexpr int kPortList = 1000;
 constexpr int kBaudList = 1020;
@@ -31,9 +35,11 @@ constexpr int kGprsModeRadio = 1162;  // channel mode 0
 constexpr int kSmsModeRadio = 1163;   // channel mode 1
 constexpr int kDualModeRadio = 1176;  // channel mode 2: present, never shown
 constexpr int kUnitModeRadio = 1177;  // a loaded mode above 2, shown only while it is loaded
-// The exchange with the unit: how long a reply may pause, and how far it has come.
+// The exchange with the unit: how long a reply may pause, how far it has come, and the button
+// that ends it.
 constexpr int kReplyTimeLimit = 1250;
 constexpr int kExchangeProgress = 1251;
+constexpr int kCancelButton = 1252;
 // The status bar: the port and its line settings, the operation under way or the last result,
 // the unit or file the pages' parameters came from.
 constexpr int kPortStatus = 1260;
@@ -49,5 +55,23 @@ constexpr int kShowLogCommand = 32800;     // "通信记录(&L)", in "查看"
 constexpr int kReadCommand = 32801;        // "读取参数(&R)", F5, in "设备"
 constexpr int kWriteCommand = 32802;       // "设置参数(&W)...", F6, in "设备"
 }  // namespace main_id
+
+// The control that shows a status value: one of the main window's edits, or for the SIM card's
+// own SMS centre the SMS page's edit sms_id::kSimSmsCentre.
+constexpr int StatusControl(StatusField field) {
+  switch (field) {
+    case StatusField::Version:
+      return main_id::kVersion;
+    case StatusField::ModuleSerial:
+      return main_id::kModuleSerial;
+    case StatusField::BoardSerial:
+      return main_id::kBoardSerial;
+    case StatusField::Signal:
+      return main_id::kSignalText;
+    case StatusField::SimSmsCentre:
+      return sms_id::kSimSmsCentre;
+  }
+  return 0;
+}
 
 }  // namespace dtu

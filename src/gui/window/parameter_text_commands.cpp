@@ -6,6 +6,7 @@
 
 #include "core/block/parameter_file.h"
 #include "core/block/parameter_text.h"
+#include "core/editing/entry_rules.h"
 #include "core/editing/page_rules.h"
 #include "core/file_chooser.h"
 #include "gui/window/block_origin.h"
@@ -29,10 +30,16 @@ bool ParameterTextCommands::Export() {
 
 std::optional<TextImport> ParameterTextCommands::ReadOverWindow(const std::string& text) {
   TextImport imported = ImportBlockText(text, working_);
-  // A few fields go over the values the pages show, which the working block may not hold yet.
+  // A few fields go over the values the pages show, which the working block may not hold yet;
+  // they are entries, stored by the pages' rules as the pages store them.
   if (imported.ok() && !imported.complete) {
     if (!transfer_.CollectBlock(working_)) return std::nullopt;
     imported = ImportBlockText(text, working_);
+    if (imported.ok()) {
+      const EntryRulesOutcome ruled = ApplyEntryRules(working_, *imported.block, imported.rows);
+      if (!ruled.error.empty()) imported = TextImport{std::nullopt, ruled.error, {}, false, {}};
+      entry_notes_ = ruled.notes;
+    }
   }
   if (imported.ok()) return imported;
   messages_.Show(MessageKind::Warning, imported.error, kImportTextCaption);
@@ -48,11 +55,14 @@ void ParameterTextCommands::Import() {
     messages_.Show(MessageKind::Warning, read.message, kImportTextCaption);
     return;
   }
+  entry_notes_.clear();
   const std::optional<TextImport> imported = ReadOverWindow(text);
   if (!imported) return;
   std::string message;
   for (const std::string& warning : imported->warnings) message += warning + "\n";
-  const std::vector<std::string> warnings = PageRuleWarnings(*imported->block, imported->rows);
+  std::vector<std::string> warnings = entry_notes_;
+  for (std::string& warning : PageRuleWarnings(*imported->block, imported->rows))
+    warnings.push_back(std::move(warning));
   if (!warnings.empty()) message += kRulesBrokenMessage;
   for (const std::string& warning : warnings) message += "\n" + warning;
   if (message.ends_with('\n')) message.pop_back();

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/block/parameter_block.h"
 #include "core/block/parameter_text.h"
@@ -17,7 +18,7 @@ inline constexpr std::string_view kExportTextItem = "导出文本...";
 inline constexpr std::string_view kImportTextItem = "导入文本...";
 inline constexpr std::string_view kImportTextCaption = "导入文本";
 inline constexpr std::string_view kRulesBrokenMessage =
-    "文本中的以下值不合页面的规则，已照原值导入：";
+    "文本中的以下值不合页面的规则，已照原值导入（或按页面的规则写入）：";
 
 // The file menu's commands on a block's text form (core/block/parameter_text.h), beside the
 // parameter-file commands and through the same steps.
@@ -36,7 +37,9 @@ class ParameterTextCommands {
   // "导入文本...": asks for a text file and reads it. A text that gives every field replaces the
   // working block whole; one that gives a few fields changes only those of what the pages show,
   // which are collected first (a refused collection ends the import). A refused text says why
-  // and changes nothing. Values the pages would not accept are listed in one warning and kept.
+  // and changes nothing. A few fields are entries: the pages' rules apply to them as to what is
+  // typed (entry_rules.h). Those rules' changes and the values the pages would not accept are
+  // listed in one warning; the latter are kept.
   // The block is then shown as an opened parameter file is.
   void Import();
 
@@ -48,6 +51,7 @@ class ParameterTextCommands {
   BlockTransfer& transfer_;
   UserMessages& messages_;
   FileChooser& chooser_;
+  std::vector<std::string> entry_notes_;  // what the pages' rules changed in the last import
 };
 
 }  // namespace dtu

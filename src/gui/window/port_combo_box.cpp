@@ -1,14 +1,20 @@
 #include "gui/window/port_combo_box.h"
 
 #include <QAbstractItemView>
+#include <QEvent>
 #include <QFileSystemWatcher>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <utility>
 
+#include "gui/platform/qt_text.h"
 #include "gui/window/main_window_ids.h"
+#include "gui/window/port_hotplug_watch.h"
 
 namespace dtu {
 namespace {
@@ -20,9 +26,14 @@ constexpr int kSettleMs = 300;
 constexpr int kPollMs = 3000;
 
 QString Unmarked(QString text) {
-  const QString mark = QString::fromUtf8(kAbsentPortMark.data(), kAbsentPortMark.size());
+  const QString mark = FromUtf8(kAbsentPortMark);
   if (text.endsWith(mark)) text.chop(mark.size());
   return text;
+}
+
+QString LabelOf(const SerialPortInfo& port, bool absent) {
+  return FromUtf8(PortLabel(port, PortLanguage::Chinese)) +
+         (absent ? FromUtf8(kAbsentPortMark) : QString());
 }
 
 }  // namespace
@@ -35,60 +46,105 @@ PortComboBox::PortComboBox(PortLister list_ports, std::vector<std::string> extra
   setInsertPolicy(QComboBox::NoInsert);  // Enter must not grow the list with typed paths
   setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   setMinimumContentsLength(20);
-  Fill(Ports());
+  // A chosen entry shows from its start, the device's name, however long what follows it is.
+  connect(this, &QComboBox::currentIndexChanged, this,
+          [this] { lineEdit()->setCursorPosition(0); });
+  if (list_ports_) listed_ = list_ports_();
+  Fill(Entries(listed_));
 }
 
-std::vector<std::string> PortComboBox::Ports() const {
-  std::vector<std::string> ports = list_ports_ ? list_ports_() : std::vector<std::string>{};
-  for (const std::string& extra : extra_ports_)
-    if (std::find(ports.begin(), ports.end(), extra) == ports.end()) ports.push_back(extra);
-  if (!remembered_.empty() && std::find(ports.begin(), ports.end(), remembered_) == ports.end())
-    ports.push_back(remembered_ + std::string(kAbsentPortMark));
-  return ports;
+std::vector<SerialPortInfo> PortComboBox::Entries(const std::vector<SerialPortInfo>& listed) const {
+  std::vector<SerialPortInfo> entries = listed;
+  for (const std::string& extra : extra_ports_) {
+    const SerialPortInfo port =
+        DescribePortPath(ResolvePortReference(extra, listed).device, listed);
+    if (FindSamePort(entries, port) < 0) entries.push_back(port);
+  }
+  return entries;
 }
 
-int PortComboBox::IndexOfPort(const QString& port) const {
-  const int listed = findText(port);
-  if (listed >= 0) return listed;
-  return findText(port + QString::fromUtf8(kAbsentPortMark.data(), kAbsentPortMark.size()));
-}
-
-void PortComboBox::SelectRemembered(const std::string& port) {
-  remembered_ = port;
-  Fill(Ports());
-  setCurrentIndex(IndexOfPort(QString::fromStdString(port)));
-}
-
-void PortComboBox::Fill(const std::vector<std::string>& ports) {
+void PortComboBox::Fill(std::vector<SerialPortInfo> entries) {
   const QSignalBlocker quiet(this);
+  absent_index_ = -1;
+  if (kept_ && FindSamePort(entries, *kept_) < 0) {
+    absent_index_ = static_cast<int>(entries.size());
+    entries.push_back(*kept_);
+  }
+  entries_ = std::move(entries);
   clear();
-  for (const std::string& port : ports) addItem(QString::fromStdString(port));
+  for (int i = 0; i < static_cast<int>(entries_.size()); ++i) {
+    const SerialPortInfo& port = entries_[static_cast<std::size_t>(i)];
+    addItem(LabelOf(port, i == absent_index_));
+    setItemData(i, FromUtf8(PortDetails(port)), Qt::ToolTipRole);
+  }
+  lineEdit()->setCursorPosition(0);
+  // The list that drops down is wide enough for whole entries.
+  view()->setMinimumWidth(view()->sizeHintForColumn(0) +
+                          view()->verticalScrollBar()->sizeHint().width());
 }
 
-bool PortComboBox::Lists(const std::vector<std::string>& ports) const {
-  if (static_cast<int>(ports.size()) != count()) return false;
-  for (int i = 0; i < count(); ++i)
-    if (itemText(i).toStdString() != ports[static_cast<std::size_t>(i)]) return false;
+bool PortComboBox::Lists(const std::vector<SerialPortInfo>& entries) const {
+  std::vector<SerialPortInfo> expected = entries;
+  int absent = -1;
+  if (kept_ && FindSamePort(expected, *kept_) < 0) {
+    absent = static_cast<int>(expected.size());
+    expected.push_back(*kept_);
+  }
+  if (static_cast<int>(expected.size()) != count()) return false;
+  for (int i = 0; i < count(); ++i) {
+    const SerialPortInfo& port = expected[static_cast<std::size_t>(i)];
+    if (itemText(i) != LabelOf(port, i == absent) ||
+        port.device != entries_[static_cast<std::size_t>(i)].device)
+      return false;
+  }
   return true;
 }
 
+const SerialPortInfo* PortComboBox::ShownEntry() const {
+  const QString text = currentText();
+  int index = currentIndex();
+  if (index < 0 || itemText(index) != text) index = findText(text);
+  return index >= 0 ? &entries_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+void PortComboBox::SelectRemembered(const SerialPortInfo& port) {
+  kept_ = port;
+  if (list_ports_) listed_ = list_ports_();
+  Fill(Entries(listed_));
+  setCurrentIndex(FindSamePort(entries_, port));
+}
+
+bool PortComboBox::SelectNamed(const std::string& reference) {
+  const SerialPortInfo port =
+      DescribePortPath(ResolvePortReference(reference, listed_).device, listed_);
+  const int index = FindSamePort(entries_, port);
+  if (index >= 0) setCurrentIndex(index);
+  return index >= 0;
+}
+
 void PortComboBox::Rescan() {
-  const std::vector<std::string> ports = Ports();
-  if (Lists(ports)) return;
+  std::vector<SerialPortInfo> listed = list_ports_ ? list_ports_() : listed_;
+  const std::vector<SerialPortInfo> entries = Entries(listed);
+  const SerialPortInfo* shown = ShownEntry();
+  const std::optional<SerialPortInfo> chosen =
+      shown != nullptr ? std::optional<SerialPortInfo>(*shown) : std::nullopt;
+  // A chosen port that was pulled out stays offered, so that plugging it back in finds it.
+  if (chosen && FindSamePort(entries, *chosen) < 0) kept_ = chosen;
+  listed_ = std::move(listed);
+  if (Lists(entries)) return;
   // Refilling replaces the edit's text; the user's, with the caret and selection in it, comes
   // back, also when it names a port that is gone or none at all.
-  const QString chosen = Unmarked(currentText());
+  const QString typed = currentText();
   const int caret = lineEdit()->cursorPosition();
   const int selection_start = lineEdit()->selectionStart();
   const int selection_length = lineEdit()->selectedText().size();
-  Fill(ports);
-  const int index = IndexOfPort(chosen);
-  if (index >= 0) {
-    setCurrentIndex(index);
-  } else {
-    setCurrentIndex(-1);
-    setEditText(chosen);
+  Fill(entries);
+  if (chosen) {
+    setCurrentIndex(FindSamePort(entries_, *chosen));
+    return;
   }
+  setCurrentIndex(-1);
+  setEditText(typed);
   if (selection_start >= 0) {
     lineEdit()->setSelection(selection_start, selection_length);
   } else {
@@ -96,15 +152,32 @@ void PortComboBox::Rescan() {
   }
 }
 
+bool PortComboBox::FollowHotplug() {
+  auto* watch = new PortHotplugWatch(this);
+  if (!watch->valid()) {
+    delete watch;
+    return false;
+  }
+  StartSettleTimer();
+  // udev announces a port once its links are made: no need to let it settle.
+  connect(watch, &PortHotplugWatch::portsChanged, this, &PortComboBox::RescanIfChanged);
+  return true;
+}
+
+void PortComboBox::StartSettleTimer() {
+  if (settle_ != nullptr) return;
+  settle_ = new QTimer(this);
+  settle_->setSingleShot(true);
+  settle_->setInterval(kSettleMs);
+  connect(settle_, &QTimer::timeout, this, &PortComboBox::RescanIfChanged);
+}
+
 void PortComboBox::WatchForChanges(const std::vector<std::filesystem::path>& folders) {
+  StartSettleTimer();
   if (watcher_ == nullptr) {
     watcher_ = new QFileSystemWatcher(this);
-    settle_ = new QTimer(this);
-    settle_->setSingleShot(true);
-    settle_->setInterval(kSettleMs);
     connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_,
             static_cast<void (QTimer::*)()>(&QTimer::start));
-    connect(settle_, &QTimer::timeout, this, &PortComboBox::RescanIfChanged);
   }
   QStringList paths;
   for (const std::filesystem::path& folder : folders) paths << QString::fromStdString(folder);
@@ -126,8 +199,35 @@ void PortComboBox::RescanIfChanged() {
   Rescan();
 }
 
+PortReferenceMatch PortComboBox::portReference() const {
+  if (const SerialPortInfo* shown = ShownEntry()) {
+    PortReferenceMatch match;
+    match.outcome = PortReferenceMatch::Outcome::Found;
+    match.device = shown->device;
+    return match;
+  }
+  return ResolvePortReference(Unmarked(currentText()).trimmed().toStdString(), listed_);
+}
+
 std::string PortComboBox::portName() const {
-  return Unmarked(currentText()).trimmed().toStdString();
+  return portReference().device;
+}
+
+SerialPortInfo PortComboBox::portInfo() const {
+  if (const SerialPortInfo* shown = ShownEntry()) return *shown;
+  return DescribePortPath(portName(), listed_);
+}
+
+QString PortComboBox::portToolTip() const {
+  const std::string details = PortDetails(portInfo());
+  if (portName().empty()) return toolTip();
+  return toolTip() + QStringLiteral("\n\n") + FromUtf8(details);
+}
+
+bool PortComboBox::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QComboBox::event(event);
+  QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), portToolTip(), this);
+  return true;
 }
 
 void PortComboBox::showPopup() {

@@ -7,6 +7,8 @@ namespace dtu {
 namespace {
 
 const QString kPortKey = QStringLiteral("port/device");
+const QString kByIdKey = QStringLiteral("port/by_id");
+const QString kByPathKey = QStringLiteral("port/by_path");
 const QString kBaudKey = QStringLiteral("port/baud_rate");
 const QString kParityKey = QStringLiteral("port/parity");
 const QString kDataBitsKey = QStringLiteral("port/data_bits");
@@ -15,6 +17,15 @@ const QString kReplyKey = QStringLiteral("port/reply_seconds");
 const QString kFolderKey = QStringLiteral("files/folder");
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kPanesKey = QStringLiteral("window/panes");
+
+// File names are kept as the system's bytes, written as Qt writes file names.
+std::string FileName(const QString& text) {
+  return QFile::encodeName(text).toStdString();
+}
+
+QString FileNameText(const std::string& name) {
+  return QFile::decodeName(QByteArray::fromStdString(name));
+}
 
 }  // namespace
 
@@ -29,7 +40,7 @@ RememberedSettings RememberedSettings::Load(QSettings& settings) {
   const QString device = settings.value(kPortKey).toString();
   if (!device.isEmpty()) {
     PortSettings port;
-    port.device = QFile::encodeName(device).toStdString();
+    port.device = FileName(device);
     port.baud_rate = settings.value(kBaudKey, port.baud_rate).toInt();
     const QString parity = settings.value(kParityKey).toString();
     if (parity.size() == 1 && QStringLiteral("NOE").contains(parity))
@@ -37,10 +48,11 @@ RememberedSettings RememberedSettings::Load(QSettings& settings) {
     port.data_bits = settings.value(kDataBitsKey, port.data_bits).toInt();
     port.stop_bits = settings.value(kStopBitsKey, port.stop_bits).toInt();
     remembered.port = port;
+    remembered.port_by_id = FileName(settings.value(kByIdKey).toString());
+    remembered.port_by_path = FileName(settings.value(kByPathKey).toString());
   }
   remembered.reply_seconds = settings.value(kReplyKey, 0).toInt();
-  remembered.folder =
-      std::filesystem::path(QFile::encodeName(settings.value(kFolderKey).toString()).toStdString());
+  remembered.folder = std::filesystem::path(FileName(settings.value(kFolderKey).toString()));
   remembered.geometry = settings.value(kGeometryKey).toByteArray();
   remembered.panes = settings.value(kPanesKey).toByteArray();
   return remembered;
@@ -48,15 +60,16 @@ RememberedSettings RememberedSettings::Load(QSettings& settings) {
 
 void RememberedSettings::Save(QSettings& settings) const {
   if (port) {
-    settings.setValue(kPortKey, QFile::decodeName(QByteArray::fromStdString(port->device)));
+    settings.setValue(kPortKey, FileNameText(port->device));
+    settings.setValue(kByIdKey, FileNameText(port_by_id));
+    settings.setValue(kByPathKey, FileNameText(port_by_path));
     settings.setValue(kBaudKey, port->baud_rate);
     settings.setValue(kParityKey, QString(QChar::fromLatin1(port->parity)));
     settings.setValue(kDataBitsKey, port->data_bits);
     settings.setValue(kStopBitsKey, port->stop_bits);
   }
   if (reply_seconds > 0) settings.setValue(kReplyKey, reply_seconds);
-  if (!folder.empty())
-    settings.setValue(kFolderKey, QFile::decodeName(QByteArray::fromStdString(folder.string())));
+  if (!folder.empty()) settings.setValue(kFolderKey, FileNameText(folder.string()));
   if (!geometry.isEmpty()) settings.setValue(kGeometryKey, geometry);
   if (!panes.isEmpty()) settings.setValue(kPanesKey, panes);
   settings.sync();

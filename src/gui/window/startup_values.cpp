@@ -84,10 +84,6 @@ void WriteStartupValues(GprsPage& gprs, SmsPage& sms, SerialPage& serial) {
   serial.checkRadio({serial_id::kByDelay, serial_id::kByHeadAndTail}, 0);  // "延时分包"
   Write(gprs, kGprsTexts, kGprsLists);
   Write(sms, kSmsTexts, kSmsLists);
-  // The members follow the controls, so that an exchange towards the controls shows the same.
-  for (EditorPage* page : {static_cast<EditorPage*>(&gprs), static_cast<EditorPage*>(&sms),
-                           static_cast<EditorPage*>(&serial)})
-    page->ExchangeToMembers();
 }
 
 }  // namespace dtu

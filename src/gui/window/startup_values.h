@@ -7,8 +7,7 @@ class SerialPage;
 class SmsPage;
 
 // Writes the values the editor shows after start-up over the pages' own defaults: texts into
-// edits, selections into lists, the packet-splitting radio. The pages' members are then brought
-// up to date from their controls.
+// edits, selections into lists, the packet-splitting radio.
 void WriteStartupValues(GprsPage& gprs, SmsPage& sms, SerialPage& serial);
 
 }  // namespace dtu

@@ -10,6 +10,7 @@
 
 #include <array>
 
+#include "core/device/device_event_text.h"
 #include "gui/platform/qt_text.h"
 #include "gui/window/main_window_ids.h"
 #include "gui/window/signal_gauge.h"
@@ -22,10 +23,10 @@ struct LabelledEdit {
   std::string_view label;
 };
 
-constexpr std::array<LabelledEdit, 3> kIdentityEdits{{
-    {main_id::kVersion, StatusLabel(main_id::kVersion)},
-    {main_id::kModuleSerial, StatusLabel(main_id::kModuleSerial)},
-    {main_id::kBoardSerial, StatusLabel(main_id::kBoardSerial)},
+const std::array<LabelledEdit, 3> kIdentityEdits{{
+    {main_id::kVersion, StatusFieldLabel(StatusField::Version)},
+    {main_id::kModuleSerial, StatusFieldLabel(StatusField::ModuleSerial)},
+    {main_id::kBoardSerial, StatusFieldLabel(StatusField::BoardSerial)},
 }};
 
 // Two address fields the unit's reports never fill; they are kept, hidden, with their labels.
@@ -69,7 +70,7 @@ void StatusDisplay::CreateIdentityGroup(QWidget* parent) {
 }
 
 void StatusDisplay::CreateSignalGroup(QWidget* parent) {
-  signal_group_ = new QGroupBox(FromUtf8(StatusLabel(main_id::kSignalText)), parent);
+  signal_group_ = new QGroupBox(FromUtf8(StatusFieldLabel(StatusField::Signal)), parent);
   QLineEdit* strength = AddEdit(main_id::kSignalText, signal_group_);
   strength->setAlignment(Qt::AlignCenter);
   gauge_ = new SignalGauge(signal_group_);
@@ -97,8 +98,7 @@ void StatusDisplay::SetupAddressList(QWidget* parent) {
   // Tab leaves the list for the next control; the arrow keys move between its rows.
   address_list_->setTabKeyNavigation(false);
   for (int row = 0; row < kAddressRowCount; ++row) {
-    address_list_->setItem(
-        row, 0, new QTableWidgetItem(FromUtf8(kAddressRowNames[static_cast<std::size_t>(row)])));
+    address_list_->setItem(row, 0, new QTableWidgetItem(FromUtf8(AddressRowName(row))));
     address_list_->setItem(row, 1, new QTableWidgetItem);
   }
   address_list_->resizeRowsToContents();

@@ -721,42 +721,38 @@ TEST(BlockTransport, HexTextIs1320DigitsAndDecodesToTheSameBlock) {
 // ---------------------------------------------------------------------------------------------
 // Normalisation
 
-TEST(NormaliseBlock, ChangesExactlyTheTerminatorsAndTheOverlongLengths) {
-  // 0xFF everywhere: every text unterminated and every length byte 255.
+TEST(NormaliseBlock, ChangesExactlyTheUnterminatedTextsAndTheOverlongCounts) {
+  // 0xFF everywhere: every text unterminated and every count byte 255.
   const ParameterBlock before = FilledBlock(0xFF);
   ParameterBlock block = before;
   NormaliseBlock(block);
 
   const std::set<std::size_t> text_ends{115, 126, 138, 147, 156, 196, 230, 262, 294,
                                         326, 358, 485, 499, 513, 527, 541, 555};
-  const std::set<std::size_t> counted_ends{19, 27, 69, 413, 467, 567, 575, 583, 591, 605, 615};
   const std::vector<std::pair<std::size_t, std::uint8_t>> limits{
-      {28, 7},  {29, 7},  {70, 9},  {198, 53}, {199, 53}, {556, 7},
-      {557, 7}, {558, 7}, {559, 7}, {616, 9},  {617, 9},
+      {28, 8},  {29, 8},  {70, 10}, {198, 54}, {199, 54}, {556, 8},
+      {557, 8}, {558, 8}, {559, 8}, {616, 10}, {617, 10},
   };
 
   std::set<std::size_t> expected = text_ends;
-  expected.insert(counted_ends.begin(), counted_ends.end());
   for (const auto& [offset, limit] : limits) expected.insert(offset);
   EXPECT_EQ(ChangedOffsets(before, block), expected);
 
   for (std::size_t end : text_ends) EXPECT_EQ(block.bytes()[end], 0) << "text end " << end;
-  for (std::size_t end : counted_ends) EXPECT_EQ(block.bytes()[end], 0) << "area end " << end;
   for (const auto& [offset, limit] : limits)
     EXPECT_EQ(block.bytes()[offset], limit) << "length byte " << offset;
 }
 
-TEST(NormaliseBlock, LengthsWithinTheLimitAreKept) {
-  ParameterBlock block;
-  block.set_frame_head_len(7);
-  block.set_frame_tail_len(3);
-  block.set_poll_command_len(9);
-  block.set_heartbeat_data_len(53);
-  block.set_register_data_len(0);
-  block.set_gprs_notice_len(9);
+// What a unit holds comes back whole: full counted areas, texts with their 0x00 and whatever
+// stands after it.
+TEST(NormaliseBlock, KeepsFullCountedAreasAndTerminatedTexts) {
+  ParameterBlock block = FilledBlock(0x5A);
+  for (const FieldRow& text : kTextFields) block.Area(text)[text.size / 2] = 0;
+  for (const CountedRow& counted : kCountedFields) block.Set(counted.length, counted.area.size);
   const ParameterBlock before = block;
   NormaliseBlock(block);
   EXPECT_EQ(block, before);
+  EXPECT_EQ(block.gprs_notice(), Bytes(10, 0x5A));
 }
 
 TEST(NormaliseBlock, SeventeenByteApnBecomesSixteenCharacters) {
@@ -768,14 +764,13 @@ TEST(NormaliseBlock, SeventeenByteApnBecomesSixteenCharacters) {
   EXPECT_EQ(block.bytes()[116], 'd');
 }
 
-TEST(NormaliseBlock, OverlongFrameHeadLengthAndItsLastByte) {
+TEST(NormaliseBlock, OverlongFrameHeadCountIsCutToTheArea) {
   ParameterBlock block;
   for (std::size_t i = 12; i < 20; ++i) block.bytes()[i] = 0x7E;
-  block.set_frame_head_len(8);
+  block.set_frame_head_len(9);
   NormaliseBlock(block);
-  EXPECT_EQ(block.frame_head_len(), 7);
-  EXPECT_EQ(block.bytes()[19], 0);
-  EXPECT_EQ(block.frame_head(), Bytes(7, 0x7E));
+  EXPECT_EQ(block.frame_head_len(), 8);
+  EXPECT_EQ(block.frame_head(), Bytes(8, 0x7E));
 }
 
 TEST(NormaliseBlock, TakesNumbersAndCodesAsTheyCome) {
@@ -793,11 +788,11 @@ TEST(NormaliseBlock, TakesNumbersAndCodesAsTheyCome) {
   EXPECT_EQ(block.baud_rate(), 12345u);
 }
 
-TEST(NormaliseBlock, AfterNormalisationEveryCountedFieldReadsAtMostSizeMinusOne) {
+TEST(NormaliseBlock, AfterNormalisationEveryFieldReadsWithinItsArea) {
   ParameterBlock block = FilledBlock(0xFF);
   NormaliseBlock(block);
   for (const CountedAccessor& f : CountedAccessors())
-    EXPECT_EQ(f.get(block).size(), f.size - 1) << f.name;
+    EXPECT_EQ(f.get(block).size(), f.size) << f.name;
   for (const TextAccessor& f : TextAccessors())
     EXPECT_EQ(f.get(block).size(), f.size - 1) << f.name;
 }

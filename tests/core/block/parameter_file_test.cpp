@@ -228,7 +228,7 @@ TEST(ParameterFileExists, TellsWhetherTheSaveMustAsk) {
 TEST(PrepareLoadedBlock, ForcesTheLengthThenVerifiesAndNormalises) {
   ParameterBlock block;
   for (std::size_t i = 99; i <= 115; ++i) block.bytes()[i] = 'a';
-  block.set_frame_head_len(8);
+  block.set_frame_head_len(9);
   SealBlock(block);
   // The length word is outside the checksum; whatever a unit sends there does not matter.
   block.set_length(1234);
@@ -237,7 +237,7 @@ TEST(PrepareLoadedBlock, ForcesTheLengthThenVerifiesAndNormalises) {
   ASSERT_TRUE(PrepareLoadedBlock(block));
   EXPECT_EQ(block.length(), 660);
   EXPECT_EQ(block.apn(), std::string(16, 'a'));
-  EXPECT_EQ(block.frame_head_len(), 7);
+  EXPECT_EQ(block.frame_head_len(), 8);
   EXPECT_EQ(block.bytes()[2], checksum_before);  // the stored checksum is not refreshed
 }
 
@@ -254,14 +254,14 @@ TEST(PrepareLoadedBlock, RejectsAMismatchWithoutNormalising) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ParameterBlock block;
-    block.set_frame_head_len(8);
+    block.set_frame_head_len(9);
     SealBlock(block);
     block.bytes()[c.offset] ^= c.flip;
     block.set_length(0);
 
     EXPECT_FALSE(PrepareLoadedBlock(block));
     EXPECT_EQ(block.length(), 660);
-    EXPECT_EQ(block.frame_head_len(), 8);
+    EXPECT_EQ(block.frame_head_len(), 9);
   }
   EXPECT_EQ(kBlockMismatchMessage, "参数设置有误，请重新设置");
 }

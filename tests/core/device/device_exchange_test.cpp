@@ -25,10 +25,27 @@ TEST(DeviceExchange, TimeoutMessageSaysWhatWasSentAndWhatCameBack) {
   EXPECT_NE(text.find("已收到：4 字节。开头：\\xF0\\rOK\n"), std::string::npos) << text;
 }
 
-TEST(DeviceExchange, TransmitTimeFollowsTheLine) {
-  EXPECT_EQ(TransmitTime(1333, 9600, 10), 1389ms);
-  EXPECT_EQ(TransmitTime(1333, 110, 11), 133300ms);
-  EXPECT_EQ(TransmitTime(14, 0, 10), 0ms);
+TEST(DeviceExchange, AnAnswerWithoutEndAndACancelSayHowMuchCameAndWhatItLookedLike) {
+  DeviceExchange noise(ExchangeKind::ReadParameters, "$$$AT+GETPARA?");
+  for (int i = 0; i < 100; ++i) noise.AddReceived(static_cast<std::uint8_t>(0x80 + i % 3));
+  const std::string overlong = noise.OverlongMessage(13400ms, "/dev/ttyUSB1");
+  EXPECT_EQ(overlong.find("读取参数超时：设备一直在发送数据，但 13.4 秒内没有发来完整的回复。\n"),
+            0u)
+      << overlong;
+  EXPECT_NE(overlong.find("已收到：100 字节，其中参数块 0/1320 位。开头：\\x80\\x81\\x82"),
+            std::string::npos);
+  EXPECT_NE(overlong.find("…\n请检查："), std::string::npos) << "48 bytes shown, then …";
+
+  DeviceExchange write(ExchangeKind::WriteParameters, std::string(1333, 'x'));
+  EXPECT_EQ(write.CancelledMessage("/dev/pts/3")
+                .find("设置参数已取消。设备是否已保存参数不得而知。"
+                      "\n已发送：$$$AT+SETPARA 与参数块"),
+            0u);
+  DeviceExchange signal(ExchangeKind::ReadSignal, "$$$AT+GET1?");
+  EXPECT_EQ(signal.TimeoutMessage(1000ms, "P")
+                .find("读取信号强度超时：设备在 1 秒内没有回应。"
+                      "\n已发送：$$$AT+GET1?（共 11 字节"),
+            0u);
 }
 
 }  // namespace

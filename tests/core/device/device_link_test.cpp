@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/device/device_commands.h"
+#include "core/device/device_event_text.h"
 #include "core/text/gbk_codec.h"
 #include "core/text/hex_text.h"
 
@@ -22,32 +23,34 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 // The line a status text is recorded as.
-std::string Status(int control_id, std::string_view text) {
-  return "status " + std::to_string(control_id) + " " + std::string(text);
+std::string Status(StatusField field, std::string_view text) {
+  return "status " + std::string(StatusFieldName(field)) + " " + std::string(text);
 }
 
-// Records every call as one line, as dtuctl replay prints it (messages with their caption).
-class RecordingSink : public DeviceLinkSink {
+// Records every event as one line, as dtuctl replay prints it (acknowledgements with their
+// caption; a signal value also as its number).
+class RecordingSink : public DeviceEventSink {
  public:
-  void Message(MessageKind kind, std::string_view text, std::string_view caption) override {
-    // A rejected frame is a failure; the acknowledgements are information.
-    EXPECT_EQ(kind, text == kChkErrMessage ? MessageKind::Error : MessageKind::Information);
-    Record("message " + std::string(text) + " [" + std::string(caption) + "]");
-  }
-  void SetAddress(int row, std::string_view text) override {
-    Record("address " + std::to_string(row) + " " + std::string(text));
-  }
-  void SetStatusText(int control_id, std::string_view text) override {
-    Record(Status(control_id, text));
-  }
-  void SetSignal(int value) override { Record("signal " + std::to_string(value)); }
-  void BlockReceived(const ParameterBlock& block) override {
-    blocks.push_back(block);
-    Record("block");
+  void Recognised(const DeviceEvent& event) override {
+    if (const auto* answer = std::get_if<AcknowledgementEvent>(&event)) {
+      const EventText shown = TextOf(*answer);
+      Record("message " + shown.text + " [" + shown.caption + "]");
+    } else if (const auto* address = std::get_if<AddressEvent>(&event)) {
+      Record("address " + std::to_string(address->row) + " " + address->text);
+    } else if (const auto* status = std::get_if<StatusEvent>(&event)) {
+      Record(Status(status->field, status->text));
+      if (status->field == StatusField::Signal) Record("signal " + std::to_string(status->signal));
+    } else {
+      const BlockEvent& block = std::get<BlockEvent>(event);
+      blocks.push_back(block.block);
+      intact.push_back(block.intact);
+      Record("block");
+    }
   }
 
   std::vector<std::string> events;
   std::vector<ParameterBlock> blocks;
+  std::vector<bool> intact;
   std::function<void(const std::string&)> on_event;  // runs after an event is recorded
 
  private:
@@ -138,12 +141,12 @@ TEST(DeviceLink, AcnOkHidesItsLastByteFromLaterKeywords) {
 TEST(DeviceLink, AcnOkHidesItsLastByteFromACollectingField) {
   // The field takes the carriage return but never sees the line feed, so it goes on.
   EXPECT_THAT(EventsOf("GSN:123SETACNOK\r\n\r\n"),
-              ElementsAre(kAcnOk, Status(main_id::kModuleSerial, "123SETACNOK\r")));
+              ElementsAre(kAcnOk, Status(StatusField::ModuleSerial, "123SETACNOK\r")));
 }
 
 TEST(DeviceLink, ChkErrGoesOnToEndAFieldWithTheSameByte) {
   EXPECT_THAT(EventsOf("VER:V2$$$ChkErr\r"),
-              ElementsAre(kChkErr, Status(main_id::kVersion, "V2$$$ChkErr")));
+              ElementsAre(kChkErr, Status(StatusField::Version, "V2$$$ChkErr")));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -170,44 +173,45 @@ INSTANTIATE_TEST_SUITE_P(
             "DnsServerIp1", "DNSSERVERIP1:114.114.114.114\r\n", {"address 7 114.114.114.114"}},
         KeywordCase{"DnsServerIp2", "DNSSERVERIP2:223.5.5.5\r\n", {"address 8 223.5.5.5"}},
         KeywordCase{
-            "BoardSerial", "XuLieHao:A0012345\r\n", {Status(main_id::kBoardSerial, "A0012345")}},
-        KeywordCase{"ModuleSerial", "GSN:123\r\n", {Status(main_id::kModuleSerial, "123")}},
+            "BoardSerial", "XuLieHao:A0012345\r\n", {Status(StatusField::BoardSerial, "A0012345")}},
+        KeywordCase{"ModuleSerial", "GSN:123\r\n", {Status(StatusField::ModuleSerial, "123")}},
         KeywordCase{"ModuleSerialNeedsLineFeed", "GSN:123\r", {}},
         KeywordCase{"ModuleSerialKeepsALoneCarriageReturn",
                     "GSN:12\r3\r\n",
-                    {Status(main_id::kModuleSerial, "12\r3")}},
-        KeywordCase{"Version", "VER:V1.2\r", {Status(main_id::kVersion, "V1.2")}},
-        KeywordCase{
-            "VersionIgnoresTheLineFeedAfter", "VER:V1.2\r\n", {Status(main_id::kVersion, "V1.2")}},
+                    {Status(StatusField::ModuleSerial, "12\r3")}},
+        KeywordCase{"Version", "VER:V1.2\r", {Status(StatusField::Version, "V1.2")}},
+        KeywordCase{"VersionIgnoresTheLineFeedAfter",
+                    "VER:V1.2\r\n",
+                    {Status(StatusField::Version, "V1.2")}},
         KeywordCase{"SimSmsCentre",
                     "CSCA:+8613800200500\r",
-                    {Status(sms_id::kSimSmsCentre, "+8613800200500")}},
-        KeywordCase{"EmptyValue", "VER:\r", {Status(main_id::kVersion, "")}},
+                    {Status(StatusField::SimSmsCentre, "+8613800200500")}},
+        KeywordCase{"EmptyValue", "VER:\r", {Status(StatusField::Version, "")}},
         KeywordCase{"ValueEndsAtNulByte",
                     std::string("VER:ab\0cd\r", 10),
-                    {Status(main_id::kVersion, "ab")}},
+                    {Status(StatusField::Version, "ab")}},
         KeywordCase{"KeywordsAreCaseSensitive", "ver:1\rgsn:2\r\n", {}},
         // The field before "VER:", "CSCA:" or "RSSI:" is cancelled and never reported.
         KeywordCase{"VersionCancelsModuleSerial",
                     "GSN:123VER:1.0\r\r\n",
-                    {Status(main_id::kVersion, "1.0")}},
+                    {Status(StatusField::Version, "1.0")}},
         KeywordCase{"SimSmsCentreCancelsVersion",
                     "VER:1.0CSCA:+86138\r\r",
-                    {Status(sms_id::kSimSmsCentre, "+86138")}},
+                    {Status(StatusField::SimSmsCentre, "+86138")}},
         KeywordCase{"SignalCancelsVersion",
                     "VER:1.0RSSI:20\r\r",
-                    {Status(main_id::kSignalText, "20"), "signal 20"}},
+                    {Status(StatusField::Signal, "20"), "signal 20"}},
         KeywordCase{"SignalCancelsSimSmsCentre",
                     "CSCA:+86RSSI:21\r\r",
-                    {Status(main_id::kSignalText, "21"), "signal 21"}},
+                    {Status(StatusField::Signal, "21"), "signal 21"}},
         // Nothing else ends a field: an unterminated value keeps taking bytes after the next
         // field restarts the shared index, both fields writing to the one buffer in turn.
         KeywordCase{"UnterminatedValueSharesTheBuffer",
                     "XuLieHao:ABGSN:12\r\n",
-                    {Status(main_id::kBoardSerial, "1122\r")}},
+                    {Status(StatusField::BoardSerial, "1122\r")}},
         KeywordCase{"UnterminatedValueGoesOn",
                     "VER:1.2 beta 3\r",
-                    {Status(main_id::kVersion, "1.2 beta 3")}}),
+                    {Status(StatusField::Version, "1.2 beta 3")}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeviceLink, ModuleSerialLeftOpenByUnterminatedFieldIsStillCollecting) {
@@ -216,7 +220,7 @@ TEST(DeviceLink, ModuleSerialLeftOpenByUnterminatedFieldIsStillCollecting) {
   l.sink.events.clear();
   // GSN took the line feed after XuLieHao ended, so only a full "\r\n" of its own ends it.
   l.link.Feed("9\r\n");
-  EXPECT_THAT(l.sink.events, ElementsAre(Status(main_id::kModuleSerial, "1122\r\n9")));
+  EXPECT_THAT(l.sink.events, ElementsAre(Status(StatusField::ModuleSerial, "1122\r\n9")));
 }
 
 struct SignalCase {
@@ -235,7 +239,7 @@ TEST_P(SignalValues, ShowTheTextAndPassTheCValue) {
   const SignalCase& c = GetParam();
   EXPECT_THAT(
       EventsOf("RSSI:" + c.value + "\r"),
-      ElementsAre(Status(main_id::kSignalText, c.value), "signal " + std::to_string(c.signal)));
+      ElementsAre(Status(StatusField::Signal, c.value), "signal " + std::to_string(c.signal)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -255,8 +259,8 @@ TEST(DeviceLink, GbkValuesArriveAsUtf8) {
   const GbkText serial = Utf8ToGbk("主板甲");
   ASSERT_TRUE(serial.ok());
   EXPECT_THAT(EventsOf("VER:" + version.bytes + "\rXuLieHao:" + serial.bytes + "\r\n"),
-              ElementsAre(Status(main_id::kVersion, "固件版本V2"),
-                          Status(main_id::kBoardSerial, "主板甲")));
+              ElementsAre(Status(StatusField::Version, "固件版本V2"),
+                          Status(StatusField::BoardSerial, "主板甲")));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -289,25 +293,27 @@ TEST_P(LongValues, AreCutToTheirFirstBytes) {
   EXPECT_EQ(l.sink.events.back(), c.event + "ok");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DeviceLink, LongValues,
-    ::testing::Values(
-        LongValueCase{"LineEndFits", "GSN:", 298, "\r\n", 298, Status(main_id::kModuleSerial, "")},
-        LongValueCase{"LineEndOneOver", "GSN:", 299, "\r\n", 298,
-                      Status(main_id::kModuleSerial, "")},
-        LongValueCase{"LineEndTwoOver", "GSN:", 300, "\r\n", 298,
-                      Status(main_id::kModuleSerial, "")},
-        LongValueCase{"LineEndFarOver", "DNSIP3:", 1000, "\r\n", 298, "address 3 "},
-        LongValueCase{"ReturnFits", "VER:", 299, "\r", 299, Status(main_id::kVersion, "")},
-        LongValueCase{"ReturnOneOver", "VER:", 300, "\r", 299, Status(main_id::kVersion, "")},
-        LongValueCase{"ReturnFarOver", "CSCA:", 1000, "\r", 299,
-                      Status(sms_id::kSimSmsCentre, "")}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(DeviceLink, LongValues,
+                         ::testing::Values(LongValueCase{"LineEndFits", "GSN:", 298, "\r\n", 298,
+                                                         Status(StatusField::ModuleSerial, "")},
+                                           LongValueCase{"LineEndOneOver", "GSN:", 299, "\r\n", 298,
+                                                         Status(StatusField::ModuleSerial, "")},
+                                           LongValueCase{"LineEndTwoOver", "GSN:", 300, "\r\n", 298,
+                                                         Status(StatusField::ModuleSerial, "")},
+                                           LongValueCase{"LineEndFarOver", "DNSIP3:", 1000, "\r\n",
+                                                         298, "address 3 "},
+                                           LongValueCase{"ReturnFits", "VER:", 299, "\r", 299,
+                                                         Status(StatusField::Version, "")},
+                                           LongValueCase{"ReturnOneOver", "VER:", 300, "\r", 299,
+                                                         Status(StatusField::Version, "")},
+                                           LongValueCase{"ReturnFarOver", "CSCA:", 1000, "\r", 299,
+                                                         Status(StatusField::SimSmsCentre, "")}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeviceLink, LongSignalValueIsCutBeforeItIsRead) {
   const std::string value = "  17" + std::string(400, '0');
   EXPECT_THAT(EventsOf("RSSI:" + value + "\r"),
-              ElementsAre(Status(main_id::kSignalText, value.substr(0, 299)),
+              ElementsAre(Status(StatusField::Signal, value.substr(0, 299)),
                           "signal " + std::to_string(INT_MAX)));
 }
 
@@ -328,6 +334,7 @@ TEST(DeviceLink, BlockArrivesAfter1320Characters) {
   ASSERT_THAT(l.sink.events, ElementsAre("block"));
   EXPECT_EQ(l.sink.blocks[0], Sealed(block));
   EXPECT_TRUE(VerifyBlock(l.sink.blocks[0]));
+  EXPECT_TRUE(l.sink.intact[0]);
   // Collection is over: more digits are nothing.
   l.link.Feed(digits);
   EXPECT_THAT(l.sink.events, ElementsAre("block"));
@@ -364,6 +371,24 @@ TEST(DeviceLink, BlockIsPassedOnAsReceived) {
                          l.sink.blocks[0].bytes().end()));
 }
 
+TEST(DeviceLink, ABlockIsIntactWhenItsChecksumMatchesWithTheLengthTakenAs660) {
+  const ParameterBlock sealed = Sealed(SampleBlock());
+  struct Case {
+    std::string length_digits;
+    bool change_a_digit;
+    bool intact;
+  };
+  for (const Case& c : {Case{"9402", false, true}, Case{"0000", false, true},
+                        Case{"9402", true, false}, Case{"0000", true, false}}) {
+    std::string digits = EncodeHexText(sealed.bytes());
+    digits.replace(0, 4, c.length_digits);
+    if (c.change_a_digit) digits[100] = digits[100] == '0' ? '1' : '0';
+    Link l;
+    l.link.Feed("DTUPARA" + digits);
+    ASSERT_THAT(l.sink.intact, ElementsAre(c.intact)) << c.length_digits << c.change_a_digit;
+  }
+}
+
 TEST(DeviceLink, EveryByteAfterTheKeywordCounts) {
   // Line ends and other characters take their place among the 1320; non-digits count as 0.
   std::string digits = BlockDigits(SampleBlock());
@@ -389,7 +414,7 @@ TEST(DeviceLink, KeywordCompletedInsideTheDigitsIsNotStored) {
   EXPECT_EQ(l.sink.blocks[0].bytes()[659], 0x07);  // "R7"
   // The byte also went to the version field that the keyword started.
   l.link.Feed("\r");
-  EXPECT_THAT(l.sink.events, ElementsAre("block", Status(main_id::kVersion, "7")));
+  EXPECT_THAT(l.sink.events, ElementsAre("block", Status(StatusField::Version, "7")));
 }
 
 TEST(DeviceLink, AcknowledgementInsideTheDigitsIsStoredAndShown) {
@@ -423,9 +448,9 @@ TEST(DeviceLink, BlockStartDropsOnlyIpVersionModuleSerialAndSimSmsCentre) {
     EXPECT_THAT(EventsOf(std::string(field) + "1DTUPARA\r\n"), IsEmpty()) << field;
   // The board serial goes on; it never sees the 'A' that completed "DTUPARA".
   EXPECT_THAT(EventsOf("XuLieHao:AB DTUPARA\r\n"),
-              ElementsAre(Status(main_id::kBoardSerial, "AB DTUPAR")));
+              ElementsAre(Status(StatusField::BoardSerial, "AB DTUPAR")));
   EXPECT_THAT(EventsOf("RSSI:2DTUPARA\r"),
-              ElementsAre(Status(main_id::kSignalText, "2DTUPAR"), "signal 2"));
+              ElementsAre(Status(StatusField::Signal, "2DTUPAR"), "signal 2"));
   EXPECT_THAT(EventsOf("DNSIP4:4DTUPARA\r\n"), ElementsAre("address 4 4DTUPAR"));
 }
 
@@ -453,11 +478,11 @@ const std::vector<std::string> kFullReplyEvents = {
     "address 6 0.0.0.0",
     "address 7 114.114.114.114",
     "address 8 8.8.8.8",
-    Status(main_id::kBoardSerial, "B2024001"),
-    Status(main_id::kModuleSerial, "861234567890123"),
-    Status(main_id::kVersion, "V6.0.3"),
-    Status(sms_id::kSimSmsCentre, "+8613800200500"),
-    Status(main_id::kSignalText, "23"),
+    Status(StatusField::BoardSerial, "B2024001"),
+    Status(StatusField::ModuleSerial, "861234567890123"),
+    Status(StatusField::Version, "V6.0.3"),
+    Status(StatusField::SimSmsCentre, "+8613800200500"),
+    Status(StatusField::Signal, "23"),
     "signal 23",
     "block"};
 
@@ -516,10 +541,10 @@ TEST(DeviceLink, SinkMayFeedMoreBytesFromInsideACall) {
     }
   };
   l.link.Feed("VER:1.0$$$ChkErr\r");
-  EXPECT_THAT(l.sink.events, ElementsAre(kChkErr, Status(main_id::kSignalText, "7"), "signal 7",
-                                         Status(main_id::kVersion, "1.0$$$ChkErr")));
+  EXPECT_THAT(l.sink.events, ElementsAre(kChkErr, Status(StatusField::Signal, "7"), "signal 7",
+                                         Status(StatusField::Version, "1.0$$$ChkErr")));
   l.link.Feed("GSN:5\r\n");
-  EXPECT_EQ(l.sink.events.back(), Status(main_id::kModuleSerial, "5"));
+  EXPECT_EQ(l.sink.events.back(), Status(StatusField::ModuleSerial, "5"));
 }
 
 }  // namespace

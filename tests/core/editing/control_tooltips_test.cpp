@@ -39,12 +39,13 @@ std::vector<std::size_t> AnnouncedBytes(const std::string& text) {
 // boxes included; no description states another.
 TEST(ControlTooltips, StatedByteLimitsAreTheFieldLimits) {
   for (const auto& [name, table] : kTables) {
-    for (const FieldLimit& limit : table.limits) {
-      for (int id : {limit.field, limit.hex_box}) {
+    for (const FieldEntry& row : table.fields) {
+      if (!ByteLimit(row)) continue;
+      for (int id : {row.id, row.partner}) {
         if (id == 0) continue;
         const std::optional<std::string> tip = ControlTooltip(table, id);
         ASSERT_TRUE(tip.has_value()) << name << ": " << id;
-        EXPECT_EQ(AnnouncedBytes(*tip), std::vector<std::size_t>{limit.max_bytes})
+        EXPECT_EQ(AnnouncedBytes(*tip), std::vector<std::size_t>{*ByteLimit(row)})
             << name << ": " << *tip;
       }
     }
@@ -55,12 +56,13 @@ TEST(ControlTooltips, StatedByteLimitsAreTheFieldLimits) {
 
 TEST(ControlTooltips, StatedRangesAreThePageRules) {
   for (const auto& [name, table] : kTables) {
-    for (const ControlField& control : table.fields) {
+    for (const FieldEntry& row : table.fields) {
+      if (row.Has(kShownOnly)) continue;  // the user cannot change it: no setting line
       for (const RangeRule& rule : kRangeRules) {
-        if (rule.field.offset != control.field.offset) continue;
+        if (rule.field.offset != row.field.offset) continue;
         const std::string range = std::to_string(rule.min) + " 到 " + std::to_string(rule.max);
-        EXPECT_NE(ControlTooltip(table, control.id)->find(range), std::string::npos)
-            << name << ": " << control.id;
+        EXPECT_NE(ControlTooltip(table, row.id)->find(range), std::string::npos)
+            << name << ": " << row.id;
       }
     }
   }
@@ -78,6 +80,12 @@ TEST(ControlTooltips, FirstLines) {
       {kGprsPageTable, gprs_id::kHeartbeatInterval, "心跳间隔(秒)：5 到 3600"},
       {kGprsPageTable, gprs_id::kPort[5], "心跳IP的端口：0 到 65535"},
       {kGprsPageTable, gprs_id::kReceiverCount, "接收数目：1 到 32"},
+      {kGprsPageTable, gprs_id::kCentreNumber, "接收编号：0 到 65535（填 0 时写入 8000）"},
+      {kGprsPageTable, gprs_id::kProjectNumber,
+       "项目编号：0 到 65535（填 0 时不写入，保留原来的值）"},
+      {kGprsPageTable, gprs_id::kDeviceNumber,
+       "设备编号：0 到 65535（填 0 时写入 8000）；协议为“TCP(桑荣、四信)”时为十六进制的设备标识，"
+       "最多8位"},
       {kGprsPageTable, gprs_id::kCentreIp[1],
        "第二IP：IPv4地址，以点分隔的四个 0 到 255 的数，如 192.168.1.10"},
       {kGprsPageTable, gprs_id::kGroupSend, "中心IP使用方式：选择“群发方式”"},

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string_view>
 
+#include "core/editing/control_tooltips.h"
 #include "core/editing/gprs_page_table.h"
 #include "core/editing/serial_page_table.h"
 #include "core/editing/sms_page_table.h"
@@ -48,16 +50,64 @@ TEST(PageTable, EveryReferenceNamesAControlOfTheSamePage) {
     EXPECT_EQ(controls.size(), with_id) << name << ": an ID appears twice";
     for (const TooltipEntry& tip : table.tooltips)
       EXPECT_TRUE(controls.contains(tip.id)) << name << ": tooltip of " << tip.id;
-    for (const FieldLimit& limit : table.limits) {
-      ASSERT_TRUE(controls.contains(limit.field)) << name << ": limit of " << limit.field;
-      EXPECT_EQ(controls.at(limit.field)->kind, ControlKind::Edit) << name << ": " << limit.field;
-      EXPECT_GT(limit.max_bytes, 0u) << name << ": " << limit.field;
-      if (limit.hex_box != 0) {
-        ASSERT_TRUE(controls.contains(limit.hex_box)) << name << ": hex box " << limit.hex_box;
-        EXPECT_EQ(controls.at(limit.hex_box)->kind, ControlKind::CheckBox)
-            << name << ": hex box " << limit.hex_box;
+  }
+}
+
+ControlKind KindOfForm(FieldForm form) {
+  switch (form) {
+    case FieldForm::List:
+      return ControlKind::List;
+    case FieldForm::Check:
+      return ControlKind::CheckBox;
+    case FieldForm::Radio:
+      return ControlKind::Radio;
+    default:
+      return ControlKind::Edit;
+  }
+}
+
+// Each field row names a control of its own page that can show its form, and every control the
+// user can change is some row's (or a row's "16进制" box): nothing typed escapes the collection.
+TEST(PageTable, FieldRowsCoverTheEditableControls) {
+  for (const auto& [name, table] : kTables) {
+    const auto controls = ById(table);
+    for (const FieldEntry& row : table.fields) {
+      ASSERT_TRUE(controls.contains(row.id)) << name << ": field of " << row.id;
+      EXPECT_EQ(controls.at(row.id)->kind, KindOfForm(row.form)) << name << ": " << row.id;
+      if (row.form == FieldForm::Radio) {
+        ASSERT_TRUE(controls.contains(row.partner)) << name << ": " << row.partner;
+        EXPECT_EQ(controls.at(row.partner)->kind, ControlKind::Radio) << name << ": " << row.id;
+      } else if (row.form == FieldForm::Counted && row.partner != 0) {
+        ASSERT_TRUE(controls.contains(row.partner)) << name << ": hex box " << row.partner;
+        EXPECT_EQ(controls.at(row.partner)->kind, ControlKind::CheckBox) << name << ": " << row.id;
+      }
+      if (ByteLimit(row)) {
+        EXPECT_GT(*ByteLimit(row), 0u) << name << ": " << row.id;
       }
     }
+    for (const ControlEntry& entry : table.controls) {
+      if (entry.id <= 0 || !IsEditableControl(entry)) continue;
+      EXPECT_TRUE(FieldOf(table.fields, entry.id) != nullptr ||
+                  RowOfHexBox(table.fields, entry.id) != nullptr)
+          << name << ": control " << entry.id << " sets no field";
+    }
+  }
+}
+
+// The three pages together set every field the editor writes, each from one control: all but
+// the length and checksum words, the count bytes (written with their areas) and the reserved
+// bytes.
+TEST(PageTable, EveryEditedFieldHasOneRow) {
+  std::map<std::string_view, int> rows;
+  for (const auto& [name, table] : kTables)
+    for (const FieldEntry& row : table.fields) ++rows[row.field.name];
+  std::set<std::string_view> counts;
+  for (const CountedRow& counted : kCountedFields) counts.insert(counted.length.name);
+  for (const FieldRow& field : kBlockLayout) {
+    const bool unedited = field.type == FieldType::Reserved || counts.contains(field.name) ||
+                          field.name == "length" || field.name == "checksum" ||
+                          field.name == "work_mode";  // the main window's radios
+    EXPECT_EQ(rows[field.name], unedited ? 0 : 1) << field.name;
   }
 }
 

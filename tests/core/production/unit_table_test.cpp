@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/block/parameter_text.h"
+#include "core/production/row_identity.h"
 #include "support/sample_blocks.h"
 
 namespace dtu {
@@ -69,6 +70,46 @@ TEST(UnitTable, WarnsOfThePagesRulesWithTheRowsLine) {
   ASSERT_EQ(table.warnings.size(), 1u);
   EXPECT_THAT(table.warnings[0], StartsWith("第 3 行：警告："));
   EXPECT_THAT(table.warnings[0], HasSubstr("heartbeat_interval"));
+}
+
+// A row keeps its key whatever happens to the rows around it or to the order of the columns;
+// its values, or its gsn, make it.
+TEST(UnitTable, KeysEachRowByItsGsnOrItsValues) {
+  struct Case {
+    std::string before;
+    int before_line;
+    std::string after;
+    int after_line;
+    bool same_key;
+  };
+  const std::vector<Case> cases = {
+      {"device_number\n101\n102\n", 2, "device_number\n100\n101\n102\n", 3, true},
+      {"device_number\n101\n102\n", 3, "device_number\n102\n101\n", 2, true},
+      {"device_number,apn\n101,x\n", 2, "apn,device_number\n\"x\",101\n", 2, true},
+      {"device_number,apn\n101,\n", 2, "device_number\n101\n", 2, true},
+      {"device_number\n101\n", 2, "device_number\n111\n", 2, false},
+      {"device_number\n7\n7\n", 2, "device_number\n7\n7\n", 3, false},
+      {"gsn,device_number\n8601,1\n", 2, "gsn,device_number\n,0\n8601,5\n", 3, true},
+      {"gsn,device_number\n,1\n", 2, "device_number\n1\n", 2, true},
+  };
+  for (const Case& c : cases) {
+    const UnitTable before = LoadUnitTable(c.before, test::GprsBlock());
+    const UnitTable after = LoadUnitTable(c.after, test::GprsBlock());
+    ASSERT_TRUE(before.ok() && after.ok()) << c.before << c.after;
+    const std::string& a = before.rows.at(c.before_line - 2).key;
+    const std::string& b = after.rows.at(c.after_line - 2).key;
+    EXPECT_EQ(a == b, c.same_key) << c.before << " / " << c.after << ": " << a << " " << b;
+  }
+  const std::string csv = "gsn,device_number\r\n8601,1\r\n,2\r\n,2\r\n";
+  const UnitTable table = LoadUnitTable(csv, test::GprsBlock());
+  EXPECT_EQ(table.rows[0].key, "gsn:8601");
+  EXPECT_EQ(table.rows[2].key, table.rows[1].key + "#2");
+  EXPECT_FALSE(table.in_file_order());
+  // The first 16 hex digits of SHA-256, as `sha256sum` prints them.
+  EXPECT_EQ(Fingerprint(std::string_view("abc")), "ba7816bf8f01cfea");
+  EXPECT_EQ(table.fingerprint, Fingerprint(csv));
+  EXPECT_EQ(table.template_fingerprint, Fingerprint(test::GprsBlock().bytes()));
+  EXPECT_NE(LoadUnitTable(csv, test::SmsBlock()).template_fingerprint, table.template_fingerprint);
 }
 
 }  // namespace

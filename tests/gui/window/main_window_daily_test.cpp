@@ -15,11 +15,11 @@
 #include <fstream>
 
 #include "gui/pages/gprs_page.h"
-#include "gui/window/device_operation.h"
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/pages_scroll_area.h"
 #include "gui/window/pages_source.h"
 #include "gui/window/port_combo_box.h"
+#include "gui/window/session_adapter.h"
 #include "gui/window/traffic_log_view.h"
 #include "support/device_test_support.h"
 #include "support/file_size_limit.h"
@@ -170,7 +170,9 @@ class MainWindowDailyTest : public QObject {
       log.Save();
     }
     QCOMPARE(ReadAllBytes(saved.toStdString()), before);
-    QCOMPARE(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+    QCOMPARE(QDir(dir_.path())
+                 .entryList({QStringLiteral("*log.txt*")},
+                            QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("log.txt")});
     QCOMPARE(f_.messages.records.size(), std::size_t{1});
     QVERIFY(f_.messages.records.back().text.find("文件过大") != std::string::npos);

@@ -1,7 +1,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,9 +21,10 @@
 #include "gui/pages/gprs_page.h"
 #include "gui/pages/serial_page.h"
 #include "gui/pages/sms_page.h"
-#include "gui/window/device_operation.h"
 #include "gui/window/editor_tab_set.h"
+#include "gui/window/session_adapter.h"
 #include "gui/window/summary_pane_view.h"
+#include "gui/window/traffic_log_view.h"
 #include "support/device_test_support.h"
 #include "support/gui_test_support.h"
 #include "support/main_window_fixture.h"
@@ -58,6 +61,10 @@ class MainWindowSafeguardsTest : public QObject {
     return {window().workingBlock().bytes().begin(), window().workingBlock().bytes().end()};
   }
   QString LastText() { return QString::fromStdString(f_.messages.records.back().text); }
+  QString LogText() {
+    window().trafficLog().Flush();
+    return window().trafficLog().text()->toPlainText();
+  }
 
   void Connect(std::vector<std::string> args) {
     args.insert(args.end(), {"--state", Path("unit.state").string()});
@@ -192,7 +199,7 @@ class MainWindowSafeguardsTest : public QObject {
     QTest::newRow("ip count 7") << 0 << gprs_id::kIpCount << 0 << "7"
                                 << "IP数目请输入1到6之间的数";
     QTest::newRow("odd digits") << 0 << gprs_id::kRegisterData << gprs_id::kRegisterHex << "41 42 4"
-                                << "自定义注册包数据：（16进制）：16进制数字的个数是奇数";
+                                << "自定义注册包数据（16进制）：16进制数字的个数是奇数";
     QTest::newRow("not hex") << 2 << serial_id::kFrameHead << serial_id::kFrameHeadHex << "zz"
                              << "包头（16进制）：只能填写16进制数字";
   }
@@ -358,6 +365,70 @@ class MainWindowSafeguardsTest : public QObject {
     const auto saved = Save();
     QVERIFY(saved.has_value());
     QCOMPARE(saved->work_mode(), std::uint8_t(radio == main_id::kGprsModeRadio ? 0 : 1));
+  }
+
+  // 11. An answer that arrives after its read timed out is shown in the traffic log and never
+  // loaded: the user's edits since stay, and so do the title and the status bar.
+  void aLateAnswerIsNeverLoadedOverTheEdits() {
+    qobject_cast<QComboBox*>(window().control(main_id::kBaudList))
+        ->setCurrentText(QStringLiteral("921600"));  // the line's own time is next to nothing
+    Connect({"--fault", "pause"});
+    Button(main_id::kReadButton)->click();
+    QVERIFY(WaitFor([&] { return !window().operation().busy(); }, kWait));
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+    QVERIFY2(LastText().startsWith(QStringLiteral("读取参数超时：设备的回复不完整")),
+             qPrintable(LastText()));
+    Type(gprs().edit(gprs_id::kApn), QStringLiteral(".typed"));
+    const QString typed = gprs().text(gprs_id::kApn);
+    const std::vector<std::uint8_t> before = WorkingBytes();
+    const QString title = window().windowTitle();
+    const QString status =
+        qobject_cast<QLabel*>(window().control(main_id::kOperationStatus))->text();
+
+    QVERIFY(WaitFor([&] { return LogText().contains(QStringLiteral("不予处理")); }, kWait));
+    WaitFor([] { return false; }, std::chrono::milliseconds(300));  // the whole rest is in
+    QCOMPARE(gprs().text(gprs_id::kApn), typed);
+    QCOMPARE(WorkingBytes(), before);
+    QCOMPARE(window().windowTitle(), title);
+    QVERIFY(title.endsWith(QStringLiteral("默认参数 *")));
+    QCOMPARE(qobject_cast<QLabel*>(window().control(main_id::kOperationStatus))->text(), status);
+    QVERIFY(window().summary().toPlainText().isEmpty());
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+  }
+
+  // 12. An answer that never ends (a unit sending noise) ends by the overall limit, by "取消" or by
+  // Esc; the message says how much came and what it looked like.
+  void anAnswerThatNeverEndsCanBeEnded_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("overall limit") << "wait"
+                                   << "读取参数超时：设备一直在发送数据，但 ";
+    QTest::newRow("取消") << "button"
+                          << "读取参数已取消。";
+    QTest::newRow("Esc") << "key"
+                         << "读取参数已取消。";
+  }
+  void anAnswerThatNeverEndsCanBeEnded() {
+    QFETCH(QString, how);
+    QFETCH(QString, said);
+    Connect({"--fault", "babble", "--baud", "9600"});
+    window().show();
+    QVERIFY(QTest::qWaitForWindowActive(&window()));
+    QPushButton* cancel = Button(main_id::kCancelButton);
+    QVERIFY(cancel->isHidden());
+    Button(main_id::kReadButton)->click();
+    QVERIFY(!cancel->isHidden());
+    QVERIFY(
+        WaitFor([&] { return window().operation().exchange()->received_count() > 100; }, kWait));
+    if (how == "button") cancel->click();
+    if (how == "key") QTest::keyClick(&window(), Qt::Key_Escape);
+    if (how != "wait") QVERIFY(!window().operation().busy());
+    QVERIFY(WaitFor([&] { return !window().operation().busy(); }, kWait));
+    QVERIFY(cancel->isHidden());
+    QVERIFY(Button(main_id::kReadButton)->isEnabled());
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+    QVERIFY2(LastText().startsWith(said), qPrintable(LastText()));
+    QVERIFY(LastText().contains(QStringLiteral("其中参数块 0/1320 位。开头：")));
   }
 
   // 10. A reply cut off by closing the port costs nothing on the next read.

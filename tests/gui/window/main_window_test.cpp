@@ -17,10 +17,13 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <pty.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -35,6 +38,7 @@
 #include "gui/window/signal_gauge.h"
 #include "gui/window/status_display.h"
 #include "gui/window/summary_pane_view.h"
+#include "support/child_process.h"
 #include "support/gui_test_support.h"
 #include "support/main_window_fixture.h"
 #include "support/ordinary_file_access.h"
@@ -117,9 +121,10 @@ class MainWindowTest : public QObject {
     f_.Destroy();
     f_.Create({"/tmp/dtu-link", "/dev/ttyUSB0", "/dev/pts/7"});
     QComboBox* ports = List(main_id::kPortList);
-    // Listed once each, after the machine's ports; the first one named is selected.
-    QCOMPARE(Entries(ports),
-             (QStringList{"/dev/ttyS0", "/dev/ttyUSB0", "/tmp/dtu-link", "/dev/pts/7"}));
+    // Listed once each, after the machine's ports; the first one named is selected. A
+    // pseudo-terminal is named as one.
+    QCOMPARE(Entries(ports), (QStringList{"/dev/ttyS0", "/dev/ttyUSB0", "/tmp/dtu-link",
+                                          QStringLiteral("pts/7 — 伪终端")}));
     QCOMPARE(ports->currentText(), QStringLiteral("/tmp/dtu-link"));
   }
 
@@ -223,6 +228,27 @@ class MainWindowTest : public QObject {
       QVERIFY2(text.contains(QStringLiteral("usermod -aG %1 ").arg(group)), qPrintable(text));
       QVERIFY2(text.contains(QStringLiteral("重新登录")), qPrintable(text));
     }
+    QVERIFY(!window().isPortOpen());
+  }
+
+  // A port another program holds names that program; others that merely have it open (this
+  // test keeps the terminal open too) are not blamed.
+  void aBusyPortNamesTheProgramHoldingIt() {
+    int master_fd = -1, slave_fd = -1;
+    std::array<char, 64> name{};
+    QCOMPARE(::openpty(&master_fd, &slave_fd, name.data(), nullptr, nullptr), 0);
+    const Fd master(master_fd), slave(slave_fd);
+    const std::string device = name.data();
+    Fd locked(::open(device.c_str(), O_RDWR | O_NOCTTY));
+    QCOMPARE(::flock(locked.get(), LOCK_EX | LOCK_NB), 0);
+    const ChildProcess holder({"/bin/sleep", "60"}, locked.get(), locked.get());
+    locked.Close();
+    List(main_id::kPortList)->setEditText(QString::fromStdString(device));
+    Button(main_id::kOpenButton)->click();
+    QCOMPARE(f_.messages.texts(),
+             (std::vector<std::string>{"无法打开串口 " + device + "：串口被进程 " +
+                                       std::to_string(holder.pid()) +
+                                       "（sleep）占用，请先关闭那个程序。"}));
     QVERIFY(!window().isPortOpen());
   }
 

@@ -1,0 +1,121 @@
+#include "core/device/device_event_text.h"
+
+#include <array>
+#include <type_traits>
+
+namespace dtu {
+namespace {
+
+constexpr std::array<std::string_view, kAddressRowCount> kAddressRowNames{
+    "DTU的IP地址",  "DNS的IP1地址", "DNS的IP2地址", "DNS的IP3地址", "DNS的IP4地址",
+    "DNS的IP5地址", "DNS的IP6地址", "DNS服务地址1", "DNS服务地址2",
+};
+
+EventText AcknowledgementText(Acknowledgement acknowledgement) {
+  EventText shown;
+  shown.boxed = true;
+  switch (acknowledgement) {
+    case Acknowledgement::Stored:
+      shown.icon = MessageKind::Information;
+      shown.caption = kSetParametersCaption;
+      shown.text = kSetOkMessage;
+      shown.result = "设置参数成功";
+      break;
+    case Acknowledgement::Refused:
+      // A refused frame is a failure: it carries the error icon.
+      shown.icon = MessageKind::Error;
+      shown.caption = kSetParametersCaption;
+      shown.text = kChkErrMessage;
+      shown.result = "设置参数失败：设备报告校验错误";
+      break;
+    case Acknowledgement::CodeAccepted:
+      shown.icon = MessageKind::Information;
+      shown.text = kAcnOkMessage;
+      break;
+  }
+  shown.note = "设备回复：" + shown.text;
+  return shown;
+}
+
+EventText StatusText(const StatusEvent& event) {
+  EventText shown;
+  shown.label = StatusFieldLabel(event.field);
+  shown.text = event.text;
+  // The log names the SIM card's centre more briefly than its page does.
+  const std::string_view noted =
+      event.field == StatusField::SimSmsCentre ? "SIM卡短信中心" : StatusFieldLabel(event.field);
+  shown.note = std::string(noted) + "：" + event.text;
+  return shown;
+}
+
+EventText AddressText(const AddressEvent& event) {
+  EventText shown;
+  shown.label = AddressRowName(event.row);
+  shown.text = event.text;
+  shown.note = shown.label + "：" + event.text;
+  return shown;
+}
+
+EventText BlockText(const BlockEvent& event) {
+  EventText shown;
+  shown.note = event.intact ? "参数块完整，已载入页面" : "参数块校验和不符，已拒绝";
+  shown.result = event.intact ? "读取参数成功" : "读取参数失败：参数块校验和不符";
+  return shown;
+}
+
+}  // namespace
+
+EventText TextOf(const DeviceEvent& event) {
+  return std::visit(
+      [](const auto& e) -> EventText {
+        using Event = std::decay_t<decltype(e)>;
+        if constexpr (std::is_same_v<Event, AcknowledgementEvent>)
+          return AcknowledgementText(e.acknowledgement);
+        else if constexpr (std::is_same_v<Event, StatusEvent>)
+          return StatusText(e);
+        else if constexpr (std::is_same_v<Event, AddressEvent>)
+          return AddressText(e);
+        else
+          return BlockText(e);
+      },
+      event);
+}
+
+std::string_view StatusFieldLabel(StatusField field) {
+  switch (field) {
+    case StatusField::Version:
+      return "软件版本";
+    case StatusField::ModuleSerial:
+      return "模块序列号";
+    case StatusField::BoardSerial:
+      return "主板序列号";
+    case StatusField::Signal:
+      return "信号强度";
+    case StatusField::SimSmsCentre:
+      return "SIM卡固有短信中心";
+  }
+  return {};
+}
+
+std::string_view StatusFieldName(StatusField field) {
+  switch (field) {
+    case StatusField::Version:
+      return "version";
+    case StatusField::ModuleSerial:
+      return "module_serial";
+    case StatusField::BoardSerial:
+      return "board_serial";
+    case StatusField::Signal:
+      return "signal";
+    case StatusField::SimSmsCentre:
+      return "sim_sms_centre";
+  }
+  return {};
+}
+
+std::string_view AddressRowName(int row) {
+  if (row < 0 || row >= kAddressRowCount) return {};
+  return kAddressRowNames[static_cast<std::size_t>(row)];
+}
+
+}  // namespace dtu
