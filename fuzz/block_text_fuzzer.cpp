@@ -1,8 +1,10 @@
 // Reading arbitrary input as the text form of a parameter block: a text starting with '{' goes
 // through ImportBlockText (once complete, once over a base block), anything else is taken as
 // "NAME=VALUE" lines for SetBlockFields. Every input is either refused with a message or gives a
-// sealed block that exports to a text which imports back to the same block and the same text.
+// sealed block (its length word as the text gives it) that exports to a text which imports back
+// to the same block and the same text.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -46,10 +48,13 @@ void CheckOutcome(const dtu::TextImport& imported) {
   if (!imported.ok()) {
     Require(!imported.error.empty(), "a refused text says why");
     Require(IsWellFormedUtf8(imported.error), "the refusal is well-formed UTF-8");
+    Require(imported.error.size() < 1024, "a refusal shows only the start of a long value");
     return;
   }
   const dtu::ParameterBlock& block = *imported.block;
-  Require(dtu::VerifyBlock(block) && block.length() == dtu::kBlockSize, "the block is sealed");
+  const bool length_given = std::ranges::find(imported.rows, "length") != imported.rows.end();
+  Require(dtu::VerifyBlock(block) && (length_given || block.length() == dtu::kBlockSize),
+          "the block is sealed, its length word 660 unless the text gives one");
   for (const std::string& warning : dtu::PageRuleWarnings(block, imported.rows))
     Require(IsWellFormedUtf8(warning), "a warning is well-formed UTF-8");
 

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "core/block/parameter_file.h"
@@ -66,13 +67,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const dtu::ParameterBlock before = block;
 
   const dtu::FileResult result = dtu::ReadParameterFile(opened, block);
-  if (size < dtu::kBlockSize) {
-    Require(result.status == dtu::FileStatus::TooShort && !result.message.empty(),
-            "a short file is refused with a message");
+  const std::string_view head(reinterpret_cast<const char*>(data), std::min(size, dtu::kBlockSize));
+  const bool other_kind = dtu::SniffFileKind(head) != dtu::FileKind::ParameterFile;
+  if (size < dtu::kBlockSize || (other_kind && !result.ok())) {
+    const dtu::FileStatus expected =
+        other_kind ? dtu::FileStatus::WrongKind : dtu::FileStatus::TooShort;
+    Require(result.status == expected && !result.message.empty(),
+            "a short file or one of another kind is refused with a message");
     Require(block == before, "a refused file leaves the block as it was");
     return 0;
   }
-  Require(result.ok() && result.message.empty(), "a file of 660 bytes or more is read");
+  Require(result.ok() && result.message.empty(),
+          "a file of 660 bytes or more is read, unless it is of another kind");
   Require(std::equal(block.bytes().begin(), block.bytes().end(), data),
           "the block is the file's first 660 bytes");
 

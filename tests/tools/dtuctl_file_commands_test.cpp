@@ -129,6 +129,25 @@ TEST_F(DtuctlFileCommands, FileCommandsReportUnusableFiles) {
   }
 }
 
+// Standard output closed by the caller (>&-): said so, and nothing meant for it lands in a file
+// the command opens.
+TEST_F(DtuctlFileCommands, AClosedStandardOutputIsSaidToBeClosed) {
+  const std::string file = WriteBlockFile("gprs.MTS", GprsBlock());
+  const std::string other = WriteBlockFile("sms.MTS", SmsBlock());
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"summary", file}, {"frame", file}, {"export", file}, {"diff", file, other}}) {
+    SCOPED_TRACE(args.front());
+    std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$0\" \"$@\" >&-", DTUCTL_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const ProcessResult run = test::RunProcess(argv);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.err,
+              "dtuctl " + args.front() + ": cannot write to standard output: it is closed\n");
+  }
+  const ParameterBlock block = GprsBlock();
+  EXPECT_EQ(ReadAllBytes(file), Bytes(block.bytes().begin(), block.bytes().end()));
+}
+
 TEST_F(DtuctlFileCommands, EveryCommandHasHelp) {
   for (const std::string command : {"summary", "frame", "decode"}) {
     SCOPED_TRACE(command);

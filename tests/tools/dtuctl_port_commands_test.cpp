@@ -542,6 +542,8 @@ TEST(DtuctlPortCommands, BadCommandLinesAndFilesAreRefusedBeforeTheUnitHearsAnyt
       {{"read", "--port", port, "--timeout", "0"}, kFailure, "time limit"},
       {{"read", "--port", port, "--timeout", "-1"}, kFailure, "time limit"},
       {{"read", "--port", port, "--timeout", "soon"}, kFailure, "time limit"},
+      {{"read", "--port", port, "--timeout", "1e-09"}, kFailure, "from 0.001"},
+      {{"read", "--port", port, "--timeout", "0.0009"}, kFailure, "from 0.001"},
       {{"read", "--port", port, "--timeout"}, kFailure, "needs a value"},
       {{"read", "--port", port, "-o"}, kFailure, "option '--output' needs a value"},
       {{"read", "--port", port, "--verbose"}, kFailure, "unknown option '--verbose'"},

@@ -211,6 +211,11 @@ TEST_F(DtuctlProvision, ABadRowOrAMissingPortRefusesTheWholeRun) {
   EXPECT_EQ(missing.exit_status, kPortMissing);
   EXPECT_THAT(missing.err, HasSubstr("no-such-port"));
   EXPECT_THAT(LogLines(log_path), IsEmpty());
+
+  log_path = b.port();  // a log down a unit's line
+  const ProcessResult port_as_log = Dtuctl(Provision({a.port()}, {"--once"}));
+  EXPECT_EQ(port_as_log.exit_status, kFailure);
+  EXPECT_THAT(port_as_log.err, HasSubstr("不是普通文件，不能用作日志"));
   EXPECT_EQ(a.State(), before);
   EXPECT_EQ(b.State(), before);
 }

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "core/record/record_time.h"
 #include "core/text/csv_reader.h"
 #include "support/dtuctl_run.h"
+#include "support/file_size_limit.h"
 #include "support/postgres_server.h"
 #include "support/sample_blocks.h"
 #include "support/temp_dir.h"
@@ -167,6 +169,24 @@ TEST_F(DtuctlRecordTest, ExportWritesEveryResultAsCsvOrJson) {
   EXPECT_TRUE(document["results"][4]["block_after"].is_null());
 }
 
+// A full disk (a file size limit here) stops the export half-way: the old file stays as it was.
+// The record is on a server: reading an SQLite record makes files of its own beside it.
+TEST_F(DtuctlRecordTest, AnExportThatFailsHalfWayLeavesTheOldFile) {
+  DTU_REQUIRE_POSTGRES_SERVER(server);
+  const std::string record = server->NewDatabase();
+  Fill(record);
+  const std::filesystem::path out = folder_ / "old.csv";
+  std::ofstream(out) << "old\n";
+  const ProcessResult run = RunProcess(
+      LimitFileSize({DTUCTL_PATH, "record", "export", record, "--csv", "-o", out.string()}));
+  EXPECT_EQ(run.exit_status, exit::kFailure);
+  EXPECT_THAT(run.err, ::testing::HasSubstr("文件过大"));
+  EXPECT_EQ(ReadText(out), "old\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
 // Every way a record can fail the reader, each with its message and status.
 TEST_F(DtuctlRecordTest, ARecordThatCannotBeReadIsNamed) {
   const std::string garbage = (folder_ / "notes.txt").string();
@@ -182,6 +202,8 @@ TEST_F(DtuctlRecordTest, ARecordThatCannotBeReadIsNamed) {
                             .c_str()),
             0);
   const std::string missing = (folder_ / "none.db").string();
+  const std::string good = (folder_ / "good.db").string();
+  Fill(good);
   const struct {
     std::vector<std::string> args;
     int status;
@@ -198,6 +220,9 @@ TEST_F(DtuctlRecordTest, ARecordThatCannotBeReadIsNamed) {
        "cannot connect"},
       {{"record", "export", newer}, exit::kFailure, "give --csv or --json"},
       {{"record", "export", newer, "--csv", "--json"}, exit::kFailure, "excludes"},
+      {{"record", "export", good, "--csv", "-o", (folder_ / "." / "good.db").string()},
+       exit::kFailure,
+       "is the record itself; nothing was written"},
       {{"record", "report", newer, "--since", "yesterday"}, exit::kFailure, "not a date"},
       {{"record"}, exit::kFailure, "usage: dtuctl record COMMAND"},
       {{"record", "show", newer}, exit::kFailure, "dtuctl record show: missing GSN"},
@@ -208,6 +233,7 @@ TEST_F(DtuctlRecordTest, ARecordThatCannotBeReadIsNamed) {
     EXPECT_NE(result.err.find(c.says), std::string::npos) << c.args.back() << ": " << result.err;
     EXPECT_TRUE(result.out.empty()) << result.out;
   }
+  EXPECT_EQ(ReadText(good).substr(0, 16), std::string("SQLite format 3", 16));
 }
 
 // A record the reader may not write (a supervisor's copy) is read all the same.

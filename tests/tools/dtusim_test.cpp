@@ -214,9 +214,9 @@ TEST(Dtusim, AFrameCutOffByANewCommandIsRefusedAndTheCommandAnswered) {
 TEST(Dtusim, LinkPointsToThePortAndGoesAtExit) {
   TempDir dir;
   const fs::path link = dir / "ttyDTU";
-  test::WriteAllBytes(link, std::string("in the way"));
+  fs::create_symlink("/dev/pts/4242", link);  // left by a simulator killed outright
   DtusimProcess sim = StartSim({"--link", link.string()});
-  ASSERT_TRUE(fs::is_symlink(link)) << "an existing file is replaced";
+  ASSERT_TRUE(fs::is_symlink(link)) << "a link to a pseudo-terminal is replaced";
   EXPECT_EQ(fs::read_symlink(link).string(), sim.port_path());
   {
     PtyClient client(link.string(), true);
@@ -225,6 +225,26 @@ TEST(Dtusim, LinkPointsToThePortAndGoesAtExit) {
   }
   EXPECT_EQ(sim.Stop(), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+}
+
+// Only a link to a pseudo-terminal, as dtusim makes, is replaced; anything else at PATH is
+// someone's and stays as it is.
+TEST(Dtusim, LinkReplacesNothingButALinkToATerminal) {
+  TempDir dir;
+  test::WriteAllBytes(dir / "file", std::string("in the way"));
+  fs::create_directory(dir / "folder");
+  fs::create_symlink(dir / "file", dir / "to-file");
+  for (const char* name : {"file", "folder", "to-file"}) {
+    SCOPED_TRACE(name);
+    const test::ProcessResult run =
+        test::RunProcess({DTUSIM_PATH, "--link", (dir / name).string(), "--exit-after-idle", "1"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_THAT(run.err, HasSubstr("is not a link to a pseudo-terminal"));
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_EQ(test::ReadAllBytes(dir / "file").size(), 10u);
+  EXPECT_TRUE(fs::is_directory(dir / "folder"));
+  EXPECT_EQ(fs::read_symlink(dir / "to-file"), dir / "file");
 }
 
 TEST(Dtusim, StopsByItselfWhenIdle) {

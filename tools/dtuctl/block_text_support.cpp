@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <vector>
 
 #include "command.h"
 #include "command_support.h"
@@ -42,18 +43,18 @@ BlockSource ReadCheckedBlockFile(const std::string& path, dtu::UserMessages& mes
 }
 
 BlockSource ReadBlockOrText(const std::string& path, dtu::UserMessages& messages) {
-  std::string text;
-  const dtu::FileResult read = dtu::ReadTextFile(path, text, dtu::kTextFormLimit);
-  // A parameter file is no text form; one too long to be a text form may still be one.
-  if (read.ok() && dtu::LooksLikeBlockText(text)) {
-    const dtu::TextImport imported = dtu::ImportBlockText(text, std::nullopt);
-    if (!imported.ok()) {
-      messages.Show(dtu::MessageKind::Error, path + ": " + imported.error);
-      return {std::nullopt, kExitFailure};
-    }
-    return {imported.block, kExitOk};
+  dtu::ParameterBlock block;
+  const dtu::FileResult read = dtu::ReadParameterFile(path, block);
+  if (read.status != dtu::FileStatus::WrongKind || read.kind != dtu::FileKind::TextForm)
+    return ReadCheckedBlockFile(path, messages);
+  const std::optional<std::string> text = ReadTextOperand(path, messages);
+  if (!text) return {std::nullopt, kExitFailure};
+  const dtu::TextImport imported = dtu::ImportBlockText(*text, std::nullopt);
+  if (!imported.ok()) {
+    messages.Show(dtu::MessageKind::Error, path + ": " + imported.error);
+    return {std::nullopt, kExitFailure};
   }
-  return ReadCheckedBlockFile(path, messages);
+  return {imported.block, kExitOk};
 }
 
 std::optional<std::string> ReadTextOperand(const std::string& path, dtu::UserMessages& messages) {
@@ -86,7 +87,10 @@ std::optional<dtu::ParameterBlock> TakeImport(const dtu::TextImport& imported,
     for (const std::string& note : ruled.notes)
       messages.Show(dtu::MessageKind::Information, "注意：" + note);
   }
-  for (const std::string& warning : dtu::PageRuleWarnings(block, imported.rows))
+  std::vector<std::string> warnings = imported.warnings;
+  for (std::string& warning : dtu::PageRuleWarnings(block, imported.rows))
+    warnings.push_back(std::move(warning));
+  for (const std::string& warning : warnings)
     messages.Show(dtu::MessageKind::Information, "警告：" + warning);
   return block;
 }

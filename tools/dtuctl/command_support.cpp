@@ -1,5 +1,7 @@
 #include "command_support.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
@@ -8,6 +10,7 @@
 #include <system_error>
 
 #include "command.h"
+#include "core/atomic_file.h"
 #include "core/block/block_check.h"
 #include "core/block/parameter_file.h"
 #include "core/block/parameter_summary.h"
@@ -17,7 +20,24 @@
 namespace dtuctl {
 namespace {
 
+// What a text form given for a parameter file is for.
+constexpr std::string_view kImportHint = "用 dtuctl import 把它变成参数文件";
+
 bool g_stdout_lost = false;
+bool g_stdout_closed = false;
+
+// Puts /dev/null where a standard stream is closed, so that no file the command opens takes its
+// number; true when it did. Standard output is opened for reading only: writing to it fails, and
+// the command says that it is closed.
+bool FillClosedStream(int fd, int flags) {
+  if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) return false;
+  const int null = ::open("/dev/null", flags);
+  if (null >= 0 && null != fd) {
+    ::dup2(null, fd);
+    ::close(null);
+  }
+  return true;
+}
 
 std::string ProcessText(const dtu::HoldingProcess& process) {
   return "process " + std::to_string(process.pid) + " (" + process.program + ")";
@@ -62,6 +82,12 @@ std::string DescribeBusyPort(const std::string& port, const std::string& reason)
 
 }  // namespace
 
+void GuardStandardStreams() {
+  FillClosedStream(STDIN_FILENO, O_RDONLY);
+  g_stdout_closed = FillClosedStream(STDOUT_FILENO, O_RDONLY);
+  FillClosedStream(STDERR_FILENO, O_WRONLY);
+}
+
 void AddFileOperand(CLI::App& parser, std::string& path) {
   parser.add_option("FILE", path)->required();
 }
@@ -73,12 +99,27 @@ CLI::Option* AddOutputOption(CLI::App& parser, std::string& path, const std::str
           [](const std::string& v) { return v.empty() ? "the file name is empty" : ""; }, ""));
 }
 
+bool OutputIsNotInput(const std::string& input, const std::string& output,
+                      dtu::UserMessages& messages) {
+  const bool from_stdin = input == "-";
+  if (output.empty() || !dtu::IsSameFile(from_stdin ? "/dev/stdin" : input, output)) return true;
+  messages.Show(dtu::MessageKind::Error, output + ": 与输入 " +
+                                             (from_stdin ? std::string("标准输入") : input) +
+                                             " 是同一个文件，未写入");
+  return false;
+}
+
 std::optional<dtu::ParameterBlock> ReadBlockFile(const std::string& path,
                                                  dtu::UserMessages& messages) {
   dtu::ParameterBlock block;
   const dtu::FileResult result = dtu::ReadParameterFile(path, block);
   if (!result.ok()) {
-    messages.Show(dtu::MessageKind::Warning, path + ": " + result.message);
+    const bool text_form =
+        result.status == dtu::FileStatus::WrongKind && result.kind == dtu::FileKind::TextForm;
+    messages.Show(
+        dtu::MessageKind::Warning,
+        path + ": " +
+            (text_form ? dtu::WrongKindMessage(result.kind, kImportHint) : result.message));
     return std::nullopt;
   }
   return block;
@@ -107,9 +148,10 @@ bool WriteToStdout(std::string_view name, std::string_view bytes) {
   g_stdout_lost = true;
   const int error = written ? errno : write_error;
   if (error != EPIPE) {
+    const std::string reason =
+        g_stdout_closed ? "it is closed" : std::generic_category().message(error);
     const std::string problem =
-        "dtuctl " + std::string(name) +
-        ": cannot write to standard output: " + std::generic_category().message(error) + "\n";
+        "dtuctl " + std::string(name) + ": cannot write to standard output: " + reason + "\n";
     std::fwrite(problem.data(), 1, problem.size(), stderr);
   }
   return false;

@@ -23,6 +23,12 @@ void AddFileOperand(CLI::App& parser, std::string& path);
 // "-o, --output FILE": where a command saves what it produced; empty when not given.
 CLI::Option* AddOutputOption(CLI::App& parser, std::string& path, const std::string& description);
 
+// False, after a message, when the output file `output` is the input `input` ("-" for standard
+// input) under any name: written, it would destroy what it was made from. True when there is no
+// output file.
+bool OutputIsNotInput(const std::string& input, const std::string& output,
+                      dtu::UserMessages& messages);
+
 // Reads the parameter file at `path`; on failure shows "path: reason" and returns nothing.
 std::optional<dtu::ParameterBlock> ReadBlockFile(const std::string& path,
                                                  dtu::UserMessages& messages);
@@ -43,6 +49,11 @@ bool PrintSummaryOf(std::string_view name, const dtu::ParameterBlock& loaded);
 std::string DescribeOpenFailure(const std::string& port, dtu::PortOpenFailure failure,
                                 const std::string& reason);
 int OpenFailureStatus(dtu::PortOpenFailure failure);
+
+// Called first: a standard stream the caller closed gets /dev/null in its place, so that the
+// next file opened does not take its number (and what is meant for the stream); standard output
+// so replaced refuses writes, which WriteToStdout reports as "it is closed".
+void GuardStandardStreams();
 
 // "dtuctl COMMAND: problem" on stderr, one line.
 void Complain(std::string_view command, const std::string& problem);

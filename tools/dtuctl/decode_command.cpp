@@ -103,6 +103,8 @@ class DecodeCommand final : public Command {
   }
 
   int Run() override {
+    ConsoleMessages messages;
+    if (!OutputIsNotInput("-", output_, messages)) return kExitFailure;
     const std::optional<std::string> input = ReadStandardInput();
     if (!input) return Fail("cannot read standard input");
     if (input->size() > kInputLimit)
@@ -124,7 +126,6 @@ class DecodeCommand final : public Command {
     }
     const dtu::FileResult result = dtu::WriteParameterFile(output_, block);
     if (!result.ok()) {
-      ConsoleMessages messages;
       messages.Show(dtu::MessageKind::Error, output_ + ": " + result.message);
       return kExitFailure;
     }

@@ -64,6 +64,7 @@ class ExportCommand final : public Command {
 
   int Run() override {
     ConsoleMessages messages;
+    if (!file_.empty() && !OutputIsNotInput(file_, output_, messages)) return kExitFailure;
     const BlockSource source = port_.device.empty() ? ReadCheckedBlockFile(file_, messages)
                                                     : ReadUnitBlock(port_, messages);
     if (!source.block) return source.status;

@@ -51,6 +51,7 @@ class ImportCommand final : public Command {
 
   int Run() override {
     ConsoleMessages messages;
+    if (!OutputIsNotInput(text_, output_, messages)) return kExitFailure;
     std::optional<dtu::ParameterBlock> base;
     if (!base_.empty()) {
       const BlockSource source = ReadCheckedBlockFile(base_, messages);

@@ -118,9 +118,13 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  dtuctl::GuardStandardStreams();
   // A closed pipe shows as a failed write (EPIPE): a command saves its work and ends quietly
   // instead of being killed half-way.
   std::signal(SIGPIPE, SIG_IGN);
+  // Likewise a file size limit (ulimit -f) shows as a failed write (EFBIG), which leaves the old
+  // file as it was, instead of killing the command with its new file half written.
+  std::signal(SIGXFSZ, SIG_IGN);
   int status = Run(argc, argv);
   if (status == dtuctl::kExitOk && dtuctl::StdoutLost()) status = dtuctl::kExitFailure;
   // A signal that ended a command early decides how it ended, once its port is closed.

@@ -20,6 +20,8 @@ namespace {
 
 // A day: longer than any answer can take, short enough to stay far from overflow.
 constexpr double kMaxTimeoutSeconds = 86400;
+// A millisecond: the finest limit the waits keep; anything shorter would time out at once.
+constexpr double kMinTimeoutSeconds = 0.001;
 
 std::optional<int> ParseInt(std::string_view text) {
   int value = 0;
@@ -97,8 +99,8 @@ std::string CheckTimeout(std::string& v) {
   const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), seconds);
   // The comparison also refuses "nan".
   if (ec != std::errc() || end != v.data() + v.size() ||
-      !(seconds > 0 && seconds <= kMaxTimeoutSeconds))
-    return "the time limit must be a number of seconds above 0 and at most 86400, not '" + v + "'";
+      !(seconds >= kMinTimeoutSeconds && seconds <= kMaxTimeoutSeconds))
+    return "the time limit must be a number of seconds from 0.001 to 86400, not '" + v + "'";
   return {};
 }
 

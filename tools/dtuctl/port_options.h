@@ -35,7 +35,7 @@ void AddPortOptions(CLI::App& parser, PortOptions& options, bool port_required =
 // commands that take several ports and a time limit of their own.
 void AddLineOptions(CLI::App& parser, PortOptions& options, bool with_baud = true);
 
-// The check of a --timeout value: seconds above 0 and at most a day.
+// The check of a --timeout value: seconds from a millisecond to a day.
 CLI::Validator TimeoutCheck();
 
 // The port's name checked as --port checks it, for commands that take --port more than once.

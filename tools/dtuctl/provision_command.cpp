@@ -266,8 +266,8 @@ class ProvisionCommand final : public Command {
     parser.add_option("--log", request_.log_path)
         ->option_text("L.csv")
         ->description(
-            "the log, created when new and only appended to (required\n"
-            "without --record; with it, a copy of the run's lines)");
+            "the log: a regular file, created when new and only appended to\n"
+            "(required without --record; with it, a copy of the run's lines)");
     parser.add_option("--record", request_.record)
         ->option_text("DEST")
         ->description(

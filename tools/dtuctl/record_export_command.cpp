@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "command_support.h"
+#include "core/atomic_file.h"
 #include "core/block/parameter_file.h"
 #include "core/record/record_export.h"
 #include "record_commands.h"
@@ -16,10 +17,12 @@ constexpr std::string_view kDescription =
 result under a header (result, batch, station, port, gsn, board_serial, firmware,
 row_key, row_line, row_values, outcome, changed_fields, message, started, duration_ms,
 block_before, block_after, id); with --json an object holding the batches and the
-results. Blocks are 1,320 hex digits, times ISO 8601 in local time.)";
+results. Blocks are 1,320 hex digits, times ISO 8601 in local time. A CSV cell that a
+spreadsheet would take for a formula (=, +, -, @ first) has an apostrophe before it.)";
 constexpr std::string_view kFooter =
-    R"(exit status: 0 written, 1 bad usage or unwritable output, 10 no record at DEST, not a
-record or of a newer version, 11 the record cannot be reached, is locked or broke off)";
+    R"(exit status: 0 written, 1 bad usage, an unwritable output or one that is the record
+itself, 10 no record at DEST, not a record or of a newer version, 11 the record cannot be
+reached, is locked or broke off)";
 constexpr std::string_view kNoFormat = "give --csv or --json";
 
 class ExportCommand final : public Command {
@@ -34,6 +37,11 @@ class ExportCommand final : public Command {
   int Run() override {
     if (!csv_ && !json_) {
       RecordComplain(kName, std::string(kNoFormat));
+      return kExitFailure;
+    }
+    // Written over the record's own file, the export would destroy what it was made from.
+    if (!output_.empty() && dtu::IsSameFile(destination_, output_)) {
+      RecordComplain(kName, output_ + ": is the record itself; nothing was written");
       return kExitFailure;
     }
     int status = kExitOk;

@@ -111,8 +111,8 @@ void Define(Parser& parser, SimOptions& options) {
   app.footer(std::string(kFooter));
   app.option_defaults()->group(std::string(kOptionsGroup));
   app.add_option("--link", options.link_path,
-                 "also make PATH a symbolic link to the terminal (replaced if it exists,\n"
-                 "removed at exit)")
+                 "also make PATH a symbolic link to the terminal, removed at exit (a link\n"
+                 "to a pseudo-terminal there is replaced; any other file is refused)")
       ->option_text("PATH")
       ->check(Check(CheckPath));
   app.add_option("--state", options.state_path,

@@ -16,8 +16,13 @@
 #include <cstring>
 #include <thread>
 
+#include "core/atomic_file.h"
+
 namespace dtusim {
 namespace {
+
+// Where the pseudo-terminals live; a link to one may be replaced.
+constexpr std::string_view kTerminalFolder = "/dev/pts/";
 
 std::string ErrorText(std::string_view what, int error) {
   return std::string(what) + ": " + std::strerror(error);
@@ -47,23 +52,6 @@ int TimeoutMilliseconds(std::optional<std::chrono::nanoseconds> timeout) {
   // Rounded up, so that a wake-up never comes before the moment it waits for.
   const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*timeout).count();
   return ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
-}
-
-std::string DirectoryOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
 }
 
 // Pending input of the slave side: bytes written to the port that no client has read yet.
@@ -240,29 +228,28 @@ FileContents ReadWholeFile(const std::string& path) {
 }
 
 std::string ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-  std::string temporary = path + ".XXXXXX";
-  UniqueFd fd(mkostemp(temporary.data(), O_CLOEXEC));
-  if (!fd.valid()) return ErrorText(temporary, errno);
-  struct stat existing {};
-  const mode_t mode = stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : 0644;
-  const bool written =
-      fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), bytes) && fsync(fd.get()) == 0;
-  const int write_error = errno;
-  fd.Reset();
-  if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
-    const int error = written ? errno : write_error;
-    unlink(temporary.c_str());
-    return ErrorText(path, error);
-  }
-  // The rename itself is on the disk only once the directory is.
-  UniqueFd directory(open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (directory.valid()) fsync(directory.get());
-  return {};
+  const dtu::AtomicWriteResult written = dtu::WriteFileAtomically(path, bytes);
+  if (written.ok()) return {};
+  return written.error != 0 ? ErrorText(path, written.error) : path + ": not a regular file";
+}
+
+// True when `path` is a symbolic link to a pseudo-terminal, live or gone: what an earlier
+// simulator left there.
+bool IsTerminalLink(const std::string& path) {
+  std::array<char, PATH_MAX> points_to{};
+  const ssize_t n = readlink(path.c_str(), points_to.data(), points_to.size() - 1);
+  return n > 0 && std::string_view(points_to.data(), static_cast<std::size_t>(n))
+                      .starts_with(kTerminalFolder);
 }
 
 std::string ReplaceSymlink(const std::string& link, const std::string& target) {
+  // Someone's file, folder or other link at PATH is not ours to replace.
+  struct stat existing {};
+  if (lstat(link.c_str(), &existing) == 0 && !IsTerminalLink(link))
+    return link + ": is not a link to a pseudo-terminal; it is left as it is (choose another " +
+           "path, or remove it first)";
   // A link made under a temporary name and renamed over the old one: there is no moment without
-  // a link, and a directory in the way is not replaced.
+  // a link.
   const std::string temporary = link + ".dtusim-" + std::to_string(getpid());
   unlink(temporary.c_str());
   if (symlink(target.c_str(), temporary.c_str()) != 0) return ErrorText(link, errno);

@@ -94,12 +94,12 @@ struct FileContents {
 
 FileContents ReadWholeFile(const std::string& path);
 
-// Writes `bytes` to a new file in the same directory, flushes it to the disk and renames it over
-// `path`, so that `path` always holds either the old or the new contents. Returns an error text,
-// empty on success.
+// Makes `bytes` the contents of `path` as core/atomic_file.h writes a file: `path` always holds
+// either the old or the new contents. Returns an error text, empty on success.
 std::string ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
-// Makes `link` a symbolic link to `target`, replacing whatever file or link is there. Returns an
+// Makes `link` a symbolic link to `target`, replacing only a symbolic link to a pseudo-terminal
+// (one an earlier simulator left); any other file, folder or link there is refused. Returns an
 // error text, empty on success.
 std::string ReplaceSymlink(const std::string& link, const std::string& target);
 

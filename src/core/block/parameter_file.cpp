@@ -11,6 +11,8 @@
 #include <system_error>
 #include <utility>
 
+#include "core/atomic_file.h"
+#include "core/file_handle.h"
 #include "core/system_error_text.h"
 
 namespace dtu {
@@ -53,58 +55,57 @@ FileResult OpenForWritingFailed(int error, std::string_view what = kParameterFil
           "无法创建或打开" + std::string(what) + "：" + SystemReason(error)};
 }
 
-FileResult WritingFailed(int error, std::string_view what = kParameterFile) {
+FileResult WritingFailed(int error, std::string_view what) {
   return {FileStatus::WriteFailed, "写入" + std::string(what) + "失败：" + SystemReason(error)};
 }
 
-FileResult WritingStopped(std::size_t written, std::size_t size, std::string_view what) {
-  return {FileStatus::WriteFailed, "写入" + std::string(what) + "失败：只写入了 " +
-                                       std::to_string(written) + " 字节，应为 " +
-                                       std::to_string(size) + " 字节。"};
+FileResult ReadOnlyTarget(std::string_view what) {
+  return {FileStatus::WriteFailed, std::string(what) + "是只读的，未改动。"};
+}
+
+FileResult OwnerNotKept(int error, std::string_view what) {
+  return {FileStatus::WriteFailed, std::string(what) +
+                                       "属于另一个用户或组，替换它会改变它的所有者，未改动：" +
+                                       SystemReason(error)};
+}
+
+FileResult ReplacingFailed(int error, std::string_view what) {
+  return {FileStatus::WriteFailed, "替换" + std::string(what) + "失败：" + SystemReason(error)};
 }
 
 FileResult TextTooLong(std::size_t limit) {
   return {FileStatus::ReadFailed,
-          "文本文件超过 " + std::to_string(limit) + " 字节，不是参数块的文本形式，未读取。"};
+          "文件太长：超过 " + std::to_string(limit) + " 字节的上限，未读取。"};
 }
 
-FileResult ReplacingFailed(int error) {
-  return {FileStatus::WriteFailed, "替换参数文件失败：" + SystemReason(error)};
+FileResult WrongKind(FileKind kind) {
+  return {FileStatus::WrongKind, WrongKindMessage(kind), kind};
+}
+
+// What a failed atomic write says, in the words of the file it was to write.
+FileResult WriteOutcome(const AtomicWriteResult& written, std::string_view what) {
+  switch (written.failed) {
+    case AtomicWriteStep::None:
+      return {};
+    case AtomicWriteStep::NotRegular:
+      return written.error != 0 ? OpenForWritingFailed(written.error, what)
+                                : NotARegularFile(FileStatus::WriteFailed, what);
+    case AtomicWriteStep::ReadOnly:
+      return ReadOnlyTarget(what);
+    case AtomicWriteStep::Owner:
+      return OwnerNotKept(written.error, what);
+    case AtomicWriteStep::Inspect:
+    case AtomicWriteStep::Create:
+      return OpenForWritingFailed(written.error, what);
+    case AtomicWriteStep::Write:
+      return WritingFailed(written.error, what);
+    case AtomicWriteStep::Rename:
+      return ReplacingFailed(written.error, what);
+  }
+  return WritingFailed(written.error, what);
 }
 
 // ---- File descriptors ---------------------------------------------------------------------
-
-// Owns one open file descriptor. Close() reports the result of closing (a write error may only
-// show up there); the destructor closes silently on the failure paths.
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  FileHandle(FileHandle&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  FileHandle& operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-      if (fd_ >= 0) ::close(fd_);
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-  }
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-
-  // 0 on success, otherwise the error number.
-  int Close() {
-    const int fd = std::exchange(fd_, -1);
-    return ::close(fd) == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
 
 // O_NONBLOCK keeps open() from waiting on a FIFO; such paths are then refused as not regular.
 constexpr int kOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
@@ -132,35 +133,6 @@ ssize_t ReadFully(int fd, std::uint8_t* buffer, std::size_t size) {
   return static_cast<ssize_t>(done);
 }
 
-// Writes all the bytes to an open file from its current position, flushes them to the disk and
-// closes the file.
-FileResult WriteAndClose(FileHandle& file, std::string_view bytes, std::string_view what) {
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(file.get(), bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return WritingFailed(errno, what);
-    if (n == 0) return WritingStopped(written, bytes.size(), what);
-    written += static_cast<std::size_t>(n);
-  }
-  // A full disk or a lost network share may only report itself when the data reaches the disk.
-  if (::fsync(file.get()) != 0) return WritingFailed(errno, what);
-  if (const int close_error = file.Close(); close_error != 0)
-    return WritingFailed(close_error, what);
-  return {};
-}
-
-// Opens a file for writing with `flags` and makes sure it is a regular file.
-FileResult OpenForWriting(const std::filesystem::path& path, int flags, std::string_view what,
-                          FileHandle& file) {
-  file = FileHandle(::open(path.c_str(), O_WRONLY | O_CREAT | kOpenFlags | flags, 0666));
-  if (!file.valid()) return OpenForWritingFailed(errno, what);
-  int error = 0;
-  if (!IsRegularFile(file.get(), error))
-    return error != 0 ? WritingFailed(error, what) : NotARegularFile(FileStatus::WriteFailed, what);
-  return {};
-}
-
 std::string_view AsChars(const BlockBytes& bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
@@ -178,9 +150,15 @@ FileResult ReadParameterFile(const std::filesystem::path& path, ParameterBlock& 
   BlockBytes bytes{};
   const ssize_t n = ReadFully(file.get(), bytes.data(), bytes.size());
   if (n < 0) return ReadingFailed(errno);
-  if (static_cast<std::size_t>(n) < kBlockSize) return TooShort(static_cast<std::size_t>(n));
+  const auto size = static_cast<std::size_t>(n);
+  const ParameterBlock read(bytes);
+  // A text never passes for a block: the checksum's high byte is 0x00, which no text holds.
+  const FileKind kind = SniffFileKind({reinterpret_cast<const char*>(bytes.data()), size});
+  if (kind != FileKind::ParameterFile && (size < kBlockSize || !VerifyBlock(read)))
+    return WrongKind(kind);
+  if (size < kBlockSize) return TooShort(size);
 
-  block = ParameterBlock(bytes);
+  block = read;
   return {};
 }
 
@@ -193,6 +171,13 @@ std::string LongFileNote(const std::filesystem::path& path) {
          " 字节，后面的 " + std::to_string(size - kBlockSize) + " 字节不属于参数块，没有读取。";
 }
 
+std::string WrongKindMessage(FileKind kind, std::string_view hint) {
+  std::string message =
+      "这是" + std::string(FileKindName(kind)) + "，不是" + std::string(kParameterFile);
+  if (!hint.empty()) message += "；" + std::string(hint);
+  return message + "。";
+}
+
 bool ParameterFileExists(const std::filesystem::path& path) {
   FileHandle file(::open(path.c_str(), O_RDWR | kOpenFlags));
   return file.valid();
@@ -203,37 +188,12 @@ std::string OverwriteQuestion(const std::filesystem::path& path) {
 }
 
 FileResult WriteParameterFile(const std::filesystem::path& path, const ParameterBlock& block) {
-  // No O_TRUNC: an existing file is overwritten from its start and keeps any bytes after 660.
-  FileHandle file(-1);
-  if (FileResult opened = OpenForWriting(path, 0, kParameterFile, file); !opened.ok())
-    return opened;
-  return WriteAndClose(file, AsChars(block.bytes()), kParameterFile);
+  return WriteOutcome(WriteFileAtomically(path, AsChars(block.bytes()), OldTail::Kept),
+                      kParameterFile);
 }
 
 FileResult ReplaceParameterFile(const std::filesystem::path& path, const ParameterBlock& block) {
-  // Through a link the file it leads to is replaced, not the link.
-  std::error_code error;
-  const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
-  if (error) return ReplacingFailed(error.value());
-  struct stat original {};
-  if (::stat(target.c_str(), &original) != 0) return ReplacingFailed(errno);
-
-  std::string temporary = target.string() + ".XXXXXX";
-  FileHandle file(::mkostemp(temporary.data(), O_CLOEXEC));
-  if (!file.valid()) return ReplacingFailed(errno);
-  const auto discard = [&](FileResult failure) {
-    ::unlink(temporary.c_str());
-    return failure;
-  };
-  if (::fchmod(file.get(), original.st_mode & 07777) != 0) return discard(ReplacingFailed(errno));
-  if (FileResult written = WriteAndClose(file, AsChars(block.bytes()), kParameterFile);
-      !written.ok())
-    return discard(written);
-  if (::rename(temporary.c_str(), target.c_str()) != 0) return discard(ReplacingFailed(errno));
-  // The new name itself reaches the disk with its directory.
-  FileHandle directory(::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (directory.valid()) ::fsync(directory.get());
-  return {};
+  return WriteOutcome(WriteFileAtomically(path, AsChars(block.bytes())), kParameterFile);
 }
 
 FileResult ReadTextFile(const std::filesystem::path& path, std::string& text, std::size_t limit) {
@@ -254,10 +214,7 @@ FileResult ReadTextFile(const std::filesystem::path& path, std::string& text, st
 }
 
 FileResult WriteTextFile(const std::filesystem::path& path, std::string_view text) {
-  FileHandle file(-1);
-  if (FileResult opened = OpenForWriting(path, O_TRUNC, kTextFile, file); !opened.ok())
-    return opened;
-  return WriteAndClose(file, text, kTextFile);
+  return WriteOutcome(WriteFileAtomically(path, text), kTextFile);
 }
 
 }  // namespace dtu

@@ -7,6 +7,7 @@
 #include <set>
 #include <utility>
 
+#include "core/block/file_kind.h"
 #include "core/text/escaped_text.h"
 #include "core/text/hex_text.h"
 #include "core/text/utf8_text.h"
@@ -37,6 +38,11 @@ constexpr std::string_view kFormatKey = "format";
 constexpr std::string_view kVersionKey = "version";
 constexpr std::string_view kAbsent = "-";
 constexpr std::size_t kShownValueLimit = 80;
+// The text form nests two deep (a counted area's object); far deeper values are refused as they
+// are read, so that nothing after has to go down them.
+constexpr int kNestingLimit = 32;
+// Enough of a text to tell what kind of file it came from.
+constexpr std::size_t kSniffedBytes = 4096;
 
 // ---- The members --------------------------------------------------------------------------
 
@@ -67,15 +73,13 @@ MemberKind KindOf(const FieldRow& row) {
   }
 }
 
-// Every member in block order, taken from the layout: the length and checksum words and the
-// count bytes (written with their areas) are no members; the identifier stands before the two
-// numbers it overlays.
+// Every member in block order, taken from the layout: the checksum word (computed on import)
+// and the count bytes (written with their areas) are no members; the identifier stands before
+// the two numbers it overlays.
 std::vector<Member> BuildMembers() {
   std::vector<Member> members;
   for (const FieldRow& row : kBlockLayout) {
-    if (row.offset == field::length.offset || row.offset == field::checksum.offset ||
-        IsCountByte(row))
-      continue;
+    if (row.offset == field::checksum.offset || IsCountByte(row)) continue;
     if (row.offset == field::device_id.offset)
       members.push_back({field::device_id.name, MemberKind::DeviceId, field::device_id});
     Member member{row.name, KindOf(row), row};
@@ -96,6 +100,12 @@ const Member* FindMember(std::string_view name) {
   return nullptr;
 }
 
+// The length word is written only when it is not the block's size, which a text without it
+// gives: texts stay as they were for every block a unit or the tool sealed.
+bool IsLengthWord(const Member& member) {
+  return member.row.offset == field::length.offset;
+}
+
 bool IsDeviceNumber(const Member& member) {
   return member.row.offset == field::device_number.offset ||
          member.row.offset == field::centre_number.offset;
@@ -103,6 +113,7 @@ bool IsDeviceNumber(const Member& member) {
 
 // Whether the text form of `block` writes this member.
 bool Written(const Member& member, const ParameterBlock& block) {
+  if (IsLengthWord(member)) return block.length() != kBlockSize;
   const bool device_id = ProtocolEditsDeviceId(block.protocol());
   if (member.kind == MemberKind::DeviceId) return device_id;
   return !(IsDeviceNumber(member) && device_id);
@@ -161,16 +172,46 @@ Json MemberValue(const ParameterBlock& block, const Member& member) {
 
 // ---- Import: reading values ---------------------------------------------------------------
 
-// A value as a message shows it: its JSON, cut at a character boundary when long. A string
-// from the command line may be no UTF-8: its broken bytes show as U+FFFD.
+// A value as a message shows it: its compact JSON, at most about kShownValueLimit bytes, cut at a
+// character boundary. Only as much of a long or deep value is rendered as is shown; its nesting
+// is bounded when it is read (kNestingLimit). A string from the command line may be no UTF-8: its
+// broken bytes show as U+FFFD.
+void Render(const Json& value, std::string& out) {
+  if (!value.is_structured()) {
+    out += value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return;
+  }
+  const bool object = value.is_object();
+  out += object ? '{' : '[';
+  const char* separator = "";
+  for (const auto& item : value.items()) {
+    if (out.size() > kShownValueLimit) return;
+    out += separator;
+    separator = ",";
+    if (object) out += Json(item.key()).dump(-1, ' ', false, Json::error_handler_t::replace) + ":";
+    Render(item.value(), out);
+  }
+  out += object ? '}' : ']';
+}
+
+std::string Cut(std::string text, std::size_t limit = kShownValueLimit) {
+  if (text.size() <= limit) return text;
+  return std::string(Utf8Prefix(text, limit)) + "…";
+}
+
 std::string Shown(const Json& value) {
-  const std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
-  if (text.size() <= kShownValueLimit) return text;
-  return std::string(Utf8Prefix(text, kShownValueLimit)) + "…";
+  std::string text;
+  Render(value, text);
+  return Cut(std::move(text));
+}
+
+std::string RefusalOf(std::string_view name, std::string_view shown, std::string_view rule) {
+  return "成员 " + std::string(name) + " 的值 " + std::string(shown) + " 无效：" +
+         std::string(rule);
 }
 
 std::string Refusal(std::string_view name, const Json& value, std::string_view rule) {
-  return "成员 " + std::string(name) + " 的值 " + Shown(value) + " 无效：" + std::string(rule);
+  return RefusalOf(name, Shown(value), rule);
 }
 
 std::string HexRule(std::size_t size) {
@@ -264,9 +305,22 @@ std::string ApplyDeviceId(ParameterBlock& block, const Member& member, const Jso
   return {};
 }
 
+// The reader's "text" of a counted area says what the export found in its bytes; one that says
+// otherwise was probably edited instead of "hex", which alone is read.
+void CheckCountedText(const Member& member, const Json& value, std::span<const std::uint8_t> used,
+                      std::vector<std::string>& warnings) {
+  if (!value.contains("text")) return;
+  const Json& text = value.at("text");
+  const Json decoded = EscapeGbk(AsChars(used));
+  if (text == decoded) return;
+  warnings.push_back(std::string(member.name) + " 的 text " + Shown(text) +
+                     " 与 hex 不符（hex 的字节读作 " + Shown(decoded) + "）：只按 hex 读入");
+}
+
 // A counted area: its used bytes ("hex", or the value itself as a string), the count byte when
 // it says more than the area holds ("length"), and the bytes kept past the used ones ("after").
-std::string ApplyCounted(ParameterBlock& block, const Member& member, const Json& value) {
+std::string ApplyCounted(ParameterBlock& block, const Member& member, const Json& value,
+                         std::vector<std::string>& warnings) {
   const CountedRow& counted = member.counted;
   const std::size_t size = counted.area.size;
   std::string error;
@@ -289,6 +343,7 @@ std::string ApplyCounted(ParameterBlock& block, const Member& member, const Json
   const std::string part_name = std::string(member.name) + " 中";
   const auto used = ReadHex(value.at("hex"), size, part_name + " hex", error);
   if (!used) return error;
+  CheckCountedText(member, value, *used, warnings);
   std::uint32_t count = static_cast<std::uint32_t>(used->size());
   if (value.contains("length")) {
     const Json& length = value.at("length");
@@ -312,7 +367,8 @@ std::string ApplyCounted(ParameterBlock& block, const Member& member, const Json
   return {};
 }
 
-std::string ApplyMember(ParameterBlock& block, const Member& member, const Json& value) {
+std::string ApplyMember(ParameterBlock& block, const Member& member, const Json& value,
+                        std::vector<std::string>& warnings) {
   switch (member.kind) {
     case MemberKind::Number:
       return ApplyNumber(block, member, value);
@@ -321,7 +377,7 @@ std::string ApplyMember(ParameterBlock& block, const Member& member, const Json&
     case MemberKind::Text:
       return ApplyText(block, member, value);
     case MemberKind::Counted:
-      return ApplyCounted(block, member, value);
+      return ApplyCounted(block, member, value, warnings);
     case MemberKind::Bytes:
       return ApplyBytes(block, member, value);
     case MemberKind::DeviceId:
@@ -340,8 +396,7 @@ TextImport Refused(std::string error) {
 
 std::string UnknownMember(std::string_view name) {
   std::string message = "未知成员 " + Shown(Json(std::string(name)));
-  if (name == field::length.name || name == field::checksum.name)
-    message += "：长度和校验和由导入计算，不能给出";
+  if (name == field::checksum.name) message += "：校验和由导入计算，不能给出";
   return message;
 }
 
@@ -369,7 +424,8 @@ std::string CheckDeviceBytes(const std::set<std::string_view>& given) {
 // two numbers.
 std::string CheckComplete(const std::set<std::string_view>& given) {
   for (const Member& member : Members()) {
-    if (member.kind == MemberKind::DeviceId || given.contains(member.name)) continue;
+    if (member.kind == MemberKind::DeviceId || IsLengthWord(member) || given.contains(member.name))
+      continue;
     if (IsDeviceNumber(member) && given.contains(field::device_id.name)) continue;
     return "缺少成员 " + std::string(member.name);
   }
@@ -392,12 +448,13 @@ TextImport ApplyObject(const Json& object, const std::optional<ParameterBlock>& 
   if (std::string error = CheckHeader(object); !error.empty()) return Refused(error);
   ParameterBlock block = base.value_or(ParameterBlock());
   std::set<std::string_view> given;
+  std::vector<std::string> warnings;
   for (const auto& item : object.items()) {
     const std::string& name = item.key();
     if (name == kFormatKey || name == kVersionKey) continue;
     const Member* member = FindMember(name);
     if (member == nullptr) return Refused(UnknownMember(name));
-    if (std::string error = ApplyMember(block, *member, item.value()); !error.empty())
+    if (std::string error = ApplyMember(block, *member, item.value(), warnings); !error.empty())
       return Refused(error);
     given.insert(member->name);
   }
@@ -405,34 +462,133 @@ TextImport ApplyObject(const Json& object, const std::optional<ParameterBlock>& 
   std::string missing = CheckComplete(given);
   if (!base && !missing.empty()) return Refused(missing);
 
+  const bool length_given = given.contains(field::length.name);
+  const std::uint16_t length = block.length();
   SealBlock(block);
+  if (length_given) block.set_length(length);  // outside the checksum
   TextImport result;
   result.block = block;
   result.rows = GivenRows(given);
   result.complete = missing.empty();
+  result.warnings = std::move(warnings);
   return result;
 }
 
 // The parser's message without its library prefix, and with any byte outside ASCII (it may quote
 // part of a broken character) shown as '?'.
-std::string SyntaxMessage(const nlohmann::json::parse_error& error) {
+std::string SyntaxMessage(const nlohmann::json::exception& error) {
   std::string text = error.what();
   if (const std::size_t end = text.find("] "); text.starts_with("[json.") && end != text.npos)
     text.erase(0, end + 2);
   for (char& c : text)
     if (static_cast<std::uint8_t>(c) >= 0x80) c = '?';
-  return "不是有效的 JSON 文本：" + text;
+  // The parser quotes the token it stopped at, which may be a long string.
+  return "不是有效的 JSON 文本：" + Cut(std::move(text), 3 * kShownValueLimit);
 }
 
-// A VALUE of an assignment as its member reads it.
-std::optional<Json> AssignedValue(const Member& member, const std::string& text) {
-  const bool json_object = member.kind == MemberKind::Counted && text.starts_with("{");
-  if (member.kind == MemberKind::Number || json_object) {
-    Json parsed = Json::parse(text, nullptr, false);
-    if (!parsed.is_discarded()) return parsed;
-    if (json_object) return std::nullopt;
+// A JSON text read whole, or why not. `syntax` tells a text that is no JSON at all from one
+// whose values could not be taken.
+struct ParsedJson {
+  Json value;
+  std::string error;
+  bool syntax = false;
+};
+
+// Goes through a JSON text before it is read into values: refuses values nested deeper than
+// kNestingLimit, keys repeated in any object (the reader would quietly keep one of them) and
+// numbers too large for the reader, naming the member each is in. The text is either a whole
+// text form or, when `member` is given, the value of that member.
+class TextScan final : public nlohmann::json_sax<Json> {
+ public:
+  explicit TextScan(std::string member = {})
+      : member_(std::move(member)), depth_(member_.empty() ? 0 : 1) {}
+
+  bool null() override { return true; }
+  bool boolean(bool) override { return true; }
+  bool number_integer(number_integer_t) override { return true; }
+  bool number_unsigned(number_unsigned_t) override { return true; }
+  bool number_float(number_float_t, const string_t&) override { return true; }
+  bool string(string_t&) override { return true; }
+  bool binary(binary_t&) override { return true; }
+  bool start_object(std::size_t) override {
+    keys_.emplace_back();
+    return Enter();
   }
-  return Json(text);
+  bool key(string_t& name) override {
+    if (depth_ == 1) member_ = name;
+    if (keys_.back().insert(name).second) return true;
+    error_ = depth_ == 1 ? "成员 " + Cut(name) + " 出现了不止一次"
+                         : "成员 " + Cut(member_) + " 中 " + Shown(Json(name)) + " 出现了不止一次";
+    return false;
+  }
+  bool end_object() override {
+    keys_.pop_back();
+    --depth_;
+    return true;
+  }
+  bool start_array(std::size_t) override { return Enter(); }
+  bool end_array() override {
+    --depth_;
+    return true;
+  }
+  bool parse_error(std::size_t, const std::string& token,
+                   const nlohmann::detail::exception& error) override {
+    const bool overflow = error.id == 406;
+    syntax_ = !overflow || member_.empty();
+    error_ = syntax_ ? SyntaxMessage(error)
+                     : RefusalOf(Cut(member_), Cut(token), "数太大，超出了能读的范围");
+    return false;
+  }
+
+  const std::string& error() const { return error_; }
+  bool syntax() const { return syntax_; }
+
+ private:
+  bool Enter() {
+    if (++depth_ <= kNestingLimit) return true;
+    error_ = (member_.empty() ? std::string("文本") : "成员 " + Cut(member_) + " 的值") +
+             "嵌套太深：超过 " + std::to_string(kNestingLimit) + " 层";
+    return false;
+  }
+
+  std::string member_;                       // the member of the text form being read
+  int depth_;                                // the objects and arrays open around the scan
+  std::vector<std::set<std::string>> keys_;  // the keys of each open object
+  std::string error_;
+  bool syntax_ = false;
+};
+
+ParsedJson ParseJson(std::string_view text, std::string member = {}) {
+  ParsedJson parsed;
+  TextScan scan(std::move(member));
+  try {
+    if (!Json::sax_parse(text, &scan)) {
+      parsed.error = scan.error();
+      parsed.syntax = scan.syntax();
+      return parsed;
+    }
+    parsed.value = Json::parse(text);
+  } catch (const nlohmann::json::exception& error) {
+    // The scan has seen whatever the reader could object to; this is a last safety net.
+    parsed.error = SyntaxMessage(error);
+    parsed.syntax = true;
+  }
+  return parsed;
+}
+
+// A VALUE of an assignment as its member reads it, or the refusal.
+std::optional<Json> AssignedValue(const Member& member, const std::string& text,
+                                  std::string& error) {
+  const bool json_object = member.kind == MemberKind::Counted && text.starts_with("{");
+  if (member.kind != MemberKind::Number && !json_object) return Json(text);
+  ParsedJson parsed = ParseJson(text, std::string(member.name));
+  if (parsed.error.empty()) return std::move(parsed.value);
+  // A number that is no JSON is refused by the number's own rule, shown as the text it is.
+  if (!json_object) return Json(text);
+  error = parsed.syntax ? "成员 " + std::string(member.name) + " 的值 " + Shown(Json(text)) +
+                              " 不是有效的 JSON 对象"
+                        : parsed.error;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -459,24 +615,17 @@ TextImport ImportBlockText(std::string_view text, const std::optional<ParameterB
   if (text.size() > kTextFormLimit)
     return Refused("文本太长：参数块的文本形式只有几千字节，最多读 " +
                    std::to_string(kTextFormLimit) + " 字节");
-  // Repeated members would otherwise quietly keep one of their values.
-  std::string repeated;
-  std::set<std::string> keys;
-  const auto note_keys = [&](int depth, Json::parse_event_t event, Json& parsed) {
-    if (depth == 1 && event == Json::parse_event_t::key && repeated.empty() &&
-        !keys.insert(parsed.get<std::string>()).second)
-      repeated = parsed.get<std::string>();
-    return true;
-  };
-  Json object;
-  try {
-    object = Json::parse(text, note_keys);
-  } catch (const nlohmann::json::parse_error& error) {
-    return Refused(SyntaxMessage(error));
+  // A parameter file or a table given for a text is named for what it is.
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first != std::string_view::npos && text[first] != '{') {
+    const FileKind kind = SniffFileKind(text.substr(0, kSniffedBytes));
+    if (kind == FileKind::ParameterFile || kind == FileKind::Table)
+      return Refused("这是" + std::string(FileKindName(kind)) + "，不是参数块的文本形式");
   }
-  if (!object.is_object()) return Refused("文本应是一个 JSON 对象 {...}");
-  if (!repeated.empty()) return Refused("成员 " + repeated + " 出现了不止一次");
-  return ApplyObject(object, base);
+  ParsedJson parsed = ParseJson(text);
+  if (!parsed.error.empty()) return Refused(parsed.error);
+  if (!parsed.value.is_object()) return Refused("文本应是一个 JSON 对象 {...}");
+  return ApplyObject(parsed.value, base);
 }
 
 TextImport SetBlockFields(const ParameterBlock& base, std::span<const std::string> assignments) {
@@ -489,11 +638,10 @@ TextImport SetBlockFields(const ParameterBlock& base, std::span<const std::strin
     const Member* member = FindMember(name);
     if (member == nullptr) return Refused(UnknownMember(name));
     if (object.contains(name)) return Refused("成员 " + name + " 赋值了不止一次");
-    const std::optional<Json> value = AssignedValue(*member, assignment.substr(equals + 1));
-    if (!value)
-      return Refused("成员 " + name + " 的值 " + Shown(Json(assignment.substr(equals + 1))) +
-                     " 不是有效的 JSON 对象");
-    object[name] = *value;
+    std::string error;
+    std::optional<Json> value = AssignedValue(*member, assignment.substr(equals + 1), error);
+    if (!value) return Refused(error);
+    object[name] = std::move(*value);
   }
   return ApplyObject(object, base);
 }
@@ -509,16 +657,15 @@ bool LooksLikeBlockText(std::string_view bytes) {
 
 std::vector<MemberDifference> DiffBlockTexts(const ParameterBlock& first,
                                              const ParameterBlock& second) {
-  const std::vector<TextMember> a = BlockTextMembers(first);
-  const std::vector<TextMember> b = BlockTextMembers(second);
-  const auto value_of = [](const std::vector<TextMember>& members, std::string_view name) {
-    const auto found = std::ranges::find(members, name, &TextMember::name);
-    return found == members.end() ? std::string(kAbsent) : found->value;
+  // The length word is compared even where the form leaves it unsaid.
+  const auto value_of = [](const ParameterBlock& block, const Member& member) {
+    return Written(member, block) || IsLengthWord(member) ? MemberValue(block, member).dump()
+                                                          : std::string(kAbsent);
   };
   std::vector<MemberDifference> differences;
   for (const Member& member : Members()) {
-    std::string in_first = value_of(a, member.name);
-    std::string in_second = value_of(b, member.name);
+    std::string in_first = value_of(first, member);
+    std::string in_second = value_of(second, member);
     if (in_first != in_second)
       differences.push_back({std::string(member.name), std::move(in_first), std::move(in_second)});
   }

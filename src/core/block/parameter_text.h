@@ -16,9 +16,9 @@ namespace dtu {
 // trailing 0x00 bytes left out), counted areas objects {"hex", "text"} with "length" and "after"
 // where the count byte or the bytes past the used ones need them, reserved areas hex digits.
 // Under protocol 9 the bytes 95 to 98 are written as "device_id" in hex instead of
-// "device_number" and "centre_number". `length` and `checksum` are no members: a text becomes a
-// sealed block. Exporting a block and importing the text gives back all 660 bytes whenever the
-// block's checksum holds.
+// "device_number" and "centre_number". `checksum` is no member: a text becomes a sealed block.
+// `length` is written only when it is not 660; a text without it gives 660. Exporting a block
+// and importing the text gives back all 660 bytes whenever the block's checksum holds.
 
 inline constexpr std::string_view kTextFormTag = "dtuconfig-parameters";
 inline constexpr int kTextFormVersion = 1;
@@ -37,6 +37,8 @@ struct TextImport {
   std::string error;                    // the first refusal: the member, its value and the rule
   std::vector<std::string> rows;        // the layout rows the text gave values to, in block order
   bool complete = false;                // the text gave every field: the base made no difference
+  std::vector<std::string> warnings;    // what was taken but looks like a mistake (a counted
+                                        // area's "text" that is not what its "hex" says)
 
   bool ok() const { return block.has_value(); }
 };
@@ -48,7 +50,9 @@ std::string ExportBlockText(const ParameterBlock& block);
 std::vector<TextMember> BlockTextMembers(const ParameterBlock& block);
 
 // Reads a text form. Every member is checked against what its field can hold; the first that
-// does not fit refuses the whole text, as do unknown and repeated members. Without a base every
+// does not fit refuses the whole text, as do unknown and repeated members (or parts of one),
+// values nested deeper than any member's and numbers too large to read. A counted area's "text"
+// is not read: one that differs from its "hex" is warned about. Without a base every
 // field must be given; with one, the members given replace the base block's fields.
 TextImport ImportBlockText(std::string_view text, const std::optional<ParameterBlock>& base);
 

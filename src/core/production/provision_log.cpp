@@ -18,6 +18,8 @@
 namespace dtu {
 namespace {
 
+constexpr std::string_view kNotALog = "不是普通文件，不能用作日志";
+
 // A log is a few hundred bytes per unit; one this large is no log of ours.
 constexpr off_t kLogLimit = off_t{256} * 1024 * 1024;
 
@@ -64,18 +66,21 @@ std::string AppendWhole(int fd, std::string_view bytes) {
 }
 
 std::vector<std::string> Fields(const LogEntry& entry) {
-  return {entry.time,
-          entry.port,
-          entry.unit.board_serial,
-          entry.unit.module_serial,
-          entry.firmware,
-          entry.signal,
-          entry.row_line > 0 ? std::to_string(entry.row_line) : std::string(),
-          std::string(ResultName(entry.result)),
-          entry.message,
-          entry.row_key,
-          entry.table_fingerprint,
-          entry.template_fingerprint};
+  std::vector<std::string> fields = {
+      entry.time,
+      entry.port,
+      entry.unit.board_serial,
+      entry.unit.module_serial,
+      entry.firmware,
+      entry.signal,
+      entry.row_line > 0 ? std::to_string(entry.row_line) : std::string(),
+      std::string(ResultName(entry.result)),
+      entry.message,
+      entry.row_key,
+      entry.table_fingerprint,
+      entry.template_fingerprint};
+  for (std::string& field : fields) field = AsSpreadsheetText(std::move(field));
+  return fields;
 }
 
 int ParseLine(std::string_view text) {
@@ -107,12 +112,25 @@ std::string LogTimeNow() {
 
 std::unique_ptr<ProvisionLog> ProvisionLog::Open(const std::filesystem::path& path,
                                                  std::string& error) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  // A disk would get the header over its first sector, a serial port down a unit's line: such a
+  // path is refused before it is opened (opening a port may already disturb its unit), and again
+  // if it became one meanwhile.
+  struct stat existing {};
+  if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    error = kNotALog;
+    return nullptr;
+  }
+  const int fd =
+      ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
   if (fd < 0) {
     error = SystemError(errno);
     return nullptr;
   }
   std::unique_ptr<ProvisionLog> log(new ProvisionLog(fd));
+  if (::fstat(fd, &existing) != 0 || !S_ISREG(existing.st_mode)) {
+    error = kNotALog;
+    return nullptr;
+  }
   // Two runs on one log would hand the same rows out twice.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     error = errno == EWOULDBLOCK ? "另一个 provision 正在使用这个日志" : SystemError(errno);
@@ -139,13 +157,14 @@ std::string ProvisionLog::ReadHistory(std::string_view text) {
   if (records.empty() || (records.front().fields != columns && records.front().fields != line_only))
     return "不是 provision 的日志：第一行应为 " + JoinedColumns(columns);
   for (std::size_t i = 1; i < records.size(); ++i) {
-    const std::vector<std::string>& f = records[i].fields;
+    std::vector<std::string> f = records[i].fields;
     // A line of another shape was not written here; read past it, a row it holds would be
     // handed out again.
     if (f.size() != kLineOnlyLogColumns && f.size() != kLogColumns.size())
       return "第 " + std::to_string(records[i].line) + " 行有 " + std::to_string(f.size()) +
              " 个字段，provision 的日志每行有 " + std::to_string(kLogColumns.size()) + " 个（" +
              "旧版本写的行 " + std::to_string(kLineOnlyLogColumns) + " 个）";
+    for (std::string& field : f) field = FromSpreadsheetText(std::move(field));
     const std::optional<UnitResult> result = ResultFromName(f[7]);
     const int row_line = ParseLine(f[6]);
     if (!result || !Succeeded(*result) || row_line == 0) continue;

@@ -54,8 +54,11 @@ class ProvisionLog {
  public:
   // Opens the log at `path` for appending, creating it with its header line when it does not
   // exist or is empty, and reads the lines earlier runs left. Refused, with nullptr and the
-  // reason in `error`, when the file cannot be opened or read, is no log of this kind, holds a
-  // line of another shape, or another run is using it.
+  // reason in `error`, when the path is no regular file (a device, a serial port, a FIFO, a
+  // folder: refused before it is opened), the file cannot be opened or read, is no log of this
+  // kind, holds a line of another shape, or another run is using it. Cells that a spreadsheet
+  // would take for a formula are written with an apostrophe before them, which reading takes
+  // away.
   static std::unique_ptr<ProvisionLog> Open(const std::filesystem::path& path, std::string& error);
 
   ~ProvisionLog();

@@ -44,7 +44,12 @@ std::string FileOrderRowKey(const std::vector<std::string>& assignments, int occ
   std::vector<std::string> values = assignments;
   std::ranges::sort(values);
   std::string key = std::string(kFileOrderRowPrefix) + Fingerprint(CsvLine(values));
-  if (occurrence > 1) key += "#" + std::to_string(occurrence);
+  // Appended piece by piece: "#" + string makes the optimiser of GCC 12 warn of an overlapping
+  // copy (-Wrestrict) that cannot happen.
+  if (occurrence > 1) {
+    key += '#';
+    key += std::to_string(occurrence);
+  }
   return key;
 }
 

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "core/block/block_layout.h"
 #include "core/block/parameter_text.h"
 #include "core/editing/page_rules.h"
 #include "core/production/row_identity.h"
@@ -32,6 +33,9 @@ std::string ReadHeader(const CsvRecord& header, std::vector<std::string>& names)
     if (name != kGsnColumn && !IsBlockTextMember(name))
       return AtLine(header.line,
                     column + " \"" + name + "\" 不是参数的名字（名字见 dtuctl export）");
+    // A unit is always sent its block with the length word 660.
+    if (name == field::length.name)
+      return AtLine(header.line, column + " \"length\" 不能逐个单元给出：写入单元时总是 660");
     if (!seen.insert(name).second) return AtLine(header.line, "\"" + name + "\" 出现了不止一次");
     names.push_back(std::move(name));
   }
@@ -55,6 +59,8 @@ std::string ReadRow(const CsvRecord& record, const std::vector<std::string>& nam
   }
   const TextImport applied = SetBlockFields(template_block, row.assignments);
   if (!applied.ok()) return AtLine(record.line, applied.error);
+  for (const std::string& warning : applied.warnings)
+    table.warnings.push_back(AtLine(record.line, "警告：" + warning));
   for (const std::string& warning : PageRuleWarnings(*applied.block, applied.rows))
     table.warnings.push_back(AtLine(record.line, "警告：" + warning));
   row.block = *applied.block;

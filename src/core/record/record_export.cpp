@@ -31,24 +31,25 @@ std::string ExportCsv(const std::vector<StoredResult>& results) {
   std::string text = CsvLine(header);
   for (const StoredResult& stored : results) {
     const ResultEntry& e = stored.entry;
-    const std::vector<std::string> fields{std::to_string(stored.number),
-                                          std::to_string(e.batch_id),
-                                          e.where.station,
-                                          e.where.port,
-                                          e.unit.gsn,
-                                          e.unit.board_serial,
-                                          e.unit.firmware,
-                                          e.row ? e.row->key : "",
-                                          e.row ? std::to_string(e.row->line) : "",
-                                          e.row ? RowValuesText(e.row->values) : "",
-                                          std::string(OutcomeName(e.outcome)),
-                                          JoinedNames(stored.changed_fields),
-                                          e.message,
-                                          FormatRecordTime(e.started),
-                                          std::to_string(e.duration.count()),
-                                          HexOf(e.before),
-                                          HexOf(e.after),
-                                          e.id};
+    std::vector<std::string> fields{std::to_string(stored.number),
+                                    std::to_string(e.batch_id),
+                                    e.where.station,
+                                    e.where.port,
+                                    e.unit.gsn,
+                                    e.unit.board_serial,
+                                    e.unit.firmware,
+                                    e.row ? e.row->key : "",
+                                    e.row ? std::to_string(e.row->line) : "",
+                                    e.row ? RowValuesText(e.row->values) : "",
+                                    std::string(OutcomeName(e.outcome)),
+                                    JoinedNames(stored.changed_fields),
+                                    e.message,
+                                    FormatRecordTime(e.started),
+                                    std::to_string(e.duration.count()),
+                                    HexOf(e.before),
+                                    HexOf(e.after),
+                                    e.id};
+    for (std::string& field : fields) field = AsSpreadsheetText(std::move(field));
     text += CsvLine(fields);
   }
   return text;

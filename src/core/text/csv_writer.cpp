@@ -23,4 +23,22 @@ std::string CsvLine(std::span<const std::string> fields) {
   return line + "\r\n";
 }
 
+namespace {
+
+// What a spreadsheet takes as "this cell is text"; it does not show it.
+constexpr char kTextMark = '\'';
+
+}  // namespace
+
+std::string AsSpreadsheetText(std::string cell) {
+  if (!cell.empty() && std::string_view("=+-@\t\r'").find(cell.front()) != std::string_view::npos)
+    cell.insert(cell.begin(), kTextMark);
+  return cell;
+}
+
+std::string FromSpreadsheetText(std::string cell) {
+  if (cell.starts_with(kTextMark)) cell.erase(0, 1);
+  return cell;
+}
+
 }  // namespace dtu

@@ -6,6 +6,7 @@
 #include "core/file_chooser.h"
 #include "gui/window/block_origin.h"
 #include "gui/window/block_transfer.h"
+#include "gui/window/parameter_text_commands.h"
 
 namespace dtu {
 
@@ -50,7 +51,11 @@ void ParameterFileCommands::Load(const std::optional<std::filesystem::path>& pat
   ParameterBlock block;
   const FileResult read = ReadParameterFile(*path, block);
   if (!read.ok()) {
-    messages_.Show(MessageKind::Warning, read.message);  // "无此文件!" for a missing one
+    // "无此文件!" for a missing one; a text form is for the text import.
+    const bool text_form = read.status == FileStatus::WrongKind && read.kind == FileKind::TextForm;
+    const std::string hint = "请用“" + std::string(kImportTextItem) + "”打开它";
+    messages_.Show(MessageKind::Warning,
+                   text_form ? WrongKindMessage(read.kind, hint) : read.message);
     return;
   }
   if (!transfer_.LoadBlock(block, working_, {BlockOrigin::Kind::ParameterFile, {}, path->string()}))

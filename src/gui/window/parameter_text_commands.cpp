@@ -37,7 +37,7 @@ std::optional<TextImport> ParameterTextCommands::ReadOverWindow(const std::strin
     imported = ImportBlockText(text, working_);
     if (imported.ok()) {
       const EntryRulesOutcome ruled = ApplyEntryRules(working_, *imported.block, imported.rows);
-      if (!ruled.error.empty()) imported = TextImport{std::nullopt, ruled.error, {}, false};
+      if (!ruled.error.empty()) imported = TextImport{std::nullopt, ruled.error, {}, false, {}};
       entry_notes_ = ruled.notes;
     }
   }
@@ -58,14 +58,15 @@ void ParameterTextCommands::Import() {
   entry_notes_.clear();
   const std::optional<TextImport> imported = ReadOverWindow(text);
   if (!imported) return;
+  std::string message;
+  for (const std::string& warning : imported->warnings) message += warning + "\n";
   std::vector<std::string> warnings = entry_notes_;
   for (std::string& warning : PageRuleWarnings(*imported->block, imported->rows))
     warnings.push_back(std::move(warning));
-  if (!warnings.empty()) {
-    std::string message(kRulesBrokenMessage);
-    for (const std::string& warning : warnings) message += "\n" + warning;
-    messages_.Show(MessageKind::Warning, message, kImportTextCaption);
-  }
+  if (!warnings.empty()) message += kRulesBrokenMessage;
+  for (const std::string& warning : warnings) message += "\n" + warning;
+  if (message.ends_with('\n')) message.pop_back();
+  if (!message.empty()) messages_.Show(MessageKind::Warning, message, kImportTextCaption);
   // A copy is handed in, as for an opened file: the block loaded is never the one replaced.
   const ParameterBlock incoming = *imported->block;
   transfer_.LoadBlock(incoming, working_, {BlockOrigin::Kind::TextFile, {}, path->string()});

@@ -91,6 +91,39 @@ TEST(ReadParameterFile, RefusesAShortFileAndKeepsTheBlock) {
   }
 }
 
+// A file of another kind is named for what it is, not taken for a block with a bad checksum.
+TEST(ReadParameterFile, SaysWhatAFileOfAnotherKindIs) {
+  const std::string text_form =
+      "\xEF\xBB\xBF{\n  \"format\": \"dtuconfig-parameters\"" + std::string(1000, ' ') + "}\n";
+  struct Case {
+    const char* name;
+    std::string content;
+    FileKind kind;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"a text form", text_form, FileKind::TextForm,
+       "这是参数块的文本形式（JSON），不是参数文件。"},
+      {"a short text form", "{\"apn\": \"x\"}", FileKind::TextForm,
+       "这是参数块的文本形式（JSON），不是参数文件。"},
+      {"a table", "gsn,apn\n8601,cmiot\n" + std::string(700, 'x'), FileKind::Table,
+       "这是表格文件（CSV），不是参数文件。"},
+      {"a text", "设备清单\n" + std::string(700, 'x') + "\n", FileKind::Text,
+       "这是文本文件，不是参数文件。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    WriteAllBytes(dir / "f", c.content);
+    ParameterBlock block = SampleBlock();
+    const FileResult result = ReadParameterFile(dir / "f", block);
+    EXPECT_EQ(result.status, FileStatus::WrongKind);
+    EXPECT_EQ(result.kind, c.kind);
+    EXPECT_EQ(result.message, c.message);
+    EXPECT_EQ(block, SampleBlock());
+  }
+}
+
 TEST(ReadParameterFile, ReportsAMissingFileAsNoSuchFile) {
   TempDir dir;
   ParameterBlock block = SampleBlock();
@@ -166,7 +199,7 @@ TEST(WriteParameterFile, ReportsATargetThatCannotBeWritten) {
   const std::vector<Case> cases = {
       {dir / "missing" / "unit.MTS", "没有那个文件或目录"},
       {dir / "folder", "是一个目录"},
-      {dir / "fifo", "没有那个设备或地址"},  // no reader: refused instead of waiting
+      {dir / "fifo", "不是普通文件"},  // refused instead of waiting for a reader
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);

@@ -45,9 +45,15 @@ ParameterBlock Protocol9Block() {
   return Sealed(block);
 }
 
+ParameterBlock WithLength(ParameterBlock block, std::uint16_t length) {
+  block.set_length(length);  // outside the checksum
+  return block;
+}
+
 ParameterBlock RoundTrip(const ParameterBlock& block) {
   const TextImport imported = ImportBlockText(ExportBlockText(block), std::nullopt);
   EXPECT_TRUE(imported.ok()) << imported.error;
+  EXPECT_THAT(imported.warnings, ::testing::IsEmpty());
   return imported.block.value_or(ParameterBlock());
 }
 
@@ -74,6 +80,8 @@ TEST(ParameterText, GivesBackEveryByteOfTheTestsBlocks) {
       {"pattern 13", test::PatternBlock(13, 5)},
       {"recorded reply", reply},
       {"zeros", Sealed(ParameterBlock())},
+      {"length word 1234", WithLength(test::GprsBlock(), 1234)},
+      {"length word 0", WithLength(test::SmsBlock(), 0)},
   };
   for (const auto& [name, block] : blocks) {
     SCOPED_TRACE(name);
@@ -92,6 +100,7 @@ TEST(ParameterText, GivesBackEveryByteOfRandomSealedBlocks) {
     if (round % 4 == 0) block.set_protocol(9);
     if (round % 3 == 0) block.set_apn(Utf8ToGbk("中文\\x41").bytes);
     SealBlock(block);
+    if (round % 5 == 0) block.set_length(static_cast<std::uint16_t>(byte(random) * 257));
     const std::string text = ExportBlockText(block);
     const ParameterBlock back = RoundTrip(block);
     ASSERT_EQ(back.bytes(), block.bytes()) << text;
@@ -124,7 +133,7 @@ TEST(ParameterText, WritesOneMemberALineInBlockOrderAfterTheTag) {
   };
   for (const std::string& line : expected) EXPECT_THAT(lines, ::testing::Contains(line));
   for (const std::string& line : lines) {
-    EXPECT_THAT(line, Not(HasSubstr("\"length\""))) << "the length word is no member";
+    EXPECT_THAT(line, Not(HasSubstr("\"length\""))) << "a length word of 660 goes unsaid";
     EXPECT_THAT(line, Not(HasSubstr("_len\""))) << "counts are written with their areas";
   }
 }
@@ -202,12 +211,28 @@ TEST(ParameterText, RefusesWhatAFieldCannotHold) {
       {"identifier", R"({"device_id": "123456789"})", true, "应为 1 到 8 位十六进制数字"},
       {"bytes given twice", R"({"device_id": "1", "centre_number": 2})", true, "只能给出其一"},
       {"unknown member", R"({"colour": "blue"})", true, "未知成员 \"colour\""},
-      {"sealed words", R"({"checksum": 0})", true, "长度和校验和由导入计算"},
+      {"sealed word", R"({"checksum": 0})", true, "校验和由导入计算"},
+      {"length word", R"({"length": 70000})", true, "成员 length 的值 70000 无效"},
       {"repeated member", R"({"port1": 1, "port1": 2})", true, "成员 port1 出现了不止一次"},
+      {"repeated part", R"({"heartbeat_data": {"hex": "41", "hex": "42"}})", true,
+       "成员 heartbeat_data 中 \"hex\" 出现了不止一次"},
+      {"deep nesting", "{\"port1\": " + std::string(80000, '[') + std::string(80000, ']') + "}",
+       true, "成员 port1 的值嵌套太深"},
+      {"huge number", R"({"apn": 1e400})", true, "成员 apn 的值 1e400 无效：数太大"},
+      {"long broken string", "{\"apn\": \"" + std::string(5000, 'x') + "\n\"}", true,
+       "不是有效的 JSON 文本"},
+      {"long repeated name",
+       "{\"" + std::string(5000, 'k') + "\": 1, \"" + std::string(5000, 'k') + "\": 2}", true,
+       "出现了不止一次"},
+      {"huge integer", "{\"port1\": " + std::string(401, '9') + "}", true,
+       "成员 port1 的值 99999999"},
       {"format", R"({"format": "other"})", true, "format 应为 \"dtuconfig-parameters\""},
       {"version", R"({"version": 2})", true, "version 2 不受支持"},
       {"syntax", R"({"port1": })", true, "不是有效的 JSON 文本"},
       {"not an object", "[1, 2]", true, "文本应是一个 JSON 对象"},
+      {"a parameter file", std::string(reinterpret_cast<const char*>(base.bytes().data()), 660),
+       true, "这是参数文件，不是参数块的文本形式"},
+      {"a table", "gsn,apn\n8601,cmiot\n", true, "这是表格文件（CSV），不是参数块的文本形式"},
       {"missing member", without("  \"apn\": \"CMNET\",\n"), false, "缺少成员 apn"},
       {"missing number", without("  \"centre_number\": 4321,\n"), false, "缺少成员 centre_number"},
   };
@@ -217,6 +242,27 @@ TEST(ParameterText, RefusesWhatAFieldCannotHold) {
         ImportBlockText(row.text, row.with_base ? std::optional(base) : std::nullopt);
     EXPECT_FALSE(imported.ok());
     EXPECT_THAT(imported.error, HasSubstr(row.message));
+    EXPECT_LT(imported.error.size(), 300u) << "a long value is cut";
+  }
+}
+
+// The "text" beside "hex" is the reader's: only "hex" is read, and a "text" that says otherwise
+// is warned about.
+TEST(ParameterText, WarnsOfACountedTextThatDisagreesWithItsHex) {
+  const ParameterBlock base = Sealed(test::BaseBlock());
+  const std::vector<std::pair<std::string, std::vector<std::string>>> rows = {
+      {R"({"heartbeat_data": {"hex": "41 42", "text": "AB"}})", {}},
+      {R"({"heartbeat_data": {"hex": "41"}})", {}},
+      {R"({"heartbeat_data": {"hex": "41 42", "text": "XY"}})",
+       {"heartbeat_data 的 text \"XY\" 与 hex 不符（hex 的字节读作 \"AB\"）：只按 hex 读入"}},
+      {R"({"gprs_notice": {"hex": "", "text": 7}})",
+       {"gprs_notice 的 text 7 与 hex 不符（hex 的字节读作 \"\"）：只按 hex 读入"}},
+  };
+  for (const auto& [text, warnings] : rows) {
+    SCOPED_TRACE(text);
+    const TextImport imported = ImportBlockText(text, base);
+    ASSERT_TRUE(imported.ok()) << imported.error;
+    EXPECT_EQ(imported.warnings, warnings);
   }
 }
 
@@ -258,6 +304,10 @@ TEST(ParameterText, RefusedAssignmentsNameTheProblem) {
       {"apn", "应写作 NAME=VALUE"},
       {"colour=blue", "未知成员 \"colour\""},
       {"frame_head={\"hex\":", "不是有效的 JSON 对象"},
+      {"frame_head={\"hex\":\"41\",\"hex\":\"42\"}", "成员 frame_head 中 \"hex\" 出现了不止一次"},
+      {"frame_head={\"hex\":" + std::string(50000, '[') + "}", "成员 frame_head 的值嵌套太深"},
+      {"port1=" + std::string(50000, '['), "成员 port1 的值 \"[[[[[["},
+      {"port1=1e400", "成员 port1 的值 \"1e400\" 无效"},
   };
   for (const auto& [assignment, message] : rows) {
     SCOPED_TRACE(assignment);
@@ -265,6 +315,24 @@ TEST(ParameterText, RefusedAssignmentsNameTheProblem) {
     EXPECT_FALSE(set.ok());
     EXPECT_THAT(set.error, HasSubstr(message));
   }
+}
+
+// A length word other than 660 is a member of its own, first after the version; a text without
+// it, as every text written before it was kept, gives 660.
+TEST(ParameterText, KeepsALengthWordOtherThan660) {
+  const ParameterBlock odd = WithLength(test::GprsBlock(), 1234);
+  const std::vector<std::string> lines = Lines(ExportBlockText(odd));
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[3], "  \"length\": 1234,");
+  const TextImport over_base = ImportBlockText(R"({"apn": "x"})", odd);
+  ASSERT_TRUE(over_base.ok()) << over_base.error;
+  EXPECT_EQ(over_base.block->length(), 660) << "the text does not say it: sealed";
+
+  const std::vector<MemberDifference> differences = DiffBlockTexts(test::GprsBlock(), odd);
+  ASSERT_EQ(differences.size(), 1u);
+  EXPECT_EQ(differences[0].name, "length");
+  EXPECT_EQ(differences[0].first, "660");
+  EXPECT_EQ(differences[0].second, "1234");
 }
 
 TEST(ParameterText, DiffNamesAMemberOnlyOneSideWrites) {

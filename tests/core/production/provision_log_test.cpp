@@ -2,8 +2,12 @@
 // an earlier dtuctl, and what a new run takes up from them against the table it works from.
 #include "core/production/provision_log.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -124,6 +128,53 @@ TEST(ProvisionLog, RefusesAForeignFileALineOfAnotherShapeAndASecondRun) {
   ASSERT_TRUE(first) << error;
   EXPECT_FALSE(ProvisionLog::Open(dir / "L.csv", error));
   EXPECT_THAT(error, HasSubstr("正在使用"));
+}
+
+// Only a regular file (or a new one) is a log: a device or a FIFO would get the header written
+// into it, a serial port down a unit's line.
+TEST(ProvisionLog, RefusesAnythingButARegularFile) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir / "folder");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  int terminal = -1;
+  int line = -1;
+  ASSERT_EQ(::openpty(&terminal, &line, nullptr, nullptr, nullptr), 0);
+  ::fcntl(terminal, F_SETFL, O_NONBLOCK);
+  for (const std::filesystem::path& path :
+       {dir / "folder", dir / "fifo", std::filesystem::path("/dev/null"),
+        std::filesystem::path(::ttyname(line))}) {
+    SCOPED_TRACE(path);
+    std::string error;
+    EXPECT_FALSE(ProvisionLog::Open(path, error));
+    EXPECT_THAT(error, HasSubstr("不是普通文件，不能用作日志"));
+  }
+  char byte = 0;
+  EXPECT_EQ(::read(terminal, &byte, 1), -1) << "nothing was sent down the line";
+  ::close(line);
+  ::close(terminal);
+}
+
+// A cell a spreadsheet would take for a formula is written as text, and read back as it was.
+TEST(ProvisionLog, WritesFormulaLikeCellsAsText) {
+  test::TempDir dir;
+  const auto path = dir / "L.csv";
+  LogEntry entry = Entry("=HYPERLINK(\"http://x\")", 2, UnitResult::Ok, "-1 dBm");
+  entry.unit.board_serial = "'+ZB01";
+  entry.firmware = "@V3";
+  std::string error;
+  {
+    auto log = ProvisionLog::Open(path, error);
+    ASSERT_TRUE(log) << error;
+    Append(*log, entry);
+  }
+  EXPECT_EQ(FileText(path), std::string(kHeader) +
+                                "2024-05-01T10:22:33+08:00,/dev/ttyUSB0,''+ZB01,"
+                                "\"'=HYPERLINK(\"\"http://x\"\")\",'@V3,23,2,ok,'-1 dBm,"
+                                "row:00ff2,tab1,tpl1\r\n");
+  auto log = ProvisionLog::Open(path, error);
+  ASSERT_TRUE(log) << error;
+  ASSERT_EQ(log->earlier_successes().size(), 1u);
+  EXPECT_EQ(log->earlier_successes()[0].unit, entry.unit);
 }
 
 // What a run takes up from the successes of earlier ones, with the table as it is now.

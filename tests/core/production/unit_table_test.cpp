@@ -48,7 +48,7 @@ TEST(UnitTable, RefusesTheWholeTableAtItsFirstProblem) {
       {"device_number,devise\n1,2\n", {"第 1 行", "第 2 列", "devise"}},
       {"apn,apn\nx,y\n", {"第 1 行", "apn", "不止一次"}},
       {"apn,\nx,\n", {"第 1 行", "第 2 列没有名字"}},
-      {"length\n660\n", {"第 1 行", "length"}},
+      {"length\n660\n", {"第 1 行", "length", "总是 660"}},
       {"device_number\n1\n\n70000\n", {"第 4 行", "device_number", "70000"}},
       {"centre_ip1\n\"10.0.0.1\"\n10.0.0\n", {"第 3 行", "centre_ip1"}},
       {"apn\n\"first\nsecond\",x\n", {"第 2 行", "2 个值"}},

@@ -94,5 +94,31 @@ TEST(CsvWriter, LinesReadBackAsTheyWere) {
   EXPECT_EQ(document.records[1].line, 3);  // the first record's quoted line end counts
 }
 
+// A cell a spreadsheet would run as a formula is written as text; reading it back gives the
+// value as it was, an apostrophe of its own included.
+TEST(CsvWriter, FormulaLikeCellsAreTextAndReadBackAsTheyWere) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"=HYPERLINK(\"http://x\")", "'=HYPERLINK(\"http://x\")"},
+      {"+86", "'+86"},
+      {"-1 dBm", "'-1 dBm"},
+      {"@SUM(A1)", "'@SUM(A1)"},
+      {"\t=1", "'\t=1"},
+      {"\r=1", "'\r=1"},
+      {"'quoted", "''quoted"},
+      {"'", "''"},
+      {"", ""},
+      {"8601=2", "8601=2"},
+      {" =1", " =1"},
+  };
+  for (const auto& [value, cell] : cases) {
+    SCOPED_TRACE(value);
+    EXPECT_EQ(AsSpreadsheetText(value), cell);
+    const CsvDocument document = ReadCsv(CsvLine(Fields{AsSpreadsheetText(value), "x"}));
+    ASSERT_TRUE(document.ok()) << document.error;
+    ASSERT_EQ(document.records.size(), 1u);
+    EXPECT_EQ(FromSpreadsheetText(document.records[0].fields[0]), value);
+  }
+}
+
 }  // namespace
 }  // namespace dtu

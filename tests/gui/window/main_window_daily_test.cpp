@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,6 +22,7 @@
 #include "gui/window/session_adapter.h"
 #include "gui/window/traffic_log_view.h"
 #include "support/device_test_support.h"
+#include "support/file_size_limit.h"
 #include "support/main_window_fixture.h"
 #include "support/temp_dir.h"
 
@@ -159,6 +161,23 @@ class MainWindowDailyTest : public QObject {
     std::string first;
     std::getline(in, first);
     QVERIFY(QString::fromStdString(first).endsWith(QStringLiteral("识别  5")));
+
+    // A save that fails half-way (a full disk) leaves the earlier one as it was, and says so.
+    const std::vector<std::uint8_t> before = ReadAllBytes(saved.toStdString());
+    log.AddNote("more");
+    f_.files.save_answers.push_back(saved.toStdString());
+    {
+      const FileSizeLimit full_disk(512);
+      log.Save();
+    }
+    QCOMPARE(ReadAllBytes(saved.toStdString()), before);
+    QCOMPARE(QDir(dir_.path())
+                 .entryList({QStringLiteral("*log.txt*")},
+                            QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("log.txt")});
+    QCOMPARE(f_.messages.records.size(), std::size_t{1});
+    QVERIFY(f_.messages.records.back().text.find("文件过大") != std::string::npos);
+    f_.messages.records.clear();
     log.Clear();
     QCOMPARE(log.text()->toPlainText(), QString());
     QVERIFY(f_.messages.records.empty());

@@ -15,6 +15,7 @@
 #include "gui/platform/qt_file_chooser.h"
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/summary_pane_view.h"
+#include "support/file_size_limit.h"
 #include "support/main_window_fixture.h"
 
 namespace dtu::test {
@@ -178,6 +179,22 @@ class ParameterFileCommandsTest : public QObject {
              report.text.c_str());
   }
 
+  void aSaveThatFailsHalfWayLeavesTheOldFile() {
+    const fs::path path = Path("old.bpp");
+    WriteAll(path, std::vector<std::uint8_t>(700, 0xAA));
+    f_.messages.answers.push_back(Answer::Yes);  // overwrite
+    {
+      const FileSizeLimit full_disk(512);
+      Save(path);
+    }
+    QCOMPARE(ReadAll(path), std::vector<std::uint8_t>(700, 0xAA));
+    QCOMPARE(std::distance(fs::directory_iterator(path.parent_path()), fs::directory_iterator()),
+             1);
+    QVERIFY2(QString::fromStdString(f_.messages.records.back().text)
+                 .contains(QStringLiteral("文件过大")),
+             f_.messages.records.back().text.c_str());
+  }
+
   // ---- open ----
 
   void savedFileOpensAgain() {
@@ -191,6 +208,15 @@ class ParameterFileCommandsTest : public QObject {
     QCOMPARE(gprs().text(gprs_id::kApn), QStringLiteral("roundtrip.apn"));
     QCOMPARE(WorkingBytes(), ReadAll(path));
     QVERIFY(!window().summary().toPlainText().isEmpty());
+  }
+
+  void aTextFormIsNamedAndSentToTheImport() {
+    const std::string text = "{\"apn\": \"x\"}";
+    WriteAll(Path("unit.json"), std::vector<std::uint8_t>(text.begin(), text.end()));
+    Open(Path("unit.json"));
+    QCOMPARE(f_.messages.texts(),
+             std::vector<std::string>{
+                 "这是参数块的文本形式（JSON），不是参数文件；请用“导入文本...”打开它。"});
   }
 
   void aMissingFileSaysSo() {

@@ -13,6 +13,7 @@
 #include "gui/window/editor_tab_set.h"
 #include "gui/window/parameter_text_commands.h"
 #include "gui/window/summary_pane_view.h"
+#include "support/file_size_limit.h"
 #include "support/main_window_fixture.h"
 #include "support/sample_blocks.h"
 #include "support/temp_dir.h"
@@ -104,6 +105,20 @@ class ParameterTextCommandsTest : public QObject {
     QCOMPARE(f_.messages.records.size(), std::size_t{1});
     QVERIFY(f_.messages.records[0].question);
     QCOMPARE(ReadAll(Path("old.json")), std::string("old"));
+  }
+
+  void anExportThatFailsHalfWayLeavesTheOldText() {
+    WriteAll(Path("old.json"), "old");
+    f_.messages.answers.push_back(Answer::Yes);  // overwrite
+    {
+      const FileSizeLimit full_disk(512);
+      Export(Path("old.json"));
+    }
+    QCOMPARE(ReadAll(Path("old.json")), std::string("old"));
+    QCOMPARE(std::distance(fs::directory_iterator(Path("old.json").parent_path()),
+                           fs::directory_iterator()),
+             1);
+    QVERIFY(f_.messages.records.back().text.find("文件过大") != std::string::npos);
   }
 
   void importLoadsTheTextAsAnOpenedFile() {
