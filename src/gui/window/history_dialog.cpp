@@ -129,7 +129,9 @@ HistoryDialog::HistoryDialog(UnitHistory& history, UserMessages& messages,
   buttons->addStretch(1);
   buttons->addWidget(close_);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(QStringLiteral("设备："), this));
+  layout->addWidget(new QLabel(
+      QStringLiteral("上面是见过的设备，中间是所选设备的记录（从旧到新），下面是比较的结果。"),
+      this));
   layout->addWidget(lists, 1);
   layout->addLayout(buttons);
   resize(720, 560);
@@ -180,6 +182,7 @@ void HistoryDialog::Refresh() {
             std::to_string(info.entries)});
     if (info.unit == kept) row_of_kept = row;
   }
+  unit_list_->resizeColumnsToContents();
   unit_list_->setCurrentCell(row_of_kept, 0);
   SelectUnit(row_of_kept);
 }

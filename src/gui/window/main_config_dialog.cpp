@@ -350,7 +350,6 @@ void MainConfigDialog::CreateStatusBar() {
   source_status_ = add_label(kSourceStatus, QStringLiteral("参数来源"));
   undo_button_ = new QPushButton(FromUtf8(kUndoWriteCaption), shell_);
   undo_button_->setObjectName(QString::number(kUndoWriteButton));
-  undo_button_->setFlat(true);
   undo_button_->setAutoDefault(false);
   undo_button_->setVisible(false);
   connect(undo_button_, &QPushButton::clicked, this, &MainConfigDialog::UndoWrite);
@@ -1146,7 +1145,10 @@ void MainConfigDialog::HideUndo() {
 }
 
 bool MainConfigDialog::LoadHistoryEntry(const HistoryEntry& entry) {
-  if (isBusy()) return false;
+  if (isBusy()) {
+    messages_.Show(MessageKind::Information, "正在与设备通信，请等这次操作结束后再载入记录。");
+    return false;
+  }
   if (!MayReplaceEdits("载入历史记录会用记录中的参数替换页面上的参数")) return false;
   return transfer_->LoadBlock(entry.block, working_block_,
                               {BlockOrigin::Kind::HistoryEntry,
