@@ -13,8 +13,9 @@ std::string StatusText(const ExchangeResult& result, StatusField field) {
 
 }  // namespace
 
-HistoryRecorder::HistoryRecorder(std::filesystem::path file, UserMessages& messages)
-    : file_(std::move(file)), messages_(messages) {}
+HistoryRecorder::HistoryRecorder(std::filesystem::path file, UserMessages& messages,
+                                 NoticeWording wording)
+    : file_(std::move(file)), messages_(messages), wording_(std::move(wording)) {}
 
 HistoryRecorder::~HistoryRecorder() = default;
 
@@ -59,7 +60,8 @@ std::int64_t HistoryRecorder::Keep(const std::string& port, const ParameterBlock
                        RecordNow()};
   std::int64_t id = 0;
   const HistoryError error = history().Add(seen, id);
-  notice_.Report(error, messages_);
+  if (const std::optional<std::string> notice = notice_.Take(error))
+    messages_.Show(MessageKind::Warning, wording_ ? wording_(error) : *notice);
   if (!error.ok()) return 0;
   if (UnitHoldsBlockAfter(event)) held_since_ = seen.time;
   return id;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,9 +26,12 @@ namespace dtu {
 // messages given) and changes nothing of the read or write it was to keep.
 class HistoryRecorder {
  public:
+  // How a front end words the one notice of a failing history; by default HistoryNotice's.
+  using NoticeWording = std::function<std::string(const HistoryError&)>;
+
   // The history `file` names; empty: the one every program uses (DefaultHistoryPath()).
   // `messages` must outlive the recorder.
-  HistoryRecorder(std::filesystem::path file, UserMessages& messages);
+  HistoryRecorder(std::filesystem::path file, UserMessages& messages, NoticeWording wording = {});
   ~HistoryRecorder();
   HistoryRecorder(const HistoryRecorder&) = delete;
   HistoryRecorder& operator=(const HistoryRecorder&) = delete;
@@ -57,6 +61,7 @@ class HistoryRecorder {
 
   std::filesystem::path file_;
   UserMessages& messages_;
+  NoticeWording wording_;
   std::unique_ptr<UnitHistory> history_;
   HistoryNotice notice_;
   HistoryUnit unit_;

@@ -73,6 +73,34 @@ using namespace main_id;
 // read again first.
 constexpr std::chrono::minutes kRecentRead{5};
 
+std::string_view HistoryFailureText(HistoryFailure failure) {
+  switch (failure) {
+    case HistoryFailure::Unwritable:
+      return "文件或它的文件夹不能写入（只读，或有同名的文件挡住）";
+    case HistoryFailure::Full:
+      return "磁盘已满，或文件不能再变大";
+    case HistoryFailure::Locked:
+      return "另一个程序一直占用着历史记录";
+    case HistoryFailure::NotAHistory:
+      return "这个文件不是历史记录";
+    case HistoryFailure::TooNew:
+      return "历史记录是更新版本的软件建立的，本版本无法使用";
+    case HistoryFailure::None:
+    case HistoryFailure::BadValue:
+    case HistoryFailure::Failed:
+      break;
+  }
+  return "读写文件出错";
+}
+
+// The one notice of a history that cannot be kept, in the window's words; the file's own
+// report follows for whoever looks into it.
+std::string HistoryNoticeText(const HistoryError& error) {
+  return "历史记录无法保存：" + std::string(HistoryFailureText(error.failure)) +
+         "。\n本次运行不再保存历史记录，读取和设置参数照常进行；此提示只出现一次。\n\n" +
+         error.message;
+}
+
 std::string ToUtf8(const QString& text) {
   return text.toUtf8().toStdString();
 }
@@ -108,7 +136,8 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
 
   settings_ = RememberedSettings::Open(environment_.settings_file);
   source_ = new PagesSource(this);
-  recorder_ = std::make_unique<HistoryRecorder>(environment_.history_file, messages_);
+  recorder_ =
+      std::make_unique<HistoryRecorder>(environment_.history_file, messages_, HistoryNoticeText);
   session_ = std::make_unique<SessionAdapter>();
   ShowTitle();
   setWindowIcon(AppIcon());

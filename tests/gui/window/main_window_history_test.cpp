@@ -250,10 +250,12 @@ class MainWindowHistoryTest : public QObject {
     Write();
     Read();
     QCOMPARE(a.Block().apn(), std::string("written.apn"));
-    int notices = 0;
+    std::vector<std::string> notices;
     for (const ScriptedMessages::Record& record : f_.messages.records)
-      if (record.kind == MessageKind::Warning) ++notices;
-    QCOMPARE(notices, 1);
+      if (record.kind == MessageKind::Warning) notices.push_back(record.text);
+    QCOMPARE(notices.size(), std::size_t{1});
+    QVERIFY2(notices[0].starts_with("历史记录无法保存：文件或它的文件夹不能写入"),
+             notices[0].c_str());
     QVERIFY(!Button(main_id::kUndoWriteButton)->isVisibleTo(&window()));  // nothing to put back
   }
 };
