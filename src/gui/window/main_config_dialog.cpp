@@ -867,6 +867,24 @@ QString OperationName(ExchangeKind kind) {
   return {};
 }
 
+// What the progress bar and the status bar say while an exchange is under way: asking who is on
+// the line, reading the unit before a write, a read or a write.
+struct UnderWayTexts {
+  QString progress;
+  QString status;
+};
+
+UnderWayTexts UnderWay(ExchangeKind kind, bool asking_unit, bool reading_before_write) {
+  if (asking_unit)
+    return {QStringLiteral("设置参数：核对所连设备"), QStringLiteral("正在询问所连设备的序列号…")};
+  if (reading_before_write)
+    return {QStringLiteral("设置参数：先读取设备现在的参数 %v/%m 位"),
+            QStringLiteral("正在读取设备现在的参数，存入历史记录…")};
+  if (kind == ExchangeKind::ReadParameters)
+    return {QStringLiteral("读取参数：%v/%m 位"), QStringLiteral("正在读取参数…")};
+  return {QStringLiteral("设置参数：已发送 %m 字节，等待回复"), QStringLiteral("正在设置参数…")};
+}
+
 }  // namespace
 
 void MainConfigDialog::OnExchangeStarted(ExchangeKind kind) {
@@ -878,16 +896,11 @@ void MainConfigDialog::OnExchangeStarted(ExchangeKind kind) {
   const int total = SessionAdapter::ProgressTotal(kind);
   progress_->setRange(0, identity_ ? 0 : total);  // asking who is there: no count to show
   progress_->setValue(0);
-  progress_->setFormat(identity_ ? QStringLiteral("设置参数：核对所连设备")
-                       : kind == ExchangeKind::ReadParameters
-                           ? QStringLiteral("读取参数：%v/%m 位")
-                           : QStringLiteral("设置参数：已发送 %m 字节，等待回复"));
+  const UnderWayTexts texts = UnderWay(kind, identity_.has_value(), before_read_);
+  progress_->setFormat(texts.progress);
   progress_->setVisible(true);
   cancel_button_->setVisible(true);
-  operation_status_->setText(identity_ ? QStringLiteral("正在询问所连设备的序列号…")
-                             : kind == ExchangeKind::ReadParameters
-                                 ? QStringLiteral("正在读取参数…")
-                                 : QStringLiteral("正在设置参数…"));
+  operation_status_->setText(texts.status);
   if (!busy_cursor_) {
     QApplication::setOverrideCursor(Qt::BusyCursor);
     busy_cursor_ = true;
