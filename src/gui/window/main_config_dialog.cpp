@@ -1092,7 +1092,9 @@ void MainConfigDialog::OnRecognised(const DeviceEvent& event) {
     return;
   }
   if (before_read_ && std::holds_alternative<BlockEvent>(event)) {
-    log_->AddNote("参数块在设置参数前存入历史记录，不载入页面");
+    log_->AddNote(std::get<BlockEvent>(event).intact
+                      ? "参数块在设置参数前存入历史记录，不载入页面"
+                      : "参数块校验和不符，没有存入历史记录，也不载入页面");
     return;
   }
   const EventText shown = TextOf(event);
