@@ -32,6 +32,9 @@ struct MainWindowFixture {
   // starts with none, unless the test asks to keep what the last window remembered.
   std::unique_ptr<QTemporaryDir> settings_dir = std::make_unique<QTemporaryDir>();
   bool keep_settings = false;
+  // The units' history the window keeps; empty: the one the environment names.
+  std::filesystem::path history_file;
+  bool keep_history = true;
 
   void Create(std::vector<std::string> command_line_ports = {},
               std::optional<std::filesystem::path> start_file = std::nullopt) {
@@ -50,6 +53,8 @@ struct MainWindowFixture {
     environment.port_folders = port_folders;
     if (!keep_settings) ForgetSettings();
     environment.settings_file = settings_file();
+    environment.history_file = history_file;
+    environment.keep_history = keep_history;
     window = std::make_unique<MainConfigDialog>(messages, files, std::move(environment));
   }
 

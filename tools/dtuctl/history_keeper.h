@@ -1,13 +1,11 @@
 #pragma once
 
-#include <memory>
 #include <string>
-#include <utility>
 
+#include "console_messages.h"
 #include "core/block/parameter_block.h"
 #include "core/history/history_entries.h"
-#include "core/history/history_notice.h"
-#include "core/history/unit_history.h"
+#include "core/history/history_recorder.h"
 #include "core/session/exchange.h"
 
 namespace CLI {
@@ -18,13 +16,13 @@ namespace dtuctl {
 
 // What dtuctl read, write and history restore keep in the units' history (unless --no-history):
 // every block read from the unit, and every block sent to it with the unit's answer, under the
-// serials and firmware the unit reported in its last read. A history that cannot be kept is
-// said once on stderr (HistoryNotice) and changes neither what the command does nor its exit
-// status.
+// serials and firmware the unit reported in its last read (dtu::HistoryRecorder). A history
+// that cannot be kept is said once on stderr and changes neither what the command does nor its
+// exit status.
 class HistoryKeeper {
  public:
   // The history `file` names (as --history does), else the one the commands use by default.
-  explicit HistoryKeeper(std::string file = {}) : file_(std::move(file)) {}
+  explicit HistoryKeeper(std::string file = {}) : recorder_(file, notices_) {}
 
   // Declares --no-history.
   void Define(CLI::App& parser);
@@ -36,17 +34,13 @@ class HistoryKeeper {
   void KeepSent(const std::string& port, const dtu::ParameterBlock& sent, dtu::HistoryEvent event);
 
   // The unit of the last read kept (as it named itself), empty before one.
-  const dtu::HistoryUnit& unit() const { return unit_; }
+  const dtu::HistoryUnit& unit() const { return recorder_.unit(); }
 
  private:
-  void Keep(const std::string& port, const dtu::ParameterBlock& block, dtu::HistoryEvent event);
-
-  std::string file_;
   bool off_ = false;
-  std::unique_ptr<dtu::UnitHistory> history_;
-  dtu::HistoryNotice notice_;
-  dtu::HistoryUnit unit_;
-  std::string firmware_;
+  // The notice of a failing history only: it counts toward no command's problems.
+  ConsoleMessages notices_;
+  dtu::HistoryRecorder recorder_;
 };
 
 }  // namespace dtuctl

@@ -26,19 +26,23 @@ std::string DescribeOrigin(const BlockOrigin& origin) {
       return "参数文件 " + origin.file;
     case BlockOrigin::Kind::TextFile:
       return "文本文件 " + origin.file;
+    case BlockOrigin::Kind::HistoryEntry:
+      return DescribeUnit(origin.unit) + "的历史记录 " + std::to_string(origin.entry);
   }
   return {};
 }
 
 std::string ShortOriginName(const BlockOrigin& origin) {
+  const std::string& serial =
+      origin.unit.board_serial.empty() ? origin.unit.module_serial : origin.unit.board_serial;
+  const std::string unit = serial.empty() ? "设备" : "设备 " + serial;
   switch (origin.kind) {
     case BlockOrigin::Kind::Defaults:
       return "默认参数";
-    case BlockOrigin::Kind::Unit: {
-      const std::string& serial =
-          origin.unit.board_serial.empty() ? origin.unit.module_serial : origin.unit.board_serial;
-      return serial.empty() ? "设备" : "设备 " + serial;
-    }
+    case BlockOrigin::Kind::Unit:
+      return unit;
+    case BlockOrigin::Kind::HistoryEntry:
+      return unit + " 的历史记录 " + std::to_string(origin.entry);
     case BlockOrigin::Kind::ParameterFile:
     case BlockOrigin::Kind::TextFile:
       return std::filesystem::path(origin.file).filename().string();
@@ -54,6 +58,9 @@ std::string BlockMismatchMessage(const BlockOrigin& origin) {
       return text +
              "\n设备发来的参数块在传输中损坏（校验和不符），没有载入任何参数，页面保持原样。"
              "请重新读取参数。";
+    case BlockOrigin::Kind::HistoryEntry:
+      return text + "\n" + DescribeOrigin(origin) +
+             " 的参数块校验和不符：历史记录文件已损坏。没有载入任何参数，页面保持原样。";
     case BlockOrigin::Kind::ParameterFile:
     case BlockOrigin::Kind::TextFile:
       break;
@@ -67,7 +74,7 @@ std::vector<std::string> WriteTargetWarnings(const BlockOrigin& origin, bool uni
                                              bool asked) {
   std::vector<std::string> warnings;
   if (!unit_read_since_start) warnings.push_back("注意：本次启动后还没有从任何设备读取过参数。");
-  if (origin.kind != BlockOrigin::Kind::Unit) return warnings;
+  if (!origin.of_unit()) return warnings;
   if (!connected || !connected->known()) {
     warnings.push_back(std::string(asked ? "注意：询问之后所连设备仍没有报告序列号"
                                          : "注意：打开串口后还没有读到所连设备的序列号") +

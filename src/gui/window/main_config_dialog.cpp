@@ -31,7 +31,10 @@
 #include "core/block/block_codes.h"
 #include "core/device/device_event_text.h"
 #include "core/file_chooser.h"
+#include "core/history/history_recorder.h"
+#include "core/history/unit_history.h"
 #include "core/product_info.h"
+#include "core/record/record_time.h"
 #include "core/serial/port_error_report.h"
 #include "core/serial/port_hotplug_monitor.h"
 #include "core/serial/port_list.h"
@@ -46,6 +49,7 @@
 #include "gui/window/about_dialog.h"
 #include "gui/window/block_transfer.h"
 #include "gui/window/editor_tab_set.h"
+#include "gui/window/history_dialog.h"
 #include "gui/window/main_window_tooltips.h"
 #include "gui/window/pages_scroll_area.h"
 #include "gui/window/pages_source.h"
@@ -64,6 +68,38 @@ namespace dtu {
 namespace {
 
 using namespace main_id;
+
+// How long the last read of a unit stands for what it holds before a write; older, the unit is
+// read again first.
+constexpr std::chrono::minutes kRecentRead{5};
+
+std::string_view HistoryFailureText(HistoryFailure failure) {
+  switch (failure) {
+    case HistoryFailure::Unwritable:
+      return "文件或它的文件夹不能写入（只读，或有同名的文件挡住）";
+    case HistoryFailure::Full:
+      return "磁盘已满，或文件不能再变大";
+    case HistoryFailure::Locked:
+      return "另一个程序一直占用着历史记录";
+    case HistoryFailure::NotAHistory:
+      return "这个文件不是历史记录";
+    case HistoryFailure::TooNew:
+      return "历史记录是更新版本的软件建立的，本版本无法使用";
+    case HistoryFailure::None:
+    case HistoryFailure::BadValue:
+    case HistoryFailure::Failed:
+      break;
+  }
+  return "读写文件出错";
+}
+
+// The one notice of a history that cannot be kept, in the window's words; the file's own
+// report follows for whoever looks into it.
+std::string HistoryNoticeText(const HistoryError& error) {
+  return "历史记录无法保存：" + std::string(HistoryFailureText(error.failure)) +
+         "。\n本次运行不再保存历史记录，读取和设置参数照常进行；此提示只出现一次。\n\n" +
+         error.message;
+}
 
 std::string ToUtf8(const QString& text) {
   return text.toUtf8().toStdString();
@@ -100,6 +136,8 @@ MainConfigDialog::MainConfigDialog(UserMessages& messages, FileChooser& files,
 
   settings_ = RememberedSettings::Open(environment_.settings_file);
   source_ = new PagesSource(this);
+  recorder_ =
+      std::make_unique<HistoryRecorder>(environment_.history_file, messages_, HistoryNoticeText);
   session_ = std::make_unique<SessionAdapter>();
   ShowTitle();
   setWindowIcon(AppIcon());
@@ -183,6 +221,8 @@ void MainConfigDialog::CreateMenu() {
       QKeySequence(Qt::Key_F5));
   add(device_menu, kWriteCommand, "设置参数(&W)...", &MainConfigDialog::WriteParameters,
       QKeySequence(Qt::Key_F6));
+  device_menu->addSeparator();
+  add(device_menu, kHistoryCommand, kHistoryItem, &MainConfigDialog::ShowHistory);
 
   // The traffic log pane: hidden at first, shown and hidden from here.
   QMenu* view_menu = menu_bar_->addMenu(QStringLiteral("查看(&V)"));
@@ -337,9 +377,15 @@ void MainConfigDialog::CreateStatusBar() {
   port_status_ = add_label(kPortStatus, QStringLiteral("串口状态"));
   operation_status_ = add_label(kOperationStatus, QStringLiteral("操作"));
   source_status_ = add_label(kSourceStatus, QStringLiteral("参数来源"));
+  undo_button_ = new QPushButton(FromUtf8(kUndoWriteCaption), shell_);
+  undo_button_->setObjectName(QString::number(kUndoWriteButton));
+  undo_button_->setAutoDefault(false);
+  undo_button_->setVisible(false);
+  connect(undo_button_, &QPushButton::clicked, this, &MainConfigDialog::UndoWrite);
   QStatusBar* bar = shell_->statusBar();
   bar->addWidget(port_status_);
   bar->addWidget(operation_status_, 1);
+  bar->addWidget(undo_button_);
   bar->addPermanentWidget(source_status_);
   ShowPortStatus();
   ShowTitle();
@@ -521,6 +567,8 @@ QWidget* MainConfigDialog::control(int id) const {
       return operation_status_;
     case kSourceStatus:
       return source_status_;
+    case kUndoWriteButton:
+      return undo_button_;
     default:
       break;
   }
@@ -581,8 +629,10 @@ bool MainConfigDialog::OpenPort() {
   port_settings_ = settings;
   opened_port_ = settings;
   opened_port_info_ = port_list_->portInfo();
-  // The unit on this port is not yet known by its serial numbers.
+  // The unit on this port is not yet known by its serial numbers, nor what it holds.
   connected_unit_.reset();
+  recorder_->Forget();
+  HideUndo();
   ShowPortStatus();
   log_->AddNote(ToUtf8(QStringLiteral("打开串口 ") + port_status_->text()));
   SaveSettings();
@@ -597,6 +647,7 @@ void MainConfigDialog::ClosePort() {
   session_->Close();
   log_->AddNote("关闭串口");
   ShowPortStatus();
+  HideUndo();
 }
 
 void MainConfigDialog::OnReceived(const std::string& bytes, bool late) {
@@ -613,6 +664,7 @@ void MainConfigDialog::OnPortLost(const PortLoss&) {
   log_->AddNote("串口 " + device + " 已断开");
   session_->Close();
   ShowPortStatus();
+  HideUndo();
   open_button_->setText(FromUtf8(kOpenCaptionAfterClose));
   const std::string text =
       ToUtf8(QStringLiteral("串口 %1 已断开，请检查串口线和设备后重新打开串口。")
@@ -644,7 +696,7 @@ bool MainConfigDialog::RequireOpenPort() {
 // ---- commands -----------------------------------------------------------------------------
 
 bool MainConfigDialog::isBusy() const {
-  return session_->busy() || identity_.has_value();
+  return session_->busy() || identity_.has_value() || before_read_;
 }
 
 void MainConfigDialog::ReadParameters() {
@@ -660,8 +712,13 @@ void MainConfigDialog::WriteParameters() {
   if (isBusy() || !RequireOpenPort()) return;
   // Entries that cannot be written are refused before the unit is bothered.
   if (!transfer_->CollectBlock(working_block_)) return;
-  if (source_->origin().kind != BlockOrigin::Kind::Unit) {
-    ConfirmAndWrite(false);
+  undoing_.reset();
+  BeginWrite(source_->origin().of_unit());
+}
+
+void MainConfigDialog::BeginWrite(bool ask_unit) {
+  if (!ask_unit) {
+    BeforeWrite(false);
     return;
   }
   // Pages read from a unit: the one on the line now may be another (the adapter stayed in, the
@@ -688,17 +745,92 @@ void MainConfigDialog::ContinueIdentity(const ExchangeResult& result) {
     connected_unit_.reset();
   ShowOperationStatus(
       FromUtf8("所连设备：" + DescribeOrigin({BlockOrigin::Kind::Unit, asked.identity(), {}})));
-  ConfirmAndWrite(true);
+  BeforeWrite(true);
+}
+
+void MainConfigDialog::BeforeWrite(bool unit_asked) {
+  if (StillTheUndoneUnit()) ConfirmAndWrite(unit_asked);
+}
+
+// An undo writes only into the unit that was written to; false (after saying so) for another.
+bool MainConfigDialog::StillTheUndoneUnit() {
+  if (!undoing_ || ConnectedHistoryUnit() == undoing_->unit) return true;
+  const auto described = [](const HistoryUnit& unit) {
+    return DescribeOrigin({BlockOrigin::Kind::Unit, {unit.board_serial, unit.module_serial}, {}});
+  };
+  messages_.Show(MessageKind::Warning,
+                 "没有撤销写入：所连设备是" + described(ConnectedHistoryUnit()) +
+                     "，而那次写入的是" + described(undoing_->unit) + "。请接上那台设备后再撤销。",
+                 kUndoWriteCaption);
+  ShowOperationStatus(QStringLiteral("撤销写入已取消：所连设备不是写入的那台"));
+  undoing_.reset();
+  return false;
 }
 
 void MainConfigDialog::ConfirmAndWrite(bool unit_asked) {
-  // The pages may have changed while the unit was asked.
-  if (unit_asked && !transfer_->CollectBlock(working_block_)) return;
-  if (messages_.Ask(ConfirmWriteQuestion(unit_asked), {}, Answer::No) != Answer::Yes) return;
+  if (undoing_) {
+    const std::string question = std::string(kConfirmWriteQuestion) +
+                                 "\n\n撤销写入：把设备恢复为写入前的参数（历史记录 " +
+                                 std::to_string(undoing_->previous.id) + "，" +
+                                 FormatRecordTime(undoing_->previous.time) + "）。";
+    if (messages_.Ask(question, kUndoWriteCaption, Answer::No) != Answer::Yes) {
+      undoing_.reset();
+      return;
+    }
+    sent_ = undoing_->previous.block;
+  } else {
+    // The pages may have changed while the unit was asked.
+    if (unit_asked && !transfer_->CollectBlock(working_block_)) return;
+    if (messages_.Ask(ConfirmWriteQuestion(unit_asked), {}, Answer::No) != Answer::Yes) return;
+    sent_ = working_block_;
+  }
   // The port may have gone, or a read begun, while the question was open.
-  if (session_->busy()) return;
-  if (!session_->Start(WriteParametersRequest(working_block_, session_->replyLimit())))
+  if (session_->busy() || !session_->isOpen()) {
+    sent_.reset();
+    undoing_.reset();
+    if (!session_->isOpen()) messages_.Show(MessageKind::Information, kOpenPortFirstMessage);
+    return;
+  }
+  // The unit's current block goes into the history before anything replaces it: the last read
+  // of this unit stands for it while it is recent, otherwise the unit is read now.
+  if (!environment_.keep_history ||
+      recorder_->HoldsCurrentBlock(ConnectedHistoryUnit(), RecordNow(), kRecentRead)) {
+    SendWrite();
+    return;
+  }
+  before_read_ = true;
+  if (!session_->Start(ReadParametersRequest(session_->replyLimit()))) {
+    before_read_ = false;
+    sent_.reset();
+    undoing_.reset();
+  }
+}
+
+void MainConfigDialog::ContinueBeforeWrite(const ExchangeResult& result) {
+  if (!std::exchange(before_read_, false)) return;
+  if (result.block() == nullptr) {
+    sent_.reset();
+    undoing_.reset();
+    ShowOperationStatus(QStringLiteral("设置参数已取消：没有读到所连设备现在的参数"));
+    return;
+  }
+  // The read told who is on the line, if nothing had before.
+  if (!StillTheUndoneUnit()) {
+    sent_.reset();
+    return;
+  }
+  SendWrite();
+}
+
+void MainConfigDialog::SendWrite() {
+  if (!sent_) return;
+  if (!session_->Start(WriteParametersRequest(*sent_, session_->replyLimit()))) {
+    sent_.reset();
+    undoing_.reset();
     messages_.Show(MessageKind::Information, kOpenPortFirstMessage);
+    return;
+  }
+  if (!undoing_) working_block_ = *sent_;  // sealed, as the pages' block is after a write
 }
 
 std::string MainConfigDialog::ConfirmWriteQuestion(bool unit_asked) const {
@@ -708,7 +840,7 @@ std::string MainConfigDialog::ConfirmWriteQuestion(bool unit_asked) const {
   if (!warnings.empty()) question += "\n";
   for (const std::string& warning : warnings) question += "\n" + warning;
   // A warning about another unit names the source itself.
-  if (!warnings.empty() && source_->origin().kind != BlockOrigin::Kind::Unit)
+  if (!warnings.empty() && !source_->origin().of_unit())
     question += "\n页面上的参数来自" + DescribeOrigin(source_->origin()) + "。";
   question += SubstitutionNotice(transfer_->SubstitutionLines());
   return question;
@@ -735,6 +867,24 @@ QString OperationName(ExchangeKind kind) {
   return {};
 }
 
+// What the progress bar and the status bar say while an exchange is under way: asking who is on
+// the line, reading the unit before a write, a read or a write.
+struct UnderWayTexts {
+  QString progress;
+  QString status;
+};
+
+UnderWayTexts UnderWay(ExchangeKind kind, bool asking_unit, bool reading_before_write) {
+  if (asking_unit)
+    return {QStringLiteral("设置参数：核对所连设备"), QStringLiteral("正在询问所连设备的序列号…")};
+  if (reading_before_write)
+    return {QStringLiteral("设置参数：先读取设备现在的参数 %v/%m 位"),
+            QStringLiteral("正在读取设备现在的参数，存入历史记录…")};
+  if (kind == ExchangeKind::ReadParameters)
+    return {QStringLiteral("读取参数：%v/%m 位"), QStringLiteral("正在读取参数…")};
+  return {QStringLiteral("设置参数：已发送 %m 字节，等待回复"), QStringLiteral("正在设置参数…")};
+}
+
 }  // namespace
 
 void MainConfigDialog::OnExchangeStarted(ExchangeKind kind) {
@@ -746,16 +896,11 @@ void MainConfigDialog::OnExchangeStarted(ExchangeKind kind) {
   const int total = SessionAdapter::ProgressTotal(kind);
   progress_->setRange(0, identity_ ? 0 : total);  // asking who is there: no count to show
   progress_->setValue(0);
-  progress_->setFormat(identity_ ? QStringLiteral("设置参数：核对所连设备")
-                       : kind == ExchangeKind::ReadParameters
-                           ? QStringLiteral("读取参数：%v/%m 位")
-                           : QStringLiteral("设置参数：已发送 %m 字节，等待回复"));
+  const UnderWayTexts texts = UnderWay(kind, identity_.has_value(), before_read_);
+  progress_->setFormat(texts.progress);
   progress_->setVisible(true);
   cancel_button_->setVisible(true);
-  operation_status_->setText(identity_ ? QStringLiteral("正在询问所连设备的序列号…")
-                             : kind == ExchangeKind::ReadParameters
-                                 ? QStringLiteral("正在读取参数…")
-                                 : QStringLiteral("正在设置参数…"));
+  operation_status_->setText(texts.status);
   if (!busy_cursor_) {
     QApplication::setOverrideCursor(Qt::BusyCursor);
     busy_cursor_ = true;
@@ -782,13 +927,29 @@ void MainConfigDialog::OnExchangeFinished(const ExchangeResult& result) {
     QApplication::restoreOverrideCursor();
     busy_cursor_ = false;
   }
+  const ExchangeKind kind = result.exchange.kind();
+  if (kind == ExchangeKind::ReadParameters) KeepRead(result);
+  if (kind == ExchangeKind::WriteParameters && !result.frame_answer()) {
+    // Unanswered: the unit may hold the block or not; the next write reads it first.
+    sent_.reset();
+    undoing_.reset();
+    recorder_->Forget();
+  }
+  if (before_read_) {
+    const bool unanswered = result.outcome == ExchangeOutcome::TimedOut ||
+                            result.outcome == ExchangeOutcome::Overlong ||
+                            result.outcome == ExchangeOutcome::Cancelled;
+    if (unanswered) ShowUnanswered(result, QStringLiteral("设置参数前读取参数"));
+    // As for the question below: the block still comes as an event, and must not be loaded.
+    QTimer::singleShot(0, this, [this, result] { ContinueBeforeWrite(result); });
+    return;
+  }
   if (identity_) {
     // Once the session has told everything of this answer: the event that completed it (the
     // block of the read) comes after its end, and must still find the question under way.
     QTimer::singleShot(0, this, [this, result] { ContinueIdentity(result); });
     return;
   }
-  const ExchangeKind kind = result.exchange.kind();
   const QString what = OperationName(kind);
   switch (result.outcome) {
     case ExchangeOutcome::Completed:
@@ -895,6 +1056,33 @@ void MainConfigDialog::ShowAbout() {
   AboutDialog::Show(this);
 }
 
+void MainConfigDialog::ShowHistory() {
+  if (!history_dialog_) {
+    HistoryDialogActions actions;
+    actions.collect_pages = [this]() -> std::optional<ParameterBlock> {
+      ParameterBlock pages = working_block_;
+      if (!transfer_->CollectBlock(pages)) return std::nullopt;
+      SealBlock(pages);  // as a write would send it
+      return pages;
+    };
+    actions.load = [this](const HistoryEntry& entry) { return LoadHistoryEntry(entry); };
+    history_dialog_ = new HistoryDialog(recorder_->history(), messages_, std::move(actions), this);
+  } else {
+    history_dialog_->Refresh();
+  }
+  history_dialog_->show();
+  history_dialog_->raise();
+  history_dialog_->activateWindow();
+}
+
+void MainConfigDialog::UndoWrite() {
+  if (!undo_offer_ || isBusy() || !RequireOpenPort()) return;
+  if (!MayReplaceEdits("撤销写入后页面显示设备恢复的参数")) return;
+  if (!undo_offer_ || isBusy() || !RequireOpenPort()) return;
+  undoing_ = undo_offer_;
+  BeginWrite(true);
+}
+
 // ---- what the unit's answers hold -------------------------------------------------------------
 
 void MainConfigDialog::OnRecognised(const DeviceEvent& event) {
@@ -903,9 +1091,16 @@ void MainConfigDialog::OnRecognised(const DeviceEvent& event) {
     log_->AddNote("参数块只用于核对所连设备，不载入页面");
     return;
   }
+  if (before_read_ && std::holds_alternative<BlockEvent>(event)) {
+    log_->AddNote(std::get<BlockEvent>(event).intact
+                      ? "参数块在设置参数前存入历史记录，不载入页面"
+                      : "参数块校验和不符，没有存入历史记录，也不载入页面");
+    return;
+  }
   const EventText shown = TextOf(event);
   log_->AddNote(shown.note);
   if (const auto* answer = std::get_if<AcknowledgementEvent>(&event)) {
+    KeepWriteAnswer(answer->acknowledgement);
     if (answer->acknowledgement == Acknowledgement::Stored)
       source_->setModified(false);  // the unit holds the pages' values
     if (!shown.result.empty()) ShowOperationStatus(FromUtf8(shown.result));
@@ -942,6 +1137,68 @@ void MainConfigDialog::ShowStatus(const StatusEvent& status) {
       break;
   }
   status_->SetStatusText(StatusControl(status.field), status.text);
+}
+
+// ---- the units' history ------------------------------------------------------------------
+
+HistoryUnit MainConfigDialog::ConnectedHistoryUnit() const {
+  const UnitIdentity unit = connected_unit_.value_or(UnitIdentity{});
+  return HistoryUnit::Of(unit.board_serial, unit.module_serial, session_->device());
+}
+
+void MainConfigDialog::KeepRead(const ExchangeResult& result) {
+  if (result.block() == nullptr || !environment_.keep_history) return;
+  recorder_->KeepRead(session_->device(), result);
+  if (undo_offer_ && recorder_->unit() != undo_offer_->unit) HideUndo();  // another unit
+  if (history_dialog_ && history_dialog_->isVisible()) history_dialog_->Refresh();
+}
+
+void MainConfigDialog::KeepWriteAnswer(Acknowledgement answer) {
+  if (!sent_) return;
+  const bool stored = answer == Acknowledgement::Stored;
+  const ParameterBlock sent = *std::exchange(sent_, std::nullopt);
+  if (!environment_.keep_history) return;
+  const std::int64_t written = recorder_->KeepSent(
+      session_->device(), sent, stored ? HistoryEvent::Written : HistoryEvent::Refused);
+  if (const std::optional<UndoWriteOffer> undone = std::exchange(undoing_, std::nullopt);
+      undone && stored) {
+    // The pages show what the unit holds again.
+    transfer_->LoadBlock(undone->previous.block, working_block_,
+                         {BlockOrigin::Kind::HistoryEntry,
+                          {undone->unit.board_serial, undone->unit.module_serial},
+                          {},
+                          undone->previous.id});
+  }
+  if (stored) OfferUndo(written);
+  if (history_dialog_ && history_dialog_->isVisible()) history_dialog_->Refresh();
+}
+
+void MainConfigDialog::OfferUndo(std::int64_t written) {
+  HideUndo();
+  std::optional<HistoryEntry> previous;
+  if (written == 0 || !recorder_->history().HeldBefore(written, previous).ok() || !previous) return;
+  undo_offer_ = UndoWriteOffer{recorder_->unit(), *previous};
+  undo_button_->setToolTip(QStringLiteral("把设备恢复为这次写入前的参数（历史记录 %1）")
+                               .arg(static_cast<qlonglong>(previous->id)));
+  undo_button_->setVisible(true);
+}
+
+void MainConfigDialog::HideUndo() {
+  undo_offer_.reset();
+  if (undo_button_ != nullptr) undo_button_->setVisible(false);
+}
+
+bool MainConfigDialog::LoadHistoryEntry(const HistoryEntry& entry) {
+  if (isBusy()) {
+    messages_.Show(MessageKind::Information, "正在与设备通信，请等这次操作结束后再载入记录。");
+    return false;
+  }
+  if (!MayReplaceEdits("载入历史记录会用记录中的参数替换页面上的参数")) return false;
+  return transfer_->LoadBlock(entry.block, working_block_,
+                              {BlockOrigin::Kind::HistoryEntry,
+                               {entry.unit.board_serial, entry.unit.module_serial},
+                               {},
+                               entry.id});
 }
 
 void MainConfigDialog::LoadReceivedBlock(const BlockEvent& block) {

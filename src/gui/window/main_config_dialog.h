@@ -15,6 +15,7 @@
 #include "core/device/device_event.h"
 #include "core/device/device_exchange.h"
 #include "core/device/unit_identity.h"
+#include "core/history/history_entries.h"
 #include "core/serial/serial_port_info.h"
 #include "core/session/exchange.h"
 #include "core/session/identity_question.h"
@@ -38,6 +39,8 @@ namespace dtu {
 class BlockTransfer;
 class EditorTabSet;
 class FileChooser;
+class HistoryDialog;
+class HistoryRecorder;
 class ParameterFileCommands;
 class ParameterTextCommands;
 class PagesSource;
@@ -54,6 +57,8 @@ inline constexpr std::string_view kOpenCaptionAfterClose = "打开串口(&P)";
 inline constexpr std::string_view kCloseCaption = "关闭串口(&P)";
 inline constexpr std::string_view kCancelCaption = "取消";
 inline constexpr std::string_view kConfirmWriteQuestion = "确定设置参数吗?";
+inline constexpr std::string_view kHistoryItem = "历史记录...";
+inline constexpr std::string_view kUndoWriteCaption = "撤销写入";
 // The About item names the program as the About window and every caption do.
 inline constexpr std::string_view kAboutItem = "关于DTU配置软件";
 inline constexpr std::string_view kOpenPortFirstMessage = "请先打开串口。";
@@ -80,6 +85,11 @@ struct MainWindowEnvironment {
   std::optional<std::filesystem::path> start_file;
   // Where the window remembers the last port, folder and layout; empty: the user's settings.
   QString settings_file;
+  // The units' history the window keeps; empty: the one every program uses.
+  std::filesystem::path history_file;
+  // Whether the window keeps it (and reads a unit before writing it), as dtuctl does unless
+  // --no-history: off only where the write alone is looked at.
+  bool keep_history = true;
 };
 
 // The one main window: port controls, the unit's status, the channel mode and the editor pages,
@@ -98,6 +108,15 @@ struct MainWindowEnvironment {
 // then ask first, offering to save them. Before a write of pages that came from a unit, the unit
 // on the line is asked who it is (IdentityQuestion; its block is not loaded), and the write's
 // question warns when it is not the pages' source.
+//
+// Every block read from a unit and every block written to one goes into the units' history
+// (HistoryRecorder), with the unit's answer. Before a write the unit's current block is there:
+// the last read of that unit since the port was opened, when it is recent, or else the unit is
+// read once more just before (its block is not loaded). After a write the unit stored, the
+// status bar offers "撤销写入", which writes the block the unit held before back into the same
+// unit (checked by its serial numbers, with the usual question), until another unit is read or
+// the port closes. "设备" → "历史记录..." lists the history's units and entries, compares them
+// and loads an entry onto the pages. A history that cannot be kept is said once per run.
 //
 // Below the pages, the traffic log pane (hidden at first, shown from "查看") lists every exchange
 // with the unit, and the status bar tells the port, the operation or last result and the pages'
@@ -153,6 +172,12 @@ class MainConfigDialog : public QDialog {
   void ExportParameterText();
   void ImportParameterText();
   void ShowAbout();
+  void ShowHistory();
+  void UndoWrite();
+
+  // The history window while it is open; nullptr before the first "历史记录...".
+  HistoryDialog* historyDialog() const { return history_dialog_; }
+  HistoryRecorder& historyRecorder() const { return *recorder_; }
 
   void done(int result) override;
 
@@ -193,7 +218,12 @@ class MainConfigDialog : public QDialog {
   void ShowUnanswered(const ExchangeResult& result, const QString& what);
   void CancelExchange();
   void ContinueIdentity(const ExchangeResult& result);
+  void BeginWrite(bool ask_unit);
+  void BeforeWrite(bool unit_asked);
+  bool StillTheUndoneUnit();
   void ConfirmAndWrite(bool unit_asked);
+  void ContinueBeforeWrite(const ExchangeResult& result);
+  void SendWrite();
   std::string ConfirmWriteQuestion(bool unit_asked) const;
   void OfferReadBack();
   // Whether the pages may be replaced: they hold no unsaved edits, or the user saved them or let
@@ -205,6 +235,14 @@ class MainConfigDialog : public QDialog {
   void OnRecognised(const DeviceEvent& event);
   void ShowStatus(const StatusEvent& status);
   void LoadReceivedBlock(const BlockEvent& block);
+
+  // The units' history.
+  HistoryUnit ConnectedHistoryUnit() const;
+  void KeepRead(const ExchangeResult& result);
+  void KeepWriteAnswer(Acknowledgement answer);
+  void OfferUndo(std::int64_t written);
+  void HideUndo();
+  bool LoadHistoryEntry(const HistoryEntry& entry);
 
   UserMessages& messages_;
   FileChooser& files_;
@@ -246,6 +284,19 @@ class MainConfigDialog : public QDialog {
   bool late_noted_ = false;  // late bytes since the last operation have their note
   bool write_cut_ = false;   // the port vanished while a write waited for its answer
   std::optional<IdentityQuestion> identity_;  // asking the unit on the line before a write
+  // Reading the unit before a confirmed write, so that the history holds what it holds.
+  bool before_read_ = false;
+  std::optional<ParameterBlock> sent_;  // the write under way, as sent
+  // What "撤销写入" puts back: the unit written to and the entry of what it held before.
+  struct UndoWriteOffer {
+    HistoryUnit unit;
+    HistoryEntry previous;
+  };
+  std::optional<UndoWriteOffer> undo_offer_;
+  std::optional<UndoWriteOffer> undoing_;  // the undo under way
+  QPushButton* undo_button_ = nullptr;
+  HistoryDialog* history_dialog_ = nullptr;  // a child, made at the first "历史记录..."
+  std::unique_ptr<HistoryRecorder> recorder_;
 
   std::unique_ptr<BlockTransfer> transfer_;
   std::unique_ptr<ParameterFileCommands> file_commands_;

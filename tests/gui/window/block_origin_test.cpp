@@ -22,6 +22,11 @@ TEST(BlockOrigin, WriteWarningsNameWhatIsUnsure) {
             "设备（主板序列号 A-1，模块序列号 M-1）。");
   EXPECT_EQ(WriteTargetWarnings(from_a, true, std::nullopt).size(), 1u);
   EXPECT_EQ(DescribeOrigin(from_file), "参数文件 /tmp/x.bpp");
+  // An entry of a unit's history is that unit's block.
+  const BlockOrigin from_history{BlockOrigin::Kind::HistoryEntry, a, {}, 7};
+  EXPECT_TRUE(WriteTargetWarnings(from_history, true, a).empty());
+  EXPECT_EQ(WriteTargetWarnings(from_history, true, UnitIdentity{"B-2", "M-2"}).size(), 1u);
+  EXPECT_EQ(DescribeOrigin(from_history), "设备（主板序列号 A-1，模块序列号 M-1）的历史记录 7");
 }
 
 TEST(BlockOrigin, ShortNamesForTheTitle) {
@@ -33,6 +38,7 @@ TEST(BlockOrigin, ShortNamesForTheTitle) {
       {{Kind::Unit, {}, {}}, "设备"},
       {{Kind::ParameterFile, {}, "/tmp/站点/x.bpp"}, "x.bpp"},
       {{Kind::TextFile, {}, "y.json"}, "y.json"},
+      {{Kind::HistoryEntry, {"A-1", "M-1"}, {}, 12}, "设备 A-1 的历史记录 12"},
   };
   for (const auto& [origin, name] : cases) EXPECT_EQ(ShortOriginName(origin), name);
 }
