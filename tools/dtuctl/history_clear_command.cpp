@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "command_support.h"
+#include "core/message_language.h"
 #include "history_commands.h"
 
 namespace dtuctl {
@@ -20,8 +21,10 @@ locked), 12 the history has no entry of UNIT)";
 constexpr std::string_view kUnitHelp = "a module serial, a board serial or an unknown unit's port";
 
 std::string Removed(int count, const std::string& file) {
-  return "removed " + std::to_string(count) + (count == 1 ? " entry" : " entries") + " from " +
-         file + "\n";
+  const std::string n = std::to_string(count);
+  return dtu::Say("已从 " + file + " 删除 " + n + " 个条目",
+                  "removed " + n + (count == 1 ? " entry" : " entries") + " from " + file) +
+         "\n";
 }
 
 class ClearCommand final : public Command {
@@ -48,7 +51,8 @@ class ClearCommand final : public Command {
 };
 
 const RegisterHistoryCommand<ClearCommand> kRegistered{
-    {kName, "remove the entries of every unit, or of one", kDescription, kFooter}};
+    {kName, "remove the entries of every unit, or of one", kDescription, kFooter,
+     "删除所有单元或一个单元的条目"}};
 
 }  // namespace
 }  // namespace dtuctl

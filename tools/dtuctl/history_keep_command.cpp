@@ -47,7 +47,8 @@ class KeepCommand final : public Command {
 };
 
 const RegisterHistoryCommand<KeepCommand> kRegistered{
-    {kName, "how many entries the history keeps of each unit", kDescription, kFooter}};
+    {kName, "how many entries the history keeps of each unit", kDescription, kFooter,
+     "历史为每个单元保留多少个条目"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -6,6 +6,7 @@
 
 #include "command_support.h"
 #include "core/history/history_export.h"
+#include "core/message_language.h"
 #include "core/record/record_time.h"
 #include "history_commands.h"
 
@@ -29,7 +30,6 @@ a history or one of a newer version, 11 the history cannot be read (locked), 12 
 has no entry of UNIT)";
 constexpr std::string_view kUnitHelp = "a module serial, a board serial or an unknown unit's port";
 constexpr std::string_view kJsonHelp = "the entries as a JSON array, oldest first";
-constexpr std::string_view kNoUnit = "the history holds no unit yet";
 const std::vector<std::string> kUnitsHeader{"board serial", "module serial", "last seen",
                                             "entries"};
 
@@ -111,7 +111,9 @@ class ListCommand final : public Command {
       if (const dtu::HistoryError error = history->Units(units); !error.ok())
         return HistoryFailed(kName, error);
       if (units.empty()) {
-        HistoryComplain(kName, std::string(kNoUnit) + " (" + history->path().string() + ")");
+        HistoryComplain(
+            kName, dtu::Say("历史中还没有设备（" + history->path().string() + "）",
+                            "the history holds no unit yet (" + history->path().string() + ")"));
         return kExitOk;
       }
       text = UnitsText(units);
@@ -132,7 +134,8 @@ class ListCommand final : public Command {
 };
 
 const RegisterHistoryCommand<ListCommand> kRegistered{
-    {kName, "the units seen, or one unit's entries (--json: as JSON)", kDescription, kFooter}};
+    {kName, "the units seen, or one unit's entries (--json: as JSON)", kDescription, kFooter,
+     "见过的单元，或一个单元的条目（--json：JSON 形式）"}};
 
 }  // namespace
 }  // namespace dtuctl

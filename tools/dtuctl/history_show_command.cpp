@@ -48,7 +48,8 @@ class ShowCommand final : public Command {
 };
 
 const RegisterHistoryCommand<ShowCommand> kRegistered{
-    {kName, "an entry's block: its summary, or a parameter file (-o)", kDescription, kFooter}};
+    {kName, "an entry's block: its summary, or a parameter file (-o)", kDescription, kFooter,
+     "条目的参数块：摘要，或参数文件（-o）"}};
 
 }  // namespace
 }  // namespace dtuctl

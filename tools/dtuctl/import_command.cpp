@@ -9,6 +9,7 @@
 #include "command_support.h"
 #include "console_messages.h"
 #include "core/block/parameter_text.h"
+#include "core/message_language.h"
 
 namespace dtuctl {
 namespace {
@@ -60,7 +61,7 @@ class ImportCommand final : public Command {
     }
     const std::optional<std::string> text = ReadTextOperand(text_, messages);
     if (!text) return kExitFailure;
-    const std::string source = text_ == "-" ? "标准输入" : text_;
+    const std::string source = text_ == "-" ? dtu::Say("标准输入", "standard input") : text_;
     const std::optional<dtu::ParameterBlock> block =
         TakeImport(dtu::ImportBlockText(*text, base), source, messages, base);
     if (!block) return kExitFailure;
@@ -74,7 +75,8 @@ class ImportCommand final : public Command {
 };
 
 const RegisterCommand<ImportCommand> kRegistered{
-    {kName, "turn a parameter set's text form back into a parameter file", kDescription, kFooter}};
+    {kName, "turn a parameter set's text form back into a parameter file", kDescription, kFooter,
+     "把参数的文本形式变回参数文件"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -7,6 +7,7 @@
 
 #include "command.h"
 #include "command_support.h"
+#include "core/message_language.h"
 #include "core/serial/serial_port_info.h"
 #include "core/serial/udev_port_list.h"
 
@@ -50,7 +51,10 @@ nlohmann::json PortJson(const dtu::SerialPortInfo& port) {
 }
 
 std::string PortLine(const dtu::SerialPortInfo& port) {
-  const std::string summary = dtu::PortSummary(port, dtu::PortLanguage::English);
+  const std::string summary =
+      dtu::PortSummary(port, dtu::CurrentMessageLanguage() == dtu::MessageLanguage::kChinese
+                                 ? dtu::PortLanguage::Chinese
+                                 : dtu::PortLanguage::English);
   return summary.empty() ? port.device : port.device + std::string(dtu::kPortLabelDash) + summary;
 }
 
@@ -81,7 +85,7 @@ class PortsCommand final : public Command {
 };
 
 const RegisterCommand<PortsCommand> kRegistered{
-    {kName, "list the serial ports of this machine", kDescription, kFooter}};
+    {kName, "list the serial ports of this machine", kDescription, kFooter, "列出本机的串口"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -9,6 +9,7 @@
 
 #include "command.h"
 #include "command_support.h"
+#include "core/message_language.h"
 #include "core/production/unit_probe.h"
 #include "core/serial/udev_port_list.h"
 #include "interrupt_stop.h"
@@ -33,7 +34,9 @@ struct ProbeRequest {
 };
 
 std::string Problem(const dtu::ProbeResult& result) {
-  if (!result.open_error) return result.port + ": no unit answered at any baud rate";
+  if (!result.open_error)
+    return result.port +
+           dtu::Say("：在任何波特率下都没有设备应答", ": no unit answered at any baud rate");
   return DescribeOpenFailure(result.port, result.open_error->failure, result.open_error->message);
 }
 
@@ -43,7 +46,8 @@ int ProbeUnits(const ProbeRequest& request, std::stop_token stop) {
   if (ports.empty())
     for (const dtu::SerialPortInfo& port : dtu::ListSerialPortInfos()) ports.push_back(port.device);
   if (ports.empty()) {
-    Complain(kName, "this machine has no serial ports; name one with --port");
+    Complain(kName, dtu::Say("本机没有串口；请用 --port 指定一个",
+                             "this machine has no serial ports; name one with --port"));
     return kExitTimeout;
   }
   const auto answer_time =
@@ -87,7 +91,8 @@ class ProbeCommand final : public Command {
 };
 
 const RegisterCommand<ProbeCommand> kRegistered{
-    {kName, "find the units on serial ports and their baud rates", kDescription, kFooter}};
+    {kName, "find the units on serial ports and their baud rates", kDescription, kFooter,
+     "查找串口上的单元及其波特率"}};
 
 }  // namespace
 }  // namespace dtuctl

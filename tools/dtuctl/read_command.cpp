@@ -9,6 +9,7 @@
 #include "console_event_printer.h"
 #include "console_messages.h"
 #include "core/block/block_check.h"
+#include "core/message_language.h"
 #include "core/session/exchange.h"
 #include "history_keeper.h"
 #include "port_options.h"
@@ -51,9 +52,10 @@ class ReadCommand final : public Command {
     ConsoleMessages messages;
     ConsoleEventPrinter printer(kName, messages);
     printer.SetPort(port_.device);
-    const UnitAnswer answer = AskUnit(
-        kName, port_,
-        {dtu::ReadParametersRequest(ReplyLimitOf(port_)), "a complete parameter block"}, printer);
+    const UnitAnswer answer = AskUnit(kName, port_,
+                                      {dtu::ReadParametersRequest(ReplyLimitOf(port_)),
+                                       dtu::Say("完整的参数块", "a complete parameter block")},
+                                      printer);
     if (answer.status != kExitOk) return answer.status;
     history_.KeepRead(port_.device, *answer.result);
     return Deliver(answer.result->block()->block, messages);
@@ -65,7 +67,7 @@ class ReadCommand final : public Command {
   int Deliver(const dtu::ParameterBlock& received, ConsoleMessages& messages) const {
     dtu::ParameterBlock loaded = received;
     if (!dtu::PrepareLoadedBlock(loaded)) {
-      messages.Show(dtu::MessageKind::Plain, dtu::kBlockMismatchMessage);
+      messages.Show(dtu::MessageKind::Plain, dtu::BlockMismatchMessage());
       return kExitChecksum;
     }
     const int saved = output_.empty()
@@ -80,7 +82,8 @@ class ReadCommand final : public Command {
 };
 
 const RegisterCommand<ReadCommand> kRegistered{
-    {kName, "read a unit's parameters and status over a serial port", kDescription, kFooter}};
+    {kName, "read a unit's parameters and status over a serial port", kDescription, kFooter,
+     "通过串口读取单元的参数和状态"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -29,7 +29,8 @@ class RecordCommand final : public CommandGroup {
 };
 
 const RegisterCommand<RecordCommand> kRegistered{
-    {kName, "reports from the production record: report, show, export", kDescription, kFooter}};
+    {kName, "reports from the production record: report, show, export", kDescription, kFooter,
+     "生产记录的报告：report、show、export"}};
 
 }  // namespace
 

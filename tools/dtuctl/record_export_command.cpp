@@ -5,6 +5,7 @@
 #include "command_support.h"
 #include "core/atomic_file.h"
 #include "core/block/parameter_file.h"
+#include "core/message_language.h"
 #include "core/record/record_export.h"
 #include "record_commands.h"
 
@@ -23,7 +24,6 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 written, 1 bad usage, an unwritable output or one that is the record
 itself, 10 no record at DEST, not a record or of a newer version, 11 the record cannot be
 reached, is locked or broke off)";
-constexpr std::string_view kNoFormat = "give --csv or --json";
 
 class ExportCommand final : public Command {
  public:
@@ -36,12 +36,13 @@ class ExportCommand final : public Command {
 
   int Run() override {
     if (!csv_ && !json_) {
-      RecordComplain(kName, std::string(kNoFormat));
+      RecordComplain(kName, dtu::Say("请给出 --csv 或 --json", "give --csv or --json"));
       return kExitFailure;
     }
     // Written over the record's own file, the export would destroy what it was made from.
     if (!output_.empty() && dtu::IsSameFile(destination_, output_)) {
-      RecordComplain(kName, output_ + ": is the record itself; nothing was written");
+      RecordComplain(kName, output_ + dtu::Say("：就是记录本身；未写入任何内容",
+                                               ": is the record itself; nothing was written"));
       return kExitFailure;
     }
     int status = kExitOk;
@@ -69,7 +70,7 @@ class ExportCommand final : public Command {
 };
 
 const RegisterRecordCommand<ExportCommand> kRegistered{
-    {kName, "every result as CSV or JSON", kDescription, kFooter}};
+    {kName, "every result as CSV or JSON", kDescription, kFooter, "所有结果，CSV 或 JSON 形式"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -63,7 +63,8 @@ class SetCommand final : public Command {
 };
 
 const RegisterCommand<SetCommand> kRegistered{
-    {kName, "change fields of a parameter file by name (NAME=VALUE)", kDescription, kFooter}};
+    {kName, "change fields of a parameter file by name (NAME=VALUE)", kDescription, kFooter,
+     "按名字修改参数文件的字段（NAME=VALUE）"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -45,7 +45,7 @@ std::optional<dtu::ParameterBlock> LoadFileBlock(const std::string& path, Consol
     return std::nullopt;
   }
   if (!dtu::PrepareLoadedBlock(*block)) {
-    messages.Show(dtu::MessageKind::Plain, path + ": " + std::string(dtu::kBlockMismatchMessage));
+    messages.Show(dtu::MessageKind::Plain, path + ": " + dtu::BlockMismatchMessage());
     status = kExitChecksum;
     return std::nullopt;
   }
@@ -77,7 +77,8 @@ class WriteCommand final : public Command {
 };
 
 const RegisterCommand<WriteCommand> kRegistered{
-    {kName, "write a parameter file's block to a unit over a serial port", kDescription, kFooter}};
+    {kName, "write a parameter file's block to a unit over a serial port", kDescription, kFooter,
+     "通过串口把参数文件的参数块写入单元"}};
 
 }  // namespace
 }  // namespace dtuctl

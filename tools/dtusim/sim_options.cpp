@@ -8,6 +8,7 @@
 
 #include "command_line/help_formatter.h"
 #include "command_line/parse_problem.h"
+#include "core/message_language.h"
 #include "core/text/gbk_codec.h"
 
 namespace dtusim {
@@ -56,14 +57,15 @@ CLI::Validator Check(std::function<std::string(std::string&)> check) {
 }
 
 std::string CheckPath(std::string& v) {
-  return v.empty() ? "the path is empty" : "";
+  return v.empty() ? dtu::Say("路径为空", "the path is empty") : "";
 }
 
 std::string CheckBaud(std::string& v) {
   unsigned value = 0;
   const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), value);
   if (ec != std::errc() || end != v.data() + v.size() || value > kMaxBaud)
-    return "the baud rate must be a whole number from 0 to 4000000";
+    return dtu::Say("波特率应为 0 到 4000000 的整数",
+                    "the baud rate must be a whole number from 0 to 4000000");
   return {};
 }
 
@@ -71,22 +73,24 @@ std::string CheckSeconds(std::string& v) {
   double value = 0;
   const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), value);
   if (ec != std::errc() || end != v.data() + v.size() || !(value > 0) || value > 1e6)
-    return "the idle time must be a positive number of seconds";
+    return dtu::Say("空闲时间应为正的秒数", "the idle time must be a positive number of seconds");
   return {};
 }
 
 std::string CheckFault(std::string& v) {
-  return FaultFromName(v) ? "" : "unknown fault '" + v + "'";
+  return FaultFromName(v) ? "" : dtu::Say("没有故障 '" + v + "'", "unknown fault '" + v + "'");
 }
 
 // A status value as the unit sends it: GBK, like every text on the line. A value must not hold
 // a line end: the tool would end the value there and read the rest as something else.
 std::string ToStatusText(std::string& v) {
-  if (v.find_first_of("\r\n") != std::string::npos) return "status values cannot hold line ends";
+  if (v.find_first_of("\r\n") != std::string::npos)
+    return dtu::Say("状态值不能含有换行", "status values cannot hold line ends");
   const dtu::GbkText converted = dtu::Utf8ToGbk(v);
   if (!converted.ok())
-    return "the value holds " + dtu::DescribeCharacter(*converted.unencodable) +
-           ", which GBK cannot hold";
+    return dtu::Say("值中的 " + dtu::DescribeCharacter(*converted.unencodable) + " 无法用 GBK 表示",
+                    "the value holds " + dtu::DescribeCharacter(*converted.unencodable) +
+                        ", which GBK cannot hold");
   v = converted.bytes;
   return {};
 }
