@@ -116,5 +116,33 @@ TEST_F(ToolLanguage, EnglishUnderTheCLocaleChineseUnderAChineseOne) {
   }
 }
 
+// The options' lines of each command's help, and the command list, in the run's language.
+TEST_F(ToolLanguage, HelpDescribesTheOptionsInTheRunsLanguage) {
+  const std::vector<std::vector<std::string>> helps = {
+      {DTUCTL_PATH, "read", "--help"},   {DTUCTL_PATH, "provision", "--help"},
+      {DTUCTL_PATH, "probe", "--help"},  {DTUCTL_PATH, "history", "restore", "--help"},
+      {DTUCTL_PATH, "import", "--help"}, {DTUCTL_PATH, "record", "report", "--help"},
+      {DTUCTL_PATH, "--help"},           {DTUSIM_PATH, "--help"},
+  };
+  for (const std::vector<std::string>& argv : helps) {
+    const std::string what = ::testing::PrintToString(argv);
+    for (const char* locale : {"C", test::kChineseLocale}) {
+      const ToolLocale scope(locale);
+      const ProcessResult help = test::RunProcess(argv);
+      ASSERT_EQ(help.exit_status, 0) << what;
+      const bool chinese = std::string(locale) != "C";
+      // An option's line ("  --port DEV   the serial port ...") or a command's ("  read  ...").
+      static const std::regex kItem(R"(^  \S.* {2,}\S)");
+      int items = 0;
+      for (const std::string& line : Lines(help.out)) {
+        if (!std::regex_search(line, kItem)) continue;
+        ++items;
+        EXPECT_EQ(HasNonAscii(line), chinese) << what << " " << locale << ": " << line;
+      }
+      EXPECT_GT(items, 2) << what << " " << locale;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace dtu

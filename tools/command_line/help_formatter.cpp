@@ -131,7 +131,7 @@ std::string HelpFormatter::OptionLines(const CLI::App& app) const {
         [&](const CLI::Option* o) { return o->get_group() == group && o->nonpositional(); });
     if (options.empty()) continue;
     lines += "\n";
-    if (group != kDefaultGroup) lines += group + ":\n";
+    if (group != kDefaultGroup) lines += group + Say("：\n", ":\n");
     for (const CLI::Option* option : options) lines += OptionLine(*option);
   }
   return lines;

@@ -108,7 +108,9 @@ int Fail(std::string_view problem) {
 class DecodeCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    AddOutputOption(parser, output_, "write the parameter file FILE instead of standard output");
+    AddOutputOption(parser, output_,
+                    dtu::Say("把参数文件写入 FILE，而不是标准输出",
+                             "write the parameter file FILE instead of standard output"));
   }
 
   int Run() override {

@@ -53,7 +53,9 @@ class ExportCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     parser.add_option("FILE", file_);
-    AddOutputOption(parser, output_, "write the text to OUT instead of standard output")
+    AddOutputOption(parser, output_,
+                    dtu::Say("把文本写入 OUT，而不是标准输出",
+                             "write the text to OUT instead of standard output"))
         ->option_text("OUT");
     AddPortOptions(parser, port_, false);
     // Exactly one source: the file or the unit.

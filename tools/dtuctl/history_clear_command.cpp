@@ -18,7 +18,10 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 cleared (also when there was nothing), 1 bad usage or unwritable output,
 10 not a history or one of a newer version, 11 the history cannot be written (read-only,
 locked), 12 the history has no entry of UNIT)";
-constexpr std::string_view kUnitHelp = "a module serial, a board serial or an unknown unit's port";
+std::string UnitHelp() {
+  return dtu::Say("模块序列号、板卡序列号或未知单元的端口",
+                  "a module serial, a board serial or an unknown unit's port");
+}
 
 std::string Removed(int count, const std::string& file) {
   const std::string n = std::to_string(count);
@@ -30,7 +33,7 @@ std::string Removed(int count, const std::string& file) {
 class ClearCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.add_option("UNIT", unit_, std::string(kUnitHelp));
+    parser.add_option("UNIT", unit_, UnitHelp());
     AddHistoryOption(parser, history_);
   }
 

@@ -24,9 +24,14 @@ It is the file $XDG_DATA_HOME/dtuconfig/history.sqlite (~/.local/share/dtuconfig
 XDG_DATA_HOME is not set), readable by its user alone; --history FILE or the
 environment variable DTUCONFIG_HISTORY names another.)";
 constexpr std::string_view kFooter = "'dtuctl history COMMAND --help' describes a command.";
-constexpr std::string_view kHistoryHelp =
-    "the history file (default: $DTUCONFIG_HISTORY, else the user's)";
-constexpr std::string_view kEntryHelp = "the entry's id, as 'dtuctl history list' shows it";
+std::string HistoryHelp() {
+  return dtu::Say("历史文件（默认：$DTUCONFIG_HISTORY，否则是用户自己的）",
+                  "the history file (default: $DTUCONFIG_HISTORY, else the user's)");
+}
+std::string EntryHelp() {
+  return dtu::Say("条目的编号，即 'dtuctl history list' 显示的编号",
+                  "the entry's id, as 'dtuctl history list' shows it");
+}
 constexpr std::string_view kNoSerial = "-";
 
 class HistoryCommand final : public CommandGroup {
@@ -41,7 +46,7 @@ const RegisterCommand<HistoryCommand> kRegistered{
 }  // namespace
 
 void AddHistoryOption(CLI::App& parser, std::string& path) {
-  parser.add_option("--history", path, std::string(kHistoryHelp))->option_text("FILE");
+  parser.add_option("--history", path, HistoryHelp())->option_text("FILE");
 }
 
 std::unique_ptr<dtu::UnitHistory> HistoryAt(const std::string& option) {
@@ -79,7 +84,7 @@ std::string UnitText(const dtu::HistoryUnit& unit) {
 }
 
 void AddEntryOperand(CLI::App& parser, const std::string& name, std::int64_t& id) {
-  parser.add_option(name, id, std::string(kEntryHelp))->required()->check(CLI::PositiveNumber);
+  parser.add_option(name, id, EntryHelp())->required()->check(CLI::PositiveNumber);
 }
 
 std::optional<dtu::HistoryEntry> FindEntry(std::string_view name, dtu::UnitHistory& history,

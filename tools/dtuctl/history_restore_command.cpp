@@ -28,9 +28,15 @@ constexpr std::string_view kFooter =
 time, 5 no such port, 6 port busy, 7 port vanished, 8 port unusable, 9 --verify: the
 block read back differs, 10 not a history or one of a newer version, 11 the history
 cannot be read (locked), 12 no such entry)";
-constexpr std::string_view kYesHelp = "answer the question yes: write";
-constexpr std::string_view kAnyUnitHelp = "write also into another unit than the entry's";
-constexpr std::string_view kVerifyHelp = "read the block back after the write and compare";
+std::string YesHelp() {
+  return dtu::Say("对提问回答“是”：写入", "answer the question yes: write");
+}
+std::string AnyUnitHelp() {
+  return dtu::Say("也写入条目所属单元以外的单元", "write also into another unit than the entry's");
+}
+std::string VerifyHelp() {
+  return dtu::Say("写入后读回参数块并比较", "read the block back after the write and compare");
+}
 
 std::string Question(const dtu::HistoryEntry& entry, const std::string& port) {
   const std::string id = std::to_string(entry.id);
@@ -46,9 +52,9 @@ class RestoreCommand final : public Command {
   void Define(CLI::App& parser) override {
     AddEntryOperand(parser, "ID", id_);
     AddPortOptions(parser, port_);
-    parser.add_flag("--yes", yes_, std::string(kYesHelp));
-    parser.add_flag("--any-unit", any_unit_, std::string(kAnyUnitHelp));
-    parser.add_flag("--verify", verify_, std::string(kVerifyHelp));
+    parser.add_flag("--yes", yes_, YesHelp());
+    parser.add_flag("--any-unit", any_unit_, AnyUnitHelp());
+    parser.add_flag("--verify", verify_, VerifyHelp());
     AddHistoryOption(parser, history_);
   }
 

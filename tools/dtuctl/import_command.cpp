@@ -41,12 +41,16 @@ class ImportCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     parser.add_option("TEXT", text_)->required();
-    AddOutputOption(parser, output_, "the parameter file to write (required)")->required();
+    AddOutputOption(parser, output_,
+                    dtu::Say("要写的参数文件（必需）", "the parameter file to write (required)"))
+        ->required();
     parser
         .add_option("--base", base_,
-                    "start from the parameter file BASE: the members given replace its\n"
-                    "fields, so a few lines make a template; without it every field must\n"
-                    "be given")
+                    dtu::Say("从参数文件 BASE 开始：给出的成员替换它的字段，\n"
+                             "几行就能做成模板；没有它时每个字段都要给出",
+                             "start from the parameter file BASE: the members given replace its\n"
+                             "fields, so a few lines make a template; without it every field "
+                             "must\nbe given"))
         ->option_text("BASE");
   }
 

@@ -119,17 +119,22 @@ void AddPortOptions(CLI::App& parser, PortOptions& options, bool port_required) 
   parser.add_option("--port", options.device)
       ->required(port_required)
       ->option_text("DEV")
-      ->description(std::string("the serial port the unit is on") +
-                    (port_required ? " (required)" : "") +
-                    ": a device (/dev/ttyUSB0),\na /dev/serial/by-id/ or by-path/ link or its file "
-                    "name, or\nserial:NUMBER, the adapter's serial number")
+      ->description(dtu::Say(std::string("单元所在的串口") + (port_required ? "（必需）" : "") +
+                                 "：设备（/dev/ttyUSB0）、\n/dev/serial/by-id/ 或 by-path/ "
+                                 "下的链接或其文件名，\n或 serial:NUMBER，即适配器的序列号",
+                             std::string("the serial port the unit is on") +
+                                 (port_required ? " (required)" : "") +
+                                 ": a device (/dev/ttyUSB0),\na /dev/serial/by-id/ or by-path/ "
+                                 "link or its file name, or\nserial:NUMBER, the adapter's serial "
+                                 "number"))
       ->transform(Check(CheckPort));
   AddLineOptions(parser, options);
   parser.add_option("--timeout", options.timeout_seconds)
       ->option_text("S")
-      ->description(
-          "seconds the unit's answer may pause, beyond the time the line needs\n"
-          "to carry the command and the answer (default 5; fractions allowed)")
+      ->description(dtu::Say("单元的应答可以停顿的秒数，不算线路传送命令和应答\n"
+                             "所需的时间（默认 5；可以有小数）",
+                             "seconds the unit's answer may pause, beyond the time the line needs\n"
+                             "to carry the command and the answer (default 5; fractions allowed)"))
       ->check(TimeoutCheck());
 }
 
@@ -149,23 +154,24 @@ void AddLineOptions(CLI::App& parser, PortOptions& options, bool with_baud) {
   if (with_baud)
     parser.add_option("--baud", options.baud_rate)
         ->option_text("N")
-        ->description(
-            "line rate: 110, 300, 600, 1200, 2400, 4800, 9600 (default),\n"
-            "19200, 38400, 57600, 115200, 230400, 460800 or 921600")
+        ->description(dtu::Say("波特率：110、300、600、1200、2400、4800、9600（默认）、\n"
+                               "19200、38400、57600、115200、230400、460800 或 921600",
+                               "line rate: 110, 300, 600, 1200, 2400, 4800, 9600 (default),\n"
+                               "19200, 38400, 57600, 115200, 230400, 460800 or 921600"))
         ->check(Check(CheckBaud));
   parser
       .add_option_function<std::string>(
           "--parity", [&options](const std::string& v) { options.parity = v.front(); })
       ->option_text("N|O|E")
-      ->description("none (default), odd or even")
+      ->description(dtu::Say("无校验（默认）、奇校验或偶校验", "none (default), odd or even"))
       ->transform(Check(CheckParity));
   parser.add_option("--data", options.data_bits)
       ->option_text("8|7")
-      ->description("data bits (default 8)")
+      ->description(dtu::Say("数据位（默认 8）", "data bits (default 8)"))
       ->check(CheckBits("数据位", "data bits", 8, 7));
   parser.add_option("--stop", options.stop_bits)
       ->option_text("1|2")
-      ->description("stop bits (default 1)")
+      ->description(dtu::Say("停止位（默认 1）", "stop bits (default 1)"))
       ->check(CheckBits("停止位", "stop bits", 1, 2));
 }
 

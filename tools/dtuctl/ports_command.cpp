@@ -61,8 +61,12 @@ std::string PortLine(const dtu::SerialPortInfo& port) {
 class PortsCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.add_flag("--json", json_, "print the ports as a JSON array, every detail of each");
-    parser.add_flag("--all", all_, "also list built-in UART slots with no hardware behind them");
+    parser.add_flag("--json", json_,
+                    dtu::Say("以 JSON 数组显示串口，每个串口的所有细节",
+                             "print the ports as a JSON array, every detail of each"));
+    parser.add_flag("--all", all_,
+                    dtu::Say("也列出没有硬件的板载串口位置",
+                             "also list built-in UART slots with no hardware behind them"));
   }
 
   int Run() override {

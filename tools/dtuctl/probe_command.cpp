@@ -71,13 +71,14 @@ class ProbeCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     AddPortListOption(parser, request_.ports,
-                      "a serial port to search (repeatable; default: every serial port)");
+                      dtu::Say("要查找的串口（可以重复；默认：所有串口）",
+                               "a serial port to search (repeatable; default: every serial port)"));
     AddLineOptions(parser, request_.line, false);
     parser.add_option("--timeout", request_.answer_seconds)
         ->option_text("S")
-        ->description(
-            "seconds to wait at each baud rate beyond the line's own time\n"
-            "(default 0.5; fractions allowed)")
+        ->description(dtu::Say("每个波特率下除线路本身的时间外等待的秒数\n（默认 0.5；可以有小数）",
+                               "seconds to wait at each baud rate beyond the line's own time\n"
+                               "(default 0.5; fractions allowed)"))
         ->check(TimeoutCheck());
   }
 

@@ -284,40 +284,52 @@ class ProvisionCommand final : public Command {
     parser.add_option("--template", request_.template_path)
         ->required()
         ->option_text("T")
-        ->description("the template: a parameter file or its text form (required)");
+        ->description(dtu::Say("模板：参数文件或它的文本形式（必需）",
+                               "the template: a parameter file or its text form (required)"));
     parser.add_option("--units", request_.units_path)
         ->required()
         ->option_text("U.csv")
-        ->description("the units' table: a header of field names, one row per unit (required)");
+        ->description(dtu::Say("单元表：一行字段名作表头，每个单元一行（必需）",
+                               "the units' table: a header of field names, one row per unit "
+                               "(required)"));
     parser.add_option("--log", request_.log_path)
         ->option_text("L.csv")
-        ->description(
-            "the log: a regular file, created when new and only appended to\n"
-            "(required without --record; with it, a copy of the run's lines)");
+        ->description(dtu::Say("日志：普通文件，没有时建立，只在末尾追加\n"
+                               "（没有 --record 时必需；有它时是本次运行各行的副本）",
+                               "the log: a regular file, created when new and only appended to\n"
+                               "(required without --record; with it, a copy of the run's lines)"));
     parser.add_option("--record", request_.record)
         ->option_text("DEST")
-        ->description(
-            "the production record to keep the rows and results in: a file\n"
-            "(SQLite, created when new), postgresql://... or a libpq connection string");
+        ->description(dtu::Say("保存行和结果的生产记录：文件\n"
+                               "（SQLite，没有时建立）、postgresql://... 或 libpq 连接字符串",
+                               "the production record to keep the rows and results in: a file\n"
+                               "(SQLite, created when new), postgresql://... or a libpq "
+                               "connection string"));
     parser.add_option("--operator", request_.operator_name)
         ->option_text("NAME")
-        ->description("who starts the batch in the record (default the login name)");
+        ->description(dtu::Say("在记录中开始批次的人（默认登录名）",
+                               "who starts the batch in the record (default the login name)"));
     parser.add_option("--station", request_.station)
         ->option_text("NAME")
-        ->description("this station's name in the record (default the host name)");
+        ->description(dtu::Say("本工位在记录中的名字（默认主机名）",
+                               "this station's name in the record (default the host name)"));
     AddPortListOption(parser, request_.ports,
-                      "a serial port with units on it (required, repeatable)")
+                      dtu::Say("接着单元的串口（必需，可以重复）",
+                               "a serial port with units on it (required, repeatable)"))
         ->required();
     parser.add_flag("--once", request_.once,
-                    "each port provisions one unit and stops: each unit is taken once\n"
-                    "in this run and not recognised again, so a table in file order\n"
-                    "may give a row to a unit that reports no serial");
+                    dtu::Say("每个端口设置一个单元后停止：每个单元在本次运行中只接一次，\n"
+                             "不会再被认出，所以按文件顺序的单元表可以把一行\n"
+                             "交给不报序列号的单元",
+                             "each port provisions one unit and stops: each unit is taken once\n"
+                             "in this run and not recognised again, so a table in file order\n"
+                             "may give a row to a unit that reports no serial"));
     AddLineOptions(parser, request_.line);
     parser.add_option("--timeout", request_.line.timeout_seconds)
         ->option_text("S")
-        ->description(
-            "seconds a unit may take to answer, beyond the line's own time\n"
-            "(default 5; fractions allowed)")
+        ->description(dtu::Say("单元应答可用的秒数，不算线路本身的时间\n（默认 5；可以有小数）",
+                               "seconds a unit may take to answer, beyond the line's own time\n"
+                               "(default 5; fractions allowed)"))
         ->check(TimeoutCheck());
   }
 

@@ -44,7 +44,10 @@ class ReadCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     AddPortOptions(parser, port_);
-    AddOutputOption(parser, output_, std::string(kOutputHelp));
+    AddOutputOption(parser, output_,
+                    dtu::Say("把参数块原样存为参数文件 FILE\n（只保存校验和相符的参数块；"
+                             "已有的文件\n从头改写，不会变短，与本工具保存时一样）",
+                             std::string(kOutputHelp)));
     history_.Define(parser);
   }
 

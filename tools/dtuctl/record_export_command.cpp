@@ -29,9 +29,15 @@ class ExportCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     AddDestinationOperand(parser, destination_);
-    CLI::Option* csv = parser.add_flag("--csv", csv_, "CSV, one line per result");
-    parser.add_flag("--json", json_, "JSON: the batches and the results")->excludes(csv);
-    AddOutputOption(parser, output_, "write to OUT instead of standard output");
+    CLI::Option* csv =
+        parser.add_flag("--csv", csv_, dtu::Say("CSV，每个结果一行", "CSV, one line per result"));
+    parser
+        .add_flag("--json", json_,
+                  dtu::Say("JSON：批次和结果", "JSON: the batches and the results"))
+        ->excludes(csv);
+    AddOutputOption(
+        parser, output_,
+        dtu::Say("写入 OUT，而不是标准输出", "write to OUT instead of standard output"));
   }
 
   int Run() override {

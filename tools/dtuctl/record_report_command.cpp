@@ -23,8 +23,11 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 reported, 1 bad usage or unwritable output, 10 no record at DEST, not a
 record or of a newer version, 11 the record cannot be reached, is locked or broke off,
 12 no such batch)";
-constexpr std::string_view kSinceHelp =
-    "count only results from this local date or time on\n(2026-12-07, 2026-12-07T13:00)";
+std::string SinceHelp() {
+  return dtu::Say(
+      "只计这个本地日期或时间以后的结果\n（2026-12-07、2026-12-07T13:00）",
+      "count only results from this local date or time on\n(2026-12-07, 2026-12-07T13:00)");
+}
 constexpr std::string_view kNoResults = "  no results\n";
 constexpr std::string_view kNone = "-";
 
@@ -113,10 +116,12 @@ class ReportCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     AddDestinationOperand(parser, destination_);
-    parser.add_option("--batch", batch_)->option_text("ID")->description("only this batch");
+    parser.add_option("--batch", batch_)
+        ->option_text("ID")
+        ->description(dtu::Say("只看这个批次", "only this batch"));
     parser.add_option("--since", since_text_)
         ->option_text("DATE")
-        ->description(std::string(kSinceHelp))
+        ->description(SinceHelp())
         ->check(CLI::Validator(
             [](const std::string& text) {
               return dtu::ParseRecordDate(text)

@@ -46,7 +46,9 @@ class ShowCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     AddDestinationOperand(parser, destination_);
-    parser.add_option("GSN", gsn_)->required()->description("the unit's module serial number");
+    parser.add_option("GSN", gsn_)
+        ->required()
+        ->description(dtu::Say("单元的模块序列号", "the unit's module serial number"));
   }
 
   int Run() override {
