@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -11,22 +10,14 @@
 #include "core/block/parameter_text.h"
 #include "core/message_language.h"
 #include "core/production/unit_table.h"
+#include "support/language_checks.h"
 #include "support/temp_dir.h"
 
 namespace dtu {
 namespace {
 
-bool HasNonAscii(const std::string& text) {
-  for (const char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return true;
-  return false;
-}
-
-// Three plain words in a row are an English sentence; names and values stand alone.
-bool HasEnglishSentence(const std::string& text) {
-  static const std::regex kWords(R"((^|[\s：，（）；])[A-Za-z]{2,}( [A-Za-z']{2,}){2})");
-  return std::regex_search(text, kWords);
-}
+using test::HasEnglishSentence;
+using test::HasNonAscii;
 
 std::string Imported(const std::string& text) {
   return ImportBlockText(text, std::nullopt).error;

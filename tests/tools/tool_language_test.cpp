@@ -8,6 +8,7 @@
 
 #include "support/dtuctl_run.h"
 #include "support/dtusim_process.h"
+#include "support/language_checks.h"
 #include "support/temp_dir.h"
 #include "support/tool_locale.h"
 
@@ -29,18 +30,8 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-bool HasNonAscii(const std::string& line) {
-  for (const char c : line)
-    if (static_cast<unsigned char>(c) >= 0x80) return true;
-  return false;
-}
-
-// Three plain words in a row are an English sentence; names, paths, options and hex stand
-// alone or in pairs ("dtuctl read", "--port DEV").
-bool HasEnglishSentence(const std::string& line) {
-  static const std::regex kWords(R"((^|[\s：，（）；])[A-Za-z]{2,}( [A-Za-z']{2,}){2})");
-  return std::regex_search(line, kWords);
-}
+using test::HasEnglishSentence;
+using test::HasNonAscii;
 
 struct Case {
   const char* what;
