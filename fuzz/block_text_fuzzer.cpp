@@ -14,6 +14,7 @@
 
 #include "core/block/parameter_text.h"
 #include "core/editing/page_rules.h"
+#include "core/message_language.h"
 #include "fuzz_check.h"
 
 namespace {
@@ -66,16 +67,30 @@ void CheckOutcome(const dtu::TextImport& imported) {
   Require(dtu::ExportBlockText(*again.block) == text, "the text form is stable");
 }
 
+// The same reading in English: the same verdict and the same block.
+template <typename Read>
+dtu::TextImport InBothLanguages(Read&& read) {
+  dtu::SetMessageLanguage(dtu::MessageLanguage::kEnglish);
+  const dtu::TextImport english = read();
+  dtu::SetMessageLanguage(dtu::MessageLanguage::kChinese);
+  dtu::TextImport chinese = read();
+  Require(english.ok() == chinese.ok(), "the language changes no verdict");
+  Require(!chinese.ok() || english.block->bytes() == chinese.block->bytes(),
+          "the language changes no byte");
+  Require(IsWellFormedUtf8(english.error), "the English refusal is well-formed UTF-8");
+  return chinese;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   if (dtu::LooksLikeBlockText(input)) {
-    CheckOutcome(dtu::ImportBlockText(input, std::nullopt));
-    CheckOutcome(dtu::ImportBlockText(input, Base()));
+    CheckOutcome(InBothLanguages([&] { return dtu::ImportBlockText(input, std::nullopt); }));
+    CheckOutcome(InBothLanguages([&] { return dtu::ImportBlockText(input, Base()); }));
   } else {
     const std::vector<std::string> assignments = Lines(input);
-    CheckOutcome(dtu::SetBlockFields(Base(), assignments));
+    CheckOutcome(InBothLanguages([&] { return dtu::SetBlockFields(Base(), assignments); }));
   }
   return 0;
 }

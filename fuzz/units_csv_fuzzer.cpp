@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/message_language.h"
 #include "core/production/unit_table.h"
 #include "core/text/csv_reader.h"
 #include "core/text/csv_writer.h"
@@ -50,8 +51,27 @@ void CheckCsv(std::string_view input) {
     Require(again.records[i].fields == document.records[i].fields, "every field reads back");
 }
 
+// The table read again in English: the same verdict and the same rows, the refusal naming the
+// line in English words.
+void CheckEnglish(std::string_view input, const dtu::UnitTable& chinese) {
+  dtu::SetMessageLanguage(dtu::MessageLanguage::kEnglish);
+  const dtu::UnitTable table = dtu::LoadUnitTable(input, dtu::ParameterBlock());
+  dtu::SetMessageLanguage(dtu::MessageLanguage::kChinese);
+  Require(table.ok() == chinese.ok() && table.rows.size() == chinese.rows.size(),
+          "the language changes no verdict");
+  for (std::size_t i = 0; i < table.rows.size(); ++i)
+    Require(
+        table.rows[i].block == chinese.rows[i].block && table.rows[i].key == chinese.rows[i].key,
+        "the language changes no row");
+  if (!table.ok())
+    Require(IsWellFormedUtf8(table.error) && (table.error.find("line ") != std::string::npos ||
+                                              table.error.starts_with("no units")),
+            "the English refusal names a line, or says there is no row");
+}
+
 void CheckTable(std::string_view input) {
   const dtu::UnitTable table = dtu::LoadUnitTable(input, dtu::ParameterBlock());
+  CheckEnglish(input, table);
   if (!table.ok()) {
     Require(table.rows.empty(), "a refused table has no rows");
     Require(IsWellFormedUtf8(table.error) && table.error.find("行") != std::string::npos,

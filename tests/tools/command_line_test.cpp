@@ -8,9 +8,16 @@
 
 #include "command_line/help_formatter.h"
 #include "command_line/parse_problem.h"
+#include "core/message_language.h"
 
 namespace dtu::cli {
 namespace {
+
+// The layer's texts in English, as an English run of a tool gives them; Chinese where a case
+// says so.
+const struct English {
+  English() { SetMessageLanguage(MessageLanguage::kEnglish); }
+} kEnglish;
 
 // A parser with every kind of thing a tool declares.
 struct SampleParser {
@@ -88,6 +95,30 @@ TEST(DescribeParseError, SaysWhatIsWrongInTheToolsWords) {
   SampleParser sample;
   sample.Parse({"--port=p", "-o", "first", "--output=last", "f"});
   EXPECT_EQ(sample.output, "last") << "an option given again: the last counts";
+}
+
+TEST(DescribeParseError, SaysItInChineseInAChineseRun) {
+  SetMessageLanguage(MessageLanguage::kChinese);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"f"}, "缺少 --port DEV"},
+      {{"--port", "p"}, "缺少 FILE"},
+      {{"--port", "p", "f", "--bogus"}, "没有选项 '--bogus'"},
+      {{"--port", "p", "f", "g"}, "操作数过多"},
+      {{"--port", "p", "f", "-o"}, "选项 '--output' 需要一个值"},
+      {{"--port=p", "--a-rather-longer-name=x", "f"}, "值无法转换：--a-rather-longer-name = x"},
+  };
+  for (const auto& [args, problem] : cases) {
+    SampleParser sample;
+    EXPECT_EQ(sample.Parse(args), problem) << ::testing::PrintToString(args);
+  }
+  // The usage's second line starts under the first item, a Chinese character two columns wide.
+  SampleParser sample;
+  const std::string help = sample.app.help();
+  SetMessageLanguage(MessageLanguage::kEnglish);
+  EXPECT_EQ(help.substr(0, help.find("\n\n")),
+            "用法：sample --port DEV [-o FILE] [--a-rather-longer-name N] [--verbose] [--rssi "
+            "TEXT]\n"
+            "             FILE");
 }
 
 }  // namespace

@@ -112,9 +112,9 @@ TEST_F(DtuctlFileCommands, FileCommandsReportUnusableFiles) {
       {{PathOf("short.MTS")},
        PathOf("short.MTS") + ": 参数文件只有 100 字节，不足 660 字节，未读取。\n"},
       {{dir_.path().string()}, dir_.path().string() + ": 读取参数文件失败：是一个目录\n"},
-      {{}, "missing FILE"},
-      {{"a", "b"}, "too many operands"},
-      {{"--verbose", "a"}, "unknown option '--verbose'"},
+      {{}, "缺少 FILE"},
+      {{"a", "b"}, "操作数过多"},
+      {{"--verbose", "a"}, "没有选项 '--verbose'"},
   };
   for (const std::string command : {"summary", "frame"}) {
     for (const Case& c : cases) {
@@ -141,8 +141,7 @@ TEST_F(DtuctlFileCommands, AClosedStandardOutputIsSaidToBeClosed) {
     argv.insert(argv.end(), args.begin(), args.end());
     const ProcessResult run = test::RunProcess(argv);
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_EQ(run.err,
-              "dtuctl " + args.front() + ": cannot write to standard output: it is closed\n");
+    EXPECT_EQ(run.err, "dtuctl " + args.front() + ": 无法写入标准输出：它已关闭\n");
   }
   const ParameterBlock block = GprsBlock();
   EXPECT_EQ(ReadAllBytes(file), Bytes(block.bytes().begin(), block.bytes().end()));
@@ -153,7 +152,7 @@ TEST_F(DtuctlFileCommands, EveryCommandHasHelp) {
     SCOPED_TRACE(command);
     const ProcessResult run = Dtuctl({command, "--help"});
     EXPECT_EQ(run.exit_status, 0);
-    EXPECT_THAT(run.out, StartsWith("usage: dtuctl " + command));
+    EXPECT_THAT(run.out, StartsWith("用法：dtuctl " + command));
     EXPECT_EQ(run.err, "");
   }
 }
@@ -236,18 +235,18 @@ TEST_F(DtuctlFileCommands, DecodeRefusesAnythingButOneReply) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {"empty input", "", "no hex digits on standard input"},
-      {"the keyword alone", "DTUPARA\n", "no hex digits on standard input"},
-      {"two digits short", "DTUPARA" + digits.substr(2), "expected 1320 hex digits, got 1318"},
-      {"two digits over", digits + "00", "expected 1320 hex digits, got 1322"},
+      {"empty input", "", "标准输入中没有十六进制数字"},
+      {"the keyword alone", "DTUPARA\n", "标准输入中没有十六进制数字"},
+      {"two digits short", "DTUPARA" + digits.substr(2), "应为 1320 个十六进制数字，实有 1318"},
+      {"two digits over", digits + "00", "应为 1320 个十六进制数字，实有 1322"},
       {"a non-hex digit", digits.substr(0, 9) + "G" + digits.substr(10),
-       "unexpected 'G' at position 10 of the hex digits"},
+       "十六进制数字的第 10 位是意外的 'G'"},
       {"a line break inside", digits.substr(0, 660) + "\n" + digits.substr(660),
-       "unexpected byte 0x0A at position 661"},
-      {"another reply's keyword", "$$$SETOK" + digits, "unexpected '$' at position 1"},
-      {"two replies", "DTUPARA" + digits + "DTUPARA" + digits, "unexpected 'T' at position 1322"},
-      {"binary input", AsText(GprsBlock().bytes()), "unexpected byte 0x94 at position 1"},
-      {"far too much input", std::string(100000, '0'), "input too long"},
+       "第 661 位是意外的 字节 0x0A"},
+      {"another reply's keyword", "$$$SETOK" + digits, "第 1 位是意外的 '$'"},
+      {"two replies", "DTUPARA" + digits + "DTUPARA" + digits, "第 1322 位是意外的 'T'"},
+      {"binary input", AsText(GprsBlock().bytes()), "第 1 位是意外的 字节 0x94"},
+      {"far too much input", std::string(100000, '0'), "输入过长"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -266,9 +265,9 @@ TEST_F(DtuctlFileCommands, DecodeReportsBadUsageAndUnwritableTargets) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {{"-o"}, "option '--output' needs a value"},
-      {{"reply.txt"}, "unexpected operand 'reply.txt'"},
-      {{"-x"}, "unknown option '-x'"},
+      {{"-o"}, "选项 '--output' 需要一个值"},
+      {{"reply.txt"}, "多余的操作数 'reply.txt'"},
+      {{"-x"}, "没有选项 '-x'"},
       {{"-o", PathOf("missing/unit.MTS")},
        PathOf("missing/unit.MTS") + ": 无法创建或打开参数文件：没有那个文件或目录\n"},
       {{"-o", dir_.path().string()}, "是一个目录"},

@@ -144,8 +144,8 @@ TEST_F(DtuctlHistory, ARestoreIsWrittenOnlyWhenConfirmedAndOnlyIntoItsOwnUnit) {
     std::string message;
   };
   const std::vector<Case> cases{
-      {{"--port", a.port()}, "--yes confirms"},
-      {{"--port", b.port(), "--yes"}, "is ZBB 860000000000002"},
+      {{"--port", a.port()}, "--yes 确认写入"},
+      {{"--port", b.port(), "--yes"}, "上的设备是 ZBB 860000000000002"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args{"history", "restore", id};
@@ -192,7 +192,7 @@ TEST_F(DtuctlHistory, AHistoryThatCannotBeWrittenIsToldOnceAndNeverStopsAReadOrW
     argv.insert(argv.end(), run.begin(), run.end());
     const ProcessResult result = test::RunProcess(argv);
     EXPECT_EQ(result.exit_status, kOk) << run[0] << ": " << result.err;
-    const std::string notice = "the units' history is not kept";
+    const std::string notice = "本次运行不保存单元历史";
     const std::size_t first = result.err.find(notice);
     EXPECT_NE(first, std::string::npos) << result.err;
     EXPECT_EQ(result.err.find(notice, first + 1), std::string::npos) << "said once: " << result.err;

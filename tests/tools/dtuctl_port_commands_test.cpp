@@ -175,9 +175,9 @@ TEST(DtuctlPortCommands, EveryFaultOfAReadEndsInAClearOutcome) {
       {"lowercase", "30", kOk, ""},
       {"chunked", "60", kOk, ""},
       {"reject", "30", kOk, ""},
-      {"short-block", "1.5", kTimeout, "timed out after 1.5 s"},
-      {"silent", "1", kTimeout, "timed out after 1 s"},
-      {"vanish", "30", kPortLost, "vanished"},
+      {"short-block", "1.5", kTimeout, "1.5 秒后超时"},
+      {"silent", "1", kTimeout, "1 秒后超时"},
+      {"vanish", "30", kPortLost, "消失了"},
   };
   for (const FaultCase& c : cases) {
     Unit unit({"--fault", c.fault});
@@ -211,7 +211,7 @@ TEST(DtuctlPortCommands, EveryFaultOfAWriteEndsInAClearOutcome) {
   };
   const std::vector<WriteCase> cases{
       {{"reject", "30", kRejected, "参数校验失败!"}, false},
-      {{"silent", "1.5", kTimeout, "timed out after 1.5 s"}, false},
+      {{"silent", "1.5", kTimeout, "1.5 秒后超时"}, false},
       {{"noise", "30", kOk, ""}, true},
       {{"chunked", "60", kOk, ""}, true},
       {{"bad-checksum", "30", kOk, ""}, true},  // spoils only the blocks the unit sends
@@ -244,7 +244,7 @@ TEST(DtuctlPortCommands, APortThatVanishesDuringAWriteEndsIt) {
   const ProcessResult write = Dtuctl({"write", "--port", unit.port(), file.string()});
   EXPECT_EQ(write.exit_status, kPortLost) << write.err;
   EXPECT_THAT(write.err,
-              AllOf(HasSubstr(unit.port()), HasSubstr("vanished"), HasSubstr("Input/output error")))
+              AllOf(HasSubstr(unit.port()), HasSubstr("消失了"), HasSubstr("输入/输出错误")))
       << "the system's reason";
   EXPECT_THAT(write.out, IsEmpty());
 }
@@ -295,16 +295,16 @@ TEST(DtuctlPortCommands, ASilentUnitOnASlowLineStillEndsAfterTheLimit) {
   const ProcessResult signal =
       Dtuctl({"signal", "--port", unit.port(), "--baud", "1200", "--timeout", "0.5"});
   EXPECT_EQ(signal.exit_status, kTimeout);
-  EXPECT_THAT(signal.err, HasSubstr("timed out after 0.5 s waiting for the signal strength"));
+  EXPECT_THAT(signal.err, HasSubstr("的信号强度，0.5 秒后超时"));
 }
 
 TEST(DtuctlPortCommands, AnAnswerThatNeverEndsEndsAfterTheOverallLimitInOneLine) {
   Unit unit({"--fault", "babble", "--baud", "9600"});
   const ProcessResult read = Dtuctl({"read", "--port", unit.port(), "--timeout", "0.5"});
   EXPECT_EQ(read.exit_status, kTimeout);
-  EXPECT_THAT(read.err,
-              AllOf(StartsWith("dtuctl read: no end to the answer after "),
-                    HasSubstr(" bytes came, beginning "), HasSubstr(unit.port()), EndsWith("\n")));
+  EXPECT_THAT(read.err, AllOf(StartsWith("dtuctl read: 等待 " + unit.port() + " 的完整的参数块，"),
+                              HasSubstr(" 秒后应答仍未结束：已收到 "), HasSubstr(" 字节，开头是 "),
+                              EndsWith("\n")));
   EXPECT_EQ(std::count(read.err.begin(), read.err.end(), '\n'), 1) << read.err;
   EXPECT_THAT(read.out, IsEmpty());
 }
@@ -314,8 +314,8 @@ TEST(DtuctlPortCommands, AVanishedPortIsToldInOneLineWithoutTheEnginesReport) {
     Unit unit({"--fault", "vanish"});
     const ProcessResult run = Dtuctl({command, "--port", unit.port()});
     EXPECT_EQ(run.exit_status, kPortLost) << command;
-    EXPECT_THAT(run.err, AllOf(HasSubstr("the port " + unit.port() + " vanished while waiting"),
-                               EndsWith("(Input/output error)\n"), Not(HasSubstr("WARNING")),
+    EXPECT_THAT(run.err, AllOf(HasSubstr("时端口 " + unit.port() + " 消失了"),
+                               EndsWith("（输入/输出错误）\n"), Not(HasSubstr("WARNING")),
                                Not(HasSubstr("Application Error"))))
         << command;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
@@ -332,7 +332,7 @@ TEST(DtuctlPortCommands, SignalPrintsTheUnitsValue) {
   const ProcessResult nothing = Dtuctl({"signal", "--port", silent.port(), "--timeout", "0.5"});
   EXPECT_EQ(nothing.exit_status, kTimeout);
   EXPECT_THAT(nothing.out, IsEmpty());
-  EXPECT_THAT(nothing.err, AllOf(HasSubstr("signal strength"), HasSubstr(silent.port())));
+  EXPECT_THAT(nothing.err, AllOf(HasSubstr("信号强度"), HasSubstr(silent.port())));
 }
 
 TEST(DtuctlPortCommands, PortsListsDevicePaths) {
@@ -361,10 +361,10 @@ TEST(DtuctlPortCommands, PortsThatCannotBeOpenedAreNamedWithTheReason) {
     const char* reason;
   };
   const std::vector<Case> cases{
-      {dir / "ttyNone", kPortMissing, "No such file or directory"},
-      {dangling, kPortMissing, "No such file or directory"},
-      {dir.path(), kPortError, "Is a directory"},
-      {plain_file, kPortError, "Inappropriate ioctl for device"},
+      {dir / "ttyNone", kPortMissing, "没有那个文件或目录"},
+      {dangling, kPortMissing, "没有那个文件或目录"},
+      {dir.path(), kPortError, "是一个目录"},
+      {plain_file, kPortError, "不是终端设备"},
   };
   const std::vector<std::vector<std::string>> commands{
       {"read", "-o", (dir / "out.mts").string()},
@@ -403,9 +403,9 @@ TEST(DtuctlPortCommands, APortHeldByAnotherProgramIsBusy) {
     // Named is the holder of the lock, this test, not the simulated unit that keeps its
     // terminal open too.
     EXPECT_THAT(read.err,
-                AllOf(HasSubstr(unit.port()), HasSubstr("the port is busy, held by process " +
-                                                        std::to_string(::getpid()) + " (")));
-    EXPECT_THAT(read.err, Not(HasSubstr("(dtusim)")));
+                AllOf(HasSubstr(unit.port()),
+                      HasSubstr("端口忙，占用它的是进程 " + std::to_string(::getpid()) + "（")));
+    EXPECT_THAT(read.err, Not(HasSubstr("（dtusim）")));
     EXPECT_FALSE(fs::exists(saved));
   }
   const ProcessResult read = Dtuctl({"read", "--port", unit.port(), "-o", saved.string()});
@@ -476,7 +476,7 @@ TEST(DtuctlPortCommands, OutputThatIsLostIsAFailureAndTheBlockIsSavedFirst) {
   }
   const Bytes complaint = ReadAllBytes(err);
   EXPECT_THAT(std::string(complaint.begin(), complaint.end()),
-              HasSubstr("cannot write to standard output: No space left on device"));
+              HasSubstr("无法写入标准输出：设备上没有空间"));
 
   // A reader that has gone, as `| head -1` leaves it: the block is saved, and the command ends
   // quietly instead of being killed.
@@ -534,22 +534,22 @@ TEST(DtuctlPortCommands, BadCommandLinesAndFilesAreRefusedBeforeTheUnitHearsAnyt
     const char* message;
   };
   const std::vector<Case> cases{
-      {{"read"}, kFailure, "missing --port"},
-      {{"read", "--port", port, "--baud", "12345"}, kFailure, "baud rate '12345'"},
-      {{"read", "--port", port, "--parity", "X"}, kFailure, "parity"},
-      {{"read", "--port", port, "--data", "6"}, kFailure, "data bits"},
-      {{"read", "--port", port, "--stop", "3"}, kFailure, "stop bits"},
-      {{"read", "--port", port, "--timeout", "0"}, kFailure, "time limit"},
-      {{"read", "--port", port, "--timeout", "-1"}, kFailure, "time limit"},
-      {{"read", "--port", port, "--timeout", "soon"}, kFailure, "time limit"},
-      {{"read", "--port", port, "--timeout", "1e-09"}, kFailure, "from 0.001"},
-      {{"read", "--port", port, "--timeout", "0.0009"}, kFailure, "from 0.001"},
-      {{"read", "--port", port, "--timeout"}, kFailure, "needs a value"},
-      {{"read", "--port", port, "-o"}, kFailure, "option '--output' needs a value"},
-      {{"read", "--port", port, "--verbose"}, kFailure, "unknown option '--verbose'"},
-      {{"signal", "--port", port, "extra"}, kFailure, "unexpected operand 'extra'"},
-      {{"write", "--port", port}, kFailure, "missing FILE"},
-      {{"write", "--port", port, "a", "b"}, kFailure, "too many operands"},
+      {{"read"}, kFailure, "缺少 --port"},
+      {{"read", "--port", port, "--baud", "12345"}, kFailure, "波特率 '12345'"},
+      {{"read", "--port", port, "--parity", "X"}, kFailure, "校验位"},
+      {{"read", "--port", port, "--data", "6"}, kFailure, "数据位"},
+      {{"read", "--port", port, "--stop", "3"}, kFailure, "停止位"},
+      {{"read", "--port", port, "--timeout", "0"}, kFailure, "时限"},
+      {{"read", "--port", port, "--timeout", "-1"}, kFailure, "时限"},
+      {{"read", "--port", port, "--timeout", "soon"}, kFailure, "时限"},
+      {{"read", "--port", port, "--timeout", "1e-09"}, kFailure, "0.001 到 86400"},
+      {{"read", "--port", port, "--timeout", "0.0009"}, kFailure, "0.001 到 86400"},
+      {{"read", "--port", port, "--timeout"}, kFailure, "需要一个值"},
+      {{"read", "--port", port, "-o"}, kFailure, "选项 '--output' 需要一个值"},
+      {{"read", "--port", port, "--verbose"}, kFailure, "没有选项 '--verbose'"},
+      {{"signal", "--port", port, "extra"}, kFailure, "多余的操作数 'extra'"},
+      {{"write", "--port", port}, kFailure, "缺少 FILE"},
+      {{"write", "--port", port, "a", "b"}, kFailure, "操作数过多"},
       {{"write", "--port", port, (unit.dir / "absent.mts").string()}, kFailure, "absent.mts"},
       {{"write", "--port", port, short_file.string()}, kFailure, "short.mts"},
       {{"write", "--port", port, damaged_file.string()}, kChecksum, "参数设置有误，请重新设置"},
@@ -569,7 +569,7 @@ TEST(DtuctlPortCommands, EachPortCommandHasHelp) {
   for (const char* command : {"ports", "read", "write", "signal"}) {
     const ProcessResult help = Dtuctl({command, "--help"});
     EXPECT_EQ(help.exit_status, kOk) << command;
-    EXPECT_THAT(help.out, StartsWith(std::string("usage: dtuctl ") + command)) << command;
+    EXPECT_THAT(help.out, StartsWith(std::string("用法：dtuctl ") + command)) << command;
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include "support/dtuctl_run.h"
 #include "support/recorded_adapters.h"
+#include "support/tool_locale.h"
 #include "support/umockdev_testbed.h"
 
 namespace dtu::test {
@@ -39,7 +40,10 @@ class DtuctlPortsTest : public testing::Test {
   UmockdevTestbed testbed_;
 };
 
-TEST_F(DtuctlPortsTest, OneLineAPortWithWhatIsBehindIt) {
+TEST_F(DtuctlPortsTest, OneLineAPortWithWhatIsBehindItInTheRunsLanguage) {
+  EXPECT_THAT(Dtuctl({"ports", "--all"}).out,
+              HasSubstr("/dev/ttyS0 — 板载串口\n/dev/ttyS1 — 板载串口（无硬件）\n"));
+  const test::ToolLocale english("C");
   const ProcessResult listed = Dtuctl({"ports"});
   EXPECT_EQ(listed.exit_status, exit::kOk) << listed.err;
   EXPECT_EQ(listed.out,
@@ -90,7 +94,7 @@ TEST_F(DtuctlPortsTest, PortsNamedBySerialNumberLinkOrName) {
   }
   const ProcessResult missing = Dtuctl({"signal", "--port", "serial:NOSUCH"});
   EXPECT_EQ(missing.exit_status, exit::kPortMissing);
-  EXPECT_THAT(missing.err, HasSubstr("no adapter with serial number NOSUCH is plugged in"));
+  EXPECT_THAT(missing.err, HasSubstr("没有插上序列号为 NOSUCH 的适配器"));
 }
 
 }  // namespace

@@ -176,8 +176,8 @@ TEST_F(ProvisionRecord, AResultThatCannotBeRecordedStopsTheStation) {
   const ProcessResult stopped = run.get();
   ASSERT_TRUE(server->Start());
   EXPECT_EQ(stopped.exit_status, kRecordUnavailable) << stopped.err;
-  EXPECT_THAT(stopped.out, HasSubstr("1 unit: 1 not-recorded"));
-  EXPECT_THAT(stopped.err, HasSubstr("the station was stopped"));
+  EXPECT_THAT(stopped.out, HasSubstr("1 台设备：1 not-recorded"));
+  EXPECT_THAT(stopped.err, HasSubstr("本工位已停止"));
   const std::vector<std::uint8_t> bytes = ReadAllBytes(log);
   const CsvDocument lines = ReadCsv(std::string(bytes.begin(), bytes.end()));
   ASSERT_EQ(lines.records.size(), 2u);
@@ -186,7 +186,7 @@ TEST_F(ProvisionRecord, AResultThatCannotBeRecordedStopsTheStation) {
 
   const ProcessResult again = Dtuctl(Args(record, {"line-a", {slow.port()}}));
   EXPECT_EQ(again.exit_status, exit::kOk) << again.err;
-  EXPECT_THAT(again.out, HasSubstr("1 unit: 1 ok"));
+  EXPECT_THAT(again.out, HasSubstr("1 台设备：1 ok"));
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ TEST_F(DtuctlProvision, KeyedRowsGoToTheirUnitsAndASecondRunWritesNothing) {
                          "860002,102,13800000002,\r\n");
   const ProcessResult run = Dtuctl(Provision({a.port(), b.port(), c.port()}, {"--once"}));
   ASSERT_EQ(run.exit_status, kOk) << run.err;
-  EXPECT_THAT(run.out, HasSubstr("3 units: 3 ok"));
+  EXPECT_THAT(run.out, HasSubstr("3 台设备：3 ok"));
   EXPECT_EQ(a.State(),
             Applied(base, {"device_number=101", "sim_number=13800000001", "apn=中国移动"}));
   EXPECT_EQ(b.State(), Applied(base, {"device_number=102", "sim_number=13800000002"}));
@@ -137,7 +137,7 @@ TEST_F(DtuctlProvision, KeyedRowsGoToTheirUnitsAndASecondRunWritesNothing) {
   const auto stamps = std::vector{a.Stamp(), b.Stamp(), c.Stamp()};
   const ProcessResult again = Dtuctl(Provision({c.port(), b.port(), a.port()}, {"--once"}));
   ASSERT_EQ(again.exit_status, kOk) << again.err;
-  EXPECT_THAT(again.out, HasSubstr("3 units: 3 skipped"));
+  EXPECT_THAT(again.out, HasSubstr("3 台设备：3 skipped"));
   EXPECT_EQ((std::vector{a.Stamp(), b.Stamp(), c.Stamp()}), stamps) << "nothing written";
   lines = LogLines(log_path);
   ASSERT_EQ(lines.size(), 6u);
@@ -231,11 +231,11 @@ TEST_F(DtuctlProvision, WithoutOnceAPortTakesUnitAfterUnitUntilEveryRowIsDone) {
     std::vector<std::string> lines;  // module, row and result of each
   };
   const std::vector<Case> cases = {
-      {"device_number\n1\n2\n", {}, "9902", "2 units: 2 ok;", {"9901 2 ok", "9902 3 ok"}},
+      {"device_number\n1\n2\n", {}, "9902", "2 台设备：2 ok；", {"9901 2 ok", "9902 3 ok"}},
       {"device_number\n1\n",
        {"--fault", "reject"},
        "9901",
-       "1 unit (2 attempts): 1 ok;",
+       "1 台设备（2 次尝试）：1 ok；",
        {"9901 2 rejected", "9901 2 ok"}},
   };
   for (const Case& c : cases) {
@@ -365,7 +365,7 @@ TEST_F(DtuctlProvision, ATableAnotherRunHoldsIsRefusedUntilThatRunEnds) {
   first->Wait();
   const ProcessResult after = second();
   EXPECT_EQ(after.exit_status, kOk) << after.err;
-  EXPECT_THAT(after.out, HasSubstr("1 unit: 1 ok"));
+  EXPECT_THAT(after.out, HasSubstr("1 台设备：1 ok"));
   EXPECT_FALSE(fs::exists(lock)) << "a run removes its lock as it ends";
 }
 
@@ -385,22 +385,22 @@ TEST_F(DtuctlProvision, AUnitWithoutARowOrWithoutSerialsIsLeftAsItIsAndSaysSo) {
       {"gsn,device_number\n5501,1\n",
        {{"--gsn", "5502"}},
        kNoRow,
-       "1 unit: 1 no-row",
+       "1 台设备：1 no-row",
        {"no-row"},
        "没有这个单元的 gsn"},
       {"device_number\n1\n",
        {{"--gsn", "5503"}, {"--gsn", "5504"}},
        kNoRow,
-       "2 units: 1 ok, 1 no-row",
+       "2 台设备：1 ok，1 no-row",
        {"no-row", "ok"},
        ""},
       {"gsn,device_number\n5501,1\n,2\n",
        {no_serial},
        kUnidentified,
-       "1 unit: 1 unidentified",
+       "1 台设备：1 unidentified",
        {"unidentified"},
        "无法与别的单元区分"},
-      {"device_number\n1\n", {no_serial}, kOk, "1 unit: 1 ok", {"ok"}, ""},
+      {"device_number\n1\n", {no_serial}, kOk, "1 台设备：1 ok", {"ok"}, ""},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
@@ -443,7 +443,7 @@ TEST(DtuctlProbe, FindsTheUnitsWithTheirSignalAndSaysWhenThereIsNone) {
   const ProcessResult none = Dtuctl({"probe", "--port", silent.port(), "--timeout", "0.05"});
   EXPECT_EQ(none.exit_status, kTimeout);
   EXPECT_THAT(none.out, IsEmpty());
-  EXPECT_THAT(none.err, HasSubstr(silent.port() + ": no unit answered"));
+  EXPECT_THAT(none.err, HasSubstr(silent.port() + "：在任何波特率下都没有设备应答"));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "support/postgres_server.h"
 #include "support/sample_blocks.h"
 #include "support/temp_dir.h"
+#include "support/tool_locale.h"
 
 namespace dtu::test {
 namespace {
@@ -106,6 +107,8 @@ class DtuctlRecordTest : public ::testing::Test {
     ::setenv("TZ", "UTC", 1);
     ::tzset();
   }
+  // The reports are in English; so is every message of these runs.
+  const test::ToolLocale english_{"C"};
   std::string SqliteRecord() {
     const std::string path = (folder_ / "record.db").string();
     Fill(path);
@@ -180,7 +183,7 @@ TEST_F(DtuctlRecordTest, AnExportThatFailsHalfWayLeavesTheOldFile) {
   const ProcessResult run = RunProcess(
       LimitFileSize({DTUCTL_PATH, "record", "export", record, "--csv", "-o", out.string()}));
   EXPECT_EQ(run.exit_status, exit::kFailure);
-  EXPECT_THAT(run.err, ::testing::HasSubstr("文件过大"));
+  EXPECT_THAT(run.err, ::testing::HasSubstr("File too large"));
   EXPECT_EQ(ReadText(out), "old\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()),
                           std::filesystem::directory_iterator()),

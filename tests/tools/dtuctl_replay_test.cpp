@@ -109,19 +109,19 @@ TEST(DtuctlReplay, UnreadableInputFails) {
 
   const ProcessResult directory = Dtuctl({"replay", dir.path().string()});
   EXPECT_EQ(directory.exit_status, 1);
-  EXPECT_THAT(directory.err, HasSubstr("cannot read"));
+  EXPECT_THAT(directory.err, HasSubstr("无法读取"));
 }
 
 TEST(DtuctlReplay, HelpAndUsage) {
   const ProcessResult help = Dtuctl({"replay", "--help"});
   EXPECT_EQ(help.exit_status, 0);
-  EXPECT_THAT(help.out, StartsWith("usage: dtuctl replay"));
+  EXPECT_THAT(help.out, StartsWith("用法：dtuctl replay"));
 
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"replay", "-x"}, std::vector<std::string>{"replay", "a", "b"}}) {
     const ProcessResult run = Dtuctl(args);
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_THAT(run.err, HasSubstr("usage: dtuctl replay"));
+    EXPECT_THAT(run.err, HasSubstr("用法：dtuctl replay"));
   }
 }
 

@@ -482,12 +482,12 @@ TEST_F(DtuctlTextCommands, EveryCommandHasHelpAndRefusesBadUsage) {
     SCOPED_TRACE(::testing::PrintToString(args));
     const ProcessResult run = Dtuctl(args);
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_THAT(run.err, HasSubstr("usage: dtuctl " + args.front()));
+    EXPECT_THAT(run.err, HasSubstr("用法：dtuctl " + args.front()));
   }
   for (const std::string command : {"export", "import", "set", "diff"}) {
     const ProcessResult run = Dtuctl({command, "--help"});
     EXPECT_EQ(run.exit_status, 0);
-    EXPECT_THAT(run.out, StartsWith("usage: dtuctl " + command));
+    EXPECT_THAT(run.out, StartsWith("用法：dtuctl " + command));
   }
 }
 

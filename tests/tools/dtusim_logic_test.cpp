@@ -492,7 +492,7 @@ TEST(BlockStore, LeavesAFileOfAnotherSizeAlone) {
   dtu::test::WriteAllBytes(dir / "odd.bin", odd);
   std::string error;
   EXPECT_FALSE(BlockStore((dir / "odd.bin").string()).LoadOrCreate(MakeDefaultBlock(), error));
-  EXPECT_THAT(error, HasSubstr("11 bytes"));
+  EXPECT_THAT(error, HasSubstr("有 11 字节"));
   const auto after = dtu::test::ReadAllBytes(dir / "odd.bin");
   EXPECT_EQ(std::string(after.begin(), after.end()), odd);
 }

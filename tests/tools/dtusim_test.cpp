@@ -239,7 +239,7 @@ TEST(Dtusim, LinkReplacesNothingButALinkToATerminal) {
     const test::ProcessResult run =
         test::RunProcess({DTUSIM_PATH, "--link", (dir / name).string(), "--exit-after-idle", "1"});
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_THAT(run.err, HasSubstr("is not a link to a pseudo-terminal"));
+    EXPECT_THAT(run.err, HasSubstr("不是指向伪终端的链接"));
     EXPECT_EQ(run.out, "");
   }
   EXPECT_EQ(test::ReadAllBytes(dir / "file").size(), 10u);
@@ -353,7 +353,7 @@ TEST(Dtusim, PacedAtNineThousandSixHundredBaud) {
 TEST(Dtusim, CommandLineProblems) {
   const test::ProcessResult help = test::RunProcess({DTUSIM_PATH, "--help"});
   EXPECT_EQ(help.exit_status, 0);
-  EXPECT_THAT(help.out, StartsWith("usage: dtusim"));
+  EXPECT_THAT(help.out, StartsWith("用法：dtusim"));
 
   const test::ProcessResult bad = test::RunProcess({DTUSIM_PATH, "--fault", "sneeze"});
   EXPECT_EQ(bad.exit_status, 2);
@@ -365,7 +365,7 @@ TEST(Dtusim, CommandLineProblems) {
   test::WriteAllBytes(odd, std::string(100, 'x'));
   const test::ProcessResult wrong_size = test::RunProcess({DTUSIM_PATH, "--state", odd.string()});
   EXPECT_EQ(wrong_size.exit_status, 1);
-  EXPECT_THAT(wrong_size.err, HasSubstr("100 bytes"));
+  EXPECT_THAT(wrong_size.err, HasSubstr("有 100 字节"));
   EXPECT_EQ(test::ReadAllBytes(odd).size(), 100u) << "not overwritten";
 
   const fs::path in_a_directory = dir / "sub";

@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/message_language.h"
+
 namespace dtu::cli {
 namespace {
 
@@ -38,6 +40,19 @@ std::string Paragraph(const std::string& text) {
   return text.empty() ? std::string() : "\n" + text + (text.ends_with('\n') ? "" : "\n");
 }
 
+// The columns a UTF-8 text takes on a terminal: a Chinese character takes two.
+std::size_t ColumnsOf(std::string_view text) {
+  std::size_t columns = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80)
+      ++columns;
+    else if (byte >= 0xE0)
+      columns += 2;  // the first byte of a three-byte (CJK) character
+  }
+  return columns;
+}
+
 }  // namespace
 
 std::string UsageItem(const CLI::Option& option) {
@@ -67,7 +82,7 @@ std::string HelpFormatter::make_help(const CLI::App* app, std::string name,
 }
 
 std::string HelpFormatter::Usage(const CLI::App& app, const std::string& name) const {
-  std::string usage = "usage: " + name;
+  std::string usage = Say("用法：", "usage: ") + name;
   if (!app.get_subcommands({}).empty()) return usage + " COMMAND [ARGS...]\n";
   std::vector<std::string> items;
   const std::vector<const CLI::Option*> options = app.get_options();
@@ -82,7 +97,7 @@ std::string HelpFormatter::Usage(const CLI::App& app, const std::string& name) c
   for (const CLI::Option* option : options) {
     if (option->get_positional()) items.push_back(UsageItem(*option));
   }
-  const std::size_t indent = usage.size() + 1;
+  const std::size_t indent = ColumnsOf(usage) + 1;
   std::size_t line_start = 0;
   for (const std::string& item : items) {
     if (usage.size() - line_start + 1 + item.size() > kUsageWidth && usage.size() > indent) {
@@ -96,7 +111,8 @@ std::string HelpFormatter::Usage(const CLI::App& app, const std::string& name) c
 }
 
 std::string HelpFormatter::CommandList(const CLI::App& app, const std::string& name) const {
-  std::string list = Usage(app, name) + Paragraph(app.get_description()) + "\ncommands:\n";
+  std::string list =
+      Usage(app, name) + Paragraph(app.get_description()) + Say("\n命令：\n", "\ncommands:\n");
   for (const CLI::App* command : app.get_subcommands({})) {
     std::string line = "  " + command->get_name();
     line.resize(std::max(line.size() + 1, std::size_t{13}), ' ');
@@ -115,7 +131,7 @@ std::string HelpFormatter::OptionLines(const CLI::App& app) const {
         [&](const CLI::Option* o) { return o->get_group() == group && o->nonpositional(); });
     if (options.empty()) continue;
     lines += "\n";
-    if (group != kDefaultGroup) lines += group + ":\n";
+    if (group != kDefaultGroup) lines += group + Say("：\n", ":\n");
     for (const CLI::Option* option : options) lines += OptionLine(*option);
   }
   return lines;
@@ -139,7 +155,7 @@ void PrepareParser(CLI::App& app, std::shared_ptr<HelpFormatter> formatter) {
 }
 
 void MoveHelpLast(CLI::App& app, const std::string& group) {
-  app.set_help_flag("-h,--help", "print this text")->group(group);
+  app.set_help_flag("-h,--help", Say("显示本说明", "print this text"))->group(group);
 }
 
 }  // namespace dtu::cli

@@ -11,6 +11,7 @@
 #include "core/editing/entry_rules.h"
 #include "core/editing/field_labels.h"
 #include "core/editing/page_rules.h"
+#include "core/message_language.h"
 
 namespace dtuctl {
 namespace {
@@ -24,7 +25,8 @@ std::optional<std::string> ReadStandardInput(dtu::UserMessages& messages) {
     if (n < buffer.size()) break;
   }
   if (std::ferror(stdin)) {
-    messages.Show(dtu::MessageKind::Error, "无法读取标准输入");
+    messages.Show(dtu::MessageKind::Error,
+                  dtu::Say("无法读取标准输入", "cannot read standard input"));
     return std::nullopt;
   }
   return text;
@@ -36,7 +38,7 @@ BlockSource ReadCheckedBlockFile(const std::string& path, dtu::UserMessages& mes
   std::optional<dtu::ParameterBlock> block = ReadBlockFile(path, messages);
   if (!block) return {std::nullopt, kExitFailure};
   if (!dtu::VerifyBlock(*block)) {
-    messages.Show(dtu::MessageKind::Plain, path + ": " + std::string(dtu::kBlockMismatchMessage));
+    messages.Show(dtu::MessageKind::Plain, path + ": " + dtu::BlockMismatchMessage());
     return {std::nullopt, kExitChecksum};
   }
   return {block, kExitOk};
@@ -85,13 +87,13 @@ std::optional<dtu::ParameterBlock> TakeImport(const dtu::TextImport& imported,
       return std::nullopt;
     }
     for (const std::string& note : ruled.notes)
-      messages.Show(dtu::MessageKind::Information, "注意：" + note);
+      messages.Show(dtu::MessageKind::Information, dtu::Say("注意：", "note: ") + note);
   }
   std::vector<std::string> warnings = imported.warnings;
   for (std::string& warning : dtu::PageRuleWarnings(block, imported.rows))
     warnings.push_back(std::move(warning));
   for (const std::string& warning : warnings)
-    messages.Show(dtu::MessageKind::Information, "警告：" + warning);
+    messages.Show(dtu::MessageKind::Information, dtu::Say("警告：", "warning: ") + warning);
   return block;
 }
 
@@ -110,7 +112,10 @@ bool SaveUnitBlock(const std::string& path, const dtu::ParameterBlock& received,
 }
 
 std::string DifferenceLine(const dtu::MemberDifference& difference) {
-  const std::string_view label = dtu::FieldLabel(difference.name);
+  // The labels are the window's Chinese words; an English line names the member alone.
+  const std::string_view label = dtu::CurrentMessageLanguage() == dtu::MessageLanguage::kChinese
+                                     ? dtu::FieldLabel(difference.name)
+                                     : std::string_view();
   std::string line = difference.name;
   if (!label.empty()) line += " (" + std::string(label) + ")";
   return line + ": " + difference.first + " -> " + difference.second + "\n";

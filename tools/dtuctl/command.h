@@ -1,8 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/message_language.h"
 
 namespace CLI {
 class App;
@@ -32,13 +35,20 @@ enum ExitStatus : int {
 };
 
 // What the help says about a command: its name, the one line of the command list, the text
-// under its usage line and the text after its options (the exit statuses).
+// under its usage line, the text after its options (the exit statuses), and the line of the
+// list in Chinese, for a Chinese run.
 struct CommandText {
   std::string_view name;
   std::string_view summary;
   std::string_view description;
   std::string_view footer;
+  std::string_view chinese_summary;
 };
+
+// The line of the command list in the run's language.
+inline std::string SummaryOf(const CommandText& text) {
+  return dtu::Say(std::string(text.chinese_summary), std::string(text.summary));
+}
 
 // One sub-command of dtuctl. Define() declares its options and operands on its own parser,
 // binding them to members; Run() does the work once the command line has been parsed into them.
@@ -58,7 +68,7 @@ std::vector<CommandEntry>& Commands();
 
 // Every command registers itself from its own source file:
 //   const dtuctl::RegisterCommand<SummaryCommand> kRegistered{
-//       {"summary", "print ...", kDescription, kFooter}};
+//       {"summary", "print ...", kDescription, kFooter, "显示..."}};
 // A command of a command of commands ("record report") names that command's list.
 template <typename CommandType, std::vector<CommandEntry>& (*List)() = Commands>
 struct RegisterCommand {

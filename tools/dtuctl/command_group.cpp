@@ -17,7 +17,7 @@ void CommandGroup::Define(CLI::App& parser) {
   for (const CommandEntry& entry : entries) {
     CLI::App* sub = parser.add_subcommand(std::string(entry.text.name));
     formatter.Summarise(std::string(name_) + " " + std::string(entry.text.name),
-                        std::string(entry.text.summary));
+                        SummaryOf(entry.text));
     sub->description(std::string(entry.text.description));
     sub->footer(std::string(entry.text.footer));
     std::unique_ptr<Command> command = entry.make();

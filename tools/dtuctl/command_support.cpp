@@ -9,11 +9,14 @@
 #include <string>
 #include <system_error>
 
+#include "core/system_error_text.h"
+
 #include "command.h"
 #include "core/atomic_file.h"
 #include "core/block/block_check.h"
 #include "core/block/parameter_file.h"
 #include "core/block/parameter_summary.h"
+#include "core/message_language.h"
 #include "core/serial/port_holder.h"
 #include "core/serial/port_reference.h"
 
@@ -21,7 +24,14 @@ namespace dtuctl {
 namespace {
 
 // What a text form given for a parameter file is for.
-constexpr std::string_view kImportHint = "用 dtuctl import 把它变成参数文件";
+std::string ImportHint() {
+  return dtu::Say("用 dtuctl import 把它变成参数文件",
+                  "dtuctl import makes a parameter file of it");
+}
+
+std::string CannotOpen(const std::string& port) {
+  return dtu::Say("无法打开 " + port + "：", "cannot open " + port + ": ");
+}
 
 bool g_stdout_lost = false;
 bool g_stdout_closed = false;
@@ -40,43 +50,61 @@ bool FillClosedStream(int fd, int flags) {
 }
 
 std::string ProcessText(const dtu::HoldingProcess& process) {
-  return "process " + std::to_string(process.pid) + " (" + process.program + ")";
+  const std::string pid = std::to_string(process.pid);
+  return dtu::Say("进程 " + pid + "（" + process.program + "）",
+                  "process " + pid + " (" + process.program + ")");
 }
 
 std::string HoldersText(const std::vector<dtu::HoldingProcess>& holders) {
-  std::string text = "the port is busy, held by ";
+  std::string text = dtu::Say("端口忙，占用它的是", "the port is busy, held by ");
   for (std::size_t i = 0; i < holders.size(); ++i)
-    text += (i == 0 ? "" : ", ") + ProcessText(holders[i]);
+    text += (i == 0 ? "" : dtu::Say("、", ", ")) + ProcessText(holders[i]);
   return text;
 }
 
 std::string ModemManagerAdvice(const dtu::SerialPortInfo& port) {
   const std::string rule = dtu::ModemManagerIgnoreRule(port);
-  std::string text = "\nTo keep it away from this adapter, set ID_MM_DEVICE_IGNORE in a udev rule";
+  const std::string file =
+      std::string(dtu::kUdevRulesFolder) + "77-dtuconfig-modem-manager-ignore.rules";
+  std::string text = dtu::Say("\n要让它不碰这个适配器，请在 udev 规则中设置 ID_MM_DEVICE_IGNORE",
+                              "\nTo keep it away from this adapter, set ID_MM_DEVICE_IGNORE in a "
+                              "udev rule");
   if (!rule.empty())
-    text += ": put this line into " + std::string(dtu::kUdevRulesFolder) +
-            "77-dtuconfig-modem-manager-ignore.rules, run 'sudo udevadm control --reload' and "
-            "plug the adapter in again:\n  " +
-            rule + "\n";
-  return text + "(an example: " + std::string(dtu::kModemManagerRuleExample) + ")";
+    text +=
+        dtu::Say("：把下面这行写入 " + file +
+                     "，运行 'sudo udevadm control --reload'，再重新插上适配器：\n  ",
+                 ": put this line into " + file +
+                     ", run 'sudo udevadm control --reload' and plug the adapter in again:\n  ") +
+        rule + "\n";
+  const std::string example(dtu::kModemManagerRuleExample);
+  return text + dtu::Say("（示例：" + example + "）", "(an example: " + example + ")");
 }
 
 // Who holds a busy port, as far as the system shows it; `reason` when nobody can be seen.
 std::string DescribeBusyPort(const std::string& port, const std::string& reason) {
   const dtu::BusyPort busy = dtu::ExplainBusyDevice(port);
-  std::string text = "cannot open " + port + ": ";
+  std::string text = CannotOpen(port);
   if (busy.modem_manager_holds)
     return text + HoldersText(busy.holders) +
-           ": the system's modem manager is probing this newly plugged-in port (it sends AT "
-           "commands to new ports) and lets go after a while; try again shortly." +
+           dtu::Say(
+               "：系统的调制解调器管理程序正在试探这个刚插上的端口（它向新端口发送 AT "
+               "命令），过一会儿就会放开；请稍后再试。",
+               ": the system's modem manager is probing this newly plugged-in port (it sends "
+               "AT commands to new ports) and lets go after a while; try again shortly.") +
            ModemManagerAdvice(busy.port);
   if (!busy.holders.empty()) return text + HoldersText(busy.holders);
-  text += "another program is using the port (" + reason + ")";
+  text += dtu::Say("另一个程序正在使用该端口（" + reason + "）",
+                   "another program is using the port (" + reason + ")");
   if (!busy.modem_manager) return text;
-  return text + "; the system's modem manager " + busy.modem_manager->program + " (process " +
-         std::to_string(busy.modem_manager->pid) +
-         ") is running: if the adapter was just plugged in, it may be probing the port (it sends "
-         "AT commands to new ports) and lets go after a while." +
+  const std::string manager = ProcessText(*busy.modem_manager);
+  return text +
+         dtu::Say("；系统的调制解调器管理程序 " + manager +
+                      " 正在运行：如果适配器是刚插上的，它可能正在试探该端口（它向新端口发送 AT "
+                      "命令），过一会儿就会放开。",
+                  "; the system's modem manager " + busy.modem_manager->program + " (process " +
+                      std::to_string(busy.modem_manager->pid) +
+                      ") is running: if the adapter was just plugged in, it may be probing the "
+                      "port (it sends AT commands to new ports) and lets go after a while.") +
          ModemManagerAdvice(busy.port);
 }
 
@@ -96,16 +124,20 @@ CLI::Option* AddOutputOption(CLI::App& parser, std::string& path, const std::str
   return parser.add_option("-o,--output", path, description)
       ->option_text("FILE")
       ->check(CLI::Validator(
-          [](const std::string& v) { return v.empty() ? "the file name is empty" : ""; }, ""));
+          [](const std::string& v) {
+            return v.empty() ? dtu::Say("文件名为空", "the file name is empty") : "";
+          },
+          ""));
 }
 
 bool OutputIsNotInput(const std::string& input, const std::string& output,
                       dtu::UserMessages& messages) {
   const bool from_stdin = input == "-";
   if (output.empty() || !dtu::IsSameFile(from_stdin ? "/dev/stdin" : input, output)) return true;
-  messages.Show(dtu::MessageKind::Error, output + ": 与输入 " +
-                                             (from_stdin ? std::string("标准输入") : input) +
-                                             " 是同一个文件，未写入");
+  const std::string source = from_stdin ? dtu::Say("标准输入", "standard input") : input;
+  messages.Show(dtu::MessageKind::Error,
+                output + dtu::Say(": 与输入 " + source + " 是同一个文件，未写入",
+                                  ": is the same file as the input " + source + "; not written"));
   return false;
 }
 
@@ -119,7 +151,7 @@ std::optional<dtu::ParameterBlock> ReadBlockFile(const std::string& path,
     messages.Show(
         dtu::MessageKind::Warning,
         path + ": " +
-            (text_form ? dtu::WrongKindMessage(result.kind, kImportHint) : result.message));
+            (text_form ? dtu::WrongKindMessage(result.kind, ImportHint()) : result.message));
     return std::nullopt;
   }
   return block;
@@ -128,7 +160,7 @@ std::optional<dtu::ParameterBlock> ReadBlockFile(const std::string& path,
 int PrintLoadedSummary(std::string_view name, dtu::ParameterBlock block,
                        dtu::UserMessages& messages) {
   if (!dtu::PrepareLoadedBlock(block)) {
-    messages.Show(dtu::MessageKind::Plain, dtu::kBlockMismatchMessage);
+    messages.Show(dtu::MessageKind::Plain, dtu::BlockMismatchMessage());
     return kExitChecksum;
   }
   return PrintSummaryOf(name, block) ? kExitOk : kExitFailure;
@@ -149,9 +181,10 @@ bool WriteToStdout(std::string_view name, std::string_view bytes) {
   const int error = written ? errno : write_error;
   if (error != EPIPE) {
     const std::string reason =
-        g_stdout_closed ? "it is closed" : std::generic_category().message(error);
+        g_stdout_closed ? dtu::Say("它已关闭", "it is closed") : dtu::SystemErrorText(error);
     const std::string problem =
-        "dtuctl " + std::string(name) + ": cannot write to standard output: " + reason + "\n";
+        "dtuctl " + std::string(name) + ": " +
+        dtu::Say("无法写入标准输出：", "cannot write to standard output: ") + reason + "\n";
     std::fwrite(problem.data(), 1, problem.size(), stderr);
   }
   return false;
@@ -172,15 +205,19 @@ std::string DescribeOpenFailure(const std::string& port, dtu::PortOpenFailure fa
   switch (failure) {
     case dtu::PortOpenFailure::Missing:
       // A serial number --port could not find among the adapters plugged in.
-      if (port.starts_with(dtu::kSerialReferencePrefix))
-        return "cannot open " + port + ": no adapter with serial number " +
-               port.substr(dtu::kSerialReferencePrefix.size()) +
-               " is plugged in ('dtuctl ports' lists them)";
-      return "cannot open " + port + ": no such serial port (" + reason + ")";
+      if (port.starts_with(dtu::kSerialReferencePrefix)) {
+        const std::string serial = port.substr(dtu::kSerialReferencePrefix.size());
+        return CannotOpen(port) +
+               dtu::Say("没有插上序列号为 " + serial + " 的适配器（'dtuctl ports' 列出它们）",
+                        "no adapter with serial number " + serial +
+                            " is plugged in ('dtuctl ports' lists them)");
+      }
+      return CannotOpen(port) +
+             dtu::Say("没有这个串口（" + reason + "）", "no such serial port (" + reason + ")");
     case dtu::PortOpenFailure::Busy:
       return DescribeBusyPort(port, reason);
     default:
-      return "cannot open " + port + ": " + reason;
+      return CannotOpen(port) + reason;
   }
 }
 

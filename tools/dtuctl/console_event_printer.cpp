@@ -5,6 +5,8 @@
 
 #include "command_support.h"
 #include "core/device/device_event_text.h"
+#include "core/message_language.h"
+#include "core/system_error_text.h"
 #include "link_event_text.h"
 
 namespace dtuctl {
@@ -33,8 +35,8 @@ void ConsoleEventPrinter::Recognised(const dtu::DeviceEvent& event) {
 
 // One line: the port, the call and the system's reason; the port goes on.
 void ConsoleEventPrinter::PortFailed(const dtu::PortFailure& failure, std::string_view) {
-  Complain(command_, port_ + ": " + std::string(failure.call) +
-                         " failed: " + std::generic_category().message(failure.error));
+  Complain(command_, port_ + ": " + std::string(failure.call) + dtu::Say(" 失败：", " failed: ") +
+                         dtu::SystemErrorText(failure.error));
 }
 
 }  // namespace dtuctl

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/message_language.h"
+
 namespace dtuctl {
 
 void ConsoleMessages::Show(dtu::MessageKind kind, std::string_view text, std::string_view caption) {
@@ -12,7 +14,9 @@ void ConsoleMessages::Show(dtu::MessageKind kind, std::string_view text, std::st
 dtu::Answer ConsoleMessages::Ask(std::string_view text, std::string_view caption,
                                  dtu::Answer default_answer) {
   const dtu::Answer answer = forced_answer_.value_or(default_answer);
-  PrintLine(caption, text, answer == dtu::Answer::Yes ? " -> 是" : " -> 否");
+  PrintLine(
+      caption, text,
+      answer == dtu::Answer::Yes ? dtu::Say(" -> 是", " -> yes") : dtu::Say(" -> 否", " -> no"));
   return answer;
 }
 

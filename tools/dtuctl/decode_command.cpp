@@ -13,6 +13,7 @@
 #include "command_support.h"
 #include "console_messages.h"
 #include "core/block/parameter_file.h"
+#include "core/message_language.h"
 #include "core/text/hex_text.h"
 
 namespace dtuctl {
@@ -62,8 +63,8 @@ std::string DescribeChar(char c) {
   if (byte >= 0x21 && byte < 0x7F)
     std::snprintf(text.data(), text.size(), "'%c'", c);
   else
-    std::snprintf(text.data(), text.size(), "byte 0x%02X", byte);
-  return text.data();
+    std::snprintf(text.data(), text.size(), "0x%02X", byte);
+  return (byte >= 0x21 && byte < 0x7F ? "" : dtu::Say("字节 ", "byte ")) + std::string(text.data());
 }
 
 // The hex digits of a reply, or a description of what is wrong with it.
@@ -75,18 +76,26 @@ struct ReplyDigits {
 ReplyDigits ExtractDigits(std::string_view input) {
   std::string_view text = TrimBlanks(input);
   if (text.starts_with(kReplyKeyword)) text.remove_prefix(kReplyKeyword.size());
-  if (text.empty()) return {{}, "no hex digits on standard input"};
+  if (text.empty())
+    return {{}, dtu::Say("标准输入中没有十六进制数字", "no hex digits on standard input")};
+  const std::string expected = std::to_string(kHexDigits);
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (!std::isxdigit(static_cast<unsigned char>(text[i])))
-      return {{},
-              "unexpected " + DescribeChar(text[i]) + " at position " + std::to_string(i + 1) +
-                  " of the hex digits (expected " + std::to_string(kHexDigits) +
-                  " hex digits, optionally after \"DTUPARA\")"};
-  }
-  if (text.size() != kHexDigits)
+    if (std::isxdigit(static_cast<unsigned char>(text[i]))) continue;
+    const std::string what = DescribeChar(text[i]);
+    const std::string position = std::to_string(i + 1);
     return {{},
-            "expected " + std::to_string(kHexDigits) + " hex digits, got " +
-                std::to_string(text.size())};
+            dtu::Say("十六进制数字的第 " + position + " 位是意外的 " + what + "（应为 " + expected +
+                         " 个十六进制数字，前面可以有 \"DTUPARA\"）",
+                     "unexpected " + what + " at position " + position +
+                         " of the hex digits (expected " + expected +
+                         " hex digits, optionally after \"DTUPARA\")")};
+  }
+  if (text.size() != kHexDigits) {
+    const std::string got = std::to_string(text.size());
+    return {{},
+            dtu::Say("应为 " + expected + " 个十六进制数字，实有 " + got,
+                     "expected " + expected + " hex digits, got " + got)};
+  }
   return {text, {}};
 }
 
@@ -99,17 +108,21 @@ int Fail(std::string_view problem) {
 class DecodeCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    AddOutputOption(parser, output_, "write the parameter file FILE instead of standard output");
+    AddOutputOption(parser, output_,
+                    dtu::Say("把参数文件写入 FILE，而不是标准输出",
+                             "write the parameter file FILE instead of standard output"));
   }
 
   int Run() override {
     ConsoleMessages messages;
     if (!OutputIsNotInput("-", output_, messages)) return kExitFailure;
     const std::optional<std::string> input = ReadStandardInput();
-    if (!input) return Fail("cannot read standard input");
-    if (input->size() > kInputLimit)
-      return Fail("input too long: a parameter reply is " +
-                  std::to_string(kReplyKeyword.size() + kHexDigits) + " bytes");
+    if (!input) return Fail(dtu::Say("无法读取标准输入", "cannot read standard input"));
+    if (input->size() > kInputLimit) {
+      const std::string size = std::to_string(kReplyKeyword.size() + kHexDigits);
+      return Fail(dtu::Say("输入过长：参数回复是 " + size + " 字节",
+                           "input too long: a parameter reply is " + size + " bytes"));
+    }
     const ReplyDigits reply = ExtractDigits(*input);
     if (!reply.problem.empty()) return Fail(reply.problem);
 
@@ -138,7 +151,7 @@ class DecodeCommand final : public Command {
 
 const RegisterCommand<DecodeCommand> kRegistered{
     {kName, "turn a DTUPARA reply on standard input into the 660 block bytes", kDescription,
-     kFooter}};
+     kFooter, "把标准输入中的 DTUPARA 回复变成 660 字节的参数块"}};
 
 }  // namespace
 }  // namespace dtuctl

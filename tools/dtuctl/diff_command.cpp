@@ -46,7 +46,8 @@ class DiffCommand final : public Command {
 };
 
 const RegisterCommand<DiffCommand> kRegistered{
-    {kName, "show the fields in which two parameter files or texts differ", kDescription, kFooter}};
+    {kName, "show the fields in which two parameter files or texts differ", kDescription, kFooter,
+     "列出两个参数文件或文本中不同的字段"}};
 
 }  // namespace
 }  // namespace dtuctl

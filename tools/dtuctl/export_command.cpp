@@ -12,6 +12,7 @@
 #include "core/block/block_check.h"
 #include "core/block/parameter_file.h"
 #include "core/block/parameter_text.h"
+#include "core/message_language.h"
 #include "core/session/exchange.h"
 #include "port_options.h"
 #include "unit_question.h"
@@ -35,13 +36,14 @@ mismatch, 4 no complete block in time, 5 no such port, 6 port busy, 7 port vanis
 BlockSource ReadUnitBlock(const PortOptions& port, ConsoleMessages& messages) {
   ConsoleEventPrinter printer(kName, messages, stderr);
   printer.SetPort(port.device);
-  const UnitAnswer answer = AskUnit(
-      kName, port, {dtu::ReadParametersRequest(ReplyLimitOf(port)), "a complete parameter block"},
-      printer);
+  const UnitAnswer answer = AskUnit(kName, port,
+                                    {dtu::ReadParametersRequest(ReplyLimitOf(port)),
+                                     dtu::Say("完整的参数块", "a complete parameter block")},
+                                    printer);
   if (answer.status != kExitOk) return {std::nullopt, answer.status};
   const dtu::ParameterBlock& block = answer.result->block()->block;
   if (!dtu::VerifyBlock(block)) {
-    messages.Show(dtu::MessageKind::Plain, dtu::kBlockMismatchMessage);
+    messages.Show(dtu::MessageKind::Plain, dtu::BlockMismatchMessage());
     return {std::nullopt, kExitChecksum};
   }
   return {block, kExitOk};
@@ -51,14 +53,18 @@ class ExportCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     parser.add_option("FILE", file_);
-    AddOutputOption(parser, output_, "write the text to OUT instead of standard output")
+    AddOutputOption(parser, output_,
+                    dtu::Say("把文本写入 OUT，而不是标准输出",
+                             "write the text to OUT instead of standard output"))
         ->option_text("OUT");
     AddPortOptions(parser, port_, false);
     // Exactly one source: the file or the unit.
     parser.callback([this] {
-      if (file_.empty() && port_.device.empty()) throw CLI::ValidationError("missing FILE");
+      if (file_.empty() && port_.device.empty())
+        throw CLI::ValidationError(dtu::Say("缺少 FILE", "missing FILE"));
       if (!file_.empty() && !port_.device.empty())
-        throw CLI::ValidationError("unexpected operand '" + file_ + "'");
+        throw CLI::ValidationError(
+            dtu::Say("多余的操作数 '" + file_ + "'", "unexpected operand '" + file_ + "'"));
     });
   }
 
@@ -84,7 +90,7 @@ class ExportCommand final : public Command {
 
 const RegisterCommand<ExportCommand> kRegistered{
     {kName, "write a parameter file or a unit's block as editable text (JSON)", kDescription,
-     kFooter}};
+     kFooter, "把参数文件或单元的参数块写成可编辑的文本（JSON）"}};
 
 }  // namespace
 }  // namespace dtuctl

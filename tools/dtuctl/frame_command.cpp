@@ -22,7 +22,8 @@ class FrameCommand final : public BlockFileCommand {
 };
 
 const RegisterCommand<FrameCommand> kRegistered{
-    {kName, "print the $$$AT+SETPARA frame of a parameter file", kDescription, kFooter}};
+    {kName, "print the $$$AT+SETPARA frame of a parameter file", kDescription, kFooter,
+     "显示参数文件的 $$$AT+SETPARA 帧"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "command_support.h"
+#include "core/message_language.h"
 #include "history_commands.h"
 
 namespace dtuctl {
@@ -17,17 +18,22 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 cleared (also when there was nothing), 1 bad usage or unwritable output,
 10 not a history or one of a newer version, 11 the history cannot be written (read-only,
 locked), 12 the history has no entry of UNIT)";
-constexpr std::string_view kUnitHelp = "a module serial, a board serial or an unknown unit's port";
+std::string UnitHelp() {
+  return dtu::Say("模块序列号、板卡序列号或未知单元的端口",
+                  "a module serial, a board serial or an unknown unit's port");
+}
 
 std::string Removed(int count, const std::string& file) {
-  return "removed " + std::to_string(count) + (count == 1 ? " entry" : " entries") + " from " +
-         file + "\n";
+  const std::string n = std::to_string(count);
+  return dtu::Say("已从 " + file + " 删除 " + n + " 个条目",
+                  "removed " + n + (count == 1 ? " entry" : " entries") + " from " + file) +
+         "\n";
 }
 
 class ClearCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.add_option("UNIT", unit_, std::string(kUnitHelp));
+    parser.add_option("UNIT", unit_, UnitHelp());
     AddHistoryOption(parser, history_);
   }
 
@@ -48,7 +54,8 @@ class ClearCommand final : public Command {
 };
 
 const RegisterHistoryCommand<ClearCommand> kRegistered{
-    {kName, "remove the entries of every unit, or of one", kDescription, kFooter}};
+    {kName, "remove the entries of every unit, or of one", kDescription, kFooter,
+     "删除所有单元或一个单元的条目"}};
 
 }  // namespace
 }  // namespace dtuctl

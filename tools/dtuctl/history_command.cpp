@@ -4,6 +4,7 @@
 
 #include "command_group.h"
 #include "core/history/history_location.h"
+#include "core/message_language.h"
 #include "history_commands.h"
 
 namespace dtuctl {
@@ -23,12 +24,14 @@ It is the file $XDG_DATA_HOME/dtuconfig/history.sqlite (~/.local/share/dtuconfig
 XDG_DATA_HOME is not set), readable by its user alone; --history FILE or the
 environment variable DTUCONFIG_HISTORY names another.)";
 constexpr std::string_view kFooter = "'dtuctl history COMMAND --help' describes a command.";
-constexpr std::string_view kHistoryHelp =
-    "the history file (default: $DTUCONFIG_HISTORY, else the user's)";
-constexpr std::string_view kEntryHelp = "the entry's id, as 'dtuctl history list' shows it";
-constexpr std::string_view kNoSuchEntry = "the history has no entry ";
-constexpr std::string_view kNoEntryOf = "the history has no entry of unit ";
-constexpr std::string_view kUnknownUnit = "unknown unit on ";
+std::string HistoryHelp() {
+  return dtu::Say("历史文件（默认：$DTUCONFIG_HISTORY，否则是用户自己的）",
+                  "the history file (default: $DTUCONFIG_HISTORY, else the user's)");
+}
+std::string EntryHelp() {
+  return dtu::Say("条目的编号，即 'dtuctl history list' 显示的编号",
+                  "the entry's id, as 'dtuctl history list' shows it");
+}
 constexpr std::string_view kNoSerial = "-";
 
 class HistoryCommand final : public CommandGroup {
@@ -37,12 +40,13 @@ class HistoryCommand final : public CommandGroup {
 };
 
 const RegisterCommand<HistoryCommand> kRegistered{
-    {kName, "the units' history: list, show, diff, clear, keep", kDescription, kFooter}};
+    {kName, "the units' history: list, show, diff, clear, keep", kDescription, kFooter,
+     "单元历史：list、show、diff、clear、keep"}};
 
 }  // namespace
 
 void AddHistoryOption(CLI::App& parser, std::string& path) {
-  parser.add_option("--history", path, std::string(kHistoryHelp))->option_text("FILE");
+  parser.add_option("--history", path, HistoryHelp())->option_text("FILE");
 }
 
 std::unique_ptr<dtu::UnitHistory> HistoryAt(const std::string& option) {
@@ -74,12 +78,13 @@ std::string SerialText(const std::string& serial) {
 }
 
 std::string UnitText(const dtu::HistoryUnit& unit) {
-  if (!unit.known()) return std::string(kUnknownUnit) + unit.unknown_port;
+  if (!unit.known())
+    return dtu::Say(unit.unknown_port + " 上的未知设备", "unknown unit on " + unit.unknown_port);
   return SerialText(unit.board_serial) + " " + SerialText(unit.module_serial);
 }
 
 void AddEntryOperand(CLI::App& parser, const std::string& name, std::int64_t& id) {
-  parser.add_option(name, id, std::string(kEntryHelp))->required()->check(CLI::PositiveNumber);
+  parser.add_option(name, id, EntryHelp())->required()->check(CLI::PositiveNumber);
 }
 
 std::optional<dtu::HistoryEntry> FindEntry(std::string_view name, dtu::UnitHistory& history,
@@ -89,14 +94,16 @@ std::optional<dtu::HistoryEntry> FindEntry(std::string_view name, dtu::UnitHisto
   if (const dtu::HistoryError error = history.Entry(id, entry); !error.ok()) {
     status = HistoryFailed(name, error);
   } else if (!entry) {
-    HistoryComplain(name, std::string(kNoSuchEntry) + std::to_string(id));
+    HistoryComplain(name,
+                    dtu::Say("历史中没有条目 ", "the history has no entry ") + std::to_string(id));
     status = kExitNotInRecord;
   }
   return entry;
 }
 
 int NoEntryOf(std::string_view name, const std::string& unit) {
-  HistoryComplain(name, std::string(kNoEntryOf) + unit);
+  HistoryComplain(name, dtu::Say("历史中没有设备 " + unit + " 的条目",
+                                 "the history has no entry of unit " + unit));
   return kExitNotInRecord;
 }
 

@@ -46,7 +46,8 @@ class DiffCommand final : public Command {
 };
 
 const RegisterHistoryCommand<DiffCommand> kRegistered{
-    {kName, "the fields in which two entries' blocks differ", kDescription, kFooter}};
+    {kName, "the fields in which two entries' blocks differ", kDescription, kFooter,
+     "两个条目的参数块中不同的字段"}};
 
 }  // namespace
 }  // namespace dtuctl

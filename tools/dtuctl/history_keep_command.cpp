@@ -19,12 +19,14 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 printed or set, 1 bad usage, N out of range or unwritable output, 10 not a
 history or one of a newer version, 11 the history cannot be read or written (read-only,
 locked))";
-constexpr std::string_view kCountHelp = "the entries to keep of each unit";
+std::string CountHelp() {
+  return dtu::Say("每个单元保留的条目数", "the entries to keep of each unit");
+}
 
 class KeepCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    count_option_ = parser.add_option("N", count_, std::string(kCountHelp));
+    count_option_ = parser.add_option("N", count_, CountHelp());
     AddHistoryOption(parser, history_);
   }
 
@@ -47,7 +49,8 @@ class KeepCommand final : public Command {
 };
 
 const RegisterHistoryCommand<KeepCommand> kRegistered{
-    {kName, "how many entries the history keeps of each unit", kDescription, kFooter}};
+    {kName, "how many entries the history keeps of each unit", kDescription, kFooter,
+     "历史为每个单元保留多少个条目"}};
 
 }  // namespace
 }  // namespace dtuctl

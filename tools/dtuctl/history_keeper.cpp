@@ -5,13 +5,15 @@
 namespace dtuctl {
 namespace {
 
-constexpr std::string_view kNoHistoryHelp =
-    "keep nothing in the units' history (and read nothing before a write)";
+std::string NoHistoryHelp() {
+  return dtu::Say("不在单元历史中保存任何内容（写入前也不读取）",
+                  "keep nothing in the units' history (and read nothing before a write)");
+}
 
 }  // namespace
 
 void HistoryKeeper::Define(CLI::App& parser) {
-  parser.add_flag("--no-history", off_, std::string(kNoHistoryHelp));
+  parser.add_flag("--no-history", off_, NoHistoryHelp());
 }
 
 void HistoryKeeper::KeepRead(const std::string& port, const dtu::ExchangeResult& read) {

@@ -6,6 +6,7 @@
 
 #include "command_support.h"
 #include "core/history/history_export.h"
+#include "core/message_language.h"
 #include "core/record/record_time.h"
 #include "history_commands.h"
 
@@ -27,9 +28,13 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 listed (also an empty history), 1 bad usage or unwritable output, 10 not
 a history or one of a newer version, 11 the history cannot be read (locked), 12 the history
 has no entry of UNIT)";
-constexpr std::string_view kUnitHelp = "a module serial, a board serial or an unknown unit's port";
-constexpr std::string_view kJsonHelp = "the entries as a JSON array, oldest first";
-constexpr std::string_view kNoUnit = "the history holds no unit yet";
+std::string UnitHelp() {
+  return dtu::Say("模块序列号、板卡序列号或未知单元的端口",
+                  "a module serial, a board serial or an unknown unit's port");
+}
+std::string JsonHelp() {
+  return dtu::Say("以 JSON 数组显示条目，最早的在前", "the entries as a JSON array, oldest first");
+}
 const std::vector<std::string> kUnitsHeader{"board serial", "module serial", "last seen",
                                             "entries"};
 
@@ -98,8 +103,8 @@ std::string EntriesText(const std::vector<dtu::HistoryEntry>& entries) {
 class ListCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.add_option("UNIT", unit_, std::string(kUnitHelp));
-    parser.add_flag("--json", json_, std::string(kJsonHelp));
+    parser.add_option("UNIT", unit_, UnitHelp());
+    parser.add_flag("--json", json_, JsonHelp());
     AddHistoryOption(parser, history_);
   }
 
@@ -111,7 +116,9 @@ class ListCommand final : public Command {
       if (const dtu::HistoryError error = history->Units(units); !error.ok())
         return HistoryFailed(kName, error);
       if (units.empty()) {
-        HistoryComplain(kName, std::string(kNoUnit) + " (" + history->path().string() + ")");
+        HistoryComplain(
+            kName, dtu::Say("历史中还没有设备（" + history->path().string() + "）",
+                            "the history holds no unit yet (" + history->path().string() + ")"));
         return kExitOk;
       }
       text = UnitsText(units);
@@ -132,7 +139,8 @@ class ListCommand final : public Command {
 };
 
 const RegisterHistoryCommand<ListCommand> kRegistered{
-    {kName, "the units seen, or one unit's entries (--json: as JSON)", kDescription, kFooter}};
+    {kName, "the units seen, or one unit's entries (--json: as JSON)", kDescription, kFooter,
+     "见过的单元，或一个单元的条目（--json：JSON 形式）"}};
 
 }  // namespace
 }  // namespace dtuctl

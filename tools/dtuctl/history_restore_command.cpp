@@ -4,6 +4,7 @@
 
 #include "console_messages.h"
 #include "core/block/block_check.h"
+#include "core/message_language.h"
 #include "core/record/record_time.h"
 #include "history_commands.h"
 #include "history_keeper.h"
@@ -27,16 +28,23 @@ constexpr std::string_view kFooter =
 time, 5 no such port, 6 port busy, 7 port vanished, 8 port unusable, 9 --verify: the
 block read back differs, 10 not a history or one of a newer version, 11 the history
 cannot be read (locked), 12 no such entry)";
-constexpr std::string_view kYesHelp = "answer the question yes: write";
-constexpr std::string_view kAnyUnitHelp = "write also into another unit than the entry's";
-constexpr std::string_view kVerifyHelp = "read the block back after the write and compare";
-constexpr std::string_view kNotConfirmed = "nothing written: --yes confirms the write";
-constexpr std::string_view kOtherUnit = "nothing written: the unit on ";
+std::string YesHelp() {
+  return dtu::Say("对提问回答“是”：写入", "answer the question yes: write");
+}
+std::string AnyUnitHelp() {
+  return dtu::Say("也写入条目所属单元以外的单元", "write also into another unit than the entry's");
+}
+std::string VerifyHelp() {
+  return dtu::Say("写入后读回参数块并比较", "read the block back after the write and compare");
+}
 
 std::string Question(const dtu::HistoryEntry& entry, const std::string& port) {
-  return "write history entry " + std::to_string(entry.id) + " (" + UnitText(entry.unit) + ", " +
-         std::string(dtu::HistoryEventName(entry.event)) + " " + dtu::FormatRecordTime(entry.time) +
-         ") to the unit on " + port + "?";
+  const std::string id = std::to_string(entry.id);
+  const std::string what = UnitText(entry.unit) + ", " +
+                           std::string(dtu::HistoryEventName(entry.event)) + " " +
+                           dtu::FormatRecordTime(entry.time);
+  return dtu::Say("把历史条目 " + id + "（" + what + "）写入 " + port + " 上的设备？",
+                  "write history entry " + id + " (" + what + ") to the unit on " + port + "?");
 }
 
 class RestoreCommand final : public Command {
@@ -44,9 +52,9 @@ class RestoreCommand final : public Command {
   void Define(CLI::App& parser) override {
     AddEntryOperand(parser, "ID", id_);
     AddPortOptions(parser, port_);
-    parser.add_flag("--yes", yes_, std::string(kYesHelp));
-    parser.add_flag("--any-unit", any_unit_, std::string(kAnyUnitHelp));
-    parser.add_flag("--verify", verify_, std::string(kVerifyHelp));
+    parser.add_flag("--yes", yes_, YesHelp());
+    parser.add_flag("--any-unit", any_unit_, AnyUnitHelp());
+    parser.add_flag("--verify", verify_, VerifyHelp());
     AddHistoryOption(parser, history_);
   }
 
@@ -56,19 +64,24 @@ class RestoreCommand final : public Command {
     if (!entry) return status;
     ConsoleMessages messages(yes_ ? std::optional(dtu::Answer::Yes) : std::nullopt);
     if (!dtu::PrepareLoadedBlock(entry->block)) {
-      messages.Show(dtu::MessageKind::Plain, std::string(dtu::kBlockMismatchMessage));
+      messages.Show(dtu::MessageKind::Plain, dtu::BlockMismatchMessage());
       return kExitChecksum;
     }
     if (messages.Ask(Question(*entry, port_.device), {}, dtu::Answer::No) != dtu::Answer::Yes) {
-      HistoryComplain(kName, std::string(kNotConfirmed));
+      HistoryComplain(
+          kName, dtu::Say("未写入：--yes 确认写入", "nothing written: --yes confirms the write"));
       return kExitFailure;
     }
     HistoryKeeper keeper(history_);
     const auto same_unit = [&](const dtu::HistoryUnit& found) {
       if (any_unit_ || found == entry->unit) return true;
-      HistoryComplain(kName, std::string(kOtherUnit) + port_.device + " is " + UnitText(found) +
-                                 ", entry " + std::to_string(entry->id) + " is of " +
-                                 UnitText(entry->unit) + " (--any-unit writes it all the same)");
+      const std::string id = std::to_string(entry->id);
+      HistoryComplain(
+          kName, dtu::Say("未写入：" + port_.device + " 上的设备是 " + UnitText(found) + "，条目 " +
+                              id + " 属于 " + UnitText(entry->unit) + "（--any-unit 照样写入）",
+                          "nothing written: the unit on " + port_.device + " is " +
+                              UnitText(found) + ", entry " + id + " is of " +
+                              UnitText(entry->unit) + " (--any-unit writes it all the same)"));
       return false;
     };
     return WriteToUnit({"history restore", port_, entry->block, verify_, same_unit}, keeper,
@@ -85,7 +98,8 @@ class RestoreCommand final : public Command {
 };
 
 const RegisterHistoryCommand<RestoreCommand> kRegistered{
-    {kName, "write an entry's block back into its unit (--yes)", kDescription, kFooter}};
+    {kName, "write an entry's block back into its unit (--yes)", kDescription, kFooter,
+     "把条目的参数块写回它的单元（--yes）"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -5,6 +5,7 @@
 #include "block_text_support.h"
 #include "command_support.h"
 #include "console_messages.h"
+#include "core/message_language.h"
 #include "history_commands.h"
 
 namespace dtuctl {
@@ -27,7 +28,10 @@ class ShowCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     AddEntryOperand(parser, "ID", id_);
-    AddOutputOption(parser, output_, std::string(kOutputHelp));
+    AddOutputOption(parser, output_,
+                    dtu::Say("把参数块存为参数文件 FILE：单元的字节，长度字按载入的参数块\n"
+                             "设置（已有的文件从头改写，不会变短，与本工具保存时一样）",
+                             std::string(kOutputHelp)));
     AddHistoryOption(parser, history_);
   }
 
@@ -48,7 +52,8 @@ class ShowCommand final : public Command {
 };
 
 const RegisterHistoryCommand<ShowCommand> kRegistered{
-    {kName, "an entry's block: its summary, or a parameter file (-o)", kDescription, kFooter}};
+    {kName, "an entry's block: its summary, or a parameter file (-o)", kDescription, kFooter,
+     "条目的参数块：摘要，或参数文件（-o）"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -9,6 +9,7 @@
 #include "command_support.h"
 #include "console_messages.h"
 #include "core/block/parameter_text.h"
+#include "core/message_language.h"
 
 namespace dtuctl {
 namespace {
@@ -40,12 +41,16 @@ class ImportCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     parser.add_option("TEXT", text_)->required();
-    AddOutputOption(parser, output_, "the parameter file to write (required)")->required();
+    AddOutputOption(parser, output_,
+                    dtu::Say("要写的参数文件（必需）", "the parameter file to write (required)"))
+        ->required();
     parser
         .add_option("--base", base_,
-                    "start from the parameter file BASE: the members given replace its\n"
-                    "fields, so a few lines make a template; without it every field must\n"
-                    "be given")
+                    dtu::Say("从参数文件 BASE 开始：给出的成员替换它的字段，\n"
+                             "几行就能做成模板；没有它时每个字段都要给出",
+                             "start from the parameter file BASE: the members given replace its\n"
+                             "fields, so a few lines make a template; without it every field "
+                             "must\nbe given"))
         ->option_text("BASE");
   }
 
@@ -60,7 +65,7 @@ class ImportCommand final : public Command {
     }
     const std::optional<std::string> text = ReadTextOperand(text_, messages);
     if (!text) return kExitFailure;
-    const std::string source = text_ == "-" ? "标准输入" : text_;
+    const std::string source = text_ == "-" ? dtu::Say("标准输入", "standard input") : text_;
     const std::optional<dtu::ParameterBlock> block =
         TakeImport(dtu::ImportBlockText(*text, base), source, messages, base);
     if (!block) return kExitFailure;
@@ -74,7 +79,8 @@ class ImportCommand final : public Command {
 };
 
 const RegisterCommand<ImportCommand> kRegistered{
-    {kName, "turn a parameter set's text form back into a parameter file", kDescription, kFooter}};
+    {kName, "turn a parameter set's text form back into a parameter file", kDescription, kFooter,
+     "把参数的文本形式变回参数文件"}};
 
 }  // namespace
 }  // namespace dtuctl

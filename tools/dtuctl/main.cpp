@@ -13,6 +13,7 @@
 #include "command_line/help_formatter.h"
 #include "command_line/parse_problem.h"
 #include "command_support.h"
+#include "core/message_language.h"
 #include "interrupt_signals.h"
 
 namespace dtuctl {
@@ -44,8 +45,10 @@ struct DefinedCommand {
 std::vector<DefinedCommand> DefineCommands(CLI::App& app, std::string_view chosen) {
   auto formatter = std::make_shared<dtu::cli::HelpFormatter>(kHelpColumn, true);
   dtu::cli::PrepareParser(app, formatter);
-  app.description("Reads, writes and examines the parameters of data transfer units.");
-  app.footer("'dtuctl COMMAND --help' describes a command.");
+  app.description(dtu::Say("读取、写入和查看数据传输单元（DTU）的参数。",
+                           "Reads, writes and examines the parameters of data transfer units."));
+  app.footer(dtu::Say("'dtuctl COMMAND --help' 说明一个命令。",
+                      "'dtuctl COMMAND --help' describes a command."));
   app.require_subcommand(0, 1);
 
   auto entries = dtuctl::Commands();
@@ -54,7 +57,7 @@ std::vector<DefinedCommand> DefineCommands(CLI::App& app, std::string_view chose
   for (const dtuctl::CommandEntry& entry : entries) {
     const dtuctl::CommandText& text = entry.text;
     CLI::App* parser = app.add_subcommand(std::string(text.name));
-    formatter->Summarise(std::string(text.name), std::string(text.summary));
+    formatter->Summarise(std::string(text.name), dtuctl::SummaryOf(text));
     if (text.name != chosen) continue;
     parser->description(std::string(text.description));
     parser->footer(std::string(text.footer));
@@ -66,14 +69,18 @@ std::vector<DefinedCommand> DefineCommands(CLI::App& app, std::string_view chose
   return defined;
 }
 
+std::string UnknownCommand(const std::string& name) {
+  return dtu::Say("没有命令 '" + name + "'", "unknown command '" + name + "'");
+}
+
 // Prints why the command line was refused, and the usage of the command it was for.
 int Refuse(const CLI::App& app, const CLI::ParseError& error) {
   const auto& formatter = static_cast<const dtu::cli::HelpFormatter&>(*app.get_formatter());
   const auto& chosen = app.get_subcommands();
   if (chosen.empty()) {
     const std::vector<std::string> extras = app.remaining();
-    const std::string problem = extras.empty() ? dtu::cli::DescribeParseError(app, error)
-                                               : "unknown command '" + extras.front() + "'";
+    const std::string problem =
+        extras.empty() ? dtu::cli::DescribeParseError(app, error) : UnknownCommand(extras.front());
     Print(stderr, "dtuctl: " + problem + "\n\n" + app.help());
     return dtuctl::kExitFailure;
   }
@@ -87,7 +94,8 @@ int Refuse(const CLI::App& app, const CLI::ParseError& error) {
   std::string problem = dtu::cli::DescribeParseError(*command, error);
   if (!command->get_subcommands({}).empty()) {  // a command of commands ("record")
     const std::vector<std::string> extras = command->remaining();
-    problem = extras.empty() ? "missing COMMAND" : "unknown command '" + extras.front() + "'";
+    problem = extras.empty() ? dtu::Say("缺少命令 COMMAND", "missing COMMAND")
+                             : UnknownCommand(extras.front());
   }
   Print(stderr, name + ": " + problem + "\n" + formatter.Usage(*command, name));
   return dtuctl::kExitFailure;
@@ -118,6 +126,8 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // One language for every message of this run, from the user's locale.
+  dtu::SetMessageLanguage(dtu::LanguageFromEnvironment());
   dtuctl::GuardStandardStreams();
   // A closed pipe shows as a failed write (EPIPE): a command saves its work and ends quietly
   // instead of being killed half-way.

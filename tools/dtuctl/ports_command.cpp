@@ -7,6 +7,7 @@
 
 #include "command.h"
 #include "command_support.h"
+#include "core/message_language.h"
 #include "core/serial/serial_port_info.h"
 #include "core/serial/udev_port_list.h"
 
@@ -50,15 +51,22 @@ nlohmann::json PortJson(const dtu::SerialPortInfo& port) {
 }
 
 std::string PortLine(const dtu::SerialPortInfo& port) {
-  const std::string summary = dtu::PortSummary(port, dtu::PortLanguage::English);
+  const std::string summary =
+      dtu::PortSummary(port, dtu::CurrentMessageLanguage() == dtu::MessageLanguage::kChinese
+                                 ? dtu::PortLanguage::Chinese
+                                 : dtu::PortLanguage::English);
   return summary.empty() ? port.device : port.device + std::string(dtu::kPortLabelDash) + summary;
 }
 
 class PortsCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
-    parser.add_flag("--json", json_, "print the ports as a JSON array, every detail of each");
-    parser.add_flag("--all", all_, "also list built-in UART slots with no hardware behind them");
+    parser.add_flag("--json", json_,
+                    dtu::Say("以 JSON 数组显示串口，每个串口的所有细节",
+                             "print the ports as a JSON array, every detail of each"));
+    parser.add_flag("--all", all_,
+                    dtu::Say("也列出没有硬件的板载串口位置",
+                             "also list built-in UART slots with no hardware behind them"));
   }
 
   int Run() override {
@@ -81,7 +89,7 @@ class PortsCommand final : public Command {
 };
 
 const RegisterCommand<PortsCommand> kRegistered{
-    {kName, "list the serial ports of this machine", kDescription, kFooter}};
+    {kName, "list the serial ports of this machine", kDescription, kFooter, "列出本机的串口"}};
 
 }  // namespace
 }  // namespace dtuctl

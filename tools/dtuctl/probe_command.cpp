@@ -9,6 +9,7 @@
 
 #include "command.h"
 #include "command_support.h"
+#include "core/message_language.h"
 #include "core/production/unit_probe.h"
 #include "core/serial/udev_port_list.h"
 #include "interrupt_stop.h"
@@ -33,7 +34,9 @@ struct ProbeRequest {
 };
 
 std::string Problem(const dtu::ProbeResult& result) {
-  if (!result.open_error) return result.port + ": no unit answered at any baud rate";
+  if (!result.open_error)
+    return result.port +
+           dtu::Say("：在任何波特率下都没有设备应答", ": no unit answered at any baud rate");
   return DescribeOpenFailure(result.port, result.open_error->failure, result.open_error->message);
 }
 
@@ -43,7 +46,8 @@ int ProbeUnits(const ProbeRequest& request, std::stop_token stop) {
   if (ports.empty())
     for (const dtu::SerialPortInfo& port : dtu::ListSerialPortInfos()) ports.push_back(port.device);
   if (ports.empty()) {
-    Complain(kName, "this machine has no serial ports; name one with --port");
+    Complain(kName, dtu::Say("本机没有串口；请用 --port 指定一个",
+                             "this machine has no serial ports; name one with --port"));
     return kExitTimeout;
   }
   const auto answer_time =
@@ -67,13 +71,14 @@ class ProbeCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     AddPortListOption(parser, request_.ports,
-                      "a serial port to search (repeatable; default: every serial port)");
+                      dtu::Say("要查找的串口（可以重复；默认：所有串口）",
+                               "a serial port to search (repeatable; default: every serial port)"));
     AddLineOptions(parser, request_.line, false);
     parser.add_option("--timeout", request_.answer_seconds)
         ->option_text("S")
-        ->description(
-            "seconds to wait at each baud rate beyond the line's own time\n"
-            "(default 0.5; fractions allowed)")
+        ->description(dtu::Say("每个波特率下除线路本身的时间外等待的秒数\n（默认 0.5；可以有小数）",
+                               "seconds to wait at each baud rate beyond the line's own time\n"
+                               "(default 0.5; fractions allowed)"))
         ->check(TimeoutCheck());
   }
 
@@ -87,7 +92,8 @@ class ProbeCommand final : public Command {
 };
 
 const RegisterCommand<ProbeCommand> kRegistered{
-    {kName, "find the units on serial ports and their baud rates", kDescription, kFooter}};
+    {kName, "find the units on serial ports and their baud rates", kDescription, kFooter,
+     "查找串口上的单元及其波特率"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -18,6 +18,7 @@
 #include "console_messages.h"
 #include "console_progress.h"
 #include "core/block/parameter_file.h"
+#include "core/message_language.h"
 #include "core/production/earlier_runs.h"
 #include "core/production/provision_log.h"
 #include "core/production/provision_run.h"
@@ -68,10 +69,30 @@ struct ProvisionRequest {
   bool once = false;
 };
 
+std::string NothingWritten() {
+  return dtu::Say("；没有写入任何设备", "; nothing was written to any unit");
+}
+
 void Complain(const std::string& problem) {
   const std::string line = "dtuctl " + std::string(kName) + ": " + problem + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
+}
+
+std::string LogNamed(const std::string& path) {
+  return dtu::Say("日志：", "log: ") + path;
+}
+
+// "batch 3 started by station A", or when the station joins a batch begun elsewhere "batch 3,
+// started ..., joined as station B".
+std::string BatchText(const dtu::BatchHandle& batch, const std::string& station) {
+  const std::string id = std::to_string(batch.id);
+  if (!batch.joined)
+    return dtu::Say("批次 " + id + " 由工位 " + station + " 开始",
+                    "batch " + id + " started by station " + station);
+  const std::string started = dtu::FormatRecordTime(batch.started);
+  return dtu::Say("批次 " + id + "，开始于 " + started + "，以工位 " + station + " 加入",
+                  "batch " + id + ", started " + started + ", joined as station " + station);
 }
 
 // The units' table, checked row by row against the template before any unit is touched.
@@ -88,7 +109,7 @@ std::optional<dtu::UnitTable> LoadUnits(const ProvisionRequest& request, Console
   }
   dtu::UnitTable table = dtu::LoadUnitTable(csv, *source.block);
   if (!table.ok()) {
-    Complain(request.units_path + ": " + table.error + "; nothing was written to any unit");
+    Complain(request.units_path + ": " + table.error + NothingWritten());
     return std::nullopt;
   }
   for (const std::string& warning : table.warnings)
@@ -117,15 +138,18 @@ std::string Summary(const dtu::ProvisionOutcome& outcome, const std::string& kep
   const std::vector<dtu::LogEntry>& units = outcome.last_attempts;
   std::map<dtu::UnitResult, int> counts;
   for (const dtu::LogEntry& entry : units) ++counts[entry.result];
-  std::string text = std::to_string(units.size()) + (units.size() == 1 ? " unit" : " units");
-  if (outcome.entries.size() > units.size())
-    text += " (" + std::to_string(outcome.entries.size()) + " attempts)";
-  const char* separator = ": ";
+  std::string text =
+      std::to_string(units.size()) + dtu::Say(" 台设备", units.size() == 1 ? " unit" : " units");
+  if (outcome.entries.size() > units.size()) {
+    const std::string attempts = std::to_string(outcome.entries.size());
+    text += dtu::Say("（" + attempts + " 次尝试）", " (" + attempts + " attempts)");
+  }
+  std::string separator = dtu::Say("：", ": ");
   for (const auto& [result, count] : counts) {
     text += separator + std::to_string(count) + " " + std::string(dtu::ResultName(result));
-    separator = ", ";
+    separator = dtu::Say("，", ", ");
   }
-  return text + "; " + kept_in + "\n";
+  return text + dtu::Say("；", "; ") + kept_in + "\n";
 }
 
 dtu::ProvisionSettings SettingsOf(const ProvisionRequest& request) {
@@ -147,18 +171,21 @@ int RunAndReport(const ProvisionRequest& request, const std::string& kept_in, Ru
   if (outcome.open_error) {
     Complain(DescribeOpenFailure(*outcome.unopened_port, outcome.open_error->failure,
                                  outcome.open_error->message) +
-             "; nothing was written to any unit");
+             NothingWritten());
     return OpenFailureStatus(outcome.open_error->failure);
   }
   if (!WriteToStdout(kName, Summary(outcome, kept_in))) return kExitFailure;
   if (!outcome.record_error.ok()) {
     Complain(outcome.record_error.message +
-             "; the station was stopped, the unit it was on is logged not-recorded");
+             dtu::Say("；本工位已停止，它正在处理的设备记入日志为 not-recorded",
+                      "; the station was stopped, the unit it was on is logged not-recorded"));
     return RecordFailureStatus(outcome.record_error.failure);
   }
   if (!outcome.log_error.empty()) {
-    Complain(request.log_path + ": the last unit's line could not be logged (" + outcome.log_error +
-             "); the run was ended");
+    Complain(request.log_path +
+             dtu::Say("：最后一台设备的一行未能记入日志（" + outcome.log_error + "）；运行已结束",
+                      ": the last unit's line could not be logged (" + outcome.log_error +
+                          "); the run was ended"));
     return kExitFailure;
   }
   return ResultStatus(outcome.last_attempts);
@@ -171,7 +198,7 @@ int ProvisionFromLog(const ProvisionRequest& request, const dtu::UnitTable& tabl
   const std::unique_ptr<dtu::TableLock> lock =
       dtu::TableLock::Acquire(request.units_path, request.log_path, error);
   if (!lock) {
-    Complain(request.units_path + ": " + error + "; nothing was written to any unit");
+    Complain(request.units_path + ": " + error + NothingWritten());
     return kExitFailure;
   }
   const std::unique_ptr<dtu::ProvisionLog> log = dtu::ProvisionLog::Open(request.log_path, error);
@@ -181,12 +208,12 @@ int ProvisionFromLog(const ProvisionRequest& request, const dtu::UnitTable& tabl
   }
   const dtu::EarlierRuns earlier = dtu::ResumeEarlierRuns(table, log->earlier_successes());
   if (!earlier.ok()) {
-    Complain(request.log_path + ": " + earlier.error + "; nothing was written to any unit");
+    Complain(request.log_path + ": " + earlier.error + NothingWritten());
     return kExitFailure;
   }
   for (const std::string& note : earlier.notes)
     messages.Show(dtu::MessageKind::Information, request.log_path + ": " + note);
-  return RunAndReport(request, "log: " + request.log_path, [&](ConsoleProgress& progress) {
+  return RunAndReport(request, LogNamed(request.log_path), [&](ConsoleProgress& progress) {
     return dtu::RunProvisioning(SettingsOf(request), table, earlier, *log, progress, stop);
   });
 }
@@ -200,11 +227,11 @@ int ProvisionIntoRecord(const ProvisionRequest& request, const dtu::UnitTable& t
   const std::unique_ptr<dtu::ProductionRecord> record =
       dtu::ProductionRecord::Open(request.record, dtu::ProductionRecord::Access::Create, error);
   if (!record) {
-    Complain(error.message + "; nothing was written to any unit");
+    Complain(error.message + NothingWritten());
     return RecordFailureStatus(error.failure);
   }
   std::unique_ptr<dtu::ProvisionLog> log;
-  std::string kept_in = "record: " + record->name();
+  std::string kept_in = dtu::Say("记录：", "record: ") + record->name();
   if (!request.log_path.empty()) {
     std::string log_error;
     log = dtu::ProvisionLog::Open(request.log_path, log_error);
@@ -212,21 +239,18 @@ int ProvisionIntoRecord(const ProvisionRequest& request, const dtu::UnitTable& t
       Complain(request.log_path + ": " + log_error);
       return kExitFailure;
     }
-    kept_in += "; log: " + request.log_path;
+    kept_in += dtu::Say("；", "; ") + LogNamed(request.log_path);
   }
   dtu::BatchHandle batch;
   error = record->StartBatch(dtu::BatchStartOf(table, template_block, request.units_path,
                                                request.operator_name, request.station),
                              batch);
   if (!error.ok()) {
-    Complain(error.message + "; nothing was written to any unit");
+    Complain(error.message + NothingWritten());
     return RecordFailureStatus(error.failure);
   }
   messages.Show(dtu::MessageKind::Information,
-                record->name() + ": batch " + std::to_string(batch.id) +
-                    (batch.joined ? ", started " + dtu::FormatRecordTime(batch.started) +
-                                        ", joined as station " + request.station
-                                  : " started by station " + request.station));
+                record->name() + ": " + BatchText(batch, request.station));
   dtu::RecordedRun recorded(*record, table, batch.id, request.station);
   return RunAndReport(request, kept_in, [&](ConsoleProgress& progress) {
     return dtu::RunRecordedProvisioning(SettingsOf(request), table, recorded, log.get(), progress,
@@ -237,11 +261,13 @@ int ProvisionIntoRecord(const ProvisionRequest& request, const dtu::UnitTable& t
 int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
   if (std::set<std::string>(request.ports.begin(), request.ports.end()).size() !=
       request.ports.size()) {
-    Complain("a port is given twice");
+    Complain(dtu::Say("有一个端口给了两次", "a port is given twice"));
     return kExitFailure;
   }
   if (request.log_path.empty() && request.record.empty()) {
-    Complain("give the log (--log L.csv), the production record (--record DEST), or both");
+    Complain(
+        dtu::Say("请给出日志（--log L.csv）、生产记录（--record DEST）或两者",
+                 "give the log (--log L.csv), the production record (--record DEST), or both"));
     return kExitFailure;
   }
   ConsoleMessages messages;
@@ -258,40 +284,52 @@ class ProvisionCommand final : public Command {
     parser.add_option("--template", request_.template_path)
         ->required()
         ->option_text("T")
-        ->description("the template: a parameter file or its text form (required)");
+        ->description(dtu::Say("模板：参数文件或它的文本形式（必需）",
+                               "the template: a parameter file or its text form (required)"));
     parser.add_option("--units", request_.units_path)
         ->required()
         ->option_text("U.csv")
-        ->description("the units' table: a header of field names, one row per unit (required)");
+        ->description(dtu::Say("单元表：一行字段名作表头，每个单元一行（必需）",
+                               "the units' table: a header of field names, one row per unit "
+                               "(required)"));
     parser.add_option("--log", request_.log_path)
         ->option_text("L.csv")
-        ->description(
-            "the log: a regular file, created when new and only appended to\n"
-            "(required without --record; with it, a copy of the run's lines)");
+        ->description(dtu::Say("日志：普通文件，没有时建立，只在末尾追加\n"
+                               "（没有 --record 时必需；有它时是本次运行各行的副本）",
+                               "the log: a regular file, created when new and only appended to\n"
+                               "(required without --record; with it, a copy of the run's lines)"));
     parser.add_option("--record", request_.record)
         ->option_text("DEST")
-        ->description(
-            "the production record to keep the rows and results in: a file\n"
-            "(SQLite, created when new), postgresql://... or a libpq connection string");
+        ->description(dtu::Say("保存行和结果的生产记录：文件\n"
+                               "（SQLite，没有时建立）、postgresql://... 或 libpq 连接字符串",
+                               "the production record to keep the rows and results in: a file\n"
+                               "(SQLite, created when new), postgresql://... or a libpq "
+                               "connection string"));
     parser.add_option("--operator", request_.operator_name)
         ->option_text("NAME")
-        ->description("who starts the batch in the record (default the login name)");
+        ->description(dtu::Say("在记录中开始批次的人（默认登录名）",
+                               "who starts the batch in the record (default the login name)"));
     parser.add_option("--station", request_.station)
         ->option_text("NAME")
-        ->description("this station's name in the record (default the host name)");
+        ->description(dtu::Say("本工位在记录中的名字（默认主机名）",
+                               "this station's name in the record (default the host name)"));
     AddPortListOption(parser, request_.ports,
-                      "a serial port with units on it (required, repeatable)")
+                      dtu::Say("接着单元的串口（必需，可以重复）",
+                               "a serial port with units on it (required, repeatable)"))
         ->required();
     parser.add_flag("--once", request_.once,
-                    "each port provisions one unit and stops: each unit is taken once\n"
-                    "in this run and not recognised again, so a table in file order\n"
-                    "may give a row to a unit that reports no serial");
+                    dtu::Say("每个端口设置一个单元后停止：每个单元在本次运行中只接一次，\n"
+                             "不会再被认出，所以按文件顺序的单元表可以把一行\n"
+                             "交给不报序列号的单元",
+                             "each port provisions one unit and stops: each unit is taken once\n"
+                             "in this run and not recognised again, so a table in file order\n"
+                             "may give a row to a unit that reports no serial"));
     AddLineOptions(parser, request_.line);
     parser.add_option("--timeout", request_.line.timeout_seconds)
         ->option_text("S")
-        ->description(
-            "seconds a unit may take to answer, beyond the line's own time\n"
-            "(default 5; fractions allowed)")
+        ->description(dtu::Say("单元应答可用的秒数，不算线路本身的时间\n（默认 5；可以有小数）",
+                               "seconds a unit may take to answer, beyond the line's own time\n"
+                               "(default 5; fractions allowed)"))
         ->check(TimeoutCheck());
   }
 
@@ -306,7 +344,7 @@ class ProvisionCommand final : public Command {
 
 const RegisterCommand<ProvisionCommand> kRegistered{
     {kName, "provision units from a template and a table, verify and log each", kDescription,
-     kFooter}};
+     kFooter, "按模板和单元表设置单元，逐个核对并记入日志"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -9,6 +9,7 @@
 #include "console_event_printer.h"
 #include "console_messages.h"
 #include "core/block/block_check.h"
+#include "core/message_language.h"
 #include "core/session/exchange.h"
 #include "history_keeper.h"
 #include "port_options.h"
@@ -43,7 +44,10 @@ class ReadCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     AddPortOptions(parser, port_);
-    AddOutputOption(parser, output_, std::string(kOutputHelp));
+    AddOutputOption(parser, output_,
+                    dtu::Say("把参数块原样存为参数文件 FILE\n（只保存校验和相符的参数块；"
+                             "已有的文件\n从头改写，不会变短，与本工具保存时一样）",
+                             std::string(kOutputHelp)));
     history_.Define(parser);
   }
 
@@ -51,9 +55,10 @@ class ReadCommand final : public Command {
     ConsoleMessages messages;
     ConsoleEventPrinter printer(kName, messages);
     printer.SetPort(port_.device);
-    const UnitAnswer answer = AskUnit(
-        kName, port_,
-        {dtu::ReadParametersRequest(ReplyLimitOf(port_)), "a complete parameter block"}, printer);
+    const UnitAnswer answer = AskUnit(kName, port_,
+                                      {dtu::ReadParametersRequest(ReplyLimitOf(port_)),
+                                       dtu::Say("完整的参数块", "a complete parameter block")},
+                                      printer);
     if (answer.status != kExitOk) return answer.status;
     history_.KeepRead(port_.device, *answer.result);
     return Deliver(answer.result->block()->block, messages);
@@ -65,7 +70,7 @@ class ReadCommand final : public Command {
   int Deliver(const dtu::ParameterBlock& received, ConsoleMessages& messages) const {
     dtu::ParameterBlock loaded = received;
     if (!dtu::PrepareLoadedBlock(loaded)) {
-      messages.Show(dtu::MessageKind::Plain, dtu::kBlockMismatchMessage);
+      messages.Show(dtu::MessageKind::Plain, dtu::BlockMismatchMessage());
       return kExitChecksum;
     }
     const int saved = output_.empty()
@@ -80,7 +85,8 @@ class ReadCommand final : public Command {
 };
 
 const RegisterCommand<ReadCommand> kRegistered{
-    {kName, "read a unit's parameters and status over a serial port", kDescription, kFooter}};
+    {kName, "read a unit's parameters and status over a serial port", kDescription, kFooter,
+     "通过串口读取单元的参数和状态"}};
 
 }  // namespace
 }  // namespace dtuctl

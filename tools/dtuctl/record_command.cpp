@@ -20,8 +20,10 @@ constexpr std::string_view kDescription =
 file (SQLite) or a PostgreSQL database (postgresql://... or a libpq connection string).
 The record is only read.)";
 constexpr std::string_view kFooter = "'dtuctl record COMMAND --help' describes a command.";
-constexpr std::string_view kDestinationHelp =
-    "the record: a file, postgresql://... or a libpq connection string";
+std::string DestinationHelp() {
+  return dtu::Say("记录：文件、postgresql://... 或 libpq 连接字符串",
+                  "the record: a file, postgresql://... or a libpq connection string");
+}
 
 class RecordCommand final : public CommandGroup {
  public:
@@ -29,7 +31,8 @@ class RecordCommand final : public CommandGroup {
 };
 
 const RegisterCommand<RecordCommand> kRegistered{
-    {kName, "reports from the production record: report, show, export", kDescription, kFooter}};
+    {kName, "reports from the production record: report, show, export", kDescription, kFooter,
+     "生产记录的报告：report、show、export"}};
 
 }  // namespace
 
@@ -69,7 +72,7 @@ int RecordQueryFailed(std::string_view name, const dtu::RecordError& error) {
 }
 
 void AddDestinationOperand(CLI::App& parser, std::string& destination) {
-  parser.add_option("DEST", destination)->required()->description(std::string(kDestinationHelp));
+  parser.add_option("DEST", destination)->required()->description(DestinationHelp());
 }
 
 }  // namespace dtuctl

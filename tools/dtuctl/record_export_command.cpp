@@ -5,6 +5,7 @@
 #include "command_support.h"
 #include "core/atomic_file.h"
 #include "core/block/parameter_file.h"
+#include "core/message_language.h"
 #include "core/record/record_export.h"
 #include "record_commands.h"
 
@@ -23,25 +24,31 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 written, 1 bad usage, an unwritable output or one that is the record
 itself, 10 no record at DEST, not a record or of a newer version, 11 the record cannot be
 reached, is locked or broke off)";
-constexpr std::string_view kNoFormat = "give --csv or --json";
 
 class ExportCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     AddDestinationOperand(parser, destination_);
-    CLI::Option* csv = parser.add_flag("--csv", csv_, "CSV, one line per result");
-    parser.add_flag("--json", json_, "JSON: the batches and the results")->excludes(csv);
-    AddOutputOption(parser, output_, "write to OUT instead of standard output");
+    CLI::Option* csv =
+        parser.add_flag("--csv", csv_, dtu::Say("CSV，每个结果一行", "CSV, one line per result"));
+    parser
+        .add_flag("--json", json_,
+                  dtu::Say("JSON：批次和结果", "JSON: the batches and the results"))
+        ->excludes(csv);
+    AddOutputOption(
+        parser, output_,
+        dtu::Say("写入 OUT，而不是标准输出", "write to OUT instead of standard output"));
   }
 
   int Run() override {
     if (!csv_ && !json_) {
-      RecordComplain(kName, std::string(kNoFormat));
+      RecordComplain(kName, dtu::Say("请给出 --csv 或 --json", "give --csv or --json"));
       return kExitFailure;
     }
     // Written over the record's own file, the export would destroy what it was made from.
     if (!output_.empty() && dtu::IsSameFile(destination_, output_)) {
-      RecordComplain(kName, output_ + ": is the record itself; nothing was written");
+      RecordComplain(kName, output_ + dtu::Say("：就是记录本身；未写入任何内容",
+                                               ": is the record itself; nothing was written"));
       return kExitFailure;
     }
     int status = kExitOk;
@@ -69,7 +76,7 @@ class ExportCommand final : public Command {
 };
 
 const RegisterRecordCommand<ExportCommand> kRegistered{
-    {kName, "every result as CSV or JSON", kDescription, kFooter}};
+    {kName, "every result as CSV or JSON", kDescription, kFooter, "所有结果，CSV 或 JSON 形式"}};
 
 }  // namespace
 }  // namespace dtuctl

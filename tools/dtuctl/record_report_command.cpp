@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "command_support.h"
+#include "core/message_language.h"
 #include "core/record/record_time.h"
 #include "record_commands.h"
 
@@ -22,17 +23,16 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 reported, 1 bad usage or unwritable output, 10 no record at DEST, not a
 record or of a newer version, 11 the record cannot be reached, is locked or broke off,
 12 no such batch)";
-constexpr std::string_view kSinceHelp =
-    "count only results from this local date or time on\n(2026-12-07, 2026-12-07T13:00)";
-constexpr std::string_view kBadSince =
-    "not a date or time: give 2026-12-07, 2026-12-07T13:00 or 2026-12-07T13:00:05";
-constexpr std::string_view kNoBatches = "no batch in the record yet\n";
-constexpr std::string_view kNothingSince = "no batch and no result in the record since ";
+std::string SinceHelp() {
+  return dtu::Say(
+      "只计这个本地日期或时间以后的结果\n（2026-12-07、2026-12-07T13:00）",
+      "count only results from this local date or time on\n(2026-12-07, 2026-12-07T13:00)");
+}
 constexpr std::string_view kNoResults = "  no results\n";
 constexpr std::string_view kNone = "-";
 
 std::string NoSuchBatch(std::int64_t id) {
-  return "the record has no batch " + std::to_string(id);
+  return dtu::Say("记录中没有批次 ", "the record has no batch ") + std::to_string(id);
 }
 
 // The first 12 digits of a hash are enough to tell batches apart on a screen.
@@ -116,13 +116,21 @@ class ReportCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     AddDestinationOperand(parser, destination_);
-    parser.add_option("--batch", batch_)->option_text("ID")->description("only this batch");
+    parser.add_option("--batch", batch_)
+        ->option_text("ID")
+        ->description(dtu::Say("只看这个批次", "only this batch"));
     parser.add_option("--since", since_text_)
         ->option_text("DATE")
-        ->description(std::string(kSinceHelp))
+        ->description(SinceHelp())
         ->check(CLI::Validator(
             [](const std::string& text) {
-              return dtu::ParseRecordDate(text) ? std::string() : std::string(kBadSince);
+              return dtu::ParseRecordDate(text)
+                         ? std::string()
+                         : dtu::Say(
+                               "不是日期或时间：请给出 2026-12-07、2026-12-07T13:00 或 "
+                               "2026-12-07T13:00:05",
+                               "not a date or time: give 2026-12-07, 2026-12-07T13:00 or "
+                               "2026-12-07T13:00:05");
             },
             "DATE"));
   }
@@ -142,8 +150,10 @@ class ReportCommand final : public Command {
     }
     std::string text = ReportText(report);
     if (report.empty())
-      text = since_text_.empty() ? std::string(kNoBatches)
-                                 : std::string(kNothingSince) + since_text_ + "\n";
+      text = since_text_.empty()
+                 ? dtu::Say("记录中还没有批次\n", "no batch in the record yet\n")
+                 : dtu::Say("自 " + since_text_ + " 起记录中没有批次也没有结果\n",
+                            "no batch and no result in the record since " + since_text_ + "\n");
     return WriteToStdout("record report", text) ? kExitOk : kExitFailure;
   }
 
@@ -155,7 +165,7 @@ class ReportCommand final : public Command {
 
 const RegisterRecordCommand<ReportCommand> kRegistered{
     {kName, "per batch and station: results by outcome, yield, time per unit, units per hour",
-     kDescription, kFooter}};
+     kDescription, kFooter, "按批次和工位：各结果的数目、合格率、每个单元的时间、每小时的单元数"}};
 
 }  // namespace
 }  // namespace dtuctl

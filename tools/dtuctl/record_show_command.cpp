@@ -5,6 +5,7 @@
 #include "block_text_support.h"
 #include "command_support.h"
 #include "core/block/parameter_text.h"
+#include "core/message_language.h"
 #include "core/record/record_time.h"
 #include "record_commands.h"
 
@@ -23,7 +24,7 @@ record or of a newer version, 11 the record cannot be reached, is locked or brok
 12 the record has no result for the unit)";
 
 std::string NoResult(const std::string& gsn) {
-  return "the record has no result for unit " + gsn;
+  return dtu::Say("记录中没有设备 " + gsn + " 的结果", "the record has no result for unit " + gsn);
 }
 
 std::string ResultText(const dtu::StoredResult& stored) {
@@ -45,7 +46,9 @@ class ShowCommand final : public Command {
  public:
   void Define(CLI::App& parser) override {
     AddDestinationOperand(parser, destination_);
-    parser.add_option("GSN", gsn_)->required()->description("the unit's module serial number");
+    parser.add_option("GSN", gsn_)
+        ->required()
+        ->description(dtu::Say("单元的模块序列号", "the unit's module serial number"));
   }
 
   int Run() override {
@@ -71,7 +74,8 @@ class ShowCommand final : public Command {
 };
 
 const RegisterRecordCommand<ShowCommand> kRegistered{
-    {kName, "every result of one unit, with the fields its write changed", kDescription, kFooter}};
+    {kName, "every result of one unit, with the fields its write changed", kDescription, kFooter,
+     "一个单元的所有结果，以及写入改动的字段"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -15,6 +15,8 @@
 #include "core/block/block_check.h"
 #include "core/device/device_event_text.h"
 #include "core/device/device_link.h"
+#include "core/message_language.h"
+#include "core/system_error_text.h"
 #include "link_event_text.h"
 
 namespace dtuctl {
@@ -60,7 +62,7 @@ class PrintingSink : public dtu::DeviceEventSink {
     } else if (std::get<dtu::BlockEvent>(event).intact) {
       PrintLine("block accepted");
     } else {
-      PrintLine("message " + std::string(dtu::kBlockMismatchMessage));
+      PrintLine("message " + dtu::BlockMismatchMessage());
       PrintLine("block rejected");
     }
   }
@@ -96,7 +98,7 @@ class ReplayCommand final : public Command {
     std::FILE* input = stdin;
     if (path_ != "-") {
       file.reset(std::fopen(path_.c_str(), "rb"));
-      if (!file) return Fail(path_ + ": " + std::generic_category().message(errno));
+      if (!file) return Fail(path_ + ": " + dtu::SystemErrorText(errno));
       input = file.get();
     }
 
@@ -105,10 +107,11 @@ class ReplayCommand final : public Command {
     const bool read_ok = Replay(input, link);
     const int read_error = errno;
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
-      return Fail("cannot write to standard output: " + std::generic_category().message(errno));
+      return Fail(dtu::Say("无法写入标准输出：", "cannot write to standard output: ") +
+                  dtu::SystemErrorText(errno));
     if (!read_ok)
-      return Fail((path_ == "-" ? std::string("standard input") : path_) +
-                  ": cannot read: " + std::generic_category().message(read_error));
+      return Fail((path_ == "-" ? dtu::Say("标准输入", "standard input") : path_) +
+                  dtu::Say("：无法读取：", ": cannot read: ") + dtu::SystemErrorText(read_error));
     return kExitOk;
   }
 
@@ -117,7 +120,8 @@ class ReplayCommand final : public Command {
 };
 
 const RegisterCommand<ReplayCommand> kRegistered{
-    {kName, "show what the tool recognises in bytes captured from a unit", kDescription, kFooter}};
+    {kName, "show what the tool recognises in bytes captured from a unit", kDescription, kFooter,
+     "显示本工具在从单元截取的字节中识别出的内容"}};
 
 }  // namespace
 }  // namespace dtuctl

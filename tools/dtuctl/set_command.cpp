@@ -11,6 +11,7 @@
 #include "console_messages.h"
 #include "core/block/parameter_file.h"
 #include "core/block/parameter_text.h"
+#include "core/message_language.h"
 
 namespace dtuctl {
 namespace {
@@ -38,7 +39,9 @@ class SetCommand final : public Command {
   void Define(CLI::App& parser) override {
     AddFileOperand(parser, file_);
     parser.add_option("ASSIGNMENTS", assignments_)->option_text("NAME=VALUE...")->required();
-    AddOutputOption(parser, output_, "write the changed block to OUT and leave FILE as it is")
+    AddOutputOption(parser, output_,
+                    dtu::Say("把改过的参数块写入 OUT，FILE 保持原样",
+                             "write the changed block to OUT and leave FILE as it is"))
         ->option_text("OUT");
   }
 
@@ -63,7 +66,8 @@ class SetCommand final : public Command {
 };
 
 const RegisterCommand<SetCommand> kRegistered{
-    {kName, "change fields of a parameter file by name (NAME=VALUE)", kDescription, kFooter}};
+    {kName, "change fields of a parameter file by name (NAME=VALUE)", kDescription, kFooter,
+     "按名字修改参数文件的字段（NAME=VALUE）"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -6,6 +6,7 @@
 #include "command.h"
 #include "console_event_printer.h"
 #include "console_messages.h"
+#include "core/message_language.h"
 #include "core/session/exchange.h"
 #include "port_options.h"
 #include "unit_question.h"
@@ -31,7 +32,9 @@ class SignalCommand final : public Command {
     ConsoleEventPrinter printer(kName, messages);
     printer.SetPort(port_.device);
     return AskUnit(kName, port_,
-                   {dtu::ReadSignalRequest(ReplyLimitOf(port_)), "the signal strength"}, printer)
+                   {dtu::ReadSignalRequest(ReplyLimitOf(port_)),
+                    dtu::Say("信号强度", "the signal strength")},
+                   printer)
         .status;
   }
 
@@ -40,7 +43,8 @@ class SignalCommand final : public Command {
 };
 
 const RegisterCommand<SignalCommand> kRegistered{
-    {kName, "ask a unit for its signal strength over a serial port", kDescription, kFooter}};
+    {kName, "ask a unit for its signal strength over a serial port", kDescription, kFooter,
+     "通过串口询问单元的信号强度"}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -21,7 +21,8 @@ class SummaryCommand final : public BlockFileCommand {
 };
 
 const RegisterCommand<SummaryCommand> kRegistered{
-    {kName, "print the parameter summary of a parameter file", kDescription, kFooter}};
+    {kName, "print the parameter summary of a parameter file", kDescription, kFooter,
+     "显示参数文件的参数摘要"}};
 
 }  // namespace
 }  // namespace dtuctl

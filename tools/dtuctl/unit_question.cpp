@@ -8,6 +8,7 @@
 #include "command.h"
 #include "command_support.h"
 #include "core/device/traffic_log.h"
+#include "core/message_language.h"
 #include "core/session/unit_session.h"
 #include "interrupt_signals.h"
 
@@ -25,12 +26,18 @@ int ReportOpenFailure(std::string_view command, const PortOptions& port,
                       const dtu::SessionOpenError& error) {
   using Kind = dtu::SessionOpenError::Kind;
   switch (error.kind) {
-    case Kind::LineRefused:
-      Complain(command, "cannot set up " + port.device + " with " + DescribeLine(port) + " (" +
-                            std::string(error.setup.call) + ": " + error.reason + ")");
+    case Kind::LineRefused: {
+      const std::string call = std::string(error.setup.call) + ": " + error.reason;
+      Complain(command, dtu::Say("无法把 " + port.device + " 设为 " + DescribeLine(port) + "（" +
+                                     call + "）",
+                                 "cannot set up " + port.device + " with " + DescribeLine(port) +
+                                     " (" + call + ")"));
+    }
       return kExitPortError;
     case Kind::NoMonitor:
-      Complain(command, "cannot watch " + port.device + ": " + error.reason);
+      Complain(command,
+               dtu::Say("无法监视 " + port.device + "：", "cannot watch " + port.device + ": ") +
+                   error.reason);
       return kExitPortError;
     default:
       break;
@@ -48,21 +55,31 @@ int ReportUnanswered(std::string_view command, const PortOptions& port,
     case dtu::ExchangeOutcome::Cancelled:
       return kExitBySignal + InterruptSignals::Caught();
     case dtu::ExchangeOutcome::PortLost:
-      Complain(command, "the port " + port.device + " vanished while waiting for " + awaited +
-                            " (" + result.loss.reason + ")");
+      Complain(command, dtu::Say("等待" + awaited + "时端口 " + port.device + " 消失了（" +
+                                     result.loss.reason + "）",
+                                 "the port " + port.device + " vanished while waiting for " +
+                                     awaited + " (" + result.loss.reason + ")"));
       return kExitPortLost;
     case dtu::ExchangeOutcome::Overlong: {
       const double seconds = std::chrono::duration<double>(result.took).count();
-      Complain(command, "no end to the answer after " + FormatSeconds(seconds) + " s waiting for " +
-                            awaited + " from " + port.device + ": " +
-                            std::to_string(result.exchange.received_count()) +
-                            " bytes came, beginning " +
-                            dtu::VisibleBytes(result.exchange.first_bytes()));
+      const std::string took = FormatSeconds(seconds);
+      const std::string count = std::to_string(result.exchange.received_count());
+      const std::string first = dtu::VisibleBytes(result.exchange.first_bytes());
+      Complain(
+          command,
+          dtu::Say("等待 " + port.device + " 的" + awaited + "，" + took +
+                       " 秒后应答仍未结束：已收到 " + count + " 字节，开头是 " + first,
+                   "no end to the answer after " + took + " s waiting for " + awaited + " from " +
+                       port.device + ": " + count + " bytes came, beginning " + first));
       return kExitTimeout;
     }
-    default:
-      Complain(command, "timed out after " + FormatSeconds(port.timeout_seconds) +
-                            " s waiting for " + awaited + " from " + port.device);
+    default: {
+      const std::string limit = FormatSeconds(port.timeout_seconds);
+      Complain(command,
+               dtu::Say("等待 " + port.device + " 的" + awaited + "，" + limit + " 秒后超时",
+                        "timed out after " + limit + " s waiting for " + awaited + " from " +
+                            port.device));
+    }
       return kExitTimeout;
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/session/exchange.h"
@@ -15,7 +16,7 @@ namespace dtuctl {
 // parameter block").
 struct UnitQuestion {
   dtu::ExchangeRequest request;
-  std::string_view awaited;
+  std::string awaited;
 };
 
 // The outcome of a question: the exit status so far, and the exchange once it was asked.

@@ -8,15 +8,22 @@
 #include "console_event_printer.h"
 #include "core/block/parameter_text.h"
 #include "core/device/device_event_text.h"
+#include "core/message_language.h"
 #include "unit_question.h"
 
 namespace dtuctl {
 namespace {
 
-constexpr std::string_view kReadBefore = "the unit's parameter block, read before the write";
-constexpr std::string_view kWriteAnswer = "the unit's answer to the parameter frame";
-constexpr std::string_view kReadBack = "the unit's parameter block, read back after the write";
-constexpr std::string_view kDiffersAfter = "the block read back differs from the block written:";
+std::string ReadBefore() {
+  return dtu::Say("写入前读取的设备参数块", "the unit's parameter block, read before the write");
+}
+std::string WriteAnswer() {
+  return dtu::Say("设备对参数帧的应答", "the unit's answer to the parameter frame");
+}
+std::string ReadBack() {
+  return dtu::Say("写入后读回的设备参数块",
+                  "the unit's parameter block, read back after the write");
+}
 
 // The console's printer that keeps a read it makes on its own quiet: the unit's status values
 // are not printed again, a failure on the port still is.
@@ -40,7 +47,7 @@ int JudgeAnswer(std::string_view command, dtu::Acknowledgement answer, ConsoleMe
 int VerifyWrite(const UnitWrite& write, UnitConversation& conversation, QuietPrinter& quiet,
                 const dtu::ParameterBlock& sent, HistoryKeeper& history) {
   const UnitAnswer back =
-      conversation.Ask({dtu::ReadParametersRequest(ReplyLimitOf(write.port)), kReadBack}, quiet);
+      conversation.Ask({dtu::ReadParametersRequest(ReplyLimitOf(write.port)), ReadBack()}, quiet);
   if (back.status != kExitOk || back.result->block() == nullptr) {
     history.KeepSent(write.port.device, sent, dtu::HistoryEvent::Written);
     return back.status == kExitOk ? kExitFailure : back.status;
@@ -55,7 +62,9 @@ int VerifyWrite(const UnitWrite& write, UnitConversation& conversation, QuietPri
   }
   history.KeepSent(write.port.device, sent, dtu::HistoryEvent::Written);
   history.KeepRead(write.port.device, *back.result);
-  Complain(write.command, std::string(kDiffersAfter) + "\n" + lines.substr(0, lines.size() - 1));
+  Complain(write.command, dtu::Say("读回的参数块与写入的不同：",
+                                   "the block read back differs from the block written:") +
+                              "\n" + lines.substr(0, lines.size() - 1));
   return kExitDiffers;
 }
 
@@ -68,7 +77,7 @@ int WriteToUnit(const UnitWrite& write, HistoryKeeper& history, ConsoleMessages&
   quiet.SetPort(write.port.device);
   if (history.enabled()) {
     const UnitAnswer before = conversation.Ask(
-        {dtu::ReadParametersRequest(ReplyLimitOf(write.port)), kReadBefore}, quiet);
+        {dtu::ReadParametersRequest(ReplyLimitOf(write.port)), ReadBefore()}, quiet);
     if (before.status != kExitOk) return before.status;
     history.KeepRead(write.port.device, *before.result);
     if (write.accept_unit && !write.accept_unit(history.unit())) return kExitFailure;
@@ -77,7 +86,7 @@ int WriteToUnit(const UnitWrite& write, HistoryKeeper& history, ConsoleMessages&
   printer.SetPort(write.port.device);
   dtu::ParameterBlock sent = write.block;
   const UnitAnswer answer = conversation.Ask(
-      {dtu::WriteParametersRequest(sent, ReplyLimitOf(write.port)), kWriteAnswer}, printer);
+      {dtu::WriteParametersRequest(sent, ReplyLimitOf(write.port)), WriteAnswer()}, printer);
   if (answer.status != kExitOk) return answer.status;
   const dtu::Acknowledgement acknowledgement = *answer.result->frame_answer();
   const bool stored = acknowledgement == dtu::Acknowledgement::Stored;

@@ -33,7 +33,9 @@ constexpr std::string_view kFooter =
 unreadable, 2 FILE's checksum does not match, 3 the unit rejected the frame, 4 no
 answer in time (whether the unit stored the block is then unknown), 5 no such port,
 6 port busy, 7 port vanished, 8 port unusable, 9 --verify: the block read back differs)";
-constexpr std::string_view kVerifyHelp = "read the block back after the write and compare";
+std::string VerifyHelp() {
+  return dtu::Say("写入后读回参数块并比较", "read the block back after the write and compare");
+}
 
 // The block the unit is sent: a file whose checksum does not match is refused, as the tool
 // refuses to open it, rather than sealed afresh around whatever damaged it.
@@ -45,7 +47,7 @@ std::optional<dtu::ParameterBlock> LoadFileBlock(const std::string& path, Consol
     return std::nullopt;
   }
   if (!dtu::PrepareLoadedBlock(*block)) {
-    messages.Show(dtu::MessageKind::Plain, path + ": " + std::string(dtu::kBlockMismatchMessage));
+    messages.Show(dtu::MessageKind::Plain, path + ": " + dtu::BlockMismatchMessage());
     status = kExitChecksum;
     return std::nullopt;
   }
@@ -57,7 +59,7 @@ class WriteCommand final : public Command {
   void Define(CLI::App& parser) override {
     AddPortOptions(parser, port_);
     AddFileOperand(parser, path_);
-    parser.add_flag("--verify", verify_, std::string(kVerifyHelp));
+    parser.add_flag("--verify", verify_, VerifyHelp());
     history_.Define(parser);
   }
 
@@ -77,7 +79,8 @@ class WriteCommand final : public Command {
 };
 
 const RegisterCommand<WriteCommand> kRegistered{
-    {kName, "write a parameter file's block to a unit over a serial port", kDescription, kFooter}};
+    {kName, "write a parameter file's block to a unit over a serial port", kDescription, kFooter,
+     "通过串口把参数文件的参数块写入单元"}};
 
 }  // namespace
 }  // namespace dtuctl

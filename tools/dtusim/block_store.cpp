@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "core/message_language.h"
 #include "dtusim/sim_platform.h"
 
 namespace dtusim {
@@ -19,8 +20,10 @@ std::optional<dtu::ParameterBlock> BlockStore::LoadOrCreate(const dtu::Parameter
     return std::nullopt;
   }
   if (file.bytes.size() != dtu::kBlockSize) {
-    error = path_ + ": holds " + std::to_string(file.bytes.size()) + " bytes, a block has " +
-            std::to_string(dtu::kBlockSize);
+    const std::string has = std::to_string(file.bytes.size());
+    const std::string block = std::to_string(dtu::kBlockSize);
+    error = path_ + dtu::Say("：有 " + has + " 字节，参数块是 " + block + " 字节",
+                             ": holds " + has + " bytes, a block has " + block);
     return std::nullopt;
   }
   dtu::ParameterBlock block;

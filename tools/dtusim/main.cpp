@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/message_language.h"
 #include "dtusim/block_store.h"
 #include "dtusim/default_block.h"
 #include "dtusim/sim_options.h"
@@ -41,7 +42,7 @@ std::optional<dtu::ParameterBlock> InitialBlock(const SimOptions& options) {
   if (!options.state_path) return MakeDefaultBlock();
   std::string error;
   auto block = BlockStore(*options.state_path).LoadOrCreate(MakeDefaultBlock(), error);
-  if (!block) Complain("state file: " + error);
+  if (!block) Complain(dtu::Say("状态文件：", "state file: ") + error);
   return block;
 }
 
@@ -50,16 +51,19 @@ SimulatedDtu::StoreBlock StoreFor(const SimOptions& options) {
   return [store = BlockStore(*options.state_path)](const dtu::ParameterBlock& block) {
     std::string error;
     if (store.Save(block, error)) return true;
-    Complain("state file not replaced: " + error);
+    Complain(dtu::Say("状态文件没有替换：", "state file not replaced: ") + error);
     return false;
   };
 }
 
 int Main(const std::vector<std::string>& args) {
+  // One language for every message of this run, from the user's locale.
+  dtu::SetMessageLanguage(dtu::LanguageFromEnvironment());
   const ParsedOptions parsed = ParseSimOptions(args);
   if (!parsed.options) {
     Complain(parsed.error);
-    std::fprintf(stderr, "Try 'dtusim --help'.\n");
+    const std::string hint = dtu::Say("'dtusim --help' 说明用法。\n", "Try 'dtusim --help'.\n");
+    std::fwrite(hint.data(), 1, hint.size(), stderr);
     return kExitUsage;
   }
   const SimOptions& options = *parsed.options;
@@ -81,7 +85,7 @@ int Main(const std::vector<std::string>& args) {
   std::optional<LinkGuard> link_guard;
   if (options.link_path) {
     if (error = ReplaceSymlink(*options.link_path, port->path()); !error.empty()) {
-      Complain("link: " + error);
+      Complain(dtu::Say("链接：", "link: ") + error);
       return kExitFailure;
     }
     link_guard.emplace(*options.link_path, port->path());

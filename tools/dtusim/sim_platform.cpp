@@ -17,6 +17,8 @@
 #include <thread>
 
 #include "core/atomic_file.h"
+#include "core/message_language.h"
+#include "core/system_error_text.h"
 
 namespace dtusim {
 namespace {
@@ -25,7 +27,7 @@ namespace {
 constexpr std::string_view kTerminalFolder = "/dev/pts/";
 
 std::string ErrorText(std::string_view what, int error) {
-  return std::string(what) + ": " + std::strerror(error);
+  return std::string(what) + ": " + dtu::SystemErrorText(error);
 }
 
 // The write end of the stop pipe, for the signal handler.
@@ -230,7 +232,8 @@ FileContents ReadWholeFile(const std::string& path) {
 std::string ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   const dtu::AtomicWriteResult written = dtu::WriteFileAtomically(path, bytes);
   if (written.ok()) return {};
-  return written.error != 0 ? ErrorText(path, written.error) : path + ": not a regular file";
+  return written.error != 0 ? ErrorText(path, written.error)
+                            : path + dtu::Say("：不是普通文件", ": not a regular file");
 }
 
 // True when `path` is a symbolic link to a pseudo-terminal, live or gone: what an earlier
@@ -246,8 +249,9 @@ std::string ReplaceSymlink(const std::string& link, const std::string& target) {
   // Someone's file, folder or other link at PATH is not ours to replace.
   struct stat existing {};
   if (lstat(link.c_str(), &existing) == 0 && !IsTerminalLink(link))
-    return link + ": is not a link to a pseudo-terminal; it is left as it is (choose another " +
-           "path, or remove it first)";
+    return link + dtu::Say("：不是指向伪终端的链接，保持原样（请换一个路径，或先删除它）",
+                           ": is not a link to a pseudo-terminal; it is left as it is (choose "
+                           "another path, or remove it first)");
   // A link made under a temporary name and renamed over the old one: there is no moment without
   // a link.
   const std::string temporary = link + ".dtusim-" + std::to_string(getpid());

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "core/message_language.h"
+
 namespace dtusim {
 namespace {
 
@@ -23,7 +25,8 @@ void Complain(std::string_view what) {
 int SimRunner::Run() {
   for (;;) {
     if (pacer_.VanishReached()) {
-      if (options_.verbose) Complain("the port vanishes (fault vanish)");
+      if (options_.verbose)
+        Complain(dtu::Say("端口消失（故障 vanish）", "the port vanishes (fault vanish)"));
       port_.Vanish(kVanishGrace);
       return kExitVanished;
     }
@@ -75,7 +78,8 @@ bool SimRunner::Receive(Clock::time_point now) {
   last_traffic_ = now;
   for (const Reply& reply : dtu_.Feed(in.bytes)) {
     if (pacer_.queued_bytes() > kMaxQueuedBytes) {
-      Complain("answer dropped: the client asks faster than the line answers");
+      Complain(dtu::Say("丢掉了一个回答：对方提问比线路回答得快",
+                        "answer dropped: the client asks faster than the line answers"));
       continue;
     }
     babbling_ = babbling_ || reply.endless;

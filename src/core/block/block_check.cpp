@@ -1,6 +1,13 @@
 #include "core/block/block_check.h"
 
+#include "core/message_language.h"
+
 namespace dtu {
+
+std::string BlockMismatchMessage() {
+  return Say(std::string(kBlockMismatchMessage),
+             "the parameters do not match their checksum; set them again");
+}
 
 bool PrepareLoadedBlock(ParameterBlock& block) {
   // Units and older files do not always fill in the length word; it is not covered by the

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/message_language.h"
 #include "core/text/utf8_text.h"
 
 namespace dtu {
@@ -38,18 +39,18 @@ FileKind SniffFileKind(std::string_view head) {
   return FileKind::Text;
 }
 
-std::string_view FileKindName(FileKind kind) {
+std::string FileKindName(FileKind kind) {
   switch (kind) {
     case FileKind::ParameterFile:
-      return "参数文件";
+      return Say("参数文件", "a parameter file");
     case FileKind::TextForm:
-      return "参数块的文本形式（JSON）";
+      return Say("参数块的文本形式（JSON）", "a parameter block's text form (JSON)");
     case FileKind::Table:
-      return "表格文件（CSV）";
+      return Say("表格文件（CSV）", "a table (CSV)");
     case FileKind::Text:
-      return "文本文件";
+      return Say("文本文件", "a text file");
   }
-  return "文件";
+  return Say("文件", "a file");
 }
 
 }  // namespace dtu

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace dtu {
@@ -20,6 +21,6 @@ FileKind SniffFileKind(std::string_view head);
 
 // The kind as messages name it: "参数文件", "参数块的文本形式（JSON）", "表格文件（CSV）",
 // "文本文件".
-std::string_view FileKindName(FileKind kind);
+std::string FileKindName(FileKind kind);
 
 }  // namespace dtu

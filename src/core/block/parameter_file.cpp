@@ -13,6 +13,7 @@
 
 #include "core/atomic_file.h"
 #include "core/file_handle.h"
+#include "core/message_language.h"
 #include "core/system_error_text.h"
 
 namespace dtu {
@@ -26,56 +27,88 @@ std::string SystemReason(int error) {
 }
 
 FileResult NotFound() {
-  return {FileStatus::NotFound, std::string(kNoSuchFileMessage)};
+  return {FileStatus::NotFound, Say(std::string(kNoSuchFileMessage), "no such file")};
 }
 
 FileResult TooShort(std::size_t size) {
-  return {FileStatus::TooShort, "参数文件只有 " + std::to_string(size) + " 字节，不足 " +
-                                    std::to_string(kBlockSize) + " 字节，未读取。"};
+  const std::string has = std::to_string(size);
+  const std::string needs = std::to_string(kBlockSize);
+  return {
+      FileStatus::TooShort,
+      Say("参数文件只有 " + has + " 字节，不足 " + needs + " 字节，未读取。",
+          "the parameter file has only " + has + " bytes, fewer than " + needs + "; not read.")};
 }
 
-// The kind of file a message is about.
-constexpr std::string_view kParameterFile = "参数文件";
-constexpr std::string_view kTextFile = "文本文件";
+// The kind of file a message is about, in both languages.
+struct FileWord {
+  std::string_view chinese;
+  std::string_view english;
+};
+constexpr FileWord kParameterFile{"参数文件", "parameter file"};
+constexpr FileWord kTextFile{"文本文件", "text file"};
 
-FileResult OpenForReadingFailed(int error, std::string_view what = kParameterFile) {
-  return {FileStatus::ReadFailed, "无法打开" + std::string(what) + "：" + SystemReason(error)};
+std::string Chinese(const FileWord& what) {
+  return std::string(what.chinese);
 }
 
-FileResult ReadingFailed(int error, std::string_view what = kParameterFile) {
-  return {FileStatus::ReadFailed, "读取" + std::string(what) + "失败：" + SystemReason(error)};
+std::string English(const FileWord& what) {
+  return std::string(what.english);
 }
 
-FileResult NotARegularFile(FileStatus status, std::string_view what = kParameterFile) {
-  return {status, "不是普通文件，不能用作" + std::string(what) + "。"};
+FileResult OpenForReadingFailed(int error, const FileWord& what = kParameterFile) {
+  return {FileStatus::ReadFailed,
+          Say("无法打开" + Chinese(what) + "：", "cannot open the " + English(what) + ": ") +
+              SystemReason(error)};
 }
 
-FileResult OpenForWritingFailed(int error, std::string_view what = kParameterFile) {
-  return {FileStatus::WriteFailed,
-          "无法创建或打开" + std::string(what) + "：" + SystemReason(error)};
+FileResult ReadingFailed(int error, const FileWord& what = kParameterFile) {
+  return {FileStatus::ReadFailed,
+          Say("读取" + Chinese(what) + "失败：", "cannot read the " + English(what) + ": ") +
+              SystemReason(error)};
 }
 
-FileResult WritingFailed(int error, std::string_view what) {
-  return {FileStatus::WriteFailed, "写入" + std::string(what) + "失败：" + SystemReason(error)};
+FileResult NotARegularFile(FileStatus status, const FileWord& what = kParameterFile) {
+  return {status, Say("不是普通文件，不能用作" + Chinese(what) + "。",
+                      "not a regular file; it cannot serve as a " + English(what) + ".")};
 }
 
-FileResult ReadOnlyTarget(std::string_view what) {
-  return {FileStatus::WriteFailed, std::string(what) + "是只读的，未改动。"};
-}
-
-FileResult OwnerNotKept(int error, std::string_view what) {
-  return {FileStatus::WriteFailed, std::string(what) +
-                                       "属于另一个用户或组，替换它会改变它的所有者，未改动：" +
+FileResult OpenForWritingFailed(int error, const FileWord& what = kParameterFile) {
+  return {FileStatus::WriteFailed, Say("无法创建或打开" + Chinese(what) + "：",
+                                       "cannot create or open the " + English(what) + ": ") +
                                        SystemReason(error)};
 }
 
-FileResult ReplacingFailed(int error, std::string_view what) {
-  return {FileStatus::WriteFailed, "替换" + std::string(what) + "失败：" + SystemReason(error)};
+FileResult WritingFailed(int error, const FileWord& what) {
+  return {FileStatus::WriteFailed,
+          Say("写入" + Chinese(what) + "失败：", "cannot write the " + English(what) + ": ") +
+              SystemReason(error)};
+}
+
+FileResult ReadOnlyTarget(const FileWord& what) {
+  return {FileStatus::WriteFailed, Say(Chinese(what) + "是只读的，未改动。",
+                                       "the " + English(what) + " is read-only; left as it was.")};
+}
+
+FileResult OwnerNotKept(int error, const FileWord& what) {
+  return {FileStatus::WriteFailed,
+          Say(Chinese(what) + "属于另一个用户或组，替换它会改变它的所有者，未改动：",
+              "the " + English(what) +
+                  " belongs to another user or group, and replacing it would change its owner; "
+                  "left as it was: ") +
+              SystemReason(error)};
+}
+
+FileResult ReplacingFailed(int error, const FileWord& what) {
+  return {FileStatus::WriteFailed,
+          Say("替换" + Chinese(what) + "失败：", "cannot replace the " + English(what) + ": ") +
+              SystemReason(error)};
 }
 
 FileResult TextTooLong(std::size_t limit) {
+  const std::string bytes = std::to_string(limit);
   return {FileStatus::ReadFailed,
-          "文件太长：超过 " + std::to_string(limit) + " 字节的上限，未读取。"};
+          Say("文件太长：超过 " + bytes + " 字节的上限，未读取。",
+              "the file is too long: over the limit of " + bytes + " bytes; not read.")};
 }
 
 FileResult WrongKind(FileKind kind) {
@@ -83,7 +116,7 @@ FileResult WrongKind(FileKind kind) {
 }
 
 // What a failed atomic write says, in the words of the file it was to write.
-FileResult WriteOutcome(const AtomicWriteResult& written, std::string_view what) {
+FileResult WriteOutcome(const AtomicWriteResult& written, const FileWord& what) {
   switch (written.failed) {
     case AtomicWriteStep::None:
       return {};
@@ -166,16 +199,21 @@ std::string LongFileNote(const std::filesystem::path& path) {
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (error || size <= kBlockSize) return {};
-  return "参数文件有 " + std::to_string(size) + " 字节，比一个参数块（" +
-         std::to_string(kBlockSize) + " 字节）长：只载入了前 " + std::to_string(kBlockSize) +
-         " 字节，后面的 " + std::to_string(size - kBlockSize) + " 字节不属于参数块，没有读取。";
+  const std::string has = std::to_string(size);
+  const std::string block = std::to_string(kBlockSize);
+  const std::string rest = std::to_string(size - kBlockSize);
+  return Say("参数文件有 " + has + " 字节，比一个参数块（" + block + " 字节）长：只载入了前 " +
+                 block + " 字节，后面的 " + rest + " 字节不属于参数块，没有读取。",
+             "the parameter file has " + has + " bytes, more than a parameter block (" + block +
+                 " bytes): only the first " + block + " were loaded; the " + rest +
+                 " bytes after them are not part of the block and were not read.");
 }
 
 std::string WrongKindMessage(FileKind kind, std::string_view hint) {
-  std::string message =
-      "这是" + std::string(FileKindName(kind)) + "，不是" + std::string(kParameterFile);
-  if (!hint.empty()) message += "；" + std::string(hint);
-  return message + "。";
+  std::string message = Say("这是" + FileKindName(kind) + "，不是" + Chinese(kParameterFile),
+                            "this is " + FileKindName(kind) + ", not a " + English(kParameterFile));
+  if (!hint.empty()) message += Say("；", "; ") + std::string(hint);
+  return message + Say("。", ".");
 }
 
 bool ParameterFileExists(const std::filesystem::path& path) {

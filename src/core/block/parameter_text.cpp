@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/block/file_kind.h"
+#include "core/message_language.h"
 #include "core/text/escaped_text.h"
 #include "core/text/hex_text.h"
 #include "core/text/utf8_text.h"
@@ -206,7 +207,10 @@ std::string Shown(const Json& value) {
 }
 
 std::string RefusalOf(std::string_view name, std::string_view shown, std::string_view rule) {
-  return "成员 " + std::string(name) + " 的值 " + std::string(shown) + " 无效：" +
+  const std::string member(name);
+  const std::string value(shown);
+  return Say("成员 " + member + " 的值 " + value + " 无效：",
+             "the value " + value + " of member " + member + " is not valid: ") +
          std::string(rule);
 }
 
@@ -215,7 +219,10 @@ std::string Refusal(std::string_view name, const Json& value, std::string_view r
 }
 
 std::string HexRule(std::size_t size) {
-  return "应为十六进制数字（每字节两位，字节间可有空格），最多 " + std::to_string(size) + " 字节";
+  const std::string most = std::to_string(size);
+  return Say("应为十六进制数字（每字节两位，字节间可有空格），最多 " + most + " 字节",
+             "hex digits are expected (two per byte, blanks allowed between bytes), at most " +
+                 most + " bytes");
 }
 
 bool IsHexDigit(char c) {
@@ -262,7 +269,9 @@ void FillArea(std::span<std::uint8_t> area, std::span<const std::uint8_t> bytes)
 std::string ApplyNumber(ParameterBlock& block, const Member& member, const Json& value) {
   const std::uint32_t max = FieldMaxValue(member.row);
   if (!value.is_number_unsigned() || value.get<std::uint64_t>() > max)
-    return Refusal(member.name, value, "应为 0 到 " + std::to_string(max) + " 的整数");
+    return Refusal(member.name, value,
+                   Say("应为 0 到 " + std::to_string(max) + " 的整数",
+                       "a whole number from 0 to " + std::to_string(max) + " is expected"));
   block.Set(member.row, static_cast<std::uint32_t>(value.get<std::uint64_t>()));
   return {};
 }
@@ -271,19 +280,25 @@ std::string ApplyAddress(ParameterBlock& block, const Member& member, const Json
   std::optional<Ipv4Bytes> address;
   if (value.is_string()) address = ParseDottedQuad(value.get_ref<const std::string&>());
   if (!address)
-    return Refusal(member.name, value, "应为以点分隔的四个 0 到 255 的数，如 \"192.168.1.10\"");
+    return Refusal(member.name, value,
+                   Say("应为以点分隔的四个 0 到 255 的数，如 \"192.168.1.10\"",
+                       "four numbers from 0 to 255 separated by dots are expected, such as "
+                       "\"192.168.1.10\""));
   block.SetIPv4(member.row, *address);
   return {};
 }
 
 std::string ApplyText(ParameterBlock& block, const Member& member, const Json& value) {
-  if (!value.is_string()) return Refusal(member.name, value, "应为字符串");
+  if (!value.is_string())
+    return Refusal(member.name, value, Say("应为字符串", "a string is expected"));
   const UnescapedGbk text = UnescapeGbk(value.get_ref<const std::string&>());
   if (!text.ok()) return Refusal(member.name, value, text.problem);
   if (text.bytes.size() > member.row.size)
     return Refusal(member.name, value,
-                   "GBK 编码后有 " + std::to_string(text.bytes.size()) + " 字节，字段只有 " +
-                       std::to_string(member.row.size) + " 字节");
+                   Say("GBK 编码后有 " + std::to_string(text.bytes.size()) + " 字节，字段只有 " +
+                           std::to_string(member.row.size) + " 字节",
+                       "it has " + std::to_string(text.bytes.size()) +
+                           " bytes in GBK, the field only " + std::to_string(member.row.size)));
   const auto* data = reinterpret_cast<const std::uint8_t*>(text.bytes.data());
   FillArea(block.Area(member.row), {data, text.bytes.size()});
   return {};
@@ -300,7 +315,9 @@ std::string ApplyDeviceId(ParameterBlock& block, const Member& member, const Jso
   const bool fits = value.is_string() && !value.get_ref<const std::string&>().empty() &&
                     value.get_ref<const std::string&>().size() <= 8 &&
                     std::ranges::all_of(value.get_ref<const std::string&>(), IsHexDigit);
-  if (!fits) return Refusal(member.name, value, "应为 1 到 8 位十六进制数字");
+  if (!fits)
+    return Refusal(member.name, value,
+                   Say("应为 1 到 8 位十六进制数字", "1 to 8 hex digits are expected"));
   block.set_device_id(ParseCHexadecimal(value.get_ref<const std::string&>()));
   return {};
 }
@@ -313,8 +330,12 @@ void CheckCountedText(const Member& member, const Json& value, std::span<const s
   const Json& text = value.at("text");
   const Json decoded = EscapeGbk(AsChars(used));
   if (text == decoded) return;
-  warnings.push_back(std::string(member.name) + " 的 text " + Shown(text) +
-                     " 与 hex 不符（hex 的字节读作 " + Shown(decoded) + "）：只按 hex 读入");
+  const std::string name(member.name);
+  warnings.push_back(Say(name + " 的 text " + Shown(text) + " 与 hex 不符（hex 的字节读作 " +
+                             Shown(decoded) + "）：只按 hex 读入",
+                         "the text " + Shown(text) + " of " + name +
+                             " does not match its hex (whose bytes read " + Shown(decoded) +
+                             "): only the hex is read"));
 }
 
 // A counted area: its used bytes ("hex", or the value itself as a string), the count byte when
@@ -332,16 +353,20 @@ std::string ApplyCounted(ParameterBlock& block, const Member& member, const Json
     return {};
   }
   if (!value.is_object())
-    return Refusal(member.name, value, HexRule(size) + "；或像导出时那样的 {\"hex\": ...} 对象");
+    return Refusal(member.name, value,
+                   HexRule(size) + Say("；或像导出时那样的 {\"hex\": ...} 对象",
+                                       "; or a {\"hex\": ...} object as the export writes"));
   for (const auto& part : value.items())
     if (part.key() != "hex" && part.key() != "text" && part.key() != "length" &&
         part.key() != "after")
       return Refusal(member.name, value,
-                     "\"" + part.key() + "\" 未知：只能有 hex、text、length、after");
-  if (!value.contains("hex")) return Refusal(member.name, value, "缺少 \"hex\"");
+                     Say("\"" + part.key() + "\" 未知：只能有 hex、text、length、after",
+                         "\"" + part.key() + "\" is unknown: only hex, text, length, after"));
+  if (!value.contains("hex"))
+    return Refusal(member.name, value, Say("缺少 \"hex\"", "\"hex\" is missing"));
 
-  const std::string part_name = std::string(member.name) + " 中";
-  const auto used = ReadHex(value.at("hex"), size, part_name + " hex", error);
+  const std::string name(member.name);
+  const auto used = ReadHex(value.at("hex"), size, Say(name + " 中 hex", name + "'s hex"), error);
   if (!used) return error;
   CheckCountedText(member, value, *used, warnings);
   std::uint32_t count = static_cast<std::uint32_t>(used->size());
@@ -350,15 +375,19 @@ std::string ApplyCounted(ParameterBlock& block, const Member& member, const Json
     const bool valid = length.is_number_unsigned() && length.get<std::uint64_t>() <= 0xFF &&
                        std::min<std::uint64_t>(length.get<std::uint64_t>(), size) == used->size();
     if (!valid)
-      return Refusal(part_name + " length", length,
-                     "应为 0 到 255 的整数，超过 " + std::to_string(size) +
-                         " 时 hex 须占满区域，否则须等于 hex 的字节数 " +
-                         std::to_string(used->size()));
+      return Refusal(
+          Say(name + " 中 length", name + "'s length"), length,
+          Say("应为 0 到 255 的整数，超过 " + std::to_string(size) +
+                  " 时 hex 须占满区域，否则须等于 hex 的字节数 " + std::to_string(used->size()),
+              "a whole number from 0 to 255 is expected; above " + std::to_string(size) +
+                  " the hex must fill the area, else it must equal the hex's " +
+                  std::to_string(used->size()) + " bytes"));
     count = static_cast<std::uint32_t>(length.get<std::uint64_t>());
   }
   std::vector<std::uint8_t> area = *used;
   if (value.contains("after")) {
-    const auto after = ReadHex(value.at("after"), size - used->size(), part_name + " after", error);
+    const auto after = ReadHex(value.at("after"), size - used->size(),
+                               Say(name + " 中 after", name + "'s after"), error);
     if (!after) return error;
     area.insert(area.end(), after->begin(), after->end());
   }
@@ -395,8 +424,10 @@ TextImport Refused(std::string error) {
 }
 
 std::string UnknownMember(std::string_view name) {
-  std::string message = "未知成员 " + Shown(Json(std::string(name)));
-  if (name == field::checksum.name) message += "：校验和由导入计算，不能给出";
+  std::string message = Say("未知成员 ", "unknown member ") + Shown(Json(std::string(name)));
+  if (name == field::checksum.name)
+    message += Say("：校验和由导入计算，不能给出",
+                   ": the import works the checksum out, it cannot be given");
   return message;
 }
 
@@ -404,10 +435,13 @@ std::string CheckHeader(const Json& object) {
   const std::string format_key(kFormatKey);
   const std::string version_key(kVersionKey);
   if (object.contains(format_key) && object.at(format_key) != std::string(kTextFormTag))
-    return "format 应为 \"" + std::string(kTextFormTag) + "\"，而不是 " +
+    return Say("format 应为 \"" + std::string(kTextFormTag) + "\"，而不是 ",
+               "format must be \"" + std::string(kTextFormTag) + "\", not ") +
            Shown(object.at(format_key));
   if (object.contains(version_key) && object.at(version_key) != kTextFormVersion)
-    return "version " + Shown(object.at(version_key)) + " 不受支持：本程序读写版本 " +
+    return Say("version " + Shown(object.at(version_key)) + " 不受支持：本程序读写版本 ",
+               "version " + Shown(object.at(version_key)) +
+                   " is not supported: this program reads and writes version ") +
            std::to_string(kTextFormVersion);
   return {};
 }
@@ -416,7 +450,8 @@ std::string CheckHeader(const Json& object) {
 std::string CheckDeviceBytes(const std::set<std::string_view>& given) {
   if (given.contains(field::device_id.name) &&
       (given.contains(field::device_number.name) || given.contains(field::centre_number.name)))
-    return "device_id 与 device_number、centre_number 是同一组字节，只能给出其一";
+    return Say("device_id 与 device_number、centre_number 是同一组字节，只能给出其一",
+               "device_id and device_number, centre_number are the same bytes: give only one");
   return {};
 }
 
@@ -427,7 +462,7 @@ std::string CheckComplete(const std::set<std::string_view>& given) {
     if (member.kind == MemberKind::DeviceId || IsLengthWord(member) || given.contains(member.name))
       continue;
     if (IsDeviceNumber(member) && given.contains(field::device_id.name)) continue;
-    return "缺少成员 " + std::string(member.name);
+    return Say("缺少成员 ", "missing member ") + std::string(member.name);
   }
   return {};
 }
@@ -482,8 +517,14 @@ std::string SyntaxMessage(const nlohmann::json::exception& error) {
     text.erase(0, end + 2);
   for (char& c : text)
     if (static_cast<std::uint8_t>(c) >= 0x80) c = '?';
-  // The parser quotes the token it stopped at, which may be a long string.
-  return "不是有效的 JSON 文本：" + Cut(std::move(text), 3 * kShownValueLimit);
+  // The parser's own words are English; a Chinese message names where it stopped instead. The
+  // parser quotes the token it stopped at, which may be a long string.
+  const auto* parse = dynamic_cast<const nlohmann::json::parse_error*>(&error);
+  if (CurrentMessageLanguage() == MessageLanguage::kChinese)
+    return "不是有效的 JSON 文本" + (parse == nullptr
+                                         ? std::string()
+                                         : "：第 " + std::to_string(parse->byte) + " 个字节处有误");
+  return "not a valid JSON text: " + Cut(std::move(text), 3 * kShownValueLimit);
 }
 
 // A JSON text read whole, or why not. `syntax` tells a text that is no JSON at all from one
@@ -517,8 +558,11 @@ class TextScan final : public nlohmann::json_sax<Json> {
   bool key(string_t& name) override {
     if (depth_ == 1) member_ = name;
     if (keys_.back().insert(name).second) return true;
-    error_ = depth_ == 1 ? "成员 " + Cut(name) + " 出现了不止一次"
-                         : "成员 " + Cut(member_) + " 中 " + Shown(Json(name)) + " 出现了不止一次";
+    error_ = depth_ == 1
+                 ? Say("成员 " + Cut(name) + " 出现了不止一次",
+                       "member " + Cut(name) + " is given more than once")
+                 : Say("成员 " + Cut(member_) + " 中 " + Shown(Json(name)) + " 出现了不止一次",
+                       Shown(Json(name)) + " is given more than once in member " + Cut(member_));
     return false;
   }
   bool end_object() override {
@@ -535,8 +579,10 @@ class TextScan final : public nlohmann::json_sax<Json> {
                    const nlohmann::detail::exception& error) override {
     const bool overflow = error.id == 406;
     syntax_ = !overflow || member_.empty();
-    error_ = syntax_ ? SyntaxMessage(error)
-                     : RefusalOf(Cut(member_), Cut(token), "数太大，超出了能读的范围");
+    error_ = syntax_
+                 ? SyntaxMessage(error)
+                 : RefusalOf(Cut(member_), Cut(token),
+                             Say("数太大，超出了能读的范围", "the number is too large to be read"));
     return false;
   }
 
@@ -546,8 +592,12 @@ class TextScan final : public nlohmann::json_sax<Json> {
  private:
   bool Enter() {
     if (++depth_ <= kNestingLimit) return true;
-    error_ = (member_.empty() ? std::string("文本") : "成员 " + Cut(member_) + " 的值") +
-             "嵌套太深：超过 " + std::to_string(kNestingLimit) + " 层";
+    const std::string limit = std::to_string(kNestingLimit);
+    error_ = member_.empty() ? Say("文本嵌套太深：超过 " + limit + " 层",
+                                   "the text is nested too deeply: over " + limit + " levels")
+                             : Say("成员 " + Cut(member_) + " 的值嵌套太深：超过 " + limit + " 层",
+                                   "the value of member " + Cut(member_) +
+                                       " is nested too deeply: over " + limit + " levels");
     return false;
   }
 
@@ -585,9 +635,12 @@ std::optional<Json> AssignedValue(const Member& member, const std::string& text,
   if (parsed.error.empty()) return std::move(parsed.value);
   // A number that is no JSON is refused by the number's own rule, shown as the text it is.
   if (!json_object) return Json(text);
-  error = parsed.syntax ? "成员 " + std::string(member.name) + " 的值 " + Shown(Json(text)) +
-                              " 不是有效的 JSON 对象"
-                        : parsed.error;
+  const std::string name(member.name);
+  error = parsed.syntax
+              ? Say("成员 " + name + " 的值 " + Shown(Json(text)) + " 不是有效的 JSON 对象",
+                    "the value " + Shown(Json(text)) + " of member " + name +
+                        " is not a valid JSON object")
+              : parsed.error;
   return std::nullopt;
 }
 
@@ -613,18 +666,23 @@ std::string ExportBlockText(const ParameterBlock& block) {
 
 TextImport ImportBlockText(std::string_view text, const std::optional<ParameterBlock>& base) {
   if (text.size() > kTextFormLimit)
-    return Refused("文本太长：参数块的文本形式只有几千字节，最多读 " +
-                   std::to_string(kTextFormLimit) + " 字节");
+    return Refused(Say("文本太长：参数块的文本形式只有几千字节，最多读 " +
+                           std::to_string(kTextFormLimit) + " 字节",
+                       "the text is too long: a parameter block's text form is a few thousand "
+                       "bytes, at most " +
+                           std::to_string(kTextFormLimit) + " are read"));
   // A parameter file or a table given for a text is named for what it is.
   const std::size_t first = text.find_first_not_of(" \t\r\n");
   if (first != std::string_view::npos && text[first] != '{') {
     const FileKind kind = SniffFileKind(text.substr(0, kSniffedBytes));
     if (kind == FileKind::ParameterFile || kind == FileKind::Table)
-      return Refused("这是" + std::string(FileKindName(kind)) + "，不是参数块的文本形式");
+      return Refused(Say("这是" + FileKindName(kind) + "，不是参数块的文本形式",
+                         "this is " + FileKindName(kind) + ", not a parameter block's text form"));
   }
   ParsedJson parsed = ParseJson(text);
   if (!parsed.error.empty()) return Refused(parsed.error);
-  if (!parsed.value.is_object()) return Refused("文本应是一个 JSON 对象 {...}");
+  if (!parsed.value.is_object())
+    return Refused(Say("文本应是一个 JSON 对象 {...}", "the text must be a JSON object {...}"));
   return ApplyObject(parsed.value, base);
 }
 
@@ -633,11 +691,14 @@ TextImport SetBlockFields(const ParameterBlock& base, std::span<const std::strin
   for (const std::string& assignment : assignments) {
     const std::size_t equals = assignment.find('=');
     if (equals == std::string::npos)
-      return Refused("赋值 " + Shown(Json(assignment)) + " 应写作 NAME=VALUE");
+      return Refused(Say("赋值 " + Shown(Json(assignment)) + " 应写作 NAME=VALUE",
+                         "the assignment " + Shown(Json(assignment)) + " must be NAME=VALUE"));
     const std::string name = assignment.substr(0, equals);
     const Member* member = FindMember(name);
     if (member == nullptr) return Refused(UnknownMember(name));
-    if (object.contains(name)) return Refused("成员 " + name + " 赋值了不止一次");
+    if (object.contains(name))
+      return Refused(Say("成员 " + name + " 赋值了不止一次",
+                         "member " + name + " is assigned more than once"));
     std::string error;
     std::optional<Json> value = AssignedValue(*member, assignment.substr(equals + 1), error);
     if (!value) return Refused(error);

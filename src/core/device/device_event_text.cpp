@@ -3,6 +3,8 @@
 #include <array>
 #include <type_traits>
 
+#include "core/message_language.h"
+
 namespace dtu {
 namespace {
 
@@ -11,21 +13,44 @@ constexpr std::array<std::string_view, kAddressRowCount> kAddressRowNames{
     "DNS的IP5地址", "DNS的IP6地址", "DNS服务地址1", "DNS服务地址2",
 };
 
+// The same rows and values in English, for the command-line tools' English runs.
+constexpr std::array<std::string_view, kAddressRowCount> kEnglishAddressRowNames{
+    "DTU IP address",   "DNS IP address 1", "DNS IP address 2",
+    "DNS IP address 3", "DNS IP address 4", "DNS IP address 5",
+    "DNS IP address 6", "DNS server 1",     "DNS server 2",
+};
+
+std::string_view EnglishStatusLabel(StatusField field) {
+  switch (field) {
+    case StatusField::Version:
+      return "software version";
+    case StatusField::ModuleSerial:
+      return "module serial";
+    case StatusField::BoardSerial:
+      return "board serial";
+    case StatusField::Signal:
+      return "signal strength";
+    case StatusField::SimSmsCentre:
+      return "SIM card's SMS centre";
+  }
+  return {};
+}
+
 EventText AcknowledgementText(Acknowledgement acknowledgement) {
   EventText shown;
   shown.boxed = true;
   switch (acknowledgement) {
     case Acknowledgement::Stored:
       shown.icon = MessageKind::Information;
-      shown.caption = kSetParametersCaption;
-      shown.text = kSetOkMessage;
+      shown.caption = Say(std::string(kSetParametersCaption), "set parameters");
+      shown.text = Say(std::string(kSetOkMessage), "parameters set!");
       shown.result = "设置参数成功";
       break;
     case Acknowledgement::Refused:
       // A refused frame is a failure: it carries the error icon.
       shown.icon = MessageKind::Error;
-      shown.caption = kSetParametersCaption;
-      shown.text = kChkErrMessage;
+      shown.caption = Say(std::string(kSetParametersCaption), "set parameters");
+      shown.text = Say(std::string(kChkErrMessage), "parameter check failed!");
       shown.result = "设置参数失败：设备报告校验错误";
       shown.advice =
           "设备拒绝了这个参数块（它收到的参数块校验和不符），没有保存，仍保留它自己原来的参数。"
@@ -34,16 +59,17 @@ EventText AcknowledgementText(Acknowledgement acknowledgement) {
       break;
     case Acknowledgement::CodeAccepted:
       shown.icon = MessageKind::Information;
-      shown.text = kAcnOkMessage;
+      shown.text = Say(std::string(kAcnOkMessage), "verification code set.");
       break;
   }
-  shown.note = "设备回复：" + shown.text;
+  shown.note = Say("设备回复：", "the unit replied: ") + shown.text;
   return shown;
 }
 
 EventText StatusText(const StatusEvent& event) {
   EventText shown;
-  shown.label = StatusFieldLabel(event.field);
+  shown.label =
+      Say(std::string(StatusFieldLabel(event.field)), std::string(EnglishStatusLabel(event.field)));
   shown.text = event.text;
   // The log names the SIM card's centre more briefly than its page does.
   const std::string_view noted =
@@ -55,6 +81,8 @@ EventText StatusText(const StatusEvent& event) {
 EventText AddressText(const AddressEvent& event) {
   EventText shown;
   shown.label = AddressRowName(event.row);
+  if (CurrentMessageLanguage() == MessageLanguage::kEnglish && !shown.label.empty())
+    shown.label = kEnglishAddressRowNames[static_cast<std::size_t>(event.row)];
   shown.text = event.text;
   shown.note = shown.label + "：" + event.text;
   return shown;

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "core/message_language.h"
+
 namespace dtu {
 namespace {
 
@@ -18,6 +20,9 @@ std::string_view TrimBlanks(std::string_view text) {
 }  // namespace
 
 std::string EnterRangeMessage(std::int64_t min, std::int64_t max) {
+  if (CurrentMessageLanguage() == MessageLanguage::kEnglish)
+    return "\"Enter a whole number from " + std::to_string(min) + " to " + std::to_string(max) +
+           ".\"";
   std::string message(kEnterRangeTemplate);
   message.replace(message.find("%1"), 2, std::to_string(min));
   message.replace(message.find("%2"), 2, std::to_string(max));

@@ -7,6 +7,7 @@
 #include "core/editing/gprs_page_table.h"
 #include "core/editing/serial_page_table.h"
 #include "core/editing/sms_page_table.h"
+#include "core/message_language.h"
 #include "core/text/hex_text.h"
 
 namespace dtu {
@@ -24,10 +25,17 @@ bool SameBytes(const ParameterBlock& a, const ParameterBlock& b, const FieldRow&
 
 std::string CarriedNote(bool to_identifier, std::uint32_t from, std::uint32_t to) {
   if (to_identifier)
-    return "device_id：协议改为 9，设备编号 " + FormatDecimal(from) +
-           " 按页面的规则写为十六进制设备标识 " + FormatUpperHex(to);
-  return "device_number：协议不再是 9，设备标识 " + FormatUpperHex(from) +
-         " 按页面的规则写为十进制设备编号 " + FormatDecimal(to);
+    return Say("device_id：协议改为 9，设备编号 " + FormatDecimal(from) +
+                   " 按页面的规则写为十六进制设备标识 " + FormatUpperHex(to),
+               "device_id: the protocol became 9, so by the pages' rule the device number " +
+                   FormatDecimal(from) + " is written as the hex device identifier " +
+                   FormatUpperHex(to));
+  return Say("device_number：协议不再是 9，设备标识 " + FormatUpperHex(from) +
+                 " 按页面的规则写为十进制设备编号 " + FormatDecimal(to),
+             "device_number: the protocol is no longer 9, so by the pages' rule the device "
+             "identifier " +
+                 FormatUpperHex(from) + " is written as the decimal device number " +
+                 FormatDecimal(to));
 }
 
 // Between protocol 9 and any other the same device number moves into the other form, as the
@@ -38,8 +46,12 @@ std::string CarryDeviceNumber(const ParameterBlock& base, ParameterBlock& block,
   const std::uint32_t from = to_identifier ? base.device_number() : base.device_id();
   const std::optional<std::uint32_t> to = DeviceNumberInOtherForm(from, to_identifier);
   if (!to)
-    return "protocol：协议不再是 9，设备标识 " + FormatUpperHex(from) +
-           " 大于十进制设备编号的上限 65535，无法换算；请同时给出 device_number";
+    return Say("protocol：协议不再是 9，设备标识 " + FormatUpperHex(from) +
+                   " 大于十进制设备编号的上限 65535，无法换算；请同时给出 device_number",
+               "protocol: the protocol is no longer 9 and the device identifier " +
+                   FormatUpperHex(from) +
+                   " is above 65535, the largest decimal device number, so it cannot be "
+                   "carried over; give device_number as well");
   if (to_identifier) {
     block.set_device_id(*to);
   } else {
@@ -82,10 +94,15 @@ RuledNumber ApplyNumberRules(unsigned rules, std::string_view name, std::uint32_
   if (entry != 0) return ruled;
   if ((rules & kZeroStores8000) != 0) {
     ruled.stored = kNumberForZero;
-    ruled.note = std::string(name) + "：0 按页面的规则写为 " + FormatDecimal(kNumberForZero);
+    ruled.note = std::string(name) +
+                 Say("：0 按页面的规则写为 ", ": by the pages' rule 0 is written as ") +
+                 FormatDecimal(kNumberForZero);
   } else if ((rules & kZeroKeepsField) != 0) {
     ruled.stored.reset();
-    ruled.note = std::string(name) + "：0 按页面的规则不写入，保留原来的 " + FormatDecimal(old);
+    ruled.note = std::string(name) +
+                 Say("：0 按页面的规则不写入，保留原来的 ",
+                     ": by the pages' rule 0 is not written, the field keeps its ") +
+                 FormatDecimal(old);
   }
   return ruled;
 }
@@ -96,7 +113,11 @@ RuledText ApplyTextRules(unsigned rules, std::string_view name, std::string_view
   const std::string_view trimmed = TrimCBlanks(text);
   if (trimmed.size() == text.size()) return ruled;
   ruled.text = std::string(trimmed);
-  ruled.note = std::string(name) + "：首尾的空白按页面的规则不写入，写为“" + ruled.text + "”";
+  ruled.note = std::string(name) +
+               Say("：首尾的空白按页面的规则不写入，写为“" + ruled.text + "”",
+                   ": by the pages' rule the blanks around it are not written, it is written "
+                   "as \"" +
+                       ruled.text + "\"");
   return ruled;
 }
 

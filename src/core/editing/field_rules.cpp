@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/editing/entry_rules.h"
+#include "core/message_language.h"
 #include "core/text/gbk_codec.h"
 #include "core/text/hex_text.h"
 #include "core/text/utf8_text.h"
@@ -56,7 +57,8 @@ std::size_t GbkSize(std::string_view text) {
 }  // namespace
 
 std::string MaxLengthMessage(std::size_t max_bytes) {
-  return "最大长度" + std::to_string(max_bytes) + "个字节！";
+  const std::string most = std::to_string(max_bytes);
+  return Say("最大长度" + most + "个字节！", "at most " + most + " bytes!");
 }
 
 std::string UnencodableCharacterMessage(char32_t c) {

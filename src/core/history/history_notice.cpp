@@ -1,20 +1,16 @@
 #include "core/history/history_notice.h"
 
+#include "core/message_language.h"
+
 namespace dtu {
-namespace {
-
-constexpr std::string_view kNotKept = "the units' history is not kept in this run: ";
-constexpr std::string_view kGoesOn =
-    " (reads and writes of units go on as usual; this is said once)";
-
-}  // namespace
-
 std::optional<std::string> HistoryNotice::Take(const HistoryError& error) {
   if (error.ok()) return std::nullopt;
   std::lock_guard lock(mutex_);
   if (said_) return std::nullopt;
   said_ = true;
-  return std::string(kNotKept) + error.message + std::string(kGoesOn);
+  return Say("本次运行不保存单元历史：" + error.message + "（读写单元照常进行；此提示只出现一次）",
+             "the units' history is not kept in this run: " + error.message +
+                 " (reads and writes of units go on as usual; this is said once)");
 }
 
 void HistoryNotice::Report(const HistoryError& error, UserMessages& messages) {

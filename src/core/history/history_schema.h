@@ -6,7 +6,7 @@
 namespace dtu {
 
 // How messages name the history: "cannot write the history", "not a units' history".
-inline constexpr StoreName kHistoryName{"history", "units' history"};
+inline constexpr StoreName kHistoryName{"history", "units' history", "历史", "单元历史"};
 
 // The version of the history's tables this build writes; a newer history is refused.
 inline constexpr int kHistoryVersion = 1;

@@ -10,8 +10,10 @@
 
 #include "core/history/history_location.h"
 #include "core/history/history_schema.h"
+#include "core/message_language.h"
 #include "core/record/record_time.h"
 #include "core/record/sqlite_connection.h"
+#include "core/system_error_text.h"
 
 namespace dtu {
 namespace {
@@ -52,8 +54,10 @@ HistoryFailure FailureOf(RecordFailure failure) {
   const RecordFailure failure = error == ENOSPC || error == EDQUOT ? RecordFailure::Full
                                 : error == EIO                     ? RecordFailure::Failed
                                                                    : RecordFailure::ReadOnly;
-  throw SqlFailure(failure, path.string() + ": cannot make " + std::string(what) + ": " +
-                                std::generic_category().message(error));
+  throw SqlFailure(failure, path.string() +
+                                Say("：无法建立" + std::string(what) + "：",
+                                    ": cannot make " + std::string(what) + ": ") +
+                                SystemErrorText(error));
 }
 
 // Makes the folders missing on the way to the file, each for the user alone (as the data
@@ -68,12 +72,12 @@ void MakeFile(const std::filesystem::path& path) {
     missing.push_back(folder);
   for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder)
     if (::mkdir(folder->c_str(), 0700) != 0 && errno != EEXIST)
-      FailMaking(path, "its folder " + folder->string(), errno);
+      FailMaking(path, Say("它的文件夹 ", "its folder ") + folder->string(), errno);
   const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (file >= 0) {
     ::close(file);
   } else if (errno != EEXIST) {
-    FailMaking(path, "the history", errno);
+    FailMaking(path, Say("历史", "the history"), errno);
   }
 }
 
@@ -148,9 +152,11 @@ bool UnitHistory::Ready(Need need) {
   if (connection_ && (!write || writable_)) return true;
   if (path_.empty())
     throw SqlFailure(RecordFailure::ReadOnly,
-                     "the history has no place: there is no home folder (set HOME, or name the "
-                     "file with " +
-                         std::string(kHistoryFileVariable) + ")");
+                     Say("历史无处存放：没有主文件夹（请设置 HOME，或用 " +
+                             std::string(kHistoryFileVariable) + " 指定文件）",
+                         "the history has no place: there is no home folder (set HOME, or name "
+                         "the file with " +
+                             std::string(kHistoryFileVariable) + ")"));
   std::error_code error;
   if (need != Need::Write && !std::filesystem::exists(path_, error)) return false;
   if (need == Need::Write) MakeFile(path_);
@@ -306,8 +312,10 @@ HistoryError UnitHistory::KeptPerUnit(int& count) {
 
 HistoryError UnitHistory::SetKeptPerUnit(int count) {
   if (count < 1 || count > kMostKeptPerUnit)
-    return {HistoryFailure::BadValue, "a unit keeps 1 to " + std::to_string(kMostKeptPerUnit) +
-                                          " entries, not " + std::to_string(count)};
+    return {HistoryFailure::BadValue, Say("每个单元保留 1 到 " + std::to_string(kMostKeptPerUnit) +
+                                              " 个条目，不能是 " + std::to_string(count),
+                                          "a unit keeps 1 to " + std::to_string(kMostKeptPerUnit) +
+                                              " entries, not " + std::to_string(count))};
   return Guarded(Need::Write, [&](SqlConnection& connection) {
     InWriteTransaction(connection, [&] {
       connection.Query(

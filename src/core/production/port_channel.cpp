@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "core/message_language.h"
+
 namespace dtu {
 
 PortChannel::PortChannel(std::string device, LineSettings line,
@@ -23,8 +25,9 @@ ExchangeResult PortChannel::Ask(const ExchangeRequest& request, std::stop_token 
 ChannelOpenError ChannelOpenErrorOf(const SessionOpenError& error) {
   if (error.kind != SessionOpenError::Kind::LineRefused)
     return {OpenFailureOf(error), error.reason};
-  return {PortOpenFailure::Other, "the line settings cannot be put on it (" +
-                                      std::string(error.setup.call) + ": " + error.reason + ")"};
+  const std::string call = std::string(error.setup.call) + ": " + error.reason;
+  return {PortOpenFailure::Other, Say("无法给它设置串口参数（" + call + "）",
+                                      "the line settings cannot be put on it (" + call + ")")};
 }
 
 }  // namespace dtu

@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "core/message_language.h"
 #include "core/production/provision_record.h"
 #include "core/production/unit_provisioner.h"
 
@@ -15,8 +16,10 @@ constexpr std::chrono::milliseconds kPollAnswerTime{1000};
 
 std::string Describe(const LogEntry& entry) {
   std::string text = UnitName(entry.unit);
-  if (entry.row_line > 0) text += " 第 " + std::to_string(entry.row_line) + " 行";
-  return text + "：" + std::string(ResultName(entry.result)) + " " + entry.message;
+  if (entry.row_line > 0)
+    text += Say(" 第 " + std::to_string(entry.row_line) + " 行",
+                " line " + std::to_string(entry.row_line));
+  return text + Say("：", ": ") + std::string(ResultName(entry.result)) + " " + entry.message;
 }
 
 }  // namespace
@@ -56,7 +59,8 @@ void PortWorker::Run(std::stop_token stop) {
     if (!ProvisionOne(stop) || Finished(stop)) break;
     next_unit_there = WaitForDeparture(stop);
   }
-  if (!stop.stop_requested() && rows_.AllDone()) Show("表中的行都已完成");
+  if (!stop.stop_requested() && rows_.AllDone())
+    Show(Say("表中的行都已完成", "every row of the table is done"));
 }
 
 // False when the run is to end: stopped, or the log or the record could not be written. The
@@ -79,7 +83,7 @@ ExchangeOutcome PortWorker::Poll(std::stop_token stop) {
 
 // True once a unit answers; false when the run ends first.
 bool PortWorker::WaitForUnit(std::stop_token stop) {
-  Show("等待单元");
+  Show(Say("等待单元", "waiting for a unit"));
   while (!Finished(stop)) {
     if (!channel_.is_open() && !Reopen(stop)) return false;
     const ExchangeOutcome outcome = Poll(stop);
@@ -94,7 +98,7 @@ bool PortWorker::WaitForUnit(std::stop_token stop) {
 // Until the unit just handled no longer answers (or its port is gone); true when another unit
 // answers in its place (swapped within a question's silence).
 bool PortWorker::WaitForDeparture(std::stop_token stop) {
-  Show("请换下一个单元");
+  Show(Say("请换下一个单元", "put the next unit on"));
   while (!Finished(stop) && channel_.is_open()) {
     const ExchangeResult answer = channel_.Ask(ReadParametersRequest(kPollAnswerTime), stop);
     if (answer.outcome != ExchangeOutcome::Completed) return false;
@@ -107,10 +111,10 @@ bool PortWorker::WaitForDeparture(std::stop_token stop) {
 
 // Opens a vanished port again once it is back; false when the run ends first.
 bool PortWorker::Reopen(std::stop_token stop) {
-  Show("端口不见了，等它回来");
+  Show(Say("端口不见了，等它回来", "the port is gone; waiting for it to come back"));
   while (!Finished(stop)) {
     if (!channel_.Open()) {
-      Show("等待单元");
+      Show(Say("等待单元", "waiting for a unit"));
       return true;
     }
     if (!SleepUnlessStopped(kPollInterval, stop)) return false;

@@ -9,28 +9,28 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
+#include "core/message_language.h"
+#include "core/system_error_text.h"
 #include "core/text/csv_reader.h"
 #include "core/text/csv_writer.h"
 
 namespace dtu {
 namespace {
 
-constexpr std::string_view kNotALog = "不是普通文件，不能用作日志";
-
 // A log is a few hundred bytes per unit; one this large is no log of ours.
 constexpr off_t kLogLimit = off_t{256} * 1024 * 1024;
 
 std::string SystemError(int error) {
-  return std::strerror(error);
+  return SystemErrorText(error);
 }
 
 std::string ReadAll(int fd, std::string& text) {
   struct stat info {};
   if (::fstat(fd, &info) != 0) return SystemError(errno);
-  if (info.st_size > kLogLimit) return "文件太大，不像是 provision 的日志";
+  if (info.st_size > kLogLimit)
+    return Say("文件太大，不像是 provision 的日志", "the file is too large to be a provision log");
   text.resize(static_cast<std::size_t>(info.st_size));
   std::size_t done = 0;
   while (done < text.size()) {
@@ -117,7 +117,7 @@ std::unique_ptr<ProvisionLog> ProvisionLog::Open(const std::filesystem::path& pa
   // if it became one meanwhile.
   struct stat existing {};
   if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
-    error = kNotALog;
+    error = Say("不是普通文件，不能用作日志", "not a regular file; it cannot serve as the log");
     return nullptr;
   }
   const int fd =
@@ -128,12 +128,14 @@ std::unique_ptr<ProvisionLog> ProvisionLog::Open(const std::filesystem::path& pa
   }
   std::unique_ptr<ProvisionLog> log(new ProvisionLog(fd));
   if (::fstat(fd, &existing) != 0 || !S_ISREG(existing.st_mode)) {
-    error = kNotALog;
+    error = Say("不是普通文件，不能用作日志", "not a regular file; it cannot serve as the log");
     return nullptr;
   }
   // Two runs on one log would hand the same rows out twice.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    error = errno == EWOULDBLOCK ? "另一个 provision 正在使用这个日志" : SystemError(errno);
+    error = errno == EWOULDBLOCK
+                ? Say("另一个 provision 正在使用这个日志", "another provision is using this log")
+                : SystemError(errno);
     return nullptr;
   }
   std::string text;
@@ -155,15 +157,20 @@ std::string ProvisionLog::ReadHistory(std::string_view text) {
                                            kLogColumns.begin() + kLineOnlyLogColumns);
   const auto& records = document.records;
   if (records.empty() || (records.front().fields != columns && records.front().fields != line_only))
-    return "不是 provision 的日志：第一行应为 " + JoinedColumns(columns);
+    return Say("不是 provision 的日志：第一行应为 ",
+               "not a provision log: the first line must be ") +
+           JoinedColumns(columns);
   for (std::size_t i = 1; i < records.size(); ++i) {
     std::vector<std::string> f = records[i].fields;
     // A line of another shape was not written here; read past it, a row it holds would be
     // handed out again.
     if (f.size() != kLineOnlyLogColumns && f.size() != kLogColumns.size())
-      return "第 " + std::to_string(records[i].line) + " 行有 " + std::to_string(f.size()) +
-             " 个字段，provision 的日志每行有 " + std::to_string(kLogColumns.size()) + " 个（" +
-             "旧版本写的行 " + std::to_string(kLineOnlyLogColumns) + " 个）";
+      return Say("第 " + std::to_string(records[i].line) + " 行有 " + std::to_string(f.size()) +
+                     " 个字段，provision 的日志每行有 " + std::to_string(kLogColumns.size()) +
+                     " 个（旧版本写的行 " + std::to_string(kLineOnlyLogColumns) + " 个）",
+                 "line " + std::to_string(records[i].line) + " has " + std::to_string(f.size()) +
+                     " fields, a provision log's lines have " + std::to_string(kLogColumns.size()) +
+                     " (lines of older versions " + std::to_string(kLineOnlyLogColumns) + ")");
     for (std::string& field : f) field = FromSpreadsheetText(std::move(field));
     const std::optional<UnitResult> result = ResultFromName(f[7]);
     const int row_line = ParseLine(f[6]);

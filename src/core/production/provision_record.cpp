@@ -1,5 +1,6 @@
 #include "core/production/provision_record.h"
 
+#include "core/message_language.h"
 #include "core/production/recorded_run.h"
 
 namespace dtu {
@@ -13,8 +14,10 @@ bool ProvisionRecord::Add(UnitAttempt& attempt) {
     recorded = false;
     // The unit holds what its line says; only the record lacks it.
     if (entry.result != UnitResult::NotRecorded)
-      entry.message = std::string(ResultName(entry.result)) + "：" + entry.message +
-                      "；结果没能记入生产记录：" + recorded_->failure().message;
+      entry.message = std::string(ResultName(entry.result)) + Say("：", ": ") + entry.message +
+                      Say("；结果没能记入生产记录：",
+                          "; the result could not be kept in the production record: ") +
+                      recorded_->failure().message;
     entry.result = UnitResult::NotRecorded;
   }
   std::string error;

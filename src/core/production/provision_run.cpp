@@ -6,6 +6,7 @@
 #include <system_error>
 #include <thread>
 
+#include "core/message_language.h"
 #include "core/production/port_worker.h"
 #include "core/production/provision_record.h"
 #include "core/production/recorded_run.h"
@@ -40,7 +41,8 @@ class OpeningGate {
       std::lock_guard lock(mutex_);
       if (!failed_port_) {
         failed_port_ = port;
-        error_ = ChannelOpenError{PortOpenFailure::Other, "no thread could be started for it"};
+        error_ = ChannelOpenError{PortOpenFailure::Other,
+                                  Say("无法为它启动线程", "no thread could be started for it")};
       }
     }
     latch_.count_down(static_cast<std::ptrdiff_t>(remaining));

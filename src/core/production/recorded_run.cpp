@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "core/message_language.h"
+
 namespace dtu {
 namespace {
 
@@ -82,14 +84,19 @@ RowSource::Claim RecordedRun::ClaimRow(const UnitIdentity& unit, std::string_vie
   const auto none = [](UnitResult refusal, std::string why) {
     return Claim{nullptr, false, false, refusal, std::move(why)};
   };
-  if (failed()) return none(UnitResult::NotRecorded, "生产记录已不能写入");
+  if (failed())
+    return none(UnitResult::NotRecorded,
+                Say("生产记录已不能写入", "the production record can no longer be written"));
   RowClaim claim;
   const RecordError error =
       record_.ClaimRow(batch_id_, {unit.module_serial, unit.board_serial, std::string(firmware)},
                        {station_, std::string(port)}, claim);
   if (!error.ok()) {
     Failed(error);
-    return none(UnitResult::NotRecorded, "生产记录无法给这个单元一行：" + error.message);
+    return none(
+        UnitResult::NotRecorded,
+        Say("生产记录无法给这个单元一行：", "the production record cannot give this unit a row: ") +
+            error.message);
   }
   switch (claim.kind) {
     case RowClaim::Kind::NoRow:
@@ -103,7 +110,9 @@ RowSource::Claim RecordedRun::ClaimRow(const UnitIdentity& unit, std::string_vie
   }
   const auto found = rows_.find(claim.row->key);
   if (found == rows_.end())
-    return none(UnitResult::NoRow, "生产记录给的行（" + claim.row->key + "）不在单元表中");
+    return none(UnitResult::NoRow, Say("生产记录给的行（" + claim.row->key + "）不在单元表中",
+                                       "the row the production record gave (" + claim.row->key +
+                                           ") is not in the table"));
   return {found->second, claim.kind == RowClaim::Kind::AlreadyOk, false, UnitResult::NoRow, {}};
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/message_language.h"
+
 namespace dtu {
 
 RowAssigner::RowAssigner(const UnitTable& table, std::vector<LoggedSuccess> history,
@@ -32,7 +34,8 @@ RowAssigner::Claim RowAssigner::None(std::string why) const {
 
 RowAssigner::Claim RowAssigner::Take(Slot& slot, const UnitIdentity& unit) {
   if (slot.state == State::Busy)
-    return None("第 " + std::to_string(slot.row->line) + " 行正在另一个端口上使用");
+    return None(Say("第 " + std::to_string(slot.row->line) + " 行正在另一个端口上使用",
+                    "line " + std::to_string(slot.row->line) + " is in use on another port"));
   slot.state = State::Busy;
   slot.claimant = unit;
   return {slot.row, EndedWell(unit, slot.row->key), true, UnitResult::NoRow, {}};
@@ -45,8 +48,10 @@ std::optional<RowAssigner::Claim> RowAssigner::ClaimEarlierRow(const UnitIdentit
   if (latest == history_.rend()) return std::nullopt;
   Slot* slot = FindKey(latest->row_key);
   if (slot == nullptr)
-    return None("以前已按第 " + std::to_string(latest->row_line) +
-                " 行设置过这个单元，单元表中已没有这一行");
+    return None(Say("以前已按第 " + std::to_string(latest->row_line) +
+                        " 行设置过这个单元，单元表中已没有这一行",
+                    "this unit was set from line " + std::to_string(latest->row_line) +
+                        " before, and the table no longer has that row"));
   return Take(*slot, unit);
 }
 
@@ -54,9 +59,13 @@ RowAssigner::Claim RowAssigner::ClaimRow(const UnitIdentity& unit) {
   std::lock_guard lock(mutex_);
   if (!unit.known() && !may_take_unidentified_)
     return {nullptr, false, true, UnitResult::Unidentified,
-            "单元没有报告模块序列号（GSN）和板卡序列号（XuLieHao），无法与别的单元区分，"
-            "每次接上都会再拿走一行；只有单元表全按文件顺序（没有 gsn）并且加上 --once "
-            "（每个单元在这次运行中只接一次）时，才把下一行给这样的单元"};
+            Say("单元没有报告模块序列号（GSN）和板卡序列号（XuLieHao），无法与别的单元区分，"
+                "每次接上都会再拿走一行；只有单元表全按文件顺序（没有 gsn）并且加上 --once "
+                "（每个单元在这次运行中只接一次）时，才把下一行给这样的单元",
+                "the unit reports neither a module serial (GSN) nor a board serial (XuLieHao), "
+                "so it cannot be told from other units and would take another row each time it "
+                "is put on; such a unit gets the next row only when the whole table is in file "
+                "order (no gsn) and --once is given (each unit put on once in this run)")};
   if (!unit.module_serial.empty()) {
     for (Slot& slot : slots_)
       if (slot.row->gsn == unit.module_serial) return Take(slot, unit);
@@ -68,7 +77,10 @@ RowAssigner::Claim RowAssigner::ClaimRow(const UnitIdentity& unit) {
     if (slot.row->gsn.empty() && slot.state == State::Free && !slot.held) return Take(slot, unit);
   const bool keyed_only =
       std::ranges::all_of(slots_, [](const Slot& s) { return !s.row->gsn.empty(); });
-  return None(keyed_only ? "表中没有这个单元的 gsn" : "表中的行都已用完或正在使用");
+  return None(
+      keyed_only
+          ? Say("表中没有这个单元的 gsn", "the table has no row with this unit's gsn")
+          : Say("表中的行都已用完或正在使用", "every row of the table is used up or in use"));
 }
 
 void RowAssigner::Finish(const UnitRow& row, UnitResult result) {

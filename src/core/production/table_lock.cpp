@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "core/message_language.h"
 #include "core/system_error_text.h"
 
 namespace dtu {
@@ -48,12 +49,12 @@ std::string DescribeHolder(int fd) {
   text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
   const std::string pid = Field(text, "pid");
   if (pid.empty()) return {};
-  std::string who = "进程 " + pid;
+  std::string who = Say("进程 ", "process ") + pid;
   const std::string host = Field(text, "host");
   const std::string log = Field(text, "log");
-  if (!host.empty()) who += "，主机 " + host;
-  if (!log.empty()) who += "，日志 " + log;
-  return "（" + who + "）";
+  if (!host.empty()) who += Say("，主机 ", ", host ") + host;
+  if (!log.empty()) who += Say("，日志 ", ", log ") + log;
+  return Say("（" + who + "）", " (" + who + ")");
 }
 
 bool SameFile(int fd, const std::filesystem::path& path) {
@@ -84,15 +85,21 @@ std::unique_ptr<TableLock> TableLock::Acquire(const std::filesystem::path& table
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) {
-      error = "不能建立单元表的锁文件 " + path.string() + "：" + SystemErrorText(errno) +
-              "（它让两次 provision 不会把同一行交出两次）";
+      const std::string reason = SystemErrorText(errno);
+      error = Say("不能建立单元表的锁文件 " + path.string() + "：" + reason +
+                      "（它让两次 provision 不会把同一行交出两次）",
+                  "cannot make the table's lock file " + path.string() + ": " + reason +
+                      " (it keeps two provision runs from handing out one row twice)");
       return nullptr;
     }
     std::unique_ptr<TableLock> lock(new TableLock(fd, path));
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      error = errno == EWOULDBLOCK ? "另一个 provision 正在使用这个单元表" + DescribeHolder(fd) +
-                                         "；锁文件 " + path.string()
-                                   : SystemErrorText(errno);
+      error =
+          errno == EWOULDBLOCK
+              ? Say("另一个 provision 正在使用这个单元表" + DescribeHolder(fd) + "；锁文件 ",
+                    "another provision is using this table" + DescribeHolder(fd) + "; lock file ") +
+                    path.string()
+              : SystemErrorText(errno);
       lock->path_.clear();  // not ours to remove
       return nullptr;
     }
@@ -102,12 +109,16 @@ std::unique_ptr<TableLock> TableLock::Acquire(const std::filesystem::path& table
       continue;
     }
     if (!WriteHolder(fd, Holder(log))) {
-      error = "不能写入单元表的锁文件 " + path.string() + "：" + SystemErrorText(errno);
+      error = Say("不能写入单元表的锁文件 " + path.string() + "：",
+                  "cannot write the table's lock file " + path.string() + ": ") +
+              SystemErrorText(errno);
       return nullptr;
     }
     return lock;
   }
-  error = "不能锁住单元表：锁文件 " + path.string() + " 一再被别的程序换掉";
+  error = Say("不能锁住单元表：锁文件 " + path.string() + " 一再被别的程序换掉",
+              "cannot lock the table: its lock file " + path.string() +
+                  " is replaced by another program again and again");
   return nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include "core/block/block_layout.h"
 #include "core/device/device_event_text.h"
 #include "core/device/device_link.h"
+#include "core/message_language.h"
 #include "core/system_error_text.h"
 
 namespace dtu {
@@ -53,23 +54,37 @@ std::string DescribeDifference(const ParameterBlock& sent, const ParameterBlock&
   if (count == 0) return {};
   if (first == kBlockSize) first = first_checksum;
   const FieldRow* field = FieldAt(first);
-  return "读回的参数与写入的不同：" + std::to_string(count) + " 个字节不同，第一个在偏移 " +
-         std::to_string(first) + "（" + std::string(field != nullptr ? field->name : "") + "）";
+  const std::string name(field != nullptr ? field->name : "");
+  return Say("读回的参数与写入的不同：" + std::to_string(count) + " 个字节不同，第一个在偏移 " +
+                 std::to_string(first) + "（" + name + "）",
+             "the parameters read back differ from those written: " + std::to_string(count) +
+                 " bytes differ, the first at offset " + std::to_string(first) + " (" + name + ")");
 }
 
 std::string UnansweredText(const ExchangeResult& result, std::string_view what) {
   const DeviceExchange& exchange = result.exchange;
-  if (exchange.received_count() == 0) return std::string(what) + "时单元没有回答";
-  std::string text = std::string(what) + "时单元的回答";
-  text += result.outcome == ExchangeOutcome::Overlong ? "没有结束" : "不完整";
-  text += "：收到 " + std::to_string(exchange.received_count()) + " 个字节";
-  if (exchange.kind() == ExchangeKind::ReadParameters)
-    text += "（参数 " + std::to_string(exchange.block_digits()) + "/" +
-            std::to_string(DeviceLink::kBlockHexSize) + " 位）";
-  if (result.outcome == ExchangeOutcome::Overlong)
-    text += "，" + std::to_string(result.took.count()) + " 毫秒后仍未成为完整的回答";
-  else
-    text += "后停了 " + std::to_string(result.timing.reply_limit.count()) + " 毫秒";
+  const std::string doing(what);
+  if (exchange.received_count() == 0)
+    return Say(doing + "时单元没有回答", "the unit did not answer while " + doing);
+  const bool overlong = result.outcome == ExchangeOutcome::Overlong;
+  std::string text =
+      Say(doing + "时单元的回答" + (overlong ? "没有结束" : "不完整"),
+          std::string(overlong ? "no end to" : "an incomplete") + " answer while " + doing);
+  const std::string received = std::to_string(exchange.received_count());
+  text += Say("：收到 " + received + " 个字节", ": " + received + " bytes came");
+  if (exchange.kind() == ExchangeKind::ReadParameters) {
+    const std::string digits =
+        std::to_string(exchange.block_digits()) + "/" + std::to_string(DeviceLink::kBlockHexSize);
+    text += Say("（参数 " + digits + " 位）", " (" + digits + " parameter digits)");
+  }
+  if (overlong) {
+    const std::string took = std::to_string(result.took.count());
+    text += Say("，" + took + " 毫秒后仍未成为完整的回答",
+                ", still no whole answer after " + took + " ms");
+  } else {
+    const std::string pause = std::to_string(result.timing.reply_limit.count());
+    text += Say("后停了 " + pause + " 毫秒", ", then a pause of " + pause + " ms");
+  }
   return text;
 }
 
@@ -104,7 +119,8 @@ UnitAttempt UnitProvisioner::Ended(UnitResult result, std::string message) const
 UnitAttempt UnitProvisioner::EndedUnanswered(const ExchangeResult& result,
                                              std::string_view what) const {
   if (result.outcome == ExchangeOutcome::PortLost)
-    return Ended(UnitResult::Vanished, "端口在" + std::string(what) + "时不见了：" +
+    return Ended(UnitResult::Vanished, Say("端口在" + std::string(what) + "时不见了：",
+                                           "the port vanished while " + std::string(what) + ": ") +
                                            SystemErrorText(result.loss.failure.error));
   return Ended(UnitResult::NoAnswer, UnansweredText(result, what));
 }
@@ -116,15 +132,16 @@ std::optional<UnitAttempt> UnitProvisioner::Provision(std::stop_token stop) {
   read_back_.reset();
   started_ = std::chrono::system_clock::now();
   started_steady_ = std::chrono::steady_clock::now();
-  step_("读取参数");
+  step_(Say("读取参数", "reading the parameters"));
   const ExchangeResult read = ReadBlock(stop);
   // Whatever the unit said about itself goes into the log, even when its block did not come.
   unit_ = ReportOf(read);
   if (read.outcome == ExchangeOutcome::Cancelled) return std::nullopt;
-  if (!read.answered()) return EndedUnanswered(read, "读取参数");
+  if (!read.answered()) return EndedUnanswered(read, Say("读取参数", "reading the parameters"));
 
   const RowSource::Claim claim = rows_.ClaimRow(unit_.unit, unit_.firmware, channel_.device());
-  if (claim.row == nullptr) return Ended(claim.refusal, "没有写入：" + claim.why_none);
+  if (claim.row == nullptr)
+    return Ended(claim.refusal, Say("没有写入：", "not written: ") + claim.why_none);
   const UnitRow& row = *claim.row;
   row_line_ = row.line;
   row_key_ = row.key;
@@ -134,15 +151,21 @@ std::optional<UnitAttempt> UnitProvisioner::Provision(std::stop_token stop) {
     return Ended(
         UnitResult::Skipped,
         holds_row
-            ? "以前已按这一行设置，参数相同，没有再写"
-            : "生产记录中这个单元已按这一行设置成功，没有再写（单元现在的参数与这一行的不同）");
+            ? Say("以前已按这一行设置，参数相同，没有再写",
+                  "set from this row before, with the same parameters; not written again")
+            : Say("生产记录中这个单元已按这一行设置成功，没有再写（单元现在的参数与这一行的不同）",
+                  "the production record has this unit set from this row; not written again "
+                  "(the unit's parameters now differ from the row's)"));
   }
   if (stop.stop_requested()) {
     rows_.Finish(row, UnitResult::NoAnswer);
     return std::nullopt;
   }
   // Another port found the record unwritable meanwhile: this unit's result could not be kept.
-  if (rows_.Broken()) return Ended(UnitResult::NotRecorded, "没有写入：生产记录已不能写入");
+  if (rows_.Broken())
+    return Ended(UnitResult::NotRecorded,
+                 Say("没有写入：生产记录已不能写入",
+                     "not written: the production record can no longer be written"));
   UnitAttempt attempt = WriteAndVerify(row);
   rows_.Finish(row, attempt.entry.result);
   return attempt;
@@ -152,19 +175,29 @@ std::optional<UnitAttempt> UnitProvisioner::Provision(std::stop_token stop) {
 UnitAttempt UnitProvisioner::WriteAndVerify(const UnitRow& row) {
   ParameterBlock sent = row.block;
   const ExchangeRequest write = WriteParametersRequest(sent, timeout_);
-  step_(UnitName(unit_.unit) + " 第 " + std::to_string(row.line) + " 行：写入参数");
+  const std::string line = std::to_string(row.line);
+  step_(UnitName(unit_.unit) +
+        Say(" 第 " + line + " 行：写入参数", " line " + line + ": writing the parameters"));
   const ExchangeResult written = channel_.Ask(write);
-  if (!written.answered()) return EndedUnanswered(written, "写入参数（不知道单元是否已保存）");
+  if (!written.answered())
+    return EndedUnanswered(written, Say("写入参数（不知道单元是否已保存）",
+                                        "writing the parameters (whether the unit kept them "
+                                        "is not known)"));
   if (written.outcome == ExchangeOutcome::Refused)
     return Ended(UnitResult::Rejected, TextOfAnswer(Acknowledgement::Refused));
 
-  step_(UnitName(unit_.unit) + " 第 " + std::to_string(row.line) + " 行：读回核对");
+  step_(UnitName(unit_.unit) +
+        Say(" 第 " + line + " 行：读回核对", " line " + line + ": reading back to compare"));
   const ExchangeResult verified = ReadBlock({});
-  if (!verified.answered()) return EndedUnanswered(verified, "写入成功后读回参数");
+  if (!verified.answered())
+    return EndedUnanswered(
+        verified, Say("写入成功后读回参数", "reading the parameters back after the write"));
   const ParameterBlock& read_back = verified.block()->block;
   read_back_ = read_back;
   if (read_back != sent) return Ended(UnitResult::Mismatch, DescribeDifference(sent, read_back));
-  return Ended(UnitResult::Ok, TextOfAnswer(Acknowledgement::Stored) + " 读回的参数与写入的相同");
+  return Ended(UnitResult::Ok,
+               TextOfAnswer(Acknowledgement::Stored) +
+                   Say(" 读回的参数与写入的相同", " the parameters read back are those written"));
 }
 
 }  // namespace dtu

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "core/message_language.h"
+
 namespace dtu {
 namespace {
 
@@ -35,7 +37,7 @@ std::optional<UnitResult> ResultFromName(std::string_view name) {
 std::string UnitName(const UnitIdentity& unit) {
   if (!unit.module_serial.empty()) return unit.module_serial;
   if (!unit.board_serial.empty()) return unit.board_serial;
-  return "未报序列号的单元";
+  return Say("未报序列号的单元", "a unit without serials");
 }
 
 }  // namespace dtu

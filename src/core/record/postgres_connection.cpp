@@ -5,6 +5,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "core/message_language.h"
 #include "core/record/record_time.h"
 #include "core/text/hex_text.h"
 
@@ -63,11 +64,17 @@ RecordFailure FailureOfState(std::string_view state, bool& retry) {
 
 }  // namespace
 
+std::string ServerGone(const std::string& reason) {
+  return Say("服务器断开了：这些都没有记入（" + reason + "）",
+             "the server went away: nothing of this was recorded (" + reason + ")");
+}
+
 std::string CheckConnectionString(const std::string& conninfo) {
   char* error = nullptr;
   PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), &error);
   std::string reason = options == nullptr ? Trimmed(error) : "";
-  if (options == nullptr && reason.empty()) reason = "not a connection string";
+  if (options == nullptr && reason.empty())
+    reason = Say("不是连接字符串", "not a connection string");
   PQconninfoFree(options);
   PQfreemem(error);
   return reason;
@@ -82,14 +89,15 @@ PostgresConnection::PostgresConnection(const std::string& conninfo,
     : busy_timeout_(busy_timeout) {
   connection_.reset(PQconnectdb(conninfo.c_str()));
   if (connection_ == nullptr)
-    throw SqlFailure(RecordFailure::Failed, "PostgreSQL: out of memory for a connection");
+    throw SqlFailure(RecordFailure::Failed, Say("PostgreSQL：没有内存建立连接",
+                                                "PostgreSQL: out of memory for a connection"));
   name_ = NameOf(connection_.get());
   // The server's notices (a shutdown announced) are no concern of the tool's output.
   PQsetNoticeProcessor(
       connection_.get(), [](void*, const char*) {}, nullptr);
   if (PQstatus(connection_.get()) != CONNECTION_OK)
-    throw SqlFailure(RecordFailure::Unreachable,
-                     name_ + ": cannot connect: " + Trimmed(PQerrorMessage(connection_.get())));
+    throw SqlFailure(RecordFailure::Unreachable, name_ + Say("：无法连接：", ": cannot connect: ") +
+                                                     Trimmed(PQerrorMessage(connection_.get())));
   Prepare();
 }
 
@@ -107,8 +115,7 @@ void PostgresConnection::Revive() {
   PQreset(connection_.get());
   if (PQstatus(connection_.get()) != CONNECTION_OK)
     throw SqlFailure(RecordFailure::ConnectionLost,
-                     name_ + ": the server went away: nothing of this was recorded (" +
-                         Trimmed(PQerrorMessage(connection_.get())) + ")");
+                     name_ + ": " + ServerGone(Trimmed(PQerrorMessage(connection_.get()))));
   Prepare();
 }
 
@@ -120,15 +127,20 @@ void PostgresConnection::Fail(const std::string& reason, const char* state, bool
   if (PQstatus(connection_.get()) != CONNECTION_OK) failure = RecordFailure::ConnectionLost;
   std::string message = name_ + ": ";
   if (failure == RecordFailure::ConnectionLost) {
-    message += committing ? "the server went away while the change was being committed, so it "
-                            "may or may not be recorded (" +
-                                reason + ")"
-                          : "the server went away: nothing of this was recorded (" + reason + ")";
+    message += committing
+                   ? Say("提交改动时服务器断开了，它可能已记入，也可能没有（" + reason + "）",
+                         "the server went away while the change was being committed, so it "
+                         "may or may not be recorded (" +
+                             reason + ")")
+                   : ServerGone(reason);
   } else if (failure == RecordFailure::Locked) {
-    message += "another station kept the record locked for longer than the busy time-out (" +
-               FormatSeconds(busy_timeout_) + ")";
+    const std::string limit = FormatSeconds(busy_timeout_);
+    message += Say(
+        "另一个工位锁住记录的时间超过了等待时限（" + limit + "）",
+        "another station kept the record locked for longer than the busy time-out (" + limit + ")");
   } else if (failure == RecordFailure::ReadOnly) {
-    message += "the record is read-only here (" + reason + ")";
+    message += Say("记录在这里是只读的（" + reason + "）",
+                   "the record is read-only here (" + reason + ")");
   } else {
     message += reason;
   }

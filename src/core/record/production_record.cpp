@@ -8,6 +8,7 @@
 #include <random>
 
 #include "core/block/parameter_text.h"
+#include "core/message_language.h"
 #include "core/record/postgres_connection.h"
 #include "core/record/record_destination.h"
 #include "core/record/record_schema.h"
@@ -42,9 +43,11 @@ SqlValue BlobOf(const std::optional<ParameterBlock>& block) {
 }
 
 std::string UnitText(const RecordedUnit& unit) {
-  if (!unit.gsn.empty()) return "unit " + unit.gsn;
-  if (!unit.board_serial.empty()) return "unit with board serial " + unit.board_serial;
-  return "a unit that reported no serial";
+  if (!unit.gsn.empty()) return Say("单元 ", "unit ") + unit.gsn;
+  if (!unit.board_serial.empty())
+    return Say("板卡序列号为 " + unit.board_serial + " 的单元",
+               "unit with board serial " + unit.board_serial);
+  return Say("未报序列号的单元", "a unit that reported no serial");
 }
 
 std::vector<std::string> ChangedFields(const ResultEntry& entry) {
@@ -75,12 +78,14 @@ std::optional<BatchRow> FirstRow(const std::vector<SqlRow>& rows) {
 void RequireOpenBatch(SqlConnection& connection, std::int64_t batch_id) {
   const auto rows = connection.Query("SELECT ended_ms FROM batches WHERE id = $1", {batch_id});
   if (rows.empty())
-    throw SqlFailure(RecordFailure::Refused,
-                     connection.name() + ": no batch " + std::to_string(batch_id));
+    throw SqlFailure(RecordFailure::Refused, connection.name() + Say("：没有批次 ", ": no batch ") +
+                                                 std::to_string(batch_id));
   if (!rows[0].IsNull(0))
     throw SqlFailure(RecordFailure::Refused,
-                     connection.name() + ": batch " + std::to_string(batch_id) + " was ended at " +
-                         FormatRecordTime(FromRecordMillis(rows[0].Int(0))));
+                     connection.name() +
+                         Say("：批次 " + std::to_string(batch_id) + " 已于 ",
+                             ": batch " + std::to_string(batch_id) + " was ended at ") +
+                         FormatRecordTime(FromRecordMillis(rows[0].Int(0))) + Say(" 结束", ""));
 }
 
 // One attempt at the row a unit is to get; nothing when another station took the row just
@@ -122,8 +127,10 @@ std::optional<RowClaim> TryClaim(SqlConnection& connection, std::int64_t batch_i
         "SELECT count(*) FROM batch_rows WHERE batch_id = $1 AND unit_gsn = ''", {batch_id});
     const bool keyed_only = untied.at(0).Int(0) == 0;
     return RowClaim{RowClaim::Kind::NoRow, std::nullopt,
-                    keyed_only ? "the table has no row for this unit's module serial"
-                               : "every row of the table is done or held by another unit"};
+                    keyed_only ? Say("表中没有这个单元的模块序列号的行",
+                                     "the table has no row for this unit's module serial")
+                               : Say("表中的行都已完成或被别的单元占用",
+                                     "every row of the table is done or held by another unit")};
   }
   const auto inserted = connection.Query(
       "INSERT INTO claims (batch_id, row_key, unit_id, station, port, claimed_ms) "
@@ -133,8 +140,9 @@ std::optional<RowClaim> TryClaim(SqlConnection& connection, std::int64_t batch_i
   if (!inserted.empty()) return RowClaim{RowClaim::Kind::Claimed, std::move(row), {}};
   if (tied)
     return RowClaim{RowClaim::Kind::NoRow, std::nullopt,
-                    "the row of line " + std::to_string(row->line) +
-                        " for this module serial is held by another unit"};
+                    Say("这个模块序列号的第 " + std::to_string(row->line) + " 行被别的单元占用",
+                        "the row of line " + std::to_string(row->line) +
+                            " for this module serial is held by another unit")};
   return std::nullopt;
 }
 
@@ -168,9 +176,9 @@ std::unique_ptr<ProductionRecord> ProductionRecord::Open(std::string_view destin
       const auto rows = connection->Query(connection->dialect().may_write);
       if (rows.empty() || rows[0].Text(0) != "t")
         throw SqlFailure(RecordFailure::ReadOnly,
-                         connection->name() +
-                             ": the record is read-only here (this connection "
-                             "may not write its tables)");
+                         connection->name() + Say("：记录在这里是只读的（这个连接不能写它的表）",
+                                                  ": the record is read-only here (this connection "
+                                                  "may not write its tables)"));
     }
     return std::unique_ptr<ProductionRecord>(new ProductionRecord(std::move(connection)));
   } catch (const SqlFailure& failure) {
@@ -195,7 +203,8 @@ RecordError ProductionRecord::Guarded(Work&& work) {
       if (failure.failure() != RecordFailure::ConnectionLost)
         return {failure.failure(), failure.what()};
       if (!first_loss.empty())
-        return {RecordFailure::ConnectionLost, first_loss + "; it cannot be reached again"};
+        return {RecordFailure::ConnectionLost,
+                first_loss + Say("；再也连不上", "; it cannot be reached again")};
       first_loss = failure.what();
     } catch (const std::exception& failure) {
       return {RecordFailure::Failed, name_ + ": " + failure.what()};
@@ -256,7 +265,8 @@ RecordError ProductionRecord::ClaimRow(std::int64_t batch_id, const RecordedUnit
                                        const StationPort& where, RowClaim& claim) {
   if (unit.gsn.empty() && unit.board_serial.empty()) {
     claim = {RowClaim::Kind::Unidentified, std::nullopt,
-             "the unit reported neither its module serial nor its board serial"};
+             Say("单元既没有报告模块序列号，也没有报告板卡序列号",
+                 "the unit reported neither its module serial nor its board serial")};
     return {};
   }
   return Guarded([&](SqlConnection& connection) {
@@ -281,7 +291,8 @@ RecordError ProductionRecord::RecordResult(const ResultEntry& entry) {
       const std::int64_t unit_id = UnitId(connection, entry.unit);
       const std::string where = connection.name() + ": " + UnitText(entry.unit) + ": ";
       if (entry.id.empty())
-        throw SqlFailure(RecordFailure::Refused, where + "a result needs an id");
+        throw SqlFailure(RecordFailure::Refused,
+                         where + Say("结果需要一个标识", "a result needs an id"));
       if (entry.outcome == RecordOutcome::Ok &&
           (!entry.row || connection
                              .Query("SELECT 1 FROM claims WHERE batch_id = $1 AND row_key = $2 "
@@ -289,8 +300,10 @@ RecordError ProductionRecord::RecordResult(const ResultEntry& entry) {
                                     {entry.batch_id, std::string_view(entry.row->key), unit_id})
                              .empty()))
         throw SqlFailure(RecordFailure::Refused,
-                         where + "an ok result needs the unit's own row of batch " +
-                             std::to_string(entry.batch_id));
+                         where + Say("ok 的结果需要这个单元在批次 " +
+                                         std::to_string(entry.batch_id) + " 中自己的行",
+                                     "an ok result needs the unit's own row of batch " +
+                                         std::to_string(entry.batch_id)));
       const std::string changed = JoinedNames(ChangedFields(entry));
       const std::string values = entry.row ? RowValuesText(entry.row->values) : std::string();
       const SqlValue no_value = nullptr;
@@ -311,8 +324,12 @@ RecordError ProductionRecord::RecordResult(const ResultEntry& entry) {
       } catch (const SqlFailure& failure) {
         if (failure.failure() != RecordFailure::Refused) throw;
         throw SqlFailure(RecordFailure::Refused,
-                         where + "the record keeps one ok result per unit and per row of batch " +
-                             std::to_string(entry.batch_id) + " (" + failure.what() + ")");
+                         where +
+                             Say("记录中批次 " + std::to_string(entry.batch_id) +
+                                     " 的每个单元、每一行只有一个 ok 结果（",
+                                 "the record keeps one ok result per unit and per row of batch " +
+                                     std::to_string(entry.batch_id) + " (") +
+                             failure.what() + Say("）", ")"));
       }
       if (entry.row && LeavesRowFree(entry.outcome))
         connection.Query("DELETE FROM claims WHERE batch_id = $1 AND row_key = $2 AND unit_id = $3",

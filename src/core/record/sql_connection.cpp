@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "core/message_language.h"
+
 namespace dtu {
 
 std::int64_t SqlRow::Int(std::size_t column) const {
@@ -14,7 +16,8 @@ std::optional<std::int64_t> SqlRow::OptionalInt(std::size_t column) const {
   std::int64_t value = 0;
   const auto [end, error] = std::from_chars(cell->data(), cell->data() + cell->size(), value);
   if (error != std::errc() || end != cell->data() + cell->size())
-    throw SqlFailure(RecordFailure::NotARecord, "a number in the record is not one: " + *cell);
+    throw SqlFailure(RecordFailure::NotARecord,
+                     Say("记录中的一个数不是数：", "a number in the record is not one: ") + *cell);
   return value;
 }
 

@@ -21,10 +21,12 @@ namespace dtu {
 // How messages name what a database holds: "cannot write the record", "not a production
 // record".
 struct StoreName {
-  std::string_view noun;  // "record"
-  std::string_view kind;  // "production record"
+  std::string_view noun;          // "record"
+  std::string_view kind;          // "production record"
+  std::string_view chinese_noun;  // "记录"
+  std::string_view chinese_kind;  // "生产记录"
 };
-inline constexpr StoreName kRecordName{"record", "production record"};
+inline constexpr StoreName kRecordName{"record", "production record", "记录", "生产记录"};
 
 struct SqlBlob {
   std::span<const std::uint8_t> bytes;

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/message_language.h"
 #include "core/record/record_time.h"
 
 namespace dtu {
@@ -36,21 +37,29 @@ bool HoldsOtherTables(SqlConnection& connection) {
 void RefuseNewer(const SqlConnection& connection, const SqlSchema& schema, int version) {
   if (version <= schema.version()) return;
   const std::string noun(schema.store.noun);
-  throw SqlFailure(RecordFailure::TooNew,
-                   connection.name() + ": the " + noun +
-                       " was made by a newer version of dtuconfig (" + noun + " version " +
-                       std::to_string(version) + "; this one knows up to " +
-                       std::to_string(schema.version()) + "): use that version or a newer one");
+  const std::string chinese(schema.store.chinese_noun);
+  const std::string made = std::to_string(version);
+  const std::string known = std::to_string(schema.version());
+  throw SqlFailure(
+      RecordFailure::TooNew,
+      connection.name() +
+          Say("：这个" + chinese + "由更新版本的 dtuconfig 建立（" + chinese + "版本 " + made +
+                  "；本版本最多认识 " + known + "）：请使用那个版本或更新的版本",
+              ": the " + noun + " was made by a newer version of dtuconfig (" + noun + " version " +
+                  made + "; this one knows up to " + known + "): use that version or a newer one"));
 }
 
 // A database without the schema's version table: refused unless it is empty and may be made.
 void RefuseForeign(SqlConnection& connection, const SqlSchema& schema, bool may_create) {
   const std::string kind(schema.store.kind);
+  const std::string chinese(schema.store.chinese_kind);
   if (HoldsOtherTables(connection))
     throw SqlFailure(RecordFailure::NotARecord,
-                     connection.name() + ": holds other tables, not a " + kind);
+                     connection.name() + Say("：存的是别的表，不是" + chinese,
+                                             ": holds other tables, not a " + kind));
   if (!may_create)
-    throw SqlFailure(RecordFailure::Missing, connection.name() + ": holds no " + kind);
+    throw SqlFailure(RecordFailure::Missing,
+                     connection.name() + Say("：其中没有" + chinese, ": holds no " + kind));
 }
 
 void Migrate(SqlConnection& connection, const SqlSchema& schema, bool may_create) {

@@ -1,6 +1,8 @@
 #include "core/record/sqlite_connection.h"
 
+#include "core/message_language.h"
 #include "core/record/record_time.h"
+#include "core/system_error_text.h"
 
 #include <sqlite3.h>
 
@@ -116,23 +118,30 @@ SqliteConnection::SqliteConnection(const std::filesystem::path& path, Mode mode,
                                    std::chrono::milliseconds busy_timeout, StoreName store)
     : name_(path.string()), busy_timeout_(busy_timeout), store_(store) {
   const std::string noun(store_.noun);
+  const std::string chinese(store_.chinese_noun);
   std::error_code error;
   const bool exists = std::filesystem::exists(path, error);
   if (error)
     throw SqlFailure(RecordFailure::Failed,
-                     name_ + ": cannot open the " + noun + ": " + error.message());
+                     name_ +
+                         Say("：无法打开" + chinese + "：", ": cannot open the " + noun + ": ") +
+                         SystemErrorText(error.value()));
   if (!exists && mode != Mode::Create)
-    throw SqlFailure(RecordFailure::Missing, name_ + ": no such " + noun);
+    throw SqlFailure(RecordFailure::Missing,
+                     name_ + Say("：没有这个" + chinese, ": no such " + noun));
   if (exists && std::filesystem::is_directory(path, error))
     throw SqlFailure(RecordFailure::BadDestination,
-                     name_ + ": is a folder, not a " + noun + " file");
+                     name_ + Say("：是一个文件夹，不是" + chinese + "文件",
+                                 ": is a folder, not a " + noun + " file"));
   int flags = SQLITE_OPEN_NOMUTEX;
   flags |= mode == Mode::Read ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   if (mode == Mode::Create) flags |= SQLITE_OPEN_CREATE;
   Connect(name_, flags);
   if (mode != Mode::Read && sqlite3_db_readonly(db_.get(), "main") == 1)
-    throw SqlFailure(RecordFailure::ReadOnly,
-                     name_ + ": the " + noun + " is read-only here (no permission to write it)");
+    throw SqlFailure(
+        RecordFailure::ReadOnly,
+        name_ + Say("：" + chinese + "在这里是只读的（没有写它的权限）",
+                    ": the " + noun + " is read-only here (no permission to write it)"));
   Query("PRAGMA foreign_keys = ON");
   // Reading the schema is the first access to the file: a file of another kind fails here.
   try {
@@ -159,9 +168,12 @@ void SqliteConnection::Connect(const std::string& file, int flags) {
     const std::filesystem::path folder = std::filesystem::path(name_).parent_path();
     std::error_code error;
     if (!std::filesystem::exists(folder.empty() ? "." : folder, error))
-      throw SqlFailure(RecordFailure::Missing, name_ + ": cannot create the " +
-                                                   std::string(store_.noun) + ": no such folder");
-    Fail(opened, "cannot open the " + std::string(store_.noun));
+      throw SqlFailure(
+          RecordFailure::Missing,
+          name_ + Say("：无法建立" + std::string(store_.chinese_noun) + "：没有这个文件夹",
+                      ": cannot create the " + std::string(store_.noun) + ": no such folder"));
+    Fail(opened, Say("无法打开" + std::string(store_.chinese_noun),
+                     "cannot open the " + std::string(store_.noun)));
   }
   sqlite3_extended_result_codes(db_.get(), 1);
   sqlite3_busy_timeout(db_.get(), static_cast<int>(busy_timeout_.count()));
@@ -183,20 +195,24 @@ void SqliteConnection::Fail(int code, std::string_view doing, int step_errno) co
   if (failure == RecordFailure::Failed && (system_error == ENOSPC || system_error == EFBIG))
     failure = RecordFailure::Full;
   const std::string noun(store_.noun);
-  std::string message = name_ + ": " + std::string(doing) + ": ";
+  const std::string chinese(store_.chinese_noun);
+  std::string message = name_ + Say("：", ": ") + std::string(doing) + Say("：", ": ");
+  const std::string library(sqlite3_errstr(code));
   if (failure == RecordFailure::Full) {
-    message += "no room left for the file (" +
-               (system_error != 0 ? std::generic_category().message(system_error)
-                                  : std::string(sqlite3_errstr(code))) +
-               ")";
+    const std::string reason = system_error != 0 ? SystemErrorText(system_error) : library;
+    message +=
+        Say("文件没有空间了（" + reason + "）", "no room left for the file (" + reason + ")");
   } else if (failure == RecordFailure::Locked) {
-    message += "another program kept the " + noun + " locked for longer than the busy time-out (" +
-               FormatSeconds(busy_timeout_) + ")";
+    const std::string limit = FormatSeconds(busy_timeout_);
+    message += Say("另一个程序锁住" + chinese + "的时间超过了等待时限（" + limit + "）",
+                   "another program kept the " + noun +
+                       " locked for longer than the busy time-out (" + limit + ")");
   } else if (failure == RecordFailure::ReadOnly) {
-    message += "the " + noun + " is read-only here (" + std::string(sqlite3_errstr(code)) + ")";
+    message += Say(chinese + "在这里是只读的（" + library + "）",
+                   "the " + noun + " is read-only here (" + library + ")");
   } else if (failure == RecordFailure::NotARecord) {
-    message += "the file is not a " + std::string(store_.kind) + " (" +
-               std::string(sqlite3_errstr(code)) + ")";
+    message += Say("这个文件不是" + std::string(store_.chinese_kind) + "（" + library + "）",
+                   "the file is not a " + std::string(store_.kind) + " (" + library + ")");
   } else {
     message += db_ != nullptr ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(code);
   }
@@ -207,14 +223,16 @@ std::vector<SqlRow> SqliteConnection::Execute(std::string_view sql,
                                               std::span<const SqlValue> params) {
   Statement statement(db_.get(), sql);
   if (statement.code() != SQLITE_OK)
-    Fail(statement.code(), "cannot read the " + std::string(store_.noun));
+    Fail(statement.code(), Say("无法读取" + std::string(store_.chinese_noun),
+                               "cannot read the " + std::string(store_.noun)));
   for (std::size_t i = 0; i < params.size(); ++i) {
     std::string name = "$";
     name += std::to_string(i + 1);
     const int index = sqlite3_bind_parameter_index(statement.get(), name.c_str());
     if (index == 0) continue;
     if (const int bound = Bind(statement.get(), index, params[i]); bound != SQLITE_OK)
-      Fail(bound, "cannot write the " + std::string(store_.noun));
+      Fail(bound, Say("无法写入" + std::string(store_.chinese_noun),
+                      "cannot write the " + std::string(store_.noun)));
   }
   std::vector<SqlRow> rows;
   const int columns = sqlite3_column_count(statement.get());
@@ -222,7 +240,11 @@ std::vector<SqlRow> SqliteConnection::Execute(std::string_view sql,
     errno = 0;
     const int step = sqlite3_step(statement.get());
     if (step == SQLITE_DONE) return rows;
-    if (step != SQLITE_ROW) Fail(step, "cannot write the " + std::string(store_.noun), errno);
+    if (step != SQLITE_ROW)
+      Fail(step,
+           Say("无法写入" + std::string(store_.chinese_noun),
+               "cannot write the " + std::string(store_.noun)),
+           errno);
     std::vector<std::optional<std::string>> cells;
     for (int c = 0; c < columns; ++c) cells.push_back(Cell(statement.get(), c));
     rows.emplace_back(std::move(cells));

@@ -9,6 +9,9 @@
 #include <type_traits>
 #include <utility>
 
+#include "core/message_language.h"
+#include "core/system_error_text.h"
+
 namespace dtu {
 namespace {
 
@@ -54,20 +57,21 @@ std::optional<SessionOpenError> UnitSession::Open(std::string_view device,
   Close();
   device_ = device;
   line_ = line;
-  if (wakeup_.fd() < 0) return NoMonitor("no event descriptor left");
+  if (wakeup_.fd() < 0) return NoMonitor(Say("没有剩余的事件描述符", "no event descriptor left"));
   if (!port_->OpenPort(*this, device, line, kWatch)) {
     const PortOpenError& failed = port_->open_error();
     SessionOpenError error;
     error.kind = KindOf(failed.kind());
     error.code = failed.code;
-    error.reason = failed.text;
+    // The reason in the messages' language where the system's number is known.
+    error.reason = failed.code != 0 ? SystemErrorText(failed.code) : failed.text;
     if (error.kind == SessionOpenError::Kind::NoPermission)
       error.group = DeviceOwnerGroup(std::filesystem::path(device));
     return error;
   }
   if (!port_->StartMonitor()) {
     port_->ClosePort();
-    return NoMonitor("the monitor thread did not start");
+    return NoMonitor(Say("监视线程没有启动", "the monitor thread did not start"));
   }
   open_ = true;
   lost_ = false;
@@ -75,7 +79,7 @@ std::optional<SessionOpenError> UnitSession::Open(std::string_view device,
     SessionOpenError error;
     error.kind = SessionOpenError::Kind::LineRefused;
     error.code = setup.error;
-    error.reason = port_->ErrorText(setup.error);
+    error.reason = SystemErrorText(setup.error);
     error.setup = setup;
     error.report = port_->DescribeFailure(setup);
     return error;
@@ -216,7 +220,7 @@ void UnitSession::OnByte(std::uint8_t byte) {
 void UnitSession::OnGone(const PortFailure& failure) {
   FlushReceived();
   lost_ = true;
-  PortLoss loss{failure, port_->ErrorText(failure.error)};
+  PortLoss loss{failure, SystemErrorText(failure.error)};
   if (active_) {
     active_->result.loss = loss;
     Finish(ExchangeOutcome::PortLost);

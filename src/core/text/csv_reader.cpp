@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/message_language.h"
 #include "core/text/utf8_text.h"
 
 namespace dtu {
@@ -93,7 +94,8 @@ int NoSpaces(unsigned char) {
 CsvDocument Refused(int line, std::string reason) {
   CsvDocument document;
   document.error_line = line;
-  document.error = "第 " + std::to_string(line) + " 行：" + std::move(reason);
+  const std::string number = std::to_string(line);
+  document.error = Say("第 " + number + " 行：", "line " + number + ": ") + std::move(reason);
   return document;
 }
 
@@ -103,10 +105,12 @@ CsvDocument ReadCsv(std::string_view text) {
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   LineCounter lines(text);
   if (const std::optional<std::size_t> bad = FirstNonUtf8(text))
-    return Refused(lines.LineAt(*bad), "不是 UTF-8 文本（请把文件存为 UTF-8 编码的 CSV）");
+    return Refused(lines.LineAt(*bad), Say("不是 UTF-8 文本（请把文件存为 UTF-8 编码的 CSV）",
+                                           "not UTF-8 text (save the file as CSV in UTF-8)"));
 
   auto raw = std::make_unique<csv_parser>();
-  if (csv_init(raw.get(), CSV_STRICT | CSV_STRICT_FINI) != 0) return Refused(1, "无法读取 CSV");
+  if (csv_init(raw.get(), CSV_STRICT | CSV_STRICT_FINI) != 0)
+    return Refused(1, Say("无法读取 CSV", "cannot read the CSV"));
   const Parser parser(raw.release());
   csv_set_space_func(parser.get(), NoSpaces);
 
@@ -118,12 +122,15 @@ CsvDocument ReadCsv(std::string_view text) {
     collector.Begin(text[pos]);
     if (csv_parse(parser.get(), text.data() + pos, 1, Collector::Field, Collector::EndRecord,
                   &collector) != 1)
-      return Refused(collector.line, csv_error(parser.get()) == CSV_EPARSE
-                                         ? "引号用错了：引号只能围住整个字段，字段中的引号要写两次"
-                                         : "字段太长，无法读取");
+      return Refused(collector.line,
+                     csv_error(parser.get()) == CSV_EPARSE
+                         ? Say("引号用错了：引号只能围住整个字段，字段中的引号要写两次",
+                               "misplaced quote: quotes can only enclose a whole "
+                               "field, and a quote in a field is written twice")
+                         : Say("字段太长，无法读取", "a field too long to read"));
   }
   if (csv_fini(parser.get(), Collector::Field, Collector::EndRecord, &collector) != 0)
-    return Refused(collector.current.line, "引号没有结束");
+    return Refused(collector.current.line, Say("引号没有结束", "a quote is not closed"));
   CsvDocument document;
   document.records = std::move(collector.records);
   return document;

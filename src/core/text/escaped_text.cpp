@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/message_language.h"
 #include "core/text/gbk_codec.h"
 #include "core/text/hex_text.h"
 #include "core/text/utf8_text.h"
@@ -58,7 +59,9 @@ UnescapedGbk UnescapeGbk(std::string_view text) {
     const GbkText gbk = Utf8ToGbk(text.substr(plain_start, end - plain_start));
     result.bytes += gbk.bytes;
     if (!gbk.ok())
-      result.problem = "字符 " + DescribeCharacter(*gbk.unencodable) + " 无法用GBK编码保存";
+      result.problem =
+          Say("字符 " + DescribeCharacter(*gbk.unencodable) + " 无法用GBK编码保存",
+              "the character " + DescribeCharacter(*gbk.unencodable) + " cannot be kept in GBK");
     return gbk.ok();
   };
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
@@ -73,8 +76,10 @@ UnescapedGbk UnescapeGbk(std::string_view text) {
       result.bytes += static_cast<char>(HexPairToByte(rest[2], rest[3]));
       pos += 3;
     } else {
-      result.problem =
-          "转义 \"" + EscapeShown(rest) + "\" 无效（反斜杠后只能是 \\ 或 x 加两位十六进制数字）";
+      result.problem = Say(
+          "转义 \"" + EscapeShown(rest) + "\" 无效（反斜杠后只能是 \\ 或 x 加两位十六进制数字）",
+          "the escape \"" + EscapeShown(rest) +
+              "\" is not valid (a backslash is followed only by \\ or x and two hex digits)");
       return result;
     }
     plain_start = pos + 1;

@@ -15,6 +15,7 @@
 
 #include "core/history/history_location.h"
 #include "core/history/history_notice.h"
+#include "core/message_language.h"
 #include "core/record/production_record.h"
 #include "core/record/record_time.h"
 #include "core/record/sqlite_connection.h"
@@ -24,6 +25,11 @@
 
 namespace dtu {
 namespace {
+
+// The history's messages as an English run of the tools gives them.
+const struct English {
+  English() { SetMessageLanguage(MessageLanguage::kEnglish); }
+} kEnglish;
 
 using E = HistoryEvent;
 

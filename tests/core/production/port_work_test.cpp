@@ -274,8 +274,7 @@ TEST(ChannelOpenError, SaysInOneLineWhyThePortCannotBeUsed) {
   const std::optional<ChannelOpenError> refused = line.channel.Open();
   ASSERT_TRUE(refused.has_value());
   EXPECT_EQ(refused->failure, PortOpenFailure::Other);
-  EXPECT_EQ(refused->message,
-            "the line settings cannot be put on it (tcsetattr(): Invalid argument)");
+  EXPECT_EQ(refused->message, "无法给它设置串口参数（tcsetattr(): 无效的参数）");
   EXPECT_FALSE(line.channel.is_open()) << "a unit on a wrongly set line would only seem silent";
   EXPECT_THAT(refused->message, Not(HasSubstr("\n")));
 }

@@ -12,6 +12,7 @@
 #include <set>
 #include <thread>
 
+#include "core/message_language.h"
 #include "core/record/record_schema.h"
 #include "core/record/record_time.h"
 #include "record_backends.h"
@@ -19,6 +20,11 @@
 
 namespace dtu {
 namespace {
+
+// The record's messages as an English run of the tools gives them.
+const struct English {
+  English() { SetMessageLanguage(MessageLanguage::kEnglish); }
+} kEnglish;
 
 using std::chrono::milliseconds;
 using Kind = RowClaim::Kind;

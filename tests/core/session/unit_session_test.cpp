@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/device/device_commands.h"
+#include "core/system_error_text.h"
 #include "core/text/hex_text.h"
 #include "support/scripted_port_backend.h"
 
@@ -270,8 +271,8 @@ TEST(UnitSession, AVanishedPortEndsTheExchangeWithItsReasonAndClosesTheSession) 
   const ExchangeResult result = f.session.Ask(ReadParametersRequest(5s));
   EXPECT_EQ(result.outcome, ExchangeOutcome::PortLost);
   EXPECT_EQ(result.loss.failure.error, EIO);
-  EXPECT_EQ(result.loss.reason, "Input/output error");
-  EXPECT_EQ(f.heard.lines.back(), "lost Input/output error");
+  EXPECT_EQ(result.loss.reason, "输入/输出错误");  // in the messages' language
+  EXPECT_EQ(f.heard.lines.back(), "lost 输入/输出错误");
   EXPECT_FALSE(f.session.is_open());
   EXPECT_EQ(f.session.Ask(ReadParametersRequest(5s)).outcome, ExchangeOutcome::PortLost);
   // Opened again once it is back.
@@ -292,7 +293,7 @@ TEST(UnitSession, APortThatCannotBeOpenedSaysWhyInItsType) {
     ASSERT_TRUE(opened.has_value());
     EXPECT_EQ(opened->kind, kind) << error;
     EXPECT_EQ(opened->code, error);
-    EXPECT_EQ(opened->reason, std::strerror(error));
+    EXPECT_EQ(opened->reason, SystemErrorText(error));
     EXPECT_FALSE(f.session.is_open());
     EXPECT_EQ(f.session.Ask(ReadSignalRequest(1s)).outcome, ExchangeOutcome::PortClosed);
     EXPECT_THAT(f.script->written(), IsEmpty());
