@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "core/message_language.h"
+
 namespace dtuctl {
 namespace {
 
