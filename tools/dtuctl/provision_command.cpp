@@ -12,13 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "block_text_support.h"
 #include "command.h"
 #include "command_support.h"
 #include "console_messages.h"
 #include "console_progress.h"
-#include "core/block/parameter_file.h"
 #include "core/production/earlier_runs.h"
+#include "core/production/provision_inputs.h"
 #include "core/production/provision_log.h"
 #include "core/production/provision_run.h"
 #include "core/production/recorded_run.h"
@@ -53,8 +52,6 @@ its block or did not keep it, 4 a unit stopped answering, 5 no such port, 6 port
 7 port vanished, 8 port unusable, 10 the record is missing, not a record or newer,
 11 the record cannot be reached, is locked or read-only, or broke off (the station
 stopped), 13 a unit got no row, 14 a unit reported no serial)";
-// A table of units is some kilobytes; this is room for tens of thousands of rows.
-constexpr std::size_t kUnitsFileLimit = 16 * 1024 * 1024;
 
 struct ProvisionRequest {
   std::string template_path;
@@ -77,23 +74,19 @@ void Complain(const std::string& problem) {
 // The units' table, checked row by row against the template before any unit is touched.
 std::optional<dtu::UnitTable> LoadUnits(const ProvisionRequest& request, ConsoleMessages& messages,
                                         dtu::ParameterBlock& template_block) {
-  const BlockSource source = ReadBlockOrText(request.template_path, messages);
-  if (!source.block) return std::nullopt;
-  template_block = *source.block;
-  std::string csv;
-  if (const dtu::FileResult read = dtu::ReadTextFile(request.units_path, csv, kUnitsFileLimit);
-      !read.ok()) {
-    Complain(request.units_path + ": " + read.message);
+  const dtu::TemplateInput read_template = dtu::ReadProvisionTemplate(request.template_path);
+  if (!read_template.block) {
+    messages.Show(read_template.fault.kind, read_template.fault.text);
     return std::nullopt;
   }
-  dtu::UnitTable table = dtu::LoadUnitTable(csv, *source.block);
-  if (!table.ok()) {
-    Complain(request.units_path + ": " + table.error + "; nothing was written to any unit");
+  template_block = *read_template.block;
+  dtu::TableInput units = dtu::ReadProvisionTable(request.units_path, template_block);
+  if (!units.table) {
+    Complain(units.fault.text);
     return std::nullopt;
   }
-  for (const std::string& warning : table.warnings)
-    messages.Show(dtu::MessageKind::Information, request.units_path + ": " + warning);
-  return table;
+  for (const std::string& note : units.notes) messages.Show(dtu::MessageKind::Information, note);
+  return std::move(units.table);
 }
 
 // After each unit's last attempt: 3 for a unit that refused or did not keep its block, then 7
@@ -196,13 +189,12 @@ int ProvisionFromLog(const ProvisionRequest& request, const dtu::UnitTable& tabl
 int ProvisionIntoRecord(const ProvisionRequest& request, const dtu::UnitTable& table,
                         const dtu::ParameterBlock& template_block, ConsoleMessages& messages,
                         std::stop_token stop) {
-  dtu::RecordError error;
-  const std::unique_ptr<dtu::ProductionRecord> record =
-      dtu::ProductionRecord::Open(request.record, dtu::ProductionRecord::Access::Create, error);
-  if (!record) {
-    Complain(error.message + "; nothing was written to any unit");
-    return RecordFailureStatus(error.failure);
+  dtu::RecordInput opened = dtu::OpenProvisionRecord(request.record);
+  if (!opened.record) {
+    Complain(opened.fault.text);
+    return RecordFailureStatus(opened.error.failure);
   }
+  const std::unique_ptr<dtu::ProductionRecord>& record = opened.record;
   std::unique_ptr<dtu::ProvisionLog> log;
   std::string kept_in = "record: " + record->name();
   if (!request.log_path.empty()) {
@@ -214,20 +206,14 @@ int ProvisionIntoRecord(const ProvisionRequest& request, const dtu::UnitTable& t
     }
     kept_in += "; log: " + request.log_path;
   }
-  dtu::BatchHandle batch;
-  error = record->StartBatch(dtu::BatchStartOf(table, template_block, request.units_path,
-                                               request.operator_name, request.station),
-                             batch);
-  if (!error.ok()) {
-    Complain(error.message + "; nothing was written to any unit");
-    return RecordFailureStatus(error.failure);
+  dtu::StartProvisionBatch(opened, table, template_block, request.units_path, request.operator_name,
+                           request.station);
+  if (!opened.error.ok()) {
+    Complain(opened.fault.text);
+    return RecordFailureStatus(opened.error.failure);
   }
-  messages.Show(dtu::MessageKind::Information,
-                record->name() + ": batch " + std::to_string(batch.id) +
-                    (batch.joined ? ", started " + dtu::FormatRecordTime(batch.started) +
-                                        ", joined as station " + request.station
-                                  : " started by station " + request.station));
-  dtu::RecordedRun recorded(*record, table, batch.id, request.station);
+  messages.Show(dtu::MessageKind::Information, opened.note);
+  dtu::RecordedRun recorded(*record, table, opened.batch.id, request.station);
   return RunAndReport(request, kept_in, [&](ConsoleProgress& progress) {
     return dtu::RunRecordedProvisioning(SettingsOf(request), table, recorded, log.get(), progress,
                                         stop);
@@ -235,9 +221,8 @@ int ProvisionIntoRecord(const ProvisionRequest& request, const dtu::UnitTable& t
 }
 
 int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
-  if (std::set<std::string>(request.ports.begin(), request.ports.end()).size() !=
-      request.ports.size()) {
-    Complain("a port is given twice");
+  if (const std::string fault = dtu::PortsFault(request.ports); !fault.empty()) {
+    Complain(fault);
     return kExitFailure;
   }
   if (request.log_path.empty() && request.record.empty()) {

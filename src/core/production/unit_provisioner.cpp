@@ -77,6 +77,15 @@ UnitProvisioner::UnitProvisioner(PortChannel& channel, RowSource& rows,
                                  std::chrono::milliseconds timeout, StepReport step)
     : channel_(channel), rows_(rows), timeout_(timeout), step_(std::move(step)) {}
 
+void UnitProvisioner::Step(SlotStep step, int number, std::string_view text) const {
+  SlotEvent event;
+  event.step = step;
+  event.step_number = number;
+  event.unit = unit_.unit;
+  event.row_line = row_line_;
+  step_(event, text);
+}
+
 ExchangeResult UnitProvisioner::ReadBlock(std::stop_token stop) {
   return channel_.Ask(ReadParametersRequest(timeout_), stop);
 }
@@ -116,7 +125,7 @@ std::optional<UnitAttempt> UnitProvisioner::Provision(std::stop_token stop) {
   read_back_.reset();
   started_ = std::chrono::system_clock::now();
   started_steady_ = std::chrono::steady_clock::now();
-  step_("读取参数");
+  Step(SlotStep::Reading, 1, "读取参数");
   const ExchangeResult read = ReadBlock(stop);
   // Whatever the unit said about itself goes into the log, even when its block did not come.
   unit_ = ReportOf(read);
@@ -152,13 +161,15 @@ std::optional<UnitAttempt> UnitProvisioner::Provision(std::stop_token stop) {
 UnitAttempt UnitProvisioner::WriteAndVerify(const UnitRow& row) {
   ParameterBlock sent = row.block;
   const ExchangeRequest write = WriteParametersRequest(sent, timeout_);
-  step_(UnitName(unit_.unit) + " 第 " + std::to_string(row.line) + " 行：写入参数");
+  Step(SlotStep::Writing, 2,
+       UnitName(unit_.unit) + " 第 " + std::to_string(row.line) + " 行：写入参数");
   const ExchangeResult written = channel_.Ask(write);
   if (!written.answered()) return EndedUnanswered(written, "写入参数（不知道单元是否已保存）");
   if (written.outcome == ExchangeOutcome::Refused)
     return Ended(UnitResult::Rejected, TextOfAnswer(Acknowledgement::Refused));
 
-  step_(UnitName(unit_.unit) + " 第 " + std::to_string(row.line) + " 行：读回核对");
+  Step(SlotStep::Checking, 3,
+       UnitName(unit_.unit) + " 第 " + std::to_string(row.line) + " 行：读回核对");
   const ExchangeResult verified = ReadBlock({});
   if (!verified.answered()) return EndedUnanswered(verified, "写入成功后读回参数");
   const ParameterBlock& read_back = verified.block()->block;
