@@ -100,8 +100,9 @@ ProductionWindow::ProductionWindow(UserMessages& messages, FileChooser& files,
   if (!given.record.empty()) choices.record = given.record;
   if (!given.ports.empty()) choices.ports = given.ports;
   Fill(choices);
+  ShowCounts();
   UpdateButtons();
-  resize(1100, 800);
+  resize(1100, 740);
 }
 
 ProductionWindow::~ProductionWindow() = default;
@@ -318,7 +319,8 @@ bool ProductionWindow::Start() {
   counts_ = std::make_unique<BatchCounts>();
   results_->setRowCount(0);
   MakeTiles(chosen.ports);
-  form_->setEnabled(false);
+  // The tiles take the room of the choices while the run goes on.
+  form_->hide();
   setToolTip(FromUtf8(notes.empty() ? std::string() : notes.back()));
   runner_->Start();
   rate_timer_->start();
@@ -385,7 +387,7 @@ void ProductionWindow::OnUnitEnded(int slot, const LogEntry& entry) {
 void ProductionWindow::OnEnded(const QString& fault) {
   rate_timer_->stop();
   std::fill(under_way_.begin(), under_way_.end(), false);
-  form_->setEnabled(true);
+  form_->show();
   ShowCounts();
   UpdateButtons();
   if (!fault.isEmpty()) messages_.Show(MessageKind::Error, fault.toStdString());

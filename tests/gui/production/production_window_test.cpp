@@ -31,8 +31,8 @@ SimUnit* Linked(const TempDir& dir, const std::string& gsn, const std::string& s
 }
 
 struct Line {
-  Line() {
-    units.emplace_back(Linked(dir, "8101", "slot-a"));
+  explicit Line(std::vector<std::string> first_faults = {}) {
+    units.emplace_back(Linked(dir, "8101", "slot-a", std::move(first_faults)));
     units.emplace_back(Linked(dir, "8102", "slot-b", {"--fault", "reject"}));
     units.emplace_back(Linked(dir, "8103", "slot-c", {"--fault", "silent"}));
     WriteAllBytes(dir / "template.mts", units[0]->State());
@@ -140,6 +140,24 @@ class ProductionWindowTest : public QObject {
     pause->click();
     QCOMPARE(pause->text(), Q(kPauseCaption));
     QVERIFY(WaitFor([&] { return window->tile(0)->step() == SlotStep::Done; }, kLimit));
+  }
+
+  // A unit answering in small pieces keeps its slot busy for seconds: closing then asks first.
+  void closingWhileAUnitIsUnderWayAsksFirst() {
+    Line line({"--fault", "chunked"});
+    auto window = line.Window();
+    window->show();
+    QVERIFY(window->Start());
+    QVERIFY(WaitFor([&] { return window->tile(0)->step() == SlotStep::Reading; }, kLimit));
+    QVERIFY(window->busy());
+    line.messages.answers = {Answer::No};
+    window->reject();
+    QVERIFY(window->isVisible());
+    QVERIFY(window->running());
+    QCOMPARE(line.messages.texts(), std::vector<std::string>{std::string(kCloseWhileBusyQuestion)});
+    line.messages.answers = {Answer::Yes};
+    window->reject();
+    QVERIFY(!window->isVisible());
   }
 
   void faultsAreNamedBeforeAnyUnitIsTouched() {
