@@ -30,7 +30,8 @@ constexpr int kFirstTile = 2100;
 }  // namespace production_id
 
 // The production window's own texts that tests and other parts refer to.
-inline constexpr std::string_view kProductionMenu = "生产(&P)";
+// Alt+B (批量): Alt+P stays the port button's, whatever it says.
+inline constexpr std::string_view kProductionMenu = "生产(&B)";
 inline constexpr std::string_view kBatchConfigItem = "批量配置...";
 inline constexpr std::string_view kProductionTitle = "批量配置";
 inline constexpr std::string_view kStartCaption = "开始";

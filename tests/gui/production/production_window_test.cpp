@@ -1,6 +1,8 @@
 // The production window over the production core, against simulated units on real
 // pseudo-terminals: a good unit, one that rejects its block and a silent one, each on a slot of
 // its own; then a new unit on the finished slot's port, noticed without a click.
+#include <QAction>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -15,6 +17,7 @@
 #include "gui/production/slot_tile.h"
 #include "support/device_test_support.h"
 #include "support/gui_test_support.h"
+#include "support/main_window_fixture.h"
 #include "support/scripted_file_chooser.h"
 #include "support/sim_unit.h"
 
@@ -190,6 +193,21 @@ class ProductionWindowTest : public QObject {
       QVERIFY2(!window->running(), c.name);
       QVERIFY2(line.units[0]->Stamp() == untouched, c.name);
     }
+  }
+
+  // The configuration window reaches the production window from a menu of its own, whose key
+  // is not the port button's Alt+P.
+  void theConfigurationWindowsMenuHasTheItem() {
+    MainWindowFixture f;
+    f.Create();
+    QAction* item = f.window->action(main_id::kBatchConfigCommand);
+    QVERIFY(item != nullptr);
+    QCOMPARE(item->text(), Q(kBatchConfigItem));
+    QStringList menus;
+    for (QAction* menu : f.window->menuBar()->actions()) menus << menu->text();
+    QVERIFY(menus.contains(Q(kProductionMenu)));
+    for (const QString& menu : menus)
+      QVERIFY2(!menu.contains(QStringLiteral("&P")), qPrintable(menu));
   }
 
   void theChoicesAreRememberedForTheNextShift() {
