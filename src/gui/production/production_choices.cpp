@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "core/record/production_record.h"
+#include "gui/platform/qt_text.h"
 
 namespace dtu {
 namespace {
@@ -23,13 +24,8 @@ const QString kDataBitsKey = QStringLiteral("production/data_bits");
 const QString kStopBitsKey = QStringLiteral("production/stop_bits");
 const QString kTimeoutKey = QStringLiteral("production/timeout_seconds");
 
-// File names are kept as the system's bytes, written as Qt writes file names.
 std::string FileName(const QVariant& value) {
-  return QFile::encodeName(value.toString()).toStdString();
-}
-
-QString FileNameText(const std::string& name) {
-  return QFile::decodeName(QByteArray::fromStdString(name));
+  return FileNameBytes(value.toString());
 }
 
 }  // namespace
@@ -46,7 +42,7 @@ ProductionChoices ProductionChoices::Load(QSettings& settings) {
                               .toString()
                               .toStdString();
   for (const QString& port : settings.value(kPortsKey).toStringList())
-    choices.ports.push_back(FileName(port));
+    choices.ports.push_back(FileNameBytes(port));
   choices.line.baud_rate = settings.value(kBaudKey, choices.line.baud_rate).toInt();
   const QString parity = settings.value(kParityKey).toString();
   if (parity.size() == 1 && QStringLiteral("NOE").contains(parity))

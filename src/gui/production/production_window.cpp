@@ -43,12 +43,8 @@ void Tag(QWidget* widget, int id) {
   widget->setProperty("controlId", id);
 }
 
-QString FileText(const std::string& name) {
-  return QFile::decodeName(QByteArray::fromStdString(name));
-}
-
 std::string FileName(const QString& text) {
-  return QFile::encodeName(text.trimmed()).toStdString();
+  return FileNameBytes(text.trimmed());
 }
 
 // The name a slot is used by: the one that stays with the physical socket (by-path), else the
@@ -57,6 +53,13 @@ std::string SlotName(const SerialPortInfo& port) {
   if (!port.by_path.empty()) return port.by_path.front();
   if (!port.by_id.empty()) return port.by_id.front();
   return port.device;
+}
+
+// The configuration window's settings file, where the choices are kept beside its own.
+std::unique_ptr<QSettings> OpenSettings(const QString& file) {
+  if (file.isEmpty())
+    return std::make_unique<QSettings>(QStringLiteral("dtuconfig"), QStringLiteral("dtuconfig"));
+  return std::make_unique<QSettings>(file, QSettings::IniFormat);
 }
 
 QString ResultWord(UnitResult result) {
@@ -86,11 +89,7 @@ ProductionWindow::ProductionWindow(UserMessages& messages, FileChooser& files,
   rate_timer_->setInterval(kRateRefreshMs);
   connect(rate_timer_, &QTimer::timeout, this, &ProductionWindow::ShowCounts);
 
-  const std::unique_ptr<QSettings> settings =
-      environment_.settings_file.isEmpty()
-          ? std::make_unique<QSettings>(QStringLiteral("dtuconfig"), QStringLiteral("dtuconfig"))
-          : std::make_unique<QSettings>(environment_.settings_file, QSettings::IniFormat);
-  ProductionChoices choices = ProductionChoices::Load(*settings);
+  ProductionChoices choices = ProductionChoices::Load(*OpenSettings(environment_.settings_file));
   const ProductionChoices& given = environment_.given;
   if (!given.template_path.empty()) choices.template_path = given.template_path;
   if (!given.units_path.empty()) {
@@ -117,7 +116,7 @@ QWidget* ProductionWindow::CreateForm() {
     Tag(browse, browse_id);
     connect(browse, &QPushButton::clicked, this, [this, edit, choose] {
       if (const std::optional<std::filesystem::path> chosen = choose())
-        edit->setText(FileText(chosen->string()));
+        edit->setText(FileNameText(chosen->string()));
     });
     auto* row = new QHBoxLayout;
     row->addWidget(edit, 1);
@@ -136,7 +135,7 @@ QWidget* ProductionWindow::CreateForm() {
       QStringLiteral("SQLite 文件（默认在单元表旁边），或 PostgreSQL 连接（postgresql://...）"));
   connect(record_, &QLineEdit::textEdited, this, [this] { record_edited_ = true; });
   connect(units_, &QLineEdit::textChanged, this, [this](const QString& text) {
-    if (!record_edited_) record_->setText(FileText(DefaultRecordFor(FileName(text))));
+    if (!record_edited_) record_->setText(FileNameText(DefaultRecordFor(FileName(text))));
   });
   form->addRow(QStringLiteral("生产记录："), record_);
   station_ = new QLineEdit(form_);
@@ -229,9 +228,9 @@ QWidget* ProductionWindow::CreateBar() {
 }
 
 void ProductionWindow::Fill(const ProductionChoices& choices) {
-  template_->setText(FileText(choices.template_path));
-  units_->setText(FileText(choices.units_path));
-  record_->setText(FileText(choices.record));
+  template_->setText(FileNameText(choices.template_path));
+  units_->setText(FileNameText(choices.units_path));
+  record_->setText(FileNameText(choices.record));
   record_edited_ =
       !choices.record.empty() && choices.record != DefaultRecordFor(choices.units_path);
   station_->setText(QString::fromStdString(choices.station));
@@ -253,7 +252,7 @@ void ProductionWindow::ListSlots(const std::vector<std::string>& chosen) {
   std::vector<std::string> listed;
   const auto add = [&](const std::string& name, const QString& label) {
     auto* item = new QListWidgetItem(label, slots_);
-    item->setData(Qt::UserRole, FileText(name));
+    item->setData(Qt::UserRole, FileNameText(name));
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     const bool ticked = std::find(chosen.begin(), chosen.end(), name) != chosen.end();
     item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
@@ -263,13 +262,14 @@ void ProductionWindow::ListSlots(const std::vector<std::string>& chosen) {
     const std::string name = SlotName(port);
     QString label = FromUtf8(name);
     if (name != port.device)
-      label += QStringLiteral("  （") + FileText(port.device) + QStringLiteral("）");
+      label += QStringLiteral("  （") + FileNameText(port.device) + QStringLiteral("）");
     const std::string summary = PortSummary(port, PortLanguage::Chinese);
     if (!summary.empty()) label += FromUtf8(std::string(kPortLabelDash) + summary);
     add(name, label);
   }
   for (const std::string& name : chosen)
-    if (std::find(listed.begin(), listed.end(), name) == listed.end()) add(name, FileText(name));
+    if (std::find(listed.begin(), listed.end(), name) == listed.end())
+      add(name, FileNameText(name));
 }
 
 ProductionChoices ProductionWindow::choices() const {
@@ -305,13 +305,7 @@ bool ProductionWindow::Start() {
   std::vector<std::string> notes;
   if (const InputFault fault = runner->Prepare(chosen, notes); !fault.ok())
     return refuse(fault.kind, fault.text);
-  {
-    const std::unique_ptr<QSettings> settings =
-        environment_.settings_file.isEmpty()
-            ? std::make_unique<QSettings>(QStringLiteral("dtuconfig"), QStringLiteral("dtuconfig"))
-            : std::make_unique<QSettings>(environment_.settings_file, QSettings::IniFormat);
-    chosen.Save(*settings);
-  }
+  chosen.Save(*OpenSettings(environment_.settings_file));
   runner_ = std::move(runner);
   connect(runner_.get(), &ProductionRunner::slotChanged, this, &ProductionWindow::OnSlotChanged);
   connect(runner_.get(), &ProductionRunner::unitEnded, this, &ProductionWindow::OnUnitEnded);
