@@ -105,9 +105,10 @@ declare -gA _dtu_dtusim_values=(
 
 declare -ga _dtu_dtuconfig_commands=()
 declare -gA _dtu_dtuconfig_subcommands=()
-declare -gA _dtu_dtuconfig_options=([dtuconfig]="--port")
+declare -gA _dtu_dtuconfig_options=([dtuconfig]="--port --production --template --units --record")
 declare -gA _dtu_dtuconfig_operands=([dtuconfig]="@file")
-declare -gA _dtu_dtuconfig_values=([--port]="@port")
+declare -gA _dtu_dtuconfig_values=([--port]="@port" [--template]="@file" [--units]="@file"
+  [--record]="@file")
 
 # ---- the engine -------------------------------------------------------------------------------
 

@@ -28,6 +28,9 @@ class FileChooser {
   // The file to save the traffic log to; a name without an extension gets "txt".
   virtual std::optional<std::filesystem::path> ChooseLogSave() = 0;
 
+  // The units' table of a production run (a CSV file).
+  virtual std::optional<std::filesystem::path> ChooseTableOpen() = 0;
+
   // The folder the dialogs start in: the one of the last file chosen, or one set from outside
   // (the window remembers it between runs). Empty: the dialogs' own choice.
   const std::filesystem::path& folder() const { return folder_; }

@@ -38,6 +38,8 @@ class ScriptedFileChooser : public FileChooser {
     return Next(save_answers);
   }
 
+  std::optional<std::filesystem::path> ChooseTableOpen() override { return Next(open_answers); }
+
   std::deque<std::optional<std::filesystem::path>> open_answers;
   std::deque<std::optional<std::filesystem::path>> save_answers;
   int open_dialogs = 0;

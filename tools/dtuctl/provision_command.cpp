@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "block_text_support.h"
 #include "command.h"
 #include "command_support.h"
 #include "console_messages.h"
@@ -20,6 +19,7 @@
 #include "core/block/parameter_file.h"
 #include "core/message_language.h"
 #include "core/production/earlier_runs.h"
+#include "core/production/provision_inputs.h"
 #include "core/production/provision_log.h"
 #include "core/production/provision_run.h"
 #include "core/production/recorded_run.h"
@@ -54,8 +54,6 @@ its block or did not keep it, 4 a unit stopped answering, 5 no such port, 6 port
 7 port vanished, 8 port unusable, 10 the record is missing, not a record or newer,
 11 the record cannot be reached, is locked or read-only, or broke off (the station
 stopped), 13 a unit got no row, 14 a unit reported no serial)";
-// A table of units is some kilobytes; this is room for tens of thousands of rows.
-constexpr std::size_t kUnitsFileLimit = 16 * 1024 * 1024;
 
 struct ProvisionRequest {
   std::string template_path;
@@ -69,10 +67,6 @@ struct ProvisionRequest {
   bool once = false;
 };
 
-std::string NothingWritten() {
-  return dtu::Say("；没有写入任何设备", "; nothing was written to any unit");
-}
-
 void Complain(const std::string& problem) {
   const std::string line = "dtuctl " + std::string(kName) + ": " + problem + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
@@ -83,38 +77,22 @@ std::string LogNamed(const std::string& path) {
   return dtu::Say("日志：", "log: ") + path;
 }
 
-// "batch 3 started by station A", or when the station joins a batch begun elsewhere "batch 3,
-// started ..., joined as station B".
-std::string BatchText(const dtu::BatchHandle& batch, const std::string& station) {
-  const std::string id = std::to_string(batch.id);
-  if (!batch.joined)
-    return dtu::Say("批次 " + id + " 由工位 " + station + " 开始",
-                    "batch " + id + " started by station " + station);
-  const std::string started = dtu::FormatRecordTime(batch.started);
-  return dtu::Say("批次 " + id + "，开始于 " + started + "，以工位 " + station + " 加入",
-                  "batch " + id + ", started " + started + ", joined as station " + station);
-}
-
 // The units' table, checked row by row against the template before any unit is touched.
 std::optional<dtu::UnitTable> LoadUnits(const ProvisionRequest& request, ConsoleMessages& messages,
                                         dtu::ParameterBlock& template_block) {
-  const BlockSource source = ReadBlockOrText(request.template_path, messages);
-  if (!source.block) return std::nullopt;
-  template_block = *source.block;
-  std::string csv;
-  if (const dtu::FileResult read = dtu::ReadTextFile(request.units_path, csv, kUnitsFileLimit);
-      !read.ok()) {
-    Complain(request.units_path + ": " + read.message);
+  const dtu::TemplateInput read_template = dtu::ReadProvisionTemplate(request.template_path);
+  if (!read_template.block) {
+    messages.Show(read_template.fault.kind, read_template.fault.text);
     return std::nullopt;
   }
-  dtu::UnitTable table = dtu::LoadUnitTable(csv, *source.block);
-  if (!table.ok()) {
-    Complain(request.units_path + ": " + table.error + NothingWritten());
+  template_block = *read_template.block;
+  dtu::TableInput units = dtu::ReadProvisionTable(request.units_path, template_block);
+  if (!units.table) {
+    Complain(units.fault.text);
     return std::nullopt;
   }
-  for (const std::string& warning : table.warnings)
-    messages.Show(dtu::MessageKind::Information, request.units_path + ": " + warning);
-  return table;
+  for (const std::string& note : units.notes) messages.Show(dtu::MessageKind::Information, note);
+  return std::move(units.table);
 }
 
 // After each unit's last attempt: 3 for a unit that refused or did not keep its block, then 7
@@ -171,7 +149,7 @@ int RunAndReport(const ProvisionRequest& request, const std::string& kept_in, Ru
   if (outcome.open_error) {
     Complain(DescribeOpenFailure(*outcome.unopened_port, outcome.open_error->failure,
                                  outcome.open_error->message) +
-             NothingWritten());
+             dtu::NothingWrittenText());
     return OpenFailureStatus(outcome.open_error->failure);
   }
   if (!WriteToStdout(kName, Summary(outcome, kept_in))) return kExitFailure;
@@ -198,7 +176,7 @@ int ProvisionFromLog(const ProvisionRequest& request, const dtu::UnitTable& tabl
   const std::unique_ptr<dtu::TableLock> lock =
       dtu::TableLock::Acquire(request.units_path, request.log_path, error);
   if (!lock) {
-    Complain(request.units_path + ": " + error + NothingWritten());
+    Complain(request.units_path + ": " + error + dtu::NothingWrittenText());
     return kExitFailure;
   }
   const std::unique_ptr<dtu::ProvisionLog> log = dtu::ProvisionLog::Open(request.log_path, error);
@@ -208,7 +186,7 @@ int ProvisionFromLog(const ProvisionRequest& request, const dtu::UnitTable& tabl
   }
   const dtu::EarlierRuns earlier = dtu::ResumeEarlierRuns(table, log->earlier_successes());
   if (!earlier.ok()) {
-    Complain(request.log_path + ": " + earlier.error + NothingWritten());
+    Complain(request.log_path + ": " + earlier.error + dtu::NothingWrittenText());
     return kExitFailure;
   }
   for (const std::string& note : earlier.notes)
@@ -223,13 +201,12 @@ int ProvisionFromLog(const ProvisionRequest& request, const dtu::UnitTable& tabl
 int ProvisionIntoRecord(const ProvisionRequest& request, const dtu::UnitTable& table,
                         const dtu::ParameterBlock& template_block, ConsoleMessages& messages,
                         std::stop_token stop) {
-  dtu::RecordError error;
-  const std::unique_ptr<dtu::ProductionRecord> record =
-      dtu::ProductionRecord::Open(request.record, dtu::ProductionRecord::Access::Create, error);
-  if (!record) {
-    Complain(error.message + NothingWritten());
-    return RecordFailureStatus(error.failure);
+  dtu::RecordInput opened = dtu::OpenProvisionRecord(request.record);
+  if (!opened.record) {
+    Complain(opened.fault.text);
+    return RecordFailureStatus(opened.error.failure);
   }
+  const std::unique_ptr<dtu::ProductionRecord>& record = opened.record;
   std::unique_ptr<dtu::ProvisionLog> log;
   std::string kept_in = dtu::Say("记录：", "record: ") + record->name();
   if (!request.log_path.empty()) {
@@ -241,17 +218,14 @@ int ProvisionIntoRecord(const ProvisionRequest& request, const dtu::UnitTable& t
     }
     kept_in += dtu::Say("；", "; ") + LogNamed(request.log_path);
   }
-  dtu::BatchHandle batch;
-  error = record->StartBatch(dtu::BatchStartOf(table, template_block, request.units_path,
-                                               request.operator_name, request.station),
-                             batch);
-  if (!error.ok()) {
-    Complain(error.message + NothingWritten());
-    return RecordFailureStatus(error.failure);
+  dtu::StartProvisionBatch(opened, table, template_block, request.units_path, request.operator_name,
+                           request.station);
+  if (!opened.error.ok()) {
+    Complain(opened.fault.text);
+    return RecordFailureStatus(opened.error.failure);
   }
-  messages.Show(dtu::MessageKind::Information,
-                record->name() + ": " + BatchText(batch, request.station));
-  dtu::RecordedRun recorded(*record, table, batch.id, request.station);
+  messages.Show(dtu::MessageKind::Information, opened.note);
+  dtu::RecordedRun recorded(*record, table, opened.batch.id, request.station);
   return RunAndReport(request, kept_in, [&](ConsoleProgress& progress) {
     return dtu::RunRecordedProvisioning(SettingsOf(request), table, recorded, log.get(), progress,
                                         stop);
@@ -259,9 +233,8 @@ int ProvisionIntoRecord(const ProvisionRequest& request, const dtu::UnitTable& t
 }
 
 int ProvisionUnits(const ProvisionRequest& request, std::stop_token stop) {
-  if (std::set<std::string>(request.ports.begin(), request.ports.end()).size() !=
-      request.ports.size()) {
-    Complain(dtu::Say("有一个端口给了两次", "a port is given twice"));
+  if (const std::string fault = dtu::PortsFault(request.ports); !fault.empty()) {
+    Complain(fault);
     return kExitFailure;
   }
   if (request.log_path.empty() && request.record.empty()) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -9,6 +10,7 @@
 #include "core/production/port_channel.h"
 #include "core/production/provision_progress.h"
 #include "core/production/row_source.h"
+#include "core/production/run_control.h"
 
 namespace dtu {
 
@@ -19,7 +21,9 @@ class ProvisionRecord;
 // answering and a new one answers, until every row is done or a stop is requested. While it
 // waits, every question reads the unit's serials too, so a unit swapped for another quicker
 // than the silence that tells a unit has gone is taken as the new unit it is. A port that
-// vanishes while waiting is opened again as soon as it is back.
+// vanishes while waiting is opened again as soon as it is back. The run's RunControl pauses it
+// (no new unit is started), ends its waiting (the unit under way is finished first) and has the
+// unit on it tried again.
 class PortWorker {
  public:
   struct Settings {
@@ -27,19 +31,25 @@ class PortWorker {
     bool once = false;                        // provision one unit and stop
   };
 
+  // Without a `control` the worker makes one of its own, which nothing else asks.
   PortWorker(std::size_t index, PortChannel& channel, RowSource& rows, ProvisionRecord& record,
-             ProvisionProgress& progress, Settings settings);
+             ProvisionProgress& progress, Settings settings, RunControl* control = nullptr);
 
+  // `stop` cancels even a unit under way before its block is sent (nothing is then written to
+  // it).
   void Run(std::stop_token stop);
 
  private:
   bool ProvisionOne(std::stop_token stop);
-  bool WaitForUnit(std::stop_token stop);
-  bool WaitForDeparture(std::stop_token stop);
-  bool Reopen(std::stop_token stop);
-  ExchangeOutcome Poll(std::stop_token stop);
-  bool Finished(std::stop_token stop) const;
+  bool WaitForUnit(std::stop_token wait);
+  bool WaitWhilePaused(std::stop_token wait);
+  bool WaitForDeparture(std::stop_token wait);
+  bool Reopen(std::stop_token wait);
+  ExchangeOutcome Poll(std::stop_token wait);
+  bool Finished(std::stop_token wait) const;
   void Show(std::string_view text);
+  void Show(SlotStep step, std::string_view text);
+  void Show(const SlotEvent& event, std::string_view text);
 
   std::size_t index_;
   PortChannel& channel_;
@@ -47,6 +57,8 @@ class PortWorker {
   ProvisionRecord& record_;
   ProvisionProgress& progress_;
   Settings settings_;
+  std::unique_ptr<RunControl> own_control_;
+  RunControl& control_;
   UnitIdentity last_unit_;  // the unit provisioned last
 };
 

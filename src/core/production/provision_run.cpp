@@ -11,6 +11,7 @@
 #include "core/production/provision_record.h"
 #include "core/production/recorded_run.h"
 #include "core/production/row_assigner.h"
+#include "core/production/run_control.h"
 
 namespace dtu {
 namespace {
@@ -66,6 +67,8 @@ ProvisionOutcome RunPorts(const ProvisionSettings& settings, RowSource& rows,
                           std::stop_token stop) {
   OpeningGate gate(settings.ports.size());
   const PortWorker::Settings worker_settings{settings.timeout, settings.once};
+  RunControl own_control(settings.ports.size());
+  RunControl& control = settings.control != nullptr ? *settings.control : own_control;
   {
     std::vector<std::jthread> threads;
     for (std::size_t i = 0; i < settings.ports.size(); ++i) {
@@ -74,7 +77,7 @@ ProvisionOutcome RunPorts(const ProvisionSettings& settings, RowSource& rows,
           // The channel lives and dies on its port's thread, as the engine wants its owner to.
           PortChannel channel(settings.ports[i], settings.line);
           if (!gate.Arrive(settings.ports[i], channel.Open())) return;
-          PortWorker(i, channel, rows, record, progress, worker_settings).Run(stop);
+          PortWorker(i, channel, rows, record, progress, worker_settings, &control).Run(stop);
         });
       } catch (const std::system_error&) {
         gate.Abandon(settings.ports[i], settings.ports.size() - i);

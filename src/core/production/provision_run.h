@@ -17,12 +17,16 @@
 namespace dtu {
 
 class RecordedRun;
+class RunControl;
 
 struct ProvisionSettings {
   std::vector<std::string> ports;
   LineSettings line;
   std::chrono::milliseconds timeout{5000};  // how long a unit may take to answer
   bool once = false;  // one unit per port: each unit is taken once and not recognised again
+  // Pauses the run, finishes it and has units tried again; nothing when no one asks (it must
+  // outlive the run and have a place for every port).
+  RunControl* control = nullptr;
 };
 
 struct ProvisionOutcome {

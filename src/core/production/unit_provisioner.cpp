@@ -92,6 +92,15 @@ UnitProvisioner::UnitProvisioner(PortChannel& channel, RowSource& rows,
                                  std::chrono::milliseconds timeout, StepReport step)
     : channel_(channel), rows_(rows), timeout_(timeout), step_(std::move(step)) {}
 
+void UnitProvisioner::Step(SlotStep step, int number, std::string_view text) const {
+  SlotEvent event;
+  event.step = step;
+  event.step_number = number;
+  event.unit = unit_.unit;
+  event.row_line = row_line_;
+  step_(event, text);
+}
+
 ExchangeResult UnitProvisioner::ReadBlock(std::stop_token stop) {
   return channel_.Ask(ReadParametersRequest(timeout_), stop);
 }
@@ -132,7 +141,7 @@ std::optional<UnitAttempt> UnitProvisioner::Provision(std::stop_token stop) {
   read_back_.reset();
   started_ = std::chrono::system_clock::now();
   started_steady_ = std::chrono::steady_clock::now();
-  step_(Say("读取参数", "reading the parameters"));
+  Step(SlotStep::Reading, 1, Say("读取参数", "reading the parameters"));
   const ExchangeResult read = ReadBlock(stop);
   // Whatever the unit said about itself goes into the log, even when its block did not come.
   unit_ = ReportOf(read);
@@ -176,8 +185,9 @@ UnitAttempt UnitProvisioner::WriteAndVerify(const UnitRow& row) {
   ParameterBlock sent = row.block;
   const ExchangeRequest write = WriteParametersRequest(sent, timeout_);
   const std::string line = std::to_string(row.line);
-  step_(UnitName(unit_.unit) +
-        Say(" 第 " + line + " 行：写入参数", " line " + line + ": writing the parameters"));
+  Step(SlotStep::Writing, 2,
+       UnitName(unit_.unit) +
+           Say(" 第 " + line + " 行：写入参数", " line " + line + ": writing the parameters"));
   const ExchangeResult written = channel_.Ask(write);
   if (!written.answered())
     return EndedUnanswered(written, Say("写入参数（不知道单元是否已保存）",
@@ -186,8 +196,9 @@ UnitAttempt UnitProvisioner::WriteAndVerify(const UnitRow& row) {
   if (written.outcome == ExchangeOutcome::Refused)
     return Ended(UnitResult::Rejected, TextOfAnswer(Acknowledgement::Refused));
 
-  step_(UnitName(unit_.unit) +
-        Say(" 第 " + line + " 行：读回核对", " line " + line + ": reading back to compare"));
+  Step(SlotStep::Checking, 3,
+       UnitName(unit_.unit) +
+           Say(" 第 " + line + " 行：读回核对", " line " + line + ": reading back to compare"));
   const ExchangeResult verified = ReadBlock({});
   if (!verified.answered())
     return EndedUnanswered(

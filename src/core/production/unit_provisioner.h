@@ -11,6 +11,7 @@
 #include "core/device/unit_identity.h"
 #include "core/production/port_channel.h"
 #include "core/production/provision_log.h"
+#include "core/production/provision_progress.h"
 #include "core/production/row_source.h"
 #include "core/production/unit_attempt.h"
 #include "core/production/unit_result.h"
@@ -34,7 +35,8 @@ UnitReport ReportOf(const ExchangeResult& result);
 // production record, whatever it holds).
 class UnitProvisioner {
  public:
-  using StepReport = std::function<void(std::string_view)>;
+  // Each step, typed and in words.
+  using StepReport = std::function<void(const SlotEvent&, std::string_view)>;
 
   // `timeout` is the reply limit of the exchanges' time rule (ReplyTiming).
   UnitProvisioner(PortChannel& channel, RowSource& rows, std::chrono::milliseconds timeout,
@@ -49,6 +51,7 @@ class UnitProvisioner {
   UnitAttempt Ended(UnitResult result, std::string message) const;
   UnitAttempt EndedUnanswered(const ExchangeResult& result, std::string_view what) const;
   UnitAttempt WriteAndVerify(const UnitRow& row);
+  void Step(SlotStep step, int number, std::string_view text) const;
 
   PortChannel& channel_;
   RowSource& rows_;

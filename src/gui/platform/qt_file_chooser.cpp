@@ -74,4 +74,10 @@ std::optional<std::filesystem::path> QtFileChooser::ChooseLogSave() {
   return Run(*dialog);
 }
 
+std::optional<std::filesystem::path> QtFileChooser::ChooseTableOpen() {
+  const auto dialog = CreateOpenDialog(owner_);
+  dialog->setNameFilter(QString::fromUtf8(kTableFileFilter));
+  return Run(*dialog);
+}
+
 }  // namespace dtu

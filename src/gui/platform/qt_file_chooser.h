@@ -24,6 +24,8 @@ inline constexpr const char* kTextFileDefaultSuffix = "json";
 // The traffic log: "通信记录(*.txt)", saved with "txt" when no extension is given.
 inline constexpr const char* kLogFileFilter = "通信记录(*.txt)";
 inline constexpr const char* kLogFileDefaultSuffix = "txt";
+// The units' table of a production run.
+inline constexpr const char* kTableFileFilter = "单元表(*.csv)";
 
 // The file dialogs of the parameter-file commands: Qt's own dialogs (not the desktop's), modal to
 // the owner window.
@@ -37,6 +39,7 @@ class QtFileChooser : public FileChooser {
   std::optional<std::filesystem::path> ChooseTextOpen() override;
   std::optional<std::filesystem::path> ChooseTextSave() override;
   std::optional<std::filesystem::path> ChooseLogSave() override;
+  std::optional<std::filesystem::path> ChooseTableOpen() override;
 
   // The dialogs as they are shown, built apart so that tests can examine them: for parameter
   // files, or with `text` for text forms.

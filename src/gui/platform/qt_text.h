@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 
+#include <string>
 #include <string_view>
 
 namespace dtu {
@@ -10,6 +12,15 @@ namespace dtu {
 // they become Qt's strings.
 inline QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// File names are the system's bytes; Qt shows and keeps them as it writes file names.
+inline std::string FileNameBytes(const QString& text) {
+  return QFile::encodeName(text).toStdString();
+}
+
+inline QString FileNameText(const std::string& name) {
+  return QFile::decodeName(QByteArray::fromStdString(name));
 }
 
 }  // namespace dtu

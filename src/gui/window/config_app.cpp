@@ -9,6 +9,7 @@
 #include "gui/platform/qt_text.h"
 #include "gui/platform/qt_translations.h"
 #include "gui/platform/qt_user_messages.h"
+#include "gui/production/production_window.h"
 #include "gui/window/main_config_dialog.h"
 
 namespace dtu {
@@ -16,6 +17,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: dtuconfig [--port PATH]... [FILE]\n"
+    "       dtuconfig --production [--template T] [--units U.csv] [--record DEST] [--port DEV]...\n"
     "\n"
     "Configures GPRS/SMS data transfer units (DTUs) over a serial port. FILE, a parameter\n"
     "file (*.MTS, *.bpp), is opened at start as the file menu opens it.\n"
@@ -25,6 +27,10 @@ constexpr const char* kUsage =
     "                link, a device's name such as ttyUSB0, serial:NUMBER for the adapter with\n"
     "                that serial number, or a pseudo-terminal); repeatable, the first one given\n"
     "                is selected\n"
+    "  --production  the production window: every unit plugged into a chosen port gets the\n"
+    "                template T with its row of the units' table U.csv, kept in the record\n"
+    "                DEST (an SQLite file, by default beside the table, or a PostgreSQL\n"
+    "                connection); the choices given are filled in, \"开始\" starts\n"
     "  -h, --help    print this text\n";
 
 }  // namespace
@@ -54,8 +60,21 @@ ParsedArguments ConfigApp::ParseArguments(const QStringList& arguments) {
       QStringLiteral("Also list the serial port PATH (repeatable); the first one given is "
                      "selected."),
       QStringLiteral("PATH"));
+  const QCommandLineOption production_option(QStringLiteral("production"),
+                                             QStringLiteral("The production window."));
+  const QCommandLineOption template_option(QStringLiteral("template"),
+                                           QStringLiteral("The production run's template."),
+                                           QStringLiteral("T"));
+  const QCommandLineOption units_option(QStringLiteral("units"),
+                                        QStringLiteral("The production run's units' table."),
+                                        QStringLiteral("U.csv"));
+  const QCommandLineOption record_option(
+      QStringLiteral("record"), QStringLiteral("The production record."), QStringLiteral("DEST"));
   parser.addOption(help_option);
   parser.addOption(port_option);
+  for (const QCommandLineOption* option :
+       {&production_option, &template_option, &units_option, &record_option})
+    parser.addOption(*option);
   if (!parser.parse(arguments)) return fail(parser.errorText());
   if (parser.isSet(help_option)) {
     parsed.outcome = ParsedArguments::Outcome::Help;
@@ -63,6 +82,15 @@ ParsedArguments ConfigApp::ParseArguments(const QStringList& arguments) {
     return parsed;
   }
   const QStringList files = parser.positionalArguments();
+  parsed.options.production = parser.isSet(production_option);
+  for (const QCommandLineOption* option : {&template_option, &units_option, &record_option})
+    if (parser.isSet(*option) && !parsed.options.production)
+      return fail(QStringLiteral("--%1 goes with --production.").arg(option->names().front()));
+  if (parsed.options.production && !files.isEmpty())
+    return fail(QStringLiteral("Unexpected argument '%1'.").arg(files.front()));
+  parsed.options.template_path = QFile::encodeName(parser.value(template_option)).toStdString();
+  parsed.options.units_path = QFile::encodeName(parser.value(units_option)).toStdString();
+  parsed.options.record = parser.value(record_option).toStdString();
   if (files.size() > 1) return fail(QStringLiteral("Unexpected argument '%1'.").arg(files[1]));
   if (!files.isEmpty()) {
     if (files.front().isEmpty()) return fail(QStringLiteral("The file name is empty."));
@@ -78,6 +106,18 @@ ParsedArguments ConfigApp::ParseArguments(const QStringList& arguments) {
 int ConfigApp::Run(const ConfigOptions& options) {
   QtUserMessages messages;
   QtFileChooser files;
+  if (options.production) {
+    ProductionEnvironment environment;
+    environment.given.template_path = options.template_path;
+    environment.given.units_path = options.units_path;
+    environment.given.record = options.record;
+    environment.given.ports = options.ports;
+    ProductionWindow window(messages, files, std::move(environment));
+    messages.setOwner(&window);
+    files.setOwner(&window);
+    window.exec();
+    return 0;
+  }
   MainWindowEnvironment environment;
   environment.extra_ports = options.ports;
   environment.start_file = options.file;

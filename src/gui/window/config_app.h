@@ -14,6 +14,12 @@ namespace dtu {
 struct ConfigOptions {
   std::vector<std::string> ports;             // --port PATH, in the order given
   std::optional<std::filesystem::path> file;  // FILE: the parameter file to open at start
+  // --production: the production window instead of the configuration window, with the choices
+  // given (--template, --units, --record; the ports from --port).
+  bool production = false;
+  std::string template_path;
+  std::string units_path;
+  std::string record;
 };
 
 struct ParsedArguments {
@@ -32,7 +38,7 @@ class ConfigApp : public QApplication {
   ConfigApp(int& argc, char** argv);
 
   // Reads "--port PATH" (repeatable; "--port=PATH" too), --help and at most one parameter FILE
-  // from the arguments, the program's name first.
+  // from the arguments, the program's name first; or --production with its choices.
   static ParsedArguments ParseArguments(const QStringList& arguments);
 
   // Shows the main window and returns when it has closed (the program's exit status).

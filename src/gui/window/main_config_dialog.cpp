@@ -46,6 +46,8 @@
 #include "gui/pages/sms_page.h"
 #include "gui/platform/app_images.h"
 #include "gui/platform/qt_text.h"
+#include "gui/production/production_ids.h"
+#include "gui/production/production_window.h"
 #include "gui/window/about_dialog.h"
 #include "gui/window/block_transfer.h"
 #include "gui/window/editor_tab_set.h"
@@ -192,6 +194,14 @@ MainConfigDialog::~MainConfigDialog() {
 
 // ---- start-up -----------------------------------------------------------------------------
 
+void MainConfigDialog::OpenProductionWindow() {
+  ProductionEnvironment environment;
+  environment.list_ports = environment_.list_ports;
+  environment.settings_file = environment_.settings_file;
+  ProductionWindow production(messages_, files_, std::move(environment), this);
+  production.exec();
+}
+
 void MainConfigDialog::CreateMenu() {
   menu_bar_ = new QMenuBar(this);
   QMenu* file_menu = menu_bar_->addMenu(QStringLiteral("文件(&F)"));
@@ -223,6 +233,10 @@ void MainConfigDialog::CreateMenu() {
       QKeySequence(Qt::Key_F6));
   device_menu->addSeparator();
   add(device_menu, kHistoryCommand, kHistoryItem, &MainConfigDialog::ShowHistory);
+
+  QMenu* production_menu = menu_bar_->addMenu(FromUtf8(kProductionMenu));
+  add(production_menu, kBatchConfigCommand, kBatchConfigItem,
+      &MainConfigDialog::OpenProductionWindow);
 
   // The traffic log pane: hidden at first, shown and hidden from here.
   QMenu* view_menu = menu_bar_->addMenu(QStringLiteral("查看(&V)"));

@@ -166,6 +166,8 @@ class MainConfigDialog : public QDialog {
   void WriteParameters();
   void RequestSignal();
   void OpenParameterFile();
+  // "批量配置...": the production window, modal to this one.
+  void OpenProductionWindow();
   // Opens the given parameter file as "打开参数文件(&O)" opens the file chosen in its dialog.
   void OpenParameterFileAt(const std::filesystem::path& path);
   void SaveParameterFile();

@@ -48,15 +48,16 @@ constexpr int kSourceStatus = 1262;
 // Offered after a write the unit stored: puts back the block the unit held before it.
 constexpr int kUndoWriteButton = 1263;  // "撤销写入"
 // Menu commands.
-constexpr int kOpenFileCommand = 32771;    // "打开参数文件(&O)"
-constexpr int kSaveFileCommand = 32776;    // "保存参数(&S)"
-constexpr int kExportTextCommand = 32790;  // "导出文本..."
-constexpr int kImportTextCommand = 32791;  // "导入文本..."
-constexpr int kExitCommand = 32783;        // "退出程序(&Q)"
-constexpr int kShowLogCommand = 32800;     // "通信记录(&L)", in "查看"
-constexpr int kReadCommand = 32801;        // "读取参数(&R)", F5, in "设备"
-constexpr int kWriteCommand = 32802;       // "设置参数(&W)...", F6, in "设备"
-constexpr int kHistoryCommand = 32803;     // "历史记录...", in "设备"
+constexpr int kOpenFileCommand = 32771;     // "打开参数文件(&O)"
+constexpr int kSaveFileCommand = 32776;     // "保存参数(&S)"
+constexpr int kExportTextCommand = 32790;   // "导出文本..."
+constexpr int kImportTextCommand = 32791;   // "导入文本..."
+constexpr int kExitCommand = 32783;         // "退出程序(&Q)"
+constexpr int kShowLogCommand = 32800;      // "通信记录(&L)", in "查看"
+constexpr int kReadCommand = 32801;         // "读取参数(&R)", F5, in "设备"
+constexpr int kWriteCommand = 32802;        // "设置参数(&W)...", F6, in "设备"
+constexpr int kHistoryCommand = 32803;      // "历史记录...", in "设备"
+constexpr int kBatchConfigCommand = 32810;  // "批量配置...", in "生产"
 }  // namespace main_id
 
 // The control that shows a status value: one of the main window's edits, or for the SIM card's

@@ -1,7 +1,8 @@
 #include "gui/window/remembered_settings.h"
 
-#include <QFile>
 #include <QSettings>
+
+#include "gui/platform/qt_text.h"
 
 namespace dtu {
 namespace {
@@ -18,15 +19,6 @@ const QString kFolderKey = QStringLiteral("files/folder");
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kPanesKey = QStringLiteral("window/panes");
 
-// File names are kept as the system's bytes, written as Qt writes file names.
-std::string FileName(const QString& text) {
-  return QFile::encodeName(text).toStdString();
-}
-
-QString FileNameText(const std::string& name) {
-  return QFile::decodeName(QByteArray::fromStdString(name));
-}
-
 }  // namespace
 
 std::unique_ptr<QSettings> RememberedSettings::Open(const QString& file) {
@@ -40,7 +32,7 @@ RememberedSettings RememberedSettings::Load(QSettings& settings) {
   const QString device = settings.value(kPortKey).toString();
   if (!device.isEmpty()) {
     PortSettings port;
-    port.device = FileName(device);
+    port.device = FileNameBytes(device);
     port.baud_rate = settings.value(kBaudKey, port.baud_rate).toInt();
     const QString parity = settings.value(kParityKey).toString();
     if (parity.size() == 1 && QStringLiteral("NOE").contains(parity))
@@ -48,11 +40,11 @@ RememberedSettings RememberedSettings::Load(QSettings& settings) {
     port.data_bits = settings.value(kDataBitsKey, port.data_bits).toInt();
     port.stop_bits = settings.value(kStopBitsKey, port.stop_bits).toInt();
     remembered.port = port;
-    remembered.port_by_id = FileName(settings.value(kByIdKey).toString());
-    remembered.port_by_path = FileName(settings.value(kByPathKey).toString());
+    remembered.port_by_id = FileNameBytes(settings.value(kByIdKey).toString());
+    remembered.port_by_path = FileNameBytes(settings.value(kByPathKey).toString());
   }
   remembered.reply_seconds = settings.value(kReplyKey, 0).toInt();
-  remembered.folder = std::filesystem::path(FileName(settings.value(kFolderKey).toString()));
+  remembered.folder = std::filesystem::path(FileNameBytes(settings.value(kFolderKey).toString()));
   remembered.geometry = settings.value(kGeometryKey).toByteArray();
   remembered.panes = settings.value(kPanesKey).toByteArray();
   return remembered;

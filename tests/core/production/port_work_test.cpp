@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -14,6 +15,7 @@
 #include "core/production/port_worker.h"
 #include "core/production/provision_record.h"
 #include "core/production/row_assigner.h"
+#include "core/production/run_control.h"
 #include "core/production/unit_provisioner.h"
 #include "dtusim/default_block.h"
 #include "dtusim/simulated_dtu.h"
@@ -128,8 +130,9 @@ TEST(UnitProvisioner, EachUnitEndsWithOneLineSayingWhatHappened) {
     Line line;
     ScriptedUnit unit(line.script, c.faults);
     ASSERT_EQ(line.channel.Open(), std::nullopt);
-    UnitProvisioner provisioner(line.channel, line.assigner, kReplyLimit,
-                                [&](std::string_view step) { line.steps.emplace_back(step); });
+    UnitProvisioner provisioner(
+        line.channel, line.assigner, kReplyLimit,
+        [&](const SlotEvent&, std::string_view step) { line.steps.emplace_back(step); });
     const std::optional<UnitAttempt> attempt = provisioner.Provision({});
     ASSERT_TRUE(attempt.has_value());
     const LogEntry* entry = &attempt->entry;
@@ -150,7 +153,8 @@ TEST(UnitProvisioner, AStopBeforeTheFrameLeavesTheUnitAlone) {
   ASSERT_EQ(line.channel.Open(), std::nullopt);
   std::stop_source stop;
   stop.request_stop();
-  UnitProvisioner provisioner(line.channel, line.assigner, kReplyLimit, [](std::string_view) {});
+  UnitProvisioner provisioner(line.channel, line.assigner, kReplyLimit,
+                              [](const SlotEvent&, std::string_view) {});
   EXPECT_EQ(provisioner.Provision(stop.get_token()), std::nullopt);
   EXPECT_TRUE(line.script->written().empty());
   EXPECT_FALSE(line.assigner.AllDone());
@@ -161,14 +165,29 @@ class RecordingProgress : public ProvisionProgress {
   void Update(std::size_t, std::string_view text) override {
     std::lock_guard lock(mutex_);
     updates.emplace_back(text);
+    if (on_update) on_update(text);
   }
   void UnitEnded(std::size_t, const LogEntry& entry) override {
     std::lock_guard lock(mutex_);
     ended.push_back(entry.result);
   }
+  void SlotChanged(std::size_t, const SlotEvent& event) override {
+    std::lock_guard lock(mutex_);
+    events.push_back(event);
+    if (on_step) on_step(event.step);
+  }
+  std::vector<SlotStep> steps() {
+    std::lock_guard lock(mutex_);
+    std::vector<SlotStep> told;
+    for (const SlotEvent& event : events) told.push_back(event.step);
+    return told;
+  }
   std::mutex mutex_;
   std::vector<std::string> updates;
   std::vector<UnitResult> ended;
+  std::vector<SlotEvent> events;
+  std::function<void(SlotStep)> on_step;
+  std::function<void(std::string_view)> on_update;
 };
 
 struct ProductionRun {
@@ -218,6 +237,57 @@ TEST(PortWorker, APortThatVanishesWhileWaitingIsOpenedAgainOnceItIsBack) {
   EXPECT_THAT(run.progress.updates, testing::Contains("端口不见了，等它回来"));
   EXPECT_EQ(line.script->opens(), 3);
   EXPECT_EQ(unit.block(), line.table.rows[0].block);
+}
+
+TEST(PortWorker, TellsEachStepTypedAsTheWindowsTilesShowThem) {
+  Line line;
+  ProductionRun run;
+  ScriptedUnit unit(line.script, {}, {.gsn = "861001"});
+  ASSERT_EQ(line.channel.Open(), std::nullopt);
+  RunControl control(1);
+  control.SetPaused(true);
+  run.progress.on_step = [&](SlotStep step) {
+    if (step == SlotStep::Paused) control.SetPaused(false);
+  };
+  PortWorker(0, line.channel, line.assigner, run.record, run.progress, {kReplyLimit, false},
+             &control)
+      .Run({});
+  EXPECT_THAT(
+      run.progress.steps(),
+      ElementsAre(SlotStep::Paused, SlotStep::WaitingForUnit, SlotStep::Reading, SlotStep::Writing,
+                  SlotStep::Checking, SlotStep::Done, SlotStep::RowsFinished));
+  const SlotEvent& done = run.progress.events[5];
+  EXPECT_EQ(done.result, UnitResult::Ok);
+  EXPECT_EQ(done.unit.module_serial, "861001");
+  EXPECT_EQ(done.row_line, 2);
+  EXPECT_EQ(run.progress.events[3].step_number, 2);
+  EXPECT_EQ(run.progress.events[3].row_line, 2) << "the row is known once it is written";
+}
+
+// A unit that refused its block and is still seated is tried again when asked, and the port's
+// work ends with the unit under way finished once the run is told to finish.
+TEST(PortWorker, AUnitIsTriedAgainOnRequestAndFinishLetsItEnd) {
+  Line line;
+  ProductionRun run;
+  ScriptedUnit unit(line.script, {dtusim::Fault::Reject});
+  ASSERT_EQ(line.channel.Open(), std::nullopt);
+  RunControl control(1);
+  int failures = 0;
+  bool retried = false;
+  run.progress.on_update = [&](std::string_view text) {
+    if (text == "请换下一个单元" && !retried) {
+      retried = true;
+      control.RequestRetry(0);
+    }
+  };
+  run.progress.on_step = [&](SlotStep step) {
+    if (step == SlotStep::Failed && ++failures == 2) control.Finish();
+  };
+  PortWorker(0, line.channel, line.assigner, run.record, run.progress, {kReplyLimit, false},
+             &control)
+      .Run({});
+  EXPECT_THAT(run.progress.ended, ElementsAre(UnitResult::Rejected, UnitResult::Rejected));
+  EXPECT_THAT(run.progress.updates, Not(testing::Contains("表中的行都已完成")));
 }
 
 // The operator swaps the unit for the next one within a second: the next unit answers the very

@@ -62,6 +62,47 @@ class ConfigAppTest : public QObject {
     if (parsed.outcome != Outcome::Run) QVERIFY(!parsed.text.isEmpty());
     if (parsed.outcome == Outcome::Help) QVERIFY(parsed.text.contains(QStringLiteral("--port")));
   }
+
+  // --production with its choices; they make no sense without it.
+  void productionArguments_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<bool>("production");
+    QTest::addColumn<QStringList>("choices");  // template, units, record, then the ports
+    const QString me = QStringLiteral("dtuconfig");
+    QTest::newRow("alone") << QStringList{me, "--production"} << int(Outcome::Run) << true
+                           << QStringList{"", "", ""};
+    QTest::newRow("every choice")
+        << QStringList{me,        "--production", "--template", "t.json",
+                       "--units", "单元.csv",     "--record",   "host=/run/postgresql dbname=line",
+                       "--port",  "/dev/a",       "--port",     "/dev/b"}
+        << int(Outcome::Run) << true
+        << QStringList{"t.json", "单元.csv", "host=/run/postgresql dbname=line", "/dev/a",
+                       "/dev/b"};
+    QTest::newRow("a choice without --production")
+        << QStringList{me, "--units", "u.csv"} << int(Outcome::Error) << false << QStringList{};
+    QTest::newRow("a parameter file with --production")
+        << QStringList{me, "--production", "a.MTS"} << int(Outcome::Error) << true << QStringList{};
+  }
+
+  void productionArguments() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, outcome);
+    QFETCH(bool, production);
+    QFETCH(QStringList, choices);
+    const ParsedArguments parsed = ConfigApp::ParseArguments(arguments);
+    QCOMPARE(int(parsed.outcome), outcome);
+    if (parsed.outcome != Outcome::Run) {
+      QVERIFY(!parsed.text.isEmpty());
+      return;
+    }
+    QCOMPARE(parsed.options.production, production);
+    QStringList given{QFile::decodeName(parsed.options.template_path.c_str()),
+                      QFile::decodeName(parsed.options.units_path.c_str()),
+                      QString::fromStdString(parsed.options.record)};
+    for (const std::string& port : parsed.options.ports) given << QString::fromStdString(port);
+    QCOMPARE(given, choices);
+  }
 };
 
 }  // namespace dtu::test
