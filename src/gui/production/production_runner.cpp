@@ -83,8 +83,7 @@ void ProductionRunner::Ended(const ProvisionOutcome& outcome) {
 
 std::string RunEndFault(const ProvisionOutcome& outcome) {
   if (outcome.open_error)
-    return *outcome.unopened_port + ": " + outcome.open_error->message +
-           NothingWrittenText();
+    return *outcome.unopened_port + ": " + outcome.open_error->message + NothingWrittenText();
   if (!outcome.record_error.ok())
     return outcome.record_error.message +
            "; the station was stopped, the unit it was on is logged not-recorded";
