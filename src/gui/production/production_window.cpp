@@ -381,6 +381,7 @@ void ProductionWindow::OnUnitEnded(int slot, const LogEntry& entry) {
 void ProductionWindow::OnEnded(const QString& fault) {
   rate_timer_->stop();
   std::fill(under_way_.begin(), under_way_.end(), false);
+  for (SlotTile* tile : tiles_) tile->ShowRunEnded();
   form_->show();
   ShowCounts();
   UpdateButtons();

@@ -53,7 +53,7 @@ SlotTile::SlotTile(int id, QString name, QWidget* parent)
   setProperty("controlId", id);
   setFrameShape(QFrame::StyledPanel);
   setAutoFillBackground(true);
-  setMinimumSize(300, 200);
+  setMinimumSize(240, 200);  // four in a row fit a screen 1,024 pixels wide
   QFont name_font = font();
   name_font.setPointSize(14);
   name_->setFont(name_font);
@@ -88,6 +88,7 @@ void SlotTile::Show(const SlotEvent& event) {
     return;
   step_ = event.step;
   failed_shown_ = false;
+  run_ended_ = false;
   bar_->setValue(event.step_number);
   switch (event.step) {
     case SlotStep::WaitingForUnit:
@@ -139,6 +140,19 @@ void SlotTile::Show(const SlotEvent& event) {
   }
 }
 
+void SlotTile::ShowRunEnded() {
+  run_ended_ = true;
+  if (step_ == SlotStep::Failed) {
+    detail_->setText(detail_->text().remove(QStringLiteral("\n（点击重试）")));
+    return;
+  }
+  if (step_ == SlotStep::Done || step_ == SlotStep::RowsFinished) return;
+  word_->setText(QStringLiteral("已停止"));
+  detail_->setText(QStringLiteral("本批已停止"));
+  bar_->setValue(0);
+  Paint(kGrey);
+}
+
 QString SlotTile::word() const {
   return word_->text();
 }
@@ -152,7 +166,8 @@ int SlotTile::progress() const {
 }
 
 void SlotTile::mouseReleaseEvent(QMouseEvent* event) {
-  if (step_ == SlotStep::Failed && event->button() == Qt::LeftButton) emit retryRequested();
+  if (step_ == SlotStep::Failed && !run_ended_ && event->button() == Qt::LeftButton)
+    emit retryRequested();
   QFrame::mouseReleaseEvent(event);
 }
 

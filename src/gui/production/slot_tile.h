@@ -29,6 +29,9 @@ class SlotTile : public QFrame {
 
   // Shows the port's new step.
   void Show(const SlotEvent& event);
+  // The run has ended: a slot that was waiting says it has stopped, and a failed unit no longer
+  // offers a retry, which only a running batch can give. A finished unit's result stays.
+  void ShowRunEnded();
 
   SlotStep step() const { return step_; }
   QString word() const;    // the large word: "等待设备", "读取", "完成", "失败"...
@@ -46,6 +49,7 @@ class SlotTile : public QFrame {
 
   SlotStep step_ = SlotStep::WaitingForUnit;
   bool failed_shown_ = false;  // a failure stays until the next unit is read
+  bool run_ended_ = false;     // no more steps come, and no retry
   QLabel* name_;
   QLabel* word_;
   QLabel* detail_;

@@ -80,6 +80,27 @@ class SlotTileTest : public QObject {
     QCOMPARE(tile.word(), Q("读取"));
   }
 
+  // Once the batch has stopped, no tile may say it waits, and no click may promise a retry.
+  void aStoppedRunLeavesNoTileWaiting() {
+    struct Case {
+      SlotStep last;
+      const char* word;
+    };
+    for (const Case& c : {Case{SlotStep::WaitingForUnit, "已停止"},
+                          Case{SlotStep::Paused, "已停止"}, Case{SlotStep::PortGone, "已停止"},
+                          Case{SlotStep::Done, "完成"}, Case{SlotStep::Failed, "失败"}}) {
+      SlotTile tile(1, QStringLiteral("slot"));
+      QSignalSpy retries(&tile, &SlotTile::retryRequested);
+      tile.Show(
+          Event(c.last, 0, c.last == SlotStep::Failed ? UnitResult::Rejected : UnitResult::Ok));
+      tile.ShowRunEnded();
+      QCOMPARE(tile.word(), Q(c.word));
+      QVERIFY(!tile.detail().contains(Q("点击重试")));
+      QTest::mouseClick(&tile, Qt::LeftButton);
+      QCOMPARE(retries.count(), 0);
+    }
+  }
+
   void everyFailureHasItsAdvice() {
     for (const UnitResult result :
          {UnitResult::Rejected, UnitResult::Mismatch, UnitResult::NoAnswer, UnitResult::Vanished,
