@@ -60,7 +60,7 @@ void PortWorker::Show(const SlotEvent& event, std::string_view text) {
   progress_.Update(index_, text);
 }
 
-bool PortWorker::Finished(std::stop_token wait) const {
+bool PortWorker::Finished(const std::stop_token& wait) const {
   return wait.stop_requested() || record_.failed() || rows_.AllDone();
 }
 
@@ -86,7 +86,7 @@ void PortWorker::Run(std::stop_token stop) {
 
 // False when the run is to end: stopped, or the log or the record could not be written. The
 // unit is reported once its line is logged and recorded, as the line was kept.
-bool PortWorker::ProvisionOne(std::stop_token stop) {
+bool PortWorker::ProvisionOne(const std::stop_token& stop) {
   UnitProvisioner provisioner(
       channel_, rows_, settings_.timeout,
       [this](const SlotEvent& event, std::string_view text) { Show(event, text); });
@@ -106,12 +106,12 @@ bool PortWorker::ProvisionOne(std::stop_token stop) {
   return kept;
 }
 
-ExchangeOutcome PortWorker::Poll(std::stop_token wait) {
+ExchangeOutcome PortWorker::Poll(const std::stop_token& wait) {
   return channel_.Ask(ReadSignalRequest(kPollAnswerTime), wait).outcome;
 }
 
 // While the run is paused; false when it ends first.
-bool PortWorker::WaitWhilePaused(std::stop_token wait) {
+bool PortWorker::WaitWhilePaused(const std::stop_token& wait) {
   Show(SlotStep::Paused, Say("已暂停", "paused"));
   while (control_.paused())
     if (!SleepUnlessStopped(kPauseLook, wait)) return false;
@@ -119,7 +119,7 @@ bool PortWorker::WaitWhilePaused(std::stop_token wait) {
 }
 
 // True once a unit answers while the run is not paused; false when the run ends first.
-bool PortWorker::WaitForUnit(std::stop_token wait) {
+bool PortWorker::WaitForUnit(const std::stop_token& wait) {
   bool told = false;
   while (!Finished(wait)) {
     if (control_.paused()) {
@@ -146,7 +146,7 @@ bool PortWorker::WaitForUnit(std::stop_token wait) {
 
 // Until the unit just handled no longer answers (or its port is gone); true when another unit
 // answers in its place (swapped within a question's silence), or the unit is to be tried again.
-bool PortWorker::WaitForDeparture(std::stop_token wait) {
+bool PortWorker::WaitForDeparture(const std::stop_token& wait) {
   control_.TakeRetry(index_);  // a retry asked for before the unit ended is none
   Show(Say("请换下一个单元", "put the next unit on"));
   while (!Finished(wait) && channel_.is_open()) {
@@ -161,7 +161,7 @@ bool PortWorker::WaitForDeparture(std::stop_token wait) {
 }
 
 // Opens a vanished port again once it is back; false when the run ends first.
-bool PortWorker::Reopen(std::stop_token wait) {
+bool PortWorker::Reopen(const std::stop_token& wait) {
   Show(SlotStep::PortGone,
        Say("端口不见了，等它回来", "the port is gone; waiting for it to come back"));
   while (!Finished(wait)) {

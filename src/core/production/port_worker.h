@@ -40,13 +40,13 @@ class PortWorker {
   void Run(std::stop_token stop);
 
  private:
-  bool ProvisionOne(std::stop_token stop);
-  bool WaitForUnit(std::stop_token wait);
-  bool WaitWhilePaused(std::stop_token wait);
-  bool WaitForDeparture(std::stop_token wait);
-  bool Reopen(std::stop_token wait);
-  ExchangeOutcome Poll(std::stop_token wait);
-  bool Finished(std::stop_token wait) const;
+  bool ProvisionOne(const std::stop_token& stop);
+  bool WaitForUnit(const std::stop_token& wait);
+  bool WaitWhilePaused(const std::stop_token& wait);
+  bool WaitForDeparture(const std::stop_token& wait);
+  bool Reopen(const std::stop_token& wait);
+  ExchangeOutcome Poll(const std::stop_token& wait);
+  bool Finished(const std::stop_token& wait) const;
   void Show(std::string_view text);
   void Show(SlotStep step, std::string_view text);
   void Show(const SlotEvent& event, std::string_view text);
