@@ -146,6 +146,19 @@ TEST_F(DtuctlRecordTest, ShowGivesEveryResultOfAUnitWithTheFieldsChanged) {
   EXPECT_EQ(unknown.err, "dtuctl record show: the record has no result for unit 869123040000009\n");
 }
 
+// A Chinese run shows a unit's results in Chinese; the outcome keeps its name.
+TEST_F(DtuctlRecordTest, ShowSpeaksChineseInAChineseRun) {
+  const std::string record = SqliteRecord();
+  const test::ToolLocale chinese(test::kChineseLocale);
+  const ProcessResult show = Dtuctl({"record", "show", record, "869123040000002"});
+  EXPECT_EQ(show.exit_status, exit::kOk) << show.err;
+  EXPECT_THAT(show.out, ::testing::StartsWith("869123040000002：2 个结果\n"));
+  EXPECT_THAT(show.out, ::testing::HasSubstr(
+                            "station-a /dev/ttyUSB2：no-answer，用时 5.3 s，第 3 行（line3）"));
+  EXPECT_THAT(show.out, ::testing::HasSubstr("  板卡序列号 ZB002，固件 V3.6.2\n"));
+  EXPECT_THAT(show.out, ::testing::Not(::testing::HasSubstr("board serial")));
+}
+
 TEST_F(DtuctlRecordTest, ExportWritesEveryResultAsCsvOrJson) {
   const std::string record = SqliteRecord();
   const ProcessResult csv = Dtuctl({"record", "export", record, "--csv"});

@@ -8,6 +8,7 @@
 #include "core/history/history_export.h"
 #include "core/message_language.h"
 #include "core/record/record_time.h"
+#include "core/text/utf8_text.h"
 #include "history_commands.h"
 
 namespace dtuctl {
@@ -35,31 +36,38 @@ std::string UnitHelp() {
 std::string JsonHelp() {
   return dtu::Say("以 JSON 数组显示条目，最早的在前", "the entries as a JSON array, oldest first");
 }
-const std::vector<std::string> kUnitsHeader{"board serial", "module serial", "last seen",
-                                            "entries"};
+std::vector<std::string> UnitsHeader() {
+  return {dtu::Say("板卡序列号", "board serial"), dtu::Say("模块序列号", "module serial"),
+          dtu::Say("最后见到", "last seen"), dtu::Say("条目数", "entries")};
+}
 
 std::string Entries(std::size_t count) {
-  return std::to_string(count) + (count == 1 ? " entry" : " entries");
+  const std::string number = std::to_string(count);
+  return dtu::Say(number + " 个条目", number + (count == 1 ? " entry" : " entries"));
 }
 
 std::string ReadsSince(const dtu::HistoryEntry& entry) {
-  return std::to_string(entry.count) + " reads since " + dtu::FormatRecordTime(entry.first_time);
+  const std::string count = std::to_string(entry.count);
+  const std::string since = dtu::FormatRecordTime(entry.first_time);
+  return dtu::Say("自 " + since + " 起读取 " + count + " 次", count + " reads since " + since);
 }
 
-// Rows of cells as columns two spaces apart, each as wide as its widest cell, after `indent`.
+// Rows of cells as columns two spaces apart, each as wide as its widest cell on a terminal (a
+// Chinese heading takes two columns a character), after `indent`.
 std::string Table(const std::vector<std::vector<std::string>>& rows, std::string_view indent) {
   std::vector<std::size_t> widths;
   for (const auto& row : rows)
     for (std::size_t c = 0; c < row.size(); ++c) {
       widths.resize(std::max(widths.size(), row.size()));
-      widths[c] = std::max(widths[c], row[c].size());
+      widths[c] = std::max(widths[c], dtu::TerminalColumns(row[c]));
     }
   std::string text;
   for (const auto& row : rows) {
     std::string line(indent);
     for (std::size_t c = 0; c < row.size(); ++c) {
       line += row[c];
-      if (c + 1 < row.size()) line += std::string(widths[c] - row[c].size() + 2, ' ');
+      if (c + 1 < row.size())
+        line += std::string(widths[c] - dtu::TerminalColumns(row[c]) + 2, ' ');
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
     text += line + "\n";
@@ -68,7 +76,7 @@ std::string Table(const std::vector<std::vector<std::string>>& rows, std::string
 }
 
 std::string UnitsText(const std::vector<dtu::HistoryUnitInfo>& units) {
-  std::vector<std::vector<std::string>> rows{kUnitsHeader};
+  std::vector<std::vector<std::string>> rows{UnitsHeader()};
   for (const dtu::HistoryUnitInfo& info : units) {
     std::vector<std::string> row{
         SerialText(info.unit.board_serial), SerialText(info.unit.module_serial),
@@ -95,7 +103,7 @@ std::string EntriesText(const std::vector<dtu::HistoryEntry>& entries) {
       if (e.count > 1) row.push_back(ReadsSince(e));
       rows.push_back(std::move(row));
     }
-    text += UnitText(unit) + ": " + Entries(rows.size()) + "\n" + Table(rows, "  ");
+    text += UnitText(unit) + dtu::Say("：", ": ") + Entries(rows.size()) + "\n" + Table(rows, "  ");
   }
   return text;
 }
