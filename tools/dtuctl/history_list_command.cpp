@@ -29,6 +29,18 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 listed (also an empty history), 1 bad usage or unwritable output, 10 not
 a history or one of a newer version, 11 the history cannot be read (locked), 12 the history
 has no entry of UNIT)";
+constexpr std::string_view kChineseDescription =
+    R"(不给 UNIT 时，列出历史中的单元，最久未见的在前：板卡序列号（"XuLieHao:"）、模块序列号
+（"GSN:"）、最后见到的时间和条目数；两个序列号都没有报告的单元是未知单元，和它的端口一起
+列出。给出 UNIT（模块序列号、板卡序列号或未知单元的端口）时，按保存的顺序列出该单元的条目：
+编号、时间、所发生的事（read 读取、written 写入、refused 被单元拒绝、verified 经读回验证）、
+端口和固件；相同的连续读取是一个条目，带次数和第一次的时间。用 --json 时，把 UNIT（或所有
+单元）的条目显示为 JSON 数组，最早的在前，每个都有 id、board_serial、module_serial、
+unknown_unit、port、firmware、event、time、time_ms、first_time、count 和 block（1,320 位
+十六进制数字）。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已列出（历史为空也是），1 用法有误或无法写出输出，10 不是历史文件或是更新版本
+的，11 历史无法读取（被锁定），12 历史中没有 UNIT 的条目)";
 std::string UnitHelp() {
   return dtu::Say("模块序列号、板卡序列号或未知单元的端口",
                   "a module serial, a board serial or an unknown unit's port");
@@ -148,7 +160,7 @@ class ListCommand final : public Command {
 
 const RegisterHistoryCommand<ListCommand> kRegistered{
     {kName, "the units seen, or one unit's entries (--json: as JSON)", kDescription, kFooter,
-     "见过的单元，或一个单元的条目（--json：JSON 形式）"}};
+     "见过的单元，或一个单元的条目（--json：JSON 形式）", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

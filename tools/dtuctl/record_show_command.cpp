@@ -22,6 +22,12 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 shown, 1 bad usage or unwritable output, 10 no record at DEST, not a
 record or of a newer version, 11 the record cannot be reached, is locked or broke off,
 12 the record has no result for the unit)";
+constexpr std::string_view kChineseDescription =
+    R"(显示记录 DEST 中模块序列号（"GSN:"）为 GSN 的单元的每个结果，最早的在前：时间和地点、
+结果、用时、得到的行、单元的板卡序列号和固件、消息，以及写入改动的每个字段及其前后的值。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已显示，1 用法有误或无法写出输出，10 DEST 处没有记录、不是记录或是更新版本的，
+11 记录无法连接、被锁定或中断了，12 记录中没有该单元的结果)";
 
 std::string NoResult(const std::string& gsn) {
   return dtu::Say("记录中没有设备 " + gsn + " 的结果", "the record has no result for unit " + gsn);
@@ -89,7 +95,7 @@ class ShowCommand final : public Command {
 
 const RegisterRecordCommand<ShowCommand> kRegistered{
     {kName, "every result of one unit, with the fields its write changed", kDescription, kFooter,
-     "一个单元的所有结果，以及写入改动的字段"}};
+     "一个单元的所有结果，以及写入改动的字段", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl
