@@ -10,6 +10,8 @@
 #include "core/block/parameter_text.h"
 #include "core/message_language.h"
 #include "core/production/unit_table.h"
+#include "core/record/record_report_text.h"
+#include "core/text/utf8_text.h"
 #include "support/language_checks.h"
 #include "support/temp_dir.h"
 
@@ -71,6 +73,49 @@ TEST(CoreMessagesLanguage, EveryRefusalIsWhollyInTheRunsLanguage) {
     EXPECT_FALSE(HasNonAscii(english)) << what << ": " << english;
     EXPECT_TRUE(HasNonAscii(chinese)) << what << ": " << chinese;
     EXPECT_FALSE(HasEnglishSentence(chinese)) << what << ": " << chinese;
+  }
+}
+
+// A batch with a station named in Chinese and one without results, reported in each language:
+// the outcomes keep their names, every other word is in the run's language, and the table's
+// columns line up on a terminal (its figures are right-aligned, so every line ends in the same
+// column).
+TEST(CoreMessagesLanguage, TheRecordsReportIsInTheRunsLanguageAndLinesUp) {
+  StationFigures a;
+  a.station = "装配线一";
+  a.results = 3;
+  a.counts[0] = 2;
+  a.yield = 2.0 / 3;
+  a.median = std::chrono::milliseconds(1300);
+  StationFigures b;
+  b.station = "station-b";
+  b.results = 12;
+  b.units_per_hour = 120;
+  const BatchInfo info{1,  "9b2e4f10a1c3d5e7f9", "units.csv", "5f3a9c01", "alice", "station-a",
+                       {}, std::nullopt,         4,           2};
+  const std::vector<BatchReport> report{{info, {a, b}}, {info, {}}};
+  for (const MessageLanguage language : {MessageLanguage::kEnglish, MessageLanguage::kChinese}) {
+    SetMessageLanguage(language);
+    const std::string text = ReportText(report);
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+         start = end + 1)
+      lines.push_back(text.substr(start, end - start));
+    ASSERT_EQ(lines.size(), 7u) << text;
+    const std::size_t columns = TerminalColumns(lines[1]);
+    for (std::size_t row = 2; row <= 3; ++row)
+      EXPECT_EQ(TerminalColumns(lines[row]), columns) << text;
+    EXPECT_NE(lines[1].find("ok"), std::string::npos) << lines[1];
+    const bool chinese = language == MessageLanguage::kChinese;
+    EXPECT_EQ(HasNonAscii(lines[0]), chinese) << lines[0];
+    EXPECT_EQ(HasNonAscii(lines[6]), chinese) << lines[6];
+    // The outcomes' names stand in a row in the heading: they are names, not a sentence.
+    std::string heading = lines[1];
+    for (const RecordOutcome outcome : kRecordOutcomes)
+      heading.replace(heading.find(OutcomeName(outcome)), OutcomeName(outcome).size(), "");
+    EXPECT_EQ(HasNonAscii(heading), chinese) << heading;
+    lines[1] = heading;
+    for (const std::string& line : lines) EXPECT_FALSE(chinese && HasEnglishSentence(line)) << line;
   }
 }
 

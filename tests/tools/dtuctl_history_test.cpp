@@ -12,6 +12,7 @@
 
 #include "core/block/block_check.h"
 #include "core/block/parameter_block.h"
+#include "core/text/utf8_text.h"
 #include "support/dtuctl_run.h"
 #include "support/dtusim_process.h"
 #include "support/temp_dir.h"
@@ -109,6 +110,34 @@ TEST_F(DtuctlHistory, BothUnitsBlocksBeforeAndAfterTheirWritesAreKeptAndRestored
   EXPECT_EQ(Events(ListJson({"ZBA"})),
             (std::vector<std::string>{"ZBA read", "ZBA written", "ZBA read", "ZBA written"}))
       << "the restore is a write like any other, with the block it replaced";
+}
+
+// The column where each cell of a table's line starts, on a terminal (two columns a Chinese
+// character): cells are two spaces or more apart.
+std::vector<std::size_t> CellColumns(const std::string& line) {
+  std::vector<std::size_t> columns;
+  for (std::size_t at = line.find_first_not_of(' '); at != std::string::npos;) {
+    columns.push_back(TerminalColumns(std::string_view(line).substr(0, at)));
+    const std::size_t gap = line.find("  ", at);
+    at = gap == std::string::npos ? gap : line.find_first_not_of(' ', gap);
+  }
+  return columns;
+}
+
+// A Chinese run lists the units under Chinese headings that line up with their cells, and
+// counts a unit's entries in Chinese; the event keeps its name.
+TEST_F(DtuctlHistory, TheListsSpeakChineseAndLineUpInAChineseRun) {
+  Unit a("ZBA", "860000000000001");
+  ASSERT_EQ(Dtuctl({"read", "--port", a.port()}).exit_status, kOk);
+  const ProcessResult units = Dtuctl({"history", "list"});
+  ASSERT_EQ(units.exit_status, kOk) << units.err;
+  const std::size_t end = units.out.find('\n');
+  const std::string heading = units.out.substr(0, end);
+  EXPECT_THAT(heading, ::testing::StartsWith("板卡序列号  模块序列号"));
+  EXPECT_EQ(CellColumns(heading), CellColumns(units.out.substr(end + 1))) << units.out;
+  const ProcessResult entries = Dtuctl({"history", "list", "ZBA"});
+  EXPECT_THAT(entries.out, ::testing::StartsWith("ZBA 860000000000001：1 个条目\n"));
+  EXPECT_THAT(entries.out, HasSubstr("  read  "));
 }
 
 TEST_F(DtuctlHistory, ShowSavesTheUnitsBlockAndDiffComparesAsDtuctlDiffDoes) {

@@ -14,6 +14,7 @@
 #include "core/record/record_schema.h"
 #include "core/record/record_time.h"
 #include "core/text/csv_reader.h"
+#include "core/text/utf8_text.h"
 #include "support/dtuctl_run.h"
 #include "support/file_size_limit.h"
 #include "support/postgres_server.h"
@@ -144,6 +145,39 @@ TEST_F(DtuctlRecordTest, ShowGivesEveryResultOfAUnitWithTheFieldsChanged) {
   const ProcessResult unknown = Dtuctl({"record", "show", record, "869123040000009"});
   EXPECT_EQ(unknown.exit_status, kNotInRecord);
   EXPECT_EQ(unknown.err, "dtuctl record show: the record has no result for unit 869123040000009\n");
+}
+
+// A Chinese run reports under Chinese headings, each figure right under its heading's end on a
+// terminal, a Chinese heading taking two columns a character.
+TEST_F(DtuctlRecordTest, ReportSpeaksChineseAndLinesUpInAChineseRun) {
+  const std::string record = SqliteRecord();
+  const test::ToolLocale chinese(test::kChineseLocale);
+  const ProcessResult report = Dtuctl({"record", "report", record});
+  EXPECT_EQ(report.exit_status, exit::kOk) << report.err;
+  std::vector<std::string> lines;
+  for (std::size_t start = 0, end; (end = report.out.find('\n', start)) != std::string::npos;
+       start = end + 1)
+    lines.push_back(report.out.substr(start, end - start));
+  ASSERT_EQ(lines.size(), 4u) << report.out;
+  EXPECT_THAT(lines[0], ::testing::StartsWith("批次 1：模板 9b2e4f10a1c3，表 units.csv（"));
+  EXPECT_THAT(lines[0], ::testing::EndsWith("；已完成 3 / 4 行"));
+  EXPECT_THAT(lines[1], ::testing::StartsWith("  工位"));
+  EXPECT_THAT(lines[1], ::testing::EndsWith(" 台/小时"));
+  for (std::size_t row = 2; row < lines.size(); ++row)
+    EXPECT_EQ(TerminalColumns(lines[row]), TerminalColumns(lines[1])) << report.out;
+}
+
+// A Chinese run shows a unit's results in Chinese; the outcome keeps its name.
+TEST_F(DtuctlRecordTest, ShowSpeaksChineseInAChineseRun) {
+  const std::string record = SqliteRecord();
+  const test::ToolLocale chinese(test::kChineseLocale);
+  const ProcessResult show = Dtuctl({"record", "show", record, "869123040000002"});
+  EXPECT_EQ(show.exit_status, exit::kOk) << show.err;
+  EXPECT_THAT(show.out, ::testing::StartsWith("869123040000002：2 个结果\n"));
+  EXPECT_THAT(show.out, ::testing::HasSubstr(
+                            "station-a /dev/ttyUSB2：no-answer，用时 5.3 s，第 3 行（line3）"));
+  EXPECT_THAT(show.out, ::testing::HasSubstr("  板卡序列号 ZB002，固件 V3.6.2\n"));
+  EXPECT_THAT(show.out, ::testing::Not(::testing::HasSubstr("board serial")));
 }
 
 TEST_F(DtuctlRecordTest, ExportWritesEveryResultAsCsvOrJson) {

@@ -107,13 +107,25 @@ TEST_F(ToolLanguage, EnglishUnderTheCLocaleChineseUnderAChineseOne) {
   }
 }
 
-// The options' lines of each command's help, and the command list, in the run's language.
+// The options' lines of each command's help, and the command list, in the run's language; a
+// Chinese run's paragraphs and exit statuses hold no English sentence either (the usage line
+// is names: the command's and its options').
 TEST_F(ToolLanguage, HelpDescribesTheOptionsInTheRunsLanguage) {
   const std::vector<std::vector<std::string>> helps = {
-      {DTUCTL_PATH, "read", "--help"},   {DTUCTL_PATH, "provision", "--help"},
-      {DTUCTL_PATH, "probe", "--help"},  {DTUCTL_PATH, "history", "restore", "--help"},
-      {DTUCTL_PATH, "import", "--help"}, {DTUCTL_PATH, "record", "report", "--help"},
-      {DTUCTL_PATH, "--help"},           {DTUSIM_PATH, "--help"},
+      {DTUCTL_PATH, "read", "--help"},
+      {DTUCTL_PATH, "provision", "--help"},
+      {DTUCTL_PATH, "probe", "--help"},
+      {DTUCTL_PATH, "history", "restore", "--help"},
+      {DTUCTL_PATH, "import", "--help"},
+      {DTUCTL_PATH, "record", "report", "--help"},
+      {DTUCTL_PATH, "write", "--help"},
+      {DTUCTL_PATH, "history", "list", "--help"},
+      {DTUCTL_PATH, "history", "--help"},
+      {DTUCTL_PATH, "record", "--help"},
+      {DTUCTL_PATH, "export", "--help"},
+      {DTUCTL_PATH, "signal", "--help"},
+      {DTUCTL_PATH, "--help"},
+      {DTUSIM_PATH, "--help"},
   };
   for (const std::vector<std::string>& argv : helps) {
     const std::string what = ::testing::PrintToString(argv);
@@ -126,6 +138,8 @@ TEST_F(ToolLanguage, HelpDescribesTheOptionsInTheRunsLanguage) {
       static const std::regex kItem(R"(^  \S.* {2,}\S)");
       int items = 0;
       for (const std::string& line : Lines(help.out)) {
+        const bool usage = line.starts_with("用法：");
+        EXPECT_FALSE(chinese && !usage && HasEnglishSentence(line)) << what << ": " << line;
         if (!std::regex_search(line, kItem)) continue;
         ++items;
         EXPECT_EQ(HasNonAscii(line), chinese) << what << " " << locale << ": " << line;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/message_language.h"
+#include "core/text/utf8_text.h"
 
 namespace dtu::cli {
 namespace {
@@ -38,19 +39,6 @@ std::string IndentFollowingLines(const std::string& text, std::size_t indent) {
 
 std::string Paragraph(const std::string& text) {
   return text.empty() ? std::string() : "\n" + text + (text.ends_with('\n') ? "" : "\n");
-}
-
-// The columns a UTF-8 text takes on a terminal: a Chinese character takes two.
-std::size_t ColumnsOf(std::string_view text) {
-  std::size_t columns = 0;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80)
-      ++columns;
-    else if (byte >= 0xE0)
-      columns += 2;  // the first byte of a three-byte (CJK) character
-  }
-  return columns;
 }
 
 }  // namespace
@@ -97,7 +85,7 @@ std::string HelpFormatter::Usage(const CLI::App& app, const std::string& name) c
   for (const CLI::Option* option : options) {
     if (option->get_positional()) items.push_back(UsageItem(*option));
   }
-  const std::size_t indent = ColumnsOf(usage) + 1;
+  const std::size_t indent = TerminalColumns(usage) + 1;
   std::size_t line_start = 0;
   for (const std::string& item : items) {
     if (usage.size() - line_start + 1 + item.size() > kUsageWidth && usage.size() > indent) {

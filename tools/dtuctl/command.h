@@ -35,19 +35,28 @@ enum ExitStatus : int {
 };
 
 // What the help says about a command: its name, the one line of the command list, the text
-// under its usage line, the text after its options (the exit statuses), and the line of the
-// list in Chinese, for a Chinese run.
+// under its usage line, the text after its options (the exit statuses), and the same three in
+// Chinese, for a Chinese run.
 struct CommandText {
   std::string_view name;
   std::string_view summary;
   std::string_view description;
   std::string_view footer;
   std::string_view chinese_summary;
+  std::string_view chinese_description;
+  std::string_view chinese_footer;
 };
 
-// The line of the command list in the run's language.
+// The line of the command list, the text under the usage line and the one after the options, in
+// the run's language.
 inline std::string SummaryOf(const CommandText& text) {
   return dtu::Say(std::string(text.chinese_summary), std::string(text.summary));
+}
+inline std::string DescriptionOf(const CommandText& text) {
+  return dtu::Say(std::string(text.chinese_description), std::string(text.description));
+}
+inline std::string FooterOf(const CommandText& text) {
+  return dtu::Say(std::string(text.chinese_footer), std::string(text.footer));
 }
 
 // One sub-command of dtuctl. Define() declares its options and operands on its own parser,
@@ -68,7 +77,8 @@ std::vector<CommandEntry>& Commands();
 
 // Every command registers itself from its own source file:
 //   const dtuctl::RegisterCommand<SummaryCommand> kRegistered{
-//       {"summary", "print ...", kDescription, kFooter, "显示..."}};
+//       {"summary", "print ...", kDescription, kFooter, "显示...", kChineseDescription,
+//        kChineseFooter}};
 // A command of a command of commands ("record report") names that command's list.
 template <typename CommandType, std::vector<CommandEntry>& (*List)() = Commands>
 struct RegisterCommand {

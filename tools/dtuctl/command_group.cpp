@@ -18,8 +18,8 @@ void CommandGroup::Define(CLI::App& parser) {
     CLI::App* sub = parser.add_subcommand(std::string(entry.text.name));
     formatter.Summarise(std::string(name_) + " " + std::string(entry.text.name),
                         SummaryOf(entry.text));
-    sub->description(std::string(entry.text.description));
-    sub->footer(std::string(entry.text.footer));
+    sub->description(DescriptionOf(entry.text));
+    sub->footer(FooterOf(entry.text));
     std::unique_ptr<Command> command = entry.make();
     command->Define(*sub);
     dtu::cli::MoveHelpLast(*sub);

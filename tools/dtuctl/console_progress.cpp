@@ -12,16 +12,6 @@ namespace {
 
 constexpr std::string_view kClearLine = "\r\x1b[2K";
 
-// The columns a character takes: two for the wide scripts (CJK and its punctuation, full-width
-// forms), one otherwise.
-std::size_t Columns(char32_t c) {
-  const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
-                    (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-                    (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
-                    (c >= 0xFFE0 && c <= 0xFFE6);
-  return wide ? 2 : 1;
-}
-
 }  // namespace
 
 std::string FitColumns(std::string_view text, std::size_t columns) {
@@ -29,8 +19,9 @@ std::string FitColumns(std::string_view text, std::size_t columns) {
   for (std::size_t pos = 0; pos < text.size();) {
     const dtu::Utf8Char c = dtu::DecodeUtf8At(text, pos);
     // Control characters (a line end in a unit's value) would break the lines' layout.
-    if (c.code < 0x20 || used + Columns(c.code) > columns) return std::string(text.substr(0, pos));
-    used += Columns(c.code);
+    if (c.code < 0x20 || used + dtu::TerminalColumns(c.code) > columns)
+      return std::string(text.substr(0, pos));
+    used += dtu::TerminalColumns(c.code);
     pos += c.length;
   }
   return std::string(text);

@@ -28,6 +28,11 @@ FILE as a parameter file (an existing file is overwritten from its start and not
 shortened, as the tool saves).)";
 constexpr std::string_view kFooter =
     "exit status: 0 written, 1 bad input or the output could not be written";
+constexpr std::string_view kChineseDescription =
+    R"(从标准输入读取单元的参数回复："DTUPARA" 后跟 1320 位十六进制数字，或只有这 1320 位
+数字。前后的空白被忽略；其他内容都被拒绝。把参数块的 660 字节原样写到标准输出，或用 -o
+写到参数文件 FILE（已有的文件从头覆盖、不截短，与本工具保存时一样）。)";
+constexpr std::string_view kChineseFooter = R"(退出状态：0 已写出，1 输入有误或无法写出输出)";
 
 constexpr std::string_view kReplyKeyword = "DTUPARA";
 constexpr std::size_t kHexDigits = 2 * dtu::kBlockSize;
@@ -151,7 +156,8 @@ class DecodeCommand final : public Command {
 
 const RegisterCommand<DecodeCommand> kRegistered{
     {kName, "turn a DTUPARA reply on standard input into the 660 block bytes", kDescription,
-     kFooter, "把标准输入中的 DTUPARA 回复变成 660 字节的参数块"}};
+     kFooter, "把标准输入中的 DTUPARA 回复变成 660 字节的参数块", kChineseDescription,
+     kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -31,6 +31,14 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 written, 1 bad usage, FILE unreadable or OUT not written, 2 checksum
 mismatch, 4 no complete block in time, 5 no such port, 6 port busy, 7 port vanished,
 8 port unusable)";
+constexpr std::string_view kChineseDescription =
+    R"(把参数文件 FILE 的参数块，或从 DEV 上的单元读到的参数块，写成文本形式：一个 JSON 对象，
+每个字段一个成员，按参数块的顺序（见 docs/text-form.md）。参数块的每个字节都保留：
+'dtuctl import' 能还原同样的 660 字节。只导出校验和相符的参数块。读取时单元报告的状态值
+写到标准错误。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已写出，1 用法有误、FILE 无法读取或 OUT 未写出，2 校验和不符，4 没有及时收到
+完整的参数块，5 没有这个串口，6 串口被占用，7 串口消失，8 串口无法使用)";
 
 // The block the unit on the port sends, checked as `read` checks it.
 BlockSource ReadUnitBlock(const PortOptions& port, ConsoleMessages& messages) {
@@ -90,7 +98,8 @@ class ExportCommand final : public Command {
 
 const RegisterCommand<ExportCommand> kRegistered{
     {kName, "write a parameter file or a unit's block as editable text (JSON)", kDescription,
-     kFooter, "把参数文件或单元的参数块写成可编辑的文本（JSON）"}};
+     kFooter, "把参数文件或单元的参数块写成可编辑的文本（JSON）", kChineseDescription,
+     kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

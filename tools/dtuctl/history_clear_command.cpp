@@ -18,6 +18,12 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 cleared (also when there was nothing), 1 bad usage or unwritable output,
 10 not a history or one of a newer version, 11 the history cannot be written (read-only,
 locked), 12 the history has no entry of UNIT)";
+constexpr std::string_view kChineseDescription =
+    R"(删除历史中的所有条目，或在给出 UNIT（模块序列号、板卡序列号或未知单元的端口）时删除该
+单元的条目。它们的参数块在文件中被覆盖，而不只是被遗忘。显示删除了多少个条目。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已清除（没有可清除的也是），1 用法有误或无法写出输出，10 不是历史文件或是更新
+版本的，11 历史无法写入（只读、被锁定），12 历史中没有 UNIT 的条目)";
 std::string UnitHelp() {
   return dtu::Say("模块序列号、板卡序列号或未知单元的端口",
                   "a module serial, a board serial or an unknown unit's port");
@@ -55,7 +61,7 @@ class ClearCommand final : public Command {
 
 const RegisterHistoryCommand<ClearCommand> kRegistered{
     {kName, "remove the entries of every unit, or of one", kDescription, kFooter,
-     "删除所有单元或一个单元的条目"}};
+     "删除所有单元或一个单元的条目", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -24,6 +24,13 @@ It is the file $XDG_DATA_HOME/dtuconfig/history.sqlite (~/.local/share/dtuconfig
 XDG_DATA_HOME is not set), readable by its user alone; --history FILE or the
 environment variable DTUCONFIG_HISTORY names another.)";
 constexpr std::string_view kFooter = "'dtuctl history COMMAND --help' describes a command.";
+constexpr std::string_view kChineseDescription =
+    R"(单元历史：从单元读到和写入单元的参数块，按单元（它的板卡序列号和模块序列号）保存，每个
+都有时间、端口、固件和所发生的事。它是文件 $XDG_DATA_HOME/dtuconfig/history.sqlite（未设
+XDG_DATA_HOME 时在 ~/.local/share/dtuconfig/），只有它的用户能读；--history FILE 或环境
+变量 DTUCONFIG_HISTORY 指定另一个文件。)";
+constexpr std::string_view kChineseFooter =
+    R"(用 'dtuctl history COMMAND --help' 查看一个命令的说明。)";
 std::string HistoryHelp() {
   return dtu::Say("历史文件（默认：$DTUCONFIG_HISTORY，否则是用户自己的）",
                   "the history file (default: $DTUCONFIG_HISTORY, else the user's)");
@@ -41,7 +48,7 @@ class HistoryCommand final : public CommandGroup {
 
 const RegisterCommand<HistoryCommand> kRegistered{
     {kName, "the units' history: list, show, diff, clear, keep", kDescription, kFooter,
-     "单元历史：list、show、diff、clear、keep"}};
+     "单元历史：list、show、diff、clear、keep", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 

@@ -19,6 +19,14 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 printed or set, 1 bad usage, N out of range or unwritable output, 10 not a
 history or one of a newer version, 11 the history cannot be read or written (read-only,
 locked))";
+constexpr std::string_view kChineseDescription =
+    R"(不给 N 时，显示历史为每个单元保留多少个条目：未设置时为 100。给出 N（1 到 100000）时，
+从此保留这么多，并立即删除每个单元更早的条目。此外，单元总是保留它最新的读取或已验证条目，
+以及它所接受的参数块的最新条目，所以它现在所持有的参数块永远不会丢失。这个数保存在历史
+文件中，窗口和 dtuctl 都用它。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已显示或已设置，1 用法有误、N 超出范围或无法写出输出，10 不是历史文件或是更新
+版本的，11 历史无法读取或写入（只读、被锁定）)";
 std::string CountHelp() {
   return dtu::Say("每个单元保留的条目数", "the entries to keep of each unit");
 }
@@ -50,7 +58,7 @@ class KeepCommand final : public Command {
 
 const RegisterHistoryCommand<KeepCommand> kRegistered{
     {kName, "how many entries the history keeps of each unit", kDescription, kFooter,
-     "历史为每个单元保留多少个条目"}};
+     "历史为每个单元保留多少个条目", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

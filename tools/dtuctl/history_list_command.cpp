@@ -8,6 +8,7 @@
 #include "core/history/history_export.h"
 #include "core/message_language.h"
 #include "core/record/record_time.h"
+#include "core/text/utf8_text.h"
 #include "history_commands.h"
 
 namespace dtuctl {
@@ -28,6 +29,18 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 listed (also an empty history), 1 bad usage or unwritable output, 10 not
 a history or one of a newer version, 11 the history cannot be read (locked), 12 the history
 has no entry of UNIT)";
+constexpr std::string_view kChineseDescription =
+    R"(不给 UNIT 时，列出历史中的单元，最久未见的在前：板卡序列号（"XuLieHao:"）、模块序列号
+（"GSN:"）、最后见到的时间和条目数；两个序列号都没有报告的单元是未知单元，和它的端口一起
+列出。给出 UNIT（模块序列号、板卡序列号或未知单元的端口）时，按保存的顺序列出该单元的条目：
+编号、时间、所发生的事（read 读取、written 写入、refused 被单元拒绝、verified 经读回验证）、
+端口和固件；相同的连续读取是一个条目，带次数和第一次的时间。用 --json 时，把 UNIT（或所有
+单元）的条目显示为 JSON 数组，最早的在前，每个都有 id、board_serial、module_serial、
+unknown_unit、port、firmware、event、time、time_ms、first_time、count 和 block（1,320 位
+十六进制数字）。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已列出（历史为空也是），1 用法有误或无法写出输出，10 不是历史文件或是更新版本
+的，11 历史无法读取（被锁定），12 历史中没有 UNIT 的条目)";
 std::string UnitHelp() {
   return dtu::Say("模块序列号、板卡序列号或未知单元的端口",
                   "a module serial, a board serial or an unknown unit's port");
@@ -35,31 +48,38 @@ std::string UnitHelp() {
 std::string JsonHelp() {
   return dtu::Say("以 JSON 数组显示条目，最早的在前", "the entries as a JSON array, oldest first");
 }
-const std::vector<std::string> kUnitsHeader{"board serial", "module serial", "last seen",
-                                            "entries"};
+std::vector<std::string> UnitsHeader() {
+  return {dtu::Say("板卡序列号", "board serial"), dtu::Say("模块序列号", "module serial"),
+          dtu::Say("最后见到", "last seen"), dtu::Say("条目数", "entries")};
+}
 
 std::string Entries(std::size_t count) {
-  return std::to_string(count) + (count == 1 ? " entry" : " entries");
+  const std::string number = std::to_string(count);
+  return dtu::Say(number + " 个条目", number + (count == 1 ? " entry" : " entries"));
 }
 
 std::string ReadsSince(const dtu::HistoryEntry& entry) {
-  return std::to_string(entry.count) + " reads since " + dtu::FormatRecordTime(entry.first_time);
+  const std::string count = std::to_string(entry.count);
+  const std::string since = dtu::FormatRecordTime(entry.first_time);
+  return dtu::Say("自 " + since + " 起读取 " + count + " 次", count + " reads since " + since);
 }
 
-// Rows of cells as columns two spaces apart, each as wide as its widest cell, after `indent`.
+// Rows of cells as columns two spaces apart, each as wide as its widest cell on a terminal (a
+// Chinese heading takes two columns a character), after `indent`.
 std::string Table(const std::vector<std::vector<std::string>>& rows, std::string_view indent) {
   std::vector<std::size_t> widths;
   for (const auto& row : rows)
     for (std::size_t c = 0; c < row.size(); ++c) {
       widths.resize(std::max(widths.size(), row.size()));
-      widths[c] = std::max(widths[c], row[c].size());
+      widths[c] = std::max(widths[c], dtu::TerminalColumns(row[c]));
     }
   std::string text;
   for (const auto& row : rows) {
     std::string line(indent);
     for (std::size_t c = 0; c < row.size(); ++c) {
       line += row[c];
-      if (c + 1 < row.size()) line += std::string(widths[c] - row[c].size() + 2, ' ');
+      if (c + 1 < row.size())
+        line += std::string(widths[c] - dtu::TerminalColumns(row[c]) + 2, ' ');
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
     text += line + "\n";
@@ -68,7 +88,7 @@ std::string Table(const std::vector<std::vector<std::string>>& rows, std::string
 }
 
 std::string UnitsText(const std::vector<dtu::HistoryUnitInfo>& units) {
-  std::vector<std::vector<std::string>> rows{kUnitsHeader};
+  std::vector<std::vector<std::string>> rows{UnitsHeader()};
   for (const dtu::HistoryUnitInfo& info : units) {
     std::vector<std::string> row{
         SerialText(info.unit.board_serial), SerialText(info.unit.module_serial),
@@ -95,7 +115,7 @@ std::string EntriesText(const std::vector<dtu::HistoryEntry>& entries) {
       if (e.count > 1) row.push_back(ReadsSince(e));
       rows.push_back(std::move(row));
     }
-    text += UnitText(unit) + ": " + Entries(rows.size()) + "\n" + Table(rows, "  ");
+    text += UnitText(unit) + dtu::Say("：", ": ") + Entries(rows.size()) + "\n" + Table(rows, "  ");
   }
   return text;
 }
@@ -140,7 +160,7 @@ class ListCommand final : public Command {
 
 const RegisterHistoryCommand<ListCommand> kRegistered{
     {kName, "the units seen, or one unit's entries (--json: as JSON)", kDescription, kFooter,
-     "见过的单元，或一个单元的条目（--json：JSON 形式）"}};
+     "见过的单元，或一个单元的条目（--json：JSON 形式）", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -28,6 +28,17 @@ constexpr std::string_view kFooter =
 time, 5 no such port, 6 port busy, 7 port vanished, 8 port unusable, 9 --verify: the
 block read back differs, 10 not a history or one of a newer version, 11 the history
 cannot be read (locked), 12 no such entry)";
+constexpr std::string_view kChineseDescription =
+    R"(把历史条目 ID 的参数块写入 DEV 上的单元，与 'dtuctl write' 写入参数文件的参数块一样：
+检查（校验和，然后规范化）、封装并发送；由单元的回答决定结果。与每次写入一样，先读取单元
+的参数块并与这次写入一起保存在历史中，所以恢复本身也可以撤销。除非给出 --any-unit，DEV 上
+的单元必须是该条目的单元（板卡序列号和模块序列号相同）。写入是一个问题，只有 --yes 回答它：
+没有它时什么也不写。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 单元已保存，1 用法有误、未确认或 DEV 上是另一个单元，2 条目的校验和不符，
+3 单元拒绝了该帧，4 没有及时回答，5 没有这个串口，6 串口被占用，7 串口消失，8 串口无法使用，
+9 --verify：读回的参数块不同，10 不是历史文件或是更新版本的，11 历史无法读取（被锁定），
+12 没有这个条目)";
 std::string YesHelp() {
   return dtu::Say("对提问回答“是”：写入", "answer the question yes: write");
 }
@@ -99,7 +110,7 @@ class RestoreCommand final : public Command {
 
 const RegisterHistoryCommand<RestoreCommand> kRegistered{
     {kName, "write an entry's block back into its unit (--yes)", kDescription, kFooter,
-     "把条目的参数块写回它的单元（--yes）"}};
+     "把条目的参数块写回它的单元（--yes）", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

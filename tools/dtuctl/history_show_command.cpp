@@ -23,6 +23,12 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 shown or saved, 1 bad usage, FILE not written or unwritable output, 2 the
 block's checksum does not match, 10 not a history or one of a newer version, 11 the history
 cannot be read (locked), 12 no such entry)";
+constexpr std::string_view kChineseDescription =
+    R"(显示历史条目 ID 的参数块的摘要，与 'dtuctl summary' 显示参数文件的摘要一样。用 -o 时，
+改为把参数块保存为参数文件。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已显示或已保存，1 用法有误、FILE 未写出或无法写出输出，2 参数块的校验和不符，
+10 不是历史文件或是更新版本的，11 历史无法读取（被锁定），12 没有这个条目)";
 
 class ShowCommand final : public Command {
  public:
@@ -53,7 +59,7 @@ class ShowCommand final : public Command {
 
 const RegisterHistoryCommand<ShowCommand> kRegistered{
     {kName, "an entry's block: its summary, or a parameter file (-o)", kDescription, kFooter,
-     "条目的参数块：摘要，或参数文件（-o）"}};
+     "条目的参数块：摘要，或参数文件（-o）", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -36,6 +36,22 @@ other form); each such change is said on stderr.)";
 constexpr std::string_view kFooter =
     R"(exit status: 0 written, 1 bad usage, a refused text, TEXT or BASE unreadable or FILE not
 written, 2 BASE's checksum does not match)";
+constexpr std::string_view kChineseDescription =
+    R"(读取参数块的文本形式（与 'dtuctl export' 写出的一样；TEXT 可以是 '-'，表示标准输入），把
+封装后的参数块写到参数文件 FILE（已有的文件从头覆盖、不截短，与本工具保存时一样）。
+
+每个成员都按它的字段能容纳的内容检查：文本的 GBK 字节在字段之内，数字在它的宽度之内，地址
+是 0-255 的四个数，十六进制数字放得下。第一个不合适的成员连同它的值和规则被指出，什么也不
+写；未知或重复的成员也被拒绝。页面不会接受的值（心跳的 5-3600 秒、没有留出结尾 0x00 的
+文本、列表中没有的值……）被保留，各在标准错误上给出一条指出规则的警告。
+
+给出所有字段的文本原样采用：导出一个参数块再导入其文本，能还原全部 660 字节。用 --base 时，
+只给出部分字段的文本中的成员是输入项，按窗口保存输入内容的方式保存（设备编号或中心编号为 0
+时存 8000，项目编号为 0 时保留 BASE 的，apn 和 dial_code 两端的空白被去掉，协议改为 9 或
+从 9 改出时把设备编号带到另一种形式）；每个这样的改动都在标准错误上说明。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已写出，1 用法有误、文本被拒绝、TEXT 或 BASE 无法读取或 FILE 未写出，
+2 BASE 的校验和不符)";
 
 class ImportCommand final : public Command {
  public:
@@ -80,7 +96,7 @@ class ImportCommand final : public Command {
 
 const RegisterCommand<ImportCommand> kRegistered{
     {kName, "turn a parameter set's text form back into a parameter file", kDescription, kFooter,
-     "把参数的文本形式变回参数文件"}};
+     "把参数的文本形式变回参数文件", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

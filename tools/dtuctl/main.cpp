@@ -59,8 +59,8 @@ std::vector<DefinedCommand> DefineCommands(CLI::App& app, std::string_view chose
     CLI::App* parser = app.add_subcommand(std::string(text.name));
     formatter->Summarise(std::string(text.name), dtuctl::SummaryOf(text));
     if (text.name != chosen) continue;
-    parser->description(std::string(text.description));
-    parser->footer(std::string(text.footer));
+    parser->description(dtuctl::DescriptionOf(text));
+    parser->footer(dtuctl::FooterOf(text));
     std::unique_ptr<dtuctl::Command> command = entry.make();
     command->Define(*parser);
     dtu::cli::MoveHelpLast(*parser);

@@ -24,6 +24,13 @@ line each: the device, then what is behind it, e.g.
 --port. Prints nothing when there are none.)";
 constexpr std::string_view kFooter =
     "exit status: 0 listed (also when none were found), 1 bad usage or unwritable output";
+constexpr std::string_view kChineseDescription =
+    R"(按主窗口列出的顺序显示本机找到的串口，每个一行：设备，然后是它后面是什么，例如
+  /dev/ttyUSB0 — FT232R USB UART (FTDI, A10K3J2L)
+（适配器自己的名称、厂商和序列号）。设备、它的 /dev/serial/by-id/ 或 by-path/ 链接、它们的
+文件名以及 serial:NUMBER 都可以作为 --port 指定串口。没有串口时什么也不显示。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已列出（一个也没找到也是），1 用法有误或无法写出输出)";
 
 // Text fields a port may lack are null rather than empty.
 nlohmann::json TextOrNull(const std::string& text) {
@@ -88,8 +95,9 @@ class PortsCommand final : public Command {
   bool all_ = false;
 };
 
-const RegisterCommand<PortsCommand> kRegistered{
-    {kName, "list the serial ports of this machine", kDescription, kFooter, "列出本机的串口"}};
+const RegisterCommand<PortsCommand> kRegistered{{kName, "list the serial ports of this machine",
+                                                 kDescription, kFooter, "列出本机的串口",
+                                                 kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -26,6 +26,11 @@ offers, the most common first, and prints "DEV BAUD SIGNAL" for each port a unit
 answered on. The ports are searched at once.)";
 constexpr std::string_view kFooter =
     R"(exit status: 0 a unit found, 1 bad usage, 4 no unit answered)";
+constexpr std::string_view kChineseDescription =
+    R"(寻找单元：在每个串口 DEV 上（没有给出时是本机的所有串口），以窗口提供的每种波特率（最
+常用的在前）询问信号强度（"$$$AT+GET1?"），为每个有单元回答的串口显示 "DEV BAUD SIGNAL"。
+各串口同时搜索。)";
+constexpr std::string_view kChineseFooter = R"(退出状态：0 找到了单元，1 用法有误，4 没有单元回答)";
 
 struct ProbeRequest {
   std::vector<std::string> ports;  // none: every serial port of the machine
@@ -93,7 +98,7 @@ class ProbeCommand final : public Command {
 
 const RegisterCommand<ProbeCommand> kRegistered{
     {kName, "find the units on serial ports and their baud rates", kDescription, kFooter,
-     "查找串口上的单元及其波特率"}};
+     "查找串口上的单元及其波特率", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -54,6 +54,20 @@ its block or did not keep it, 4 a unit stopped answering, 5 no such port, 6 port
 7 port vanished, 8 port unusable, 10 the record is missing, not a record or newer,
 11 the record cannot be reached, is locked or read-only, or broke off (the station
 stopped), 13 a unit got no row, 14 a unit reported no serial)";
+constexpr std::string_view kChineseDescription =
+    R"(给在串口 DEV 上回答的每个单元模板 T（参数文件或其文本形式），套用单元表 U.csv 中该单元
+自己的一行，写入、读回并逐字节比较，并在日志 L.csv 中为每个单元追加一行。在动任何单元之前
+检查每一行。各串口同时工作；日志中以同一行记为 ok、且已持有它将得到的内容的单元被跳过。
+行按 gsn 或其值识别，所以两次运行之间可以添加行；会把一行分给两次的运行被拒绝，另一次运行
+占用着的表也一样。用 --record DEST 时，行和结果改为保存在生产记录中，由一条生产线的各工位
+共用：每个工位加入同一模板和表的批次，一行无论单元插在哪里都只给一个单元，批次中已以 ok
+结束的单元被跳过，单元的结果先记录再报告；这时日志是可选的副本。无法写入的记录使该工位停止。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态，在每个单元最后一次尝试之后：0 每个单元都 ok 或被跳过，1 用法有误、表或日志被
+拒绝、表被另一次运行占用或日志无法写入，3 单元拒绝了参数块或没有保存它，4 单元不再回答，
+5 没有这个串口，6 串口被占用，7 串口消失，8 串口无法使用，10 记录不存在、不是记录或是更新
+版本的，11 记录无法连接、被锁定或只读、或中断了（工位已停止），13 单元没有得到行，14 单元
+没有报告序列号)";
 
 struct ProvisionRequest {
   std::string template_path;
@@ -317,7 +331,7 @@ class ProvisionCommand final : public Command {
 
 const RegisterCommand<ProvisionCommand> kRegistered{
     {kName, "provision units from a template and a table, verify and log each", kDescription,
-     kFooter, "按模板和单元表设置单元，逐个核对并记入日志"}};
+     kFooter, "按模板和单元表设置单元，逐个核对并记入日志", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -39,6 +39,20 @@ time the line needs to carry the block), or when it goes on without ever forming
 
 exit status: 0 read, 1 bad usage or FILE not written, 2 checksum mismatch, 4 no
 complete block in time, 5 no such port, 6 port busy, 7 port vanished, 8 port unusable)";
+constexpr std::string_view kChineseDescription =
+    R"(向 DEV 上的单元询问它的参数（"$$$AT+GETPARA?"），在收到时显示它报告的自身情况，每条一行
+"标签: 值"（例如 "软件版本: V3.6.2"、"信号强度: 23"、"DTU的IP地址: 10.20.30.40"），然后是
+它发来的参数块的摘要。参数块按本工具的方式检查：校验和不符时被拒绝，在标准错误上显示
+"参数设置有误，请重新设置"。
+
+除非给出 --no-history，参数块以单元的板卡序列号和模块序列号保存在单元历史中
+（'dtuctl history'）。)";
+constexpr std::string_view kChineseFooter =
+    R"(单元的回答停顿超过时限（在线路传送参数块所需的时间之外），或一直继续却始终不构成参数块时，
+读取失败。
+
+退出状态：0 已读取，1 用法有误或 FILE 未写出，2 校验和不符，4 没有及时收到完整的参数块，
+5 没有这个串口，6 串口被占用，7 串口消失，8 串口无法使用)";
 
 class ReadCommand final : public Command {
  public:
@@ -86,7 +100,7 @@ class ReadCommand final : public Command {
 
 const RegisterCommand<ReadCommand> kRegistered{
     {kName, "read a unit's parameters and status over a serial port", kDescription, kFooter,
-     "通过串口读取单元的参数和状态"}};
+     "通过串口读取单元的参数和状态", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

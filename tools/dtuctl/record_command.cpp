@@ -20,6 +20,11 @@ constexpr std::string_view kDescription =
 file (SQLite) or a PostgreSQL database (postgresql://... or a libpq connection string).
 The record is only read.)";
 constexpr std::string_view kFooter = "'dtuctl record COMMAND --help' describes a command.";
+constexpr std::string_view kChineseDescription =
+    R"(读取生产记录 DEST：一条生产线的批次、行和结果，是一个文件（SQLite）或一个 PostgreSQL
+数据库（postgresql://... 或 libpq 连接字符串）。记录只被读取。)";
+constexpr std::string_view kChineseFooter =
+    R"(用 'dtuctl record COMMAND --help' 查看一个命令的说明。)";
 std::string DestinationHelp() {
   return dtu::Say("记录：文件、postgresql://... 或 libpq 连接字符串",
                   "the record: a file, postgresql://... or a libpq connection string");
@@ -32,7 +37,7 @@ class RecordCommand final : public CommandGroup {
 
 const RegisterCommand<RecordCommand> kRegistered{
     {kName, "reports from the production record: report, show, export", kDescription, kFooter,
-     "生产记录的报告：report、show、export"}};
+     "生产记录的报告：report、show、export", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 

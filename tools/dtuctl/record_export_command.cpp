@@ -24,6 +24,15 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 written, 1 bad usage, an unwritable output or one that is the record
 itself, 10 no record at DEST, not a record or of a newer version, 11 the record cannot be
 reached, is locked or broke off)";
+constexpr std::string_view kChineseDescription =
+    R"(按记录的顺序写出记录 DEST 的每个结果：用 --csv 时在表头下每个结果一行（result、batch、
+station、port、gsn、board_serial、firmware、row_key、row_line、row_values、outcome、
+changed_fields、message、started、duration_ms、block_before、block_after、id）；用 --json
+时是一个包含批次和结果的对象。参数块是 1,320 位十六进制数字，时间是本地时间的 ISO 8601。
+电子表格会当作公式的 CSV 单元格（以 =、+、-、@ 开头）前面加一个撇号。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已写出，1 用法有误、输出无法写入或输出就是记录本身，10 DEST 处没有记录、不是
+记录或是更新版本的，11 记录无法连接、被锁定或中断了)";
 
 class ExportCommand final : public Command {
  public:
@@ -76,7 +85,8 @@ class ExportCommand final : public Command {
 };
 
 const RegisterRecordCommand<ExportCommand> kRegistered{
-    {kName, "every result as CSV or JSON", kDescription, kFooter, "所有结果，CSV 或 JSON 形式"}};
+    {kName, "every result as CSV or JSON", kDescription, kFooter, "所有结果，CSV 或 JSON 形式",
+     kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -24,6 +24,13 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 reported, 1 bad usage or unwritable output, 10 no record at DEST, not a
 record or of a newer version, 11 the record cannot be reached, is locked or broke off,
 12 no such batch)";
+constexpr std::string_view kChineseDescription =
+    R"(为记录 DEST 的每个批次（或 --batch 指定的那个）和在其上工作的每个工位，显示单元按结果
+分的数目、合格率（发送了参数块的单元中 ok 的比例）、ok 单元用时的中位数和第 95 百分位数，
+以及每小时的 ok 单元数。用 --since 时只计从该日期或时间起的结果。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已报告，1 用法有误或无法写出输出，10 DEST 处没有记录、不是记录或是更新版本的，
+11 记录无法连接、被锁定或中断了，12 没有这个批次)";
 std::string SinceHelp() {
   return dtu::Say(
       "只计这个本地日期或时间以后的结果\n（2026-12-07、2026-12-07T13:00）",
@@ -86,7 +93,8 @@ class ReportCommand final : public Command {
 
 const RegisterRecordCommand<ReportCommand> kRegistered{
     {kName, "per batch and station: results by outcome, yield, time per unit, units per hour",
-     kDescription, kFooter, "按批次和工位：各结果的数目、合格率、每个单元的时间、每小时的单元数"}};
+     kDescription, kFooter, "按批次和工位：各结果的数目、合格率、每个单元的时间、每小时的单元数",
+     kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -22,24 +22,45 @@ constexpr std::string_view kFooter =
     R"(exit status: 0 shown, 1 bad usage or unwritable output, 10 no record at DEST, not a
 record or of a newer version, 11 the record cannot be reached, is locked or broke off,
 12 the record has no result for the unit)";
+constexpr std::string_view kChineseDescription =
+    R"(显示记录 DEST 中模块序列号（"GSN:"）为 GSN 的单元的每个结果，最早的在前：时间和地点、
+结果、用时、得到的行、单元的板卡序列号和固件、消息，以及写入改动的每个字段及其前后的值。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已显示，1 用法有误或无法写出输出，10 DEST 处没有记录、不是记录或是更新版本的，
+11 记录无法连接、被锁定或中断了，12 记录中没有该单元的结果)";
 
 std::string NoResult(const std::string& gsn) {
   return dtu::Say("记录中没有设备 " + gsn + " 的结果", "the record has no result for unit " + gsn);
 }
 
+// The outcome keeps its name (ok, rejected, ...): scripts and the export know it by that.
 std::string ResultText(const dtu::StoredResult& stored) {
   const dtu::ResultEntry& e = stored.entry;
-  std::string text = dtu::FormatRecordTime(e.started) + " batch " + std::to_string(e.batch_id) +
-                     " " + e.where.station + " " + e.where.port + ": " +
-                     std::string(dtu::OutcomeName(e.outcome)) + " in " +
-                     dtu::FormatSeconds(e.duration);
-  if (e.row) text += ", row " + std::to_string(e.row->line) + " (" + e.row->key + ")";
-  text += "\n  board serial " + e.unit.board_serial + ", firmware " + e.unit.firmware + "\n";
+  const std::string outcome(dtu::OutcomeName(e.outcome));
+  const std::string batch = std::to_string(e.batch_id);
+  const std::string where = e.where.station + " " + e.where.port;
+  const std::string seconds = dtu::FormatSeconds(e.duration);
+  std::string text = dtu::FormatRecordTime(e.started) + " " +
+                     dtu::Say("批次 " + batch + " " + where + "：" + outcome + "，用时 " + seconds,
+                              "batch " + batch + " " + where + ": " + outcome + " in " + seconds);
+  if (e.row) {
+    const std::string line = std::to_string(e.row->line);
+    text += dtu::Say("，第 " + line + " 行（" + e.row->key + "）",
+                     ", row " + line + " (" + e.row->key + ")");
+  }
+  text +=
+      dtu::Say("\n  板卡序列号 " + e.unit.board_serial + "，固件 " + e.unit.firmware + "\n",
+               "\n  board serial " + e.unit.board_serial + ", firmware " + e.unit.firmware + "\n");
   if (!e.message.empty()) text += "  " + e.message + "\n";
   if (e.before && e.after)
     for (const dtu::MemberDifference& difference : dtu::DiffBlockTexts(*e.before, *e.after))
       text += "  " + DifferenceLine(difference);
   return text;
+}
+
+std::string ResultCount(std::size_t count) {
+  const std::string number = std::to_string(count);
+  return dtu::Say(number + " 个结果\n", number + (count == 1 ? " result\n" : " results\n"));
 }
 
 class ShowCommand final : public Command {
@@ -62,8 +83,7 @@ class ShowCommand final : public Command {
       RecordComplain(kName, NoResult(gsn_));
       return kExitNotInRecord;
     }
-    std::string text = gsn_ + ": " + std::to_string(results.size()) +
-                       (results.size() == 1 ? " result\n" : " results\n");
+    std::string text = gsn_ + dtu::Say("：", ": ") + ResultCount(results.size());
     for (const dtu::StoredResult& stored : results) text += ResultText(stored);
     return WriteToStdout("record show", text) ? kExitOk : kExitFailure;
   }
@@ -75,7 +95,7 @@ class ShowCommand final : public Command {
 
 const RegisterRecordCommand<ShowCommand> kRegistered{
     {kName, "every result of one unit, with the fields its write changed", kDescription, kFooter,
-     "一个单元的所有结果，以及写入改动的字段"}};
+     "一个单元的所有结果，以及写入改动的字段", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -39,6 +39,22 @@ Texts are UTF-8. In TEXT a backslash is written \\ and control bytes as \r, \n, 
 \xHH, so that every event stays on one line.)";
 constexpr std::string_view kFooter =
     "exit status: 0 replayed, 1 bad usage, unreadable input or unwritable output";
+constexpr std::string_view kChineseDescription =
+    R"(把 FILE（"-" 或不给 FILE 时是标准输入）的字节当作单元发来的，交给本工具的回复识别器，
+按到达顺序每个事件显示一行：
+
+  message TEXT            本工具会显示的消息框（确认、参数块不符）
+  address ROW TEXT        地址列表第 0 到 8 行（IP、DNSIP1-6、DNSSERVERIP1-2）
+  status NAME TEXT        version、module_serial、board_serial、signal（信号强度）、
+                          sim_sms_centre（SIM 卡的短信中心）
+  signal VALUE            信号强度的数值，供信号表使用
+  block accepted          校验和相符的 "DTUPARA" 参数块
+  block rejected          校验和不符的（在消息 参数设置有误，请重新设置 之后）
+
+文本是 UTF-8。TEXT 中反斜杠写作 \\，控制字节写作 \r、\n、\t 或 \xHH，使每个事件都在
+一行之内。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已重放，1 用法有误、输入无法读取或无法写出输出)";
 
 void PrintLine(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
@@ -121,7 +137,7 @@ class ReplayCommand final : public Command {
 
 const RegisterCommand<ReplayCommand> kRegistered{
     {kName, "show what the tool recognises in bytes captured from a unit", kDescription, kFooter,
-     "显示本工具在从单元截取的字节中识别出的内容"}};
+     "显示本工具在从单元截取的字节中识别出的内容", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

@@ -33,6 +33,18 @@ over it, so FILE is never left half written. A refused value changes nothing.)";
 constexpr std::string_view kFooter =
     R"(exit status: 0 written, 1 bad usage, a refused value, FILE unreadable or not written,
 2 FILE's checksum does not match)";
+constexpr std::string_view kChineseDescription =
+    R"(按文本形式中的名称（apn、port1、centre_ip1、heartbeat_data……；见 'dtuctl export'）更改参数
+文件 FILE 的字段，带 'dtuctl import' 的检查和警告。VALUE 按它的字段的读法读取：数字用十进制，
+地址写作 a.b.c.d，文本原样（\xHH 表示一个字节，\\ 表示反斜杠），计数字段或 device_id 用
+十六进制数字。这些值是输入项，按窗口保存输入内容的方式保存：设备编号或中心编号为 0 时存
+8000，项目编号为 0 时保留原来的，apn 和 dial_code 两端的空白被去掉，协议改为 9 或从 9 改出
+时把设备编号带到另一种形式；每个这样的改动都在标准错误上说明。参数块重新封装。
+
+不给 -o 时，FILE 整个被替换：新的参数块写在它旁边再改名覆盖它，所以 FILE 永远不会只写了
+一半。被拒绝的值什么也不改。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 已写出，1 用法有误、值被拒绝、FILE 无法读取或未写出，2 FILE 的校验和不符)";
 
 class SetCommand final : public Command {
  public:
@@ -67,7 +79,7 @@ class SetCommand final : public Command {
 
 const RegisterCommand<SetCommand> kRegistered{
     {kName, "change fields of a parameter file by name (NAME=VALUE)", kDescription, kFooter,
-     "按名字修改参数文件的字段（NAME=VALUE）"}};
+     "按名字修改参数文件的字段（NAME=VALUE）", kChineseDescription, kChineseFooter}};
 
 }  // namespace
 }  // namespace dtuctl

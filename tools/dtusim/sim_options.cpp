@@ -42,6 +42,17 @@ babble        answer every command with junk bytes that never end (as a line
 constexpr std::string_view kFooter =
     R"(exit status: 0 stopped by a signal or when idle, 1 failure (terminal, state file, link),
 2 bad command line, 3 the port vanished on purpose (fault vanish).)";
+constexpr std::string_view kChineseDescription =
+    R"(在伪终端上模拟一个数据传输单元。标准输出的第一行是该终端的路径（例如 /dev/pts/5）；把它当作
+串口打开。一直运行，直到收到 SIGINT 或 SIGTERM。本机的每个用户都可以打开该终端，就像可以打开
+共用的串口一样。
+
+它回答的命令（不需要行尾）："$$$AT+GETPARA?"、后跟参数块 1,320 位十六进制数字的
+"$$$AT+SETPARA"、"$$$AT+GET1?"。其他内容都被忽略。帧的 1,320 个字符按到达的样子接收，但其中
+的 '$' 会截断该帧：它被回答 "$$$ChkErr\r"，而这个 '$' 开始下一个命令。)";
+constexpr std::string_view kChineseFooter =
+    R"(退出状态：0 被信号停止或空闲时停止，1 失败（终端、状态文件、链路），2 命令行有误，3 按故意
+设定的故障使串口消失（故障 vanish）。)";
 
 constexpr std::string_view kChineseFaultHelp = R"(故意出错；可以重复。NAME 是下列之一：
 bad-checksum  发出的参数块校验和错误
@@ -122,7 +133,7 @@ void AddStatusOption(CLI::App& app, const std::string& name, std::string& value,
 }
 
 struct Parser {
-  CLI::App app{std::string(kDescription), "dtusim"};
+  CLI::App app{dtu::Say(std::string(kChineseDescription), std::string(kDescription)), "dtusim"};
   std::vector<std::string> faults;
 };
 
@@ -130,7 +141,7 @@ struct Parser {
 void Define(Parser& parser, SimOptions& options) {
   CLI::App& app = parser.app;
   dtu::cli::PrepareParser(app, std::make_shared<dtu::cli::HelpFormatter>(kHelpColumn, false));
-  app.footer(std::string(kFooter));
+  app.footer(dtu::Say(std::string(kChineseFooter), std::string(kFooter)));
   app.option_defaults()->group(OptionsGroup());
   app.add_option("--link", options.link_path,
                  dtu::Say("再把 PATH 做成指向终端的符号链接，退出时删除（那里已有的\n"

@@ -4,12 +4,13 @@
 #include <array>
 #include <cstdio>
 
+#include "core/message_language.h"
 #include "core/record/record_time.h"
+#include "core/text/utf8_text.h"
 
 namespace dtu {
 namespace {
 
-constexpr std::string_view kNoResults = "  no results\n";
 constexpr std::string_view kNone = "-";
 
 // The first 12 digits of a hash are enough to tell batches apart on a screen.
@@ -18,12 +19,22 @@ std::string Short(const std::string& hash) {
 }
 
 std::string BatchLine(const BatchInfo& b) {
-  std::string line = "batch " + std::to_string(b.id) + ": template " + Short(b.template_hash) +
-                     ", table " + b.table_name + " (" + Short(b.table_hash) + "), started " +
-                     FormatRecordTime(b.started) + " by " + b.operator_name + " on " + b.station;
+  const std::string id = std::to_string(b.id);
+  const std::string started = FormatRecordTime(b.started);
+  const std::string done = std::to_string(b.rows_done);
+  const std::string rows = std::to_string(b.rows);
+  if (CurrentMessageLanguage() == MessageLanguage::kChinese) {
+    std::string line = "批次 " + id + "：模板 " + Short(b.template_hash) + "，表 " + b.table_name +
+                       "（" + Short(b.table_hash) + "）" + "，" + started + " 由 " +
+                       b.operator_name + " 在 " + b.station + " 开始";
+    if (b.ended) line += "，" + FormatRecordTime(*b.ended) + " 结束";
+    return line + "；已完成 " + done + " / " + rows + " 行\n";
+  }
+  std::string line = "batch " + id + ": template " + Short(b.template_hash) + ", table " +
+                     b.table_name + " (" + Short(b.table_hash) + ")" + ", started " + started +
+                     " by " + b.operator_name + " on " + b.station;
   if (b.ended) line += ", ended " + FormatRecordTime(*b.ended);
-  return line + "; " + std::to_string(b.rows_done) + " of " + std::to_string(b.rows) +
-         " rows done\n";
+  return line + "; " + done + " of " + rows + " rows done\n";
 }
 
 std::string Fixed(double value, int decimals) {
@@ -33,9 +44,13 @@ std::string Fixed(double value, int decimals) {
 }
 
 std::vector<std::string> Header() {
-  std::vector<std::string> header{"station", "results"};
+  // The outcomes keep their names: scripts and the export know them by these.
+  std::vector<std::string> header{Say("工位", "station"), Say("结果数", "results")};
   for (const RecordOutcome outcome : kRecordOutcomes) header.emplace_back(OutcomeName(outcome));
-  for (const char* column : {"yield", "median", "95%", "units/h"}) header.emplace_back(column);
+  header.push_back(Say("合格率", "yield"));
+  header.push_back(Say("中位数", "median"));
+  header.emplace_back("95%");
+  header.push_back(Say("台/小时", "units/h"));
   return header;
 }
 
@@ -51,16 +66,19 @@ std::vector<std::string> Cells(const StationFigures& f) {
   return cells;
 }
 
-// Columns two spaces apart, the first (the station) to the left, the figures to the right.
+// Columns two spaces apart, the first (the station) to the left, the figures to the right, each
+// as wide as its widest cell on a terminal (a Chinese heading or station takes two columns a
+// character).
 std::string Table(const std::vector<std::vector<std::string>>& rows) {
   std::vector<std::size_t> widths(rows.front().size(), 0);
   for (const auto& row : rows)
-    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+    for (std::size_t c = 0; c < row.size(); ++c)
+      widths[c] = std::max(widths[c], TerminalColumns(row[c]));
   std::string text;
   for (const auto& row : rows) {
     std::string line = " ";
     for (std::size_t c = 0; c < row.size(); ++c) {
-      const std::string pad(widths[c] - row[c].size(), ' ');
+      const std::string pad(widths[c] - TerminalColumns(row[c]), ' ');
       line += ' ';
       line += c == 0 ? row[c] : pad;
       line += c == 0 ? pad + ' ' : row[c];
@@ -79,7 +97,7 @@ std::string ReportText(const std::vector<BatchReport>& report) {
     if (!text.empty()) text += "\n";
     text += BatchLine(batch.batch);
     if (batch.stations.empty()) {
-      text += kNoResults;
+      text += Say("  没有结果\n", "  no results\n");
       continue;
     }
     std::vector<std::vector<std::string>> rows{Header()};

@@ -52,6 +52,24 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
+std::size_t TerminalColumns(char32_t c) {
+  const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                    (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                    (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                    (c >= 0xFFE0 && c <= 0xFFE6);
+  return wide ? 2 : 1;
+}
+
+std::size_t TerminalColumns(std::string_view text) {
+  std::size_t columns = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const Utf8Char c = DecodeUtf8At(text, pos);
+    columns += TerminalColumns(c.code);
+    pos += c.length;
+  }
+  return columns;
+}
+
 std::string_view Utf8Prefix(std::string_view text, std::size_t limit) {
   if (text.size() <= limit) return text;
   std::size_t end = limit;

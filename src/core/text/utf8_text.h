@@ -25,6 +25,13 @@ Utf8Char DecodeUtf8At(std::string_view text, std::size_t pos);
 // Appends the UTF-8 bytes of a code point (at most U+10FFFF).
 void AppendUtf8(std::string& out, char32_t c);
 
+// The columns a character takes on a terminal: two for the wide scripts (CJK and its
+// punctuation, full-width forms), one otherwise.
+std::size_t TerminalColumns(char32_t c);
+
+// The columns a text takes on a terminal, so that tables and indents line up under Chinese.
+std::size_t TerminalColumns(std::string_view text);
+
 // The longest start of `text` of at most `limit` bytes that does not end inside a character.
 std::string_view Utf8Prefix(std::string_view text, std::size_t limit);
 

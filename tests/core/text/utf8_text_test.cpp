@@ -58,5 +58,15 @@ TEST(Utf8Text, PrefixNeverEndsInsideACharacter) {
   EXPECT_EQ(Utf8Prefix(text, 0), "");
 }
 
+// Two columns for a CJK character or full-width sign, one for the rest; a broken byte is one
+// replacement character.
+TEST(Utf8Text, TerminalColumnsCountWideCharactersTwice) {
+  const std::pair<std::string_view, std::size_t> cases[] = {
+      {"", 0},         {"station", 7}, {"工位", 4},     {"台/小时", 7},
+      {"（2026）", 8}, {"é", 1},       {"\xE5\xB7", 2}, {"ab工位-1", 8},
+  };
+  for (const auto& [text, columns] : cases) EXPECT_EQ(TerminalColumns(text), columns) << text;
+}
+
 }  // namespace
 }  // namespace dtu

@@ -117,7 +117,8 @@ class ProductionWindowTest : public QObject {
     QCOMPARE(figures.count(RecordOutcome::Ok), window->counts().ok());
     QCOMPARE(figures.count(RecordOutcome::Rejected), window->counts().failed());
     QCOMPARE(figures.results, 4);
-    QVERIFY(window->ReportText().find("rows done") != std::string::npos);
+    // The window speaks Chinese, and so does its report.
+    QVERIFY(window->ReportText().find("已完成") != std::string::npos);
 
     qobject_cast<QPushButton*>(window->control(production_id::kStopButton))->click();
     QVERIFY(WaitFor([&] { return !window->running(); }, kLimit));
