@@ -257,12 +257,16 @@ class MainWindowDailyTest : public QObject {
 
   void aRestartOffersTheLastPortFolderAndPanes() {
     f_.keep_settings = true;
-    sim_ = StartSimulator({"--state", (dir_.path() + QStringLiteral("/unit.state")).toStdString()});
-    const QString port = QString::fromStdString(sim_->port_path());
+    // The unit is opened through a link of this test's own: a pseudo-terminal's number may be
+    // taken again by another test's unit at once, and the port must be gone at the next start.
+    const std::string link = (dir_.path() + QStringLiteral("/ttyDTU")).toStdString();
+    sim_ = StartSimulator(
+        {"--state", (dir_.path() + QStringLiteral("/unit.state")).toStdString(), "--link", link});
+    const QString port = QString::fromStdString(link);
     qobject_cast<QComboBox*>(window().control(main_id::kBaudList))->setCurrentText("19200");
     qobject_cast<QComboBox*>(window().control(main_id::kParityList))->setCurrentText("EVEN");
     qobject_cast<QSpinBox*>(window().control(main_id::kReplyTimeLimit))->setValue(9);
-    OpenPortOf(window(), sim_->port_path());
+    OpenPortOf(window(), link);
     QVERIFY(window().isPortOpen());
     window().action(main_id::kShowLogCommand)->trigger();
     const TempDir folder;
