@@ -55,10 +55,11 @@ class MainWindowDeviceTest : public QObject {
   }
 
   // Starts the unit with a state file of its own and opens its port in the window.
-  void Connect(std::vector<std::string> args = {}) {
+  // Starts a unit and opens its port: the pseudo-terminal, or `open_path` (a link the unit makes).
+  void Connect(std::vector<std::string> args = {}, const std::string& open_path = {}) {
     args.insert(args.end(), {"--state", StatePath().string()});
     sim_ = StartSimulator(args);
-    OpenPortOf(window(), sim_->port_path());
+    OpenPortOf(window(), open_path.empty() ? sim_->port_path() : open_path);
     QVERIFY2(window().isPortOpen(),
              f_.messages.texts().empty() ? "" : f_.messages.texts()[0].c_str());
     QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("关闭串口(&P)"));
@@ -289,8 +290,10 @@ class MainWindowDeviceTest : public QObject {
   }
 
   void aVanishingPortIsClosed() {
-    Connect({"--fault", "vanish"});
-    const std::string path = sim_->port_path();
+    // Through a link of the unit's own, which goes with it: the pseudo-terminal's number may be
+    // taken at once by another test's unit, and opening it again must find nothing.
+    const std::string path = (StatePath().parent_path() / "ttyVANISH").string();
+    Connect({"--fault", "vanish", "--link", path}, path);
     Button(main_id::kReadButton)->click();
     QVERIFY(WaitFor([&] { return !window().isPortOpen(); }, kWait));
     QCOMPARE(Button(main_id::kOpenButton)->text(), QStringLiteral("打开串口(&P)"));
