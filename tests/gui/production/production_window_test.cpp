@@ -125,11 +125,13 @@ class ProductionWindowTest : public QObject {
     QCOMPARE(line.messages.texts(), std::vector<std::string>{});
   }
 
-  // Paused at once, no slot starts a unit; "继续" lets them go on.
+  // Paused, no slot starts a unit; "继续" lets them go on. The run starts with silent units
+  // only, so that no slot can be under way with a unit when the pause comes; a good unit is
+  // plugged in while the run is paused.
   void aPausedRunStartsNoUnit() {
-    Line line;
+    Line line({"--fault", "silent"});
+    line.units[1].reset(Linked(line.dir, "8102", "slot-b", {"--fault", "silent"}));
     auto window = line.Window();
-    const auto untouched = line.units[0]->Stamp();
     QVERIFY(window->Start());
     auto* pause = qobject_cast<QPushButton*>(window->control(production_id::kPauseButton));
     pause->click();
@@ -141,6 +143,12 @@ class ProductionWindowTest : public QObject {
           return true;
         },
         kLimit));
+    line.units[0].reset(Linked(line.dir, "8104", "slot-a"));
+    const auto untouched = line.units[0]->Stamp();
+    // A while with a unit in the slot: the slot stays paused and the unit untouched (this can
+    // only miss a fault, never invent one).
+    QTest::qWait(300);
+    QCOMPARE(window->tile(0)->step(), SlotStep::Paused);
     QVERIFY(line.units[0]->Stamp() == untouched);
     pause->click();
     QCOMPARE(pause->text(), Q(kPauseCaption));
