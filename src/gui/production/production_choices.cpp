@@ -8,6 +8,7 @@
 
 #include "core/record/production_record.h"
 #include "gui/platform/qt_text.h"
+#include "gui/platform/remembered_line.h"
 
 namespace dtu {
 namespace {
@@ -18,10 +19,7 @@ const QString kRecordKey = QStringLiteral("production/record");
 const QString kStationKey = QStringLiteral("production/station");
 const QString kOperatorKey = QStringLiteral("production/operator");
 const QString kPortsKey = QStringLiteral("production/ports");
-const QString kBaudKey = QStringLiteral("production/baud_rate");
-const QString kParityKey = QStringLiteral("production/parity");
-const QString kDataBitsKey = QStringLiteral("production/data_bits");
-const QString kStopBitsKey = QStringLiteral("production/stop_bits");
+const QString kLineGroup = QStringLiteral("production");
 const QString kTimeoutKey = QStringLiteral("production/timeout_seconds");
 
 std::string FileName(const QVariant& value) {
@@ -43,12 +41,7 @@ ProductionChoices ProductionChoices::Load(QSettings& settings) {
                               .toStdString();
   for (const QString& port : settings.value(kPortsKey).toStringList())
     choices.ports.push_back(FileNameBytes(port));
-  choices.line.baud_rate = settings.value(kBaudKey, choices.line.baud_rate).toInt();
-  const QString parity = settings.value(kParityKey).toString();
-  if (parity.size() == 1 && QStringLiteral("NOE").contains(parity))
-    choices.line.parity = parity.at(0).toLatin1();
-  choices.line.data_bits = settings.value(kDataBitsKey, choices.line.data_bits).toInt();
-  choices.line.stop_bits = settings.value(kStopBitsKey, choices.line.stop_bits).toInt();
+  choices.line = LoadRememberedLine(settings, kLineGroup, choices.line);
   choices.timeout_seconds = settings.value(kTimeoutKey, choices.timeout_seconds).toInt();
   return choices;
 }
@@ -62,10 +55,7 @@ void ProductionChoices::Save(QSettings& settings) const {
   QStringList port_list;
   for (const std::string& port : ports) port_list << FileNameText(port);
   settings.setValue(kPortsKey, port_list);
-  settings.setValue(kBaudKey, line.baud_rate);
-  settings.setValue(kParityKey, QString(QChar::fromLatin1(line.parity)));
-  settings.setValue(kDataBitsKey, line.data_bits);
-  settings.setValue(kStopBitsKey, line.stop_bits);
+  SaveRememberedLine(settings, kLineGroup, line);
   settings.setValue(kTimeoutKey, timeout_seconds);
   settings.sync();
 }

@@ -3,6 +3,7 @@
 #include <QSettings>
 
 #include "gui/platform/qt_text.h"
+#include "gui/platform/remembered_line.h"
 
 namespace dtu {
 namespace {
@@ -10,10 +11,7 @@ namespace {
 const QString kPortKey = QStringLiteral("port/device");
 const QString kByIdKey = QStringLiteral("port/by_id");
 const QString kByPathKey = QStringLiteral("port/by_path");
-const QString kBaudKey = QStringLiteral("port/baud_rate");
-const QString kParityKey = QStringLiteral("port/parity");
-const QString kDataBitsKey = QStringLiteral("port/data_bits");
-const QString kStopBitsKey = QStringLiteral("port/stop_bits");
+const QString kLineGroup = QStringLiteral("port");
 const QString kReplyKey = QStringLiteral("port/reply_seconds");
 const QString kFolderKey = QStringLiteral("files/folder");
 const QString kGeometryKey = QStringLiteral("window/geometry");
@@ -33,12 +31,11 @@ RememberedSettings RememberedSettings::Load(QSettings& settings) {
   if (!device.isEmpty()) {
     PortSettings port;
     port.device = FileNameBytes(device);
-    port.baud_rate = settings.value(kBaudKey, port.baud_rate).toInt();
-    const QString parity = settings.value(kParityKey).toString();
-    if (parity.size() == 1 && QStringLiteral("NOE").contains(parity))
-      port.parity = parity.at(0).toLatin1();
-    port.data_bits = settings.value(kDataBitsKey, port.data_bits).toInt();
-    port.stop_bits = settings.value(kStopBitsKey, port.stop_bits).toInt();
+    const LineSettings line = LoadRememberedLine(settings, kLineGroup, port.line());
+    port.baud_rate = line.baud_rate;
+    port.parity = line.parity;
+    port.data_bits = line.data_bits;
+    port.stop_bits = line.stop_bits;
     remembered.port = port;
     remembered.port_by_id = FileNameBytes(settings.value(kByIdKey).toString());
     remembered.port_by_path = FileNameBytes(settings.value(kByPathKey).toString());
@@ -55,10 +52,7 @@ void RememberedSettings::Save(QSettings& settings) const {
     settings.setValue(kPortKey, FileNameText(port->device));
     settings.setValue(kByIdKey, FileNameText(port_by_id));
     settings.setValue(kByPathKey, FileNameText(port_by_path));
-    settings.setValue(kBaudKey, port->baud_rate);
-    settings.setValue(kParityKey, QString(QChar::fromLatin1(port->parity)));
-    settings.setValue(kDataBitsKey, port->data_bits);
-    settings.setValue(kStopBitsKey, port->stop_bits);
+    SaveRememberedLine(settings, kLineGroup, port->line());
   }
   if (reply_seconds > 0) settings.setValue(kReplyKey, reply_seconds);
   if (!folder.empty()) settings.setValue(kFolderKey, FileNameText(folder.string()));
